@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+// A fresh temporary directory for one test, removed with everything in it when
+// the object goes away. With asHome, HOME and USERPROFILE point at it for the
+// object's lifetime, so no test ever touches the developer's real home.
+class TempDir {
+  public:
+    explicit TempDir(bool asHome = false);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+
+  private:
+    std::string path_;
+    bool asHome_;
+    std::string oldHome_, oldProfile_;
+    bool hadHome_ = false, hadProfile_ = false;
+};
+
+// Whole-file helpers for tests.
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& content);
