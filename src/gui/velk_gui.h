@@ -25,3 +25,14 @@ class VelkGUI : public Fl_Double_Window {
 };
 
 extern VelkGUI* mainWin;
+
+// Creates mainWin titled "Velk: " + data-file path, twice the stored half
+// size (halfWidth x halfHeight), with its widgets.
+void make_windows(const char* path, int halfWidth, int halfHeight);
+
+// Callback of the main window: Escape does not close it; the close button
+// (and every other way the window is asked to close) ends the program.
+void cb_keypress_ESC(Fl_Widget* widget, void* data);
+
+// Clock timer: re-arms itself every 30 seconds and refreshes the clock.
+void updateClock(void* data);

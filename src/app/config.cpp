@@ -1,0 +1,45 @@
+#include "app/config.h"
+
+#include "storage/text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+VelkConfig velkconfig;
+
+std::string GetHomeDir() {
+    const char* profile = std::getenv("USERPROFILE");
+    if (profile && *profile) return profile;
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    return std::string();
+}
+
+void ReadConfigFile() {
+    velkconfig.editor = "/etc/alternatives/emacs";
+    velkconfig.defaultFiles.clear();
+
+    std::string home = GetHomeDir();
+    if (!home.empty()) {
+        std::ifstream in(home + "/.velkrc/velk.config", std::ios::binary);
+        while (in) {
+            std::string line = readfLine(in);
+            if (!in && line.empty()) break;
+            std::size_t eq = line.find('=');
+            if (eq == std::string::npos) continue;
+            std::string value = trim(line.substr(eq + 1));
+            if (startsWith(line, "editor")) {
+                velkconfig.editor = value;
+                std::printf("user config: editor = %s\n", velkconfig.editor.c_str());
+            } else if (startsWith(line, "default")) {
+                velkconfig.defaultFiles.push_back(value);
+                std::printf("user config: default = %s\n", value.c_str());
+            }
+        }
+    }
+
+    if (velkconfig.defaultFiles.empty())
+        velkconfig.defaultFiles = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
+                                   "velk_default.dat"};
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// The per-user configuration: the external text editor and the candidate data
+// files. It is read once at start-up from home + "/.velkrc/velk.config".
+struct VelkConfig {
+    // Command that starts the external text editor.
+    std::string editor;
+    // Candidate data files, tried first to last; "~" at the start stands for
+    // the home directory.
+    std::vector<std::string> defaultFiles;
+};
+
+extern VelkConfig velkconfig;
+
+// Fills velkconfig from the configuration file and prints what it read. A
+// missing file leaves the built-in editor and candidates; nothing here can
+// stop the program.
+void ReadConfigFile();
+
+// The home directory: "USERPROFILE" when it is set, otherwise "HOME"; empty
+// when neither is set (then no configuration file is looked for and "~"
+// candidates count as missing).
+std::string GetHomeDir();

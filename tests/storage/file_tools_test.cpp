@@ -1,0 +1,144 @@
+#include "storage/file_tools.h"
+#include "support/temp_dir.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Restores the real system calls when a test that injects failures ends.
+struct OpsGuard {
+    ~OpsGuard() { FileTools::ops() = FileTools::systemOps(); }
+};
+
+mode_t modeOf(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+std::size_t entriesIn(const std::string& dir) {
+    return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+} // namespace
+
+TEST(FileTools, ExistDatOnlyForReadableFiles) {
+    TempDir dir;
+    EXPECT_FALSE(existDat(""));
+    EXPECT_FALSE(existDat(dir.path())) << "a directory is not a data file";
+    EXPECT_FALSE(existDat(dir.file("missing")));
+    writeWholeFile(dir.file("f"), "x");
+    EXPECT_TRUE(existDat(dir.file("f")));
+    if (::geteuid() != 0) { // root reads everything
+        ::chmod(dir.file("f").c_str(), 0);
+        EXPECT_FALSE(existDat(dir.file("f")));
+    }
+}
+
+TEST(FileTools, RmReportsWhetherTheFileWentAway) {
+    TempDir dir;
+    writeWholeFile(dir.file("f"), "x");
+    EXPECT_EQ(FileTools::rm(dir.file("f")), 0);
+    EXPECT_EQ(FileTools::rm(dir.file("f")), -1);
+}
+
+TEST(FileTools, BackupsKeepThreeGenerations) {
+    TempDir dir;
+    const std::string p = dir.file("v.dat");
+    moveBackupFiles(p); // nothing written yet: no error, no backup
+    EXPECT_EQ(entriesIn(dir.path()), 0u);
+    for (int generation = 1; generation <= 5; ++generation) {
+        moveBackupFiles(p);
+        ASSERT_EQ(writeFileAtomically(p, "gen" + std::to_string(generation)), 0);
+    }
+    EXPECT_EQ(readWholeFile(p), "gen5");
+    EXPECT_EQ(readWholeFile(p + "b0"), "gen4");
+    EXPECT_EQ(readWholeFile(p + "b1"), "gen3");
+    EXPECT_EQ(readWholeFile(p + "b2"), "gen2");
+    EXPECT_EQ(entriesIn(dir.path()), 4u);
+}
+
+TEST(FileTools, AtomicWriteKeepsModeAndMakesNewFilesPrivate) {
+    TempDir dir;
+    const std::string p = dir.file("v.dat");
+    ASSERT_EQ(writeFileAtomically(p, "one\n"), 0);
+    EXPECT_EQ(modeOf(p), 0600u);
+    ::chmod(p.c_str(), 0640);
+    ASSERT_EQ(writeFileAtomically(p, "two\n"), 0);
+    EXPECT_EQ(readWholeFile(p), "two\n");
+    EXPECT_EQ(modeOf(p), 0640u);
+    EXPECT_EQ(entriesIn(dir.path()), 1u) << "no temporary file is left";
+}
+
+TEST(FileTools, FailedWritesLeaveTheOldFileUntouched) {
+    OpsGuard guard;
+    struct Fault {
+        const char* name;
+        void (*inject)(FileTools::Ops&);
+    } faults[] = {
+        {"disk full", [](FileTools::Ops& o) {
+             o.write = [](int, const void*, std::size_t) -> ssize_t { return errno = ENOSPC, -1; };
+         }},
+        {"short writes then failure", [](FileTools::Ops& o) {
+             o.write = [](int fd, const void* d, std::size_t n) -> ssize_t {
+                 static int calls = 0;
+                 if (++calls % 3 == 0) return errno = EIO, -1;
+                 return ::write(fd, d, n > 7 ? 7 : n);
+             };
+         }},
+        {"sync fails", [](FileTools::Ops& o) { o.fsync = [](int) { return errno = EIO, -1; }; }},
+        {"close fails", [](FileTools::Ops& o) {
+             o.close = [](int fd) { ::close(fd); return errno = EIO, -1; };
+         }},
+        {"rename fails", [](FileTools::Ops& o) {
+             o.rename = [](const char*, const char*) { return errno = EXDEV, -1; };
+         }},
+    };
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.name);
+        TempDir dir;
+        const std::string p = dir.file("v.dat");
+        ASSERT_EQ(writeFileAtomically(p, "old content\n"), 0);
+        f.inject(FileTools::ops());
+        EXPECT_EQ(writeFileAtomically(p, std::string(200000, 'n')), -1);
+        FileTools::ops() = FileTools::systemOps();
+        EXPECT_EQ(readWholeFile(p), "old content\n");
+        EXPECT_EQ(entriesIn(dir.path()), 1u) << "the temporary file is removed";
+    }
+}
+
+TEST(FileTools, AbandonedWriteChangesNothing) {
+    TempDir dir;
+    const std::string p = dir.file("v.dat");
+    ASSERT_EQ(writeFileAtomically(p, "old"), 0);
+    {
+        AtomicFile f(p);
+        ASSERT_EQ(f.open(), 0);
+        f.out() << "half written";
+    }
+    EXPECT_EQ(readWholeFile(p), "old");
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+TEST(FileTools, PrivateFileIsEmptiedAndNeverFollowsALink) {
+    TempDir dir;
+    const std::string clip = dir.file("velkXXXXXX.tmp");
+    writeWholeFile(clip, "left over");
+    ::chmod(clip.c_str(), 0666);
+    ASSERT_EQ(FileTools::createPrivateFile(clip), 0);
+    EXPECT_EQ(readWholeFile(clip), "");
+    EXPECT_EQ(modeOf(clip), 0600u);
+
+    const std::string victim = dir.file("victim");
+    writeWholeFile(victim, "precious");
+    const std::string link = dir.file("link.tmp");
+    ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+    EXPECT_EQ(FileTools::createPrivateFile(link), -1);
+    EXPECT_EQ(readWholeFile(victim), "precious");
+    EXPECT_EQ(FileTools::createPrivateFile(dir.file("no/such/dir/x")), -1);
+}

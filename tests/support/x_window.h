@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+// Finding and closing top-level windows on the X server of the test run, the
+// way a window manager would. Kept apart from the tests because the X headers
+// define macros that clash with other headers.
+
+// The id of the top-level window named exactly title, waiting up to
+// timeoutSeconds for it to appear; 0 when none appears.
+unsigned long waitForWindow(const std::string& title, double timeoutSeconds = 10);
+// Asks the window to close, as the close button of its frame does.
+bool askWindowToClose(unsigned long window);
