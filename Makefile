@@ -10,7 +10,7 @@ deps:
 
 build-release: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk
 
 build-debug: deps
 	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON -DVELK_WERROR=ON >/dev/null
