@@ -188,12 +188,12 @@ void ToDoListToDo::sanitizeTimeThings() {
 
 int ToDoListToDo::setCompleted(T_Calendar& cal) {
     if (!isToDo() || completed.completed) return -2;
-    removeFromCalLists(cal);
+    // Not active yet: refused before the entry is unfiled, so that it keeps its
+    // place in the calendar lists.
     if (recData.type != REC_NONE && dtHasDate(recData.rangeBegin) &&
-        getTodayDate(DT_EMPTY) < recData.rangeBegin) {
-        putIntoCalList(cal);
-        return -1; // not active yet
-    }
+        getTodayDate(DT_EMPTY) < recData.rangeBegin)
+        return -1;
+    removeFromCalLists(cal);
     const int32_t now = int32_t(velkNow());
     const int moved = setFollowingRecurrenceDate(begin, end);
     if (moved == 0) completed = {true, now};
