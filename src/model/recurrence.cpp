@@ -13,26 +13,30 @@ bool addMonths(int& month, int& year, int interval) {
     return year <= DT_MAXYEAR;
 }
 
+// v moved by days, or DT_EMPTY when that leaves the years a packed date can
+// hold (moveDate would stop at the last day instead).
+packedDT movedByDays(packedDT v, int days) {
+    packedDT n = v;
+    moveDate(n, days);
+    return getDateDiff(n, v) == days ? n : DT_EMPTY;
+}
+
 // The next anchor after a, or DT_EMPTY when there is none. The time bits of a
 // are kept.
 packedDT nextAnchor(const T_recData& rec, packedDT a) {
     const packedDT timeBits = a & 0x7fff;
     int day = dtDay(a), month = dtMonth(a), year = dtYear(a);
-    packedDT n = a;
+    packedDT n;
     switch (rec.type) {
     case REC_DAILY:
-        moveDate(n, rec.interval);
-        break;
-    case REC_DAILY_RESETABLE:
-        n = getTodayDate(a);
-        if (!dtHasDate(n)) return DT_EMPTY;
-        moveDate(n, rec.interval);
-        // Counted from today, so the next date may lie before a; it must only
-        // lie after today.
-        return dtDateOnly(n) > dtDateOnly(getTodayDate(a)) ? n : DT_EMPTY;
+        return movedByDays(a, rec.interval);
+    case REC_DAILY_RESETABLE: {
+        // Counted from today, so the next date may lie before a.
+        const packedDT today = getTodayDate(a);
+        return dtHasDate(today) ? movedByDays(today, rec.interval) : DT_EMPTY;
+    }
     case REC_WEEKLY:
-        moveDate(n, 7 * rec.interval);
-        break;
+        return movedByDays(a, 7 * rec.interval);
     case REC_MONTHLY_BY_DAY: {
         const int weekday = Wochentag(day, month, year) + 1; // 1 = Monday .. 7 = Sunday
         const int weekOfMonth = ((day - 1) / 7) * 7;
@@ -63,9 +67,7 @@ packedDT nextAnchor(const T_recData& rec, packedDT a) {
     default:
         return DT_EMPTY;
     }
-    // moveDate stops at the last day of 2127: a step that does not move on
-    // has no following date.
-    return dtDateOnly(n) > dtDateOnly(a) ? n : DT_EMPTY;
+    return n;
 }
 
 } // namespace
