@@ -174,9 +174,3 @@ TEST(CalendarLists, MakingDatedTodoRecurringMovesItToTheEnd) {
               (std::vector<ToDoListToDo*>{&b, &c, &a}));
     EXPECT_TRUE(cal.datedToDos.empty());
 }
-
-TEST(CalendarLists, NewCalendarStartsTodayForAWeek) {
-    T_Calendar cal;
-    EXPECT_EQ(cal.date, getTodayDate(DT_NOTIME));
-    EXPECT_EQ(cal.days, 7u);
-}

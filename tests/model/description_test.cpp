@@ -279,11 +279,6 @@ TEST_F(Description, EqualityComparesLengthFlagsAndBytes) {
     EXPECT_TRUE(shown == plain);
 }
 
-TEST(DescriptionFlags, BinaryMeansCompressedOrEnciphered) {
-    for (int flags : {0, 1, 2, 3, 4, 0x20000, 0x20002, 0x30004})
-        EXPECT_EQ(DescrData::DescrIsBinary(flags), (flags & 3) != 0) << flags;
-}
-
 TEST(DescriptionWithoutPasswordManager, NobodyIsLoggedIn) {
     DescrData d;
     d.SetStoredForm(Bytes{1, 2, 3, 4}, 0x20006);
