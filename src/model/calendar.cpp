@@ -1,0 +1,86 @@
+#include "model/calendar.h"
+
+#include "model/todo_item.h"
+
+void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
+    // A new entry sorts before every older entry with the same key.
+    const_iterator pos = entries.insert(T_DatedCalListItem{item, key, nextFiled++}).first;
+    byItem.emplace(item, pos);
+}
+
+void T_DatedCalList::unfile(ToDoListToDo* item) {
+    auto range = byItem.equal_range(item);
+    if (range.first == range.second) return;
+    // An item filed more than once is unfiled at its first entry from the front.
+    auto first = range.first;
+    for (auto it = std::next(range.first); it != range.second; ++it)
+        if (Order()(*it->second, *first->second)) first = it;
+    entries.erase(first->second);
+    byItem.erase(first);
+}
+
+bool T_DatedCalList::contains(const ToDoListToDo* item) const {
+    return byItem.count(item) != 0;
+}
+
+T_DatedCalList::const_iterator T_DatedCalList::lowerBound(packedDT key) const {
+    // The newest entry with this key has the highest filing number.
+    return entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
+}
+
+void T_RecCalList::file(ToDoListToDo* item) {
+    items.push_back(item);
+    byItem.emplace(item, Place{nextFiled++, std::prev(items.end())});
+}
+
+void T_RecCalList::unfile(ToDoListToDo* item) {
+    auto range = byItem.equal_range(item);
+    if (range.first == range.second) return;
+    auto first = range.first;
+    for (auto it = std::next(range.first); it != range.second; ++it)
+        if (it->second.filed < first->second.filed) first = it;
+    items.erase(first->second.pos);
+    byItem.erase(first);
+}
+
+T_Calendar::T_Calendar() : date(getTodayDate(DT_NOTIME)) {}
+
+namespace {
+
+bool isFiledAsRecurring(const T_recData& rec) {
+    return rec.type != REC_NONE && rec.type != REC_DAILY_RESETABLE;
+}
+
+} // namespace
+
+void ToDoListToDo::putIntoCalList(T_Calendar& cal) {
+    if (!dtHasDate(begin) && !dtHasDate(end)) return;
+    const bool recurring = isFiledAsRecurring(recData);
+    switch (priority) {
+    case PRIO_APPOINTMENT:
+        recurring ? cal.recAppointments.file(this) : cal.datedAppointments.file(this, begin);
+        break;
+    case PRIO_NOTE:
+        recurring ? cal.recNotes.file(this) : cal.datedNotes.file(this, begin);
+        break;
+    default:
+        recurring ? cal.recToDos.file(this) : cal.datedToDos.file(this, end);
+        break;
+    }
+}
+
+void ToDoListToDo::removeFromCalLists(T_Calendar& cal) {
+    if (!dtHasDate(begin) && !dtHasDate(end)) return;
+    const bool recurring = isFiledAsRecurring(recData);
+    switch (priority) {
+    case PRIO_APPOINTMENT:
+        recurring ? cal.recAppointments.unfile(this) : cal.datedAppointments.unfile(this);
+        break;
+    case PRIO_NOTE:
+        recurring ? cal.recNotes.unfile(this) : cal.datedNotes.unfile(this);
+        break;
+    default:
+        recurring ? cal.recToDos.unfile(this) : cal.datedToDos.unfile(this);
+        break;
+    }
+}

@@ -1,0 +1,105 @@
+#pragma once
+#include "model/datetime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <set>
+#include <unordered_map>
+
+class ToDoListToDo;
+
+// One entry of a dated calendar list: the item (not owned) and its key, taken
+// when the entry was made: the end for a todo, the begin for an appointment or
+// note. filed numbers the entries of a list in the order they were made.
+struct T_DatedCalListItem {
+    ToDoListToDo* item = nullptr;
+    packedDT key = DT_EMPTY;
+    uint64_t filed = 0;
+};
+
+// A dated calendar list: entries sorted by key in ascending unsigned order
+// (values without a date last), entries with equal keys newest first. Filing
+// and unfiling take logarithmic time, so that a data file that is not sorted
+// by date loads quickly.
+class T_DatedCalList {
+    struct Order {
+        bool operator()(const T_DatedCalListItem& a, const T_DatedCalListItem& b) const {
+            if (a.key != b.key) return a.key < b.key;
+            return a.filed > b.filed; // newest first
+        }
+    };
+    using Entries = std::set<T_DatedCalListItem, Order>;
+
+  public:
+    using const_iterator = Entries::const_iterator;
+    using const_reverse_iterator = Entries::const_reverse_iterator;
+
+    // Inserts the entry before the first entry whose key is not less than key.
+    void file(ToDoListToDo* item, packedDT key);
+    // Erases the first entry (from the front) of item; nothing when there is none.
+    void unfile(ToDoListToDo* item);
+    bool contains(const ToDoListToDo* item) const;
+
+    const_iterator begin() const { return entries.begin(); }
+    const_iterator end() const { return entries.end(); }
+    const_reverse_iterator rbegin() const { return entries.rbegin(); }
+    const_reverse_iterator rend() const { return entries.rend(); }
+    // The first entry whose key is not less than key.
+    const_iterator lowerBound(packedDT key) const;
+    std::size_t size() const { return entries.size(); }
+    bool empty() const { return entries.empty(); }
+
+  private:
+    Entries entries;
+    std::unordered_multimap<const ToDoListToDo*, const_iterator> byItem;
+    uint64_t nextFiled = 0;
+};
+
+// A recurring calendar list: items in the order in which they were filed.
+class T_RecCalList {
+    using Items = std::list<ToDoListToDo*>;
+    struct Place {
+        uint64_t filed;
+        Items::iterator pos;
+    };
+
+  public:
+    using const_iterator = Items::const_iterator;
+
+    // Appends the item at the end.
+    void file(ToDoListToDo* item);
+    // Erases the first entry (from the front) of item; nothing when there is none.
+    void unfile(ToDoListToDo* item);
+    bool contains(const ToDoListToDo* item) const { return byItem.count(item) != 0; }
+
+    const_iterator begin() const { return items.begin(); }
+    const_iterator end() const { return items.end(); }
+    std::size_t size() const { return items.size(); }
+    bool empty() const { return items.empty(); }
+
+  private:
+    Items items;
+    std::unordered_multimap<const ToDoListToDo*, Place> byItem;
+    uint64_t nextFiled = 0;
+};
+
+// The calendar lists: every dated entry of the tree, indexed by kind and by
+// recurrence, so that the calendar view does not walk the tree. The lists
+// point at entries but own none; an entry must be unfiled before it is deleted
+// and before a field that decides its list or key changes.
+class T_Calendar {
+  public:
+    T_Calendar();
+    T_Calendar(const T_Calendar&) = delete;
+    T_Calendar& operator=(const T_Calendar&) = delete;
+
+    packedDT date;     // first day shown by the calendar view
+    uint32_t days = 7; // number of days shown
+    T_RecCalList recToDos;
+    T_DatedCalList datedToDos; // by end date-time
+    T_RecCalList recAppointments;
+    T_DatedCalList datedAppointments; // by begin date-time
+    T_RecCalList recNotes;
+    T_DatedCalList datedNotes; // by begin date-time
+};

@@ -1,0 +1,132 @@
+#include "model/description.h"
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+const T_DescrCipher* testCipher = nullptr;
+
+const T_DescrCipher& cipher() {
+    return testCipher ? *testCipher : passwordManagerCipher;
+}
+
+} // namespace
+
+void setDescrCipherForTesting(const T_DescrCipher* c) {
+    testCipher = c;
+}
+
+DescrData& DescrData::operator=(const DescrData& src) {
+    CopyFrom(&src);
+    return *this;
+}
+
+void DescrData::CopyFrom(const DescrData* src) {
+    if (src == this) return;
+    data = src->data;
+    flags = src->flags;
+    savedForm.reset();
+    // Only cipher text is kept as the saved form: plain text under the
+    // enciphered flags must never be written back as if it were cipher text.
+    if (!data.empty() && (flags & DESCR_ENCIPHERED))
+        savedForm = std::make_unique<T_DescrForm>(T_DescrForm{data, flags});
+}
+
+bool DescrData::operator==(const DescrData& other) const {
+    return flags == other.flags && data == other.data;
+}
+
+void DescrData::SetNewChar(const char* text) {
+    std::size_t n = (text && *text) ? std::strlen(text) + 1 : 0;
+    bool same = n != 0 && data.size() == n && std::memcmp(data.data(), text, n) == 0;
+    if (same) return; // the same text again: data and saved form stay
+    if (!data.empty()) savedForm.reset();
+    data.assign(text, text + n);
+    // The new data is plain text, whatever the old data was.
+    flags &= ~DESCR_ENCIPHERED;
+}
+
+void DescrData::SetSaveCrypt(bool on) {
+    if (on)
+        flags |= DESCR_SAVECRYPT;
+    else
+        flags &= ~(DESCR_SAVECRYPT | DESCR_SAVECRYPT2);
+    savedForm.reset();
+}
+
+void DescrData::decipherInMemory(CryptMan* crypt) {
+    if (!(flags & DESCR_ENCIPHERED)) return;
+    if (data.empty()) {
+        flags &= ~DESCR_ENCIPHERED; // nothing to decipher
+        return;
+    }
+    if (!cipher().isLoggedIn(crypt)) return;
+    std::vector<unsigned char> plain;
+    if (!cipher().decrypt(crypt, data, (flags & DESCR_CBC) != 0, plain)) return;
+    // The deciphered buffer is rounded up to whole blocks; the text ends at its
+    // first zero byte.
+    std::size_t len = 0;
+    while (len < plain.size() && plain[len] != 0)
+        ++len;
+    plain.resize(len);
+    plain.push_back(0);
+    data = std::move(plain);
+    flags &= ~DESCR_ENCIPHERED;
+}
+
+bool DescrData::GetDescription(const char*& text, CryptMan* crypt) {
+    decipherInMemory(crypt);
+    if (flags & DESCR_ENCIPHERED) {
+        text = nullptr;
+        return true;
+    }
+    text = data.empty() ? nullptr : reinterpret_cast<const char*>(data.data());
+    return false;
+}
+
+int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& outFlags,
+                             bool& allocated, CryptMan* crypt) {
+    allocated = false;
+    out.clear();
+    length = 0;
+    outFlags = flags;
+    if ((flags & DESCR_SAVECRYPT) && savedForm) {
+        out = savedForm->data;
+        length = int(out.size());
+        outFlags = savedForm->flags;
+        return 0;
+    }
+    if (!(flags & DESCR_SAVECRYPT) && (flags & DESCR_ENCIPHERED)) {
+        // Cipher text that is to be stored plain must be deciphered first.
+        decipherInMemory(crypt);
+        if (flags & DESCR_ENCIPHERED) return -1;
+    }
+    if (data.empty()) {
+        outFlags = flags & ~0xffff;
+        return 0;
+    }
+    outFlags = flags;
+    if ((flags & (DESCR_SAVECRYPT | DESCR_ENCIPHERED)) != DESCR_SAVECRYPT) {
+        out = data;
+        length = int(out.size());
+        return 0;
+    }
+    // Plain text that is to be stored enciphered; the text in memory stays plain.
+    if (!cipher().isLoggedIn(crypt) || !cipher().encrypt(crypt, data, true, out)) {
+        out.clear();
+        return -1;
+    }
+    length = int(out.size());
+    outFlags = flags | DESCR_ENCIPHERED | DESCR_CBC;
+    allocated = true;
+    return 0;
+}
+
+void DescrData::SetStoredForm(std::vector<unsigned char> bytes, int32_t flagsWord) {
+    data = std::move(bytes);
+    flags = flagsWord;
+    savedForm.reset();
+    if ((flags & DESCR_ENCIPHERED) && !data.empty())
+        savedForm = std::make_unique<T_DescrForm>(T_DescrForm{data, flags});
+}

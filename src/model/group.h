@@ -1,0 +1,102 @@
+#pragma once
+#include "model/todo_item.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class T_Calendar;
+
+// An inner node of the item tree. A group owns its entries and child groups,
+// hands out IDs (unique among its children) and paths to new children, finds
+// groups and items, counts completed todos and running recordings, and deletes
+// children while keeping the calendar lists and the running count in step.
+//
+// Paths: a child's path is its parent's path, the parent's ID and "/". The
+// root has ID 0, path "/" and level 0, so its own ID path is "/0/".
+class ToDoListGroup : public ToDoListItem {
+  public:
+    ToDoListGroup(unsigned id, std::string path, unsigned level);
+    // A group with the same path, ID, sync ID, summary and priority and no
+    // children: the snapshot by which an edit of the group is recognised.
+    ToDoListGroup(const ToDoListGroup& src);
+    // Copies path, ID, sync ID, summary and priority.
+    ToDoListGroup& operator=(const ToDoListGroup& src);
+    // Equal when path, ID, sync ID, summary and priority are equal.
+    bool operator==(const ToDoListGroup& other) const;
+    bool operator!=(const ToDoListGroup& other) const { return !(*this == other); }
+    ~ToDoListGroup() override;
+    void dump() override;
+
+    unsigned getLevel() const { return level; }
+
+    // New children get ID findFreeID() and the child path, and are appended.
+    ToDoListToDo* newToDo();
+    ToDoListGroup* newGroup();
+    // One more than the largest ID among the children, 0 without children.
+    unsigned findFreeID() const;
+    // Appends a child made elsewhere (for instance by a record reader); every
+    // child enters the group through these or newToDo/newGroup, which keep the
+    // next free ID without recounting.
+    ToDoListToDo* addToDo(std::unique_ptr<ToDoListToDo> todo);
+    ToDoListGroup* addGroup(std::unique_ptr<ToDoListGroup> group);
+
+    // Unfiles and deletes a direct child, lowering running by its running
+    // recordings. delToDo returns 0, or -1 (nothing changed) when the todo is
+    // not a direct child; delGroup changes nothing for a group that is not one.
+    int delToDo(ToDoListToDo* todo, unsigned& running, T_Calendar& cal);
+    void delGroup(ToDoListGroup* group, unsigned& running, T_Calendar& cal);
+
+    // Unfiles every entry of the subtree from the calendar lists.
+    void removeFromCalLists(T_Calendar& cal);
+
+    // The group of this subtree whose ID path (path + ID + "/") is idPath.
+    ToDoListGroup* getGroupPtr(const std::string& idPath);
+    // The group whose summary path (prefix, then each summary and "/") is target.
+    ToDoListGroup* getGroupPtrFromSumPath(const std::string& prefix, const std::string& target);
+    // The summaries of the groups below the root along a relative ID path such
+    // as "0/5/17", joined by "\n"; empty when the path leads nowhere.
+    std::string getPathText(const std::string& relPath) const;
+    // The group itself, an entry or a group of this group (isGroup tells which),
+    // or with recursive one of the subtree, whose sync ID is id; else null.
+    ToDoListItem* getPtrToItemWithSyncID(unsigned id, bool& isGroup, bool recursive);
+
+    // Recounts the subtree's todos (appointments and notes do not count);
+    // returns whether every one is completed.
+    bool checkCompleted();
+    bool isCompleted() const { return completed; }
+    // Completed todos and all todos, as last counted by checkCompleted.
+    void getCompletedNr(unsigned& nrCompleted, unsigned& nrToDos) const;
+    unsigned getNrActiveJobs() const;
+    double getTimeSum() const;
+
+    bool getShowCompleted() const { return showCompleted; }
+    void setShowCompleted(bool b) { showCompleted = b; }
+    bool getCompletedLast() const { return completedLast; }
+    void setCompletedLast(bool b) { completedLast = b; }
+
+    std::size_t getNrToDos() const { return todos.size(); }
+    ToDoListToDo* getToDo(std::size_t i) const { return todos[i].get(); }
+    std::size_t getNrGroups() const { return groups.size(); }
+    ToDoListGroup* getGroup(std::size_t i) const { return groups[i].get(); }
+
+  private:
+    std::string childPath() const;
+    void noteChildID(unsigned id) const;
+
+    uint32_t level;
+    std::vector<std::unique_ptr<ToDoListToDo>> todos;
+    std::vector<std::unique_ptr<ToDoListGroup>> groups;
+    bool completed = true; // an empty group counts as completed
+    bool showCompleted = true;
+    bool completedLast = true;
+    uint32_t nrToDos = 0;
+    uint32_t nrCompleted = 0;
+
+    // The next free child ID, valid while the children are those it was
+    // counted for and no ID has been changed since.
+    mutable uint32_t freeID = 0;
+    mutable std::size_t freeIDChildren = 0;
+    mutable unsigned long freeIDChanges = 0;
+};

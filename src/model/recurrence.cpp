@@ -1,0 +1,95 @@
+#include "model/recurrence.h"
+
+namespace {
+
+// Adds interval months to month and year, carrying whole years. False beyond
+// the last year a packed date can hold.
+bool addMonths(int& month, int& year, int interval) {
+    month += interval;
+    while (month > 12) {
+        month -= 12;
+        ++year;
+    }
+    return year <= DT_MAXYEAR;
+}
+
+// v moved by days, or DT_EMPTY when that leaves the years a packed date can
+// hold (moveDate would stop at the last day instead).
+packedDT movedByDays(packedDT v, int days) {
+    packedDT n = v;
+    moveDate(n, days);
+    return getDateDiff(n, v) == days ? n : DT_EMPTY;
+}
+
+// The next anchor after a, or DT_EMPTY when there is none. The time bits of a
+// are kept.
+packedDT nextAnchor(const T_recData& rec, packedDT a) {
+    const packedDT timeBits = a & 0x7fff;
+    int day = dtDay(a), month = dtMonth(a), year = dtYear(a);
+    packedDT n;
+    switch (rec.type) {
+    case REC_DAILY:
+        return movedByDays(a, rec.interval);
+    case REC_DAILY_RESETABLE: {
+        // Counted from today, so the next date may lie before a.
+        const packedDT today = getTodayDate(a);
+        return dtHasDate(today) ? movedByDays(today, rec.interval) : DT_EMPTY;
+    }
+    case REC_WEEKLY:
+        return movedByDays(a, 7 * rec.interval);
+    case REC_MONTHLY_BY_DAY: {
+        const int weekday = Wochentag(day, month, year) + 1; // 1 = Monday .. 7 = Sunday
+        const int weekOfMonth = ((day - 1) / 7) * 7;
+        int newDay;
+        do {
+            if (!addMonths(month, year, rec.interval)) return DT_EMPTY;
+            int first = weekday - Wochentag(1, month, year);
+            if (first < 1) first += 7;
+            newDay = first + weekOfMonth;
+        } while (newDay > MaxTag(month, year)); // months without that weekday are skipped
+        n = packDate(newDay, month, year) | timeBits;
+        break;
+    }
+    case REC_MONTHLY_BY_DATE:
+        do {
+            if (!addMonths(month, year, rec.interval)) return DT_EMPTY;
+        } while (day > MaxTag(month, year)); // months that are too short are skipped
+        n = packDate(day, month, year) | timeBits;
+        break;
+    case REC_YEARLY:
+        ++year;
+        if (month == 2 && day == 29)
+            while (year <= DT_MAXYEAR && !isLeapYear(year))
+                ++year;
+        if (year > DT_MAXYEAR) return DT_EMPTY;
+        n = packDate(day, month, year) | timeBits;
+        break;
+    default:
+        return DT_EMPTY;
+    }
+    return n;
+}
+
+} // namespace
+
+int followingRecurrenceDate(const T_recData& rec, unsigned priority, packedDT& begin,
+                            packedDT& end) {
+    if (rec.type == REC_NONE) return 0;
+    if (rec.type != REC_YEARLY && rec.interval < 1) return 0;
+    const bool todo = priority <= 6;
+    packedDT& anchor = todo ? end : begin;
+    packedDT& other = todo ? begin : end;
+    if (!dtHasDate(anchor) || !dtHasDate(other)) return 0;
+
+    const int distance = getDateDiff(other, anchor);
+    const packedDT n = nextAnchor(rec, anchor);
+    if (n == DT_EMPTY) return 0;
+    if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < n) return 0;
+
+    packedDT o = n;
+    moveDate(o, distance);
+    if (dtHasTime(other)) o = (o & DT_DATEMASK) | (other & 0x7fff);
+    anchor = n;
+    other = o;
+    return 1;
+}

@@ -1,0 +1,237 @@
+#include "model/todo_item.h"
+
+#include "model/calendar.h"
+#include "model/clock.h"
+
+#include <cstdio>
+#include <utility>
+
+unsigned long ToDoListItem::idChangeCount = 0;
+
+ToDoListItem::ToDoListItem(unsigned id, std::string p) : path(std::move(p)), ID(id) {}
+
+ToDoListItem::ToDoListItem(const ToDoListItem&) : summary() {}
+
+void ToDoListItem::setID(unsigned id) {
+    ID = id;
+    ++idChangeCount;
+}
+
+void ToDoListItem::copyItemFields(const ToDoListItem& src) {
+    path = src.path;
+    ID = src.ID;
+    syncID = src.syncID;
+    summary = src.summary;
+    priority = src.priority;
+}
+
+ToDoListToDo::ToDoListToDo(unsigned id, std::string p) : ToDoListItem(id, std::move(p)) {}
+
+ToDoListToDo::ToDoListToDo(const ToDoListToDo& src) : ToDoListItem(src) {
+    *this = src;
+}
+
+ToDoListToDo& ToDoListToDo::operator=(const ToDoListToDo& src) {
+    if (this == &src) return *this;
+    description = src.description;
+    workingTimes = src.workingTimes;
+    completed = src.completed;
+    showTimeAs = src.showTimeAs;
+    running = src.running;
+    begin = src.begin;
+    end = src.end;
+    recData = src.recData;
+    copyItemFields(src);
+    return *this;
+}
+
+bool ToDoListToDo::operator==(const ToDoListToDo& o) const {
+    return description == o.description && workingTimes.size() == o.workingTimes.size() &&
+           completed.completed == o.completed.completed && completed.time == o.completed.time &&
+           showTimeAs == o.showTimeAs && running == o.running && begin == o.begin && end == o.end &&
+           recData.type == o.recData.type && recData.rangeBegin == o.recData.rangeBegin &&
+           recData.rangeEnd == o.recData.rangeEnd && path == o.path && ID == o.ID &&
+           syncID == o.syncID && summary == o.summary && priority == o.priority;
+}
+
+void ToDoListToDo::setDateDontCheck(int which, int year, int month, int day, T_Calendar& cal) {
+    if (!isValidDate(day, month, year)) return;
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = packDate(day, month, year) | (v & 0x7fff);
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setDate(int which, int year, int month, int day, T_Calendar& cal) {
+    if (!isValidDate(day, month, year)) return;
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = packDate(day, month, year) | (v & 0x7fff);
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setTimeDontCheck(int which, int hour, int minute, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = (v & DT_DATEMASK) | packTime(hour, minute);
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setTime(int which, int hour, int minute, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = (v & DT_DATEMASK) | packTime(hour, minute);
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::clearDate(int which, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = (v & 0x7fff) | DT_NODATE;
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::clearTime(int which, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    packedDT& v = dateTimeRef(which);
+    v = (v & DT_DATEMASK) | DT_NOTIME;
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setShowTimeAs(int value, T_Calendar& cal) {
+    if (isToDo()) {
+        showTimeAs = value;
+        return;
+    }
+    removeFromCalLists(cal);
+    showTimeAs = value;
+    priority = value ? PRIO_APPOINTMENT : PRIO_NOTE;
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setPriority(unsigned prio, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    priority = prio;
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::setRecData(T_recData rec, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    recData = rec;
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+}
+
+void ToDoListToDo::sanitizeTimeThings() {
+    auto day = [](packedDT x) { return dtDateOnly(x); };
+    const bool recurring = recData.type != REC_NONE;
+    bool resetMarked = false;
+    bool resetDone = false;
+    auto reset = [&](const char* message) {
+        if (message) std::fputs(message, stdout);
+        recData.reset();
+        resetDone = true;
+    };
+
+    // 1. Order of begin and end.
+    if (dtHasDate(begin) && dtHasDate(end)) {
+        if (day(begin) > day(end) ||
+            (day(begin) == day(end) && dtHasTime(begin) && dtHasTime(end) && begin > end))
+            std::swap(begin, end);
+    } else if (recurring) {
+        showTimeAs = 0;
+        std::fputs("Recurrence reset (1): no range [", stdout);
+        resetMarked = true;
+    }
+
+    // 2. Order of the range.
+    if (dtHasDate(recData.rangeBegin) && dtHasDate(recData.rangeEnd) &&
+        day(recData.rangeBegin) > day(recData.rangeEnd))
+        std::swap(recData.rangeBegin, recData.rangeEnd);
+
+    auto outOfRange = [&](packedDT x) {
+        return (dtHasDate(recData.rangeBegin) && day(x) < day(recData.rangeBegin)) ||
+               (dtHasDate(recData.rangeEnd) && day(x) > day(recData.rangeEnd));
+    };
+
+    if (isToDo()) {
+        // 3. A todo is filed and repeated by its end (due date).
+        if (!dtHasDate(end)) {
+            begin = end = DT_EMPTY;
+            if (recurring) reset("Recurrence reset (2): no end date for todo [");
+        } else {
+            if (!dtHasDate(begin)) begin = DT_EMPTY;
+            if (outOfRange(end) && recurring) reset("Recurrence reset (3): date not in range [");
+        }
+    } else {
+        // 4. An appointment or note is filed and repeated by its begin.
+        if (recData.type == REC_DAILY_RESETABLE) recData.type = REC_DAILY;
+        if (!dtHasDate(begin)) {
+            begin = end = DT_EMPTY;
+            reset(recurring ? "Recurrence reset (4): type date without start date/time ["
+                            : nullptr);
+        } else {
+            if (!dtHasDate(end)) end = DT_EMPTY;
+            if (outOfRange(begin) && recurring) reset("Recurrence reset (5) [");
+        }
+    }
+
+    // 5. A reset marked in step 1 is made at the end.
+    if (resetMarked && !resetDone) recData.reset();
+}
+
+int ToDoListToDo::setCompleted(T_Calendar& cal) {
+    if (!isToDo() || completed.completed) return -2;
+    // Not active yet: refused before the entry is unfiled, so that it keeps its
+    // place in the calendar lists.
+    if (recData.type != REC_NONE && dtHasDate(recData.rangeBegin) &&
+        getTodayDate(DT_EMPTY) < recData.rangeBegin)
+        return -1;
+    removeFromCalLists(cal);
+    const int32_t now = int32_t(velkNow());
+    const int moved = setFollowingRecurrenceDate(begin, end);
+    if (moved == 0) completed = {true, now};
+    sanitizeTimeThings();
+    putIntoCalList(cal);
+    if (running) stopRecording(now);
+    return moved == 0 ? 0 : 1;
+}
+
+int ToDoListToDo::clearCompleted() {
+    if (!isToDo() || !completed.completed) return -2;
+    completed.completed = false;
+    return 0;
+}
+
+void ToDoListToDo::stopRecording(int32_t now) {
+    if (!workingTimes.empty()) workingTimes.back().end = now;
+    running = false;
+}
+
+int ToDoListToDo::setRunning(bool on) {
+    if (running == on) return -1;
+    const int32_t now = int32_t(velkNow());
+    if (on) {
+        // The open interval holds its begin as end until recording stops.
+        workingTimes.push_back({now, now});
+        running = true;
+    } else {
+        stopRecording(now);
+    }
+    return 0;
+}
+
+double ToDoListToDo::getTimeSum() const {
+    std::size_t n = workingTimes.size();
+    if (running && n > 0) --n; // the open interval has no end yet
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sum += double(workingTimes[i].end) - double(workingTimes[i].begin);
+    return sum;
+}

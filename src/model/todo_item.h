@@ -1,0 +1,178 @@
+#pragma once
+#include "model/datetime.h"
+#include "model/description.h"
+#include "model/recurrence.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CryptMan;
+class T_Calendar;
+
+// One recorded interval of work, in seconds since 1 January 1970.
+struct T_workingTimes {
+    int32_t begin = 0;
+    int32_t end = 0;
+};
+
+// Completion state of a todo; the time (seconds since 1970) is meaningful only
+// while the flag is set.
+struct T_completed {
+    bool completed = false;
+    int32_t time = 0;
+};
+
+// Priorities of the dated entries; 0..6 are todos.
+constexpr unsigned PRIO_APPOINTMENT = 100; // shown as busy
+constexpr unsigned PRIO_NOTE = 200;        // shown as free
+constexpr unsigned PRIO_MAXTODO = 6;
+
+// A node of the item tree: a group or an entry.
+class ToDoListItem {
+  public:
+    ToDoListItem(unsigned id, std::string path);
+    // A copy starts empty: the kinds' assignments copy the fields they need.
+    ToDoListItem(const ToDoListItem&);
+    ToDoListItem& operator=(const ToDoListItem&) = delete;
+    virtual ~ToDoListItem() = default;
+    virtual void dump() {}
+
+    unsigned getID() const { return ID; }
+    void setID(unsigned id);
+    const std::string& getPath() const { return path; }
+    void setPath(std::string p) { path = std::move(p); }
+    unsigned getSyncID() const { return syncID; }
+    void setSyncID(unsigned id) { syncID = id; }
+    const std::string& getSummary() const { return summary; }
+    void setSummary(std::string s) { summary = std::move(s); }
+    unsigned getPriority() const { return priority; }
+    // Sets the field only (groups); entries change it through their own setter.
+    void setPriority(unsigned p) { priority = p; }
+    bool hasBeenSaved() const { return saved; }
+    void hasBeenSaved(bool s) { saved = s; }
+
+    // Counts every change of an ID made after construction, so that groups know
+    // when their cached next free child ID must be recounted.
+    static unsigned long idChanges() { return idChangeCount; }
+
+  protected:
+    // Copies path, ID, sync ID, summary and priority; the saved mark stays.
+    void copyItemFields(const ToDoListItem& src);
+
+    std::string path;
+    uint32_t ID = 0;
+    uint32_t syncID = 0;
+    std::string summary = "<unnamed>";
+    uint32_t priority = 3;
+    bool saved = false;
+
+  private:
+    static unsigned long idChangeCount;
+};
+
+// An entry of the organizer: a todo (priority 0..6, due at its end), an
+// appointment (100) or a note (200) with a begin and an end.
+//
+// Every setter that takes the calendar keeps the calendar lists in step: it
+// unfiles the entry, changes the field, repairs the dates and recurrence
+// (sanitizeTimeThings; not the DontCheck variants) and files the entry again.
+class ToDoListToDo : public ToDoListItem {
+  public:
+    ToDoListToDo(unsigned id, std::string path);
+    ToDoListToDo(const ToDoListToDo& src);
+    // Copies every field except the has-been-saved mark.
+    ToDoListToDo& operator=(const ToDoListToDo& src);
+    // The recorded intervals' times, the recurrence interval and the saved mark
+    // do not take part: this decides whether an edited entry is journalled.
+    bool operator==(const ToDoListToDo& other) const;
+    bool operator!=(const ToDoListToDo& other) const { return !(*this == other); }
+
+    bool isToDo() const { return priority <= PRIO_MAXTODO; }
+
+    // which != 0 selects the begin, 0 the end. Dates that do not exist (or lie
+    // outside 2000..2127) are refused and change nothing.
+    void setDate(int which, int year, int month, int day, T_Calendar& cal);
+    void setDateDontCheck(int which, int year, int month, int day, T_Calendar& cal);
+    void setTime(int which, int hour, int minute, T_Calendar& cal);
+    void setTimeDontCheck(int which, int hour, int minute, T_Calendar& cal);
+    void clearDate(int which, T_Calendar& cal);
+    void clearTime(int which, T_Calendar& cal);
+    packedDT getDateTime(int which) const { return which ? begin : end; }
+
+    // 0 free, 1 busy. An appointment or note becomes an appointment (100) for
+    // busy and a note (200) for free; a todo only stores the value.
+    void setShowTimeAs(int value, T_Calendar& cal);
+    int getShowTimeAs() const { return showTimeAs; }
+
+    using ToDoListItem::setPriority;
+    void setPriority(unsigned prio, T_Calendar& cal);
+
+    void setRecData(T_recData rec, T_Calendar& cal);
+    void getRecData(T_recData& out) const { out = recData; }
+
+    // Completes the todo, or moves a recurring todo on to its next occurrence,
+    // and stops a running time recording. Results:
+    //   0  completed;
+    //   1  recurring: moved on to the following date, still open;
+    //  -1  recurring and its range begins after today: not active yet;
+    //  -2  an appointment or note, or already completed.
+    int setCompleted(T_Calendar& cal);
+    // -2 for an appointment or note or when not completed; else clears the flag
+    // (the completion time stays) and returns 0.
+    int clearCompleted();
+    bool isCompleted() const { return completed.completed; }
+    int32_t getCompletedTime() const { return completed.time; }
+    T_completed getCompletedDirect() const { return completed; }
+    void setCompletedDirect(T_completed c) { completed = c; }
+
+    // Starts (a new interval begins now) or stops (the last interval ends now)
+    // time recording; -1 when it already is in that state, else 0.
+    int setRunning(bool on);
+    void setRunningDirect(bool on) { running = on; }
+    bool isRunning() const { return running; }
+    void addTime(int32_t b, int32_t e) { workingTimes.push_back({b, e}); }
+    int getNrTimes() const { return int(workingTimes.size()); }
+    int32_t getTimeBegin(int i) const { return workingTimes[std::size_t(i)].begin; }
+    int32_t getTimeEnd(int i) const { return workingTimes[std::size_t(i)].end; }
+    // Recorded seconds; the open interval of a running recording is left out.
+    double getTimeSum() const;
+
+    void setDescription(const char* text) { description.SetNewChar(text); }
+    void setDescription(const DescrData* d) { description.CopyFrom(d); }
+    bool GetDescription(const char*& text, CryptMan* crypt) {
+        return description.GetDescription(text, crypt);
+    }
+    void SetSaveCrypt(bool on) { description.SetSaveCrypt(on); }
+    DescrData& getDescrData() { return description; }
+    const DescrData& getDescrData() const { return description; }
+
+    // Orders begin and end and the range, and drops a recurrence that cannot
+    // be used, telling why on standard output.
+    void sanitizeTimeThings();
+
+    // Files the entry into, or takes it out of, the calendar list that its
+    // priority and recurrence select (defined with the calendar lists).
+    void putIntoCalList(T_Calendar& cal);
+    void removeFromCalLists(T_Calendar& cal);
+
+    // Moves begin and end to the next occurrence of this entry's rule; see
+    // followingRecurrenceDate. 1 when moved, 0 when there is none.
+    int setFollowingRecurrenceDate(packedDT& b, packedDT& e) const {
+        return followingRecurrenceDate(recData, priority, b, e);
+    }
+
+  private:
+    packedDT& dateTimeRef(int which) { return which ? begin : end; }
+    // Stops a running recording: the last interval ends at now.
+    void stopRecording(int32_t now);
+
+    std::vector<T_workingTimes> workingTimes;
+    T_completed completed;
+    int showTimeAs = 0;
+    bool running = false;
+    packedDT begin = DT_EMPTY;
+    packedDT end = DT_EMPTY;
+    T_recData recData;
+    DescrData description;
+};
