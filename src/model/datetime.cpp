@@ -26,6 +26,8 @@ int positiveMod(int a, int m) {
 
 // Day numbers that getDayByNumber accepts: 1 January 1999 .. 31 December 2127.
 const int firstDayNumber = 1;
+// Moves stay within the years a packed date-time can hold, 2000..2127.
+const int firstPackableDay = 366;
 int lastDayNumber() {
     static const int last = getNumberOfDay(31, 12, DT_MAXYEAR);
     return last;
@@ -120,7 +122,7 @@ int getDateDiff(packedDT a, packedDT b) {
 
 void moveDate(packedDT& v, int days) {
     long long n = (long long)getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)) + days;
-    if (n < firstDayNumber) n = firstDayNumber;
+    if (n < firstPackableDay) n = firstPackableDay;
     if (n > lastDayNumber()) n = lastDayNumber();
     int d, m, y;
     getDayByNumber(int(n), d, m, y);
@@ -154,7 +156,7 @@ void moveDateTime(packedDT& v, int minutes) {
             hour = int(24 - g % 24);
         }
     }
-    if (dayNr < firstDayNumber) dayNr = firstDayNumber;
+    if (dayNr < firstPackableDay) dayNr = firstPackableDay;
     if (dayNr > lastDayNumber()) dayNr = lastDayNumber();
     int d, m, y;
     getDayByNumber(int(dayNr), d, m, y);

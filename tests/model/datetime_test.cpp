@@ -131,7 +131,10 @@ TEST(DateTime, OutOfDomainValuesNeitherCrashNorLoop) {
     EXPECT_EQ(v, packDate(31, 12, 2127) | DT_NOTIME) << "moves stop at the end of the range";
     v = packDate(1, 1, 2000) | packTime(0, 0);
     moveDateTime(v, -100000000);
-    EXPECT_TRUE(dtHasDate(v));
+    EXPECT_EQ(dtDateOnly(v), packDate(1, 1, 2000) | DT_NOTIME) << "moves stop at 1 January 2000";
+    v = packDate(2, 1, 2000) | DT_NOTIME;
+    moveDate(v, -5);
+    EXPECT_EQ(v, packDate(1, 1, 2000) | DT_NOTIME);
     EXPECT_FALSE(isValidDate(29, 2, 2100));
     EXPECT_TRUE(isValidDate(29, 2, 2000));
     EXPECT_FALSE(isValidDate(1, 1, 1999));
