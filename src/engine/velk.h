@@ -1,0 +1,215 @@
+#pragma once
+#include "crypt/crypt_man.h"
+#include "model/calendar.h"
+#include "model/group.h"
+#include "model/recurrence.h"
+#include "model/todo_item.h"
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// How the normal view lists a group: its whole subtree in one list, or only
+// its own children.
+enum t_viewtype { VIEWTYPE_FLAT = 0, VIEWTYPE_TREE = 1 };
+
+// Main view types.
+enum : int32_t {
+    MAINVIEW_NORMAL = 0,
+    MAINVIEW_ACTIVE = 1, // running todos of the whole tree, "Active jobs"
+    MAINVIEW_SEARCH = 2,
+    MAINVIEW_CALENDAR = 3,
+    MAINVIEW_BACK = 4, // setMainViewType(4) returns from the only-active view
+};
+
+// Sort types of the lists.
+enum : int32_t { SORT_PRIORITY = 0, SORT_DATE = 1 };
+
+// The view options.
+struct T_Options {
+    t_viewtype viewtype = VIEWTYPE_TREE;
+    int32_t mainviewtype = MAINVIEW_NORMAL;
+    bool ShowKbd = false;
+    int32_t lastMainViewType = MAINVIEW_NORMAL;
+    int32_t sorttype = SORT_DATE;
+    bool showCompleted = true;
+    bool completedLast = true;
+};
+
+// What the user interface keeps between rebuilds of the list: the top lines
+// last shown in the calendar and the normal view, and for every group entered
+// the list's top line and selected line at that moment.
+struct T_GUIData {
+    int32_t nLineCal = 0;
+    int32_t nLineNormal = 0;
+    std::vector<int32_t> oldPosInList;
+    std::vector<int32_t> oldSelInList;
+};
+
+// The size of the main window that the data file keeps (half the pixels).
+struct T_Session {
+    uint32_t uWinWidth = 320;
+    uint32_t uWinHeight = 320;
+};
+
+// The organizer engine: owns the item tree, the calendar lists and the password
+// manager, keeps the current group and item and the view options, and performs
+// every change of the tree so that calendar lists, running count and sync IDs
+// stay consistent. The user interface selects rows and calls the accessors.
+class Velk {
+  public:
+    Velk();
+    ~Velk();
+    Velk(const Velk&) = delete;
+    Velk& operator=(const Velk&) = delete;
+
+    // --- Data file ---
+    // Writes the whole organizer to the file, replacing it as one step.
+    // Results: 0 written; -1 nothing written (the old file is unchanged).
+    int writeData(const char* name);
+    // Loads the data file into the empty organizer made by createRoot.
+    // Results: 0 loaded (or no file yet); -1 the file is malformed; -2 the
+    // file exists but cannot be read. On failure nothing is to be written.
+    int readData(const char* name);
+    // Examines nothing; always 0.
+    int checkFile(const char* name);
+    // Makes the empty root group and makes it current. Returns 0.
+    int createRoot();
+    // Writes the header lines of the data file.
+    void writeHeader(std::ostream& os);
+
+    // --- Options ---
+    bool getOptShowCompleted() const { return opts.showCompleted; }
+    int setOptShowCompleted(bool b) { opts.showCompleted = b; return 0; }
+    bool getOptCompletedLast() const { return opts.completedLast; }
+    int setOptCompletedLast(bool b) { opts.completedLast = b; return 0; }
+    bool getOptShowKbd() const { return opts.ShowKbd; }
+    int setOptShowKbd(bool b) { opts.ShowKbd = b; return 0; }
+    int getOptsSort() const { return opts.sorttype; }
+    int setOptsSort(int s) { opts.sorttype = s; return 0; }
+    t_viewtype getOptViewtype() const { return opts.viewtype; }
+    int setOptViewtype(t_viewtype v) { opts.viewtype = v; return 0; }
+    int getMainViewType() const { return opts.mainviewtype; }
+    // -1 when type is already the main view type, else 0; see velk.cpp.
+    int setMainViewType(int type);
+    int getCalSpan() const { return int(cal.days); }
+    int setCalSpan(int days) { cal.days = uint32_t(days); return 0; }
+    unsigned getCalFirstDay() const { return cal.date; }
+    int setCalFirstDay(unsigned date) { cal.date = date; return 0; }
+    // With w != 0 stores w and h as the window size; with w == 0 returns it.
+    void windowSize(unsigned& w, unsigned& h);
+    unsigned getNrActiveJobs() const { return nrActiveJobs; }
+    bool checkCompleted() { return root->checkCompleted(); }
+
+    // --- Navigation ---
+    void setGroup(ToDoListGroup* g);
+    void setGroup2ViewItem(int row);
+    void setItem(ToDoListToDo* t) { curItem = t; }
+    void setItem2ViewItem(int row);
+    // Goes up one level, or leaves the search view. -1 (nothing changed) in
+    // the root or outside the normal view.
+    int leaveCurGroup();
+    void rememberGroup();
+    void rememberGroupOfCurrentItem();
+    void enterPrevGroup();
+    bool inRootGroup() const;
+    ToDoListGroup* GetParentOfItem(ToDoListItem* item);
+    // The readable path above the list: group summaries, or "Active jobs".
+    std::string getCurGroupPathText();
+    ToDoListGroup* getCurGroup() const { return curGroup; }
+    ToDoListToDo* getCurItem() const { return curItem; }
+
+    // --- The current item (the user interface selects it first) ---
+    void setItemPriority(unsigned prio);
+    unsigned getItemPriority() const { return curItem->getPriority(); }
+    void setItemSummary(const std::string& s) { curItem->setSummary(s); }
+    std::string getItemSummary() const { return curItem->getSummary(); }
+    void setItemDescription(const char* text) { curItem->setDescription(text); }
+    // 0 and text set, -1 no description text, or the item's own error code.
+    int getItemDescription(const char*& text);
+    void setShowTimeAs(int value);
+    int getShowTimeAs() const { return curItem->getShowTimeAs(); }
+    bool isItemCompleted() const { return curItem->isCompleted(); }
+    int32_t getItemCompletedTime() const { return curItem->getCompletedTime(); }
+    int clearItemCompleted() { return curItem ? curItem->clearCompleted() : -1; }
+    // Completes the current item; a running todo stops and the running count
+    // drops. Results as ToDoListToDo::setCompleted; -1 without a current item.
+    int setItemCompleted();
+    bool isItemRunning() const { return curItem->isRunning(); }
+    int getItemNrTimes() const { return curItem->getNrTimes(); }
+    int32_t getItemTimeBegin(unsigned i) const { return curItem->getTimeBegin(int(i)); }
+    int32_t getItemTimeEnd(unsigned i) const { return curItem->getTimeEnd(int(i)); }
+    double getItemTimeSum() const { return curItem->getTimeSum(); }
+    // Starts or stops time recording; the running count follows a change.
+    int setItemRunning(bool on);
+    // which: 0 the end (due) date-time, any other value the begin.
+    void setDate(int which, int year, int month, int day);
+    void setDateToday(int which);
+    void clearDate(int which);
+    void setTime(int which, int hour, int minute);
+    void clearTime(int which);
+    unsigned getDateTime(int which) const { return curItem->getDateTime(which); }
+    void getRecData(T_recData& rec) const { curItem->getRecData(rec); }
+    void setRecData(T_recData rec);
+    void clearRecData();
+    void sanitizeTimeThings() { curItem->sanitizeTimeThings(); }
+
+    // --- The current group ---
+    void setGroupPriority(unsigned prio) { curGroup->setPriority(prio); }
+    unsigned getGroupPriority() const { return curGroup->getPriority(); }
+    void setGroupSummary(const std::string& s) { curGroup->setSummary(s); }
+    std::string getGroupSummary() const { return curGroup->getSummary(); }
+    bool getGroupShowCompleted() const { return curGroup->getShowCompleted(); }
+    bool getGroupCompletedLast() const { return curGroup->getCompletedLast(); }
+    bool toggleGroupShowCompleted();
+    bool toggleGroupCompletedLast();
+    void getGroupCompletedNr(unsigned& completed, unsigned& total) const {
+        curGroup->getCompletedNr(completed, total);
+    }
+    double getGroupTimeSum() const { return curGroup->getTimeSum(); }
+
+    // --- Snapshots for the journal ---
+    void incsave_rememberTodo();
+    void incsave_forgetTodo() { todoSnapshot.reset(); }
+    bool incsave_todoHasChanged() const;
+    void incsave_rememberGroup();
+    void incsave_forgetGroup() { groupSnapshot.reset(); }
+    bool incsave_groupHasChanged() const;
+    void incsave_newItem() { newItemFlag = true; }
+
+    // --- State ---
+    std::vector<ToDoListItem*> viewItems; // the item shown in each row, null for marker rows
+    T_GUIData GUIData;
+    CryptMan crypt;
+    std::unique_ptr<ToDoListGroup> root;
+    ToDoListGroup* searchGroup = nullptr; // the temporary "search results" group
+    ToDoListToDo* curItem = nullptr;
+    unsigned nrActiveJobs = 0;
+    uint32_t idmax = 0;
+    uint32_t idmaxaftersync = 0;
+    T_Options opts;
+    T_Calendar cal;
+    T_Session Session;
+    std::string rememberedPath;
+    ToDoListGroup* rememberedGroup = nullptr;
+    std::string savedPath;
+    ToDoListGroup* savedGroup = nullptr;
+    std::string curGroupPath;
+    ToDoListGroup* curGroup = nullptr;
+    std::unique_ptr<ToDoListToDo> todoSnapshot;
+    std::unique_ptr<ToDoListGroup> groupSnapshot;
+    bool newItemFlag = false;
+    std::string fileName;
+
+  private:
+    // Reads the header lines up to the root record's first line; foundEnd
+    // tells whether that line was found. Results: 0, or -1 when the password
+    // section was malformed (reading went on after it).
+    int readHeader(std::istream& in, bool& foundEnd);
+    // Gives records that were numbered while loading, and whose number a
+    // record read later also carries, a new sync ID above every other.
+    void repairSyncIDCollisions();
+};

@@ -1,0 +1,155 @@
+#include "engine/velk.h"
+#include "model/clock.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// root / "A" (id 0) / "B" (id 0) / "C" (id 0), and a todo in the root.
+struct Tree : testing::Test {
+    void SetUp() override {
+        setVelkNowForTesting(1299326400);
+        v.createRoot();
+        a = v.root->newGroup();
+        a->setSummary("A");
+        b = a->newGroup();
+        b->setSummary("B");
+        c = b->newGroup();
+        c->setSummary("C");
+        todo = v.root->newToDo();
+        todo->setSummary("T");
+    }
+    void TearDown() override { setVelkNowForTesting(-1); }
+    Velk v;
+    ToDoListGroup *a, *b, *c;
+    ToDoListToDo* todo;
+};
+
+} // namespace
+
+TEST_F(Tree, LeavingGroupsWalksUpOneLevelUntilTheRoot) {
+    v.setGroup(c);
+    EXPECT_EQ(v.curGroupPath, "/0/0/0/0/");
+    EXPECT_EQ(v.getCurGroupPathText(), "A\nB\nC");
+    EXPECT_EQ(v.leaveCurGroup(), 0);
+    EXPECT_EQ(v.curGroupPath, "/0/0/0/");
+    EXPECT_EQ(v.getCurGroup(), b);
+    EXPECT_EQ(v.leaveCurGroup(), 0);
+    EXPECT_EQ(v.leaveCurGroup(), 0);
+    EXPECT_EQ(v.getCurGroup(), v.root.get());
+    EXPECT_EQ(v.leaveCurGroup(), -1);
+    EXPECT_EQ(v.curGroupPath, "/0/");
+
+    v.setGroup(b);
+    v.setMainViewType(MAINVIEW_CALENDAR);
+    EXPECT_EQ(v.leaveCurGroup(), -1) << "only the normal view walks the tree";
+    EXPECT_EQ(v.getCurGroup(), b);
+}
+
+TEST_F(Tree, LeavingTheSearchViewDropsTheResultsGroup) {
+    v.setGroup(b);
+    v.savedGroup = b;
+    v.savedPath = v.curGroupPath;
+    v.searchGroup = v.root->newGroup();
+    v.setGroup(v.searchGroup);
+    v.opts.mainviewtype = MAINVIEW_SEARCH;
+    EXPECT_EQ(v.leaveCurGroup(), 0);
+    EXPECT_EQ(v.searchGroup, nullptr);
+    EXPECT_EQ(v.root->getNrGroups(), 1u);
+    EXPECT_EQ(v.getCurGroup(), b);
+    EXPECT_EQ(v.curGroupPath, "/0/0/0/");
+    EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
+}
+
+TEST_F(Tree, MainViewTypeTransitions) {
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_NORMAL), -1);
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_CALENDAR), 0);
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_ACTIVE), 0);
+    EXPECT_EQ(v.getMainViewType(), MAINVIEW_CALENDAR) << "nothing runs: the view stays";
+    v.setItem(todo);
+    EXPECT_EQ(v.setItemRunning(true), 0);
+    EXPECT_EQ(v.getNrActiveJobs(), 1u);
+    v.setMainViewType(MAINVIEW_NORMAL);
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_ACTIVE), 0);
+    EXPECT_EQ(v.getMainViewType(), MAINVIEW_ACTIVE);
+    v.setGroup(c);
+    EXPECT_TRUE(v.inRootGroup());
+    EXPECT_EQ(v.getCurGroupPathText(), "Active jobs");
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_ACTIVE), -1);
+    EXPECT_EQ(v.opts.lastMainViewType, MAINVIEW_ACTIVE);
+    v.opts.lastMainViewType = MAINVIEW_NORMAL;
+    EXPECT_EQ(v.setMainViewType(MAINVIEW_BACK), 0);
+    EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
+    EXPECT_FALSE(v.inRootGroup());
+}
+
+TEST_F(Tree, RunningCountFollowsRecordingAndCompletion) {
+    v.setItem(todo);
+    v.setDate(0, 2011, 3, 10);
+    EXPECT_EQ(v.setItemRunning(false), -1);
+    EXPECT_EQ(v.getNrActiveJobs(), 0u);
+    EXPECT_EQ(v.setItemRunning(true), 0);
+    EXPECT_EQ(v.setItemRunning(true), -1);
+    EXPECT_EQ(v.getNrActiveJobs(), 1u);
+    EXPECT_EQ(v.setItemCompleted(), 0);
+    EXPECT_FALSE(v.isItemRunning());
+    EXPECT_EQ(v.getNrActiveJobs(), 0u);
+    EXPECT_EQ(v.setItemCompleted(), -2) << "already completed";
+    v.setItem(nullptr);
+    EXPECT_EQ(v.setItemCompleted(), -1);
+    EXPECT_EQ(v.setItemRunning(true), -1);
+}
+
+TEST_F(Tree, WindowSizeIsStoredOnlyWhenGiven) {
+    unsigned w = 0, h = 0;
+    v.windowSize(w, h);
+    EXPECT_EQ(w, 320u);
+    EXPECT_EQ(h, 320u);
+    w = 400, h = 300;
+    v.windowSize(w, h);
+    w = 0;
+    v.windowSize(w, h);
+    EXPECT_EQ(w, 400u);
+    EXPECT_EQ(h, 300u);
+}
+
+TEST_F(Tree, SnapshotsTellWhetherAnEditMustBeJournalled) {
+    v.setItem(todo);
+    v.incsave_rememberTodo();
+    EXPECT_FALSE(v.incsave_todoHasChanged());
+    v.setItemSummary("T");
+    EXPECT_FALSE(v.incsave_todoHasChanged());
+    v.setItemSummary("changed");
+    EXPECT_TRUE(v.incsave_todoHasChanged());
+    v.incsave_forgetTodo();
+    EXPECT_FALSE(v.incsave_todoHasChanged());
+    v.incsave_newItem();
+    EXPECT_TRUE(v.incsave_todoHasChanged());
+
+    v.setGroup(a);
+    v.incsave_rememberGroup();
+    EXPECT_FALSE(v.incsave_groupHasChanged());
+    v.setGroupSummary("A2");
+    EXPECT_TRUE(v.incsave_groupHasChanged());
+    v.incsave_rememberGroup(); // a snapshot exists: it is kept
+    EXPECT_TRUE(v.incsave_groupHasChanged());
+    v.incsave_forgetGroup();
+    EXPECT_FALSE(v.incsave_groupHasChanged());
+}
+
+TEST_F(Tree, RememberedGroupsAndParents) {
+    v.setGroup(c);
+    v.rememberGroup();
+    v.setGroup(a);
+    v.enterPrevGroup();
+    EXPECT_EQ(v.getCurGroup(), c);
+    ToDoListToDo* deep = b->newToDo();
+    v.setItem(deep);
+    v.rememberGroupOfCurrentItem();
+    v.enterPrevGroup();
+    EXPECT_EQ(v.getCurGroup(), b);
+    EXPECT_EQ(v.GetParentOfItem(deep), b);
+    EXPECT_EQ(v.GetParentOfItem(todo), v.root.get());
+    EXPECT_FALSE(v.toggleGroupShowCompleted());
+    EXPECT_FALSE(b->getShowCompleted());
+}
