@@ -29,6 +29,14 @@ class ToDoListGroup : public ToDoListItem {
     ~ToDoListGroup() override;
     void dump() override;
 
+    int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
+                     bool withChildren) override;
+    // writeContent without the child group skip (the temporary search results).
+    int writeContentExcept(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
+                           bool withChildren, const ToDoListGroup* skip);
+    int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
+                    T_Calendar& cal) override;
+
     unsigned getLevel() const { return level; }
 
     // New children get ID findFreeID() and the child path, and are appended.

@@ -4,6 +4,8 @@
 #include "model/recurrence.h"
 
 #include <cstdint>
+#include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,20 @@ class ToDoListItem {
     ToDoListItem(const ToDoListItem&);
     ToDoListItem& operator=(const ToDoListItem&) = delete;
     virtual ~ToDoListItem() = default;
+
+    // Writes the item's record (defined with the record syntax in storage/).
+    // exporting leaves out the sync IDs and does not mark items as saved;
+    // withRecord and withChildren matter to groups only. Results: 0, or
+    // non-zero when a description could not be brought into the form it is
+    // to be saved in (its record is still complete).
+    virtual int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
+                             bool withChildren) = 0;
+    // Reads the rest of the item's record after its first line. Running
+    // recordings raise nrActiveJobs; a record without a sync ID gets idmax + 1.
+    // Results: 0 at the record's ">", -1 at the end of the input or when a
+    // part of the record is malformed.
+    virtual int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
+                            T_Calendar& cal) = 0;
     virtual void dump() {}
 
     unsigned getID() const { return ID; }
@@ -156,6 +172,11 @@ class ToDoListToDo : public ToDoListItem {
     void putIntoCalList(T_Calendar& cal);
     void removeFromCalLists(T_Calendar& cal);
 
+    int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
+                     bool withChildren) override;
+    int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
+                    T_Calendar& cal) override;
+
     // Moves begin and end to the next occurrence of this entry's rule; see
     // followingRecurrenceDate. 1 when moved, 0 when there is none.
     int setFollowingRecurrenceDate(packedDT& b, packedDT& e) const {
@@ -163,6 +184,8 @@ class ToDoListToDo : public ToDoListItem {
     }
 
   private:
+    // Reads a description block of n bytes stored under flagsWord; 0 or -1.
+    int readDescriptionBlock(std::istream& in, int n, int32_t flagsWord);
     packedDT& dateTimeRef(int which) { return which ? begin : end; }
     // Stops a running recording: the last interval ends at now.
     void stopRecording(int32_t now);

@@ -1,0 +1,182 @@
+// The data file: three fixed lines, the header lines with the engine's
+// options, the password section and the record of the root group, which holds
+// every other record.
+
+#include "engine/velk.h"
+#include "storage/file_tools.h"
+#include "storage/records.h"
+#include "storage/text.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace {
+
+// Reads a header line of any length with the surrounding blanks removed.
+std::string readHeaderLine(std::istream& in) {
+    std::string line = readRawLine(in, std::numeric_limits<std::size_t>::max());
+    std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+// The value of a "<tag=value>" line: the text after the tag without the last
+// character.
+std::string tagValue(const std::string& line, const char* tag) {
+    std::size_t from = std::char_traits<char>::length(tag);
+    if (line.size() <= from) return std::string();
+    return line.substr(from, line.size() - from - 1);
+}
+
+// Every group and entry of the subtree, the group itself first.
+template <class F> void forEachItem(ToDoListGroup& g, F f) {
+    f(static_cast<ToDoListItem&>(g));
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        f(static_cast<ToDoListItem&>(*g.getToDo(i)));
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        forEachItem(*g.getGroup(i), f);
+}
+
+} // namespace
+
+void Velk::writeHeader(std::ostream& os) {
+    // The temporary search-results group is never written, so the current
+    // group is the one the search started from.
+    const std::string& current =
+        (searchGroup && opts.mainviewtype == MAINVIEW_SEARCH) ? savedPath : curGroupPath;
+    os << "<idmax=" << idmax << ">\n";
+    os << "<idmaxaftersync=" << idmaxaftersync << ">\n";
+    os << "<curGroup=" << oneLine(current) << ">\n";
+    if (opts.ShowKbd) os << "<ShowKbd>\n";
+    os << (opts.viewtype == VIEWTYPE_TREE ? "<viewtype=tree>\n" : "<viewtype=flat>\n");
+    if (opts.mainviewtype == MAINVIEW_NORMAL || opts.mainviewtype == MAINVIEW_CALENDAR)
+        os << "<mainviewtype=" << opts.mainviewtype << ">\n";
+    if (opts.sorttype == SORT_PRIORITY) os << "<sorttype=priority>\n";
+    if (opts.sorttype == SORT_DATE) os << "<sorttype=date>\n";
+    os << "<cal.date=" << cal.date << ">\n";
+    os << "<cal.days=" << cal.days << ">\n";
+    os << "<GUIData.nLineNormal=" << GUIData.nLineNormal << ">\n";
+    os << "<GUIData.nLineCal=" << GUIData.nLineCal << ">\n";
+    for (int32_t pos : GUIData.oldPosInList)
+        os << "<GUIData.oldPosInList=" << pos << ">\n";
+    if (Session.uWinHeight != 0) os << "<Session.uWinHeight=" << Session.uWinHeight << ">\n";
+    if (Session.uWinWidth != 0) os << "<Session.uWinWidth=" << Session.uWinWidth << ">\n";
+}
+
+int Velk::writeData(const char* name) {
+    AtomicFile file(name);
+    if (file.open() != 0) return -1;
+    std::ostream& os = file.out();
+    os << "<type=Velk>\n<version=0.54>\n<data>\n";
+    writeHeader(os);
+    crypt.Write(os);
+    if (root->writeContentExcept(os, false, &crypt, true, true, searchGroup) != 0)
+        std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
+    os << "</data>\n";
+    return file.commit() == 0 ? 0 : -1;
+}
+
+int Velk::readHeader(std::istream& in, bool& foundEnd) {
+    std::string endMarker = "g";
+    bool syncFile = false;
+    int result = 0;
+    foundEnd = false;
+    for (;;) {
+        std::string line = readHeaderLine(in);
+        if (line == endMarker && !in.fail()) {
+            foundEnd = true;
+            return result;
+        }
+        if (in.eof() || in.fail()) return result;
+        if (startsWith(line, "<type=Velk-Sync>")) syncFile = true;
+        if (startsWith(line, "<version=")) {
+            std::string v = tagValue(line, "<version=");
+            if (!v.empty() && v[0] == '0' && v.size() > 2) {
+                // "0.13" and older opened the root record with "<g>".
+                int minor = parseI32(v.substr(2));
+                if (minor <= 13 && !syncFile) endMarker = "<g>";
+            }
+        }
+        if (line == "<viewtype=flat>") opts.viewtype = VIEWTYPE_FLAT;
+        if (line == "<viewtype=tree>") opts.viewtype = VIEWTYPE_TREE;
+        if (startsWith(line, "<ShowKbd>")) opts.ShowKbd = true;
+        if (startsWith(line, "<mainview=normal>")) opts.mainviewtype = MAINVIEW_NORMAL;
+        if (startsWith(line, "<mainview=calendar>")) opts.mainviewtype = MAINVIEW_CALENDAR;
+        if (startsWith(line, "<onlyActive>")) opts.mainviewtype = MAINVIEW_ACTIVE;
+        if (startsWith(line, "<sorttype=priority>")) opts.sorttype = SORT_PRIORITY;
+        if (startsWith(line, "<sorttype=date>")) opts.sorttype = SORT_DATE;
+        if (startsWith(line, "<Session.uWinWidth="))
+            Session.uWinWidth = parseU32(tagValue(line, "<Session.uWinWidth="));
+        if (startsWith(line, "<Session.uWinHeight="))
+            Session.uWinHeight = parseU32(tagValue(line, "<Session.uWinHeight="));
+        if (startsWith(line, "<GUIData.nLineNormal="))
+            GUIData.nLineNormal = parseI32(tagValue(line, "<GUIData.nLineNormal="));
+        if (startsWith(line, "<GUIData.nLineCal="))
+            GUIData.nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
+        if (startsWith(line, "<mainviewtype="))
+            opts.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
+        if (startsWith(line, "<idmax=")) idmax = parseU32(tagValue(line, "<idmax="));
+        if (startsWith(line, "<cal.date=")) cal.date = parseU32(tagValue(line, "<cal.date="));
+        if (startsWith(line, "<cal.days=")) cal.days = parseU32(tagValue(line, "<cal.days="));
+        if (startsWith(line, "<idmaxaftersync="))
+            idmaxaftersync = parseU32(tagValue(line, "<idmaxaftersync="));
+        if (startsWith(line, "<GUIData.oldPosInList=")) {
+            GUIData.oldPosInList.push_back(parseI32(tagValue(line, "<GUIData.oldPosInList=")));
+            GUIData.oldSelInList.push_back(0);
+        }
+        if (startsWith(line, "<curGroup=")) curGroupPath = tagValue(line, "<curGroup=");
+        if (startsWith(line, "<Crypt>") && crypt.Read(in) != 0) result = -1;
+    }
+}
+
+int Velk::readData(const char* name) {
+    fileName = name;
+    opts.mainviewtype = MAINVIEW_NORMAL;
+    opts.viewtype = VIEWTYPE_TREE;
+    opts.sorttype = SORT_DATE;
+
+    std::ifstream in;
+    struct stat st;
+    if (::stat(name, &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) return -2;
+        // No data file yet: an empty organizer, written at the next save.
+        root->setSyncID(1);
+        idmax = 1;
+        root->checkCompleted();
+        return 0;
+    }
+    if (!S_ISREG(st.st_mode)) return -2;
+    in.open(name, std::ios::binary);
+    if (!in) return -2;
+
+    bool foundEnd = false;
+    int result = readHeader(in, foundEnd);
+    if (!foundEnd || root->readContent(in, nrActiveJobs, idmax, cal) != 0) result = -1;
+    if (in.bad()) result = -2;
+
+    ToDoListGroup* g = curGroupPath == "/0/" ? nullptr : root->getGroupPtr(curGroupPath);
+    if (g) {
+        curGroup = g;
+    } else {
+        curGroup = root.get();
+        curGroupPath = "/0/";
+    }
+    if (result != 0) return result;
+    repairSyncIDCollisions();
+    root->checkCompleted();
+    return 0;
+}
+
+void Velk::repairSyncIDCollisions() {
+    std::unordered_map<uint32_t, unsigned> uses;
+    forEachItem(*root, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
+    // Only records read without a sync ID are not marked saved; they are the
+    // ones renumbered.
+    forEachItem(*root, [&](ToDoListItem& item) {
+        if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1) item.setSyncID(++idmax);
+    });
+}
