@@ -1,8 +1,11 @@
-// Program entry: chooses the data file, runs the organizer and tidies up.
+// Program entry: chooses the data file, loads it into the organizer engine,
+// runs the main window and saves the data file at the end when needed.
 
 #include "app/command_line.h"
 #include "app/config.h"
+#include "engine/velk.h"
 #include "gui/velk_gui.h"
+#include "storage/file_lock.h"
 #include "storage/file_tools.h"
 
 #include <FL/Fl.H>
@@ -11,33 +14,47 @@
 #include <string>
 #include <vector>
 
+// The one organizer engine of the process.
+Velk* velk = nullptr;
+
 namespace {
 
 // The clipboard file of cut, copy and paste, in the current directory. Every
 // run starts with it empty.
 const char* const clipboardFile = "velkXXXXXX.tmp";
 
-// Half the size of a new main window; the data file remembers the user's size.
-const int defaultHalfWidth = 320;
-const int defaultHalfHeight = 320;
-
-// A message that must reach the user before any window exists: a dialog, or
-// standard error in a headless run, which must never need a display.
-void startupMessage(const char* text, bool headless) {
+// A message that must reach the user: a dialog, or standard error in a
+// headless run, which must never need a display.
+void tellUser(const std::string& text, bool headless) {
     if (headless)
-        std::fprintf(stderr, "%s\n", text);
+        std::fprintf(stderr, "%s\n", text.c_str());
     else
-        fl_message("%s", text);
+        fl_alert("%s", text.c_str());
 }
 
 // Builds and shows the main window and runs the event loop until the last
 // window closes. Result: the event loop's exit code.
 int runWindow(const CommandLine& cl) {
-    make_windows(cl.path.c_str(), defaultHalfWidth, defaultHalfHeight);
+    unsigned w = 0, h = 0;
+    velk->windowSize(w, h);
+    make_windows(cl.path.c_str(), int(w), int(h));
+    if (cl.startInCalendar) {
+        velk->setMainViewType(MAINVIEW_CALENDAR);
+        velk->setCalFirstDay(cl.startDate);
+    }
     mainWin->show();
     Fl::add_timeout(1.0, updateClock);
     mainWin->updateClock();
     return Fl::run();
+}
+
+// Writes the data file, keeping the last generations as backups. Result:
+// writeData's result, also printed.
+int saveDataFile(const std::string& path) {
+    moveBackupFiles(path);
+    int r = velk->writeData(path.c_str());
+    std::printf("write to file: %i\n", r);
+    return r;
 }
 
 } // namespace
@@ -56,21 +73,59 @@ int main(int argc, char** argv) {
     defaultFile(cl.path);
     parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), cl);
     if (!cl.dateError.empty()) std::fprintf(stderr, "%s\n", cl.dateError.c_str());
+    const bool headless = cl.noWindow;
+
+    // One run per data file, from before it is read until after the last write.
+    DataFileLock lock;
+    if (lock.acquire(cl.path) == -1) {
+        tellUser("Velk is already running on the data file " + cl.path +
+                     ".\nClose that run first; nothing was changed.",
+                 headless);
+        return -1;
+    }
+
+    velk = new Velk();
+    velk->checkFile(cl.path.c_str());
+    velk->createRoot();
+    int loaded = velk->readData(cl.path.c_str());
+    if (loaded == -2) {
+        tellUser("Cannot read the data file " + cl.path +
+                     ": it exists but is not a readable file.\nNothing was changed.",
+                 headless);
+        delete velk;
+        return -1;
+    }
+    if (loaded != 0) {
+        tellUser("Master data file corrupt. Read Documentation about data recovery.", headless);
+        delete velk;
+        return -1;
+    }
 
     // Nothing can be copied or pasted without a window, so a headless run
     // makes no clipboard file and works where it may not write.
     bool haveClipboard = false;
-    if (!cl.noWindow) {
+    if (!headless) {
         if (FileTools::createPrivateFile(clipboardFile) != 0) {
-            startupMessage("Unable to create temporary file", cl.noWindow);
+            tellUser("Unable to create temporary file", headless);
+            delete velk;
             return -1;
         }
         haveClipboard = true;
     }
 
     int exitCode = 0;
-    if (!cl.noWindow) exitCode = runWindow(cl);
+    if (!headless) exitCode = runWindow(cl);
 
+    if (cl.alwaysSave || velk->crypt.PwdsChanged()) {
+        if (saveDataFile(cl.path) != 0) {
+            tellUser("The data file " + cl.path +
+                         " could not be written; it was left as it was.",
+                     headless);
+            exitCode = exitCode ? exitCode : -1;
+        }
+    }
+    delete velk;
+    velk = nullptr;
     if (haveClipboard) std::remove(clipboardFile);
     return exitCode;
 }

@@ -48,11 +48,46 @@ TEST(Startup, HeadlessRunWorksWhereItMayNotWrite) {
     TempDir home, work;
     fs::create_directories(home.file(".velkrc"));
     writeWholeFile(home.file(".velkrc/velk.config"), "editor = vim\ndefault = ~/mine.dat\n");
-    writeWholeFile(home.file("mine.dat"), "");
+    writeWholeFile(home.file("mine.dat"), readWholeFile(std::string(VELK_TEST_DATA_DIR) + "/fresh.dat"));
     fs::permissions(work.path(), fs::perms::owner_read | fs::perms::owner_exec);
     ProcessResult r = runProcess(headless(home, work.path(), {"-q"}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "user config: editor = vim\nuser config: default = ~/mine.dat\n");
+}
+
+TEST(Startup, HeadlessSaveWritesTheFreshFile) {
+    TempDir home, work;
+    ProcessSpec spec = headless(home, work.path(), {"-q", "-s", "-f", work.file("new.dat")});
+    spec.env["VELK_NOW"] = "1299326400"; // 5 March 2011
+    ProcessResult r = runProcess(spec);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("write to file: 0\n"), std::string::npos) << r.out;
+    EXPECT_EQ(readWholeFile(work.file("new.dat")),
+              readWholeFile(std::string(VELK_TEST_DATA_DIR) + "/fresh.dat"));
+    EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"new.dat"})
+        << "no backup of a file that did not exist, no lock left behind";
+
+    // Saved again: the previous generation is kept.
+    r = runProcess(spec);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"new.dat", "new.datb0"}));
+}
+
+TEST(Startup, CorruptOrUnreadableDataFileStopsTheRunAndChangesNothing) {
+    TempDir home, work;
+    writeWholeFile(work.file("bad.dat"), "<type=Velk>\n<version=0.54>\n<data>\n");
+    ProcessResult r = runProcess(headless(home, work.path(), {"-q", "-s", "-f", work.file("bad.dat")}));
+    EXPECT_EQ(r.exitCode, -1);
+    EXPECT_EQ(r.err, "Master data file corrupt. Read Documentation about data recovery.\n");
+    EXPECT_EQ(readWholeFile(work.file("bad.dat")), "<type=Velk>\n<version=0.54>\n<data>\n");
+    EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"bad.dat"});
+
+    fs::create_directories(work.file("dir.dat"));
+    r = runProcess(headless(home, work.path(), {"-q", "-s", "-f", work.file("dir.dat")}));
+    EXPECT_EQ(r.exitCode, -1);
+    EXPECT_NE(r.err.find("Cannot read the data file " + work.file("dir.dat")), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_directory(work.file("dir.dat")));
 }
 
 TEST(Startup, RefusedCalendarDateIsReportedOnStandardError) {
@@ -70,7 +105,16 @@ TEST(Startup, WindowIgnoresEscapeAndClosingEndsTheRun) {
     pid_t pid = startProcess(spec);
     unsigned long w = waitForWindow("Velk: " + work.file("w.dat"));
     ASSERT_NE(w, 0u);
-    EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"velkXXXXXX.tmp"});
+    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"velkXXXXXX.tmp", "w.dat.lock"}));
+
+    // A second run on the same data file refuses to start and changes nothing.
+    ProcessSpec second = headless(home, work.path(), {"-q", "-s", "-f", work.file("w.dat")});
+    ProcessResult refused = runProcess(second);
+    EXPECT_EQ(refused.exitCode, -1);
+    EXPECT_NE(refused.err.find("already running on the data file " + work.file("w.dat")),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(work.file("w.dat")));
 
     std::string focusAndEscape = "xdotool windowfocus --sync " + std::to_string(w) +
                                  " key Escape >/dev/null 2>&1";
