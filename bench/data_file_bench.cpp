@@ -5,7 +5,6 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <fstream>
 #include <string>
@@ -13,14 +12,18 @@
 
 namespace {
 
+// The generated data file, made once and removed at the end of the run.
+struct BenchFile {
+    BenchFile() : path("/tmp/velk_bench_" + std::to_string(::getpid()) + ".dat") {
+        std::ofstream(path, std::ios::binary) << generateDataFile(100000);
+    }
+    ~BenchFile() { std::remove(path.c_str()); }
+    const std::string path;
+};
+
 const std::string& benchFile() {
-    static const std::string path = [] {
-        std::string p = "/tmp/velk_bench_" + std::to_string(::getpid()) + ".dat";
-        std::ofstream(p, std::ios::binary) << generateDataFile(100000);
-        std::atexit([] { std::remove(benchFile().c_str()); });
-        return p;
-    }();
-    return path;
+    static const BenchFile file;
+    return file.path;
 }
 
 void BM_LoadDataFile100k(benchmark::State& state) {

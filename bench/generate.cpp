@@ -29,13 +29,16 @@ std::string generateDataFile(unsigned entries, uint32_t seed) {
         packedDT day = randomDay();
         os << "t\nsEntry number " << n << " with a summary of ordinary length\nI" << id++ << "\n";
         if (prio != 3) os << "p" << prio << "\n";
+        bool recurring = pick(0, 99) < 5;
         if (prio > 6) {
             int h = pick(7, 18);
             os << "m" << (day | packTime(h, 0)) << "\nn" << (day | packTime(h + 1, 30)) << "\n";
         } else {
+            // A recurring todo needs a begin as well as its due date.
+            if (recurring) os << "m" << (day | DT_NOTIME) << "\n";
             os << "n" << (day | DT_NOTIME) << "\n";
         }
-        if (pick(0, 99) < 5) os << "1" << (prio > 6 ? 3 : 1) << "\n2" << pick(1, 4) << "\n";
+        if (recurring) os << "1" << (prio > 6 ? 3 : 1) << "\n2" << pick(1, 4) << "\n";
         if (prio <= 6 && pick(0, 99) < 30) os << "f" << (1200000000 + pick(0, 100000000)) << "\n";
         if (pick(0, 99) < 10) {
             std::string text = "A description that runs\nover several lines,\nwith notes " +
