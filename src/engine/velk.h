@@ -49,6 +49,25 @@ struct T_GUIData {
     std::vector<int32_t> oldSelInList;
 };
 
+// One line of the list currently shown.
+struct T_viewDataItem {
+    uint8_t kind = 0;                // 1 group row; 0 todo row, also the calendar's markers
+    packedDT day = DT_EMPTY;         // calendar: the day the row belongs to
+    packedDT primaryDate = DT_EMPTY; // todo: end (due); appointment, note: begin; group: empty
+    packedDT secondaryDate = DT_EMPTY; // todo: begin; appointment, note: end
+    uint32_t prio = 0;       // the item's priority; calendar markers 300 day, 301 special day,
+                             // 400 blank separator
+    std::string text;        // the line's text
+    bool completed = false;  // todo: completed; group: all its content completed
+    bool startsHere = false; // calendar: the first day of the item or occurrence
+    bool endsHere = false;   // calendar: the last day of the item or occurrence
+};
+
+// Priorities of the calendar's marker rows.
+constexpr uint32_t PRIO_DAYHEADER = 300;
+constexpr uint32_t PRIO_SPECIALDAY = 301;
+constexpr uint32_t PRIO_SEPARATOR = 400;
+
 // The size of the main window that the data file keeps (half the pixels).
 struct T_Session {
     uint32_t uWinWidth = 320;
@@ -181,7 +200,12 @@ class Velk {
     void incsave_newItem() { newItemFlag = true; }
 
     // --- State ---
-    std::vector<ToDoListItem*> viewItems; // the item shown in each row, null for marker rows
+    // The rows of the list shown, the item of each row (null for calendar
+    // markers) at the same index, and the row numbers in display order. The
+    // three always have the same length.
+    std::vector<T_viewDataItem> viewData;
+    std::vector<unsigned> viewOrder;
+    std::vector<ToDoListItem*> viewItems;
     T_GUIData GUIData;
     CryptMan crypt;
     std::unique_ptr<ToDoListGroup> root;
