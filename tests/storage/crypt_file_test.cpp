@@ -1,0 +1,104 @@
+// Enciphered descriptions and the password section through the data file.
+
+#include "engine/velk.h"
+#include "model/clock.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Engine {
+    explicit Engine(const std::string& path) {
+        v.createRoot();
+        result = v.readData(path.c_str());
+        v.crypt = v.crypt.GetNumPwds() ? v.crypt : CryptMan(50); // fast key setting for tests
+    }
+    Velk v;
+    int result;
+};
+
+std::string description(Velk& v, ToDoListToDo* t) {
+    const char* text = nullptr;
+    bool hidden = t->GetDescription(text, &v.crypt);
+    if (hidden) return "<encrypted>";
+    return text ? text : "";
+}
+
+} // namespace
+
+TEST(CryptFile, EncipheredDescriptionsSurviveSaveAndLogin) {
+    TempDir dir;
+    const std::string path = dir.file("c.dat");
+    std::string firstSave;
+    {
+        Engine e(path);
+        ASSERT_EQ(e.result, 0);
+        ASSERT_EQ(e.v.crypt.AddPwd("main", "secret"), 0);
+        ASSERT_EQ(e.v.crypt.AddPwd("spare", "other"), 0);
+        ToDoListToDo* t = e.v.root->newToDo();
+        t->setSummary("bank");
+        t->setSyncID(++e.v.idmax);
+        t->setDescription("PIN 1234\nline two");
+        t->SetSaveCrypt(true);
+        ToDoListToDo* open = e.v.root->newToDo();
+        open->setDescription("not secret");
+        open->setSyncID(++e.v.idmax);
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+        firstSave = readWholeFile(path);
+    }
+    EXPECT_EQ(firstSave.find("PIN 1234"), std::string::npos) << "the text is stored enciphered";
+    EXPECT_NE(firstSave.find("<Crypt>\n"), std::string::npos);
+    EXPECT_NE(firstSave.find("not secret"), std::string::npos);
+
+    {
+        // Before login the description is hidden and written back unchanged.
+        Engine e(path);
+        ASSERT_EQ(e.result, 0);
+        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "<encrypted>");
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+        EXPECT_EQ(readWholeFile(path), firstSave);
+        EXPECT_FALSE(e.v.crypt.PwdsChanged());
+    }
+    {
+        // After login with either password the text is there; unchanged, the
+        // same cipher bytes are written back.
+        Engine e(path);
+        EXPECT_EQ(e.v.crypt.Login(0, "wrong"), -1);
+        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "<encrypted>");
+        ASSERT_EQ(e.v.crypt.Login(1, "other"), 0);
+        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "PIN 1234\nline two");
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+        EXPECT_EQ(readWholeFile(path), firstSave);
+
+        // Changed, it is enciphered anew.
+        e.v.root->getToDo(0)->setDescription("PIN 9999");
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+        std::string changed = readWholeFile(path);
+        EXPECT_NE(changed, firstSave);
+        EXPECT_EQ(changed.find("PIN 9999"), std::string::npos);
+    }
+    {
+        Engine e(path);
+        ASSERT_EQ(e.v.crypt.Login(0, "secret"), 0);
+        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "PIN 9999");
+    }
+}
+
+TEST(CryptFile, DescriptionMarkedForEncryptionWithoutLoginIsKeptPlain) {
+    TempDir dir;
+    const std::string path = dir.file("p.dat");
+    {
+        Engine e(path);
+        ToDoListToDo* t = e.v.root->newToDo();
+        t->setDescription("to be hidden later");
+        t->SetSaveCrypt(true);
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "writeContent hat nicht Null zurückgegeben!\n");
+    }
+    Engine e(path);
+    ASSERT_EQ(e.result, 0);
+    EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "to be hidden later") << "nothing is lost";
+}
