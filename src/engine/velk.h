@@ -3,6 +3,7 @@
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/recurrence.h"
+#include "model/special_days.h"
 #include "model/todo_item.h"
 
 #include <cstdint>
@@ -198,6 +199,36 @@ class Velk {
     void incsave_forgetGroup() { groupSnapshot.reset(); }
     bool incsave_groupHasChanged() const;
     void incsave_newItem() { newItemFlag = true; }
+
+    // --- Content views, special days and search ---
+    // Appends the rows of the list that the main view type selects (normal,
+    // only active, search results or calendar) and puts the row numbers in
+    // row order into viewOrder.
+    void getContent();
+    // Puts viewOrder into display order: cmpViewDataCal in the calendar,
+    // cmpViewData in every other list; equal rows keep their order.
+    void sortContent();
+    // Removes every row, except in the search view, where the hits in
+    // viewItems are the result and getContent rebuilds their rows.
+    void clearViewData();
+    // True when row a must be displayed after row b.
+    bool cmpViewData(unsigned a, unsigned b) const;
+    bool cmpViewDataCal(unsigned a, unsigned b) const;
+    // Appends the calendar rows of the occurrences of the recurring entries in
+    // list that overlap the days from..to.
+    void getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list);
+    // Searches the current group's subtree (normal view) or narrows the hits
+    // (search view) for text and shows them in the "search results" group.
+    // Results: 0; -1 (nothing changed) in the calendar and only-active views.
+    int search(const std::string& text);
+    // To be called before item is deleted from the tree: every row that shows
+    // item, or for a group anything of its subtree, keeps its place but loses
+    // its item (null in viewItems), so that display positions taken before the
+    // deletion still name the rows the user selected and no row or search hit
+    // points at a deleted item. The search view's next rebuild drops the rows.
+    void forgetViewItem(const ToDoListItem* item);
+    // The holidays and special days of the calendar view; owned.
+    std::unique_ptr<SpecialDays> specialDays = std::make_unique<SpecialDays>();
 
     // --- State ---
     // The rows of the list shown, the item of each row (null for calendar

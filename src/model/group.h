@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+class CryptMan;
 class T_Calendar;
+struct T_Options;
+struct T_viewDataItem;
 
 // An inner node of the item tree. A group owns its entries and child groups,
 // hands out IDs (unique among its children) and paths to new children, finds
@@ -83,6 +86,17 @@ class ToDoListGroup : public ToDoListItem {
     void setShowCompleted(bool b) { showCompleted = b; }
     bool getCompletedLast() const { return completedLast; }
     void setCompletedLast(bool b) { completedLast = b; }
+
+    // Fills the list row that shows this group (defined with the content views).
+    void setViewData(T_viewDataItem& row) const;
+    // Appends the rows of the normal or the only-active list of the group whose
+    // ID path is path, walking this subtree (defined with the content views).
+    void showContent(const std::string& path, T_Options opts, std::vector<T_viewDataItem>& rows,
+                     std::vector<ToDoListItem*>& items, CryptMan* crypt);
+    // Appends every entry of this subtree that contains text: the group's own
+    // entries first, then each child group depth first (defined with search).
+    void findToDosWithText(const std::string& text, std::vector<ToDoListToDo*>& hits,
+                           CryptMan* crypt);
 
     std::size_t getNrToDos() const { return todos.size(); }
     ToDoListToDo* getToDo(std::size_t i) const { return todos[i].get(); }

@@ -11,6 +11,7 @@
 
 class CryptMan;
 class T_Calendar;
+struct T_viewDataItem;
 
 // One recorded interval of work, in seconds since 1 January 1970.
 struct T_workingTimes {
@@ -176,6 +177,13 @@ class ToDoListToDo : public ToDoListItem {
                      bool withChildren) override;
     int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
                     T_Calendar& cal) override;
+
+    // Fills kind, primaryDate, secondaryDate, prio, text and completed of the
+    // list row that shows this entry (defined with the content views).
+    void setViewData(T_viewDataItem& row, CryptMan* crypt);
+    // True when the summary or the readable description contains text, with
+    // the letters a to z compared without regard to case (defined with search).
+    bool containsText(const std::string& text, CryptMan* crypt);
 
     // Moves begin and end to the next occurrence of this entry's rule; see
     // followingRecurrenceDate. 1 when moved, 0 when there is none.

@@ -1,0 +1,221 @@
+// The rows of the calendar view.
+
+#include "engine/calendar_view.h"
+
+#include "engine/velk.h"
+#include "model/clock.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// The most days one calendar can show: every day a packed date can hold.
+constexpr uint32_t MAX_SPAN = 128 * 366;
+
+// d moved by days; the same value when the move would leave the years a
+// packed date can hold, so that walks over days always end.
+packedDT movedDay(packedDT d, int days) {
+    moveDate(d, days);
+    return d;
+}
+
+void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
+    v.viewData.push_back(row);
+    v.viewItems.push_back(item);
+}
+
+void appendMarker(Velk& v, uint32_t prio, packedDT day, packedDT primary, std::string text) {
+    T_viewDataItem row;
+    row.kind = 0;
+    row.day = day;
+    row.primaryDate = primary;
+    row.prio = prio;
+    row.text = std::move(text);
+    appendRow(v, row, nullptr);
+}
+
+// The last day an appointment or note fills: its end, or its begin day when
+// it has no end (it would otherwise fill every later day of every calendar).
+packedDT lastDayOf(packedDT begin, packedDT end) {
+    return dtDateOnly(dtHasDate(end) ? end : begin);
+}
+
+// Appointments or notes: every shown day from the later of its begin and the
+// first shown day up to its last day.
+void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT last) {
+    for (const T_DatedCalListItem& e : list) {
+        if (e.key > last) break;
+        ToDoListToDo* t = e.item;
+        const packedDT end = t->getDateTime(0);
+        const packedDT E = lastDayOf(e.key, end);
+        if (dtHasDate(end) ? end < first : E < first) continue;
+        packedDT cur = dtDateOnly(std::max(e.key, first));
+        T_viewDataItem row;
+        t->setViewData(row, &v.crypt);
+        row.startsHere = dtDateOnly(e.key) == cur;
+        while (cur <= last && cur <= E) {
+            row.day = cur;
+            row.endsHere = cur == E;
+            appendRow(v, row, t);
+            row.startsHere = false;
+            const packedDT next = movedDay(cur, 1);
+            if (next == cur) break;
+            cur = next;
+        }
+    }
+}
+
+// Todos due on or after the first shown day: every shown day from the earlier
+// of the due day and the last shown day back to the begin day, or to the first
+// shown day for a todo without a begin.
+void appendDueTodos(Velk& v, packedDT first, packedDT last) {
+    const T_DatedCalList& list = v.cal.datedToDos;
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        if (it->key < first) break;
+        ToDoListToDo* t = it->item;
+        const packedDT B = t->getDateTime(1);
+        const bool noBegin = !dtHasDate(B);
+        if (!noBegin && B > last) continue;
+        packedDT cur = dtDateOnly(std::min(it->key, last));
+        const packedDT Bd = dtDateOnly(B);
+        T_viewDataItem row;
+        t->setViewData(row, &v.crypt);
+        row.endsHere = dtDateOnly(it->key) == cur;
+        while (cur >= first && (noBegin || Bd <= cur)) {
+            row.day = cur;
+            row.startsHere = cur == Bd;
+            appendRow(v, row, t);
+            row.endsHere = false;
+            const packedDT prev = movedDay(cur, -1);
+            if (prev == cur) break;
+            cur = prev;
+        }
+    }
+}
+
+// Uncompleted todos due before today, on the day key just before today's
+// header, followed by a blank line when there are any.
+void appendOverdue(Velk& v, packedDT today) {
+    const packedDT D = today - 1;
+    bool any = false;
+    auto add = [&](ToDoListToDo* t) {
+        T_viewDataItem row;
+        t->setViewData(row, &v.crypt);
+        row.day = D;
+        appendRow(v, row, t);
+        any = true;
+    };
+    for (const T_DatedCalListItem& e : v.cal.datedToDos) {
+        if (e.key >= today) break;
+        if (!e.item->isCompleted()) add(e.item);
+    }
+    for (ToDoListToDo* t : v.cal.recToDos)
+        if (!t->isCompleted() && t->getDateTime(0) < today) add(t);
+    if (any) appendMarker(v, PRIO_SEPARATOR, D, DT_EMPTY, std::string());
+}
+
+bool isSpecialDay(const std::vector<T_SpecDay>& list, int day, int month) {
+    for (const T_SpecDay& s : list)
+        if (s.day == day && s.month == month) return true;
+    return false;
+}
+
+std::string twoDigits(int n) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+// Special days, the header and the blank line of each shown day.
+void appendDays(Velk& v, packedDT first, uint32_t days, packedDT today) {
+    SpecialDays& sd = *v.specialDays;
+    packedDT cur = first;
+    for (uint32_t i = 0; i < days; ++i) {
+        const int d = dtDay(cur), m = dtMonth(cur), y = dtYear(cur);
+        if (i == 0 || y != sd.year) {
+            SpecialDays::clearList(sd.varOther);
+            SpecialDays::clearList(sd.varHolidays);
+            sd.fillVarLists(y);
+        }
+        const bool holiday =
+            isSpecialDay(sd.varHolidays, d, m) || isSpecialDay(sd.fixedHolidays, d, m);
+        for (const auto* list : {&sd.varHolidays, &sd.fixedHolidays})
+            for (const T_SpecDay& s : *list)
+                if (s.day == d && s.month == m)
+                    appendMarker(v, PRIO_SPECIALDAY, cur, cur, "@b@r" + s.name);
+        for (const auto* list : {&sd.varOther, &sd.fixedOther})
+            for (const T_SpecDay& s : *list)
+                if (s.day == d && s.month == m)
+                    appendMarker(v, PRIO_SPECIALDAY, cur, cur, (holiday ? "@b@r" : "@r") + s.name);
+
+        const int w = Wochentag(d, m, y);
+        std::string header = std::string("@r") + dayName[w] + " " + twoDigits(d) + "." +
+                             twoDigits(m) + "." + std::to_string(y) + "  " +
+                             std::to_string(Kalenderwoche(d, m, y));
+        if (w >= 5 || holiday) header = "@b" + header;
+        if (cur == today) header = "@i" + header;
+        appendMarker(v, PRIO_DAYHEADER, cur, cur, std::move(header));
+        appendMarker(v, PRIO_SEPARATOR, dtDateOnly(cur), dtDateOnly(cur), std::string());
+
+        const packedDT next = movedDay(cur, 1);
+        if (next == cur) break;
+        cur = next;
+    }
+}
+
+} // namespace
+
+void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
+    for (ToDoListToDo* t : *list) {
+        T_recData rec;
+        t->getRecData(rec);
+        if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < from) continue;
+        if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
+        packedDT B = t->getDateTime(1), E = t->getDateTime(0);
+        T_viewDataItem row;
+        bool rowMade = false;
+        for (;;) {
+            const packedDT Ed = t->isToDo() ? dtDateOnly(E) : lastDayOf(B, E);
+            if (from <= (dtHasDate(E) ? E : Ed) && to >= B) {
+                packedDT cur = from > B ? dtDateOnly(from) : dtDateOnly(B);
+                if (!rowMade) t->setViewData(row, &crypt);
+                rowMade = true;
+                row.startsHere = dtDateOnly(B) == cur;
+                while (cur <= to && cur <= Ed) {
+                    row.day = cur;
+                    row.endsHere = cur == Ed;
+                    appendRow(*this, row, t);
+                    row.startsHere = false;
+                    const packedDT next = movedDay(cur, 1);
+                    if (next == cur) break;
+                    cur = next;
+                }
+            }
+            if (t->setFollowingRecurrenceDate(B, E) <= 0 || B > to) break;
+        }
+    }
+}
+
+void buildCalendarRows(Velk& v) {
+    packedDT start = v.cal.date;
+    if (!dtHasDate(start)) start = getTodayDate(DT_NOTIME);
+    if (!dtHasDate(start)) return;
+    const uint32_t days = std::min(v.cal.days, MAX_SPAN);
+    const packedDT first = start & DT_DATEMASK;
+    const packedDT last = dtDateOnly(movedDay(start, days > 0 ? int(days) - 1 : -1));
+    const packedDT today = getTodayDate(DT_NODATE);
+
+    appendSpans(v, v.cal.datedNotes, first, last);
+    appendSpans(v, v.cal.datedAppointments, first, last);
+    appendDueTodos(v, first, last);
+    v.getContentRecItems(first, last, &v.cal.recToDos);
+    v.getContentRecItems(first, last, &v.cal.recNotes);
+    v.getContentRecItems(first, last, &v.cal.recAppointments);
+    if (dtHasDate(today) && today == first) appendOverdue(v, today);
+    appendDays(v, first, days, today);
+
+    v.viewOrder.resize(v.viewData.size());
+    for (std::size_t i = 0; i < v.viewOrder.size(); ++i)
+        v.viewOrder[i] = unsigned(i);
+}

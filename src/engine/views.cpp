@@ -1,0 +1,192 @@
+// The rows of the normal, only-active and search lists, the sorting of every
+// list, and the removal of rows.
+
+#include "crypt/crypt_man.h"
+#include "engine/calendar_view.h"
+#include "engine/velk.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Texts of descriptions shown instead of an empty summary are cut after this
+// many characters.
+constexpr std::size_t DESCR_TEXT_LEN = 25;
+
+// The one-line form of a description: line feeds and tabs become spaces,
+// leading spaces go, and a long text is cut and marked with "...".
+std::string descriptionLine(const char* descr) {
+    std::string t(descr);
+    for (char& ch : t)
+        if (ch == '\n' || ch == '\t') ch = ' ';
+    const std::size_t first = t.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    t.erase(0, first);
+    if (t.size() >= DESCR_TEXT_LEN) {
+        t.resize(DESCR_TEXT_LEN);
+        t += "...";
+    }
+    return t;
+}
+
+} // namespace
+
+void ToDoListToDo::setViewData(T_viewDataItem& row, CryptMan* crypt) {
+    row.kind = 0;
+    row.prio = priority;
+    row.completed = completed.completed;
+    if (!summary.empty()) {
+        row.text = summary;
+    } else {
+        const char* descr = nullptr;
+        if (GetDescription(descr, crypt))
+            row.text = "<encrypted>";
+        else if (!descr)
+            row.text.clear();
+        else
+            row.text = descriptionLine(descr);
+    }
+    if (priority > PRIO_MAXTODO) {
+        row.primaryDate = begin;
+        row.secondaryDate = end;
+    } else {
+        row.primaryDate = end;
+        row.secondaryDate = begin;
+    }
+}
+
+void ToDoListGroup::setViewData(T_viewDataItem& row) const {
+    row.kind = 1;
+    row.day = DT_EMPTY;
+    row.primaryDate = DT_EMPTY;
+    row.secondaryDate = DT_EMPTY;
+    row.prio = priority;
+    row.text = summary;
+    row.completed = completed;
+    row.startsHere = false;
+    row.endsHere = false;
+}
+
+void ToDoListGroup::showContent(const std::string& target, T_Options opts,
+                                std::vector<T_viewDataItem>& rows,
+                                std::vector<ToDoListItem*>& items, CryptMan* crypt) {
+    const std::string own = childPath();
+    const bool isTarget = own == target;
+    const bool inside =
+        !isTarget && target.size() < own.size() && own.compare(0, target.size(), target) == 0;
+    const bool ancestor =
+        !isTarget && own.size() < target.size() && target.compare(0, own.size(), own) == 0;
+
+    if (ancestor) {
+        for (auto& g : groups)
+            g->showContent(target, opts, rows, items, crypt);
+        return;
+    }
+    if (!isTarget && !inside) return; // unrelated
+
+    if (opts.mainviewtype == MAINVIEW_ACTIVE) {
+        for (auto& t : todos) {
+            if (!t->isRunning()) continue;
+            rows.emplace_back();
+            t->setViewData(rows.back(), crypt);
+            items.push_back(t.get());
+        }
+        for (auto& g : groups)
+            g->showContent(target, opts, rows, items, crypt);
+        return;
+    }
+
+    const bool flat = opts.viewtype == VIEWTYPE_FLAT;
+    if (inside && !flat) return; // the tree view lists the target's own children only
+    for (auto& g : groups) {
+        if (g->completed && !opts.showCompleted) continue;
+        rows.emplace_back();
+        g->setViewData(rows.back());
+        items.push_back(g.get());
+    }
+    for (auto& t : todos) {
+        if (t->isCompleted() && !opts.showCompleted) continue;
+        rows.emplace_back();
+        t->setViewData(rows.back(), crypt);
+        items.push_back(t.get());
+    }
+    if (flat)
+        for (auto& g : groups)
+            g->showContent(target, opts, rows, items, crypt);
+}
+
+void Velk::getContent() {
+    switch (opts.mainviewtype) {
+    case MAINVIEW_CALENDAR:
+        buildCalendarRows(*this);
+        return;
+    case MAINVIEW_SEARCH: {
+        // The hits are the search result; their rows are made anew. Hits whose
+        // items were deleted meanwhile (forgetViewItem) leave the list here.
+        viewData.clear();
+        viewOrder.clear();
+        viewItems.erase(std::remove(viewItems.begin(), viewItems.end(), nullptr), viewItems.end());
+        viewData.resize(viewItems.size());
+        for (std::size_t i = 0; i < viewItems.size(); ++i)
+            static_cast<ToDoListToDo*>(viewItems[i])->setViewData(viewData[i], &crypt);
+        break;
+    }
+    case MAINVIEW_ACTIVE:
+        root->showContent("/0/", opts, viewData, viewItems, &crypt);
+        break;
+    default:
+        root->showContent(curGroupPath, opts, viewData, viewItems, &crypt);
+        break;
+    }
+    viewOrder.resize(viewData.size());
+    for (std::size_t i = 0; i < viewOrder.size(); ++i)
+        viewOrder[i] = unsigned(i);
+}
+
+void Velk::clearViewData() {
+    if (opts.mainviewtype == MAINVIEW_SEARCH) return;
+    viewData.clear();
+    viewOrder.clear();
+    viewItems.clear();
+}
+
+bool Velk::cmpViewData(unsigned a, unsigned b) const {
+    const T_viewDataItem& A = viewData[a];
+    const T_viewDataItem& B = viewData[b];
+    if (opts.completedLast && A.completed != B.completed) return A.completed;
+    const bool byDate = opts.sorttype == SORT_DATE;
+    const uint32_t a1 = byDate ? A.primaryDate : A.prio, b1 = byDate ? B.primaryDate : B.prio;
+    if (a1 != b1) return a1 > b1;
+    const uint32_t a2 = byDate ? A.prio : A.primaryDate, b2 = byDate ? B.prio : B.primaryDate;
+    if (a2 != b2) return a2 > b2;
+    // char_traits<char> compares as unsigned characters; a longer text with
+    // the shorter one as its prefix compares greater.
+    return A.text.compare(B.text) > 0;
+}
+
+bool Velk::cmpViewDataCal(unsigned a, unsigned b) const {
+    const T_viewDataItem& A = viewData[a];
+    const T_viewDataItem& B = viewData[b];
+    if (A.day != B.day) return A.day > B.day;
+    if (A.prio != B.prio) {
+        if (A.prio > B.prio) return true;
+        if (B.prio == PRIO_DAYHEADER) return true;
+        if (A.prio == PRIO_DAYHEADER) return false;
+        return B.prio == PRIO_SPECIALDAY;
+    }
+    return A.primaryDate > B.primaryDate;
+}
+
+void Velk::forgetViewItem(const ToDoListItem* item) {
+    if (!item) return;
+    std::string subtree; // the ID path below a group, empty for an entry
+    if (auto* g = dynamic_cast<const ToDoListGroup*>(item))
+        subtree = g->getPath() + std::to_string(g->getID()) + "/";
+    for (ToDoListItem*& shown : viewItems) {
+        if (!shown) continue;
+        if (shown == item ||
+            (!subtree.empty() && shown->getPath().compare(0, subtree.size(), subtree) == 0))
+            shown = nullptr;
+    }
+}

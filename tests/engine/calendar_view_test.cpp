@@ -1,0 +1,183 @@
+#include "engine/velk.h"
+#include "view_test_util.h"
+
+#include <gtest/gtest.h>
+
+using namespace viewtest;
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// Today is Saturday 5 March 2011.
+struct Calendar : testing::Test {
+    void SetUp() override {
+        setVelkNowForTesting(SATURDAY_5_MARCH_2011);
+        v.createRoot();
+        v.setMainViewType(MAINVIEW_CALENDAR);
+    }
+    void TearDown() override { setVelkNowForTesting(-1); }
+
+    Rows show(int y, int m, int d, unsigned days) {
+        v.cal.date = packDate(d, m, y) | DT_NOTIME;
+        v.cal.days = days;
+        rebuild(v);
+        return calendar(v);
+    }
+    ToDoListGroup* root() { return v.root.get(); }
+
+    Velk v;
+};
+
+} // namespace
+
+TEST_F(Calendar, StartingTodayShowsOverdueTodosFirst) {
+    entry(v, root(), "late", 2, {}, on(2011, 3, 1));
+    entry(v, root(), "done", 2, {}, on(2011, 3, 2))->setCompleted(v.cal);
+    entry(v, root(), "late appointment", PRIO_APPOINTMENT, on(2011, 3, 1, 9), on(2011, 3, 1, 10));
+    EXPECT_EQ(show(2011, 3, 5, 2), (Rows{
+                                       "overdue late",
+                                       "--",
+                                       "@i@b@rSaturday 05.03.2011  9",
+                                       "--",
+                                       "@b@rSunday 06.03.2011  9",
+                                       "--",
+                                   }));
+    EXPECT_EQ(v.viewItems[v.viewOrder[1]], nullptr) << "marker rows have no item";
+
+    EXPECT_EQ(show(2011, 3, 6, 1), (Rows{"@b@rSunday 06.03.2011  9", "--"}))
+        << "a calendar that does not start today has no overdue section";
+}
+
+TEST_F(Calendar, EntriesOfADaySortByKindAndTime) {
+    entry(v, root(), "note 9", PRIO_NOTE, on(2011, 3, 7, 9), on(2011, 3, 7, 10));
+    entry(v, root(), "appt 14", PRIO_APPOINTMENT, on(2011, 3, 7, 14), on(2011, 3, 7, 15));
+    entry(v, root(), "appt 8", PRIO_APPOINTMENT, on(2011, 3, 7, 8), on(2011, 3, 7, 9));
+    entry(v, root(), "todo 5", 5, on(2011, 3, 7), on(2011, 3, 7));
+    entry(v, root(), "todo 1", 1, on(2011, 3, 7), on(2011, 3, 7));
+    EXPECT_EQ(show(2011, 3, 7, 1), (Rows{
+                                       "@rMonday 07.03.2011  10",
+                                       "07.03 todo 1 [ ]",
+                                       "07.03 todo 5 [ ]",
+                                       "07.03 appt 8 [ ]",
+                                       "07.03 appt 14 [ ]",
+                                       "07.03 note 9 [ ]",
+                                       "--",
+                                   }));
+}
+
+TEST_F(Calendar, MultiDayNoteShowsOnEachShownDayWithItsEnds) {
+    entry(v, root(), "trip", PRIO_NOTE, on(2011, 3, 7, 8), on(2011, 3, 9, 18)); // Mon..Wed
+    EXPECT_EQ(show(2011, 3, 8, 3), (Rows{
+                                       "@rTuesday 08.03.2011  10",
+                                       "08.03 trip",
+                                       "--",
+                                       "@rWednesday 09.03.2011  10",
+                                       "@rAsh Wednesday",
+                                       "09.03 trip ]",
+                                       "--",
+                                       "@rThursday 10.03.2011  10",
+                                       "--",
+                                   }));
+    EXPECT_EQ(show(2011, 3, 6, 2), (Rows{
+                                       "@b@rSunday 06.03.2011  9",
+                                       "--",
+                                       "@rMonday 07.03.2011  10",
+                                       "07.03 trip [",
+                                       "--",
+                                   }));
+}
+
+TEST_F(Calendar, TodoWithoutBeginFillsEveryShownDayUpToItsDueDay) {
+    entry(v, root(), "report", 3, {}, on(2011, 3, 11, 12));
+    entry(v, root(), "paint", 3, on(2011, 3, 9), on(2011, 3, 10));
+    Rows rows = show(2011, 3, 8, 5);
+    Rows items;
+    for (auto& r : rows)
+        if (r.rfind("@", 0) != 0 && r != "--") items.push_back(r);
+    // Equal priorities: the earlier due date first.
+    EXPECT_EQ(items, (Rows{"08.03 report", "09.03 paint [", "09.03 report", "10.03 paint ]",
+                           "10.03 report", "11.03 report ]"}));
+}
+
+TEST_F(Calendar, EntryWithoutEndFillsOnlyItsBeginDay) {
+    ToDoListToDo* t = entry(v, root(), "call", PRIO_APPOINTMENT, on(2011, 3, 7, 8));
+    ASSERT_EQ(t->getDateTime(0), DT_EMPTY);
+    EXPECT_EQ(show(2011, 3, 7, 2), (Rows{
+                                       "@rMonday 07.03.2011  10",
+                                       "07.03 call [ ]",
+                                       "--",
+                                       "@rTuesday 08.03.2011  10",
+                                       "--",
+                                   }));
+    EXPECT_EQ(show(2011, 3, 8, 1), (Rows{"@rTuesday 08.03.2011  10", "--"}));
+}
+
+TEST_F(Calendar, RecurringAppointmentShowsItsOccurrencesInTheSpan) {
+    ToDoListToDo* every3 =
+        entry(v, root(), "every 3 days", PRIO_APPOINTMENT, on(2011, 3, 1, 10), on(2011, 3, 1, 11));
+    T_recData rec;
+    rec.type = REC_DAILY;
+    rec.interval = 3;
+    every3->setRecData(rec, v.cal);
+    ToDoListToDo* ended =
+        entry(v, root(), "ended", PRIO_APPOINTMENT, on(2011, 2, 1, 10), on(2011, 2, 1, 11));
+    rec.interval = 1;
+    rec.rangeEnd = packDate(2, 3, 2011) | DT_NOTIME;
+    ended->setRecData(rec, v.cal);
+    ASSERT_TRUE(v.cal.recAppointments.contains(every3));
+    ASSERT_TRUE(v.cal.recAppointments.contains(ended));
+
+    Rows rows = show(2011, 3, 3, 5); // occurrences on the 4th and the 7th
+    Rows items;
+    for (auto& r : rows)
+        if (r.rfind("@", 0) != 0 && r != "--") items.push_back(r);
+    EXPECT_EQ(items, (Rows{"04.03 every 3 days [ ]", "07.03 every 3 days [ ]"}));
+
+    T_recData stored;
+    every3->getRecData(stored);
+    EXPECT_EQ(every3->getDateTime(16), packDate(1, 3, 2011) | packTime(10, 0))
+        << "the stored entry is not moved";
+}
+
+TEST_F(Calendar, RecurringTodoOverdueAndOnItsDays) {
+    ToDoListToDo* t = entry(v, root(), "water plants", 2, on(2011, 3, 3), on(2011, 3, 3));
+    T_recData rec;
+    rec.type = REC_WEEKLY;
+    t->setRecData(rec, v.cal);
+    Rows rows = show(2011, 3, 5, 7);
+    EXPECT_EQ(rows.front(), "overdue water plants");
+    EXPECT_EQ(rows[1], "--");
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "10.03 water plants [ ]"), rows.end());
+}
+
+TEST_F(Calendar, HeadersAndSpecialDaysCarryTheirFormattingCodes) {
+    // Good Friday (a holiday) and Earth Day fall on Friday 22 April 2011.
+    EXPECT_EQ(show(2011, 4, 22, 2), (Rows{
+                                        "@b@rFriday 22.04.2011  16",
+                                        "@b@rGood Friday",
+                                        "@b@rEarth Day",
+                                        "--",
+                                        "@b@rSaturday 23.04.2011  16",
+                                        "--",
+                                    }));
+    EXPECT_EQ(show(2011, 7, 4, 1),
+              (Rows{"@b@rMonday 04.07.2011  27", "@b@rIndependence Day", "--"}));
+    EXPECT_EQ(show(2011, 10, 31, 1), (Rows{"@rMonday 31.10.2011  44", "@rHalloween", "--"}));
+    EXPECT_EQ(show(2011, 3, 4, 2),
+              (Rows{"@rFriday 04.03.2011  9", "--", "@i@b@rSaturday 05.03.2011  9", "--"}));
+}
+
+TEST_F(Calendar, SpanIntoANewYearShowsThatYearsVariableDays) {
+    Rows rows = show(2010, 12, 25, 30);
+    auto at = [&](const std::string& s) {
+        return std::find(rows.begin(), rows.end(), s) - rows.begin();
+    };
+    // A day's special days follow its header.
+    EXPECT_EQ(at("@b@rChristmas"), at("@b@rSaturday 25.12.2010  51") + 1);
+    EXPECT_EQ(at("@b@rNew Years Day"), at("@b@rSaturday 01.01.2011  52") + 1);
+    EXPECT_EQ(at("@b@rMartin Luther King Day"), at("@b@rMonday 17.01.2011  3") + 1)
+        << "17 January is the third Monday of 2011 (in 2010 it was the 18th)";
+    EXPECT_EQ(v.specialDays->year, 2011);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "--"), 30);
+}

@@ -1,0 +1,168 @@
+// The list sort must give exactly the order of a plain bubble sort over the
+// row numbers with the list's comparator.
+
+#include "engine/velk.h"
+#include "view_test_util.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace viewtest;
+
+namespace {
+
+// Passes over positions 1 .. n-1, swapping neighbours when the earlier row
+// must come after the later one, until a pass swaps nothing.
+std::vector<unsigned> bubbleSorted(const Velk& v, bool calendar) {
+    std::vector<unsigned> order(v.viewData.size());
+    for (unsigned i = 0; i < order.size(); ++i)
+        order[i] = i;
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            bool after = calendar ? v.cmpViewDataCal(order[i - 1], order[i])
+                                  : v.cmpViewData(order[i - 1], order[i]);
+            if (after) {
+                std::swap(order[i - 1], order[i]);
+                swapped = true;
+            }
+        }
+    }
+    return order;
+}
+
+void push(Velk& v, const T_viewDataItem& row) {
+    v.viewData.push_back(row);
+    v.viewItems.push_back(nullptr);
+    v.viewOrder.push_back(unsigned(v.viewOrder.size()));
+}
+
+// A few dates, so that equal keys are common, and the empty value.
+packedDT randomDate(std::mt19937& rng) {
+    static const packedDT dates[] = {
+        DT_EMPTY,
+        packDate(1, 3, 2011) | DT_NOTIME,
+        packDate(1, 3, 2011) | packTime(9, 30),
+        packDate(2, 3, 2011) | packTime(0, 0),
+        packDate(31, 12, 2127) | DT_NOTIME,
+        packDate(1, 1, 2000) | packTime(23, 59),
+    };
+    return dates[rng() % (sizeof dates / sizeof *dates)];
+}
+
+// Short texts over a tiny alphabet (with a byte above 127), so that equal
+// texts and prefixes occur.
+std::string randomText(std::mt19937& rng) {
+    static const char alphabet[] = {'a', 'b', 'A', ' ', '\xe9'};
+    std::string s;
+    for (unsigned n = rng() % 4; n > 0; --n)
+        s.push_back(alphabet[rng() % sizeof alphabet]);
+    return s;
+}
+
+uint32_t randomItemPrio(std::mt19937& rng) {
+    static const uint32_t prios[] = {0, 1, 2, 3, 4, 5, 6, PRIO_APPOINTMENT, PRIO_NOTE};
+    return prios[rng() % (sizeof prios / sizeof *prios)];
+}
+
+} // namespace
+
+TEST(ViewSort, NormalListOrderEqualsBubbleSortForEveryOption) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        Velk v;
+        v.opts.sorttype = round % 2 ? SORT_DATE : SORT_PRIORITY;
+        v.opts.completedLast = (round / 2) % 2 != 0;
+        const unsigned n = rng() % 120;
+        for (unsigned i = 0; i < n; ++i) {
+            T_viewDataItem row;
+            const unsigned kind = rng() % 3; // group, todo, appointment or note
+            row.kind = kind == 0 ? 1 : 0;
+            row.prio = kind == 0 ? rng() % 7 : randomItemPrio(rng);
+            row.primaryDate = kind == 0 ? DT_EMPTY : randomDate(rng);
+            row.secondaryDate = randomDate(rng);
+            row.completed = rng() % 3 == 0;
+            row.text = randomText(rng);
+            push(v, row);
+        }
+        const auto expected = bubbleSorted(v, false);
+        v.sortContent();
+        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+    }
+}
+
+// Rows as the calendar makes them: headers and special days on a day key with
+// the time 00:00, entries and blank lines on date-only keys, overdue todos and
+// their blank line on the key just before today's header.
+TEST(ViewSort, CalendarRowOrderEqualsBubbleSort) {
+    std::mt19937 rng(11);
+    const packedDT today = packDate(5, 3, 2011);
+    for (int round = 0; round < 200; ++round) {
+        Velk v;
+        v.opts.mainviewtype = MAINVIEW_CALENDAR;
+        const unsigned n = rng() % 150;
+        for (unsigned i = 0; i < n; ++i) {
+            T_viewDataItem row;
+            packedDT day = today;
+            moveDate(day, int(rng() % 4));
+            row.text = randomText(rng);
+            switch (rng() % 6) {
+            case 0:
+                row.prio = PRIO_DAYHEADER;
+                row.day = row.primaryDate = day;
+                break;
+            case 1:
+                row.prio = PRIO_SPECIALDAY;
+                row.day = row.primaryDate = day;
+                break;
+            case 2:
+                row.prio = PRIO_SEPARATOR;
+                row.day = row.primaryDate = rng() % 4 ? dtDateOnly(day) : today - 1;
+                break;
+            default:
+                row.prio = randomItemPrio(rng);
+                row.day = rng() % 5 ? dtDateOnly(day) : today - 1;
+                row.primaryDate = randomDate(rng);
+                row.completed = rng() % 2 != 0;
+                row.startsHere = rng() % 2 != 0;
+                break;
+            }
+            push(v, row);
+        }
+        const auto expected = bubbleSorted(v, true);
+        v.sortContent();
+        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+    }
+}
+
+// A whole calendar built from random entries, sorted both ways.
+TEST(ViewSort, BuiltCalendarOrderEqualsBubbleSort) {
+    setVelkNowForTesting(SATURDAY_5_MARCH_2011);
+    std::mt19937 rng(3);
+    Velk v;
+    v.createRoot();
+    for (int i = 0; i < 60; ++i) {
+        const uint32_t prio = randomItemPrio(rng);
+        const int d = 1 + int(rng() % 12);
+        const When begin = rng() % 3 ? on(2011, 3, d, int(rng() % 24)) : When{};
+        const When end = on(2011, 3, d + int(rng() % 3), rng() % 2 ? int(rng() % 24) : -1);
+        ToDoListToDo* t = entry(v, v.root.get(), randomText(rng), prio, begin, end);
+        if (rng() % 6 == 0) {
+            T_recData rec;
+            rec.type = REC_DAILY;
+            rec.interval = 1 + int(rng() % 3);
+            t->setRecData(rec, v.cal);
+        }
+    }
+    v.opts.mainviewtype = MAINVIEW_CALENDAR;
+    v.cal.date = packDate(5, 3, 2011) | DT_NOTIME;
+    v.cal.days = 7;
+    v.getContent();
+    ASSERT_GT(v.viewData.size(), 60u);
+    const auto expected = bubbleSorted(v, true);
+    v.sortContent();
+    EXPECT_EQ(v.viewOrder, expected);
+    setVelkNowForTesting(-1);
+}
