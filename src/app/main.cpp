@@ -101,6 +101,38 @@ int main(int argc, char** argv) {
         return -1;
     }
 
+    // Journal files left by a run that did not end normally are replayed onto
+    // the loaded tree and merged into the data file. Their files are deleted
+    // only once the merged data file is safely written.
+    std::string journalError;
+    int merged = velk->incsave_readFiles(journalError);
+    if (merged != 0 && merged != 1) {
+        tellUser("Incremental file corrupt:\n" + journalError +
+                     "\nRead Documentation about data recovery.",
+                 headless);
+        delete velk;
+        return -1;
+    }
+    if (merged == 1) {
+        if (saveDataFile(cl.path) == 0) {
+            if (velk->incsave_delFiles() != 0)
+                tellUser("The journal files beside " + cl.path +
+                             " could not all be deleted after they were merged.\n"
+                             "Move them away before the next start.",
+                         headless);
+        } else {
+            tellUser("The data file " + cl.path +
+                         " could not be written; it was left as it was.\nThe journal files "
+                         "beside it are kept and will be merged at the next start.",
+                     headless);
+        }
+    }
+    for (const auto& stray : velk->incsave_setAsideStrays())
+        std::fprintf(stderr,
+                     "Journal file %s lies behind a gap in the numbering and was not "
+                     "replayed; it is kept as %s for recovery by hand.\n",
+                     stray.first.c_str(), stray.second.c_str());
+
     // Nothing can be copied or pasted without a window, so a headless run
     // makes no clipboard file and works where it may not write.
     bool haveClipboard = false;
@@ -116,10 +148,23 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     if (!headless) exitCode = runWindow(cl);
 
-    if (cl.alwaysSave || velk->crypt.PwdsChanged()) {
-        if (saveDataFile(cl.path) != 0) {
-            tellUser("The data file " + cl.path +
-                         " could not be written; it was left as it was.",
+    // The data file is written when the journal holds changes of this run (or
+    // a change could not be journaled), when asked to, or when a password was
+    // added. The journal goes only once the data file is safely written.
+    const bool journaled = velk->incsave_getNrOfFiles() != 0;
+    if (journaled || velk->incsave_hasUnjournaledChanges() || cl.alwaysSave ||
+        velk->crypt.PwdsChanged()) {
+        if (saveDataFile(cl.path) == 0) {
+            if (velk->incsave_delFiles() != 0)
+                tellUser("The journal files beside " + cl.path +
+                             " could not all be deleted.\nMove them away before the next start.",
+                         headless);
+        } else {
+            tellUser("The data file " + cl.path + " could not be written; it was left as it was." +
+                         (journaled ? std::string("\nThe changes of this run are kept in the "
+                                                  "journal files beside it and will be merged at "
+                                                  "the next start.")
+                                    : std::string()),
                      headless);
             exitCode = exitCode ? exitCode : -1;
         }

@@ -11,7 +11,10 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
+
+class AtomicFile;
 
 // How the normal view lists a group: its whole subtree in one list, or only
 // its own children.
@@ -259,7 +262,87 @@ class Velk {
     bool newItemFlag = false;
     std::string fileName;
 
+    // --- Journal: one file per committed change (storage/journal.cpp) ---
+    // Journal file n is fileName followed by n. An entry is written under a
+    // temporary name and published under its number only when it is complete
+    // and synced, so a crash never leaves a half entry to replay.
+    //
+    // Opens the next journal entry (the first free number) and writes its
+    // three fixed lines. Results: 0 ready; -1 it cannot be created.
+    int incsave_getFile(std::unique_ptr<AtomicFile>& f);
+    // Ends the entry and publishes it. Results: 0 published; -1 a write,
+    // sync or rename failed and nothing was published.
+    int incsave_closeFile(std::unique_ptr<AtomicFile>& f);
+    // The entry of the current todo or group: a changed entry when the item is
+    // in the data file or an earlier journal file, else a new-item entry.
+    // Results: 0 published; -1 nothing current, or nothing could be published
+    // (the change then reaches the data file at the end of the run).
+    int incsave_saveCurItem();
+    int incsave_saveCurGroup();
+    // Deletes the journal files, first to last. Results: 0; -1 a file could
+    // not be deleted (the ones after it stay as well).
+    int incsave_delFiles();
+    // The number of consecutive journal files from 0.
+    int incsave_getNrOfFiles();
+    // Replays the journal files onto the loaded tree. Results: 0 no entry was
+    // applied; 1 at least one was; -1 errorFile names the file that cannot be
+    // replayed (the tree then holds a partial replay and must not be written).
+    int incsave_readFiles(std::string& errorFile);
+    // After the start-up merge: removes temporaries left by a run that ended
+    // while writing, and renames journal files that lie behind a gap in the
+    // numbering (or at an unreadable number) with ".orphan", so that they are
+    // never replayed against a data file they were not written for. Returns
+    // the moved files as (old name, new name).
+    std::vector<std::pair<std::string, std::string>> incsave_setAsideStrays();
+    // True when an entry could not be published during this run, so that the
+    // data file must be written at the end even without journal files.
+    bool incsave_hasUnjournaledChanges() const { return incsave_unpublished != 0; }
+
+    // --- Item operations (engine/operations.cpp) ---
+    // Results: 0 done; -1 refused, nothing changed (see operations.cpp).
+    int newToDo(unsigned priority, unsigned row);
+    int newGroup();
+    int turnCurItem2Group();
+    int delCurGroup();
+    int DeleteItem(ToDoListItem* item);
+    int DeleteItem(unsigned pos);
+    int delToDo();
+    int delCompleted();
+    // Clears every engine pointer into the subtree of item, which is about to
+    // be deleted from parent, and empties the list rows that show it (the rows
+    // themselves stay, so that display positions keep their meaning until the
+    // list is rebuilt).
+    void forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent);
+
+    // --- Transfer files: export, import, clipboard (storage/transfer.cpp) ---
+    // Results: 0 written; -1 refused in the only-active view; -3 the file
+    // cannot be written (it is left as it was).
+    int exportGroupToFile(const char* name);
+    int exportContentToFile(const char* name);
+    int exportToDoToFile(const char* name);
+    // The record of the item shown at display position row. Results: the
+    // record writer's; -1 the row shows no item.
+    int exportToStream(std::ostream& os, unsigned row);
+    // Results: 0 done; -1 refused (not the normal view); -2 the file ended
+    // before "</data>"; -3 the file cannot be opened.
+    int insertDataFromFile(const char* name);
+
   private:
+    // Journal and operations helpers.
+    std::string incsave_name(unsigned n) const;
+    // True when the item is in the data file or in a published journal entry.
+    bool incsave_isInFile(const ToDoListItem& item) const;
+    // Publishes a new-item entry for item (with its content) in parent; when
+    // parent itself is in no file yet, for the highest such ancestor instead.
+    int incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent);
+    int incsave_writeChanged(ToDoListItem& item, bool isGroup);
+    int incsave_writeDeleted(const ToDoListItem& item);
+    // Highest sync ID given out when the data file was loaded: items up to it
+    // are in the data file even when it stored no sync ID for them.
+    uint32_t incsave_loadedIdmax = 0;
+    unsigned incsave_nextNr = 0;      // first number to try for the next entry
+    unsigned incsave_unpublished = 0; // entries that could not be published
+
     // Reads the header lines up to the root record's first line; foundEnd
     // tells whether that line was found. Results: 0, or -1 when the password
     // section was malformed (reading went on after it).

@@ -1,0 +1,409 @@
+// The incremental save journal: every committed change is written at once as
+// one small file beside the data file (the data file's name followed by a
+// number), and the next start replays the files left by a run that did not end
+// normally. Entries name items by their sync ID.
+
+#include "engine/velk.h"
+#include "storage/file_tools.h"
+#include "storage/sync_index.h"
+#include "storage/text.h"
+
+#include <cctype>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
+
+// Every item of the subtree, the item itself first.
+template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
+    f(item);
+    if (!isGroup) return;
+    auto& g = static_cast<ToDoListGroup&>(item);
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        f(*g.getToDo(i));
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        forEachInSubtree(*g.getGroup(i), true, f);
+}
+
+// The saved marks of a subtree, so that a record written into an entry that
+// is then not published does not count as being in a file.
+class SavedMarks {
+  public:
+    SavedMarks(ToDoListItem& item, bool isGroup) {
+        forEachInSubtree(item, isGroup, [this](ToDoListItem& i) {
+            marks.push_back({&i, i.hasBeenSaved()});
+        });
+    }
+    void restore() {
+        for (auto& m : marks)
+            m.first->hasBeenSaved(m.second);
+    }
+
+  private:
+    std::vector<std::pair<ToDoListItem*, bool>> marks;
+};
+
+bool isGroupItem(const ToDoListItem& item) {
+    return dynamic_cast<const ToDoListGroup*>(&item) != nullptr;
+}
+
+std::string directoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool allDigits(const std::string& s, std::size_t from, std::size_t to) {
+    if (from >= to) return false;
+    for (std::size_t i = from; i < to; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+// A temporary made by AtomicFile for the data file or a journal entry:
+// base [+ digits] + ".tmp" + six letters or digits.
+bool isLeftoverTemporary(const std::string& name, const std::string& base) {
+    if (name.compare(0, base.size(), base) != 0) return false;
+    std::size_t tmp = name.rfind(".tmp");
+    if (tmp == std::string::npos || tmp < base.size() || name.size() != tmp + 10) return false;
+    if (tmp > base.size() && !allDigits(name, base.size(), tmp)) return false;
+    for (std::size_t i = tmp + 4; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
+} // namespace
+
+std::string Velk::incsave_name(unsigned n) const {
+    return fileName + std::to_string(n);
+}
+
+bool Velk::incsave_isInFile(const ToDoListItem& item) const {
+    // Records that the data file stored without a sync ID got theirs while
+    // loading, the same ones at every load of that file.
+    return item.hasBeenSaved() ||
+           (item.getSyncID() != 0 && item.getSyncID() <= incsave_loadedIdmax);
+}
+
+int Velk::incsave_getFile(std::unique_ptr<AtomicFile>& f) {
+    if (fileName.empty()) return -1;
+    // Start where the last entry went, unless the files before it are gone.
+    unsigned n = incsave_nextNr;
+    if (n > 0 && !existDat(incsave_name(n - 1))) n = 0;
+    while (existDat(incsave_name(n)))
+        ++n;
+    f = std::make_unique<AtomicFile>(incsave_name(n));
+    if (f->open() != 0) {
+        f.reset();
+        return -1;
+    }
+    incsave_nextNr = n;
+    f->out() << fixedLines;
+    return 0;
+}
+
+int Velk::incsave_closeFile(std::unique_ptr<AtomicFile>& f) {
+    if (!f) return -1;
+    f->out() << "</data>\n";
+    const int r = f->commit();
+    f.reset();
+    if (r != 0) return -1;
+    ++incsave_nextNr;
+    return 0;
+}
+
+int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
+    // An entry may only name a parent that a replay will find: one in the data
+    // file or in an earlier entry. A parent that is in neither (its own entry
+    // was never published) is written together with the new item.
+    ToDoListItem* top = &item;
+    ToDoListGroup* parent = &parentIn;
+    while (parent != root.get() && !incsave_isInFile(*parent)) {
+        ToDoListGroup* up = root->getGroupPtr(parent->getPath());
+        if (!up) break;
+        top = parent;
+        parent = up;
+    }
+    const bool isGroup = isGroupItem(*top);
+    SavedMarks marks(*top, isGroup);
+    std::unique_ptr<AtomicFile> f;
+    int r = incsave_getFile(f);
+    if (r == 0) {
+        f->out() << "<new parent=" << parent->getSyncID() << ">\n";
+        top->writeContent(f->out(), false, &crypt, true, true);
+        f->out() << ">\n</new>\n";
+        r = incsave_closeFile(f);
+    }
+    if (r != 0) {
+        marks.restore();
+        ++incsave_unpublished;
+        std::fprintf(stderr, "The change could not be written to the journal; it is kept in "
+                             "memory and written to the data file at the end.\n");
+    }
+    return r;
+}
+
+int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
+    SavedMarks marks(item, false);
+    std::unique_ptr<AtomicFile> f;
+    int r = incsave_getFile(f);
+    if (r == 0) {
+        f->out() << "<changed>\n";
+        item.writeContent(f->out(), false, &crypt, true, !isGroup);
+        f->out() << "</changed>\n";
+        r = incsave_closeFile(f);
+    }
+    if (r != 0) {
+        marks.restore();
+        ++incsave_unpublished;
+        std::fprintf(stderr, "The change could not be written to the journal; it is kept in "
+                             "memory and written to the data file at the end.\n");
+    }
+    return r;
+}
+
+int Velk::incsave_writeDeleted(const ToDoListItem& item) {
+    // An item in no file needs no entry: a replay never sees it.
+    if (!incsave_isInFile(item)) return 0;
+    std::unique_ptr<AtomicFile> f;
+    int r = incsave_getFile(f);
+    if (r == 0) {
+        f->out() << "<deleted>\n" << item.getSyncID() << "\n</deleted>\n";
+        r = incsave_closeFile(f);
+    }
+    if (r != 0) {
+        ++incsave_unpublished;
+        std::fprintf(stderr, "The deletion could not be written to the journal; it is "
+                             "written to the data file at the end.\n");
+    }
+    return r;
+}
+
+int Velk::incsave_saveCurItem() {
+    if (!curItem) return -1;
+    int r;
+    if (incsave_isInFile(*curItem)) {
+        r = incsave_writeChanged(*curItem, false);
+    } else {
+        // A new item goes into the group that holds it: the current group, or
+        // in the calendar view the "calendar" group.
+        ToDoListGroup* parent = GetParentOfItem(curItem);
+        if (!parent) return -1;
+        r = incsave_writeNew(*curItem, *parent);
+    }
+    newItemFlag = false;
+    return r;
+}
+
+int Velk::incsave_saveCurGroup() {
+    if (!curGroup) return -1;
+    int r;
+    if (curGroup == root.get() || incsave_isInFile(*curGroup)) {
+        r = incsave_writeChanged(*curGroup, true);
+    } else {
+        ToDoListGroup* parent = root->getGroupPtr(curGroup->getPath());
+        if (!parent) return -1;
+        r = incsave_writeNew(*curGroup, *parent);
+    }
+    newItemFlag = false;
+    return r;
+}
+
+int Velk::incsave_getNrOfFiles() {
+    if (fileName.empty()) return 0;
+    int n = 0;
+    while (existDat(incsave_name(unsigned(n))))
+        ++n;
+    return n;
+}
+
+int Velk::incsave_delFiles() {
+    if (fileName.empty()) return 0;
+    // First to last: a run that ends in the middle leaves only files behind a
+    // gap, which the next start sets aside instead of replaying them again.
+    for (unsigned n = 0; existDat(incsave_name(n)); ++n)
+        if (FileTools::rm(incsave_name(n)) != 0) return -1;
+    incsave_nextNr = 0;
+    return 0;
+}
+
+namespace {
+
+// One journal entry being replayed: reads from the file and applies to the
+// engine's tree through the index.
+struct Replay {
+    std::istream& in;
+    ToDoListGroup& root;
+    SyncIDIndex& index;
+    unsigned& nrActiveJobs;
+    unsigned& idmax;
+    T_Calendar& cal;
+
+    int applyNew(const std::string& tagLine) {
+        std::string number = tagLine.substr(std::char_traits<char>::length("<new parent="));
+        if (!number.empty()) number.pop_back(); // the ">"
+        SyncIDIndex::Entry parent;
+        if (!index.find(root, parseU32(number), parent) || !parent.isGroup) return -1;
+        auto& g = static_cast<ToDoListGroup&>(*parent.item);
+        const std::size_t todos = g.getNrToDos(), groups = g.getNrGroups();
+        // The parent's record reader takes the new record as one more child
+        // and stops at the entry's extra ">".
+        const int read = g.readContent(in, nrActiveJobs, idmax, cal);
+        for (std::size_t i = todos; i < g.getNrToDos(); ++i)
+            index.addSubtree(*g.getToDo(i), false, &g);
+        for (std::size_t i = groups; i < g.getNrGroups(); ++i)
+            index.addSubtree(*g.getGroup(i), true, &g);
+        if (read != 0) return -1;
+        return readfLine(in) == "</new>" ? 0 : -1;
+    }
+
+    int applyDeleted(Velk& engine) {
+        const uint32_t id = parseU32(readfLine(in));
+        if (readfLine(in) != "</deleted>") return -1;
+        SyncIDIndex::Entry e;
+        if (!index.find(root, id, e) || !e.parent) return -1;
+        if (e.isGroup) {
+            auto& g = static_cast<ToDoListGroup&>(*e.item);
+            engine.forgetReferencesInto(g, true, *e.parent);
+            index.removeSubtree(g, true);
+            e.parent->delGroup(&g, nrActiveJobs, cal);
+            return 0;
+        }
+        auto& t = static_cast<ToDoListToDo&>(*e.item);
+        engine.forgetReferencesInto(t, false, *e.parent);
+        index.removeSubtree(t, false);
+        return e.parent->delToDo(&t, nrActiveJobs, cal);
+    }
+
+    int applyChanged() {
+        const std::string first = readfLine(in);
+        if (first != "t" && first != "g") return -1;
+        // The record is read into a scratch item with counters and calendar
+        // lists of its own, so that the engine's are not touched.
+        unsigned running = 0, ids = 0;
+        T_Calendar scratchCal;
+        SyncIDIndex::Entry e;
+        if (first == "t") {
+            ToDoListToDo scratch(0, "");
+            const int read = scratch.readContent(in, running, ids, scratchCal);
+            scratch.removeFromCalLists(scratchCal);
+            // Without a sync ID of its own the record names no item.
+            if (read != 0 || !scratch.hasBeenSaved()) return -1;
+            if (!index.find(root, scratch.getSyncID(), e) || e.isGroup) return -1;
+            auto& t = static_cast<ToDoListToDo&>(*e.item);
+            t.removeFromCalLists(cal);
+            scratch.setID(t.getID());
+            scratch.setPath(t.getPath());
+            t = scratch;            // every field; the item stays in place
+            t.sanitizeTimeThings(); // files it by the fields it will keep
+            t.putIntoCalList(cal);
+            return 0;
+        }
+        ToDoListGroup scratch(0, "", 0);
+        const int read = scratch.readContent(in, running, ids, scratchCal);
+        scratch.removeFromCalLists(scratchCal);
+        if (read != 0 || !scratch.hasBeenSaved()) return -1;
+        if (!index.find(root, scratch.getSyncID(), e) || !e.isGroup) return -1;
+        auto& g = static_cast<ToDoListGroup&>(*e.item);
+        scratch.setID(g.getID());
+        scratch.setPath(g.getPath());
+        g = scratch; // summary and priority; children and flags stay
+        return 0;
+    }
+};
+
+} // namespace
+
+int Velk::incsave_readFiles(std::string& errorFile) {
+    incsave_loadedIdmax = idmax;
+    int result = 0;
+    SyncIDIndex index;
+    bool indexed = false;
+    for (unsigned n = 0; !fileName.empty(); ++n) {
+        const std::string name = incsave_name(n);
+        if (!existDat(name)) break;
+        std::ifstream in(name, std::ios::binary);
+        if (!in) break;
+        std::string line;
+        for (;;) {
+            line = readfLine(in);
+            if (startsWith(line, "<new parent=") || startsWith(line, "<deleted>") ||
+                startsWith(line, "<changed>"))
+                break;
+            if (in.eof() || in.fail()) {
+                line.clear();
+                break;
+            }
+        }
+        if (line.empty()) continue; // a file without an entry is passed over
+        if (!indexed) {
+            index.build(*root);
+            indexed = true;
+        }
+        Replay replay{in, *root, index, nrActiveJobs, idmax, cal};
+        int r;
+        if (startsWith(line, "<new parent="))
+            r = replay.applyNew(line);
+        else if (startsWith(line, "<deleted>"))
+            r = replay.applyDeleted(*this);
+        else
+            r = replay.applyChanged();
+        if (r != 0) {
+            errorFile = name;
+            nrActiveJobs = root->getNrActiveJobs();
+            return -1;
+        }
+        result = 1;
+    }
+    root->checkCompleted();
+    // A replayed record may have started or stopped a recording: count anew.
+    nrActiveJobs = root->getNrActiveJobs();
+    incsave_nextNr = 0;
+    return result;
+}
+
+std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() {
+    std::vector<std::pair<std::string, std::string>> moved;
+    if (fileName.empty()) return moved;
+    const std::string dir = directoryOf(fileName);
+    const std::string base = baseOf(fileName);
+    const std::string prefix = fileName.substr(0, fileName.size() - base.size());
+    const unsigned run = unsigned(incsave_getNrOfFiles());
+
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d))
+            names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    for (const std::string& name : names) {
+        if (isLeftoverTemporary(name, base)) {
+            FileTools::rm(prefix + name);
+            continue;
+        }
+        if (name.size() <= base.size() || name.compare(0, base.size(), base) != 0 ||
+            !allDigits(name, base.size(), name.size()))
+            continue;
+        const std::string digits = name.substr(base.size());
+        // Only names the numbering produces: no leading zeros.
+        if (digits.size() > 1 && digits[0] == '0') continue;
+        if (digits.size() > 9 || unsigned(std::stoul(digits)) < run) continue;
+        const std::string from = prefix + name;
+        std::string to = from + ".orphan";
+        struct stat st;
+        for (int k = 2; ::lstat(to.c_str(), &st) == 0; ++k)
+            to = from + ".orphan" + std::to_string(k);
+        if (FileTools::ops().rename(from.c_str(), to.c_str()) == 0) moved.emplace_back(from, to);
+    }
+    return moved;
+}

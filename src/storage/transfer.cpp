@@ -1,0 +1,132 @@
+// Transfer files: groups and entries copied to the clipboard file or exported
+// to a named file, and inserted from such a file. A transfer file is a data
+// file without header values whose records carry no sync IDs, so inserted
+// items always get new identities.
+
+#include "engine/velk.h"
+#include "storage/file_tools.h"
+#include "storage/text.h"
+
+#include <fstream>
+
+namespace {
+
+const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
+
+template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
+    f(item);
+    if (!isGroup) return;
+    auto& g = static_cast<ToDoListGroup&>(item);
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        f(*g.getToDo(i));
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        forEachInSubtree(*g.getGroup(i), true, f);
+}
+
+// Writes a transfer file through writeRecords, replacing the file as one step.
+// Results: 0 written; -3 the file cannot be written (it stays as it was).
+template <class F> int writeTransferFile(const char* name, F writeRecords) {
+    AtomicFile file(name ? name : "");
+    if (!name || !*name || file.open() != 0) return -3;
+    file.out() << fixedLines;
+    writeRecords(file.out());
+    file.out() << "</data>\n";
+    return file.commit() == 0 ? 0 : -3;
+}
+
+} // namespace
+
+int Velk::exportGroupToFile(const char* name) {
+    if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
+    if (opts.mainviewtype == MAINVIEW_SEARCH) {
+        // The hits, in a group that is not in the tree.
+        return writeTransferFile(name, [this](std::ostream& os) {
+            os << "g\nssearch results\n";
+            for (ToDoListItem* hit : viewItems)
+                if (hit) hit->writeContent(os, true, &crypt, true, true);
+            os << ">\n";
+        });
+    }
+    if (!curGroup) return -1;
+    return writeTransferFile(
+        name, [this](std::ostream& os) { curGroup->writeContent(os, true, &crypt, true, true); });
+}
+
+int Velk::exportContentToFile(const char* name) {
+    if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
+    if (opts.mainviewtype == MAINVIEW_SEARCH) {
+        return writeTransferFile(name, [this](std::ostream& os) {
+            for (ToDoListItem* hit : viewItems)
+                if (hit) hit->writeContent(os, true, &crypt, true, true);
+        });
+    }
+    if (!curGroup) return -1;
+    return writeTransferFile(
+        name, [this](std::ostream& os) { curGroup->writeContent(os, true, &crypt, false, true); });
+}
+
+int Velk::exportToDoToFile(const char* name) {
+    if (!curItem) return -1;
+    return writeTransferFile(
+        name, [this](std::ostream& os) { curItem->writeContent(os, true, &crypt, true, true); });
+}
+
+int Velk::exportToStream(std::ostream& os, unsigned row) {
+    if (row >= viewOrder.size()) return -1;
+    const unsigned index = viewOrder[row];
+    if (index >= viewItems.size() || !viewItems[index]) return -1;
+    return viewItems[index]->writeContent(os, true, &crypt, true, true);
+}
+
+int Velk::insertDataFromFile(const char* name) {
+    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
+    std::ifstream in;
+    if (name && existDat(name)) in.open(name, std::ios::binary);
+    if (!in.is_open()) return -3;
+
+    ToDoListGroup* const parent = curGroup;
+    const std::string parentPath = curGroupPath;
+    bool ended = false;
+    for (;;) {
+        const std::string line = readfLine(in);
+        if (line == "</data>") {
+            ended = true;
+            break;
+        }
+        if (line == "g" || line == "t") {
+            const bool isGroup = line == "g";
+            ToDoListItem* item;
+            // Sync IDs in the file belong to another tree (a whole data file or
+            // a journal given to import): they are read into a scratch counter
+            // and replaced below.
+            unsigned foreignIDs = 0;
+            if (isGroup) {
+                ToDoListGroup* g = parent->newGroup();
+                setGroup(g);
+                g->readContent(in, nrActiveJobs, foreignIDs, cal);
+                item = g;
+            } else {
+                ToDoListToDo* t = parent->newToDo();
+                curItem = t;
+                if (t->readContent(in, nrActiveJobs, foreignIDs, cal) != 0) {
+                    // A record cut short stays inserted as far as it was read.
+                    t->sanitizeTimeThings();
+                    t->putIntoCalList(cal);
+                }
+                item = t;
+            }
+            forEachInSubtree(*item, isGroup, [this](ToDoListItem& i) {
+                i.setSyncID(++idmax);
+                i.hasBeenSaved(false);
+            });
+            incsave_writeNew(*item, *parent);
+            curGroup = parent;
+            curGroupPath = parentPath;
+        }
+        if (in.eof() || in.fail()) break;
+    }
+    root->checkCompleted();
+    // Running todos of the file run on; a record cut short does not count.
+    nrActiveJobs = root->getNrActiveJobs();
+    return ended ? 0 : -2;
+}

@@ -1,0 +1,58 @@
+#include "support/organizer.h"
+
+#include "model/clock.h"
+
+#include <sstream>
+
+TestOrganizer::TestOrganizer(const std::string& dataFile) {
+    setVelkNowForTesting(1299326400);
+    engine = std::make_unique<Velk>();
+    engine->createRoot();
+    loaded = engine->readData(dataFile.c_str());
+    if (loaded == 0) replayed = engine->incsave_readFiles(journalError);
+}
+
+TestOrganizer::~TestOrganizer() {
+    setVelkNowForTesting(-1);
+}
+
+namespace {
+
+void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
+    const std::string indent(std::size_t(depth) * 2, ' ');
+    os << indent << "g I" << g.getSyncID() << " p" << g.getPriority() << " c"
+       << g.getShowCompleted() << " l" << g.getCompletedLast() << " s" << g.getSummary() << '\n';
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
+        ToDoListToDo& t = *g.getToDo(i);
+        T_recData rec;
+        t.getRecData(rec);
+        os << indent << "  t I" << t.getSyncID() << " p" << t.getPriority() << " S"
+           << t.getShowTimeAs() << " m" << t.getDateTime(16) << " n" << t.getDateTime(0) << " rec"
+           << rec.type << '/' << rec.interval << '/' << rec.rangeBegin << '/' << rec.rangeEnd
+           << " R" << t.isRunning() << " f" << t.isCompleted() << '/'
+           << (t.isCompleted() ? t.getCompletedTime() : 0) << " times";
+        for (int k = 0; k < t.getNrTimes(); ++k)
+            os << ' ' << t.getTimeBegin(k) << ',' << t.getTimeEnd(k);
+        const DescrData& d = t.getDescrData();
+        os << " F" << d.getFlags() << " d" << std::string(d.getData().begin(), d.getData().end())
+           << " s" << t.getSummary() << '\n';
+    }
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        dumpGroup(os, *g.getGroup(i), depth + 1);
+}
+
+} // namespace
+
+std::string dumpTree(Velk& v) {
+    std::ostringstream os;
+    dumpGroup(os, *v.root, 0);
+    os << "running " << v.nrActiveJobs << " cal " << v.cal.datedToDos.size() << ' '
+       << v.cal.recToDos.size() << ' ' << v.cal.datedAppointments.size() << ' '
+       << v.cal.recAppointments.size() << ' ' << v.cal.datedNotes.size() << ' '
+       << v.cal.recNotes.size() << '\n';
+    return os.str();
+}
+
+std::string journalFile(const std::string& dataFile, unsigned n) {
+    return dataFile + std::to_string(n);
+}
