@@ -104,7 +104,9 @@ int pwd_ask_run_window(CryptMan* c) {
     (new Fl_Button(240, 390, 80, 20, "OK"))->callback(cb_ask_OK);
     askDlg.hidden = labelledInput(10, 80, 310, 20, "Hidden input:", FL_SECRET_INPUT);
     askDlg.visible = labelledInput(10, 125, 310, 250, "Visible input:", FL_MULTILINE_INPUT);
-    askDlg.choice = new Fl_Choice(10, 30, 310, 20, "Password description:");
+    // Two pixels taller than the other fields: at 20 pixels the choice clips
+    // the descenders of its text, and an underscore would look like a blank.
+    askDlg.choice = new Fl_Choice(10, 29, 310, 22, "Password description:");
     askDlg.choice->align(FL_ALIGN_TOP_LEFT);
     askDlg.choice->down_box(FL_BORDER_BOX);
     // Each entry is added under a label that is unique and free of menu

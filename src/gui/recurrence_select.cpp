@@ -62,7 +62,9 @@ Fl_Box* dateBox(int x, int y, int w, int h) {
 
 Fl_Menu_Button* dateMenu(int x, int y, int w, int h, const char* label, Fl_Menu_Item* items) {
     auto* m = new Fl_Menu_Button(x, y, w, h, label);
-    m->labelsize(20);
+    // Slightly smaller and left-aligned, so that the label clears the arrow.
+    m->labelsize(16);
+    m->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
     m->textsize(20);
     m->menu(items);
     // Picking the entry picked last time acts again.
@@ -108,6 +110,7 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
     plus->labelsize(20);
     plus->callback(cb_Int, reinterpret_cast<void*>(1L));
     unitBox = flatBox(228, 36, 92, 30, "");
+    unitBox->labelsize(18); // "month(s)" clears the "+" button
     explBox = flatBox(0, 70, 320, 160, "");
     begDateMenu = dateMenu(0, 230, 120, 30, "Begin Date", menu_BegDate);
     endDateMenu = dateMenu(0, 260, 120, 30, "End Date", menu_EndDate);
