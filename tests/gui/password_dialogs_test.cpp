@@ -208,16 +208,6 @@ TEST_F(PasswordLogin, HiddenFieldWinsOverTheVisibleOne) {
     EXPECT_FALSE(c2.IsLoggedIn());
 }
 
-TEST_F(PasswordLogin, VisibleFieldServesWhenTheHiddenOneIsEmpty) {
-    CryptMan c = locked;
-    WindowDriver driver(ASK_TITLE, [](Fl_Window* w) {
-        type(w, "Visible input:", "p0");
-        press(w, "OK");
-    });
-    EXPECT_EQ(pwd_ask_run_window(&c), 0);
-    EXPECT_TRUE(c.IsLoggedIn());
-}
-
 TEST_F(PasswordLogin, CloseBoxStillTriesTheTypedPassword) {
     CryptMan c = locked;
     WindowDriver driver(ASK_TITLE, [](Fl_Window* w) {
