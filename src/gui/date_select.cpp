@@ -1,0 +1,199 @@
+#include "gui/date_select.h"
+
+#include "gui/date_grid.h"
+#include "gui/picker_window.h"
+#include "model/clock.h"
+#include "model/datetime.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Select_Browser.H>
+#include <FL/Fl_Window.H>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+DateSelect* of(Fl_Widget* w) {
+    return static_cast<DateSelect*>(pickerOwner(w));
+}
+
+Fl_Button* addButton(int x, int y, int w, int h, const char* label, Fl_Callback* cb,
+                     long data = 0) {
+    auto* b = new Fl_Button(x, y, w, h, label);
+    b->labelsize(20);
+    b->callback(cb, reinterpret_cast<void*>(data));
+    return b;
+}
+
+} // namespace
+
+void DateSelect::cb_Window(Fl_Widget* w, void*) {
+    of(w)->CB_Window();
+}
+void DateSelect::cb_Done(Fl_Widget* w, void*) {
+    of(w)->CB_Done();
+}
+void DateSelect::cb_Cancel(Fl_Widget* w, void*) {
+    of(w)->CB_Cancel();
+}
+void DateSelect::cb_Year(Fl_Widget* w, void* d) {
+    of(w)->CB_Year(int(reinterpret_cast<long>(d)));
+}
+void DateSelect::cb_Month(Fl_Widget* w, void* d) {
+    of(w)->CB_Month(int(reinterpret_cast<long>(d)));
+}
+void DateSelect::cb_MonthView(Fl_Widget* w, void*) {
+    of(w)->CB_MonthView();
+}
+
+DateSelect::DateSelect(int* year_, int* month_, int* day_)
+    : pYear(year_), pMonth(month_), pDay(day_) {
+    std::tm t{};
+    if (velkLocalTime(t)) {
+        todayDay = t.tm_mday;
+        todayMonth = t.tm_mon + 1;
+        todayYear = t.tm_year + 1900;
+    }
+
+    window = new Fl_Window(320, 280, "DateSelector");
+    window->user_data(this);
+    window->callback(cb_Window);
+    window->labelsize(20);
+    monthBox = new Fl_Box(0, 0, 40, 30, monthText);
+    monthBox->box(FL_FLAT_BOX);
+    monthBox->labelsize(20);
+    yearBox = new Fl_Box(40, 0, 80, 30, yearText);
+    yearBox->box(FL_FLAT_BOX);
+    yearBox->labelsize(20);
+    addButton(160, 250, 40, 30, "Y-", cb_Year, -1);
+    addButton(200, 250, 40, 30, "M-", cb_Month, -1);
+    addButton(240, 250, 40, 30, "M+", cb_Month, 1);
+    addButton(280, 250, 40, 30, "Y+", cb_Year, 1);
+    monthView = new Fl_Select_Browser(0, 30, 320, 220);
+    monthView->box(FL_FLAT_BOX);
+    monthView->labeltype(FL_NO_LABEL);
+    monthView->textfont(FL_HELVETICA_BOLD);
+    monthView->textsize(20);
+    monthView->column_widths(monthGridColumnWidths);
+    monthView->column_char('\t');
+    monthView->callback(cb_MonthView);
+    monthView->when(FL_WHEN_CHANGED | FL_WHEN_RELEASE_ALWAYS);
+    doneButton = addButton(0, 250, 70, 30, "Done", cb_Done);
+    addButton(70, 250, 70, 30, "Cancel", cb_Cancel);
+    window->end();
+    window->set_modal();
+    window->hotspot(window);
+
+    // Without a date (or with one a packed date cannot hold) the picker opens
+    // on today's month; a day must be clicked before "Done" can be pressed.
+    if (*pDay == -1 || !isValidDate(*pDay, *pMonth, *pYear)) {
+        doneButton->deactivate();
+        year = std::clamp(todayYear, DT_MINYEAR, DT_MAXYEAR);
+        month = todayMonth;
+    } else {
+        year = *pYear;
+        month = *pMonth;
+    }
+    dispMonYear();
+}
+
+DateSelect::~DateSelect() {
+    delete window;
+}
+
+void DateSelect::show() {
+    window->show();
+}
+void DateSelect::hide() {
+    window->hide();
+}
+bool DateSelect::visible() const {
+    return window->visible() != 0;
+}
+
+void DateSelect::run() {
+    show();
+    while (visible())
+        Fl::wait();
+}
+
+void DateSelect::dispMonYear() {
+    std::snprintf(monthText, sizeof monthText, "%d", month);
+    std::snprintf(yearText, sizeof yearText, "%4d", year);
+    monthBox->redraw();
+    yearBox->redraw();
+    firstWeekday = Wochentag(1, month, year);
+    firstWeek = Kalenderwoche(1, month, year);
+    dispMonth();
+}
+
+void DateSelect::dispMonth() {
+    MonthGridMarks marks;
+    marks.chosenDay = *pDay;
+    marks.chosenMonth = *pMonth;
+    marks.chosenYear = *pYear;
+    marks.todayDay = todayDay;
+    marks.todayMonth = todayMonth;
+    marks.todayYear = todayYear;
+    monthView->clear();
+    for (const std::string& line : monthGridLines(month, year, marks))
+        monthView->add(line.c_str());
+    monthView->redraw();
+}
+
+void DateSelect::CB_Window() {
+    // Escape cancels, as it does in every dialog; the close box keeps what
+    // was last chosen.
+    if (isEscapeKey()) {
+        CB_Cancel();
+        return;
+    }
+    hide();
+}
+
+void DateSelect::CB_Done() {
+    hide();
+}
+
+void DateSelect::CB_Cancel() {
+    *pDay = -1;
+    hide();
+}
+
+void DateSelect::CB_Year(int d) {
+    stepShownYear(year, d);
+    dispMonYear();
+}
+
+void DateSelect::CB_Month(int d) {
+    stepShownMonth(month, year, d);
+    dispMonYear();
+}
+
+void DateSelect::CB_MonthView() {
+    if (Fl::event() != FL_RELEASE) return;
+    const int line = monthView->value();
+    if (line < 1) return;
+    clickCell(line, Fl::event_x() - monthView->x());
+}
+
+void DateSelect::clickCell(int line, int x) {
+    const int column = monthGridColumnAt(x);
+    if (column == 0) return;
+    const int day = monthGridDayAt(line, column, firstWeekday);
+    if (day < 1) {
+        CB_Month(-1);
+    } else if (day > MaxTag(month, year)) {
+        CB_Month(1);
+    } else {
+        *pDay = day;
+        *pMonth = month;
+        *pYear = year;
+        doneButton->activate();
+        dispMonth();
+    }
+}

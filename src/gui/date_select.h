@@ -1,0 +1,69 @@
+#pragma once
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Select_Browser;
+class Fl_Widget;
+class Fl_Window;
+
+// The modal date picker: one month as a grid of ISO weeks. It writes the
+// picked day, month and year straight into the caller's variables and marks
+// a cancel by writing -1 into the day.
+//
+// Calling pattern: create it, run() (or show() and Fl::wait() while
+// visible()), then read the variables; a day of -1 means no date. The caller
+// owns the picker and deletes it afterwards.
+class DateSelect {
+  public:
+    int firstWeekday = 0; // weekday (0 = Monday) of the 1st of the shown month
+    int firstWeek = 1;    // ISO week of the 1st of the shown month
+    int* pYear;
+    int* pMonth;
+    int* pDay;                  // -1: no date chosen
+    int year = 2000, month = 1; // the month on display
+    int todayDay = 1, todayMonth = 1, todayYear = 2000;
+    char monthText[3] = "";
+    char yearText[5] = "";
+    Fl_Box* monthBox = nullptr;
+    Fl_Box* yearBox = nullptr;
+    Fl_Window* window = nullptr;
+    Fl_Button* doneButton = nullptr;
+    Fl_Select_Browser* monthView = nullptr;
+
+    // Opens on the caller's month, or on today's month when *day is -1 (then
+    // "Done" stays inactive until a day is clicked).
+    DateSelect(int* year, int* month, int* day);
+    ~DateSelect();
+    DateSelect(const DateSelect&) = delete;
+    DateSelect& operator=(const DateSelect&) = delete;
+
+    void show();
+    void hide();
+    bool visible() const;
+    // Shows the picker and runs the event loop until it is hidden.
+    void run();
+
+    // Shows month and year in the header and refills the grid.
+    void dispMonYear();
+    // Refills the grid of the shown month.
+    void dispMonth();
+
+    // What the widgets do.
+    void CB_Window();
+    void CB_Done();
+    void CB_Cancel();
+    void CB_Year(int d);
+    void CB_Month(int d);
+    void CB_MonthView();
+    // A click into grid line `line` (1 = header) at x pixels from the grid's
+    // left edge: picks the day, or shows the previous or next month for the
+    // empty cells around the month.
+    void clickCell(int line, int x);
+
+    static void cb_Window(Fl_Widget* w, void*);
+    static void cb_Done(Fl_Widget* w, void*);
+    static void cb_Cancel(Fl_Widget* w, void*);
+    static void cb_Year(Fl_Widget* w, void* d);
+    static void cb_Month(Fl_Widget* w, void* d);
+    static void cb_MonthView(Fl_Widget* w, void*);
+};

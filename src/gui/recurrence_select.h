@@ -1,0 +1,71 @@
+#pragma once
+#include "model/recurrence.h"
+
+#include <string>
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Choice;
+class Fl_Menu_Button;
+class Fl_Widget;
+class Fl_Window;
+
+// The modal recurrence selector. It edits the caller's T_recData in place
+// (type, interval 1..1000, range dates) and explains the chosen rule with the
+// item's reference date: the due date of a todo, the begin of an appointment
+// or note. "Cancel" sets the record's type to -1, and the caller then
+// discards the record.
+//
+// Calling pattern: copy the item's rule, create the selector on the copy,
+// run() (or show() and Fl::wait() while visible()), and store the copy only
+// when its type is not -1. The caller owns the selector.
+class RecurrenceSelect {
+  public:
+    T_recData* record;
+    std::string explText;
+    Fl_Box* explBox = nullptr;
+    Fl_Box* unitBox = nullptr;
+    Fl_Choice* typeChoice = nullptr;
+    Fl_Window* window = nullptr;
+    Fl_Button* doneButton = nullptr;
+    Fl_Menu_Button* begDateMenu = nullptr;
+    Fl_Menu_Button* endDateMenu = nullptr;
+    Fl_Box* endDateBox = nullptr;
+    Fl_Box* begDateBox = nullptr;
+    std::string endText, begText;
+    Fl_Box* intervalBox = nullptr;
+    std::string intervalText;
+    int day, month, weekday; // of the reference date; weekday 0 = Monday
+    bool isTodo;
+
+    RecurrenceSelect(T_recData* record, int day, int month, int weekday, bool isTodo);
+    ~RecurrenceSelect();
+    RecurrenceSelect(const RecurrenceSelect&) = delete;
+    RecurrenceSelect& operator=(const RecurrenceSelect&) = delete;
+
+    void show();
+    void hide();
+    bool visible() const;
+    // Shows the selector and runs the event loop until it is hidden.
+    void run();
+
+    void dispExpl();
+    void dispDates();
+    void dispInt();
+    // The range-date menus are active exactly for a rule other than "none".
+    void check_active();
+
+    void CB_Window();
+    void CB_Done();
+    void CB_Cancel();
+    void CB_Int(int d);
+    void CB_recType(int type);
+    // u: 16 for the range begin, 0 for the range end, plus 1 "none" or
+    // 2 "select" (which runs the date picker).
+    void CB_Date(int u);
+
+    static void cb_Window(Fl_Widget* w, void*);
+    static void cb_Done(Fl_Widget* w, void*);
+    static void cb_Cancel(Fl_Widget* w, void*);
+    static void cb_Int(Fl_Widget* w, void* d);
+};

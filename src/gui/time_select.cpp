@@ -1,0 +1,147 @@
+#include "gui/time_select.h"
+
+#include "gui/picker_window.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Repeat_Button.H>
+#include <FL/Fl_Window.H>
+
+#include <cstdio>
+
+void stepHour(int& hour, int d) {
+    hour += d;
+    if (hour < 0) hour = 23;
+    if (hour > 23) hour = 0;
+}
+
+void stepMinute(int& hour, int& minute, int d) {
+    minute += d;
+    if (minute < 0) {
+        minute += 60;
+        stepHour(hour, -1);
+    } else if (minute > 59) {
+        minute -= 60;
+        stepHour(hour, 1);
+    }
+}
+
+std::string timeSelectText(int hour, int minute) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%2d:%02d", hour, minute);
+    return text;
+}
+
+namespace {
+
+TimeSelect* of(Fl_Widget* w) {
+    return static_cast<TimeSelect*>(pickerOwner(w));
+}
+
+template <class B>
+void addButton(int x, int y, int w, int h, const char* label, Fl_Callback* cb, long data) {
+    auto* b = new B(x, y, w, h, label);
+    b->labelsize(20);
+    b->callback(cb, reinterpret_cast<void*>(data));
+}
+
+} // namespace
+
+void TimeSelect::cb_Window(Fl_Widget* w, void*) {
+    of(w)->CB_Window();
+}
+void TimeSelect::cb_Done(Fl_Widget* w, void*) {
+    of(w)->CB_Done();
+}
+void TimeSelect::cb_Cancel(Fl_Widget* w, void*) {
+    of(w)->CB_Cancel();
+}
+void TimeSelect::cb_Hour(Fl_Widget* w, void* d) {
+    of(w)->CB_Hour(int(reinterpret_cast<long>(d)));
+}
+void TimeSelect::cb_Minute(Fl_Widget* w, void* d) {
+    of(w)->CB_Minute(int(reinterpret_cast<long>(d)));
+}
+
+TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
+    if (*pHour < 0 || *pHour > 24 || *pMinute < 0 || *pMinute > 59 ||
+        (*pHour == 24 && *pMinute != 0)) {
+        *pHour = 0;
+        *pMinute = 0;
+    }
+    window = new Fl_Window(140, 140, "TimeSelector");
+    window->user_data(this);
+    window->callback(cb_Window);
+    window->labelsize(20);
+    addButton<Fl_Repeat_Button>(20, 50, 26, 26, "+", cb_Hour, 1);
+    addButton<Fl_Repeat_Button>(20, 76, 26, 26, "-", cb_Hour, -1);
+    display = new Fl_Box(4, 0, 100, 30, timeText);
+    display->box(FL_FLAT_BOX);
+    display->labelsize(20);
+    addButton<Fl_Repeat_Button>(60, 50, 26, 26, "+", cb_Minute, 10);
+    addButton<Fl_Repeat_Button>(60, 76, 26, 26, "-", cb_Minute, -10);
+    addButton<Fl_Repeat_Button>(86, 50, 26, 26, "+", cb_Minute, 1);
+    addButton<Fl_Repeat_Button>(86, 76, 26, 26, "-", cb_Minute, -1);
+    doneButton = new Fl_Button(0, 110, 70, 30, "Done");
+    doneButton->labelsize(20);
+    doneButton->callback(cb_Done);
+    addButton<Fl_Button>(70, 110, 70, 30, "Cancel", cb_Cancel, 0);
+    window->end();
+    window->set_modal();
+    window->hotspot(window);
+    dispTime();
+}
+
+TimeSelect::~TimeSelect() {
+    delete window;
+}
+
+void TimeSelect::show() {
+    window->show();
+}
+void TimeSelect::hide() {
+    window->hide();
+}
+bool TimeSelect::visible() const {
+    return window->visible() != 0;
+}
+
+void TimeSelect::run() {
+    show();
+    while (visible())
+        Fl::wait();
+}
+
+void TimeSelect::dispTime() {
+    std::snprintf(timeText, sizeof timeText, "%s", timeSelectText(*pHour, *pMinute).c_str());
+    display->redraw();
+}
+
+void TimeSelect::CB_Window() {
+    // Escape cancels; the close box keeps the time shown.
+    if (isEscapeKey()) {
+        CB_Cancel();
+        return;
+    }
+    hide();
+}
+
+void TimeSelect::CB_Done() {
+    hide();
+}
+
+void TimeSelect::CB_Cancel() {
+    *pMinute = -1;
+    hide();
+}
+
+void TimeSelect::CB_Hour(int d) {
+    stepHour(*pHour, d);
+    dispTime();
+}
+
+void TimeSelect::CB_Minute(int d) {
+    stepMinute(*pHour, *pMinute, d);
+    dispTime();
+}

@@ -1,0 +1,58 @@
+#pragma once
+#include <string>
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Widget;
+class Fl_Window;
+
+// Time stepping of the time picker. The hour wraps within 0..23; minutes carry
+// into the hour, so that stepping down from 0:00 gives 23:59.
+void stepHour(int& hour, int d);
+void stepMinute(int& hour, int& minute, int d);
+// The hour right-aligned in two places, ":" and the minute in two digits
+// (" 9:05").
+std::string timeSelectText(int hour, int minute);
+
+// The modal time picker: steps an hour and a minute with repeat buttons and
+// writes them straight into the caller's variables; a cancel writes -1 into
+// the minute.
+//
+// Calling pattern: create it, run() (or show() and Fl::wait() while
+// visible()), then read the variables; a minute of -1 means no time. The
+// caller owns the picker and deletes it afterwards.
+class TimeSelect {
+  public:
+    int* pHour;
+    int* pMinute; // -1: cancelled
+    char timeText[8] = "";
+    Fl_Box* display = nullptr;
+    Fl_Window* window = nullptr;
+    Fl_Button* doneButton = nullptr;
+
+    // A time outside 0:00..24:00 (such as a minute of -1 for "no time yet")
+    // starts at 0:00 and is written back, so that "Done" returns what is shown.
+    TimeSelect(int* hour, int* minute);
+    ~TimeSelect();
+    TimeSelect(const TimeSelect&) = delete;
+    TimeSelect& operator=(const TimeSelect&) = delete;
+
+    void show();
+    void hide();
+    bool visible() const;
+    // Shows the picker and runs the event loop until it is hidden.
+    void run();
+    void dispTime();
+
+    void CB_Window();
+    void CB_Done();
+    void CB_Cancel();
+    void CB_Hour(int d);
+    void CB_Minute(int d);
+
+    static void cb_Window(Fl_Widget* w, void*);
+    static void cb_Done(Fl_Widget* w, void*);
+    static void cb_Cancel(Fl_Widget* w, void*);
+    static void cb_Hour(Fl_Widget* w, void* d);
+    static void cb_Minute(Fl_Widget* w, void* d);
+};
