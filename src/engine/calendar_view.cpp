@@ -20,8 +20,34 @@ packedDT movedDay(packedDT d, int days) {
     return d;
 }
 
+// movedDay(d, 1) and movedDay(d, -1) without the day-number arithmetic, for
+// the walks that fill every shown day of an entry.
+packedDT nextDay(packedDT d) {
+    const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
+    if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, 1);
+    const packedDT low = d & 0x7fff;
+    if (day < MaxTag(month, year)) return packDate(day + 1, month, year) | low;
+    if (month < 12) return packDate(1, month + 1, year) | low;
+    return year < DT_MAXYEAR ? packDate(1, 1, year + 1) | low : d;
+}
+
+packedDT previousDay(packedDT d) {
+    const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
+    if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, -1);
+    const packedDT low = d & 0x7fff;
+    if (day > 1) return packDate(day - 1, month, year) | low;
+    if (month > 1) return packDate(MaxTag(month - 1, year), month - 1, year) | low;
+    return year > DT_MINYEAR ? packDate(31, 12, year - 1) | low : d;
+}
+
+// Appends a copy of row, its text in a reused string where one is left.
 void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
-    v.viewData.push_back(row);
+    T_viewDataItem& r = v.viewData.emplace_back();
+    if (!v.rowTextPool.empty()) {
+        r.text.swap(v.rowTextPool.back());
+        v.rowTextPool.pop_back();
+    }
+    r = row; // the text is copied into the reused string
     v.viewItems.push_back(item);
 }
 
@@ -59,7 +85,7 @@ void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT l
             row.endsHere = cur == E;
             appendRow(v, row, t);
             row.startsHere = false;
-            const packedDT next = movedDay(cur, 1);
+            const packedDT next = nextDay(cur);
             if (next == cur) break;
             cur = next;
         }
@@ -87,7 +113,7 @@ void appendDueTodos(Velk& v, packedDT first, packedDT last) {
             row.startsHere = cur == Bd;
             appendRow(v, row, t);
             row.endsHere = false;
-            const packedDT prev = movedDay(cur, -1);
+            const packedDT prev = previousDay(cur);
             if (prev == cur) break;
             cur = prev;
         }
@@ -158,10 +184,36 @@ void appendDays(Velk& v, packedDT first, uint32_t days, packedDT today) {
         appendMarker(v, PRIO_DAYHEADER, cur, cur, std::move(header));
         appendMarker(v, PRIO_SEPARATOR, dtDateOnly(cur), dtDateOnly(cur), std::string());
 
-        const packedDT next = movedDay(cur, 1);
+        const packedDT next = nextDay(cur);
         if (next == cur) break;
         cur = next;
     }
+}
+
+// Moves the occurrence B..E of a daily or weekly entry that ends days before
+// from on in one jump to the last occurrence that still ends before from, as
+// the step-by-step walk would reach it: such a rule moves by a fixed number of
+// days, and no occurrence passed over reaches the span. False when the walk
+// would have stopped on the way (the rule's range ends first): the entry then
+// has no occurrence in the span.
+bool skipToSpan(const ToDoListToDo& t, const T_recData& rec, packedDT from, packedDT& B,
+                packedDT& E) {
+    if (rec.type != REC_DAILY && rec.type != REC_WEEKLY) return true;
+    if (rec.interval < 1 || rec.interval > int(MAX_SPAN)) return true;
+    if (!dtHasDate(B) || !dtHasDate(E) || E >= from) return true;
+    const int step = rec.interval * (rec.type == REC_WEEKLY ? 7 : 1);
+    const int jumps = (getDateDiff(from, E) - 1) / step;
+    if (jumps < 2) return true;
+    T_recData jump;
+    jump.type = REC_DAILY;
+    jump.interval = jumps * step;
+    packedDT b = B, e = E;
+    if (followingRecurrenceDate(jump, t.getPriority(), b, e) != 1) return true;
+    const packedDT anchor = t.isToDo() ? e : b;
+    if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < anchor) return false;
+    B = b;
+    E = e;
+    return true;
 }
 
 } // namespace
@@ -173,6 +225,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
         if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < from) continue;
         if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
         packedDT B = t->getDateTime(1), E = t->getDateTime(0);
+        if (!skipToSpan(*t, rec, from, B, E)) continue;
         T_viewDataItem row;
         bool rowMade = false;
         for (;;) {
@@ -187,7 +240,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
                     row.endsHere = cur == Ed;
                     appendRow(*this, row, t);
                     row.startsHere = false;
-                    const packedDT next = movedDay(cur, 1);
+                    const packedDT next = nextDay(cur);
                     if (next == cur) break;
                     cur = next;
                 }

@@ -232,6 +232,10 @@ class Velk {
     void forgetViewItem(const ToDoListItem* item);
     // The holidays and special days of the calendar view; owned.
     std::unique_ptr<SpecialDays> specialDays = std::make_unique<SpecialDays>();
+    // Texts of removed rows, whose memory the next rebuild fills again instead
+    // of allocating every text anew (a calendar can hold hundreds of
+    // thousands of rows).
+    std::vector<std::string> rowTextPool;
 
     // --- State ---
     // The rows of the list shown, the item of each row (null for calendar

@@ -4,17 +4,183 @@
 // list's comparator would give: neighbours are swapped only when the earlier
 // row must come after the later one, so rows that compare equal keep their
 // order. Both comparators are strict weak orders on the rows the lists build,
-// so a stable sort yields that same order in O(n log n) instead of O(n^2).
+// so any stable sort by them yields that same order, in O(n log n) instead of
+// O(n^2).
 
 #include "engine/velk.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// More (day, priority) pairs than a calendar of any span makes: beyond this
+// the general sort is used.
+constexpr std::size_t MAX_CAL_GROUPS = 4096;
+
+bool isDayMarker(uint32_t prio) {
+    return prio == PRIO_DAYHEADER || prio == PRIO_SPECIALDAY;
+}
+
+// Sorts pairs of (key, row) by key, keeping the order of equal keys: the
+// natural runs (ascending, or descending, which are turned round with equal
+// keys kept in order) are merged pairwise. Rows arrive mostly in runs, so this
+// is close to linear for the calendar.
+void sortRunsByKey(std::vector<std::pair<packedDT, unsigned>>& v) {
+    using It = std::vector<std::pair<packedDT, unsigned>>::iterator;
+    auto less = [](const std::pair<packedDT, unsigned>& x, const std::pair<packedDT, unsigned>& y) {
+        return x.first < y.first;
+    };
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t i = 0; i < v.size();) {
+        std::size_t j = i + 1;
+        if (j < v.size() && v[j].first < v[i].first) {
+            while (j < v.size() && v[j].first <= v[j - 1].first)
+                ++j;
+            const It first = v.begin() + std::ptrdiff_t(i), end = v.begin() + std::ptrdiff_t(j);
+            std::reverse(first, end);
+            for (It run = first; run != end;) {
+                It runEnd = run + 1;
+                while (runEnd != end && runEnd->first == run->first)
+                    ++runEnd;
+                std::reverse(run, runEnd);
+                run = runEnd;
+            }
+        } else {
+            while (j < v.size() && v[j].first >= v[j - 1].first)
+                ++j;
+        }
+        bounds.push_back(j);
+        i = j;
+    }
+    while (bounds.size() > 2) {
+        std::vector<std::size_t> merged{0};
+        for (std::size_t r = 0; r + 1 < bounds.size(); r += 2) {
+            if (r + 2 < bounds.size()) {
+                std::inplace_merge(v.begin() + std::ptrdiff_t(bounds[r]),
+                                   v.begin() + std::ptrdiff_t(bounds[r + 1]),
+                                   v.begin() + std::ptrdiff_t(bounds[r + 2]), less);
+                merged.push_back(bounds[r + 2]);
+            } else {
+                merged.push_back(bounds[r + 1]);
+            }
+        }
+        bounds.swap(merged);
+    }
+}
+
+// The (day, priority) groups of the calendar rows, numbered in the order they
+// first occur, found through a small open-addressing table.
+class CalendarGroups {
+  public:
+    // The number of the group, or -1 when there are more than MAX_CAL_GROUPS.
+    long numberOf(uint64_t group) {
+        std::size_t slot = hash(group);
+        for (;;) {
+            Slot& s = slots[slot];
+            if (s.number < 0) {
+                if (keys.size() >= MAX_CAL_GROUPS) return -1;
+                s.key = group;
+                s.number = long(keys.size());
+                keys.push_back(group);
+                return s.number;
+            }
+            if (s.key == group) return s.number;
+            slot = (slot + 1) & (SLOTS - 1);
+        }
+    }
+    const std::vector<uint64_t>& groups() const { return keys; }
+
+  private:
+    static constexpr std::size_t SLOTS = 2 * MAX_CAL_GROUPS;
+    struct Slot {
+        uint64_t key = 0;
+        long number = -1;
+    };
+    static std::size_t hash(uint64_t g) {
+        return std::size_t((g * 0x9e3779b97f4a7c15ull) >> 40) & (SLOTS - 1);
+    }
+    std::vector<Slot> slots = std::vector<Slot>(SLOTS);
+    std::vector<uint64_t> keys;
+};
+
+// Sorts the calendar rows by day, priority and primary date, keeping the order
+// of equal rows. Within one day cmpViewDataCal orders by ascending priority as
+// long as the day holds no entry row (priority below 300) beside a header or
+// special-day row; the calendar never makes such a day (headers use day keys
+// with the time 00:00, entries date-only keys). Returns false, leaving order
+// as it was, when that does not hold or the rows fall into too many groups.
+//
+// The rows are distributed over their (day, priority) groups by a counting
+// sort; each group is then ordered by primary date.
+bool sortCalendarRows(const std::vector<T_viewDataItem>& rows, std::vector<unsigned>& order) {
+    const std::size_t n = order.size();
+    CalendarGroups table;
+    std::vector<uint32_t> number(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        const T_viewDataItem& row = rows[order[j]];
+        const long g = table.numberOf((uint64_t(row.day) << 32) | row.prio);
+        if (g < 0) return false;
+        number[j] = uint32_t(g);
+    }
+    const std::vector<uint64_t>& groups = table.groups();
+
+    // Rank of each group in (day, priority) order.
+    std::vector<uint32_t> byKey(groups.size());
+    for (uint32_t g = 0; g < byKey.size(); ++g)
+        byKey[g] = g;
+    std::sort(byKey.begin(), byKey.end(),
+              [&groups](uint32_t x, uint32_t y) { return groups[x] < groups[y]; });
+    std::vector<uint32_t> rank(groups.size());
+    for (uint32_t r = 0; r < byKey.size(); ++r)
+        rank[byKey[r]] = r;
+
+    // Priorities ascend within a day only without entries beside markers.
+    for (std::size_t i = 0; i < byKey.size();) {
+        const uint64_t day = groups[byKey[i]] >> 32;
+        bool marker = false, entry = false;
+        for (; i < byKey.size() && (groups[byKey[i]] >> 32) == day; ++i) {
+            const uint32_t prio = uint32_t(groups[byKey[i]]);
+            marker = marker || isDayMarker(prio);
+            entry = entry || prio < PRIO_DAYHEADER;
+        }
+        if (marker && entry) return false;
+    }
+
+    std::vector<std::size_t> start(groups.size() + 1, 0);
+    for (std::size_t j = 0; j < n; ++j)
+        ++start[rank[number[j]] + 1];
+    for (std::size_t b = 1; b < start.size(); ++b)
+        start[b] += start[b - 1];
+    std::vector<std::pair<packedDT, unsigned>> sorted(n);
+    {
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t j = 0; j < n; ++j)
+            sorted[next[rank[number[j]]]++] = {rows[order[j]].primaryDate, order[j]};
+    }
+
+    std::vector<std::pair<packedDT, unsigned>> part;
+    for (std::size_t b = 0; b + 1 < start.size(); ++b) {
+        part.assign(sorted.begin() + std::ptrdiff_t(start[b]),
+                    sorted.begin() + std::ptrdiff_t(start[b + 1]));
+        sortRunsByKey(part);
+        for (std::size_t k = 0; k < part.size(); ++k)
+            order[start[b] + k] = part[k].second;
+    }
+    return true;
+}
+
+} // namespace
 
 void Velk::sortContent() {
-    if (opts.mainviewtype == MAINVIEW_CALENDAR)
-        std::stable_sort(viewOrder.begin(), viewOrder.end(),
-                         [this](unsigned x, unsigned y) { return cmpViewDataCal(y, x); });
-    else
-        std::stable_sort(viewOrder.begin(), viewOrder.end(),
-                         [this](unsigned x, unsigned y) { return cmpViewData(y, x); });
+    if (opts.mainviewtype == MAINVIEW_CALENDAR) {
+        if (!sortCalendarRows(viewData, viewOrder))
+            std::stable_sort(viewOrder.begin(), viewOrder.end(),
+                             [this](unsigned x, unsigned y) { return cmpViewDataCal(y, x); });
+        return;
+    }
+    std::stable_sort(viewOrder.begin(), viewOrder.end(),
+                     [this](unsigned x, unsigned y) { return cmpViewData(y, x); });
 }

@@ -1,6 +1,8 @@
 #include "engine/velk.h"
 #include "view_test_util.h"
 
+#include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace viewtest;
@@ -180,4 +182,93 @@ TEST_F(Calendar, SpanIntoANewYearShowsThatYearsVariableDays) {
         << "17 January is the third Monday of 2011 (in 2010 it was the 18th)";
     EXPECT_EQ(v.specialDays->year, 2011);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "--"), 30);
+}
+
+// Daily and weekly rules that began years before the span, with and without a
+// range end, against day counts from <chrono>. The entry lasts two days, so a
+// day can show the end of one occurrence and the start of the next.
+TEST_F(Calendar, OldRecurringEntriesShowOnTheDaysTheirRuleGives) {
+    namespace c = std::chrono;
+    const c::sys_days noEnd = c::sys_days(c::year(2127) / 12 / 31);
+    struct Case {
+        int type, interval;
+        c::sys_days rangeEnd;
+    } cases[] = {
+        {REC_DAILY, 1, noEnd},
+        {REC_DAILY, 3, noEnd},
+        {REC_DAILY, 5, c::sys_days(c::year(2011) / 3 / 9)},
+        {REC_DAILY, 2, c::sys_days(c::year(2011) / 3 / 2)},
+        {REC_WEEKLY, 1, noEnd},
+        {REC_WEEKLY, 4, c::sys_days(c::year(2012) / 1 / 1)},
+        {REC_WEEKLY, 2, c::sys_days(c::year(2010) / 1 / 1)},
+    };
+    auto packed = [](c::sys_days d) {
+        const c::year_month_day ymd(d);
+        return packDate(int(unsigned(ymd.day())), int(unsigned(ymd.month())), int(ymd.year()));
+    };
+    const c::sys_days start = c::sys_days(c::year(2008) / 2 / 27);
+    const c::sys_days first = c::sys_days(c::year(2011) / 3 / 3);
+    for (const auto& k : cases) {
+        for (unsigned prio : {2u, PRIO_APPOINTMENT}) {
+            SCOPED_TRACE(testing::Message() << k.type << "/" << k.interval << " prio " << prio);
+            Velk w;
+            w.createRoot();
+            w.setMainViewType(MAINVIEW_CALENDAR);
+            ToDoListToDo* t =
+                entry(w, w.root.get(), "r", prio, on(2008, 2, 27, 8), on(2008, 2, 28, 9));
+            T_recData rec;
+            rec.type = k.type;
+            rec.interval = k.interval;
+            if (k.rangeEnd != noEnd) rec.rangeEnd = packed(k.rangeEnd) | DT_NOTIME;
+            t->setRecData(rec, w.cal);
+            w.cal.date = packed(first) | DT_NOTIME;
+            w.cal.days = 10;
+            rebuild(w);
+            Rows got;
+            for (auto& r : calendar(w))
+                if (r.rfind("@", 0) != 0 && r != "--") got.push_back(r);
+
+            const int step = k.interval * (k.type == REC_WEEKLY ? 7 : 1);
+            Rows expected;
+            for (int i = 0; i < 10; ++i) {
+                const c::sys_days day = first + c::days(i);
+                char name[16];
+                std::snprintf(name, sizeof name, "%02u.%02u r",
+                              unsigned(c::year_month_day(day).day()),
+                              unsigned(c::year_month_day(day).month()));
+                // The occurrence that began the day before ends today; then
+                // the one that begins today.
+                for (int back : {1, 0}) {
+                    const c::sys_days begin = day - c::days(back);
+                    if ((begin - start).count() % step != 0) continue;
+                    // A todo repeats by its end, an appointment by its begin.
+                    const c::sys_days anchor = begin + c::days(prio <= 6 ? 1 : 0);
+                    if (anchor > k.rangeEnd) continue;
+                    expected.push_back(std::string(name) + (back ? " ]" : " ["));
+                }
+            }
+            EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+TEST_F(Calendar, DayWalksStopAtTheLastDayADateCanHold) {
+    entry(v, root(), "far", 3, {}, on(2127, 12, 31));
+    EXPECT_EQ(show(2127, 12, 30, 14), (Rows{
+                                          "@rTuesday 30.12.2127  1",
+                                          "30.12 far",
+                                          "--",
+                                          "@rWednesday 31.12.2127  1",
+                                          "@rNew Years Eve",
+                                          "31.12 far ]",
+                                          "--",
+                                      }));
+}
+
+TEST_F(Calendar, SpanOverLeapDayShowsEveryDay) {
+    entry(v, root(), "task", 3, {}, on(2012, 3, 1));
+    Rows items;
+    for (auto& r : show(2012, 2, 27, 4))
+        if (r.rfind("@", 0) != 0 && r != "--") items.push_back(r);
+    EXPECT_EQ(items, (Rows{"27.02 task", "28.02 task", "29.02 task", "01.03 task ]"}));
 }
