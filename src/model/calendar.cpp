@@ -70,17 +70,14 @@ void ToDoListToDo::putIntoCalList(T_Calendar& cal) {
 }
 
 void ToDoListToDo::removeFromCalLists(T_Calendar& cal) {
-    if (!dtHasDate(begin) && !dtHasDate(end)) return;
-    const bool recurring = isFiledAsRecurring(recData);
-    switch (priority) {
-    case PRIO_APPOINTMENT:
-        recurring ? cal.recAppointments.unfile(this) : cal.datedAppointments.unfile(this);
-        break;
-    case PRIO_NOTE:
-        recurring ? cal.recNotes.unfile(this) : cal.datedNotes.unfile(this);
-        break;
-    default:
-        recurring ? cal.recToDos.unfile(this) : cal.datedToDos.unfile(this);
-        break;
-    }
+    // The entry is taken out of whichever list holds it, not the list its
+    // fields select now: a field changed while the entry was filed (a record
+    // tidied when it was written, for instance) must not leave it behind in
+    // the list it was filed in, pointing at a deleted entry later.
+    cal.recAppointments.unfile(this);
+    cal.datedAppointments.unfile(this);
+    cal.recNotes.unfile(this);
+    cal.datedNotes.unfile(this);
+    cal.recToDos.unfile(this);
+    cal.datedToDos.unfile(this);
 }

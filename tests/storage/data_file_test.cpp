@@ -241,3 +241,18 @@ TEST(DataFile, SearchResultsGroupIsNeverWritten) {
     EXPECT_EQ(text.find("search results"), std::string::npos);
     EXPECT_NE(text.find("<curGroup=/0/0/>\n"), std::string::npos);
 }
+
+TEST(DataFile, TidyingARecordOnSaveLeavesNoStaleCalendarEntry) {
+    TempDir dir;
+    Organizer o;
+    // A recurring todo without a begin: filed as recurring when read, its
+    // recurrence is dropped when the record is tidied on saving.
+    ASSERT_EQ(loadText(o, dir, fixed + "g\nI1\nt\nI2\nn187875328\n11\n>\n>\n"), 0);
+    Velk& v = *o.engine;
+    ASSERT_EQ(v.cal.recToDos.size(), 1u);
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(o.save(dir.file("out.dat")), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Recurrence reset (1): no range [");
+    ASSERT_EQ(v.root->delToDo(v.root->getToDo(0), v.nrActiveJobs, v.cal), 0);
+    EXPECT_EQ(v.cal.recToDos.size() + v.cal.datedToDos.size(), 0u);
+}
