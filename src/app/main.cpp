@@ -38,10 +38,17 @@ int runWindow(const CommandLine& cl) {
     unsigned w = 0, h = 0;
     velk->windowSize(w, h);
     make_windows(cl.path.c_str(), int(w), int(h));
+    mainWin->init(velk, clipboardFile);
+    mainWin->showMain(SCREEN_LIST);
+    mainWin->setMenuActive();
+    mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->GUIData.nLineCal
+                                                                    : velk->GUIData.nLineNormal);
     if (cl.startInCalendar) {
-        velk->setMainViewType(MAINVIEW_CALENDAR);
+        mainWin->CB_Menu_VelkView(MAINVIEW_CALENDAR);
         velk->setCalFirstDay(cl.startDate);
+        mainWin->showList(0);
     }
+    mainWin->initFakeKbd();
     mainWin->show();
     Fl::add_timeout(1.0, updateClock);
     mainWin->updateClock();

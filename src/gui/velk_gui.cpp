@@ -1,36 +1,629 @@
 #include "gui/velk_gui.h"
 
+#include "engine/velk.h"
+#include "gui/ask.h"
+#include "gui/password_dialogs.h"
 #include "model/clock.h"
 
 #include <FL/Fl.H>
-
+#include <cstdio>
 #include <ctime>
+#include <fstream>
 
 VelkGUI* mainWin = nullptr;
 
-VelkGUI::VelkGUI(int w, int h, const char* title) : Fl_Double_Window(w, h) {
+// --- Static callbacks: one-line forwarders to the window ---
+static void cb_listView(Fl_Widget*, void*) { mainWin->listViewClicked(); }
+static void cb_Up(Fl_Widget*, void*) { mainWin->CB_Up(); }
+static void cb_Done(Fl_Widget*, void*) { mainWin->CB_Done(); }
+static void cb_Cancel(Fl_Widget*, void*) { mainWin->CB_Cancel(); }
+static void cb_hideKbd(Fl_Widget*, void*) { mainWin->CB_hideKbd(); }
+static void cb_showScreen(Fl_Widget*, void* d) { mainWin->showMain(int(fl_intptr_t(d))); }
+static void cb_Menu_VelkView(Fl_Widget*, void* d) { mainWin->CB_Menu_VelkView(int(fl_intptr_t(d))); }
+static void cb_Menu_ActOnSel(Fl_Widget*, void* d) { mainWin->ActOnSelected(int(fl_intptr_t(d))); }
+static void cb_Menu_newTodo(Fl_Widget*, void*) { mainWin->CB_Menu_newTodo(); }
+static void cb_Menu_newGroup(Fl_Widget*, void*) { mainWin->CB_Menu_newGroup(); }
+static void cb_Menu_editGroup(Fl_Widget*, void*) { mainWin->CB_Menu_editGroup(); }
+static void cb_Menu_delGroup(Fl_Widget*, void*) { mainWin->CB_Menu_delGroup(); }
+static void cb_Menu_delCompl(Fl_Widget*, void*) { mainWin->CB_Menu_delCompl(); }
+static void cb_Menu_paste(Fl_Widget*, void*) { mainWin->CB_Menu_paste(); }
+static void cb_Menu_search(Fl_Widget*, void*) { mainWin->showInput(INPUT_SEARCH); }
+static void cb_Menu_insFile(Fl_Widget*, void*) { mainWin->showInput(INPUT_IMPORT); }
+static void cb_Menu_expFileGroup(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_GROUP); }
+static void cb_Menu_expFileContent(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_CONTENT); }
+static void cb_Menu_copyGroup(Fl_Widget*, void*) { mainWin->CB_Menu_copyGroup(); }
+static void cb_Menu_copyContent(Fl_Widget*, void*) { mainWin->CB_Menu_copyContent(); }
+static void cb_CalSpan(Fl_Widget*, void* d) { mainWin->CB_CalSpan(int(fl_intptr_t(d))); }
+static void cb_CalFirstDay(Fl_Widget*, void* d) { mainWin->CB_CalFirstDay(int(fl_intptr_t(d))); }
+static void cb_Opts_View_sort(Fl_Widget*, void* d) { mainWin->CB_Opts_sort(int(fl_intptr_t(d))); }
+static void cb_Opts_View_flat(Fl_Widget*, void*) { mainWin->CB_Opts_View_flat(); }
+static void cb_Opts_View_tree(Fl_Widget*, void*) { mainWin->CB_Opts_View_tree(); }
+static void cb_Opts_View_scompleted(Fl_Widget*, void*) { mainWin->CB_Opts_View_scompleted(); }
+static void cb_Opts_View_completedl(Fl_Widget*, void*) { mainWin->CB_Opts_View_completedl(); }
+static void cb_Opts_View_toggleTextSize(Fl_Widget*, void*) {
+    mainWin->CB_Opts_View_toggleTextSize();
+}
+static void cb_Menu_Crypt_AddPwd(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_AddPwd(); }
+static void cb_Menu_Crypt_Login(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_Login(); }
+
+#define VELK_ITEM(label, cb, data, flags) {label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0}
+#define VELK_END {0, 0, 0, 0, 0, 0, 0, 0, 0}
+
+// Positions of entries in the menu tables, for activating and checking them.
+enum {
+    MM_FILE = 1, MM_COPY = 6, MM_PASTE = 11, MM_GROUP = 12, MM_GROUP_CUT = 15,
+    MM_SEARCH = 21, MM_CALENDAR = 23, MM_FLAT = 24, MM_TREE = 25, MM_SHOWCOMPLETED = 26,
+    MM_COMPLETEDLAST = 27, MM_SORTPRIO = 28, MM_SORTDATE = 29, MM_ADDPWD = 33, MM_LOGIN = 34,
+    CM_ONEDAY = 4, CM_TWODAYS = 5, CM_THREEDAYS = 6, CM_SEVENDAYS = 7, CM_FOURTEENDAYS = 8,
+};
+
+Fl_Menu_Item menu_Menu[] = {
+    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
+    VELK_ITEM("&file", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
+    VELK_ITEM("import", cb_Menu_insFile, 0, 0),
+    VELK_ITEM("export group+", cb_Menu_expFileGroup, 0, 0),
+    VELK_ITEM("export content", cb_Menu_expFileContent, 0, 0),
+    VELK_END,
+    VELK_ITEM("&copy", 0, 0, FL_SUBMENU),
+    VELK_ITEM("group+", cb_Menu_copyGroup, 0, 0),
+    VELK_ITEM("content", cb_Menu_copyContent, 0, 0),
+    VELK_ITEM("selected", cb_Menu_ActOnSel, 2, 0),
+    VELK_END,
+    VELK_ITEM("&paste", cb_Menu_paste, 0, FL_MENU_DIVIDER),
+    VELK_ITEM("&group", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
+    VELK_ITEM("new", cb_Menu_newGroup, 0, 0),
+    VELK_ITEM("edit", cb_Menu_editGroup, 0, 0),
+    VELK_ITEM("cut/delete", cb_Menu_delGroup, 0, 0),
+    VELK_END,
+    VELK_ITEM("delete", 0, 0, FL_SUBMENU),
+    VELK_ITEM("completed", cb_Menu_delCompl, 0, 0),
+    VELK_ITEM("selected", cb_Menu_ActOnSel, 1, FL_MENU_DIVIDER),
+    VELK_END,
+    VELK_ITEM("&search...", cb_Menu_search, 0, FL_MENU_DIVIDER),
+    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
+    VELK_ITEM("calendar", cb_Menu_VelkView, 3, FL_MENU_DIVIDER),
+    VELK_ITEM("flat", cb_Opts_View_flat, 0, FL_MENU_RADIO),
+    VELK_ITEM("tree", cb_Opts_View_tree, 0, FL_MENU_RADIO | FL_MENU_DIVIDER),
+    VELK_ITEM("show completed", cb_Opts_View_scompleted, 0, FL_MENU_TOGGLE),
+    VELK_ITEM("completed last", cb_Opts_View_completedl, 0, FL_MENU_TOGGLE | FL_MENU_DIVIDER),
+    VELK_ITEM("sort priority", cb_Opts_View_sort, 0, FL_MENU_RADIO),
+    VELK_ITEM("sort date", cb_Opts_View_sort, 1, FL_MENU_RADIO | FL_MENU_DIVIDER),
+    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
+    VELK_END,
+    VELK_ITEM("Crypt", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
+    VELK_ITEM("Add Pwd...", cb_Menu_Crypt_AddPwd, 0, 0),
+    VELK_ITEM("Login...", cb_Menu_Crypt_Login, 0, 0),
+    VELK_END,
+    VELK_ITEM("E&xit", cb_Done, 0, 0),
+    VELK_END,
+};
+
+Fl_Menu_Item menu_CalMenu[] = {
+    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
+    VELK_ITEM("delete completed", cb_Menu_delCompl, 0, FL_MENU_DIVIDER),
+    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
+    VELK_ITEM("data", cb_Menu_VelkView, 0, FL_MENU_DIVIDER),
+    VELK_ITEM("one day", cb_CalSpan, 1, FL_MENU_RADIO),
+    VELK_ITEM("two days", cb_CalSpan, 2, FL_MENU_RADIO),
+    VELK_ITEM("three days", cb_CalSpan, 3, FL_MENU_RADIO),
+    VELK_ITEM("7 days", cb_CalSpan, 7, FL_MENU_RADIO),
+    VELK_ITEM("14 days", cb_CalSpan, 14, FL_MENU_RADIO | FL_MENU_DIVIDER),
+    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
+    VELK_END,
+    VELK_ITEM("E&xit", cb_Done, 0, 0),
+    VELK_END,
+};
+
+namespace {
+
+void setActive(Fl_Menu_Item& item, bool on) {
+    if (on)
+        item.activate();
+    else
+        item.deactivate();
+}
+
+void setChecked(Fl_Menu_Item& item, bool on) {
+    if (on)
+        item.set();
+    else
+        item.clear();
+}
+
+} // namespace
+
+VelkGUI::VelkGUI(int w, int h, const char* title)
+    : Fl_Double_Window(w, h), halfWidth(w / 2), halfHeight(h / 2) {
     copy_label(title);
+    size_range(320, 320, 2000, 2000);
     end();
 }
 
+VelkGUI::~VelkGUI() = default;
+
 void VelkGUI::makeWindows() {
+    for (int i = 0; i < 3; ++i)
+        rowBackground[i] = "@B" + std::to_string(i == 0 ? 50 : i == 1 ? 53 : 55);
+    // A small-screen program driven by mouse and keys: buttons and the list do
+    // not take the keyboard focus, so that keys reach the list's key handling.
+    Fl::visible_focus(0);
+    Fl::scrollbar_size(20);
+    aboutText = "              Velk v0.54\n\n        Hierarchical todo-list,\n        appointments and "
+                "notes,\n        calendar,\n        project-time recorder.\n        Fully "
+                "searchable, encrypting.";
     begin();
-    clock_ = new Fl_Box(w() - 110, 0, 110, 25);
-    clock_->align(FL_ALIGN_INSIDE | FL_ALIGN_RIGHT);
+    const int W = w(), H = h(), y0 = H - 30;
+    kbdHideButton = new Fl_Button(0, H, 15, 15, "X");
+    kbdHideButton->labelsize(10);
+    kbdHideButton->callback(cb_hideKbd);
+    kbdBox = new Fl_Box(FL_FLAT_BOX, 100, H, W + 40, 60, clockText);
+    kbdBox->labelsize(10);
+    kbdBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+
+    listView = new Fl_Browser(0, 0, W, H - 30);
+    listView->type(FL_MULTI_BROWSER);
+    listView->box(FL_FLAT_BOX);
+    listView->labelfont(FL_BOLD);
+    listView->labelsize(textSize);
+    listView->textsize(textSize);
+    static const int columns[] = {26, 0};
+    listView->column_widths(columns);
+    listView->callback(cb_listView);
+    listView->when(FL_WHEN_CHANGED | FL_WHEN_NOT_CHANGED | FL_WHEN_RELEASE_ALWAYS);
+
+    titleButton = new Fl_Button(0, 0, W, 0);
+    titleButton->labelfont(FL_BOLD);
+    titleButton->labelsize(20);
+    titleButton->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    titleButton->callback(cb_Up);
+
+    promptBox = new Fl_Box(FL_FLAT_BOX, 0, 0, W, H - 60, "");
+    promptBox->labelsize(20);
+    promptBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    cancelButton = new Fl_Button(70, y0, 80, 30, "Cancel");
+    cancelButton->labelsize(20);
+    cancelButton->callback(cb_Cancel);
+    inputField = new Fl_Input(0, H - 60, W, 30);
+    inputField->textsize(20);
+
+    aboutBox = new Fl_Box(FL_FLAT_BOX, 0, 0, W, H - 30, aboutText.c_str());
+    aboutBox->labelsize(20);
+    aboutBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+
+    summaryInput = new Fl_Input(0, 30, W, 30);
+    summaryInput->textsize(20);
+    editorInfoBox = new Fl_Box(FL_FLAT_BOX, 0, 60, W, H - 90, "");
+    editorInfoBox->labelsize(14);
+    editorInfoBox->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+
+    closeButton = new Fl_Button(0, y0, 70, 30, "&Close");
+    closeButton->labelsize(20);
+    closeButton->callback(cb_Done);
+    menuButton = new Fl_Menu_Button(0, y0, 66, 30, "&Menu");
+    menuButton->labelsize(20);
+    menuButton->textsize(20);
+    menuButton->menu(menu_Menu);
+    newItemButton = new Fl_Button(66, y0, 100, 30, "&New Item");
+    newItemButton->labelsize(20);
+    newItemButton->callback(cb_Menu_newTodo);
+    upButton = new Fl_Button(166, y0, 40, 30, "..");
+    upButton->labelsize(20);
+    upButton->labelfont(FL_BOLD);
+    upButton->callback(cb_Up);
+    jobsButton = new Fl_Button(W - 20, y0, 20, 30, "!");
+    jobsButton->labelsize(20);
+    jobsButton->labelfont(FL_BOLD);
+    jobsButton->callback(cb_Menu_VelkView, (void*)1);
+
+    struct CalButton {
+        Fl_Button** button;
+        int x, w;
+        const char* label;
+        int data;
+    } calButtons[] = {
+        {&calTodayButton, 66, 70, "Today", 0}, {&calSelectButton, 136, 70, "Select", 1},
+        {&calPrevButton, 206, 22, "<", 2},     {&calMinusButton, 228, 22, "-", 4},
+        {&calPlusButton, 250, 22, "+", 5},     {&calNextButton, 272, 22, ">", 3},
+    };
+    for (const CalButton& c : calButtons) {
+        *c.button = new Fl_Button(c.x, y0, c.w, 30, c.label);
+        (*c.button)->labelsize(20);
+        (*c.button)->callback(cb_CalFirstDay, (void*)(fl_intptr_t)c.data);
+    }
     end();
+    hideAll();
+}
+
+void VelkGUI::init(Velk* e, const char* clipboardName) {
+    engine = e;
+    clipboardFile = clipboardName ? std::string(clipboardName).substr(0, 15) : std::string();
+    bool tree = engine->getOptViewtype() == VIEWTYPE_TREE;
+    setChecked(menu_Menu[MM_TREE], tree);
+    setChecked(menu_Menu[MM_FLAT], !tree);
+    setChecked(menu_Menu[MM_SORTPRIO], engine->getOptsSort() == SORT_PRIORITY);
+    setChecked(menu_Menu[MM_SORTDATE], engine->getOptsSort() == SORT_DATE);
+    int span = engine->getCalSpan();
+    setChecked(menu_CalMenu[CM_ONEDAY], span == 1);
+    setChecked(menu_CalMenu[CM_TWODAYS], span == 2);
+    setChecked(menu_CalMenu[CM_THREEDAYS], span == 3);
+    setChecked(menu_CalMenu[CM_SEVENDAYS], span == 7);
+    setChecked(menu_CalMenu[CM_FOURTEENDAYS], span != 1 && span != 2 && span != 3 && span != 7);
+    UpdateCryptMenu();
+}
+
+void VelkGUI::hideAll() {
+    for (int i = 0; i < children(); ++i) {
+        Fl_Widget* w = child(i);
+        if (w == listView)
+            w->resize(0, 0, 0, 0); // keeps its lines, selection and scroll position
+        else
+            w->hide();
+    }
+}
+
+int VelkGUI::showMain(int n) {
+    int topLine = 0;
+    hideAll();
+    screen = n;
+    switch (n) {
+    case SCREEN_LIST:
+        menuButton->show();
+        newItemButton->show();
+        upButton->show();
+        titleButton->show();
+        listView->show();
+        if (engine && engine->getNrActiveJobs() != 0) {
+            jobsButton->show();
+        } else {
+            jobsButton->hide();
+            if (engine && engine->getMainViewType() == MAINVIEW_ACTIVE) {
+                engine->setMainViewType(MAINVIEW_BACK);
+                topLine = jobsTopLine;
+            }
+        }
+        break;
+    case SCREEN_ABOUT:
+        aboutBox->show();
+        closeButton->show();
+        break;
+    case SCREEN_ITEM_BASICS:
+    case SCREEN_ITEM_TIMES:
+    case SCREEN_ITEM_DESCRIPTION:
+    case SCREEN_GROUP:
+        summaryInput->show();
+        editorInfoBox->show();
+        closeButton->show();
+        summaryInput->take_focus();
+        break;
+    case SCREEN_INPUT:
+        cancelButton->show();
+        inputField->show();
+        promptBox->show();
+        closeButton->show();
+        inputField->take_focus();
+        break;
+    default: break;
+    }
+    setMenuActive();
+    if (engine && engine->getOptShowKbd()) showKeyboard(true);
+    resize(x(), y(), w(), h());
+    redraw();
+    return topLine;
+}
+
+void VelkGUI::setMenuActive() {
+    if (!engine) return;
+    const int view = engine->getMainViewType();
+    menuButton->menu(view == MAINVIEW_CALENDAR ? menu_CalMenu : menu_Menu);
+    Fl_Widget* calButtons[] = {calTodayButton, calSelectButton, calPrevButton,
+                               calMinusButton, calPlusButton,   calNextButton};
+    if (screen == SCREEN_LIST) {
+        for (Fl_Widget* b : calButtons)
+            b->show();
+        newItemButton->show();
+        upButton->show();
+    }
+    for (int e : {MM_CALENDAR, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
+                  MM_COPY, MM_PASTE, MM_GROUP, MM_SEARCH, MM_GROUP_CUT})
+        setActive(menu_Menu[e], true);
+    if (view == MAINVIEW_CALENDAR) {
+        newItemButton->hide();
+        upButton->hide();
+    } else {
+        for (Fl_Widget* b : calButtons)
+            b->hide();
+    }
+    if (view == MAINVIEW_ACTIVE || view == MAINVIEW_SEARCH) {
+        for (int e : {MM_GROUP_CUT, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
+                      MM_COPY, MM_PASTE, MM_GROUP})
+            setActive(menu_Menu[e], false);
+        newItemButton->hide();
+        if (view == MAINVIEW_ACTIVE) {
+            setActive(menu_Menu[MM_CALENDAR], false);
+            setActive(menu_Menu[MM_SEARCH], false);
+            upButton->hide();
+        }
+    }
+}
+
+void VelkGUI::setViewToggles(bool showCompleted, bool completedLast) {
+    setChecked(menu_Menu[MM_SHOWCOMPLETED], showCompleted);
+    setChecked(menu_Menu[MM_COMPLETEDLAST], completedLast);
+}
+
+void VelkGUI::UpdateCryptMenu() {
+    // The password dialogs open from these entries; they follow the manager's state.
+    setActive(menu_Menu[MM_LOGIN], engine && engine->crypt.CanLogIn());
+    setActive(menu_Menu[MM_ADDPWD], engine && engine->crypt.CanAddPwd());
+}
+
+void VelkGUI::resize(int X, int Y, int W, int H) {
+    halfWidth = W / 2;
+    halfHeight = H / 2;
+    Fl_Double_Window::resize(X, Y, 2 * halfWidth, 2 * halfHeight);
+    if (engine) {
+        unsigned hw = unsigned(halfWidth), hh = unsigned(halfHeight);
+        engine->windowSize(hw, hh);
+    }
+    if (!listView) return; // not built yet
+    int half = halfHeight;
+    if (engine && engine->getOptShowKbd() && half > 60 && screen != SCREEN_LIST &&
+        screen != SCREEN_ABOUT)
+        half -= 30;
+    const int w2 = 2 * halfWidth, h2 = 2 * half, y0 = h2 - 30;
+    kbdHideButton->resize(0, h2, 15, 15);
+    kbdBox->resize(100, h2, w2 + 40, 60);
+    layoutTitleAndList();
+    promptBox->resize(0, 0, w2, h2 - 60);
+    cancelButton->resize(70, y0, 80, 30);
+    inputField->resize(0, h2 - 60, w2, 30);
+    aboutBox->resize(0, 0, w2, h2 - 30);
+    summaryInput->resize(0, 30, w2, 30);
+    editorInfoBox->resize(0, 60, w2, h2 - 90);
+    closeButton->resize(0, y0, 70, 30);
+    menuButton->resize(0, y0, 66, 30);
+    newItemButton->resize(66, y0, 100, 30);
+    upButton->resize(166, y0, 40, 30);
+    jobsButton->resize(w2 - 20, y0, 20, 30);
+    calTodayButton->resize(66, y0, 70, 30);
+    calSelectButton->resize(136, y0, 70, 30);
+    calPrevButton->resize(206, y0, 22, 30);
+    calMinusButton->resize(228, y0, 22, 30);
+    calPlusButton->resize(250, y0, 22, 30);
+    calNextButton->resize(272, y0, 22, 30);
+    redraw();
+}
+
+void VelkGUI::layoutTitleAndList() {
+    if (!engine) return;
+    const int W = 2 * halfWidth, H = 2 * halfHeight;
+    if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
+        pathText = engine->getCurGroupPathText();
+        int lines = 0;
+        if (!pathText.empty()) {
+            lines = 1;
+            for (char c : pathText)
+                if (c == '\n') ++lines;
+        }
+        titleLines = 13 * lines;
+        titleButton->label(pathText.c_str());
+    } else {
+        titleLines = 0;
+    }
+    titleButton->resize(0, 0, W, 2 * titleLines);
+    if (screen == SCREEN_LIST) listView->resize(0, 2 * titleLines, W, H - 2 * titleLines - 30);
+    titleButton->redraw();
+    listView->redraw();
 }
 
 void VelkGUI::updateClock() {
-    if (!clock_) return;
     std::tm t{};
-    if (velkLocalTime(t)) std::strftime(clockLabel_, sizeof clockLabel_, "%H:%M", &t);
-    clock_->label(clockLabel_);
-    clock_->redraw();
+    if (velkLocalTime(t)) std::strftime(clockText, sizeof clockText, "%d.%m.%Y\n%H:%M\n", &t);
+    if (kbdBox) {
+        kbdBox->label(clockText);
+        kbdBox->redraw();
+    }
 }
 
-void VelkGUI::CB_Done() { hide(); }
+void VelkGUI::showKeyboard(bool on) {
+    if (!on) return;
+    kbdHideButton->show();
+    kbdBox->show();
+}
 
-std::string VelkGUI::clockText() const { return clockLabel_; }
+void VelkGUI::CB_hideKbd() {
+    engine->setOptShowKbd(false);
+    kbdHideButton->hide();
+    kbdBox->hide();
+    resize(x(), y(), w(), h());
+    redraw();
+}
+
+void VelkGUI::CB_Done() {
+    switch (screen) {
+    case SCREEN_LIST:
+        if (engine) {
+            if (engine->getMainViewType() == MAINVIEW_CALENDAR)
+                engine->GUIData.nLineCal = listView->topline();
+            else
+                engine->GUIData.nLineNormal = listView->topline();
+        }
+        hide();
+        break;
+    case SCREEN_ABOUT: showMain(SCREEN_LIST); break;
+    case SCREEN_ITEM_BASICS:
+    case SCREEN_ITEM_TIMES:
+    case SCREEN_ITEM_DESCRIPTION: editToDo_Done(); break;
+    case SCREEN_GROUP: editGroup_Done(); break;
+    case SCREEN_INPUT: {
+        std::string text = inputField->value();
+        if (text.empty()) {
+            showMain(SCREEN_LIST);
+            break;
+        }
+        switch (inputMode) {
+        case INPUT_SEARCH:
+            if (engine->getOptViewtype() == VIEWTYPE_TREE &&
+                engine->getMainViewType() != MAINVIEW_SEARCH)
+                pushListPosition();
+            engine->search(text);
+            showMain(SCREEN_LIST);
+            setMenuActive();
+            showList(0);
+            break;
+        case INPUT_EXPORT_GROUP:
+            engine->exportGroupToFile(text.c_str());
+            showMain(SCREEN_LIST);
+            break;
+        case INPUT_EXPORT_CONTENT:
+            engine->exportContentToFile(text.c_str());
+            showMain(SCREEN_LIST);
+            break;
+        case INPUT_IMPORT:
+            engine->insertDataFromFile(text.c_str());
+            showMain(SCREEN_LIST);
+            checkActiveJobs();
+            showList(0);
+            break;
+        default: showMain(SCREEN_LIST); break;
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
+
+void VelkGUI::showInput(int mode) {
+    static const char* const prompts[] = {
+        "string to search for:", "filename and path of Velk-file to export to:",
+        "filename and path of Velk-file to export to:", "filename and path of Velk-file to insert:"};
+    inputMode = mode;
+    promptText = prompts[mode];
+    promptBox->label(promptText.c_str());
+    inputField->value("");
+    showMain(SCREEN_INPUT);
+}
+
+void VelkGUI::ActOnSelected(int action) {
+    if (action == 1) {
+        // From the last line to the first, so that the positions of the lines
+        // still to be deleted stay valid.
+        for (int line = listView->size(); line >= 1; --line)
+            if (listView->selected(line)) engine->DeleteItem(unsigned(line - 1));
+        engine->checkCompleted();
+        showList(0);
+    } else if (action == 2) {
+        std::ofstream out(clipboardFile, std::ios::binary | std::ios::trunc);
+        out << "<type=Velk>\n<version=0.54>\n<data>\n";
+        for (int line = 1; line <= listView->size(); ++line)
+            if (listView->selected(line) && unsigned(line - 1) < engine->viewOrder.size())
+                engine->exportToStream(out, unsigned(line - 1));
+        out << "</data>\n";
+    }
+}
+
+void VelkGUI::CB_Menu_newTodo() {
+    if (engine->newToDo(0, 0) != 0) return;
+    engine->incsave_newItem();
+    show_editToDoWin(false, false);
+}
+
+void VelkGUI::CB_Menu_newGroup() {
+    if (engine->newGroup() != 0) return;
+    if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
+    engine->incsave_newItem();
+    editTopLine = 0;
+    groupFromList = false;
+    showMain(SCREEN_GROUP);
+}
+
+void VelkGUI::CB_Menu_editGroup() {
+    if (engine->inRootGroup()) return;
+    editTopLine = listView->topline();
+    groupFromList = false;
+    engine->incsave_rememberGroup();
+    showMain(SCREEN_GROUP);
+}
+
+void VelkGUI::CB_Menu_delGroup() {
+    if (GuiAsk::choice("Do you really want to delete this group?", "Cancel", "Delete") != 1) return;
+    engine->incsave_forgetGroup();
+    // Deleting is cutting: the group goes to the clipboard first.
+    engine->exportGroupToFile(clipboardFile.c_str());
+    if (engine->delCurGroup() != 0) return;
+    int top = 0;
+    if (groupFromList) {
+        top = editTopLine;
+        groupFromList = false;
+    } else {
+        top = popListPosition(nullptr);
+    }
+    showMain(SCREEN_LIST);
+    showList(top);
+}
+
+void VelkGUI::CB_Menu_delCompl() {
+    if (GuiAsk::choice("This will delete every visible todo that's finished. Really continue?",
+                       "Cancel", "Delete") != 1)
+        return;
+    if (engine->delCompleted() != 0) {
+        GuiAsk::message("Some error occured.");
+        return;
+    }
+    showList(0);
+}
+
+void VelkGUI::CB_Menu_paste() {
+    engine->insertDataFromFile(clipboardFile.c_str());
+    checkActiveJobs();
+    showList(0);
+}
+
+void VelkGUI::CB_Menu_copyGroup() { engine->exportGroupToFile(clipboardFile.c_str()); }
+
+void VelkGUI::CB_Menu_copyContent() { engine->exportContentToFile(clipboardFile.c_str()); }
+
+void VelkGUI::CB_Menu_Crypt_AddPwd() {
+    if (engine->crypt.CanAddPwd()) pwd_add_run_window(&engine->crypt);
+    UpdateCryptMenu();
+}
+
+void VelkGUI::CB_Menu_Crypt_Login() {
+    if (engine->crypt.CanLogIn()) pwd_ask_run_window(&engine->crypt);
+    UpdateCryptMenu();
+}
+
+void VelkGUI::show_editToDoWin(bool, bool) {
+    editTopLine = listView->topline();
+    summaryInput->value(engine->getItemSummary().c_str());
+    editorInfo = "Item editor: the summary above is stored when you close.";
+    editorInfoBox->label(editorInfo.c_str());
+    showMain(SCREEN_ITEM_BASICS);
+}
+
+void VelkGUI::editToDo_Done() {
+    engine->setItemSummary(summaryInput->value());
+    if (engine->incsave_todoHasChanged()) engine->incsave_saveCurItem();
+    engine->incsave_forgetTodo();
+    int top = showMain(SCREEN_LIST);
+    engine->checkCompleted();
+    showList(top ? top : editTopLine);
+}
+
+void VelkGUI::editGroup_Done() {
+    engine->setGroupSummary(summaryInput->value());
+    if (engine->incsave_groupHasChanged()) engine->incsave_saveCurGroup();
+    engine->incsave_forgetGroup();
+    showMain(SCREEN_LIST);
+    engine->checkCompleted();
+    if (groupFromList) {
+        engine->enterPrevGroup();
+        groupFromList = false;
+    }
+    showList(editTopLine);
+}
 
 void make_windows(const char* path, int halfWidth, int halfHeight) {
     std::string title = std::string("Velk: ") + path;

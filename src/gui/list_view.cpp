@@ -1,0 +1,422 @@
+// Screen 0 of the main window: the rows of the engine's current view as list
+// lines, and moving through the tree and the calendar with mouse and keys.
+
+#include "engine/velk.h"
+#include "gui/ask.h"
+#include "gui/date_select.h"
+#include "gui/password_dialogs.h"
+#include "gui/velk_gui.h"
+
+#include <FL/Fl.H>
+
+namespace {
+
+// A time of day as the calendar shows it: 9:05, 14:30.
+std::string timeText(packedDT v) {
+    std::string minute = std::to_string(dtMinute(v));
+    if (minute.size() < 2) minute = "0" + minute;
+    return std::to_string(dtHour(v)) + ":" + minute;
+}
+
+bool isToDoPrio(uint32_t prio) { return prio >= 1 && prio <= 6; }
+
+// Day headers, special days and blank separators of the calendar.
+bool isMarkerRow(const T_viewDataItem& row) {
+    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY ||
+           row.prio == PRIO_SEPARATOR;
+}
+
+} // namespace
+
+int VelkGUI::selectedLine() const {
+    for (int line = 1; line <= listView->size(); ++line)
+        if (listView->selected(line)) return line;
+    return 0;
+}
+
+unsigned VelkGUI::rowOfLine(int line) const { return engine->viewOrder[std::size_t(line - 1)]; }
+
+void VelkGUI::pushListPosition() {
+    engine->GUIData.oldPosInList.push_back(listView->topline());
+    engine->GUIData.oldSelInList.push_back(selectedLine());
+}
+
+int VelkGUI::popListPosition(int* selected) {
+    T_GUIData& g = engine->GUIData;
+    int top = 0, sel = 0;
+    if (!g.oldPosInList.empty()) {
+        top = g.oldPosInList.back();
+        g.oldPosInList.pop_back();
+    }
+    if (!g.oldSelInList.empty()) {
+        sel = g.oldSelInList.back();
+        g.oldSelInList.pop_back();
+    }
+    if (selected) *selected = sel;
+    return top;
+}
+
+std::string VelkGUI::listLine(unsigned r, int lineIndex) const {
+    const T_viewDataItem& row = engine->viewData[r];
+    const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
+    std::string marker;
+    if (row.kind == 1)
+        marker = row.completed ? "@bX\t@b" : "@bO\t@b";
+    else if (row.completed && isToDoPrio(row.prio))
+        marker = "x\t";
+    else if (row.prio == PRIO_APPOINTMENT)
+        marker = "a\t";
+    else if (row.prio == PRIO_NOTE)
+        marker = "i\t";
+    else
+        marker = "o\t";
+    return b + marker + b + "@." + row.text;
+}
+
+std::string VelkGUI::calendarLine(unsigned r, int& background) const {
+    const T_viewDataItem& row = engine->viewData[r];
+    const std::string& b = rowBackground[background];
+    auto flip = [&] { background = background == 2 ? 1 : 2; };
+    if (row.completed && isToDoPrio(row.prio)) {
+        flip();
+        return b + "x\t" + b + "@." + row.text;
+    }
+    if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY) {
+        background = 2;
+        return rowBackground[0] + "\t" + rowBackground[0] + row.text;
+    }
+    if (row.prio == PRIO_SEPARATOR) return std::string();
+    if (row.prio < PRIO_DAYHEADER) {
+        bool todo = row.prio <= 6;
+        packedDT s = todo ? row.secondaryDate : row.primaryDate;
+        packedDT e = todo ? row.primaryDate : row.secondaryDate;
+        std::string start = row.startsHere && dtHasTime(s) ? timeText(s) : std::string();
+        std::string end = row.endsHere && dtHasTime(e) ? timeText(e) : std::string();
+        std::string text = row.text;
+        if (!start.empty() || !end.empty()) text = "(" + start + "-" + end + ") " + text;
+        const char* marker =
+            row.prio == PRIO_APPOINTMENT ? "a\t" : row.prio == PRIO_NOTE ? "i\t" : "o\t";
+        flip();
+        return b + marker + b + "@." + text;
+    }
+    flip();
+    return b + "o\t" + b + "@." + row.text;
+}
+
+void VelkGUI::showList(int topLine) {
+    listView->clear();
+    engine->clearViewData();
+    if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
+        layoutTitleAndList();
+        bool showCompleted = engine->getGroupShowCompleted();
+        bool completedLast = engine->getGroupCompletedLast();
+        setViewToggles(showCompleted, completedLast);
+        engine->setOptShowCompleted(showCompleted);
+        engine->setOptCompletedLast(completedLast);
+        engine->getContent();
+        engine->sortContent();
+        if (engine->viewOrder.empty()) {
+            listView->add("<empty>");
+            return;
+        }
+        int index = 0;
+        for (unsigned r : engine->viewOrder)
+            listView->add(listLine(r, index++).c_str());
+    } else {
+        titleLines = 0;
+        titleButton->resize(0, 0, 2 * halfWidth, 0);
+        if (screen == SCREEN_LIST) listView->resize(0, 0, 2 * halfWidth, 2 * halfHeight - 30);
+        engine->getContent();
+        engine->sortContent();
+        int background = 2;
+        for (unsigned r : engine->viewOrder)
+            listView->add(calendarLine(r, background).c_str());
+    }
+    if (topLine != 0) listView->topline(topLine);
+    listView->redraw();
+}
+
+void VelkGUI::listViewClicked() {
+    int line = selectedLine();
+    if (line == 0 || screen != SCREEN_LIST || engine->viewOrder.empty()) return;
+    if (Fl::pushed() || Fl::event_button() != FL_LEFT_MOUSE) return;
+    if (Fl::event_state() & (FL_CTRL | FL_SHIFT)) return; // only extends the selection
+    if (line > int(engine->viewOrder.size())) return;
+    const unsigned r = rowOfLine(line);
+    const T_viewDataItem& row = engine->viewData[r];
+    const int x = Fl::event_x();
+    if (row.prio == PRIO_SPECIALDAY) return;
+    if (row.prio == PRIO_DAYHEADER) {
+        if (engine->newToDo(PRIO_APPOINTMENT, r) != 0) return;
+        engine->incsave_newItem();
+        show_editToDoWin(false, false);
+        return;
+    }
+    if (row.prio == PRIO_SEPARATOR) {
+        bool left = x <= halfWidth;
+        if (engine->newToDo(left ? 3 : PRIO_NOTE, r) != 0) return;
+        engine->incsave_newItem();
+        show_editToDoWin(false, !left);
+        return;
+    }
+    if (row.kind == 1) {
+        if (x <= 26) {
+            engine->rememberGroup();
+            engine->setGroup2ViewItem(int(r));
+            groupFromList = true;
+            editTopLine = listView->topline();
+            engine->incsave_rememberGroup();
+            showMain(SCREEN_GROUP);
+        } else {
+            enterGroup(int(r), false);
+        }
+        return;
+    }
+    if (x <= 26)
+        toggleCompleted(int(r), false);
+    else
+        OpenItem(int(r), x > 26 + halfWidth);
+}
+
+void VelkGUI::OpenItem(int row, bool descriptionFirst) {
+    engine->setItem2ViewItem(row);
+    openCurrentItem(descriptionFirst);
+}
+
+void VelkGUI::openCurrentItem(bool descriptionFirst) {
+    const char* text = nullptr;
+    if (engine->getItemDescription(text) == 1) {
+        // Enciphered and nobody logged in: the login comes first.
+        pwd_ask_run_window(&engine->crypt);
+        UpdateCryptMenu();
+        return;
+    }
+    engine->incsave_rememberTodo();
+    show_editToDoWin(descriptionFirst, false);
+}
+
+void VelkGUI::enterGroup(int row, bool select) {
+    if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
+    engine->setGroup2ViewItem(row);
+    showList(0);
+    if (select && listView->size() >= 1) listView->select(1);
+}
+
+void VelkGUI::CB_Up() {
+    if (engine->leaveCurGroup() != 0) return;
+    setMenuActive();
+    int selected = 0;
+    int top = popListPosition(&selected);
+    showList(top);
+    listView->deselect();
+    int line = selected >= 1 ? selected : 1;
+    if (line <= listView->size()) listView->select(line);
+}
+
+int VelkGUI::checkActiveJobs() {
+    if (engine->getNrActiveJobs() != 0) {
+        if (screen == SCREEN_LIST) jobsButton->show();
+        return 0;
+    }
+    jobsButton->hide();
+    if (engine->getMainViewType() != MAINVIEW_ACTIVE) return 0;
+    engine->setMainViewType(MAINVIEW_BACK);
+    setMenuActive();
+    return jobsTopLine;
+}
+
+void VelkGUI::toggleCompleted(int row, bool keep) {
+    int remembered = selectedLine();
+    engine->setItem2ViewItem(row);
+    int result;
+    if (!engine->isItemCompleted()) {
+        result = engine->setItemCompleted();
+        if (result == -1) GuiAsk::alert("Due to recurrence-settings, this ToDo is not active yet!");
+        if (result == 1) GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
+    } else {
+        result = engine->clearItemCompleted();
+    }
+    if (result >= 0) engine->incsave_saveCurItem();
+    engine->checkCompleted();
+    const bool wasActiveView = engine->getMainViewType() == MAINVIEW_ACTIVE;
+    const int top = listView->topline();
+    int back = checkActiveJobs();
+    if (wasActiveView && engine->getMainViewType() != MAINVIEW_ACTIVE)
+        showList(back ? back : top);
+    else
+        showList(top);
+    if (keep && listView->size() >= 1) {
+        listView->deselect();
+        int line = remembered <= listView->size() ? remembered : listView->size();
+        if (line >= 1) listView->select(line);
+    }
+}
+
+int VelkGUI::handle(int event) {
+    if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);
+    const int key = Fl::event_key();
+    const int state = Fl::event_state();
+    if (screen == SCREEN_ITEM_BASICS || screen == SCREEN_ITEM_TIMES ||
+        screen == SCREEN_ITEM_DESCRIPTION) {
+        if ((state & FL_ALT) && key == 'c') CB_Done();
+        return Fl_Double_Window::handle(event);
+    }
+    if (screen != SCREEN_LIST) return Fl_Double_Window::handle(event);
+
+    const int s = selectedLine();
+    const bool haveRow = s >= 1 && s <= int(engine->viewOrder.size());
+    const unsigned r = haveRow ? rowOfLine(s) : 0;
+    switch (key) {
+    case FL_Right:
+        if (haveRow && !isMarkerRow(engine->viewData[r])) {
+            if (engine->viewData[r].kind == 1)
+                enterGroup(int(r), true);
+            else
+                OpenItem(int(r), false);
+        }
+        break;
+    case FL_Left: CB_Up(); break;
+    case FL_Up:
+    case FL_Page_Up:
+        if (s >= 2) {
+            listView->deselect();
+            listView->select(s - 1);
+            listView->middleline(s - 1);
+        }
+        break;
+    case FL_Down:
+    case FL_Page_Down:
+        if (s < listView->size()) {
+            listView->deselect();
+            listView->select(s + 1);
+            listView->middleline(s + 1);
+        }
+        break;
+    case FL_Enter:
+    case FL_KP_Enter:
+        if (haveRow && engine->viewData[r].kind != 1 && !isMarkerRow(engine->viewData[r]))
+            toggleCompleted(int(r), true);
+        break;
+    default:
+        if ((state & FL_ALT) && key == 'm') {
+            menuButton->popup();
+        } else if ((state & FL_ALT) && key == 'n') {
+            CB_Menu_newTodo();
+        } else if ((state & FL_CTRL) && key == 'q') {
+            CB_Done();
+        }
+        break;
+    }
+    return 1;
+}
+
+void VelkGUI::CB_Menu_VelkView(int view) {
+    if (view == MAINVIEW_ACTIVE) {
+        if (engine->getMainViewType() == MAINVIEW_ACTIVE) {
+            engine->setMainViewType(MAINVIEW_BACK);
+            setMenuActive();
+            showList(jobsTopLine);
+            return;
+        }
+        if (engine->getMainViewType() == MAINVIEW_SEARCH) {
+            jobsTopLine = popListPosition(nullptr);
+            engine->leaveCurGroup();
+        } else {
+            jobsTopLine = listView->topline();
+        }
+        engine->setMainViewType(MAINVIEW_ACTIVE);
+        setMenuActive();
+        showList(0);
+        return;
+    }
+    if (view == MAINVIEW_NORMAL) {
+        if (engine->getMainViewType() == MAINVIEW_CALENDAR)
+            engine->GUIData.nLineCal = listView->topline();
+        engine->setMainViewType(MAINVIEW_NORMAL);
+        setMenuActive();
+        showList(engine->GUIData.nLineNormal);
+        return;
+    }
+    if (view == MAINVIEW_CALENDAR) {
+        if (engine->getMainViewType() == MAINVIEW_SEARCH) {
+            engine->leaveCurGroup();
+            engine->GUIData.nLineNormal = popListPosition(nullptr);
+        } else {
+            engine->GUIData.nLineNormal = listView->topline();
+        }
+        engine->setMainViewType(MAINVIEW_CALENDAR);
+        setMenuActive();
+        showList(engine->GUIData.nLineCal);
+        return;
+    }
+    if (view == 42) {
+        engine->setOptShowKbd(true);
+        showKeyboard(true);
+        resize(x(), y(), w(), h());
+        redraw();
+        return;
+    }
+    setMenuActive();
+    showList(0);
+}
+
+void VelkGUI::CB_CalFirstDay(int n) {
+    packedDT first = engine->getCalFirstDay();
+    switch (n) {
+    case 0: first = getTodayDate(16384); break;
+    case 1: {
+        int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
+        DateSelect picker(&year, &month, &day);
+        picker.run();
+        if (day == -1) return; // cancelled: nothing changes
+        first = packDate(day, month, year) | (first & 0x7fff);
+        break;
+    }
+    case 2: moveDate(first, -engine->getCalSpan()); break;
+    case 3: moveDate(first, engine->getCalSpan()); break;
+    case 4: moveDate(first, -1); break;
+    case 5: moveDate(first, 1); break;
+    default: break;
+    }
+    engine->setCalFirstDay(first);
+    showList(0);
+}
+
+void VelkGUI::CB_CalSpan(int days) {
+    engine->setCalSpan(days);
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_sort(int type) {
+    engine->setOptsSort(type);
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_View_flat() {
+    engine->GUIData.oldPosInList.clear();
+    engine->GUIData.oldSelInList.clear();
+    engine->setOptViewtype(VIEWTYPE_FLAT);
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_View_tree() {
+    engine->setOptViewtype(VIEWTYPE_TREE);
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_View_scompleted() {
+    engine->toggleGroupShowCompleted();
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_View_completedl() {
+    engine->toggleGroupCompletedLast();
+    showList(0);
+}
+
+void VelkGUI::CB_Opts_View_toggleTextSize() {
+    textSize = textSize == 20 ? 10 : 20;
+    listView->labelsize(textSize);
+    listView->textsize(textSize);
+    showList(0);
+}
