@@ -40,14 +40,9 @@ packedDT previousDay(packedDT d) {
     return year > DT_MINYEAR ? packDate(31, 12, year - 1) | low : d;
 }
 
-// Appends a copy of row, its text in a reused string where one is left.
+// Appends a copy of row; the copy shares the row's text.
 void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
-    T_viewDataItem& r = v.viewData.emplace_back();
-    if (!v.rowTextPool.empty()) {
-        r.text.swap(v.rowTextPool.back());
-        v.rowTextPool.pop_back();
-    }
-    r = row; // the text is copied into the reused string
+    v.viewData.push_back(row);
     v.viewItems.push_back(item);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "crypt/crypt_man.h"
+#include "engine/row_text.h"
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/recurrence.h"
@@ -61,7 +62,7 @@ struct T_viewDataItem {
     packedDT secondaryDate = DT_EMPTY; // todo: begin; appointment, note: end
     uint32_t prio = 0;       // the item's priority; calendar markers 300 day, 301 special day,
                              // 400 blank separator
-    std::string text;        // the line's text
+    RowText text;            // the line's text, shared by copies of the row
     bool completed = false;  // todo: completed; group: all its content completed
     bool startsHere = false; // calendar: the first day of the item or occurrence
     bool endsHere = false;   // calendar: the last day of the item or occurrence
@@ -232,10 +233,6 @@ class Velk {
     void forgetViewItem(const ToDoListItem* item);
     // The holidays and special days of the calendar view; owned.
     std::unique_ptr<SpecialDays> specialDays = std::make_unique<SpecialDays>();
-    // Texts of removed rows, whose memory the next rebuild fills again instead
-    // of allocating every text anew (a calendar can hold hundreds of
-    // thousands of rows).
-    std::vector<std::string> rowTextPool;
 
     // --- State ---
     // The rows of the list shown, the item of each row (null for calendar

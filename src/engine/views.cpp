@@ -14,9 +14,6 @@ namespace {
 // many characters.
 constexpr std::size_t DESCR_TEXT_LEN = 25;
 
-// The most row texts kept for reuse by the next rebuild.
-constexpr std::size_t MAX_TEXT_POOL = 1000000;
-
 // The one-line form of a description: line feeds and tabs become spaces,
 // leading spaces go, and a long text is cut and marked with "...".
 std::string descriptionLine(const char* descr) {
@@ -149,11 +146,6 @@ void Velk::getContent() {
 
 void Velk::clearViewData() {
     if (opts.mainviewtype == MAINVIEW_SEARCH) return;
-    for (T_viewDataItem& row : viewData) {
-        if (rowTextPool.size() >= MAX_TEXT_POOL) break;
-        if (row.text.capacity() > std::string().capacity())
-            rowTextPool.push_back(std::move(row.text));
-    }
     viewData.clear();
     viewOrder.clear();
     viewItems.clear();
