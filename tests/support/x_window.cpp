@@ -51,3 +51,28 @@ bool askWindowToClose(unsigned long window) {
     XCloseDisplay(d);
     return ok;
 }
+
+unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return 0;
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::milliseconds(long(timeoutSeconds * 1000));
+    Window found = 0;
+    while (!found) {
+        Window root = DefaultRootWindow(d), parent, *children = nullptr;
+        unsigned n = 0;
+        if (XQueryTree(d, root, &root, &parent, &children, &n)) {
+            for (unsigned i = 0; i < n && !found; ++i) {
+                XWindowAttributes a;
+                if (children[i] != except && XGetWindowAttributes(d, children[i], &a) &&
+                    a.map_state == IsViewable && !a.override_redirect && a.width > 1)
+                    found = children[i];
+            }
+            if (children) XFree(children);
+        }
+        if (found || std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+    XCloseDisplay(d);
+    return found;
+}

@@ -10,3 +10,6 @@
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds = 10);
 // Asks the window to close, as the close button of its frame does.
 bool askWindowToClose(unsigned long window);
+// The first viewable top-level window other than except (a dialog the program
+// opened), waiting up to timeoutSeconds; 0 when none appears.
+unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds = 10);
