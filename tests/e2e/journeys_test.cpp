@@ -7,6 +7,8 @@
 #include "support/temp_dir.h"
 #include "support/velk_window.h"
 
+#include "model/datetime.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -225,4 +227,45 @@ TEST_F(Journey, SearchNarrowOpenAHitAndLeave) {
     EXPECT_NE(saved.find("<mainviewtype=0>\n"), std::string::npos) << saved;
     EXPECT_EQ(count(saved, "\nsBuy milk and eggs\n"), 1u) << saved;
     EXPECT_EQ(count(saved, "search results"), 0u) << "the results group is never saved";
+}
+
+// A weekly todo completed twice from the list moves on a week each time; a
+// todo whose recurrence begins tomorrow cannot be completed yet.
+TEST_F(Journey, WeeklyTodoCompletedTwiceMovesOnAndEarlyCompletionIsRefused) {
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string data = work.file("r.dat");
+    auto day = [](int d, int m) { return std::to_string(packDate(d, m, 2011) | DT_NOTIME); };
+    writeWholeFile(data, header() + "g\ns<unnamed>\nI1\n" +
+                             "t\nsA weekly review\nI2\nm" + day(5, 3) + "\nn" + day(5, 3) +
+                             "\n13\n21\n3" + day(1, 3) + "\n>\n" +
+                             "t\nsB yoga course\nI3\nm" + day(12, 3) + "\nn" + day(12, 3) +
+                             "\n13\n21\n3" + day(6, 3) + "\n>\n" + ">\n</data>\n");
+    {
+        VelkWindow w(x, spec(data), data);
+        ASSERT_TRUE(w.ok());
+        for (int round = 0; round < 2; ++round) {
+            w.keys(round == 0 ? "Down Return" : "Return"); // the first line: the weekly review
+            unsigned long told = w.waitForDialog();
+            ASSERT_NE(told, 0u) << "the message that the todo moved on, round " << round;
+            w.keysTo(told, "Return");
+            ASSERT_TRUE(waitUntil([&] { return fs::exists(data + std::to_string(round)); }));
+        }
+        // Now the yoga course is first; it begins only tomorrow.
+        w.keys("Return");
+        unsigned long refused = w.waitForDialog();
+        ASSERT_NE(refused, 0u) << "the alert that the todo is not active yet";
+        w.keysTo(refused, "Return");
+        keepShot(w, "recurring");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string saved = readWholeFile(data);
+    const std::size_t a = saved.find("sA weekly review"), b = saved.find("sB yoga course");
+    ASSERT_NE(a, std::string::npos);
+    ASSERT_NE(b, std::string::npos);
+    const std::string weekly = saved.substr(a, b - a), yoga = saved.substr(b);
+    EXPECT_NE(weekly.find("\nn" + day(19, 3) + "\n"), std::string::npos) << "two weeks on: " << weekly;
+    EXPECT_EQ(weekly.find("\nf"), std::string::npos) << "still open: " << weekly;
+    EXPECT_NE(yoga.find("\nn" + day(12, 3) + "\n"), std::string::npos) << yoga;
+    EXPECT_EQ(yoga.find("\nf"), std::string::npos) << "not completed: " << yoga;
 }
