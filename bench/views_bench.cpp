@@ -74,6 +74,24 @@ void BM_Calendar14Days100k(benchmark::State& state) {
 }
 BENCHMARK(BM_Calendar14Days100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The same file seen from the end of its years (the entries run from 2008 to
+// 2014): the calendar starts today, 15 December 2014, as it does for a user
+// whose entries lie mostly in the past. Overdue section included.
+void BM_Calendar14DaysAtTheEnd100k(benchmark::State& state) {
+    Velk& v = *engine(state);
+    setVelkNowForTesting(1418644800); // 15 December 2014, 12:00
+    v.setMainViewType(MAINVIEW_CALENDAR);
+    v.setCalFirstDay(packDate(15, 12, 2014) | DT_NOTIME);
+    v.setCalSpan(14);
+    for (auto _ : state)
+        rebuild(v);
+    state.counters["rows"] = double(v.viewData.size());
+    v.clearViewData();
+    v.setMainViewType(MAINVIEW_NORMAL);
+    setVelkNowForTesting(-1);
+}
+BENCHMARK(BM_Calendar14DaysAtTheEnd100k)->Unit(benchmark::kMillisecond);
+
 // A search from the root and the rebuild of its list; the search view is left
 // again between searches (not timed).
 void searchBench(benchmark::State& state, const char* text) {

@@ -40,6 +40,11 @@ packedDT previousDay(packedDT d) {
     return year > DT_MINYEAR ? packDate(31, 12, year - 1) | low : d;
 }
 
+// The items of a calendar list lie scattered in memory: the walks ask for the
+// item this many entries ahead while they look at the current one, so that
+// the loads overlap instead of waiting one after the other.
+constexpr std::ptrdiff_t PREFETCH_AHEAD = 16;
+
 // Appends a copy of row; the copy shares the row's text.
 void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
     v.viewData.push_back(row);
@@ -65,8 +70,11 @@ packedDT lastDayOf(packedDT begin, packedDT end) {
 // Appointments or notes: every shown day from the later of its begin and the
 // first shown day up to its last day.
 void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT last) {
-    for (const T_DatedCalListItem& e : list) {
+    const std::vector<T_DatedCalListItem>& entries = list.inOrder();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const T_DatedCalListItem& e = entries[i];
         if (e.key > last) break;
+        if (i + PREFETCH_AHEAD < entries.size()) __builtin_prefetch(entries[i + PREFETCH_AHEAD].item);
         ToDoListToDo* t = e.item;
         const packedDT end = t->getDateTime(0);
         const packedDT E = lastDayOf(e.key, end);
@@ -91,9 +99,10 @@ void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT l
 // of the due day and the last shown day back to the begin day, or to the first
 // shown day for a todo without a begin.
 void appendDueTodos(Velk& v, packedDT first, packedDT last) {
-    const T_DatedCalList& list = v.cal.datedToDos;
+    const std::vector<T_DatedCalListItem>& list = v.cal.datedToDos.inOrder();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         if (it->key < first) break;
+        if (list.rend() - it > PREFETCH_AHEAD) __builtin_prefetch(it[PREFETCH_AHEAD].item);
         ToDoListToDo* t = it->item;
         const packedDT B = t->getDateTime(1);
         const bool noBegin = !dtHasDate(B);
@@ -127,8 +136,11 @@ void appendOverdue(Velk& v, packedDT today) {
         appendRow(v, row, t);
         any = true;
     };
-    for (const T_DatedCalListItem& e : v.cal.datedToDos) {
+    const std::vector<T_DatedCalListItem>& dated = v.cal.datedToDos.inOrder();
+    for (std::size_t i = 0; i < dated.size(); ++i) {
+        const T_DatedCalListItem& e = dated[i];
         if (e.key >= today) break;
+        if (i + PREFETCH_AHEAD < dated.size()) dated[i + PREFETCH_AHEAD].item->prefetchCompletion();
         if (!e.item->isCompleted()) add(e.item);
     }
     for (ToDoListToDo* t : v.cal.recToDos)

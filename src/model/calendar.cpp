@@ -4,6 +4,7 @@
 
 void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     // A new entry sorts before every older entry with the same key.
+    orderedValid = false;
     const_iterator pos = entries.insert(T_DatedCalListItem{item, key, nextFiled++}).first;
     byItem.emplace(item, pos);
 }
@@ -11,6 +12,7 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
 void T_DatedCalList::unfile(ToDoListToDo* item) {
     auto range = byItem.equal_range(item);
     if (range.first == range.second) return;
+    orderedValid = false;
     // An item filed more than once is unfiled at its first entry from the front.
     auto first = range.first;
     for (auto it = std::next(range.first); it != range.second; ++it)
@@ -26,6 +28,14 @@ bool T_DatedCalList::contains(const ToDoListToDo* item) const {
 T_DatedCalList::const_iterator T_DatedCalList::lowerBound(packedDT key) const {
     // The newest entry with this key has the highest filing number.
     return entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
+}
+
+const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
+    if (!orderedValid) {
+        ordered.assign(entries.begin(), entries.end());
+        orderedValid = true;
+    }
+    return ordered;
 }
 
 void T_RecCalList::file(ToDoListToDo* item) {

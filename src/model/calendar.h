@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <list>
 #include <set>
+#include <vector>
 #include <unordered_map>
 
 class ToDoListToDo;
@@ -49,11 +50,18 @@ class T_DatedCalList {
     const_iterator lowerBound(packedDT key) const;
     std::size_t size() const { return entries.size(); }
     bool empty() const { return entries.empty(); }
+    // The entries in list order in one contiguous array, for the calendar's
+    // walks: made from the tree on first use after a change and kept until
+    // the next one, so that moving through the calendar does not chase the
+    // tree's nodes again and again.
+    const std::vector<T_DatedCalListItem>& inOrder() const;
 
   private:
     Entries entries;
     std::unordered_multimap<const ToDoListToDo*, const_iterator> byItem;
     uint64_t nextFiled = 0;
+    mutable std::vector<T_DatedCalListItem> ordered;
+    mutable bool orderedValid = false;
 };
 
 // A recurring calendar list: items in the order in which they were filed.

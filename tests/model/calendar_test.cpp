@@ -87,6 +87,11 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
                 refRec.unfile(item);
             }
             ASSERT_EQ(contents(dated), refDated.entries) << "round " << round << " step " << step;
+            // The array copy the calendar walks is made again after every change.
+            std::vector<std::pair<ToDoListToDo*, packedDT>> flat;
+            for (const T_DatedCalListItem& e : dated.inOrder())
+                flat.push_back({e.item, e.key});
+            ASSERT_EQ(flat, refDated.entries) << "round " << round << " step " << step;
             ASSERT_EQ(std::vector<ToDoListToDo*>(rec.begin(), rec.end()), refRec.items);
             ASSERT_EQ(dated.contains(item),
                       std::any_of(refDated.entries.begin(), refDated.entries.end(),
