@@ -32,14 +32,6 @@ ProcessSpec headless(const TempDir& home, const std::string& cwd, std::vector<st
     return spec;
 }
 
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What the organizer should hold: the summaries of its groups and todos.
 struct Model {
     std::set<std::string> groups, todos;

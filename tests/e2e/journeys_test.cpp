@@ -22,14 +22,6 @@ const char* const FIXED_NOW = "1299322800";
 
 const int W = 640, Y0 = 610; // the window's default size and its bottom bar
 
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::size_t count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))

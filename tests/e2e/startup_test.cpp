@@ -3,6 +3,7 @@
 
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/velk_window.h"
 #include "support/x_window.h"
 
 #include <chrono>
@@ -14,13 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 ProcessSpec headless(const TempDir& home, const std::string& cwd,
                      std::vector<std::string> args) {
@@ -98,10 +92,11 @@ TEST(Startup, RefusedCalendarDateIsReportedOnStandardError) {
 }
 
 TEST(Startup, WindowIgnoresEscapeAndClosingEndsTheRun) {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the tests run under an X server (xvfb-run)";
+    PrivateXServer x;
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     TempDir home, work;
     ProcessSpec spec = headless(home, work.path(), {"-f", work.file("w.dat")});
-    spec.env.erase("DISPLAY");
+    spec.env["DISPLAY"] = x.display();
     pid_t pid = startProcess(spec);
     unsigned long w = waitForWindow("Velk: " + work.file("w.dat"));
     ASSERT_NE(w, 0u);

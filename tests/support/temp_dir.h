@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // A fresh temporary directory for one test, removed with everything in it when
 // the object goes away. With asHome, HOME and USERPROFILE point at it for the
@@ -25,3 +26,5 @@ class TempDir {
 // Whole-file helpers for tests.
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& content);
+// The names of the entries of dir, sorted.
+std::vector<std::string> namesIn(const std::string& dir);
