@@ -1,5 +1,4 @@
 #pragma once
-#include <memory>
 #include <ostream>
 #include <string>
 
@@ -12,18 +11,37 @@ class RowText {
     RowText() = default;
     RowText(std::string s) { assign(std::move(s)); }
     RowText(const char* s) { assign(std::string(s)); }
+    RowText(const RowText& o) : block(o.block) {
+        if (block) ++block->refs;
+    }
+    RowText(RowText&& o) noexcept : block(o.block) { o.block = nullptr; }
+    RowText& operator=(const RowText& o) {
+        if (o.block) ++o.block->refs;
+        release();
+        block = o.block;
+        return *this;
+    }
+    RowText& operator=(RowText&& o) noexcept {
+        if (this != &o) {
+            release();
+            block = o.block;
+            o.block = nullptr;
+        }
+        return *this;
+    }
     RowText& operator=(std::string s) {
         assign(std::move(s));
         return *this;
     }
     RowText& operator=(const char* s) { return *this = std::string(s); }
+    ~RowText() { release(); }
 
-    const std::string& str() const { return text ? *text : emptyText(); }
+    const std::string& str() const { return block ? block->text : emptyText(); }
     operator const std::string&() const { return str(); }
     const char* c_str() const { return str().c_str(); }
     bool empty() const { return str().empty(); }
     std::size_t size() const { return str().size(); }
-    void clear() { text.reset(); }
+    void clear() { release(); }
     int compare(const RowText& o) const { return str().compare(o.str()); }
 
     friend bool operator==(const RowText& a, const RowText& b) { return a.str() == b.str(); }
@@ -38,15 +56,24 @@ class RowText {
     friend std::ostream& operator<<(std::ostream& os, const RowText& t) { return os << t.str(); }
 
   private:
+    // The shared text with the number of rows holding it. The count is a
+    // plain one: rows are built and dropped on the one thread that runs the
+    // organizer, and a calendar copies a text hundreds of thousands of times.
+    struct Block {
+        std::size_t refs;
+        std::string text;
+    };
     void assign(std::string s) {
-        if (s.empty())
-            text.reset();
-        else
-            text = std::make_shared<const std::string>(std::move(s));
+        release();
+        if (!s.empty()) block = new Block{1, std::move(s)};
+    }
+    void release() {
+        if (block && --block->refs == 0) delete block;
+        block = nullptr;
     }
     static const std::string& emptyText() {
         static const std::string empty;
         return empty;
     }
-    std::shared_ptr<const std::string> text;
+    Block* block = nullptr;
 };
