@@ -25,8 +25,9 @@ test: build-debug
 	cd $(DEBUG_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
 bench: build-release
-	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench
 	./$(RELEASE_DIR)/bench/velk_bench
+	xvfb-run -a -s "-screen 0 1280x1024x24" ./$(RELEASE_DIR)/bench/velk_gui_bench
 
 clean:
 	rm -rf build

@@ -56,10 +56,10 @@ int VelkGUI::popListPosition(int* selected) {
     return top;
 }
 
-std::string VelkGUI::listLine(unsigned r, int lineIndex) const {
+void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
     const T_viewDataItem& row = engine->viewData[r];
     const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
-    std::string marker;
+    const char* marker;
     if (row.kind == 1)
         marker = row.completed ? "@bX\t@b" : "@bO\t@b";
     else if (row.completed && isToDoPrio(row.prio))
@@ -70,7 +70,8 @@ std::string VelkGUI::listLine(unsigned r, int lineIndex) const {
         marker = "i\t";
     else
         marker = "o\t";
-    return b + marker + b + "@." + row.text;
+    // One buffer serves every line of a list: a flat view may have 100,000.
+    line.assign(b).append(marker).append(b).append("@.").append(row.text.str());
 }
 
 std::string VelkGUI::calendarLine(unsigned r, int& background) const {
@@ -120,8 +121,11 @@ void VelkGUI::showList(int topLine) {
             return;
         }
         int index = 0;
-        for (unsigned r : engine->viewOrder)
-            listView->add(listLine(r, index++).c_str());
+        std::string line;
+        for (unsigned r : engine->viewOrder) {
+            listLine(r, index++, line);
+            listView->add(line.c_str());
+        }
     } else {
         titleLines = 0;
         titleButton->resize(0, 0, 2 * halfWidth, 0);

@@ -134,7 +134,7 @@ class VelkGUI : public Fl_Double_Window {
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
     void layoutTitleAndList();
     // The line for row r of a normal, only-active or search view.
-    std::string listLine(unsigned r, int lineIndex) const;
+    void listLine(unsigned r, int lineIndex, std::string& line) const;
     // The line for row r of the calendar view; flips or resets the background.
     std::string calendarLine(unsigned r, int& background) const;
     // Pushes the list's top and selected lines onto the engine's stacks.
