@@ -193,6 +193,18 @@ Fl_Menu_Button* dateMenu(int x, int y, const char* label, Fl_Menu_Item* items) {
     return m;
 }
 
+// The "&Menu" button of the editors' bottom bar. Its label is a little
+// smaller and left-aligned, so that it clears the arrow at the 320-pixel width.
+Fl_Menu_Button* barMenu(Fl_Menu_Item* items) {
+    auto* m = new Fl_Menu_Button(70, 0, 66, 30, "&Menu");
+    m->labelsize(16);
+    m->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    m->textsize(20);
+    m->menu(items);
+    m->when(FL_WHEN_RELEASE_ALWAYS);
+    return m;
+}
+
 Fl_Button* barButton(int x, int w, const char* label, Fl_Callback* cb, int data = 0) {
     auto* b = new Fl_Button(x, 0, w, 30, label);
     b->labelsize(20);
@@ -264,22 +276,14 @@ void VelkGUI::makeEditorWidgets() {
     editDescr->add_key_binding(FL_BackSpace, 0, Fl_Text_Editor::kf_backspace);
     editDescr->add_key_binding(FL_BackSpace, FL_CTRL, kf_backspace_word);
 
-    editMenuButton = new Fl_Menu_Button(70, 0, 66, 30, "&Menu");
-    editMenuButton->labelsize(20);
-    editMenuButton->textsize(20);
-    editMenuButton->menu(menu_EditToDoMenu);
-    editMenuButton->when(FL_WHEN_RELEASE_ALWAYS);
+    editMenuButton = barMenu(menu_EditToDoMenu);
     editPageButton = barButton(136, 70, "Descr", cb_showScreen, SCREEN_ITEM_DESCRIPTION);
     editStartStop = barButton(206, 70, "&Start", cb_editToDo_StrtStp);
     editExtEdit = barButton(276, 70, "&Editor", cb_editToDo_ExtEdit);
     editTimesBrowser = new Fl_Browser(0, 30, W, H - 60);
     editTimesBrowser->type(FL_SELECT_BROWSER);
     editTimesBrowser->textsize(20);
-    groupMenuButton = new Fl_Menu_Button(70, 0, 66, 30, "&Menu");
-    groupMenuButton->labelsize(20);
-    groupMenuButton->textsize(20);
-    groupMenuButton->menu(menu_EditGroupMenu);
-    groupMenuButton->when(FL_WHEN_RELEASE_ALWAYS);
+    groupMenuButton = barMenu(menu_EditGroupMenu);
     groupCountBox = labelBox(0, 160, 240, 30);
 }
 
