@@ -86,9 +86,6 @@ static void cb_Menu_delGroup(Fl_Widget*, void*) {
 #define VELK_END                                                                                   \
     { 0, 0, 0, 0, 0, 0, 0, 0, 0 }
 
-// Positions of entries of the item menu.
-enum { EM_T2GROUP = 3, EM_BASICS = 4, EM_DESCRIPTION = 5, EM_TIMES = 6 };
-
 Fl_Menu_Item menu_EditToDoMenu[] = {
     VELK_ITEM("&go to item's group", cb_editToDo_Menu_showGroup, 0, 0),
     VELK_ITEM("cut/&delete", cb_editToDo_Menu_del, 0, 0),

@@ -242,8 +242,18 @@ extern VelkGUI* mainWin;
 // The main menu and the calendar menu of the menu button.
 extern Fl_Menu_Item menu_Menu[];
 extern Fl_Menu_Item menu_CalMenu[];
-// The item editor's and the group editor's menus.
+// The item editor's and the group editor's menus, and the positions of the
+// item menu's entries.
 extern Fl_Menu_Item menu_EditToDoMenu[];
+enum {
+    EM_SHOWGROUP = 0,
+    EM_DELETE = 1,
+    EM_COPY = 2,
+    EM_T2GROUP = 3,
+    EM_BASICS = 4,
+    EM_DESCRIPTION = 5,
+    EM_TIMES = 6,
+};
 extern Fl_Menu_Item menu_EditGroupMenu[];
 
 // Creates mainWin titled "Velk: " + data-file path, twice the stored half
