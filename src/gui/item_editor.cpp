@@ -242,7 +242,9 @@ void VelkGUI::makeEditorWidgets() {
     editDone = new Fl_Check_Button(0, 100, 80, 30, "&Done:");
     editDone->labelsize(20);
     editDone->callback(cb_editToDo_compl);
-    editComplBox = labelBox(80, 100, 240, 30);
+    // Four pixels right of the done flag's end, so that its "Done:" and the
+    // completion text do not run into each other.
+    editComplBox = labelBox(84, 100, 236, 30);
     editTimeSumBox = labelBox(0, 0, 240, 30);
     editBegDateMenu = dateMenu(0, 140, "&Begin", menu_EditToDoBegDate);
     editEndDateMenu = dateMenu(0, 170, "End", menu_EditToDoEndDate);
@@ -292,7 +294,7 @@ void VelkGUI::layoutEditors(int W, int H) {
     for (int i = 0; i < 6; ++i)
         editPrio[i]->resize(50 * i, 66, 70, 30);
     editDone->resize(0, 100, 80, 30);
-    editComplBox->resize(80, 100, 240, 30);
+    editComplBox->resize(84, 100, 236, 30);
     if (screen == SCREEN_GROUP)
         editTimeSumBox->resize(0, 130, 240, 30);
     else

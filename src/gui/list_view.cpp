@@ -19,12 +19,13 @@ std::string timeText(packedDT v) {
     return std::to_string(dtHour(v)) + ":" + minute;
 }
 
-bool isToDoPrio(uint32_t prio) { return prio >= 1 && prio <= 6; }
+bool isToDoPrio(uint32_t prio) {
+    return prio >= 1 && prio <= 6;
+}
 
 // Day headers, special days and blank separators of the calendar.
 bool isMarkerRow(const T_viewDataItem& row) {
-    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY ||
-           row.prio == PRIO_SEPARATOR;
+    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
 }
 
 } // namespace
@@ -35,7 +36,9 @@ int VelkGUI::selectedLine() const {
     return 0;
 }
 
-unsigned VelkGUI::rowOfLine(int line) const { return engine->viewOrder[std::size_t(line - 1)]; }
+unsigned VelkGUI::rowOfLine(int line) const {
+    return engine->viewOrder[std::size_t(line - 1)];
+}
 
 void VelkGUI::pushListPosition() {
     engine->GUIData.oldPosInList.push_back(listView->topline());
@@ -95,8 +98,9 @@ std::string VelkGUI::calendarLine(unsigned r, int& background) const {
         std::string end = row.endsHere && dtHasTime(e) ? timeText(e) : std::string();
         std::string text = row.text;
         if (!start.empty() || !end.empty()) text = "(" + start + "-" + end + ") " + text;
-        const char* marker =
-            row.prio == PRIO_APPOINTMENT ? "a\t" : row.prio == PRIO_NOTE ? "i\t" : "o\t";
+        const char* marker = row.prio == PRIO_APPOINTMENT ? "a\t"
+                             : row.prio == PRIO_NOTE      ? "i\t"
+                                                          : "o\t";
         flip();
         return b + marker + b + "@." + text;
     }
@@ -233,7 +237,8 @@ void VelkGUI::toggleCompleted(int row, bool keep) {
     if (!engine->isItemCompleted()) {
         result = engine->setItemCompleted();
         if (result == -1) GuiAsk::alert("Due to recurrence-settings, this ToDo is not active yet!");
-        if (result == 1) GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
+        if (result == 1)
+            GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
     } else {
         result = engine->clearItemCompleted();
     }
@@ -263,8 +268,17 @@ int VelkGUI::handle(int event) {
             CB_editToDo_ExtEdit();
             return 1;
         }
-        if ((state & FL_ALT) && key == 'm') editMenuButton->popup();
-        if ((state & FL_ALT) && key == 'c') CB_Done();
+        // Alt+m and Alt+c are consumed: passed on, they would reach the
+        // "&Menu" and "&Close" buttons' own shortcuts and act a second time
+        // (a second popup after the first one was used).
+        if ((state & FL_ALT) && key == 'm') {
+            editMenuButton->popup();
+            return 1;
+        }
+        if ((state & FL_ALT) && key == 'c') {
+            CB_Done();
+            return 1;
+        }
         return Fl_Double_Window::handle(event);
     }
     if (screen != SCREEN_LIST) return Fl_Double_Window::handle(event);
@@ -281,7 +295,9 @@ int VelkGUI::handle(int event) {
                 OpenItem(int(r), false);
         }
         break;
-    case FL_Left: CB_Up(); break;
+    case FL_Left:
+        CB_Up();
+        break;
     case FL_Up:
     case FL_Page_Up:
         if (s >= 2) {
@@ -369,7 +385,9 @@ void VelkGUI::CB_Menu_VelkView(int view) {
 void VelkGUI::CB_CalFirstDay(int n) {
     packedDT first = engine->getCalFirstDay();
     switch (n) {
-    case 0: first = getTodayDate(16384); break;
+    case 0:
+        first = getTodayDate(16384);
+        break;
     case 1: {
         int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
         DateSelect picker(&year, &month, &day);
@@ -378,11 +396,20 @@ void VelkGUI::CB_CalFirstDay(int n) {
         first = packDate(day, month, year) | (first & 0x7fff);
         break;
     }
-    case 2: moveDate(first, -engine->getCalSpan()); break;
-    case 3: moveDate(first, engine->getCalSpan()); break;
-    case 4: moveDate(first, -1); break;
-    case 5: moveDate(first, 1); break;
-    default: break;
+    case 2:
+        moveDate(first, -engine->getCalSpan());
+        break;
+    case 3:
+        moveDate(first, engine->getCalSpan());
+        break;
+    case 4:
+        moveDate(first, -1);
+        break;
+    case 5:
+        moveDate(first, 1);
+        break;
+    default:
+        break;
     }
     engine->setCalFirstDay(first);
     showList(0);
