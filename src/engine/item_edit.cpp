@@ -77,6 +77,4 @@ bool Velk::getItemSaveCrypt() const {
     return curItem && (curItem->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT) != 0;
 }
 
-void Velk::setItemSaveCrypt(bool on) {
-    if (curItem) curItem->SetSaveCrypt(on);
-}
+void Velk::setItemSaveCrypt(bool on) { if (curItem) curItem->SetSaveCrypt(on); }

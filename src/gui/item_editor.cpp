@@ -23,63 +23,25 @@
 #include <cstdlib>
 
 // --- Static callbacks: one-line forwarders to the window ---
-static int dataOf(void* d) {
-    return int(fl_intptr_t(d));
-}
-static void cb_edit_isToDo(Fl_Widget*, void*) {
-    mainWin->CB_edit_isToDo();
-}
-static void cb_editToDo_Pr(Fl_Widget*, void* d) {
-    mainWin->CB_edit_Pr(dataOf(d));
-}
-static void cb_editToDo_compl(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_compl();
-}
-static void cb_editToDo_Date(Fl_Widget*, void* d) {
-    mainWin->CB_editToDo_Date(dataOf(d));
-}
-static void cb_editToDo_Time(Fl_Widget*, void* d) {
-    mainWin->CB_editToDo_Time(dataOf(d));
-}
-static void cb_editToDo_showAs(Fl_Widget*, void* d) {
-    mainWin->CB_editToDo_showAs(dataOf(d));
-}
-static void cb_editToDo_recurring(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_recurring();
-}
-static void cb_editToDo_crypt(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_crypt();
-}
-static void cb_edit(Fl_Widget*, void*) {
-    mainWin->CB_edit();
-}
-static void cb_showScreen(Fl_Widget*, void* d) {
-    mainWin->showMain(dataOf(d));
-}
-static void cb_editToDo_StrtStp(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_StrtStp();
-}
-static void cb_editToDo_ExtEdit(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_ExtEdit();
-}
-static void cb_editToDo_Menu_showGroup(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_Menu_showGroup();
-}
-static void cb_editToDo_Menu_del(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_Menu_del();
-}
-static void cb_editToDo_Menu_copy(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_Menu_copy();
-}
-static void cb_editToDo_Menu_t2Group(Fl_Widget*, void*) {
-    mainWin->CB_editToDo_Menu_t2Group();
-}
-static void cb_Menu_VelkView(Fl_Widget*, void* d) {
-    mainWin->CB_Menu_VelkView(dataOf(d));
-}
-static void cb_Menu_delGroup(Fl_Widget*, void*) {
-    mainWin->CB_Menu_delGroup();
-}
+static int dataOf(void* d) { return int(fl_intptr_t(d)); }
+static void cb_edit_isToDo(Fl_Widget*, void*) { mainWin->CB_edit_isToDo(); }
+static void cb_editToDo_Pr(Fl_Widget*, void* d) { mainWin->CB_edit_Pr(dataOf(d)); }
+static void cb_editToDo_compl(Fl_Widget*, void*) { mainWin->CB_editToDo_compl(); }
+static void cb_editToDo_Date(Fl_Widget*, void* d) { mainWin->CB_editToDo_Date(dataOf(d)); }
+static void cb_editToDo_Time(Fl_Widget*, void* d) { mainWin->CB_editToDo_Time(dataOf(d)); }
+static void cb_editToDo_showAs(Fl_Widget*, void* d) { mainWin->CB_editToDo_showAs(dataOf(d)); }
+static void cb_editToDo_recurring(Fl_Widget*, void*) { mainWin->CB_editToDo_recurring(); }
+static void cb_editToDo_crypt(Fl_Widget*, void*) { mainWin->CB_editToDo_crypt(); }
+static void cb_edit(Fl_Widget*, void*) { mainWin->CB_edit(); }
+static void cb_showScreen(Fl_Widget*, void* d) { mainWin->showMain(dataOf(d)); }
+static void cb_editToDo_StrtStp(Fl_Widget*, void*) { mainWin->CB_editToDo_StrtStp(); }
+static void cb_editToDo_ExtEdit(Fl_Widget*, void*) { mainWin->CB_editToDo_ExtEdit(); }
+static void cb_editToDo_Menu_showGroup(Fl_Widget*, void*) { mainWin->CB_editToDo_Menu_showGroup(); }
+static void cb_editToDo_Menu_del(Fl_Widget*, void*) { mainWin->CB_editToDo_Menu_del(); }
+static void cb_editToDo_Menu_copy(Fl_Widget*, void*) { mainWin->CB_editToDo_Menu_copy(); }
+static void cb_editToDo_Menu_t2Group(Fl_Widget*, void*) { mainWin->CB_editToDo_Menu_t2Group(); }
+static void cb_Menu_VelkView(Fl_Widget*, void* d) { mainWin->CB_Menu_VelkView(dataOf(d)); }
+static void cb_Menu_delGroup(Fl_Widget*, void*) { mainWin->CB_Menu_delGroup(); }
 
 #define VELK_ITEM(label, cb, data, flags)                                                          \
     { label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0 }
@@ -646,9 +608,7 @@ void VelkGUI::CB_editToDo_recurring() {
     editToDo_updateTimeThings();
 }
 
-void VelkGUI::CB_editToDo_crypt() {
-    engine->setItemSaveCrypt(editCrypt->value() != 0);
-}
+void VelkGUI::CB_editToDo_crypt() { engine->setItemSaveCrypt(editCrypt->value() != 0); }
 
 void VelkGUI::CB_edit() {
     char* raw = descrBuffer->text();
@@ -683,9 +643,7 @@ void VelkGUI::CB_editToDo_ExtEdit() {
     }
 }
 
-void VelkGUI::CB_editToDo_Menu_copy() {
-    engine->exportToDoToFile(clipboardFile.c_str());
-}
+void VelkGUI::CB_editToDo_Menu_copy() { engine->exportToDoToFile(clipboardFile.c_str()); }
 
 void VelkGUI::CB_editToDo_Menu_del() {
     if (GuiAsk::choice("Do you really want to delete this item?", "Cancel", "Delete") != 1) return;

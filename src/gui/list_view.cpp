@@ -19,13 +19,12 @@ std::string timeText(packedDT v) {
     return std::to_string(dtHour(v)) + ":" + minute;
 }
 
-bool isToDoPrio(uint32_t prio) {
-    return prio >= 1 && prio <= 6;
-}
+bool isToDoPrio(uint32_t prio) { return prio >= 1 && prio <= 6; }
 
 // Day headers, special days and blank separators of the calendar.
 bool isMarkerRow(const T_viewDataItem& row) {
-    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
+    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY ||
+           row.prio == PRIO_SEPARATOR;
 }
 
 } // namespace
@@ -36,9 +35,7 @@ int VelkGUI::selectedLine() const {
     return 0;
 }
 
-unsigned VelkGUI::rowOfLine(int line) const {
-    return engine->viewOrder[std::size_t(line - 1)];
-}
+unsigned VelkGUI::rowOfLine(int line) const { return engine->viewOrder[std::size_t(line - 1)]; }
 
 void VelkGUI::pushListPosition() {
     engine->GUIData.oldPosInList.push_back(listView->topline());
@@ -98,9 +95,8 @@ std::string VelkGUI::calendarLine(unsigned r, int& background) const {
         std::string end = row.endsHere && dtHasTime(e) ? timeText(e) : std::string();
         std::string text = row.text;
         if (!start.empty() || !end.empty()) text = "(" + start + "-" + end + ") " + text;
-        const char* marker = row.prio == PRIO_APPOINTMENT ? "a\t"
-                             : row.prio == PRIO_NOTE      ? "i\t"
-                                                          : "o\t";
+        const char* marker =
+            row.prio == PRIO_APPOINTMENT ? "a\t" : row.prio == PRIO_NOTE ? "i\t" : "o\t";
         flip();
         return b + marker + b + "@." + text;
     }
@@ -237,8 +233,7 @@ void VelkGUI::toggleCompleted(int row, bool keep) {
     if (!engine->isItemCompleted()) {
         result = engine->setItemCompleted();
         if (result == -1) GuiAsk::alert("Due to recurrence-settings, this ToDo is not active yet!");
-        if (result == 1)
-            GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
+        if (result == 1) GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
     } else {
         result = engine->clearItemCompleted();
     }
@@ -295,9 +290,7 @@ int VelkGUI::handle(int event) {
                 OpenItem(int(r), false);
         }
         break;
-    case FL_Left:
-        CB_Up();
-        break;
+    case FL_Left: CB_Up(); break;
     case FL_Up:
     case FL_Page_Up:
         if (s >= 2) {
@@ -385,9 +378,7 @@ void VelkGUI::CB_Menu_VelkView(int view) {
 void VelkGUI::CB_CalFirstDay(int n) {
     packedDT first = engine->getCalFirstDay();
     switch (n) {
-    case 0:
-        first = getTodayDate(16384);
-        break;
+    case 0: first = getTodayDate(16384); break;
     case 1: {
         int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
         DateSelect picker(&year, &month, &day);
@@ -396,20 +387,11 @@ void VelkGUI::CB_CalFirstDay(int n) {
         first = packDate(day, month, year) | (first & 0x7fff);
         break;
     }
-    case 2:
-        moveDate(first, -engine->getCalSpan());
-        break;
-    case 3:
-        moveDate(first, engine->getCalSpan());
-        break;
-    case 4:
-        moveDate(first, -1);
-        break;
-    case 5:
-        moveDate(first, 1);
-        break;
-    default:
-        break;
+    case 2: moveDate(first, -engine->getCalSpan()); break;
+    case 3: moveDate(first, engine->getCalSpan()); break;
+    case 4: moveDate(first, -1); break;
+    case 5: moveDate(first, 1); break;
+    default: break;
     }
     engine->setCalFirstDay(first);
     showList(0);

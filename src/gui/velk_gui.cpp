@@ -15,124 +15,48 @@
 VelkGUI* mainWin = nullptr;
 
 // --- Static callbacks: one-line forwarders to the window ---
-static void cb_listView(Fl_Widget*, void*) {
-    mainWin->listViewClicked();
-}
-static void cb_Up(Fl_Widget*, void*) {
-    mainWin->CB_Up();
-}
-static void cb_Done(Fl_Widget*, void*) {
-    mainWin->CB_Done();
-}
-static void cb_Cancel(Fl_Widget*, void*) {
-    mainWin->CB_Cancel();
-}
-static void cb_hideKbd(Fl_Widget*, void*) {
-    mainWin->CB_hideKbd();
-}
-static void cb_showScreen(Fl_Widget*, void* d) {
-    mainWin->showMain(int(fl_intptr_t(d)));
-}
-static void cb_Menu_VelkView(Fl_Widget*, void* d) {
-    mainWin->CB_Menu_VelkView(int(fl_intptr_t(d)));
-}
-static void cb_Menu_ActOnSel(Fl_Widget*, void* d) {
-    mainWin->ActOnSelected(int(fl_intptr_t(d)));
-}
-static void cb_Menu_newTodo(Fl_Widget*, void*) {
-    mainWin->CB_Menu_newTodo();
-}
-static void cb_Menu_newGroup(Fl_Widget*, void*) {
-    mainWin->CB_Menu_newGroup();
-}
-static void cb_Menu_editGroup(Fl_Widget*, void*) {
-    mainWin->CB_Menu_editGroup();
-}
-static void cb_Menu_delGroup(Fl_Widget*, void*) {
-    mainWin->CB_Menu_delGroup();
-}
-static void cb_Menu_delCompl(Fl_Widget*, void*) {
-    mainWin->CB_Menu_delCompl();
-}
-static void cb_Menu_paste(Fl_Widget*, void*) {
-    mainWin->CB_Menu_paste();
-}
-static void cb_Menu_search(Fl_Widget*, void*) {
-    mainWin->showInput(INPUT_SEARCH);
-}
-static void cb_Menu_insFile(Fl_Widget*, void*) {
-    mainWin->showInput(INPUT_IMPORT);
-}
-static void cb_Menu_expFileGroup(Fl_Widget*, void*) {
-    mainWin->showInput(INPUT_EXPORT_GROUP);
-}
-static void cb_Menu_expFileContent(Fl_Widget*, void*) {
-    mainWin->showInput(INPUT_EXPORT_CONTENT);
-}
-static void cb_Menu_copyGroup(Fl_Widget*, void*) {
-    mainWin->CB_Menu_copyGroup();
-}
-static void cb_Menu_copyContent(Fl_Widget*, void*) {
-    mainWin->CB_Menu_copyContent();
-}
-static void cb_CalSpan(Fl_Widget*, void* d) {
-    mainWin->CB_CalSpan(int(fl_intptr_t(d)));
-}
-static void cb_CalFirstDay(Fl_Widget*, void* d) {
-    mainWin->CB_CalFirstDay(int(fl_intptr_t(d)));
-}
-static void cb_Opts_View_sort(Fl_Widget*, void* d) {
-    mainWin->CB_Opts_sort(int(fl_intptr_t(d)));
-}
-static void cb_Opts_View_flat(Fl_Widget*, void*) {
-    mainWin->CB_Opts_View_flat();
-}
-static void cb_Opts_View_tree(Fl_Widget*, void*) {
-    mainWin->CB_Opts_View_tree();
-}
-static void cb_Opts_View_scompleted(Fl_Widget*, void*) {
-    mainWin->CB_Opts_View_scompleted();
-}
-static void cb_Opts_View_completedl(Fl_Widget*, void*) {
-    mainWin->CB_Opts_View_completedl();
-}
+static void cb_listView(Fl_Widget*, void*) { mainWin->listViewClicked(); }
+static void cb_Up(Fl_Widget*, void*) { mainWin->CB_Up(); }
+static void cb_Done(Fl_Widget*, void*) { mainWin->CB_Done(); }
+static void cb_Cancel(Fl_Widget*, void*) { mainWin->CB_Cancel(); }
+static void cb_hideKbd(Fl_Widget*, void*) { mainWin->CB_hideKbd(); }
+static void cb_showScreen(Fl_Widget*, void* d) { mainWin->showMain(int(fl_intptr_t(d))); }
+static void cb_Menu_VelkView(Fl_Widget*, void* d) { mainWin->CB_Menu_VelkView(int(fl_intptr_t(d))); }
+static void cb_Menu_ActOnSel(Fl_Widget*, void* d) { mainWin->ActOnSelected(int(fl_intptr_t(d))); }
+static void cb_Menu_newTodo(Fl_Widget*, void*) { mainWin->CB_Menu_newTodo(); }
+static void cb_Menu_newGroup(Fl_Widget*, void*) { mainWin->CB_Menu_newGroup(); }
+static void cb_Menu_editGroup(Fl_Widget*, void*) { mainWin->CB_Menu_editGroup(); }
+static void cb_Menu_delGroup(Fl_Widget*, void*) { mainWin->CB_Menu_delGroup(); }
+static void cb_Menu_delCompl(Fl_Widget*, void*) { mainWin->CB_Menu_delCompl(); }
+static void cb_Menu_paste(Fl_Widget*, void*) { mainWin->CB_Menu_paste(); }
+static void cb_Menu_search(Fl_Widget*, void*) { mainWin->showInput(INPUT_SEARCH); }
+static void cb_Menu_insFile(Fl_Widget*, void*) { mainWin->showInput(INPUT_IMPORT); }
+static void cb_Menu_expFileGroup(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_GROUP); }
+static void cb_Menu_expFileContent(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_CONTENT); }
+static void cb_Menu_copyGroup(Fl_Widget*, void*) { mainWin->CB_Menu_copyGroup(); }
+static void cb_Menu_copyContent(Fl_Widget*, void*) { mainWin->CB_Menu_copyContent(); }
+static void cb_CalSpan(Fl_Widget*, void* d) { mainWin->CB_CalSpan(int(fl_intptr_t(d))); }
+static void cb_CalFirstDay(Fl_Widget*, void* d) { mainWin->CB_CalFirstDay(int(fl_intptr_t(d))); }
+static void cb_Opts_View_sort(Fl_Widget*, void* d) { mainWin->CB_Opts_sort(int(fl_intptr_t(d))); }
+static void cb_Opts_View_flat(Fl_Widget*, void*) { mainWin->CB_Opts_View_flat(); }
+static void cb_Opts_View_tree(Fl_Widget*, void*) { mainWin->CB_Opts_View_tree(); }
+static void cb_Opts_View_scompleted(Fl_Widget*, void*) { mainWin->CB_Opts_View_scompleted(); }
+static void cb_Opts_View_completedl(Fl_Widget*, void*) { mainWin->CB_Opts_View_completedl(); }
 static void cb_Opts_View_toggleTextSize(Fl_Widget*, void*) {
     mainWin->CB_Opts_View_toggleTextSize();
 }
-static void cb_Menu_Crypt_AddPwd(Fl_Widget*, void*) {
-    mainWin->CB_Menu_Crypt_AddPwd();
-}
-static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
-    mainWin->CB_Menu_Crypt_Login();
-}
+static void cb_Menu_Crypt_AddPwd(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_AddPwd(); }
+static void cb_Menu_Crypt_Login(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_Login(); }
 
-#define VELK_ITEM(label, cb, data, flags)                                                          \
-    { label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0 }
-#define VELK_END                                                                                   \
-    { 0, 0, 0, 0, 0, 0, 0, 0, 0 }
+#define VELK_ITEM(label, cb, data, flags) {label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0}
+#define VELK_END {0, 0, 0, 0, 0, 0, 0, 0, 0}
 
 // Positions of entries in the menu tables, for activating and checking them.
 enum {
-    MM_FILE = 1,
-    MM_COPY = 6,
-    MM_PASTE = 11,
-    MM_GROUP = 12,
-    MM_GROUP_CUT = 15,
-    MM_SEARCH = 21,
-    MM_CALENDAR = 23,
-    MM_FLAT = 24,
-    MM_TREE = 25,
-    MM_SHOWCOMPLETED = 26,
-    MM_COMPLETEDLAST = 27,
-    MM_SORTPRIO = 28,
-    MM_SORTDATE = 29,
-    MM_ADDPWD = 33,
-    MM_LOGIN = 34,
-    CM_ONEDAY = 4,
-    CM_TWODAYS = 5,
-    CM_THREEDAYS = 6,
-    CM_SEVENDAYS = 7,
-    CM_FOURTEENDAYS = 8,
+    MM_FILE = 1, MM_COPY = 6, MM_PASTE = 11, MM_GROUP = 12, MM_GROUP_CUT = 15,
+    MM_SEARCH = 21, MM_CALENDAR = 23, MM_FLAT = 24, MM_TREE = 25, MM_SHOWCOMPLETED = 26,
+    MM_COMPLETEDLAST = 27, MM_SORTPRIO = 28, MM_SORTDATE = 29, MM_ADDPWD = 33, MM_LOGIN = 34,
+    CM_ONEDAY = 4, CM_TWODAYS = 5, CM_THREEDAYS = 6, CM_SEVENDAYS = 7, CM_FOURTEENDAYS = 8,
 };
 
 Fl_Menu_Item menu_Menu[] = {
@@ -230,10 +154,9 @@ void VelkGUI::makeWindows() {
     // not take the keyboard focus, so that keys reach the list's key handling.
     Fl::visible_focus(0);
     Fl::scrollbar_size(20);
-    aboutText =
-        "              Velk v0.54\n\n        Hierarchical todo-list,\n        appointments and "
-        "notes,\n        calendar,\n        project-time recorder.\n        Fully "
-        "searchable, encrypting.";
+    aboutText = "              Velk v0.54\n\n        Hierarchical todo-list,\n        appointments and "
+                "notes,\n        calendar,\n        project-time recorder.\n        Fully "
+                "searchable, encrypting.";
     begin();
     const int W = w(), H = h(), y0 = H - 30;
     kbdHideButton = new Fl_Button(0, H, 15, 15, "X");
@@ -367,12 +290,8 @@ int VelkGUI::showMain(int n) {
         break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
-    case SCREEN_ITEM_DESCRIPTION:
-        showItemPage(n);
-        break;
-    case SCREEN_GROUP:
-        showGroupEditor();
-        break;
+    case SCREEN_ITEM_DESCRIPTION: showItemPage(n); break;
+    case SCREEN_GROUP: showGroupEditor(); break;
     case SCREEN_INPUT:
         cancelButton->show();
         inputField->show();
@@ -380,8 +299,7 @@ int VelkGUI::showMain(int n) {
         closeButton->show();
         inputField->take_focus();
         break;
-    default:
-        break;
+    default: break;
     }
     setMenuActive();
     if (engine && engine->getOptShowKbd()) showKeyboard(true);
@@ -534,17 +452,11 @@ void VelkGUI::CB_Done() {
         }
         hide();
         break;
-    case SCREEN_ABOUT:
-        showMain(SCREEN_LIST);
-        break;
+    case SCREEN_ABOUT: showMain(SCREEN_LIST); break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
-    case SCREEN_ITEM_DESCRIPTION:
-        editToDo_Done();
-        break;
-    case SCREEN_GROUP:
-        editGroup_Done();
-        break;
+    case SCREEN_ITEM_DESCRIPTION: editToDo_Done(); break;
+    case SCREEN_GROUP: editGroup_Done(); break;
     case SCREEN_INPUT: {
         std::string text = inputField->value();
         if (text.empty()) {
@@ -575,26 +487,20 @@ void VelkGUI::CB_Done() {
             checkActiveJobs();
             showList(0);
             break;
-        default:
-            showMain(SCREEN_LIST);
-            break;
+        default: showMain(SCREEN_LIST); break;
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
-void VelkGUI::CB_Cancel() {
-    showMain(SCREEN_LIST);
-}
+void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
 
 void VelkGUI::showInput(int mode) {
     static const char* const prompts[] = {
         "string to search for:", "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to insert:"};
+        "filename and path of Velk-file to export to:", "filename and path of Velk-file to insert:"};
     inputMode = mode;
     promptText = prompts[mode];
     promptBox->label(promptText.c_str());
@@ -669,13 +575,9 @@ void VelkGUI::CB_Menu_paste() {
     showList(0);
 }
 
-void VelkGUI::CB_Menu_copyGroup() {
-    engine->exportGroupToFile(clipboardFile.c_str());
-}
+void VelkGUI::CB_Menu_copyGroup() { engine->exportGroupToFile(clipboardFile.c_str()); }
 
-void VelkGUI::CB_Menu_copyContent() {
-    engine->exportContentToFile(clipboardFile.c_str());
-}
+void VelkGUI::CB_Menu_copyContent() { engine->exportContentToFile(clipboardFile.c_str()); }
 
 void VelkGUI::CB_Menu_Crypt_AddPwd() {
     if (engine->crypt.CanAddPwd()) pwd_add_run_window(&engine->crypt);

@@ -13,9 +13,7 @@
 
 ScratchFile::ScratchFile() = default;
 
-ScratchFile::~ScratchFile() {
-    if (!name_.empty()) FileTools::rm(name_);
-}
+ScratchFile::~ScratchFile() { if (!name_.empty()) FileTools::rm(name_); }
 
 int ScratchFile::create(const std::string& text) {
     if (!name_.empty()) return -1;
