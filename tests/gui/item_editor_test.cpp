@@ -526,4 +526,42 @@ TEST_F(ItemEditorTest, CryptMenuAndFlagFollowTheLogin) {
     EXPECT_EQ(descr(), "the hidden text");
 }
 
+TEST_F(ItemEditorTest, NewItemOpensOnItsBasicsAndAltCClosesWithItsJournalEntry) {
+    mainWin->newItemButton->do_callback();
+    ASSERT_EQ(mainWin->screen, SCREEN_ITEM_BASICS);
+    EXPECT_STREQ(mainWin->editSummary->value(), "<unnamed>");
+    EXPECT_TRUE(menu_EditToDoMenu[EM_BASICS].value());
+    EXPECT_TRUE(menu_EditToDoMenu[EM_T2GROUP].active());
+    EXPECT_TRUE(menu_EditToDoMenu[EM_DELETE].active());
+    EXPECT_EQ(mainWin->editMenuButton->menu(), menu_EditToDoMenu);
+    // Every bar button lies inside the 320-pixel window.
+    for (Fl_Widget* w : {(Fl_Widget*)mainWin->closeButton, (Fl_Widget*)mainWin->editMenuButton,
+                         (Fl_Widget*)mainWin->editPageButton, (Fl_Widget*)mainWin->editStartStop,
+                         (Fl_Widget*)mainWin->editExtEdit}) {
+        EXPECT_TRUE(w->visible()) << w->label();
+        EXPECT_LE(w->x() + w->w(), mainWin->w()) << w->label();
+        EXPECT_EQ(w->y(), mainWin->h() - 30) << w->label();
+    }
+    // "keyboard" keeps 60 pixels free below the editor for the clock strip.
+    pick(mainWin->editMenuButton, 7);
+    EXPECT_TRUE(engine->getOptShowKbd());
+    EXPECT_TRUE(mainWin->kbdBox->visible());
+    EXPECT_EQ(mainWin->editMenuButton->y(), mainWin->h() - 90);
+    mainWin->CB_hideKbd();
+    EXPECT_EQ(mainWin->editMenuButton->y(), mainWin->h() - 30);
+
+    mainWin->editSummary->value("brand new");
+    key('c', FL_ALT);
+    EXPECT_EQ(mainWin->screen, SCREEN_LIST);
+    ASSERT_EQ(engine->incsave_getNrOfFiles(), 1);
+    EXPECT_NE(journal(0).find("sbrand new\n"), std::string::npos);
+    EXPECT_EQ(lines(), std::vector<std::string>{"@B55o\t@B55@.brand new"});
+
+    // In the calendar an item cannot be turned into a group.
+    engine->setMainViewType(MAINVIEW_CALENDAR);
+    mainWin->setMenuActive();
+    EXPECT_FALSE(menu_EditToDoMenu[EM_T2GROUP].active());
+    EXPECT_TRUE(menu_EditToDoMenu[EM_DELETE].active());
+}
+
 } // namespace
