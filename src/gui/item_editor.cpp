@@ -1,9 +1,9 @@
 // The item editor: screens 2 (basics), 3 (recorded times) and 4 (description)
 // of the main window. Every change goes to the engine's current item at once,
 // except the summary and the description, which are stored when the editor
-// is left.
+// is left. The description page is in gui/description_editor.cpp, the item
+// menu in gui/item_menu.cpp.
 
-#include "app/config.h"
 #include "engine/editor_text.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
@@ -11,7 +11,6 @@
 #include "gui/recurrence_select.h"
 #include "gui/time_select.h"
 #include "gui/velk_gui.h"
-#include "storage/external_edit.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Check_Button.H>
@@ -20,7 +19,6 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Editor.H>
 
-#include <cstdlib>
 
 // --- Static callbacks: one-line forwarders to the window ---
 static int dataOf(void* d) { return int(fl_intptr_t(d)); }
@@ -98,38 +96,6 @@ static Fl_Menu_Item menu_EditToDoShowAsBusy[] = {
     VELK_ITEM("busy", cb_editToDo_showAs, 1, 0),
     VELK_END,
 };
-
-// Removes the selected text and puts the cursor where it began.
-void kill_selection(Fl_Text_Editor* e) {
-    Fl_Text_Buffer* b = e->buffer();
-    if (!b->selected()) return;
-    int start = 0, end = 0;
-    b->selection_position(&start, &end);
-    e->insert_position(start);
-    b->remove_selection();
-}
-
-// Ctrl+BackSpace: deletes the selection, or the word before the cursor
-// together with the blanks and marks between it and the cursor.
-int kf_backspace_word(int, Fl_Text_Editor* e) {
-    Fl_Text_Buffer* b = e->buffer();
-    if (b->selected()) {
-        kill_selection(e);
-    } else {
-        char* raw = b->text();
-        const std::string text(raw);
-        std::free(raw);
-        const int pos = e->insert_position();
-        const int start = wordBackspaceStart(text, pos);
-        if (start == pos) return 1;
-        b->remove(start, pos);
-        e->insert_position(start);
-    }
-    e->show_insert_position();
-    e->set_changed();
-    if (e->when() & FL_WHEN_CHANGED) e->do_callback();
-    return 1;
-}
 
 namespace {
 
@@ -459,19 +425,6 @@ void VelkGUI::setCompletedMessage(int result) {
         GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
 }
 
-std::string VelkGUI::GetDescrBuffer() const {
-    char* raw = descrBuffer->text();
-    std::string text(raw ? raw : "");
-    std::free(raw);
-    return text;
-}
-
-void VelkGUI::SetDescrBuffer(const char* text) {
-    descrBuffer->text(text ? text : "");
-    editDescr->insert_position(0);
-    editDescr->scroll(1, 0);
-}
-
 void VelkGUI::editToDo_saveSettings() {
     engine->setItemSummary(editSummary->value());
     if (descrReadable) engine->setItemDescription(GetDescrBuffer().c_str());
@@ -609,90 +562,3 @@ void VelkGUI::CB_editToDo_recurring() {
 }
 
 void VelkGUI::CB_editToDo_crypt() { engine->setItemSaveCrypt(editCrypt->value() != 0); }
-
-void VelkGUI::CB_edit() {
-    char* raw = descrBuffer->text();
-    const std::string text(raw);
-    std::free(raw);
-    int blank = 0, indent = 0;
-    const int cursor = editDescr->insert_position();
-    if (!descriptionWrap(text, cursor, blank, indent)) return;
-    const std::string lineBreak = "\n" + std::string(std::size_t(indent), ' ');
-    descrBuffer->replace(blank, blank + 1, lineBreak.c_str());
-    editDescr->insert_position(cursor + indent);
-    editDescr->show_insert_position();
-}
-
-void VelkGUI::CB_editToDo_ExtEdit() {
-    if (screen < SCREEN_ITEM_BASICS || screen > SCREEN_ITEM_DESCRIPTION || !descrReadable) return;
-    std::string text = GetDescrBuffer();
-    switch (editInExternalEditor(velkconfig.editor, text)) {
-    case 0:
-        SetDescrBuffer(text.c_str());
-        break;
-    case -1:
-        GuiAsk::message("Unable to create temporary file");
-        break;
-    case -2:
-        GuiAsk::message("The external editor did not end successfully; the description is "
-                        "unchanged.");
-        break;
-    default:
-        GuiAsk::message("The edited text could not be read back; the description is unchanged.");
-        break;
-    }
-}
-
-void VelkGUI::CB_editToDo_Menu_copy() { engine->exportToDoToFile(clipboardFile.c_str()); }
-
-void VelkGUI::CB_editToDo_Menu_del() {
-    if (GuiAsk::choice("Do you really want to delete this item?", "Cancel", "Delete") != 1) return;
-    // The copy on the clipboard holds what the editor shows.
-    editToDo_saveSettings();
-    engine->exportToDoToFile(clipboardFile.c_str());
-    if (engine->delToDo() != 0) {
-        GuiAsk::alert("Error trying to delete item!");
-        return;
-    }
-    engine->incsave_forgetTodo();
-    showMain(SCREEN_LIST);
-    engine->checkCompleted();
-    showList(editTopLine);
-}
-
-void VelkGUI::CB_editToDo_Menu_showGroup() {
-    if (engine->getMainViewType() == MAINVIEW_NORMAL) {
-        editToDo_Done();
-        return;
-    }
-    engine->rememberGroupOfCurrentItem();
-    editToDo_saveSettings();
-    // The stored edits are journalled as on closing, so that none is lost.
-    if (engine->incsave_todoHasChanged()) engine->incsave_saveCurItem();
-    engine->incsave_forgetTodo();
-    engine->checkCompleted();
-    if (engine->getMainViewType() == MAINVIEW_SEARCH)
-        engine->leaveCurGroup();
-    else
-        engine->setMainViewType(MAINVIEW_NORMAL);
-    engine->enterPrevGroup();
-    engine->GUIData.oldPosInList.clear();
-    engine->GUIData.oldSelInList.clear();
-    showMain(SCREEN_LIST);
-    setMenuActive();
-    showList(0);
-}
-
-void VelkGUI::CB_editToDo_Menu_t2Group() {
-    editToDo_saveSettings();
-    if (engine->turnCurItem2Group() != 0) return;
-    // The operation journalled the deletion and the new group with the copy.
-    engine->incsave_forgetTodo();
-    if (engine->getOptViewtype() == VIEWTYPE_TREE) {
-        engine->GUIData.oldPosInList.push_back(editTopLine);
-        engine->GUIData.oldSelInList.push_back(0);
-    }
-    showMain(SCREEN_LIST);
-    engine->checkCompleted();
-    showList(0);
-}

@@ -256,6 +256,13 @@ enum {
 };
 extern Fl_Menu_Item menu_EditGroupMenu[];
 
+// Key bindings of the description editor. kill_selection removes the selected
+// text and puts the cursor where it began; kf_backspace_word (Ctrl+BackSpace)
+// deletes the selection, or the word before the cursor together with the
+// blanks and marks between it and the cursor.
+void kill_selection(Fl_Text_Editor* e);
+int kf_backspace_word(int key, Fl_Text_Editor* e);
+
 // Creates mainWin titled "Velk: " + data-file path, twice the stored half
 // size (halfWidth x halfHeight), with its widgets.
 void make_windows(const char* path, int halfWidth, int halfHeight);
