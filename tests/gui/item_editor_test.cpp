@@ -450,6 +450,18 @@ TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
     // Nothing to edit in the root.
     mainWin->CB_Menu_editGroup();
     EXPECT_EQ(mainWin->screen, SCREEN_LIST);
+
+    // A new group opens in the editor and is journalled as new when closed.
+    const int files = engine->incsave_getNrOfFiles();
+    mainWin->CB_Menu_newGroup();
+    ASSERT_EQ(mainWin->screen, SCREEN_GROUP);
+    EXPECT_STREQ(mainWin->groupCountBox->label(), "0/0 ( 100%) done");
+    mainWin->editSummary->value("Shopping");
+    mainWin->CB_Done();
+    ASSERT_EQ(engine->incsave_getNrOfFiles(), files + 1);
+    const std::string entry = journal(unsigned(files));
+    EXPECT_NE(entry.find("<new parent="), std::string::npos) << entry;
+    EXPECT_NE(entry.find("sShopping\n"), std::string::npos) << entry;
 }
 
 TEST_F(ItemEditorTest, CryptMenuAndFlagFollowTheLogin) {
