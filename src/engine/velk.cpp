@@ -162,7 +162,13 @@ void Velk::clearTime(int which) {
 }
 
 void Velk::setRecData(T_recData rec) {
-    if (curItem) curItem->setRecData(rec, cal);
+    if (!curItem) return;
+    T_recData before;
+    curItem->getRecData(before);
+    curItem->setRecData(rec, cal);
+    T_recData after;
+    curItem->getRecData(after);
+    if (todoSnapshot && after != before) todoRecurrenceEdited = true;
 }
 
 void Velk::clearRecData() { setRecData(T_recData()); }
@@ -181,11 +187,12 @@ void Velk::incsave_rememberTodo() {
     todoSnapshot.reset();
     if (curItem) todoSnapshot = std::make_unique<ToDoListToDo>(*curItem);
     newItemFlag = false;
+    todoRecurrenceEdited = false;
 }
 
 bool Velk::incsave_todoHasChanged() const {
     if (todoSnapshot && curItem && *todoSnapshot != *curItem) return true;
-    return newItemFlag;
+    return newItemFlag || todoRecurrenceEdited;
 }
 
 void Velk::incsave_rememberGroup() {

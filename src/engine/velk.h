@@ -197,7 +197,13 @@ class Velk {
 
     // --- Snapshots for the journal ---
     void incsave_rememberTodo();
-    void incsave_forgetTodo() { todoSnapshot.reset(); }
+    void incsave_forgetTodo() {
+        todoSnapshot.reset();
+        todoRecurrenceEdited = false;
+    }
+    // True when the current todo differs from its snapshot, is new, or had
+    // its recurrence rule changed (the todo comparison leaves out the
+    // recurrence interval, which must reach the journal all the same).
     bool incsave_todoHasChanged() const;
     void incsave_rememberGroup();
     void incsave_forgetGroup() { groupSnapshot.reset(); }
@@ -261,6 +267,8 @@ class Velk {
     std::unique_ptr<ToDoListToDo> todoSnapshot;
     std::unique_ptr<ToDoListGroup> groupSnapshot;
     bool newItemFlag = false;
+    // setRecData changed the current todo's rule since the snapshot.
+    bool todoRecurrenceEdited = false;
     std::string fileName;
 
     // --- Journal: one file per committed change (storage/journal.cpp) ---
@@ -327,6 +335,26 @@ class Velk {
     // Results: 0 done; -1 refused (not the normal view); -2 the file ended
     // before "</data>"; -3 the file cannot be opened.
     int insertDataFromFile(const char* name);
+
+    // --- Item editor: changes of the current item that keep begin and end in
+    // order and the kind consistent (engine/item_edit.cpp) ---
+    // "Begin + 30 min": the end takes the begin's date and the begin's time
+    // plus 30 minutes (carried into the next day, month and year), or no time
+    // when the begin has none. Nothing changes while the begin has no date.
+    void setEndToBeginPlus30();
+    // Sets the begin date. When the begin and the end both had a date, the end
+    // moves by as many days as the begin, so the item keeps its length.
+    void setBeginDateMovingEnd(int year, int month, int day);
+    // Sets the begin time. When the begin had a time and the end has a date
+    // and a time, the end moves by as many minutes as the begin (an end
+    // without a date or time stays as it is).
+    void setBeginTimeMovingEnd(int hour, int minute);
+    // true: an appointment or note becomes a todo of priority 3. false: a
+    // todo becomes an appointment when it is shown as busy, else a note.
+    void setItemIsToDo(bool todo);
+    // Whether the current item's description is to be stored enciphered.
+    bool getItemSaveCrypt() const;
+    void setItemSaveCrypt(bool on);
 
   private:
     // Journal and operations helpers.

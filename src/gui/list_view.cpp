@@ -8,6 +8,7 @@
 #include "gui/velk_gui.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Text_Editor.H>
 
 namespace {
 
@@ -262,7 +263,21 @@ int VelkGUI::handle(int event) {
     const int state = Fl::event_state();
     if (screen == SCREEN_ITEM_BASICS || screen == SCREEN_ITEM_TIMES ||
         screen == SCREEN_ITEM_DESCRIPTION) {
-        if ((state & FL_ALT) && key == 'c') CB_Done();
+        if ((state & FL_ALT) && key == 'e') {
+            CB_editToDo_ExtEdit();
+            return 1;
+        }
+        // Alt+m and Alt+c are consumed: passed on, they would reach the
+        // "&Menu" and "&Close" buttons' own shortcuts and act a second time
+        // (a second popup after the first one was used).
+        if ((state & FL_ALT) && key == 'm') {
+            editMenuButton->popup();
+            return 1;
+        }
+        if ((state & FL_ALT) && key == 'c') {
+            CB_Done();
+            return 1;
+        }
         return Fl_Double_Window::handle(event);
     }
     if (screen != SCREEN_LIST) return Fl_Double_Window::handle(event);
@@ -422,5 +437,6 @@ void VelkGUI::CB_Opts_View_toggleTextSize() {
     textSize = textSize == 20 ? 10 : 20;
     listView->labelsize(textSize);
     listView->textsize(textSize);
+    editDescr->textsize(textSize);
     showList(0);
 }

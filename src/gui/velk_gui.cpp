@@ -6,6 +6,8 @@
 #include "model/clock.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Editor.H>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -139,7 +141,11 @@ VelkGUI::VelkGUI(int w, int h, const char* title)
     end();
 }
 
-VelkGUI::~VelkGUI() = default;
+VelkGUI::~VelkGUI() {
+    // The description editor goes before the buffer it shows.
+    delete editDescr;
+    editDescr = nullptr;
+}
 
 void VelkGUI::makeWindows() {
     for (int i = 0; i < 3; ++i)
@@ -190,11 +196,7 @@ void VelkGUI::makeWindows() {
     aboutBox->labelsize(20);
     aboutBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
 
-    summaryInput = new Fl_Input(0, 30, W, 30);
-    summaryInput->textsize(20);
-    editorInfoBox = new Fl_Box(FL_FLAT_BOX, 0, 60, W, H - 90, "");
-    editorInfoBox->labelsize(14);
-    editorInfoBox->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    makeEditorWidgets();
 
     closeButton = new Fl_Button(0, y0, 70, 30, "&Close");
     closeButton->labelsize(20);
@@ -254,7 +256,7 @@ void VelkGUI::init(Velk* e, const char* clipboardName) {
 void VelkGUI::hideAll() {
     for (int i = 0; i < children(); ++i) {
         Fl_Widget* w = child(i);
-        if (w == listView)
+        if (w == listView || w == editTimesBrowser)
             w->resize(0, 0, 0, 0); // keeps its lines, selection and scroll position
         else
             w->hide();
@@ -288,13 +290,8 @@ int VelkGUI::showMain(int n) {
         break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
-    case SCREEN_ITEM_DESCRIPTION:
-    case SCREEN_GROUP:
-        summaryInput->show();
-        editorInfoBox->show();
-        closeButton->show();
-        summaryInput->take_focus();
-        break;
+    case SCREEN_ITEM_DESCRIPTION: showItemPage(n); break;
+    case SCREEN_GROUP: showGroupEditor(); break;
     case SCREEN_INPUT:
         cancelButton->show();
         inputField->show();
@@ -326,7 +323,10 @@ void VelkGUI::setMenuActive() {
     for (int e : {MM_CALENDAR, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
                   MM_COPY, MM_PASTE, MM_GROUP, MM_SEARCH, MM_GROUP_CUT})
         setActive(menu_Menu[e], true);
+    setActive(menu_EditToDoMenu[EM_T2GROUP], true);
+    setActive(menu_EditToDoMenu[EM_DELETE], true);
     if (view == MAINVIEW_CALENDAR) {
+        setActive(menu_EditToDoMenu[EM_T2GROUP], false);
         newItemButton->hide();
         upButton->hide();
     } else {
@@ -337,6 +337,8 @@ void VelkGUI::setMenuActive() {
         for (int e : {MM_GROUP_CUT, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
                       MM_COPY, MM_PASTE, MM_GROUP})
             setActive(menu_Menu[e], false);
+        setActive(menu_EditToDoMenu[EM_T2GROUP], false);
+        setActive(menu_EditToDoMenu[EM_DELETE], false);
         newItemButton->hide();
         if (view == MAINVIEW_ACTIVE) {
             setActive(menu_Menu[MM_CALENDAR], false);
@@ -355,6 +357,7 @@ void VelkGUI::UpdateCryptMenu() {
     // The password dialogs open from these entries; they follow the manager's state.
     setActive(menu_Menu[MM_LOGIN], engine && engine->crypt.CanLogIn());
     setActive(menu_Menu[MM_ADDPWD], engine && engine->crypt.CanAddPwd());
+    if (editCrypt) updateCryptFlag();
 }
 
 void VelkGUI::resize(int X, int Y, int W, int H) {
@@ -378,8 +381,7 @@ void VelkGUI::resize(int X, int Y, int W, int H) {
     cancelButton->resize(70, y0, 80, 30);
     inputField->resize(0, h2 - 60, w2, 30);
     aboutBox->resize(0, 0, w2, h2 - 30);
-    summaryInput->resize(0, 30, w2, 30);
-    editorInfoBox->resize(0, 60, w2, h2 - 90);
+    layoutEditors(w2, h2);
     closeButton->resize(0, y0, 70, 30);
     menuButton->resize(0, y0, 66, 30);
     newItemButton->resize(66, y0, 100, 30);
@@ -539,14 +541,6 @@ void VelkGUI::CB_Menu_newGroup() {
     showMain(SCREEN_GROUP);
 }
 
-void VelkGUI::CB_Menu_editGroup() {
-    if (engine->inRootGroup()) return;
-    editTopLine = listView->topline();
-    groupFromList = false;
-    engine->incsave_rememberGroup();
-    showMain(SCREEN_GROUP);
-}
-
 void VelkGUI::CB_Menu_delGroup() {
     if (GuiAsk::choice("Do you really want to delete this group?", "Cancel", "Delete") != 1) return;
     engine->incsave_forgetGroup();
@@ -593,36 +587,6 @@ void VelkGUI::CB_Menu_Crypt_AddPwd() {
 void VelkGUI::CB_Menu_Crypt_Login() {
     if (engine->crypt.CanLogIn()) pwd_ask_run_window(&engine->crypt);
     UpdateCryptMenu();
-}
-
-void VelkGUI::show_editToDoWin(bool, bool) {
-    editTopLine = listView->topline();
-    summaryInput->value(engine->getItemSummary().c_str());
-    editorInfo = "Item editor: the summary above is stored when you close.";
-    editorInfoBox->label(editorInfo.c_str());
-    showMain(SCREEN_ITEM_BASICS);
-}
-
-void VelkGUI::editToDo_Done() {
-    engine->setItemSummary(summaryInput->value());
-    if (engine->incsave_todoHasChanged()) engine->incsave_saveCurItem();
-    engine->incsave_forgetTodo();
-    int top = showMain(SCREEN_LIST);
-    engine->checkCompleted();
-    showList(top ? top : editTopLine);
-}
-
-void VelkGUI::editGroup_Done() {
-    engine->setGroupSummary(summaryInput->value());
-    if (engine->incsave_groupHasChanged()) engine->incsave_saveCurGroup();
-    engine->incsave_forgetGroup();
-    showMain(SCREEN_LIST);
-    engine->checkCompleted();
-    if (groupFromList) {
-        engine->enterPrevGroup();
-        groupFromList = false;
-    }
-    showList(editTopLine);
 }
 
 void make_windows(const char* path, int halfWidth, int halfHeight) {

@@ -6,8 +6,14 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Menu_Item.H>
+#include <memory>
 #include <string>
 
+class Fl_Check_Button;
+class Fl_Choice;
+class Fl_Group;
+class Fl_Text_Buffer;
+class Fl_Text_Editor;
 class Velk;
 
 // Screens of the main window.
@@ -86,9 +92,47 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 
-    // --- Editors (screens 2 to 5) ---
+    // --- Item editor (screens 2 to 4, gui/item_editor.cpp) ---
+    // Opens the editor on the engine's current item: the description page when
+    // force is set, or when descr is set and the item has a description; else
+    // the basics page. The caller has taken the journal snapshot.
     void show_editToDoWin(bool descr, bool force);
+    // "&Close": stores summary and description, journals a change, back to the list.
     void editToDo_Done();
+    // Stores the summary and the description in the item.
+    void editToDo_saveSettings();
+    // Shows the date and time controls that fit the item's dates, with their texts.
+    void editToDo_updateTimeThings();
+    void editToDo_updateRecThings();
+    void editToDo_updateTimeSum();
+    // The done flag and the completion text from the item.
+    void showToDoState();
+    // Tells the user what completing a recurring todo did (results 1 and -1).
+    void setCompletedMessage(int result);
+    std::string GetDescrBuffer() const;
+    void SetDescrBuffer(const char* text);
+    void CB_editToDo_ExtEdit();
+    void CB_editToDo_compl();
+    void CB_editToDo_StrtStp();
+    // p 1..6: the priority button p (item or group); -1: the todo flag changed.
+    void CB_edit_Pr(int p);
+    void CB_edit_isToDo();
+    void CB_editToDo_showAs(int value);
+    // u: 16 for the begin, 0 for the end, plus 1 "none", 2 "select", 4 "today",
+    // 8 "Begin + 30 min".
+    void CB_editToDo_Date(int u);
+    // u: 16 for the begin, 0 for the end, plus 1 "none" or 2 "select".
+    void CB_editToDo_Time(int u);
+    void CB_editToDo_recurring();
+    void CB_editToDo_crypt();
+    // Wraps long description lines while typing.
+    void CB_edit();
+    void CB_editToDo_Menu_del();
+    void CB_editToDo_Menu_copy();
+    void CB_editToDo_Menu_showGroup();
+    void CB_editToDo_Menu_t2Group();
+
+    // --- Group editor (screen 5, gui/group_editor.cpp) ---
     void editGroup_Done();
 
     // --- State ---
@@ -126,9 +170,32 @@ class VelkGUI : public Fl_Double_Window {
     Fl_Button* calMinusButton = nullptr;
     Fl_Button* calPlusButton = nullptr;
     Fl_Button* calNextButton = nullptr;
-    // The item editor's basics page and the group editor: the summary input.
-    Fl_Input* summaryInput = nullptr;
-    Fl_Box* editorInfoBox = nullptr;
+    // The item and group editors. The summary input, the priority buttons and
+    // the time-sum box serve both.
+    Fl_Input* editSummary = nullptr;
+    Fl_Check_Button* editIsToDo = nullptr;
+    Fl_Group* editPrioGroup = nullptr;
+    Fl_Check_Button* editPrio[6] = {};
+    Fl_Check_Button* editDone = nullptr;
+    Fl_Box* editComplBox = nullptr;
+    Fl_Box* editTimeSumBox = nullptr;
+    Fl_Menu_Button* editBegDateMenu = nullptr;
+    Fl_Menu_Button* editEndDateMenu = nullptr;
+    Fl_Menu_Button* editBegTimeMenu = nullptr;
+    Fl_Menu_Button* editEndTimeMenu = nullptr;
+    Fl_Box* editBegBox = nullptr;
+    Fl_Box* editEndBox = nullptr;
+    Fl_Choice* editShowAs = nullptr;
+    Fl_Button* editRecurring = nullptr;
+    Fl_Check_Button* editCrypt = nullptr;
+    Fl_Text_Editor* editDescr = nullptr;
+    Fl_Menu_Button* editMenuButton = nullptr;
+    Fl_Button* editPageButton = nullptr;
+    Fl_Button* editStartStop = nullptr;
+    Fl_Button* editExtEdit = nullptr;
+    Fl_Browser* editTimesBrowser = nullptr;
+    Fl_Menu_Button* groupMenuButton = nullptr;
+    Fl_Box* groupCountBox = nullptr;
 
   private:
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
@@ -151,8 +218,23 @@ class VelkGUI : public Fl_Double_Window {
     // Opens an item after a click or a key, with the login when needed.
     void openCurrentItem(bool descriptionFirst);
 
+    // Editor parts (gui/item_editor.cpp, gui/group_editor.cpp).
+    void makeEditorWidgets();
+    void layoutEditors(int W, int H);
+    void showItemPage(int n);
+    void showGroupEditor();
+    // The crypt flag is active only while a password is logged in.
+    void updateCryptFlag();
+    // Moves the start/stop button's label to the running state.
+    void labelStartStop();
+
     std::string aboutText;
-    std::string editorInfo;
+    std::unique_ptr<Fl_Text_Buffer> descrBuffer;
+    // The description could be read when the editor opened; an enciphered one
+    // that could not be is never overwritten by the (empty) editor text.
+    bool descrReadable = true;
+    std::string prioLabels[6];
+    std::string complText, begText, endText, timeSum, groupCount, recText;
 };
 
 extern VelkGUI* mainWin;
@@ -160,6 +242,26 @@ extern VelkGUI* mainWin;
 // The main menu and the calendar menu of the menu button.
 extern Fl_Menu_Item menu_Menu[];
 extern Fl_Menu_Item menu_CalMenu[];
+// The item editor's and the group editor's menus, and the positions of the
+// item menu's entries.
+extern Fl_Menu_Item menu_EditToDoMenu[];
+enum {
+    EM_SHOWGROUP = 0,
+    EM_DELETE = 1,
+    EM_COPY = 2,
+    EM_T2GROUP = 3,
+    EM_BASICS = 4,
+    EM_DESCRIPTION = 5,
+    EM_TIMES = 6,
+};
+extern Fl_Menu_Item menu_EditGroupMenu[];
+
+// Key bindings of the description editor. kill_selection removes the selected
+// text and puts the cursor where it began; kf_backspace_word (Ctrl+BackSpace)
+// deletes the selection, or the word before the cursor together with the
+// blanks and marks between it and the cursor.
+void kill_selection(Fl_Text_Editor* e);
+int kf_backspace_word(int key, Fl_Text_Editor* e);
 
 // Creates mainWin titled "Velk: " + data-file path, twice the stored half
 // size (halfWidth x halfHeight), with its widgets.

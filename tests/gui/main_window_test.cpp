@@ -132,8 +132,8 @@ TEST_F(GuiTest, ClickingTheMarkerTogglesAndTheTextOpens) {
 
     click(1, 100);
     EXPECT_EQ(mainWin->screen, SCREEN_ITEM_BASICS);
-    EXPECT_STREQ(mainWin->summaryInput->value(), "task");
-    mainWin->summaryInput->value("renamed");
+    EXPECT_STREQ(mainWin->editSummary->value(), "task");
+    mainWin->editSummary->value("renamed");
     mainWin->CB_Done();
     EXPECT_EQ(mainWin->screen, SCREEN_LIST);
     EXPECT_EQ(t->getSummary(), "renamed");
