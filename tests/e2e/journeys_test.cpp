@@ -7,11 +7,14 @@
 #include "support/temp_dir.h"
 #include "support/velk_window.h"
 
+#include "engine/velk.h"
 #include "model/datetime.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -137,10 +140,11 @@ TEST_F(Journey, CopyPasteCutAndTransferBetweenOrganizers) {
         w.keys("alt+m c Right Return");    // "&copy" > "group+"
         w.keys("Left Down Right");         // back, then into "Work"
         w.keys("alt+m p");                 // "&paste": the copy of "Home" lands in "Work"
-        w.keys("Right");                   // into the copy
+        w.keys("Down Right");              // into the copy
         w.keys("Right");                   // open "Fix the tap"
         w.keys("alt+m d");                 // "cut/&delete"
         unsigned long ask = w.waitForDialog();
+        if (!ask) w.screenshot("/tmp/velk_journey_cut.png");
         ASSERT_NE(ask, 0u) << "the question before a delete";
         w.keysTo(ask, "Return");           // "Delete"
         w.keys("alt+m p");                 // paste it back
@@ -260,4 +264,206 @@ TEST_F(Journey, WeeklyTodoCompletedTwiceMovesOnAndEarlyCompletionIsRefused) {
     EXPECT_EQ(weekly.find("\nf"), std::string::npos) << "still open: " << weekly;
     EXPECT_NE(yoga.find("\nn" + day(12, 3) + "\n"), std::string::npos) << yoga;
     EXPECT_EQ(yoga.find("\nf"), std::string::npos) << "not completed: " << yoga;
+}
+
+namespace {
+
+// Places in the date picker (a window of its own): the day cells of the
+// second week line of March 2011, which holds the 7th to the 13th, and "Done".
+const int PICK_WEEK2_Y = 88, PICK_TUESDAY_X = 101, PICK_THURSDAY_X = 177;
+const int PICK_DONE_X = 35, PICK_DONE_Y = 265;
+// The item editor's basics page: the end date and time menus, the begin date
+// menu, and the page button.
+const int END_DATE_X = 33, END_DATE_Y = 185, END_TIME_X = 99, END_TIME_Y = 185;
+const int PAGE_X = 171;
+
+// Picks day (x, y of its cell) in the date picker that the program opened.
+void pickDate(VelkWindow& w, int x, int y) {
+    unsigned long picker = w.waitForWindow("DateSelector");
+    ASSERT_NE(picker, 0u) << "the date picker";
+    w.clickIn(picker, x, y);
+    w.clickIn(picker, PICK_DONE_X, PICK_DONE_Y);
+}
+
+} // namespace
+
+// A group and in it a todo with a summary, priority 2, a due date picked in
+// the date picker and a due time; seen in the list and in the 7-day calendar.
+TEST_F(Journey, TodoWithPriorityDueDateAndTimeInAGroup) {
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string data = work.file("t.dat");
+    {
+        VelkWindow w(x, spec(data), data);
+        ASSERT_TRUE(w.ok());
+        w.keys("alt+m g Right Return ctrl+a");
+        w.type("Garden");
+        w.keys("alt+c");
+        w.keys("alt+n ctrl+a");
+        w.type("Plant the roses");
+        w.keys("alt+2");
+        w.click(END_DATE_X, END_DATE_Y);
+        w.keys("Down Down Down Return"); // "select"
+        pickDate(w, PICK_THURSDAY_X, PICK_WEEK2_Y); // Thursday, 10 March
+        w.click(END_TIME_X, END_TIME_Y);
+        w.keys("Down Down Return"); // "select"
+        unsigned long clock = w.waitForWindow("TimeSelector");
+        ASSERT_NE(clock, 0u) << "the time picker";
+        w.clickIn(clock, 35, 125); // "Done": the offered 8:00
+        w.keys("alt+c");
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "1"); })) << "the new todo";
+        w.screenshot("/tmp/velk_journey_todo_list.png");
+        w.keys("alt+m v Right Return"); // "&View" > "calendar"
+        w.screenshot("/tmp/velk_journey_todo_calendar.png");
+        keepShot(w, "todo");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string saved = readWholeFile(data);
+    const std::size_t todo = saved.find("\nsPlant the roses\n");
+    ASSERT_NE(todo, std::string::npos) << saved;
+    EXPECT_LT(saved.find("\nsGarden\n"), todo);
+    const std::string record = saved.substr(todo, saved.find("\n>\n", todo) + 1 - todo);
+    EXPECT_NE(record.find("\np2\n"), std::string::npos) << record;
+    EXPECT_NE(record.find("\nn" + std::to_string(packDate(10, 3, 2011) | packTime(8, 0)) + "\n"),
+              std::string::npos)
+        << record;
+    EXPECT_NE(saved.find("<mainviewtype=3>"), std::string::npos) << "left in the calendar view";
+}
+
+// An appointment made by a click on a day's header in the calendar, then
+// moved to another day through its begin date.
+TEST_F(Journey, AppointmentFromADayHeaderMovedToAnotherDay) {
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string data = work.file("p.dat");
+    {
+        ProcessSpec s = spec(data);
+        s.args.push_back("-c");
+        VelkWindow w(x, s, data);
+        ASSERT_TRUE(w.ok());
+        w.click(300, 12); // the header of today, Saturday 5 March
+        w.keys("ctrl+a");
+        w.type("Dentist");
+        w.keys("alt+b Down Down Down Return"); // "&Begin" > "select"
+        pickDate(w, PICK_TUESDAY_X, PICK_WEEK2_Y); // Tuesday, 8 March
+        w.keys("alt+c");
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the appointment";
+        keepShot(w, "appointment");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string saved = readWholeFile(data);
+    const std::size_t item = saved.find("\nsDentist\n");
+    ASSERT_NE(item, std::string::npos) << saved;
+    EXPECT_LT(saved.find("\nscalendar\n"), item) << "calendar items live in the group \"calendar\"";
+    const std::string record = saved.substr(item, saved.find("\n>\n", item) + 1 - item);
+    EXPECT_NE(record.find("\np100\n"), std::string::npos) << record;
+    const std::size_t begin = record.find("\nm");
+    ASSERT_NE(begin, std::string::npos) << record;
+    const packedDT moved = packedDT(std::stoul(record.substr(begin + 2)));
+    EXPECT_EQ(dtDateOnly(moved), packDate(8, 3, 2011) | DT_NOTIME) << record;
+}
+
+// Time recorded on a todo: started, stopped, started again; the running todo
+// shown with "!" in the active-jobs view.
+TEST_F(Journey, TimeRecordingAndTheActiveJobsView) {
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string data = work.file("j.dat");
+    {
+        VelkWindow w(x, spec(data, false), data); // the clock runs
+        ASSERT_TRUE(w.ok());
+        w.keys("alt+n ctrl+a");
+        w.type("Write the report");
+        w.keys("alt+s"); // "&Start"
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        w.keys("alt+s"); // "&Stop"
+        w.keys("alt+m Down Down Down Down Down Down Down Return"); // "times", with the sum
+        w.screenshot("/tmp/velk_journey_times.png");
+        w.click(PAGE_X, Y0 + 15); // back to the basics
+        w.keys("alt+s alt+c");
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the todo";
+        w.click(W - 10, Y0 + 15); // "!"
+        w.screenshot("/tmp/velk_journey_active_jobs.png");
+        keepShot(w, "jobs");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string saved = readWholeFile(data);
+    const std::size_t item = saved.find("\nsWrite the report\n");
+    ASSERT_NE(item, std::string::npos) << saved;
+    const std::string record = saved.substr(item, saved.find("\n>\n", item) + 1 - item);
+    EXPECT_EQ(count(record, "\nr"), 2u) << "two working intervals: " << record;
+    EXPECT_NE(record.find("\nR"), std::string::npos) << "still running: " << record;
+}
+
+// A password added, a description marked for encryption, the program ended;
+// started again the description is unreadable until the login, and readable
+// after it.
+TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string data = work.file("e.dat");
+    const std::string crypt = "alt+m Down Down Down Down Down Down Down Down Down Right"; // "Crypt"
+    {
+        VelkWindow w(x, spec(data), data);
+        ASSERT_TRUE(w.ok());
+        w.keys(crypt + " Return"); // "Add Pwd..."
+        unsigned long add = w.waitForWindow("Add decryption password");
+        ASSERT_NE(add, 0u) << "the dialog that adds a password";
+        w.clickIn(add, 100, 35);
+        w.typeTo(add, "at home");
+        w.clickIn(add, 100, 80);
+        w.typeTo(add, "open sesame");
+        w.clickIn(add, 190, 275); // "OK"
+        // Without a summary the list shows the description, or "<encrypted>".
+        w.keys("alt+n ctrl+a BackSpace");
+        w.click(PAGE_X, Y0 + 15); // "Descr"
+        w.type("PIN 4711");
+        w.click(PAGE_X, Y0 + 15); // "Basics"
+        w.keys("alt+y");          // "Cr&ypt"
+        w.keys("alt+c");
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the todo";
+        keepShot(w, "crypt_add");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    std::string saved = readWholeFile(data);
+    EXPECT_NE(saved.find("<Crypt>"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "the description is enciphered";
+    {
+        VelkWindow w(x, spec(data), data);
+        ASSERT_TRUE(w.ok());
+        w.screenshot("/tmp/velk_journey_encrypted.png");
+        w.keys(crypt + " Down Return"); // "Login..."
+        unsigned long login = w.waitForWindow("Decryption: Login");
+        ASSERT_NE(login, 0u) << "the login dialog";
+        w.clickIn(login, 150, 90);
+        w.typeTo(login, "open sesame");
+        w.clickIn(login, 280, 400); // "OK"
+        // The todo opened on its description, which is readable now: a word
+        // typed in front of it lands in front of the plain text.
+        w.keys("Down Right");
+        w.click(PAGE_X, Y0 + 15); // "Descr"
+        w.type("My ");
+        w.keys("alt+c");
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the changed todo";
+        keepShot(w, "crypt_login");
+        ProcessResult r = w.quit();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    saved = readWholeFile(data);
+    EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "still enciphered";
+    Velk check;
+    check.createRoot();
+    ASSERT_EQ(check.readData(data.c_str()), 0);
+    ASSERT_EQ(check.crypt.Login(0, "open sesame"), 0);
+    ToDoListToDo* bank = nullptr;
+    for (unsigned id = 1; id <= check.idmax && !bank; ++id) {
+        bool isGroup = false;
+        ToDoListItem* item = check.root->getPtrToItemWithSyncID(id, isGroup, true);
+        bank = dynamic_cast<ToDoListToDo*>(item);
+    }
+    ASSERT_NE(bank, nullptr);
+    const char* text = nullptr;
+    ASSERT_FALSE(bank->getDescrData().GetDescription(text, &check.crypt)) << "deciphered";
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "My PIN 4711");
 }

@@ -30,6 +30,9 @@ int statusToCode(int status) {
 
 pid_t startProcess(const ProcessSpec& spec) {
     std::string program = spec.program.empty() ? VELK_BINARY : spec.program;
+    // VELK_TEST_PROGRAM runs the end-to-end tests against another build.
+    if (spec.program.empty() && std::getenv("VELK_TEST_PROGRAM"))
+        program = std::getenv("VELK_TEST_PROGRAM");
     pid_t pid = fork();
     if (pid != 0) return pid;
     std::string out = outFile(getpid()), err = errFile(getpid());
