@@ -56,16 +56,18 @@ struct T_GUIData {
 
 // One line of the list currently shown.
 struct T_viewDataItem {
+    // The flags come first so that a row packs into 32 bytes: a calendar may
+    // hold several hundred thousand rows.
     uint8_t kind = 0;                // 1 group row; 0 todo row, also the calendar's markers
+    bool completed = false;          // todo: completed; group: all its content completed
+    bool startsHere = false;         // calendar: the first day of the item or occurrence
+    bool endsHere = false;           // calendar: the last day of the item or occurrence
     packedDT day = DT_EMPTY;         // calendar: the day the row belongs to
     packedDT primaryDate = DT_EMPTY; // todo: end (due); appointment, note: begin; group: empty
     packedDT secondaryDate = DT_EMPTY; // todo: begin; appointment, note: end
     uint32_t prio = 0;       // the item's priority; calendar markers 300 day, 301 special day,
                              // 400 blank separator
     RowText text;            // the line's text, shared by copies of the row
-    bool completed = false;  // todo: completed; group: all its content completed
-    bool startsHere = false; // calendar: the first day of the item or occurrence
-    bool endsHere = false;   // calendar: the last day of the item or occurrence
 };
 
 // Priorities of the calendar's marker rows.
