@@ -202,7 +202,10 @@ void VelkGUI::makeWindows() {
     closeButton->labelsize(20);
     closeButton->callback(cb_Done);
     menuButton = new Fl_Menu_Button(0, y0, 66, 30, "&Menu");
-    menuButton->labelsize(20);
+    // A little smaller and left-aligned, as in the editors, so that the label
+    // clears the arrow.
+    menuButton->labelsize(16);
+    menuButton->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     menuButton->textsize(20);
     menuButton->menu(menu_Menu);
     newItemButton = new Fl_Button(66, y0, 100, 30, "&New Item");
