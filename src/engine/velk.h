@@ -327,7 +327,8 @@ class Velk {
     // The record of the item shown at display position row. Results: the
     // record writer's; -1 the row shows no item.
     int exportToStream(std::ostream& os, unsigned row);
-    // Results: 0 done; -1 refused (not the normal view); -2 the file ended
+    // Results: 0 done; -1 refused (not the normal view, or the file holds a
+    // group and the current group is at the deepest level); -2 the file ended
     // before "</data>"; -3 the file cannot be opened.
     int insertDataFromFile(const char* name);
 
