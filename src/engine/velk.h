@@ -301,6 +301,8 @@ class Velk {
     // True when an entry could not be published during this run, so that the
     // data file must be written at the end even without journal files.
     bool incsave_hasUnjournaledChanges() const { return incsave_unpublished != 0; }
+    // How many entries could not be published during this run.
+    unsigned incsave_unjournaledCount() const { return incsave_unpublished; }
 
     // --- Item operations (engine/operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed (see operations.cpp).
