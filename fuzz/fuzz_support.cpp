@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +41,13 @@ void fuzzWriteFile(const std::string& path, const uint8_t* data, std::size_t siz
     out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
     out.close();
     if (!out) fuzzFinding("cannot write the input file");
+}
+
+std::string fuzzReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 void fuzzSkipSyncs() {

@@ -15,6 +15,9 @@ const std::string& fuzzScratchDir();
 // harness that cannot set up its input would report nothing.
 void fuzzWriteFile(const std::string& path, const uint8_t* data, std::size_t size);
 
+// The whole content of a file; empty when it cannot be read.
+std::string fuzzReadFile(const std::string& path);
+
 // Makes every sync of FileTools a no-op that succeeds. Writes, renames and
 // their failures stay real.
 void fuzzSkipSyncs();

@@ -9,21 +9,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 const char* const baseFile = "<type=Velk>\n<version=0.54>\n<data>\n<idmax=4>\n<curGroup=/0/0/>\n"
                              "g\ns<unnamed>\nI1\ng\nsInbox\nI2\nt\nsold\nI3\n>\n>\n"
                              "t\nstop\nI4\n>\n>\n</data>\n";
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 } // namespace
 
@@ -57,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     replayed.setGroup(replayed.root->getGroup(0));
     const std::string fromJournal = dir + "/journal.dat";
     if (replayed.writeData(fromJournal.c_str()) != 0) fuzzFinding("the tree cannot be written");
-    if (fileText(fromJournal) != fileText(after))
+    if (fuzzReadFile(fromJournal) != fuzzReadFile(after))
         fuzzFinding("the journal replays to another tree than was inserted");
     replayed.incsave_delFiles();
 

@@ -9,18 +9,12 @@
 #include "storage/file_tools.h"
 #include "storage/text.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace {
 
 // The records and header the engine would write, for comparing two loads.
 std::string saved(Velk& v, const std::string& path) {
     if (v.writeData(path.c_str()) != 0) fuzzFinding("a loaded file cannot be written");
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return fuzzReadFile(path);
 }
 
 // The records of a written data file: everything from the root record on.

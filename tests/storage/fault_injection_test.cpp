@@ -141,14 +141,6 @@ std::string baseFile() {
            "g\nsWork\nI5\nt\nsw1\nI6\n>\n>\n>\n</data>\n";
 }
 
-ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        if (g.getToDo(i)->getSummary() == summary) return g.getToDo(i);
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        if (ToDoListToDo* t = findToDo(*g.getGroup(i), summary)) return t;
-    return nullptr;
-}
-
 // The editor's round: rename the todo and journal the change.
 int renameToDo(Velk& v, const std::string& from, const std::string& to) {
     v.setItem(findToDo(*v.root, from));

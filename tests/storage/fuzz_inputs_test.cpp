@@ -20,7 +20,8 @@ namespace {
 
 std::vector<std::string> inputsOf(const std::string& target) {
     std::vector<std::string> files;
-    for (const auto& e : fs::directory_iterator(std::string(VELK_TEST_DATA_DIR) + "/fuzz/" + target))
+    for (const auto& e :
+         fs::directory_iterator(std::string(VELK_TEST_DATA_DIR) + "/fuzz/" + target))
         files.push_back(e.path());
     std::sort(files.begin(), files.end());
     return files;
@@ -63,7 +64,8 @@ TEST(FuzzInputs, HeaderValuesOutOfRangeAreDroppedByTheFirstSave) {
 }
 
 TEST(FuzzInputs, NestingBelowTheDeepestLevelIsRefused) {
-    TestOrganizer v(std::string(VELK_TEST_DATA_DIR) + "/fuzz/read_data/nesting_below_deepest_level");
+    TestOrganizer v(std::string(VELK_TEST_DATA_DIR) +
+                    "/fuzz/read_data/nesting_below_deepest_level");
     EXPECT_EQ(v.loaded, -1);
 }
 
