@@ -2,8 +2,12 @@
 JOBS ?= $(shell nproc)
 DEBUG_DIR := build/debug
 RELEASE_DIR := build/release
+FUZZ_DIR := build/fuzz
+# Seconds each fuzz target runs in `make fuzz`.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := read_data journal crypt_read bin_ascii description config insert
 
-.PHONY: run test bench deps build-debug build-release clean
+.PHONY: run test bench fuzz deps build-debug build-release build-fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -16,13 +20,30 @@ build-debug: deps
 	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON -DVELK_WERROR=ON >/dev/null
 	cmake --build $(DEBUG_DIR) -j $(JOBS)
 
+# The fuzz targets: clang, libFuzzer, AddressSanitizer and UBSan.
+build-fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVELK_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+# Runs every fuzz target in turn for FUZZ_SECONDS, keeping what it learns in
+# $(FUZZ_DIR)/corpus; a finding stops the run and is left in corpus/TARGET.artifacts.
+fuzz: build-fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  echo "== fuzzing $$t for $(FUZZ_SECONDS) s"; \
+	  seeds="tests/data/fuzz/$$t"; \
+	  case $$t in read_data|insert) seeds="$$seeds $(FUZZ_DIR)/fuzz/golden";; esac; \
+	  fuzz/run_fuzz.sh ./$(FUZZ_DIR)/fuzz/$${t}_fuzz $(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$t $$seeds || exit 1; \
+	done
+
 # Starts Velk on its default data file.
 run: build-release
 	./$(RELEASE_DIR)/velk
 
-# Debug build with AddressSanitizer and UBSan; every test, the GUI ones under Xvfb.
-test: build-debug
+# Debug build with AddressSanitizer and UBSan; every test, the GUI ones under Xvfb;
+# then a few seconds of every fuzz target, its seeds and regression inputs first.
+test: build-debug build-fuzz
 	cd $(DEBUG_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+	cd $(FUZZ_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench

@@ -38,7 +38,12 @@ std::string generateDataFile(unsigned entries, uint32_t seed) {
             if (recurring) os << "m" << (day | DT_NOTIME) << "\n";
             os << "n" << (day | DT_NOTIME) << "\n";
         }
-        if (recurring) os << "1" << (prio > 6 ? 3 : 1) << "\n2" << pick(1, 4) << "\n";
+        if (recurring) {
+            // As the writer does: the interval 1 is the default and not written.
+            const int interval = pick(1, 4);
+            os << "1" << (prio > 6 ? 3 : 1) << "\n";
+            if (interval != 1) os << "2" << interval << "\n";
+        }
         if (prio <= 6 && pick(0, 99) < 30) os << "f" << (1200000000 + pick(0, 100000000)) << "\n";
         if (pick(0, 99) < 10) {
             std::string text = "A description that runs\nover several lines,\nwith notes " +

@@ -5,6 +5,7 @@
 
 #include "engine/velk.h"
 
+#include <cstdio>
 #include <unordered_set>
 
 namespace {
@@ -114,9 +115,14 @@ int Velk::newToDo(unsigned priority, unsigned row) {
     return 0;
 }
 
-// A new group in the current group, made current. -1 outside the normal view.
+// A new group in the current group, made current. -1 outside the normal view
+// and in a group at the deepest level.
 int Velk::newGroup() {
     if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
+    if (curGroup->getLevel() >= MAX_GROUP_LEVEL) {
+        std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
+        return -1;
+    }
     ToDoListGroup* g = curGroup->newGroup();
     g->setSyncID(++idmax);
     setGroup(g);
@@ -126,12 +132,16 @@ int Velk::newGroup() {
 // Replaces the current todo by a new group, in the group that holds the todo,
 // containing a copy of the todo; both get new sync IDs. The new group becomes
 // current and the copy the current item. -1 outside the normal view or
-// without a current todo in the tree.
+// without a current todo in the tree, and for a todo at the deepest level.
 int Velk::turnCurItem2Group() {
     if (opts.mainviewtype != MAINVIEW_NORMAL || !curItem) return -1;
     ToDoListToDo* source = curItem;
     ToDoListGroup* parent = GetParentOfItem(source);
     if (!parent || !isChild(*parent, *source, false)) return -1;
+    if (parent->getLevel() >= MAX_GROUP_LEVEL) {
+        std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
+        return -1;
+    }
 
     ToDoListGroup* g = parent->newGroup();
     g->setSummary(source->getSummary().empty() ? "<unnamed>" : source->getSummary());

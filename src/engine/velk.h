@@ -308,6 +308,8 @@ class Velk {
     // True when an entry could not be published during this run, so that the
     // data file must be written at the end even without journal files.
     bool incsave_hasUnjournaledChanges() const { return incsave_unpublished != 0; }
+    // How many entries could not be published during this run.
+    unsigned incsave_unjournaledCount() const { return incsave_unpublished; }
 
     // --- Item operations (engine/operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed (see operations.cpp).
@@ -334,7 +336,8 @@ class Velk {
     // The record of the item shown at display position row. Results: the
     // record writer's; -1 the row shows no item.
     int exportToStream(std::ostream& os, unsigned row);
-    // Results: 0 done; -1 refused (not the normal view); -2 the file ended
+    // Results: 0 done; -1 refused (not the normal view, or the file holds a
+    // group and the current group is at the deepest level); -2 the file ended
     // before "</data>"; -3 the file cannot be opened.
     int insertDataFromFile(const char* name);
 

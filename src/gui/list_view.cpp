@@ -105,7 +105,19 @@ std::string VelkGUI::calendarLine(unsigned r, int& background) const {
     return b + "o\t" + b + "@." + row.text;
 }
 
+void VelkGUI::tellJournalFailures() {
+    const unsigned failures = engine->incsave_unjournaledCount();
+    if (failures == journalFailuresTold) return;
+    journalFailuresTold = failures;
+    GuiAsk::alert("A change could not be written to the journal file next to the data file "
+                  "(is the disk full?). It is kept in memory and written to the data file "
+                  "when Velk ends.");
+}
+
 void VelkGUI::showList(int topLine) {
+    // Every change ends by showing the list: the place to report one that
+    // could not be journaled.
+    tellJournalFailures();
     listView->clear();
     engine->clearViewData();
     if (engine->getMainViewType() != MAINVIEW_CALENDAR) {

@@ -485,7 +485,9 @@ void VelkGUI::CB_Done() {
             showMain(SCREEN_LIST);
             break;
         case INPUT_IMPORT:
-            engine->insertDataFromFile(text.c_str());
+            if (engine->insertDataFromFile(text.c_str()) == -1 && engine->getCurGroup() &&
+                engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
+                GuiAsk::message(GROUPS_TOO_DEEP);
             showMain(SCREEN_LIST);
             checkActiveJobs();
             showList(0);
@@ -536,7 +538,11 @@ void VelkGUI::CB_Menu_newTodo() {
 }
 
 void VelkGUI::CB_Menu_newGroup() {
-    if (engine->newGroup() != 0) return;
+    if (engine->newGroup() != 0) {
+        if (engine->getCurGroup() && engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
+            GuiAsk::message(GROUPS_TOO_DEEP);
+        return;
+    }
     if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
     engine->incsave_newItem();
     editTopLine = 0;
@@ -573,7 +579,9 @@ void VelkGUI::CB_Menu_delCompl() {
 }
 
 void VelkGUI::CB_Menu_paste() {
-    engine->insertDataFromFile(clipboardFile.c_str());
+    if (engine->insertDataFromFile(clipboardFile.c_str()) == -1 && engine->getCurGroup() &&
+        engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
+        GuiAsk::message(GROUPS_TOO_DEEP);
     checkActiveJobs();
     showList(0);
 }

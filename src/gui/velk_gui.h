@@ -198,6 +198,10 @@ class VelkGUI : public Fl_Double_Window {
     Fl_Box* groupCountBox = nullptr;
 
   private:
+    // Tells the user once about every journal entry that could not be written
+    // since the last time (a full disk, say).
+    void tellJournalFailures();
+    unsigned journalFailuresTold = 0;
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
     void layoutTitleAndList();
     // The line for row r of a normal, only-active or search view.

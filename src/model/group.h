@@ -8,6 +8,14 @@
 
 class CryptMan;
 class T_Calendar;
+
+// The deepest level a group may have (the root has level 0). Every walk of
+// the tree recurses once per level, so the depth is bounded to keep the stack
+// safe: the readers refuse a file that nests groups deeper, and the engine
+// refuses to create a group below this level.
+constexpr unsigned MAX_GROUP_LEVEL = 1000;
+// What the user is told when a group would go below the deepest level.
+constexpr const char* GROUPS_TOO_DEEP = "Groups cannot be nested deeper than 1000 levels.";
 struct T_Options;
 struct T_viewDataItem;
 

@@ -1,23 +1,27 @@
 #include "model/recurrence.h"
 
+#include <climits>
+
 namespace {
 
-// Adds interval months to month and year, carrying whole years. False beyond
-// the last year a packed date can hold.
+// Adds interval (at least 1) months to month and year, carrying whole years.
+// False beyond the last year a packed date can hold. Computed in one step, so
+// that an interval of a billion months costs no more than one of a month.
 bool addMonths(int& month, int& year, int interval) {
-    month += interval;
-    while (month > 12) {
-        month -= 12;
-        ++year;
-    }
-    return year <= DT_MAXYEAR;
+    const long long months = (long long)month - 1 + interval;
+    const long long y = year + months / 12;
+    if (y > DT_MAXYEAR) return false;
+    year = int(y);
+    month = int(months % 12) + 1;
+    return true;
 }
 
 // v moved by days, or DT_EMPTY when that leaves the years a packed date can
 // hold (moveDate would stop at the last day instead).
-packedDT movedByDays(packedDT v, int days) {
+packedDT movedByDays(packedDT v, long long days) {
+    if (days > INT_MAX) return DT_EMPTY;
     packedDT n = v;
-    moveDate(n, days);
+    moveDate(n, int(days));
     return getDateDiff(n, v) == days ? n : DT_EMPTY;
 }
 
@@ -36,7 +40,7 @@ packedDT nextAnchor(const T_recData& rec, packedDT a) {
         return dtHasDate(today) ? movedByDays(today, rec.interval) : DT_EMPTY;
     }
     case REC_WEEKLY:
-        return movedByDays(a, 7 * rec.interval);
+        return movedByDays(a, 7LL * rec.interval);
     case REC_MONTHLY_BY_DAY: {
         const int weekday = Wochentag(day, month, year) + 1; // 1 = Monday .. 7 = Sunday
         const int weekOfMonth = ((day - 1) / 7) * 7;

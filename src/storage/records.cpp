@@ -156,6 +156,10 @@ int ToDoListGroup::readContent(std::istream& in, unsigned& nrActiveJobs, unsigne
         char tag = line.empty() ? '\0' : line[0];
         const std::string rest = line.empty() ? line : line.substr(1);
         if (tag == 'g') {
+            if (level >= MAX_GROUP_LEVEL) {
+                std::printf("Groups nested deeper than %u levels are not read\n", MAX_GROUP_LEVEL);
+                return -1;
+            }
             auto child = std::make_unique<ToDoListGroup>(findFreeID(), childPath(), level + 1);
             if (child->readContent(in, nrActiveJobs, idmax, cal) != 0) {
                 // The part of the subtree read so far goes: unfile it and do

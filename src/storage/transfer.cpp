@@ -7,6 +7,7 @@
 #include "storage/file_tools.h"
 #include "storage/text.h"
 
+#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -86,6 +87,29 @@ int Velk::insertDataFromFile(const char* name) {
 
     ToDoListGroup* const parent = curGroup;
     const std::string parentPath = curGroupPath;
+    if (parent->getLevel() >= MAX_GROUP_LEVEL) {
+        // No group may go below the deepest level: a file that holds one is
+        // refused before anything is inserted. The todo records are read into
+        // a scratch record on the way, so that no line of a description is
+        // taken for a record of its own.
+        for (;;) {
+            const std::string line = readfLine(in);
+            if (line == "g") {
+                std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
+                return -1;
+            }
+            if (line == "t") {
+                unsigned running = 0, ids = 0;
+                T_Calendar scratchCal;
+                ToDoListToDo scratch(0, "");
+                scratch.readContent(in, running, ids, scratchCal);
+                scratch.removeFromCalLists(scratchCal);
+            }
+            if (line == "</data>" || in.eof() || in.fail()) break;
+        }
+        in.clear();
+        in.seekg(0);
+    }
     bool ended = false;
     for (;;) {
         const std::string line = readfLine(in);

@@ -184,6 +184,17 @@ TEST_F(Recurrence, NoFollowingDate) {
          {REC_MONTHLY_BY_DATE, 0, DT_EMPTY, DT_EMPTY},
          on(2024, 1, 31)},
         {"negative interval", {REC_DAILY, -3, DT_EMPTY, DT_EMPTY}, on(2024, 1, 31)},
+        // Intervals as a damaged file may hold: no overflow, no long walk.
+        {"weekly, 7 times the interval is no int",
+         {REC_WEEKLY, 1299100000, DT_EMPTY, DT_EMPTY},
+         on(2024, 1, 31)},
+        {"daily, the largest interval", {REC_DAILY, INT32_MAX, DT_EMPTY, DT_EMPTY}, on(2024, 1, 1)},
+        {"monthly by date, the largest interval",
+         {REC_MONTHLY_BY_DATE, INT32_MAX, DT_EMPTY, DT_EMPTY},
+         on(2024, 1, 31)},
+        {"monthly by day, a billion months",
+         {REC_MONTHLY_BY_DAY, 1000000000, DT_EMPTY, DT_EMPTY},
+         on(2024, 1, 31)},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);

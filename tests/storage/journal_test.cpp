@@ -28,14 +28,6 @@ std::string baseFile() {
            "g\nsOld\nI8\nt\nso1\nI9\n>\n>\n>\n</data>\n";
 }
 
-ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        if (g.getToDo(i)->getSummary() == summary) return g.getToDo(i);
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        if (ToDoListToDo* t = findToDo(*g.getGroup(i), summary)) return t;
-    return nullptr;
-}
-
 ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
     if (g.getSummary() == summary) return &g;
     for (std::size_t i = 0; i < g.getNrGroups(); ++i)

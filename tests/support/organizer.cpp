@@ -56,3 +56,11 @@ std::string dumpTree(Velk& v) {
 std::string journalFile(const std::string& dataFile, unsigned n) {
     return dataFile + std::to_string(n);
 }
+
+ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        if (g.getToDo(i)->getSummary() == summary) return g.getToDo(i);
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        if (ToDoListToDo* t = findToDo(*g.getGroup(i), summary)) return t;
+    return nullptr;
+}

@@ -23,5 +23,8 @@ struct TestOrganizer {
 // texts mean equal organizers.
 std::string dumpTree(Velk& v);
 
+// The first todo of that summary in g's subtree, depth first; null when none.
+ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary);
+
 // The journal file n of the data file.
 std::string journalFile(const std::string& dataFile, unsigned n);

@@ -1,0 +1,458 @@
+// Failures and crashes at every step of every write: the data file save, a
+// journal entry and the start-up merge. Each write, sync, close and rename in
+// turn fails (a full disk among them) or the process is killed just before or
+// just after it; then the organizer starts again. The data file must be the
+// old or the new complete version, no journal entry may be lost, and a failed
+// save must be reported.
+
+#include "engine/velk.h"
+#include "storage/file_tools.h"
+#include "support/organizer.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Step { Write, Fsync, Close, Rename };
+enum class Action { None, Fail, KillBefore, KillAfter };
+
+// What happens at which step. Steps are counted from 0 over every write, sync,
+// close and rename that goes through FileTools::ops().
+struct Plan {
+    long at = -1;
+    Action action = Action::None;
+    long count = 0;
+    std::vector<Step> seen;
+};
+Plan plan;
+
+// The error a failing step reports: a full disk for writes.
+int errorFor(Step s) {
+    switch (s) {
+    case Step::Write:
+        return ENOSPC;
+    case Step::Fsync:
+        return EIO;
+    case Step::Close:
+        return EIO;
+    case Step::Rename:
+        return EACCES;
+    }
+    return EIO;
+}
+
+// Before a step: true when the step is to fail; kills the process first when
+// the plan says so.
+bool before(Step s, long& index) {
+    index = plan.count++;
+    plan.seen.push_back(s);
+    if (index != plan.at) return false;
+    if (plan.action == Action::KillBefore) ::raise(SIGKILL);
+    if (plan.action != Action::Fail) return false;
+    errno = errorFor(s);
+    return true;
+}
+void after(long index) {
+    if (index == plan.at && plan.action == Action::KillAfter) ::raise(SIGKILL);
+}
+
+ssize_t planWrite(int fd, const void* data, std::size_t size) {
+    long i;
+    if (before(Step::Write, i)) return -1;
+    ssize_t r = FileTools::systemOps().write(fd, data, size);
+    after(i);
+    return r;
+}
+int planFsync(int fd) {
+    long i;
+    if (before(Step::Fsync, i)) return -1;
+    int r = FileTools::systemOps().fsync(fd);
+    after(i);
+    return r;
+}
+int planClose(int fd) {
+    long i;
+    if (before(Step::Close, i)) {
+        // A failing close still releases the descriptor.
+        FileTools::systemOps().close(fd);
+        errno = EIO;
+        return -1;
+    }
+    int r = FileTools::systemOps().close(fd);
+    after(i);
+    return r;
+}
+int planRename(const char* from, const char* to) {
+    long i;
+    if (before(Step::Rename, i)) return -1;
+    int r = FileTools::systemOps().rename(from, to);
+    after(i);
+    return r;
+}
+
+// Follows a plan while it lives; the real system calls come back after it.
+struct PlanScope {
+    PlanScope(long at, Action action) {
+        plan = Plan();
+        plan.at = at;
+        plan.action = action;
+        FileTools::ops() = {planWrite, planFsync, planRename, planClose};
+    }
+    ~PlanScope() { FileTools::ops() = FileTools::systemOps(); }
+};
+
+// Runs f in a child process under the plan and waits for it. Returns true when
+// the child was killed by SIGKILL, false when it ended by itself.
+template <class F> bool runChild(long at, Action action, F f) {
+    std::fflush(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        PlanScope scope(at, action);
+        f();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
+
+// A data file whose save takes several writes: "long" holds a description of
+// 150,000 bytes, more than two buffers of the atomic file.
+std::string baseFile() {
+    return fixed +
+           "<idmax=6>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\n"
+           "t\nsplain\nI2\n>\nt\nsdated\nI3\n>\n"
+           "t\nslong\nI4\nd150000\n" +
+           std::string(150000, 'x') +
+           "\n>\n"
+           "g\nsWork\nI5\nt\nsw1\nI6\n>\n>\n>\n</data>\n";
+}
+
+// The editor's round: rename the todo and journal the change.
+int renameToDo(Velk& v, const std::string& from, const std::string& to) {
+    v.setItem(findToDo(*v.root, from));
+    v.incsave_rememberTodo();
+    v.setItemSummary(to);
+    int r = v.incsave_saveCurItem();
+    v.incsave_forgetTodo();
+    return r;
+}
+
+std::vector<std::string> namesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool hasTemporary(const std::string& dir) {
+    for (const std::string& n : namesIn(dir))
+        if (n.find(".tmp") != std::string::npos) return true;
+    return false;
+}
+
+// Starts the program headless on the data file, as a user would after a crash.
+ProcessResult startAgain(const TempDir& home, const std::string& dataFile) {
+    ProcessSpec spec;
+    spec.args = {"-q", "-f", dataFile};
+    spec.cwd = home.path();
+    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    return runProcess(spec, 60);
+}
+
+// The summaries that a load of the data file (and its journal) shows.
+std::vector<std::string> summaries(const std::string& dataFile) {
+    TestOrganizer v(dataFile);
+    std::vector<std::string> s;
+    if (v.loaded != 0 || v.replayed < 0) return {"<unreadable>"};
+    for (std::size_t i = 0; i < v->root->getNrToDos(); ++i)
+        s.push_back(v->root->getToDo(i)->getSummary());
+    return s;
+}
+
+struct FaultInjection : testing::Test {
+    TempDir home{true};
+    std::string path = home.file("v.dat");
+    void SetUp() override { writeWholeFile(path, baseFile()); }
+
+    // The steps of a call, counted without failing any.
+    template <class F> std::vector<Step> stepsOf(F f) {
+        PlanScope scope(-1, Action::None);
+        f();
+        return plan.seen;
+    }
+    static long renameIndex(const std::vector<Step>& steps) {
+        auto it = std::find(steps.rbegin(), steps.rend(), Step::Rename);
+        return it == steps.rend() ? -1 : long(steps.rend() - it - 1);
+    }
+};
+
+} // namespace
+
+TEST_F(FaultInjection, AFailingStepOfASaveKeepsTheOldFileAndIsReported) {
+    TestOrganizer v(path);
+    ASSERT_EQ(v.loaded, 0);
+    v->setItem(findToDo(*v->root, "plain"));
+    v->setItemSummary("renamed");
+    const std::string oldBytes = baseFile();
+    const std::string reference = home.file("reference.dat");
+    const auto steps = stepsOf([&] { ASSERT_EQ(v->writeData(reference.c_str()), 0); });
+    const std::string newBytes = readWholeFile(reference);
+    fs::remove(reference);
+    ASSERT_GE(std::count(steps.begin(), steps.end(), Step::Write), 3);
+    const long renamed = renameIndex(steps);
+    ASSERT_GT(renamed, 0);
+
+    for (long k = 0; k < long(steps.size()); ++k) {
+        SCOPED_TRACE("failing step " + std::to_string(k));
+        int r;
+        {
+            PlanScope scope(k, Action::Fail);
+            r = v->writeData(path.c_str());
+        }
+        if (k < renamed || (k == renamed)) {
+            EXPECT_EQ(r, -1) << "a failed save is reported";
+            EXPECT_EQ(readWholeFile(path), oldBytes);
+        } else {
+            // Only the sync of the directory comes after the rename: the new
+            // file is in place and complete.
+            EXPECT_EQ(r, 0);
+            EXPECT_EQ(readWholeFile(path), newBytes);
+            writeWholeFile(path, oldBytes);
+        }
+        EXPECT_FALSE(hasTemporary(home.path())) << "a failed save leaves no temporary";
+    }
+}
+
+TEST_F(FaultInjection, AKillAtAnyStepOfASaveLeavesTheOldOrTheNewFile) {
+    TestOrganizer v(path);
+    ASSERT_EQ(v.loaded, 0);
+    v->setItem(findToDo(*v->root, "plain"));
+    v->setItemSummary("renamed");
+    const std::string oldBytes = baseFile();
+    const std::string reference = home.file("reference.dat");
+    const auto steps = stepsOf([&] { ASSERT_EQ(v->writeData(reference.c_str()), 0); });
+    const std::string newBytes = readWholeFile(reference);
+    fs::remove(reference);
+    const long renamed = renameIndex(steps);
+
+    for (long k = 0; k < long(steps.size()); ++k) {
+        for (Action a : {Action::KillBefore, Action::KillAfter}) {
+            SCOPED_TRACE("kill " + std::string(a == Action::KillBefore ? "before" : "after") +
+                         " step " + std::to_string(k));
+            writeWholeFile(path, oldBytes);
+            ASSERT_TRUE(runChild(k, a, [&] { v->writeData(path.c_str()); }));
+            const bool published = k > renamed || (k == renamed && a == Action::KillAfter);
+            EXPECT_EQ(readWholeFile(path), published ? newBytes : oldBytes);
+
+            ProcessResult r = startAgain(home, path);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_FALSE(hasTemporary(home.path())) << "the start removes the temporary";
+            EXPECT_EQ(readWholeFile(path), published ? newBytes : oldBytes);
+        }
+    }
+}
+
+TEST_F(FaultInjection, AFailingStepOfAJournalEntryPublishesNothingAndTheSaveKeepsTheChange) {
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(renameToDo(*v, "plain", "first change"), 0);
+    }
+    const std::string entry0 = readWholeFile(path + "0");
+    std::vector<Step> steps;
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(v.replayed, 1);
+        steps = stepsOf([&] { ASSERT_EQ(renameToDo(*v, "dated", "second change"), 0); });
+        fs::remove(path + "1");
+    }
+    const long renamed = renameIndex(steps);
+    ASSERT_GT(renamed, 0);
+
+    for (long k = 0; k < long(steps.size()); ++k) {
+        SCOPED_TRACE("failing step " + std::to_string(k));
+        writeWholeFile(path, baseFile());
+        writeWholeFile(path + "0", entry0);
+        TestOrganizer v(path);
+        ASSERT_EQ(v.replayed, 1);
+        int r;
+        {
+            PlanScope scope(k, Action::Fail);
+            r = renameToDo(*v, "dated", "second change");
+        }
+        EXPECT_EQ(readWholeFile(path + "0"), entry0) << "an earlier entry is never touched";
+        EXPECT_FALSE(hasTemporary(home.path()));
+        if (k <= renamed) {
+            EXPECT_EQ(r, -1) << "a failed entry is reported";
+            EXPECT_FALSE(fs::exists(path + "1"));
+            EXPECT_TRUE(v->incsave_hasUnjournaledChanges()) << "the save at the end must run";
+        } else {
+            EXPECT_EQ(r, 0);
+            EXPECT_TRUE(fs::exists(path + "1"));
+        }
+        // The save at the end of the run holds both changes.
+        ASSERT_EQ(v->writeData(path.c_str()), 0);
+        ASSERT_EQ(v->incsave_delFiles(), 0);
+        EXPECT_EQ(summaries(path),
+                  (std::vector<std::string>{"first change", "second change", "long"}));
+    }
+}
+
+TEST_F(FaultInjection, AKillAtAnyStepOfAJournalEntryLosesNoEntry) {
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(renameToDo(*v, "plain", "first change"), 0);
+    }
+    const std::string entry0 = readWholeFile(path + "0");
+    std::vector<Step> steps;
+    std::string entry1;
+    {
+        TestOrganizer v(path);
+        steps = stepsOf([&] { ASSERT_EQ(renameToDo(*v, "dated", "second change"), 0); });
+        entry1 = readWholeFile(path + "1");
+        fs::remove(path + "1");
+    }
+    const long renamed = renameIndex(steps);
+
+    for (long k = 0; k < long(steps.size()); ++k) {
+        for (Action a : {Action::KillBefore, Action::KillAfter}) {
+            SCOPED_TRACE("kill " + std::string(a == Action::KillBefore ? "before" : "after") +
+                         " step " + std::to_string(k));
+            writeWholeFile(path, baseFile());
+            writeWholeFile(path + "0", entry0);
+            ASSERT_TRUE(runChild(k, a, [&] {
+                TestOrganizer v(path);
+                renameToDo(*v, "dated", "second change");
+            }));
+            const bool published = k > renamed || (k == renamed && a == Action::KillAfter);
+            EXPECT_EQ(readWholeFile(path + "0"), entry0);
+            if (published) {
+                EXPECT_EQ(readWholeFile(path + "1"), entry1);
+            } else {
+                EXPECT_FALSE(fs::exists(path + "1"));
+            }
+
+            ProcessResult r = startAgain(home, path);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_FALSE(fs::exists(path + "0")) << "merged into the data file";
+            EXPECT_FALSE(hasTemporary(home.path()));
+            EXPECT_EQ(summaries(path),
+                      (std::vector<std::string>{"first change",
+                                                published ? "second change" : "dated", "long"}));
+        }
+    }
+}
+
+TEST_F(FaultInjection, AKillAtAnyStepOfTheStartUpMergeLosesNoEntry) {
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(renameToDo(*v, "plain", "first change"), 0);
+        ASSERT_EQ(renameToDo(*v, "dated", "second change"), 0);
+    }
+    const std::string entry0 = readWholeFile(path + "0"), entry1 = readWholeFile(path + "1");
+    // The merge of the program's start: replay, keep backups, save, delete the journal.
+    auto merge = [this] {
+        TestOrganizer v(path);
+        if (v.replayed != 1) return;
+        moveBackupFiles(path);
+        if (v->writeData(path.c_str()) == 0) v->incsave_delFiles();
+    };
+    const auto steps = stepsOf(merge);
+    ASSERT_GT(steps.size(), 3u);
+
+    for (long k = 0; k < long(steps.size()); ++k) {
+        for (Action a : {Action::KillBefore, Action::KillAfter}) {
+            SCOPED_TRACE("kill " + std::string(a == Action::KillBefore ? "before" : "after") +
+                         " step " + std::to_string(k));
+            for (const std::string& n : namesIn(home.path()))
+                if (n.rfind("v.dat", 0) == 0) fs::remove(home.file(n));
+            writeWholeFile(path, baseFile());
+            writeWholeFile(path + "0", entry0);
+            writeWholeFile(path + "1", entry1);
+            ASSERT_TRUE(runChild(k, a, merge));
+            const std::string data = readWholeFile(path);
+            EXPECT_TRUE(data == baseFile() || summaries(path).at(1) == "second change")
+                << "the data file is the old or the merged version";
+
+            ProcessResult r = startAgain(home, path);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_FALSE(fs::exists(path + "0"));
+            EXPECT_FALSE(hasTemporary(home.path()));
+            EXPECT_EQ(summaries(path),
+                      (std::vector<std::string>{"first change", "second change", "long"}));
+        }
+    }
+}
+
+namespace {
+
+// Runs the program headless with the size of the files it may write limited
+// to limit bytes: every write beyond fails as on a full disk.
+ProcessResult runWithFileSizeLimit(const TempDir& home, std::vector<std::string> args,
+                                   rlim_t limit) {
+    ProcessSpec spec;
+    spec.args = std::move(args);
+    spec.cwd = home.path();
+    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    // The child inherits both: writes fail with EFBIG instead of a signal.
+    struct sigaction ignore {
+    }, old{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &old);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    pid_t pid = startProcess(spec);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &old, nullptr);
+    return waitProcess(pid, 60);
+}
+
+} // namespace
+
+TEST_F(FaultInjection, TheProgramTellsTheUserWhenTheSaveAtTheEndFails) {
+    ProcessResult r = runWithFileSizeLimit(home, {"-q", "-s", "-f", path}, 4096);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find("The data file " + path + " could not be written; it was left as it was."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(readWholeFile(path), baseFile());
+    EXPECT_FALSE(hasTemporary(home.path()));
+}
+
+TEST_F(FaultInjection, TheProgramKeepsTheJournalWhenTheMergeCannotBeSaved) {
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(renameToDo(*v, "plain", "first change"), 0);
+    }
+    ProcessResult r = runWithFileSizeLimit(home, {"-q", "-f", path}, 4096);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find("The journal files beside it are kept and will be merged at the next "
+                         "start."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(readWholeFile(path), baseFile());
+    EXPECT_TRUE(fs::exists(path + "0"));
+
+    // With room on the disk again, the next start merges the change.
+    r = startAgain(home, path);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(fs::exists(path + "0"));
+    EXPECT_EQ(summaries(path), (std::vector<std::string>{"first change", "dated", "long"}));
+}
