@@ -151,14 +151,6 @@ int renameToDo(Velk& v, const std::string& from, const std::string& to) {
     return r;
 }
 
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool hasTemporary(const std::string& dir) {
     for (const std::string& n : namesIn(dir))
         if (n.find(".tmp") != std::string::npos) return true;
