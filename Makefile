@@ -42,13 +42,13 @@ run: build-release
 # Debug build with AddressSanitizer and UBSan; every test, the GUI ones under Xvfb;
 # then a few seconds of every fuzz target, its seeds and regression inputs first.
 test: build-debug build-fuzz
-	cd $(DEBUG_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+	cd $(DEBUG_DIR) && ../../scripts/with-xvfb ctest --output-on-failure -j $(JOBS)
 	cd $(FUZZ_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench
 	./$(RELEASE_DIR)/bench/velk_bench
-	xvfb-run -a -s "-screen 0 1280x1024x24" ./$(RELEASE_DIR)/bench/velk_gui_bench
+	./scripts/with-xvfb ./$(RELEASE_DIR)/bench/velk_gui_bench
 
 clean:
 	rm -rf build

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -40,6 +41,8 @@ PrivateXServer::PrivateXServer() {
     if (pipe(fds) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+        // The server ends with the test, even when the test aborts.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
         std::string fd = std::to_string(fds[1]);
         int devnull = ::open("/dev/null", O_WRONLY);
