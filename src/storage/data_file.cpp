@@ -7,6 +7,7 @@
 #include "storage/records.h"
 #include "storage/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -121,7 +122,12 @@ int Velk::readHeader(std::istream& in, bool& foundEnd) {
             opts.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
         if (startsWith(line, "<idmax=")) idmax = parseU32(tagValue(line, "<idmax="));
         if (startsWith(line, "<cal.date=")) cal.date = parseU32(tagValue(line, "<cal.date="));
-        if (startsWith(line, "<cal.days=")) cal.days = parseU32(tagValue(line, "<cal.days="));
+        if (startsWith(line, "<cal.days=")) {
+            // The calendar shows 1 to 14 days. A larger span written into the
+            // file by hand would fill every one of its days with each undated-
+            // begin todo and freeze every rebuild, so it is cut to 14.
+            cal.days = std::clamp<uint32_t>(parseU32(tagValue(line, "<cal.days=")), 1, 14);
+        }
         if (startsWith(line, "<idmaxaftersync="))
             idmaxaftersync = parseU32(tagValue(line, "<idmaxaftersync="));
         if (startsWith(line, "<GUIData.oldPosInList=")) {

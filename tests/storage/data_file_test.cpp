@@ -96,6 +96,19 @@ TEST(DataFile, HeaderLinesInAnyOrderAndUnknownLinesIgnored) {
     EXPECT_EQ(w, 700u);
 }
 
+TEST(DataFile, CalendarSpanIsKeptWithinTheDaysTheCalendarOffers) {
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"375750656", 14}, {"15", 14}, {"14", 14}, {"1", 1}, {"0", 1}};
+    for (const auto& [text, days] : cases) {
+        TempDir dir;
+        Organizer o;
+        ASSERT_EQ(loadText(o, dir,
+                           fixed + "<cal.days=" + text + ">\ng\ns<unnamed>\nI1\n>\n</data>\n"),
+                  0);
+        EXPECT_EQ(o.engine->cal.days, days) << text;
+    }
+}
+
 TEST(DataFile, PrioritiesAreClampedAsStored) {
     TempDir dir;
     Organizer o;
