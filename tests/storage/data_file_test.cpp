@@ -143,6 +143,18 @@ TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
     Organizer fine;
     ASSERT_EQ(loadText(fine, dir, fixed + "<idmax=7>\ng\nI1\nt\n>\n>\n"), 0);
     EXPECT_EQ(fine.engine->root->getToDo(0)->getSyncID(), 8u);
+
+    // Numbers beyond the range of sync IDs ("I-1" is 4294967295) count as
+    // none, so that numbering never wraps round to 0.
+    Organizer wild;
+    ASSERT_EQ(loadText(wild, dir,
+                       fixed + "<idmax=7>\ng\nI1\nt\nI-1\n>\nt\n>\nt\nI4294967290\n>\n>\n"),
+              0);
+    ToDoListGroup& r = *wild.engine->root;
+    EXPECT_EQ(r.getToDo(0)->getSyncID(), 8u);
+    EXPECT_EQ(r.getToDo(1)->getSyncID(), 9u);
+    EXPECT_EQ(r.getToDo(2)->getSyncID(), 10u);
+    EXPECT_EQ(wild.engine->idmax, 10u);
 }
 
 TEST(DataFile, OldFilesOpenTheRootWithAngleG) {
