@@ -25,11 +25,11 @@ namespace {
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 
 ProcessSpec headless(const TempDir& home, const std::string& cwd, std::vector<std::string> args) {
-    ProcessSpec spec;
-    spec.args = std::move(args);
-    spec.cwd = cwd;
-    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
-    return spec;
+    ProcessSpec command;
+    command.args = std::move(args);
+    command.cwd = cwd;
+    command.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    return command;
 }
 
 // What the organizer should hold: the summaries of its groups and todos.

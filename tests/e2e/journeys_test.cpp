@@ -42,7 +42,7 @@ std::string header(const std::string& curGroup = "/0/") {
 
 class Journey : public testing::Test {
   protected:
-    ProcessSpec spec(const std::string& dataFile, bool fixedClock = true) const {
+    ProcessSpec launch(const std::string& dataFile, bool fixedClock = true) const {
         ProcessSpec s;
         s.args = {"-f", dataFile};
         s.cwd = work.path();
@@ -51,7 +51,7 @@ class Journey : public testing::Test {
         return s;
     }
     ProcessResult headlessRun(const std::string& dataFile) const {
-        ProcessSpec s = spec(dataFile);
+        ProcessSpec s = launch(dataFile);
         s.args.insert(s.args.begin(), "-q");
         s.env["DISPLAY"] = "";
         return runProcess(s);
@@ -77,7 +77,7 @@ TEST_F(Journey, CrashAfterSeveralEditsLosesNoClosedEdit) {
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     const std::string data = work.file("c.dat");
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.keys("alt+m g Right Return ctrl+a"); // "&group" > "new": the group editor opens
         w.type("Errands");
@@ -134,7 +134,7 @@ TEST_F(Journey, CopyPasteCutAndTransferBetweenOrganizers) {
                              ">\n</data>\n");
     const std::string exported = work.file("home_export.dat");
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.keys("Down Right");              // into "Home"
         w.keys("alt+m c Right Return");    // "&copy" > "group+"
@@ -167,7 +167,7 @@ TEST_F(Journey, CopyPasteCutAndTransferBetweenOrganizers) {
     TempDir otherWork;
     const std::string second = otherWork.file("b.dat");
     {
-        ProcessSpec s = spec(second);
+        ProcessSpec s = launch(second);
         s.cwd = otherWork.path();
         VelkWindow w(x, s, second);
         ASSERT_TRUE(w.ok());
@@ -199,7 +199,7 @@ TEST_F(Journey, SearchNarrowOpenAHitAndLeave) {
                              "t\nsCall Anna\nI6\nd22\nAsk her about the milk\n>\n"
                              ">\n</data>\n");
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.keys("alt+m s");   // "&search..."
         w.type("milk");
@@ -237,7 +237,7 @@ TEST_F(Journey, WeeklyTodoCompletedTwiceMovesOnAndEarlyCompletionIsRefused) {
                              "t\nsB yoga course\nI3\nm" + day(12, 3) + "\nn" + day(12, 3) +
                              "\n13\n21\n3" + day(6, 3) + "\n>\n" + ">\n</data>\n");
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         for (int round = 0; round < 2; ++round) {
             w.keys(round == 0 ? "Down Return" : "Return"); // the first line: the weekly review
@@ -293,7 +293,7 @@ TEST_F(Journey, TodoWithPriorityDueDateAndTimeInAGroup) {
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     const std::string data = work.file("t.dat");
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.keys("alt+m g Right Return ctrl+a");
         w.type("Garden");
@@ -336,7 +336,7 @@ TEST_F(Journey, AppointmentFromADayHeaderMovedToAnotherDay) {
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     const std::string data = work.file("p.dat");
     {
-        ProcessSpec s = spec(data);
+        ProcessSpec s = launch(data);
         s.args.push_back("-c");
         VelkWindow w(x, s, data);
         ASSERT_TRUE(w.ok());
@@ -369,7 +369,7 @@ TEST_F(Journey, TimeRecordingAndTheActiveJobsView) {
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     const std::string data = work.file("j.dat");
     {
-        VelkWindow w(x, spec(data, false), data); // the clock runs
+        VelkWindow w(x, launch(data, false), data); // the clock runs
         ASSERT_TRUE(w.ok());
         w.keys("alt+n ctrl+a");
         w.type("Write the report");
@@ -403,7 +403,7 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     const std::string data = work.file("e.dat");
     const std::string crypt = "alt+m Down Down Down Down Down Down Down Down Down Right"; // "Crypt"
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.keys(crypt + " Return"); // "Add Pwd..."
         unsigned long add = w.waitForWindow("Add decryption password");
@@ -429,7 +429,7 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     EXPECT_NE(saved.find("<Crypt>"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "the description is enciphered";
     {
-        VelkWindow w(x, spec(data), data);
+        VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
         w.screenshot("/tmp/velk_journey_encrypted.png");
         w.keys(crypt + " Down Return"); // "Login..."

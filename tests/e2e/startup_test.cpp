@@ -18,11 +18,11 @@ namespace {
 
 ProcessSpec headless(const TempDir& home, const std::string& cwd,
                      std::vector<std::string> args) {
-    ProcessSpec spec;
-    spec.args = std::move(args);
-    spec.cwd = cwd;
-    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
-    return spec;
+    ProcessSpec command;
+    command.args = std::move(args);
+    command.cwd = cwd;
+    command.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    return command;
 }
 
 } // namespace
@@ -51,9 +51,9 @@ TEST(Startup, HeadlessRunWorksWhereItMayNotWrite) {
 
 TEST(Startup, HeadlessSaveWritesTheFreshFile) {
     TempDir home, work;
-    ProcessSpec spec = headless(home, work.path(), {"-q", "-s", "-f", work.file("new.dat")});
-    spec.env["VELK_NOW"] = "1299326400"; // 5 March 2011
-    ProcessResult r = runProcess(spec);
+    ProcessSpec command = headless(home, work.path(), {"-q", "-s", "-f", work.file("new.dat")});
+    command.env["VELK_NOW"] = "1299326400"; // 5 March 2011
+    ProcessResult r = runProcess(command);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("write to file: 0\n"), std::string::npos) << r.out;
     EXPECT_EQ(readWholeFile(work.file("new.dat")),
@@ -62,7 +62,7 @@ TEST(Startup, HeadlessSaveWritesTheFreshFile) {
         << "no backup of a file that did not exist, no lock left behind";
 
     // Saved again: the previous generation is kept.
-    r = runProcess(spec);
+    r = runProcess(command);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"new.dat", "new.datb0"}));
 }
@@ -95,9 +95,9 @@ TEST(Startup, WindowIgnoresEscapeAndClosingEndsTheRun) {
     PrivateXServer x;
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     TempDir home, work;
-    ProcessSpec spec = headless(home, work.path(), {"-f", work.file("w.dat")});
-    spec.env["DISPLAY"] = x.display();
-    pid_t pid = startProcess(spec);
+    ProcessSpec command = headless(home, work.path(), {"-f", work.file("w.dat")});
+    command.env["DISPLAY"] = x.display();
+    pid_t pid = startProcess(command);
     unsigned long w = waitForWindow("Velk: " + work.file("w.dat"));
     ASSERT_NE(w, 0u);
     EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"velkXXXXXX.tmp", "w.dat.lock"}));

@@ -159,11 +159,11 @@ bool hasTemporary(const std::string& dir) {
 
 // Starts the program headless on the data file, as a user would after a crash.
 ProcessResult startAgain(const TempDir& home, const std::string& dataFile) {
-    ProcessSpec spec;
-    spec.args = {"-q", "-f", dataFile};
-    spec.cwd = home.path();
-    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
-    return runProcess(spec, 60);
+    ProcessSpec command;
+    command.args = {"-q", "-f", dataFile};
+    command.cwd = home.path();
+    command.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    return runProcess(command, 60);
 }
 
 // The summaries that a load of the data file (and its journal) shows.
@@ -396,10 +396,10 @@ namespace {
 // to limit bytes: every write beyond fails as on a full disk.
 ProcessResult runWithFileSizeLimit(const TempDir& home, std::vector<std::string> args,
                                    rlim_t limit) {
-    ProcessSpec spec;
-    spec.args = std::move(args);
-    spec.cwd = home.path();
-    spec.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
+    ProcessSpec command;
+    command.args = std::move(args);
+    command.cwd = home.path();
+    command.env = {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}};
     // The child inherits both: writes fail with EFBIG instead of a signal.
     struct sigaction ignore {
     }, old{};
@@ -410,7 +410,7 @@ ProcessResult runWithFileSizeLimit(const TempDir& home, std::vector<std::string>
     rlimit small = saved;
     small.rlim_cur = limit;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    pid_t pid = startProcess(spec);
+    pid_t pid = startProcess(command);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::sigaction(SIGXFSZ, &old, nullptr);
     return waitProcess(pid, 60);

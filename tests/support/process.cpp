@@ -28,16 +28,16 @@ int statusToCode(int status) {
 
 } // namespace
 
-pid_t startProcess(const ProcessSpec& spec) {
-    std::string program = spec.program.empty() ? VELK_BINARY : spec.program;
+pid_t startProcess(const ProcessSpec& command) {
+    std::string program = command.program.empty() ? VELK_BINARY : command.program;
     // VELK_TEST_PROGRAM runs the end-to-end tests against another build.
-    if (spec.program.empty() && std::getenv("VELK_TEST_PROGRAM"))
+    if (command.program.empty() && std::getenv("VELK_TEST_PROGRAM"))
         program = std::getenv("VELK_TEST_PROGRAM");
     pid_t pid = fork();
     if (pid != 0) return pid;
     std::string out = outFile(getpid()), err = errFile(getpid());
-    if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) _exit(127);
-    for (const auto& [name, value] : spec.env) {
+    if (!command.cwd.empty() && chdir(command.cwd.c_str()) != 0) _exit(127);
+    for (const auto& [name, value] : command.env) {
         if (value.empty()) unsetenv(name.c_str());
         else setenv(name.c_str(), value.c_str(), 1);
     }
@@ -48,7 +48,7 @@ pid_t startProcess(const ProcessSpec& spec) {
     dup2(e, 2);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : spec.args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : command.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
@@ -85,6 +85,6 @@ ProcessResult waitProcess(pid_t pid, double timeoutSeconds) {
     return r;
 }
 
-ProcessResult runProcess(const ProcessSpec& spec, double timeoutSeconds) {
-    return waitProcess(startProcess(spec), timeoutSeconds);
+ProcessResult runProcess(const ProcessSpec& command, double timeoutSeconds) {
+    return waitProcess(startProcess(command), timeoutSeconds);
 }

@@ -19,11 +19,11 @@ struct ProcessSpec {
 };
 
 // Starts the program; its standard output and error are collected by waitProcess.
-pid_t startProcess(const ProcessSpec& spec);
+pid_t startProcess(const ProcessSpec& command);
 // Waits at most timeoutSeconds; a process still running then is killed and
 // reported with exit code -1000.
 ProcessResult waitProcess(pid_t pid, double timeoutSeconds);
 // startProcess and waitProcess in one.
-ProcessResult runProcess(const ProcessSpec& spec, double timeoutSeconds = 30);
+ProcessResult runProcess(const ProcessSpec& command, double timeoutSeconds = 30);
 // True while the process has not ended.
 bool processRunning(pid_t pid);

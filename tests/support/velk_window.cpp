@@ -81,10 +81,10 @@ PrivateXServer::~PrivateXServer() {
     }
 }
 
-VelkWindow::VelkWindow(const PrivateXServer& x, ProcessSpec spec, const std::string& dataFile)
+VelkWindow::VelkWindow(const PrivateXServer& x, ProcessSpec command, const std::string& dataFile)
     : display_(x.display()) {
-    spec.env["DISPLAY"] = display_;
-    pid_ = startProcess(spec);
+    command.env["DISPLAY"] = display_;
+    pid_ = startProcess(command);
     window_ = ::waitForWindow("Velk: " + dataFile, 20);
     if (window_) settle();
 }

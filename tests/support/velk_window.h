@@ -25,9 +25,9 @@ class PrivateXServer {
 // and clicks through xdotool, at the widgets' places in the window.
 class VelkWindow {
   public:
-    // Starts the program with spec (its DISPLAY is set to the server's) and
+    // Starts the program with command (its DISPLAY is set to the server's) and
     // waits for the window titled "Velk: " + dataFile.
-    VelkWindow(const PrivateXServer& x, ProcessSpec spec, const std::string& dataFile);
+    VelkWindow(const PrivateXServer& x, ProcessSpec command, const std::string& dataFile);
     ~VelkWindow();
     VelkWindow(const VelkWindow&) = delete;
     VelkWindow& operator=(const VelkWindow&) = delete;
