@@ -120,7 +120,10 @@ int Velk::readHeader(std::istream& in, bool& foundEnd) {
             GUIData.nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
         if (startsWith(line, "<mainviewtype="))
             opts.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
-        if (startsWith(line, "<idmax=")) idmax = parseU32(tagValue(line, "<idmax="));
+        if (startsWith(line, "<idmax=")) {
+            idmax = parseU32(tagValue(line, "<idmax="));
+            if (idmax > MAX_SYNCID) idmax = 0; // the records' own IDs raise it again
+        }
         if (startsWith(line, "<cal.date=")) cal.date = parseU32(tagValue(line, "<cal.date="));
         if (startsWith(line, "<cal.days=")) {
             // The calendar shows 1 to 14 days. A larger span written into the

@@ -36,16 +36,10 @@ uint32_t todoPriority(int32_t p) {
     return uint32_t(p > 6 && p != int32_t(PRIO_APPOINTMENT) && p != int32_t(PRIO_NOTE) ? 1 : p);
 }
 
-// The highest sync ID a file may give a record.
-constexpr uint32_t MAX_SYNCID = 0x7fffffff;
-
 // The sync ID rule at the end of a record: a record without one gets the next
 // free number and counts as not saved yet; one read from the file raises
 // idmax and marks the item saved.
 void finishSyncID(ToDoListItem& item, unsigned& idmax) {
-    // A number beyond MAX_SYNCID (a damaged or hand-made file, "I-1") counts
-    // as none: idmax stays far below the end of its range, so that numbering
-    // the following records can never wrap round to 0 or reuse a number.
     if (item.getSyncID() > MAX_SYNCID) item.setSyncID(0);
     if (item.getSyncID() == 0) {
         item.setSyncID(++idmax);

@@ -155,6 +155,13 @@ TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
     EXPECT_EQ(r.getToDo(1)->getSyncID(), 9u);
     EXPECT_EQ(r.getToDo(2)->getSyncID(), 10u);
     EXPECT_EQ(wild.engine->idmax, 10u);
+
+    // A header idmax beyond that range counts as none as well: the records'
+    // own IDs set it.
+    Organizer high;
+    ASSERT_EQ(loadText(high, dir, fixed + "<idmax=4294967290>\ng\nI1\nt\nI5\n>\nt\n>\n>\n"), 0);
+    EXPECT_EQ(high.engine->root->getToDo(1)->getSyncID(), 6u);
+    EXPECT_EQ(high.engine->idmax, 6u);
 }
 
 TEST(DataFile, OldFilesOpenTheRootWithAngleG) {
