@@ -18,16 +18,6 @@ bool isGroupItem(const ToDoListItem& item) {
     return dynamic_cast<const ToDoListGroup*>(&item) != nullptr;
 }
 
-template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
-    f(item);
-    if (!isGroup) return;
-    auto& g = static_cast<ToDoListGroup&>(item);
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        f(*g.getToDo(i));
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        forEachInSubtree(*g.getGroup(i), true, f);
-}
-
 bool isChild(const ToDoListGroup& parent, const ToDoListItem& item, bool isGroup) {
     if (isGroup) {
         for (std::size_t i = 0; i < parent.getNrGroups(); ++i)

@@ -130,3 +130,15 @@ class ToDoListGroup : public ToDoListItem {
     mutable std::size_t freeIDChildren = 0;
     mutable unsigned long freeIDChanges = 0;
 };
+
+// Calls f on every item of the subtree of item, the item itself first, then
+// its todos, then its groups' subtrees. Trees are at most MAX_GROUP_LEVEL deep.
+template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
+    f(item);
+    if (!isGroup) return;
+    auto& g = static_cast<ToDoListGroup&>(item);
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        f(*g.getToDo(i));
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        forEachInSubtree(*g.getGroup(i), true, f);
+}

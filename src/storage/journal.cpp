@@ -19,17 +19,6 @@ namespace {
 
 const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
 
-// Every item of the subtree, the item itself first.
-template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
-    f(item);
-    if (!isGroup) return;
-    auto& g = static_cast<ToDoListGroup&>(item);
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        f(*g.getToDo(i));
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        forEachInSubtree(*g.getGroup(i), true, f);
-}
-
 // The saved marks of a subtree, so that a record written into an entry that
 // is then not published does not count as being in a file.
 class SavedMarks {

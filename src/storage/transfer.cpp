@@ -14,16 +14,6 @@ namespace {
 
 const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
 
-template <class F> void forEachInSubtree(ToDoListItem& item, bool isGroup, F f) {
-    f(item);
-    if (!isGroup) return;
-    auto& g = static_cast<ToDoListGroup&>(item);
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        f(*g.getToDo(i));
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        forEachInSubtree(*g.getGroup(i), true, f);
-}
-
 // Writes a transfer file through writeRecords, replacing the file as one step.
 // Results: 0 written; -3 the file cannot be written (it stays as it was).
 template <class F> int writeTransferFile(const char* name, F writeRecords) {
