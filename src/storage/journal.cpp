@@ -245,6 +245,9 @@ struct Replay {
         if (!index.find(root, parseU32(number), parent) || !parent.isGroup) return -1;
         auto& g = static_cast<ToDoListGroup&>(*parent.item);
         const std::size_t todos = g.getNrToDos(), groups = g.getNrGroups();
+        ToDoListGroup own(0, "", 0);
+        own = g;
+        const bool showCompleted = g.getShowCompleted(), completedLast = g.getCompletedLast();
         // The parent's record reader takes the new record as one more child
         // and stops at the entry's extra ">".
         const int read = g.readContent(in, nrActiveJobs, idmax, cal);
@@ -252,6 +255,16 @@ struct Replay {
             index.addSubtree(*g.getToDo(i), false, &g);
         for (std::size_t i = groups; i < g.getNrGroups(); ++i)
             index.addSubtree(*g.getGroup(i), true, &g);
+        // An entry holds the new record only. Lines of the parent's own
+        // (summary, sync ID, priority, view flags) mean it is damaged: the
+        // parent keeps what it had, so that it is still found by its sync ID.
+        if (!(g == own) || g.getShowCompleted() != showCompleted ||
+            g.getCompletedLast() != completedLast) {
+            g = own;
+            g.setShowCompleted(showCompleted);
+            g.setCompletedLast(completedLast);
+            return -1;
+        }
         if (read != 0) return -1;
         return readfLine(in) == "</new>" ? 0 : -1;
     }
