@@ -72,7 +72,7 @@ void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
     else
         marker = "o\t";
     // One buffer serves every line of a list: a flat view may have 100,000.
-    line.assign(b).append(marker).append(b).append("@.").append(row.text.str());
+    line.assign(b).append(marker).append(b).append("@.").append(row.text.view());
 }
 
 std::string VelkGUI::calendarLine(unsigned r, int& background) const {
