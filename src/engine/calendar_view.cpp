@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -20,8 +21,8 @@ packedDT movedDay(packedDT d, int days) {
     return d;
 }
 
-// movedDay(d, 1) and movedDay(d, -1) without the day-number arithmetic, for
-// the walks that fill every shown day of an entry.
+// movedDay(d, 1) without the day-number arithmetic, for the walks over
+// shown days.
 packedDT nextDay(packedDT d) {
     const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
     if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, 1);
@@ -29,15 +30,6 @@ packedDT nextDay(packedDT d) {
     if (day < MaxTag(month, year)) return packDate(day + 1, month, year) | low;
     if (month < 12) return packDate(1, month + 1, year) | low;
     return year < DT_MAXYEAR ? packDate(1, 1, year + 1) | low : d;
-}
-
-packedDT previousDay(packedDT d) {
-    const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
-    if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, -1);
-    const packedDT low = d & 0x7fff;
-    if (day > 1) return packDate(day - 1, month, year) | low;
-    if (month > 1) return packDate(MaxTag(month - 1, year), month - 1, year) | low;
-    return year > DT_MINYEAR ? packDate(31, 12, year - 1) | low : d;
 }
 
 // The items of a calendar list lie scattered in memory: the walks ask for the
@@ -49,6 +41,47 @@ constexpr std::ptrdiff_t PREFETCH_AHEAD = 16;
 void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
     v.viewData.push_back(row);
     v.viewItems.push_back(item);
+}
+
+// The shown days as date-only keys, ascending: the walks that fill every shown
+// day of an entry find their first and last day here instead of stepping
+// through the calendar day by day.
+class ShownDays {
+  public:
+    ShownDays(packedDT first, packedDT last) {
+        for (packedDT cur = dtDateOnly(first); cur <= last;) {
+            days.push_back(cur);
+            const packedDT next = nextDay(cur);
+            if (next == cur) break;
+            cur = next;
+        }
+    }
+    // The position of the first shown day on or after the day of d.
+    std::size_t from(packedDT d) const {
+        return std::size_t(std::lower_bound(days.begin(), days.end(), dtDateOnly(d)) - days.begin());
+    }
+    // The position after the last shown day on or before the day of d.
+    std::size_t upTo(packedDT d) const {
+        return std::size_t(std::upper_bound(days.begin(), days.end(), dtDateOnly(d)) - days.begin());
+    }
+    packedDT operator[](std::size_t i) const { return days[i]; }
+
+  private:
+    std::vector<packedDT> days;
+};
+
+// Appends row on the shown days lo to hi - 1, in ascending order or, with
+// descending, from the last of them back, marking the day S on which the item
+// or occurrence starts and the day E on which it ends.
+void appendOnDays(Velk& v, T_viewDataItem& row, ToDoListItem* item, const ShownDays& days,
+                  std::size_t lo, std::size_t hi, bool descending, packedDT S, packedDT E) {
+    for (std::size_t k = lo; k < hi; ++k) {
+        const packedDT day = days[descending ? hi - 1 - (k - lo) : k];
+        row.day = day;
+        row.startsHere = day == S;
+        row.endsHere = day == E;
+        appendRow(v, row, item);
+    }
 }
 
 void appendMarker(Velk& v, uint32_t prio, packedDT day, packedDT primary, std::string text) {
@@ -69,7 +102,8 @@ packedDT lastDayOf(packedDT begin, packedDT end) {
 
 // Appointments or notes: every shown day from the later of its begin and the
 // first shown day up to its last day.
-void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT last) {
+void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, packedDT first,
+                 packedDT last) {
     const std::vector<T_DatedCalListItem>& entries = list.inOrder();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const T_DatedCalListItem& e = entries[i];
@@ -79,26 +113,16 @@ void appendSpans(Velk& v, const T_DatedCalList& list, packedDT first, packedDT l
         const packedDT end = t->getDateTime(0);
         const packedDT E = lastDayOf(e.key, end);
         if (dtHasDate(end) ? end < first : E < first) continue;
-        packedDT cur = dtDateOnly(std::max(e.key, first));
         T_viewDataItem row;
         t->setViewData(row, &v.crypt);
-        row.startsHere = dtDateOnly(e.key) == cur;
-        while (cur <= last && cur <= E) {
-            row.day = cur;
-            row.endsHere = cur == E;
-            appendRow(v, row, t);
-            row.startsHere = false;
-            const packedDT next = nextDay(cur);
-            if (next == cur) break;
-            cur = next;
-        }
+        appendOnDays(v, row, t, days, days.from(e.key), days.upTo(E), false, dtDateOnly(e.key), E);
     }
 }
 
 // Todos due on or after the first shown day: every shown day from the earlier
 // of the due day and the last shown day back to the begin day, or to the first
 // shown day for a todo without a begin.
-void appendDueTodos(Velk& v, packedDT first, packedDT last) {
+void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT last) {
     const std::vector<T_DatedCalListItem>& list = v.cal.datedToDos.inOrder();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         if (it->key < first) break;
@@ -107,20 +131,10 @@ void appendDueTodos(Velk& v, packedDT first, packedDT last) {
         const packedDT B = t->getDateTime(1);
         const bool noBegin = !dtHasDate(B);
         if (!noBegin && B > last) continue;
-        packedDT cur = dtDateOnly(std::min(it->key, last));
-        const packedDT Bd = dtDateOnly(B);
         T_viewDataItem row;
         t->setViewData(row, &v.crypt);
-        row.endsHere = dtDateOnly(it->key) == cur;
-        while (cur >= first && (noBegin || Bd <= cur)) {
-            row.day = cur;
-            row.startsHere = cur == Bd;
-            appendRow(v, row, t);
-            row.endsHere = false;
-            const packedDT prev = previousDay(cur);
-            if (prev == cur) break;
-            cur = prev;
-        }
+        appendOnDays(v, row, t, days, noBegin ? 0 : days.from(B), days.upTo(it->key), true,
+                     noBegin ? DT_NODATE : dtDateOnly(B), dtDateOnly(it->key));
     }
 }
 
@@ -266,9 +280,10 @@ void buildCalendarRows(Velk& v) {
     const packedDT last = dtDateOnly(movedDay(start, days > 0 ? int(days) - 1 : -1));
     const packedDT today = getTodayDate(DT_NODATE);
 
-    appendSpans(v, v.cal.datedNotes, first, last);
-    appendSpans(v, v.cal.datedAppointments, first, last);
-    appendDueTodos(v, first, last);
+    const ShownDays shown(first, last);
+    appendSpans(v, v.cal.datedNotes, shown, first, last);
+    appendSpans(v, v.cal.datedAppointments, shown, first, last);
+    appendDueTodos(v, shown, first, last);
     v.getContentRecItems(first, last, &v.cal.recToDos);
     v.getContentRecItems(first, last, &v.cal.recNotes);
     v.getContentRecItems(first, last, &v.cal.recAppointments);
