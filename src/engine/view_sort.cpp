@@ -24,52 +24,89 @@ bool isDayMarker(uint32_t prio) {
     return prio == PRIO_DAYHEADER || prio == PRIO_SPECIALDAY;
 }
 
-// Sorts pairs of (key, row) by key, keeping the order of equal keys: the
-// natural runs (ascending, or descending, which are turned round with equal
-// keys kept in order) are merged pairwise. Rows arrive mostly in runs, so this
-// is close to linear for the calendar.
-void sortRunsByKey(std::vector<std::pair<packedDT, unsigned>>& v) {
-    using It = std::vector<std::pair<packedDT, unsigned>>::iterator;
-    auto less = [](const std::pair<packedDT, unsigned>& x, const std::pair<packedDT, unsigned>& y) {
-        return x.first < y.first;
-    };
-    std::vector<std::size_t> bounds{0};
-    for (std::size_t i = 0; i < v.size();) {
-        std::size_t j = i + 1;
-        if (j < v.size() && v[j].first < v[i].first) {
-            while (j < v.size() && v[j].first <= v[j - 1].first)
-                ++j;
-            const It first = v.begin() + std::ptrdiff_t(i), end = v.begin() + std::ptrdiff_t(j);
-            std::reverse(first, end);
-            for (It run = first; run != end;) {
-                It runEnd = run + 1;
-                while (runEnd != end && runEnd->first == run->first)
-                    ++runEnd;
-                std::reverse(run, runEnd);
-                run = runEnd;
-            }
-        } else {
-            while (j < v.size() && v[j].first >= v[j - 1].first)
-                ++j;
-        }
-        bounds.push_back(j);
-        i = j;
-    }
-    while (bounds.size() > 2) {
-        std::vector<std::size_t> merged{0};
-        for (std::size_t r = 0; r + 1 < bounds.size(); r += 2) {
-            if (r + 2 < bounds.size()) {
-                std::inplace_merge(v.begin() + std::ptrdiff_t(bounds[r]),
-                                   v.begin() + std::ptrdiff_t(bounds[r + 1]),
-                                   v.begin() + std::ptrdiff_t(bounds[r + 2]), less);
-                merged.push_back(bounds[r + 2]);
+using KeyedRow = std::pair<packedDT, unsigned>;
+
+// Sorts [first, last) by key, keeping the order of equal keys. The natural
+// runs are found (ascending ones, and descending ones, which are turned round
+// with equal keys kept in order) and merged as in a natural merge sort whose
+// pending runs grow at least like the Fibonacci numbers: short runs are merged
+// among themselves before they meet a long one, so a long run is moved only a
+// few times. Rows arrive mostly in long runs, so this is close to linear for
+// the calendar.
+class RunSorter {
+  public:
+    void sort(KeyedRow* first, KeyedRow* last) {
+        pending.clear();
+        for (KeyedRow* i = first; i != last;) {
+            KeyedRow* j = i + 1;
+            if (j != last && j->first < i->first) {
+                while (j != last && j->first <= (j - 1)->first)
+                    ++j;
+                std::reverse(i, j);
+                for (KeyedRow* run = i; run != j;) {
+                    KeyedRow* runEnd = run + 1;
+                    while (runEnd != j && runEnd->first == run->first)
+                        ++runEnd;
+                    std::reverse(run, runEnd);
+                    run = runEnd;
+                }
             } else {
-                merged.push_back(bounds[r + 1]);
+                while (j != last && j->first >= (j - 1)->first)
+                    ++j;
             }
+            pending.push_back({i, j});
+            collapse();
+            i = j;
         }
-        bounds.swap(merged);
+        while (pending.size() > 1)
+            mergeAt(pending.size() - 2);
     }
-}
+
+  private:
+    struct Run {
+        KeyedRow* begin;
+        KeyedRow* end;
+        std::size_t size() const { return std::size_t(end - begin); }
+    };
+
+    // Merges pending runs until, from the newest back, each is shorter than
+    // the one before it and shorter than the two before it together.
+    void collapse() {
+        while (pending.size() > 1) {
+            std::size_t n = pending.size() - 2;
+            if ((n > 0 && pending[n - 1].size() <= pending[n].size() + pending[n + 1].size()) ||
+                (n > 1 && pending[n - 2].size() <= pending[n - 1].size() + pending[n].size())) {
+                if (pending[n - 1].size() < pending[n + 1].size()) --n;
+            } else if (pending[n].size() > pending[n + 1].size()) {
+                break;
+            }
+            mergeAt(n);
+        }
+    }
+
+    // Merges the pending runs n and n + 1, which lie next to each other; of
+    // equal keys those of run n come first.
+    void mergeAt(std::size_t n) {
+        Run& a = pending[n];
+        const Run& b = pending[n + 1];
+        // The rows of a with keys up to b's first key are in place already.
+        KeyedRow* out = std::upper_bound(
+            a.begin, a.end, *b.begin,
+            [](const KeyedRow& x, const KeyedRow& y) { return x.first < y.first; });
+        buffer.assign(out, a.end);
+        const KeyedRow* x = buffer.data();
+        const KeyedRow* xEnd = x + buffer.size();
+        const KeyedRow* y = b.begin;
+        while (x != xEnd && y != b.end)
+            *out++ = y->first < x->first ? *y++ : *x++;
+        std::copy(x, xEnd, out);
+        a.end = b.end;
+        pending.erase(pending.begin() + std::ptrdiff_t(n) + 1);
+    }
+
+    std::vector<Run> pending;
+    std::vector<KeyedRow> buffer;
+};
 
 // The (day, priority) groups of the calendar rows, numbered in the order they
 // first occur, found through a small open-addressing table.
@@ -154,21 +191,18 @@ bool sortCalendarRows(const std::vector<T_viewDataItem>& rows, std::vector<unsig
         ++start[rank[number[j]] + 1];
     for (std::size_t b = 1; b < start.size(); ++b)
         start[b] += start[b - 1];
-    std::vector<std::pair<packedDT, unsigned>> sorted(n);
+    std::vector<KeyedRow> sorted(n);
     {
         std::vector<std::size_t> next(start.begin(), start.end() - 1);
         for (std::size_t j = 0; j < n; ++j)
             sorted[next[rank[number[j]]]++] = {rows[order[j]].primaryDate, order[j]};
     }
 
-    std::vector<std::pair<packedDT, unsigned>> part;
-    for (std::size_t b = 0; b + 1 < start.size(); ++b) {
-        part.assign(sorted.begin() + std::ptrdiff_t(start[b]),
-                    sorted.begin() + std::ptrdiff_t(start[b + 1]));
-        sortRunsByKey(part);
-        for (std::size_t k = 0; k < part.size(); ++k)
-            order[start[b] + k] = part[k].second;
-    }
+    RunSorter sorter;
+    for (std::size_t b = 0; b + 1 < start.size(); ++b)
+        sorter.sort(sorted.data() + start[b], sorted.data() + start[b + 1]);
+    for (std::size_t k = 0; k < n; ++k)
+        order[k] = sorted[k].second;
     return true;
 }
 

@@ -142,6 +142,38 @@ TEST(ViewSort, CalendarRowOrderEqualsBubbleSort) {
     }
 }
 
+// Large days of one kind whose dates come in runs of every length, rising,
+// falling and flat, as the calendar brings them from its several lists: the
+// runs are merged in many different patterns.
+TEST(ViewSort, LongMixedRunsOfOneDayEqualBubbleSort) {
+    std::mt19937 rng(5);
+    const packedDT day = packDate(5, 3, 2011) | DT_NOTIME;
+    for (int round = 0; round < 6; ++round) {
+        Velk v;
+        v.opts.mainviewtype = MAINVIEW_CALENDAR;
+        const unsigned n = 400 + rng() % 1200;
+        packedDT date = packDate(1, 1, 2011);
+        int step = 0;
+        for (unsigned i = 0, left = 0; i < n; ++i, --left) {
+            if (left == 0) {
+                left = round % 2 ? 1 + rng() % 300 : 1 + rng() % 6;
+                step = int(rng() % 3) - 1;
+                date = packDate(1, 1, 2011) + (rng() % 40) * 0x8000u;
+            }
+            T_viewDataItem row;
+            row.day = day;
+            row.prio = round < 4 ? 3 : randomItemPrio(rng);
+            row.primaryDate = date;
+            row.text = std::to_string(i); // tells rows of equal dates apart on failure
+            if (rng() % 4) date += step * 0x8000;
+            push(v, row);
+        }
+        const auto expected = bubbleSorted(v, true);
+        v.sortContent();
+        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+    }
+}
+
 // A whole calendar built from random entries, sorted both ways.
 TEST(ViewSort, BuiltCalendarOrderEqualsBubbleSort) {
     setVelkNowForTesting(SATURDAY_5_MARCH_2011);
