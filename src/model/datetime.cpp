@@ -97,22 +97,36 @@ int getNumberOfDay(int day, int month, int year) {
 }
 
 void getDayByNumber(int number, int& day, int& month, int& year) {
-    // Numbers outside the supported range are pulled to its ends, so that
-    // neither the loops below run long nor a date outside 2000..2127 results
-    // from a move.
+    // Numbers outside the supported range are pulled to its ends, so that no
+    // date outside 2000..2127 results from a move.
     if (number < firstDayNumber) number = firstDayNumber;
     if (number > lastDayNumber()) number = lastDayNumber();
-    year = 1999;
-    while (number > daysOfYear(year)) {
-        number -= daysOfYear(year);
-        ++year;
-    }
-    month = 1;
-    while (number > MaxTag(month, year)) {
-        number -= MaxTag(month, year);
-        ++month;
-    }
-    day = number;
+    // The number of 1 January of each year from 1999 on. Calendar walks turn
+    // numbers into dates for every recurrence step, so the year is found from
+    // this table instead of by counting years off one by one.
+    constexpr int YEARS = DT_MAXYEAR - 1999 + 1;
+    static const struct YearStarts {
+        int first[YEARS];
+        YearStarts() {
+            for (int i = 0; i < YEARS; ++i)
+                first[i] = getNumberOfDay(1, 1, 1999 + i);
+        }
+    } starts;
+    // No year is longer than 366 days, so this never overshoots, and falls
+    // short by at most one year over the whole range.
+    int i = (number - 1) / 366;
+    while (i + 1 < YEARS && starts.first[i + 1] <= number)
+        ++i;
+    year = 1999 + i;
+    const int dayOfYear = number - starts.first[i] + 1;
+    const int leap = isLeapYear(year) ? 1 : 0;
+    auto before = [leap](int m) { return daysBeforeMonth[m] + (m >= 2 ? leap : 0); };
+    // No month is longer than 31 days: the same holds for months.
+    int m = (dayOfYear - 1) / 31;
+    while (m < 11 && dayOfYear > before(m + 1))
+        ++m;
+    month = m + 1;
+    day = dayOfYear - before(m);
 }
 
 int getDateDiff(packedDT a, packedDT b) {
