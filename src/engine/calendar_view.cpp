@@ -33,9 +33,11 @@ packedDT nextDay(packedDT d) {
 }
 
 // The items of a calendar list lie scattered in memory: the walks ask for the
-// item this many entries ahead while they look at the current one, so that
-// the loads overlap instead of waiting one after the other.
+// item this many entries ahead while they look at the current one, and for
+// the summary of the item half as far ahead (its item has arrived by then),
+// so that the loads overlap instead of waiting one after the other.
 constexpr std::ptrdiff_t PREFETCH_AHEAD = 16;
+constexpr std::ptrdiff_t PREFETCH_SUMMARY = PREFETCH_AHEAD / 2;
 
 // Appends a copy of row; the copy shares the row's text.
 void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
@@ -65,6 +67,7 @@ class ShownDays {
         return std::size_t(std::upper_bound(days.begin(), days.end(), dtDateOnly(d)) - days.begin());
     }
     packedDT operator[](std::size_t i) const { return days[i]; }
+    std::size_t size() const { return days.size(); }
 
   private:
     std::vector<packedDT> days;
@@ -109,6 +112,7 @@ void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, pac
         const T_DatedCalListItem& e = entries[i];
         if (e.key > last) break;
         if (i + PREFETCH_AHEAD < entries.size()) __builtin_prefetch(entries[i + PREFETCH_AHEAD].item);
+        if (i + PREFETCH_SUMMARY < entries.size()) entries[i + PREFETCH_SUMMARY].item->prefetchSummary();
         ToDoListToDo* t = e.item;
         const packedDT end = t->getDateTime(0);
         const packedDT E = lastDayOf(e.key, end);
@@ -127,6 +131,7 @@ void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT las
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         if (it->key < first) break;
         if (list.rend() - it > PREFETCH_AHEAD) __builtin_prefetch(it[PREFETCH_AHEAD].item);
+        if (list.rend() - it > PREFETCH_SUMMARY) it[PREFETCH_SUMMARY].item->prefetchSummary();
         ToDoListToDo* t = it->item;
         const packedDT B = t->getDateTime(1);
         const bool noBegin = !dtHasDate(B);
@@ -155,6 +160,7 @@ void appendOverdue(Velk& v, packedDT today) {
         const T_DatedCalListItem& e = dated[i];
         if (e.key >= today) break;
         if (i + PREFETCH_AHEAD < dated.size()) dated[i + PREFETCH_AHEAD].item->prefetchCompletion();
+        if (i + PREFETCH_SUMMARY < dated.size()) dated[i + PREFETCH_SUMMARY].item->prefetchSummary();
         if (!e.item->isCompleted()) add(e.item);
     }
     for (ToDoListToDo* t : v.cal.recToDos)
@@ -237,9 +243,80 @@ bool skipToSpan(const ToDoListToDo& t, const T_recData& rec, packedDT from, pack
     return true;
 }
 
+// A valid packed date-time as its day number and its time bits: ordered as
+// the packed values are, and moved by days with a sum.
+struct DayAndTime {
+    int day;
+    packedDT low;
+};
+DayAndTime split(packedDT v) {
+    return {getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)), v & 0x7fff};
+}
+bool earlier(DayAndTime a, DayAndTime b) {
+    return a.day < b.day || (a.day == b.day && a.low < b.low);
+}
+bool isValidPacked(packedDT v) {
+    return dtHasDate(v) && isValidDate(dtDay(v), dtMonth(v), dtYear(v));
+}
+
+// The occurrences of a daily or weekly rule from the one B..E on, counted in
+// day numbers: both dates of an occurrence lie the rule's fixed number of days
+// after those of the one before. They are the occurrences, and the rows, that
+// setFollowingRecurrenceDate gives step by step: the walk ends where the
+// rule's range ends, at the last day a date can hold, or after the span;
+// a date moved past that last day stays on it, and a date without a time
+// takes the time of the one the rule counts from. False, with nothing appended,
+// when the dates are not plain valid ones and the walk must step instead.
+bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
+                                const ShownDays& days, packedDT from, packedDT to, packedDT B,
+                                packedDT E) {
+    if (rec.type != REC_DAILY && rec.type != REC_WEEKLY) return false;
+    if (rec.interval < 1 || rec.interval > int(MAX_SPAN)) return false;
+    if (!isValidPacked(B) || !isValidPacked(E)) return false;
+    if (dtHasDate(rec.rangeEnd) && !isValidPacked(rec.rangeEnd)) return false;
+    // The span as the calendar gives it: from a day's start to a date-only day.
+    if (days.size() == 0 || (from & 0x7fff) != 0 || to != days[days.size() - 1] ||
+        dtDateOnly(from) != days[0])
+        return false;
+
+    static const int lastDay = getNumberOfDay(31, 12, DT_MAXYEAR);
+    const int step = rec.interval * (rec.type == REC_WEEKLY ? 7 : 1);
+    const int first = split(from).day, last = first + int(days.size()) - 1;
+    const DayAndTime toDT{last, DT_NOTIME};
+    const bool hasRangeEnd = dtHasDate(rec.rangeEnd);
+    const DayAndTime rangeEnd = hasRangeEnd ? split(rec.rangeEnd) : DayAndTime{0, 0};
+    DayAndTime b = split(B), e = split(E);
+    DayAndTime& anchor = t.isToDo() ? e : b;
+    DayAndTime& other = t.isToDo() ? b : e;
+    T_viewDataItem row;
+    bool rowMade = false;
+    for (;;) {
+        // Shown when it ends on or after the first day and begins by the last.
+        if (e.day >= first && !earlier(toDT, b)) {
+            if (!rowMade) t.setViewData(row, &v.crypt);
+            rowMade = true;
+            const int lo = std::max(b.day, first), hi = std::min(e.day, last);
+            const packedDT S = b.day >= first ? days[std::size_t(b.day - first)] : DT_NODATE;
+            const packedDT Ed = e.day <= last ? days[std::size_t(e.day - first)] : DT_NODATE;
+            if (lo <= hi)
+                appendOnDays(v, row, &t, days, std::size_t(lo - first), std::size_t(hi - first + 1),
+                             false, S, Ed);
+        }
+        const int next = anchor.day + step;
+        if (next > lastDay) break;
+        if (hasRangeEnd && earlier(rangeEnd, {next, anchor.low})) break;
+        anchor.day = next;
+        other.day = std::min(other.day + step, lastDay);
+        if (other.low & DT_NOTIME) other.low = anchor.low; // as the step takes it
+        if (earlier(toDT, b)) break;
+    }
+    return true;
+}
+
 } // namespace
 
 void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
+    const ShownDays days(from, to);
     for (ToDoListToDo* t : *list) {
         T_recData rec;
         t->getRecData(rec);
@@ -247,6 +324,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
         if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
         packedDT B = t->getDateTime(1), E = t->getDateTime(0);
         if (!skipToSpan(*t, rec, from, B, E)) continue;
+        if (appendFixedStepOccurrences(*this, *t, rec, days, from, to, B, E)) continue;
         T_viewDataItem row;
         bool rowMade = false;
         for (;;) {

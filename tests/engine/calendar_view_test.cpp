@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace viewtest;
 
@@ -271,4 +272,89 @@ TEST_F(Calendar, SpanOverLeapDayShowsEveryDay) {
     for (auto& r : show(2012, 2, 27, 4))
         if (r.rfind("@", 0) != 0 && r != "--") items.push_back(r);
     EXPECT_EQ(items, (Rows{"27.02 task", "28.02 task", "29.02 task", "01.03 task ]"}));
+}
+
+// Recurring entries of random shape: todos, appointments and notes, with and
+// without times, rules by days, weeks and months, ranges that end with or
+// without a time, spans up to the last day a date can hold. Each shown day
+// holds the rows of the occurrences that the rule gives when stepped one by
+// one from the entry's own dates.
+TEST_F(Calendar, RecurringRowsAreTheOccurrencesOfTheStepByStepRule) {
+    namespace c = std::chrono;
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return lo + int(rng() % unsigned(hi - lo + 1)); };
+    auto dayOf = [](c::sys_days d) {
+        const c::year_month_day ymd(d);
+        return packDate(int(unsigned(ymd.day())), int(unsigned(ymd.month())), int(ymd.year())) |
+               DT_NOTIME;
+    };
+    const c::sys_days lastHeld = c::sys_days(c::year(2127) / 12 / 31);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        Velk w;
+        w.createRoot();
+        w.setMainViewType(MAINVIEW_CALENDAR);
+        const unsigned prios[] = {1, 3, 6, PRIO_APPOINTMENT, PRIO_NOTE};
+        const unsigned prio = prios[rng() % 5];
+        const c::sys_days base = round % 4 == 0 ? c::sys_days(c::year(2127) / 11 / 20)
+                                                : c::sys_days(c::year(2011) / 2 / 1);
+        const c::sys_days b = base + c::days(pick(0, 30));
+        const c::sys_days e = b + c::days(pick(0, 3));
+        auto when = [&](c::sys_days d) {
+            const c::year_month_day ymd(d);
+            return on(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
+                      rng() % 2 ? pick(0, 23) : -1, pick(0, 59));
+        };
+        ToDoListToDo* t = entry(w, w.root.get(), "r", prio, when(b), when(e));
+        T_recData rec;
+        const int types[] = {REC_DAILY, REC_WEEKLY, REC_MONTHLY_BY_DATE};
+        rec.type = types[rng() % 3];
+        rec.interval = rng() % 8 == 0 ? pick(60, 400) : pick(1, 5);
+        if (rng() % 2) {
+            // On or after the day the rule counts from, or the rule is dropped.
+            const c::sys_days anchor = prio <= PRIO_MAXTODO ? e : b;
+            rec.rangeEnd = dayOf(std::min(anchor + c::days(pick(0, 90)), lastHeld));
+            if (rng() % 2) rec.rangeEnd = (rec.rangeEnd & DT_DATEMASK) | packTime(pick(0, 23), 0);
+        }
+        t->setRecData(rec, w.cal);
+        T_recData stored;
+        t->getRecData(stored);
+        ASSERT_EQ(stored.type, rec.type);
+
+        const c::sys_days first = std::min(b + c::days(pick(-20, 80)), lastHeld);
+        const unsigned span = unsigned(pick(1, 14));
+        w.cal.date = dayOf(first);
+        w.cal.days = span;
+        rebuild(w);
+        Rows got;
+        for (auto& r : calendar(w))
+            if (r.rfind("@", 0) != 0 && r != "--" && r.rfind("overdue", 0) != 0) got.push_back(r);
+
+        std::vector<packedDT> shown;
+        for (c::sys_days d = first; d < first + c::days(span) && d <= lastHeld; d += c::days(1))
+            shown.push_back(dayOf(d));
+        const packedDT from = dayOf(first) & DT_DATEMASK, last = shown.back();
+        std::vector<Rows> perDay(shown.size());
+        packedDT B = t->getDateTime(1), E = t->getDateTime(0);
+        const bool listed = !(dtHasDate(stored.rangeEnd) && stored.rangeEnd < from);
+        for (int step = 0; listed && step < 5000; ++step) {
+            const packedDT Ed = dtDateOnly(prio <= PRIO_MAXTODO || dtHasDate(E) ? E : B);
+            if (from <= (dtHasDate(E) ? E : Ed) && last >= B)
+                for (std::size_t i = 0; i < shown.size(); ++i) {
+                    if (shown[i] < dtDateOnly(B) || shown[i] > Ed) continue;
+                    char name[16];
+                    std::snprintf(name, sizeof name, "%02d.%02d r", dtDay(shown[i]),
+                                  dtMonth(shown[i]));
+                    std::string row = name;
+                    if (shown[i] == dtDateOnly(B)) row += " [";
+                    if (shown[i] == Ed) row += " ]";
+                    perDay[i].push_back(row);
+                }
+            if (followingRecurrenceDate(stored, prio, B, E) <= 0 || B > last) break;
+        }
+        Rows expected;
+        for (const Rows& day : perDay)
+            expected.insert(expected.end(), day.begin(), day.end());
+        ASSERT_EQ(got, expected) << "type " << rec.type << " interval " << rec.interval;
+    }
 }
