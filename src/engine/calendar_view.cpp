@@ -60,11 +60,13 @@ class ShownDays {
     }
     // The position of the first shown day on or after the day of d.
     std::size_t from(packedDT d) const {
-        return std::size_t(std::lower_bound(days.begin(), days.end(), dtDateOnly(d)) - days.begin());
+        return std::size_t(std::lower_bound(days.begin(), days.end(), dtDateOnly(d)) -
+                           days.begin());
     }
     // The position after the last shown day on or before the day of d.
     std::size_t upTo(packedDT d) const {
-        return std::size_t(std::upper_bound(days.begin(), days.end(), dtDateOnly(d)) - days.begin());
+        return std::size_t(std::upper_bound(days.begin(), days.end(), dtDateOnly(d)) -
+                           days.begin());
     }
     packedDT operator[](std::size_t i) const { return days[i]; }
     std::size_t size() const { return days.size(); }
@@ -111,8 +113,10 @@ void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, pac
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const T_DatedCalListItem& e = entries[i];
         if (e.key > last) break;
-        if (i + PREFETCH_AHEAD < entries.size()) __builtin_prefetch(entries[i + PREFETCH_AHEAD].item);
-        if (i + PREFETCH_SUMMARY < entries.size()) entries[i + PREFETCH_SUMMARY].item->prefetchSummary();
+        if (i + PREFETCH_AHEAD < entries.size())
+            __builtin_prefetch(entries[i + PREFETCH_AHEAD].item);
+        if (i + PREFETCH_SUMMARY < entries.size())
+            entries[i + PREFETCH_SUMMARY].item->prefetchSummary();
         ToDoListToDo* t = e.item;
         const packedDT end = t->getDateTime(0);
         const packedDT E = lastDayOf(e.key, end);
@@ -160,7 +164,8 @@ void appendOverdue(Velk& v, packedDT today) {
         const T_DatedCalListItem& e = dated[i];
         if (e.key >= today) break;
         if (i + PREFETCH_AHEAD < dated.size()) dated[i + PREFETCH_AHEAD].item->prefetchCompletion();
-        if (i + PREFETCH_SUMMARY < dated.size()) dated[i + PREFETCH_SUMMARY].item->prefetchSummary();
+        if (i + PREFETCH_SUMMARY < dated.size())
+            dated[i + PREFETCH_SUMMARY].item->prefetchSummary();
         if (!e.item->isCompleted()) add(e.item);
     }
     for (ToDoListToDo* t : v.cal.recToDos)

@@ -90,9 +90,10 @@ class RunSorter {
         Run& a = pending[n];
         const Run& b = pending[n + 1];
         // The rows of a with keys up to b's first key are in place already.
-        KeyedRow* out = std::upper_bound(
-            a.begin, a.end, *b.begin,
-            [](const KeyedRow& x, const KeyedRow& y) { return x.first < y.first; });
+        KeyedRow* out =
+            std::upper_bound(a.begin, a.end, *b.begin, [](const KeyedRow& x, const KeyedRow& y) {
+                return x.first < y.first;
+            });
         buffer.assign(out, a.end);
         const KeyedRow* x = buffer.data();
         const KeyedRow* xEnd = x + buffer.size();
