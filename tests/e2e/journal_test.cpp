@@ -2,6 +2,7 @@
 // program merging what it left behind.
 
 #include "engine/velk.h"
+#include "support/organizer.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -57,14 +58,6 @@ void collect(ToDoListGroup& g, Model& m) {
         m.groups.insert(g.getGroup(i)->getSummary());
         collect(*g.getGroup(i), m);
     }
-}
-
-ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        if (g.getToDo(i)->getSummary() == summary) return g.getToDo(i);
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        if (ToDoListToDo* t = findToDo(*g.getGroup(i), summary)) return t;
-    return nullptr;
 }
 
 ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
