@@ -11,6 +11,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,12 @@ void tellUser(const std::string& text, bool headless) {
 
 // Builds and shows the main window and runs the event loop until the last
 // window closes. Result: the event loop's exit code.
-int runWindow(const CommandLine& cl) {
+int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd) {
     unsigned w = 0, h = 0;
     velk->windowSize(w, h);
     make_windows(cl.path.c_str(), int(w), int(h));
     mainWin->init(velk, clipboardFile);
+    mainWin->saveAtEnd = std::move(saveAtEnd);
     mainWin->showMain(SCREEN_LIST);
     mainWin->setMenuActive();
     mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->GUIData.nLineCal
@@ -55,13 +57,35 @@ int runWindow(const CommandLine& cl) {
     return Fl::run();
 }
 
-// Writes the data file, keeping the last generations as backups. Result:
-// writeData's result, also printed.
-int saveDataFile(const std::string& path) {
-    moveBackupFiles(path);
-    int r = velk->writeData(path.c_str());
-    std::printf("write to file: %i\n", r);
+// Saves the data file and retires the journal with it. Result: saveData's
+// (0 saved; -1 nothing changed; -2 saved but not synced), printed as
+// "write to file: 0" or "-1". What was done beside the save is told.
+int saveDataFile(const std::string& path, std::string& error, bool headless) {
+    T_SaveReport report;
+    int r = velk->saveData(report);
+    std::printf("write to file: %i\n", r == 0 ? 0 : -1);
+    std::fflush(stdout);
+    for (const std::string& w : report.warnings)
+        std::fprintf(stderr, "Saving %s: %s\n", path.c_str(), w.c_str());
+    if (report.backupsDropped)
+        tellUser("Descriptions that the data file held in plain text are now enciphered.\n"
+                 "The backups " + path + "b0, b1 and b2, which still held the plain text, "
+                 "were removed.",
+                 headless);
+    if (r == -2) std::fprintf(stderr, "Saving %s: %s\n", path.c_str(), report.error.c_str());
+    error = report.error;
     return r;
+}
+
+// Tells of journal files that held no readable change.
+void tellDamaged(bool headless) {
+    for (const auto& d : velk->incsave_damagedFiles()) {
+        std::string text = "The journal file " + d.first +
+                           " holds no change Velk can read; it was passed over ";
+        text += d.second.empty() ? "and could not be kept aside." : "and kept as " + d.second + ".";
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (!headless) tellUser(text, headless);
+    }
 }
 
 } // namespace
@@ -109,10 +133,16 @@ int main(int argc, char** argv) {
     }
 
     // Journal files left by a run that did not end normally are replayed onto
-    // the loaded tree and merged into the data file. Their files are deleted
-    // only once the merged data file is safely written.
+    // the loaded tree and merged into the data file in one commit with it.
     std::string journalError;
     int merged = velk->incsave_readFiles(journalError);
+    if (merged == -2) {
+        tellUser("The journal beside " + cl.path + " is left from a save that was interrupted, "
+                 "and cannot be sorted out:\n" + journalError + "\nNothing was changed.",
+                 headless);
+        delete velk;
+        return -1;
+    }
     if (merged != 0 && merged != 1) {
         tellUser("Incremental file corrupt:\n" + journalError +
                      "\nRead Documentation about data recovery.",
@@ -120,19 +150,14 @@ int main(int argc, char** argv) {
         delete velk;
         return -1;
     }
+    tellDamaged(headless);
     if (merged == 1) {
-        if (saveDataFile(cl.path) == 0) {
-            if (velk->incsave_delFiles() != 0)
-                tellUser("The journal files beside " + cl.path +
-                             " could not all be deleted after they were merged.\n"
-                             "Move them away before the next start.",
-                         headless);
-        } else {
-            tellUser("The data file " + cl.path +
-                         " could not be written; it was left as it was.\nThe journal files "
-                         "beside it are kept and will be merged at the next start.",
+        std::string error;
+        if (saveDataFile(cl.path, error, headless) == -1)
+            tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
+                         error + "\nThe journal files beside it are kept and will be merged at "
+                         "the next start.",
                      headless);
-        }
     }
     for (const auto& stray : velk->incsave_setAsideStrays())
         std::fprintf(stderr,
@@ -152,22 +177,28 @@ int main(int argc, char** argv) {
         haveClipboard = true;
     }
 
-    int exitCode = 0;
-    if (!headless) exitCode = runWindow(cl);
-
     // The data file is written when the journal holds changes of this run (or
-    // a change could not be journaled), when asked to, or when a password was
-    // added. The journal goes only once the data file is safely written.
-    const bool journaled = velk->incsave_getNrOfFiles() != 0;
-    if (journaled || velk->incsave_hasUnjournaledChanges() || cl.alwaysSave ||
-        velk->crypt.PwdsChanged()) {
-        if (saveDataFile(cl.path) == 0) {
-            if (velk->incsave_delFiles() != 0)
-                tellUser("The journal files beside " + cl.path +
-                             " could not all be deleted.\nMove them away before the next start.",
-                         headless);
-        } else {
-            tellUser("The data file " + cl.path + " could not be written; it was left as it was." +
+    // a change waits for it), when asked to, or when a password was added.
+    // The journal is retired in one commit with the save.
+    auto saveAtEnd = [&cl, headless](std::string& error) {
+        if (velk->incsave_getNrOfFiles() == 0 && !velk->incsave_hasUnjournaledChanges() &&
+            !cl.alwaysSave && !velk->crypt.PwdsChanged())
+            return 0;
+        return saveDataFile(cl.path, error, headless);
+    };
+
+    int exitCode = 0;
+    bool ended = false;
+    if (!headless) {
+        exitCode = runWindow(cl, saveAtEnd);
+        ended = mainWin->sessionEnd() != VelkGUI::SESSION_OPEN;
+    }
+    if (!ended) {
+        std::string error;
+        if (saveAtEnd(error) != 0) {
+            const bool journaled = velk->incsave_getNrOfFiles() != 0;
+            tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
+                         error +
                          (journaled ? std::string("\nThe changes of this run are kept in the "
                                                   "journal files beside it and will be merged at "
                                                   "the next start.")

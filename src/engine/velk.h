@@ -75,6 +75,15 @@ constexpr uint32_t PRIO_DAYHEADER = 300;
 constexpr uint32_t PRIO_SPECIALDAY = 301;
 constexpr uint32_t PRIO_SEPARATOR = 400;
 
+// What a save of the data file has to say beyond its result.
+struct T_SaveReport {
+    std::string error;                 // why the save failed
+    std::vector<std::string> warnings; // saved, but something beside it was not done
+    // The backups were removed because they held descriptions in plain text
+    // that this save enciphered.
+    bool backupsDropped = false;
+};
+
 // The size of the main window that the data file keeps (half the pixels).
 struct T_Session {
     uint32_t uWinWidth = 320;
@@ -96,6 +105,21 @@ class Velk {
     // Writes the whole organizer to the file, replacing it as one step.
     // Results: 0 written; -1 nothing written (the old file is unchanged).
     int writeData(const char* name);
+    // Saves the whole organizer to its data file and retires the journal with
+    // it as one commit, keeping the last three generations as backups (or
+    // removing them when this save enciphers a description that the replaced
+    // file held in plain text). Results: 0 saved; -1 nothing changed on disk
+    // (report.error says why; the journal and the backups are as they were,
+    // and changes waiting for the journal still wait); -2 saved, but the
+    // folder could not be synced (report.error), so a power loss may undo it.
+    int saveData(T_SaveReport& report);
+    // Writes the whole organizer to another file, as a way out when the data
+    // file cannot be saved. The data file and its journal stay as they are.
+    // Results: 0 written; -1 refused (name is the data file itself) or the
+    // file cannot be written, error says why.
+    int saveCopyTo(const std::string& name, std::string& error);
+    // The data file's content: fixed lines, header, password section, tree.
+    void writeDataTo(std::ostream& os);
     // Loads the data file into the empty organizer made by createRoot.
     // Results: 0 loaded (or no file yet); -1 the file is malformed; -2 the
     // file exists but cannot be read. On failure nothing is to be written.
@@ -295,21 +319,31 @@ class Velk {
     int incsave_delFiles();
     // The number of consecutive journal files from 0.
     int incsave_getNrOfFiles();
-    // Replays the journal files onto the loaded tree. Results: 0 no entry was
-    // applied; 1 at least one was; -1 errorFile names the file that cannot be
-    // replayed (the tree then holds a partial replay and must not be written).
+    // Replays the journal files onto the loaded tree, after finishing a save
+    // that a crash interrupted. Results: 0 no entry was applied; 1 at least
+    // one was; -1 errorFile names the file that cannot be replayed (the tree
+    // then holds a partial replay and must not be written); -2 the files of
+    // an interrupted save cannot be sorted out, errorFile says why (nothing
+    // was replayed). A file without an entry that holds anything else is
+    // passed over and kept aside (incsave_damagedFiles).
     int incsave_readFiles(std::string& errorFile);
+    // The damaged journal files the last replay passed over, as (name, the
+    // name a copy is kept under; "" when no copy could be made).
+    const std::vector<std::pair<std::string, std::string>>& incsave_damagedFiles() const {
+        return incsave_damaged;
+    }
     // After the start-up merge: removes temporaries left by a run that ended
     // while writing, and renames journal files that lie behind a gap in the
     // numbering (or at an unreadable number) with ".orphan", so that they are
     // never replayed against a data file they were not written for. Returns
     // the moved files as (old name, new name).
     std::vector<std::pair<std::string, std::string>> incsave_setAsideStrays();
-    // True when an entry could not be published during this run, so that the
-    // data file must be written at the end even without journal files.
-    bool incsave_hasUnjournaledChanges() const { return incsave_unpublished != 0; }
-    // How many entries could not be published during this run.
-    unsigned incsave_unjournaledCount() const { return incsave_unpublished; }
+    // True when entries wait in memory because they could not be published,
+    // so that the data file must be written at the end even without journal
+    // files.
+    bool incsave_hasUnjournaledChanges() const { return !incsave_pending.empty(); }
+    // How many times publishing an entry failed during this run.
+    unsigned incsave_unjournaledCount() const { return incsave_failures; }
 
     // --- Item operations (engine/operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed (see operations.cpp).
@@ -371,11 +405,27 @@ class Velk {
     int incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent);
     int incsave_writeChanged(ToDoListItem& item, bool isGroup);
     int incsave_writeDeleted(const ToDoListItem& item);
+    // Publishes entry (the lines between the fixed lines and "</data>") after
+    // the ones still waiting, or keeps it waiting. Results: 0 published; -1
+    // it waits in memory.
+    int incsave_publish(std::string entry);
+    // After a save that holds every change: nothing waits, numbering from 0.
+    void incsave_committed();
     // Highest sync ID given out when the data file was loaded: items up to it
     // are in the data file even when it stored no sync ID for them.
     uint32_t incsave_loadedIdmax = 0;
-    unsigned incsave_nextNr = 0;      // first number to try for the next entry
-    unsigned incsave_unpublished = 0; // entries that could not be published
+    unsigned incsave_nextNr = 0;              // first number to try for the next entry
+    std::vector<std::string> incsave_pending; // entries waiting to be published, in order
+    unsigned incsave_failures = 0;            // failed attempts to publish
+    std::vector<std::pair<std::string, std::string>> incsave_damaged;
+
+    // Sync IDs of the todos whose description the data file on disk holds in
+    // plain text, sorted.
+    std::vector<uint32_t> plainInDataFile;
+    std::vector<uint32_t> plainDescriptionIDs();
+    // True when a description that the data file holds in plain text is now
+    // to be stored enciphered.
+    bool savingEnciphersPlainText();
 
     // Reads the header lines up to the root record's first line; foundEnd
     // tells whether that line was found. Results: 0, or -1 when the password

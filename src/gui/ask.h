@@ -7,6 +7,11 @@ namespace GuiAsk {
 extern int (*choice)(const char* question, const char* button0, const char* button1);
 extern void (*message)(const char* text);
 extern void (*alert)(const char* text);
+// Shows the question with three buttons; returns 0, 1 or 2 for the button.
+extern int (*choice3)(const char* question, const char* button0, const char* button1,
+                      const char* button2);
+// Asks for a line of text, offering value; null when the user cancels.
+extern const char* (*input)(const char* prompt, const char* value);
 // Puts the toolkit's own message boxes back.
 void useToolkit();
 } // namespace GuiAsk

@@ -110,8 +110,8 @@ void VelkGUI::tellJournalFailures() {
     if (failures == journalFailuresTold) return;
     journalFailuresTold = failures;
     GuiAsk::alert("A change could not be written to the journal file next to the data file "
-                  "(is the disk full?). It is kept in memory and written to the data file "
-                  "when Velk ends.");
+                  "(is the disk full?). It is kept in memory: Velk writes it to the journal "
+                  "with your next change, and to the data file when Velk ends.");
 }
 
 void VelkGUI::showList(int topLine) {

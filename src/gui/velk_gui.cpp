@@ -453,7 +453,7 @@ void VelkGUI::CB_Done() {
             else
                 engine->GUIData.nLineNormal = listView->topline();
         }
-        hide();
+        if (finishSession()) hide();
         break;
     case SCREEN_ABOUT: showMain(SCREEN_LIST); break;
     case SCREEN_ITEM_BASICS:
@@ -501,6 +501,57 @@ void VelkGUI::CB_Done() {
 }
 
 void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
+
+bool VelkGUI::finishSession() {
+    if (sessionEnd_ != SESSION_OPEN) return true;
+    if (!saveAtEnd) {
+        sessionEnd_ = SESSION_SAVED;
+        return true;
+    }
+    for (;;) {
+        std::string error;
+        if (saveAtEnd(error) == 0) {
+            sessionEnd_ = SESSION_SAVED;
+            return true;
+        }
+        const std::string& dataFile = engine->fileName;
+        const std::string question = "Velk could not save your data to " + dataFile + ":\n" +
+                                     error +
+                                     "\n\nNothing is lost yet: Velk stays open with every "
+                                     "change. Free some space or fix the cause, then try again, "
+                                     "or save to another file.";
+        const int answer =
+            GuiAsk::choice3(question.c_str(), "Try again", "Save to another file...",
+                            "End without saving");
+        if (answer == 0) continue;
+        if (answer == 1) {
+            const std::string suggestion = dataFile + ".rescue";
+            const char* name = GuiAsk::input("Save your data to this file:", suggestion.c_str());
+            if (!name || !*name) continue;
+            std::string copyError;
+            if (engine->saveCopyTo(name, copyError) != 0) {
+                GuiAsk::alert(("Velk could not save to " + std::string(name) + ":\n" + copyError)
+                                  .c_str());
+                continue;
+            }
+            GuiAsk::message(("Your data was saved to " + std::string(name) + ".\nThe data file " +
+                             dataFile +
+                             " was not changed; the journal files beside it are kept and "
+                             "merged at its next start.")
+                                .c_str());
+            sessionEnd_ = SESSION_UNSAVED;
+            return true;
+        }
+        const std::string confirm =
+            "End Velk without saving?\nThe changes in the journal files beside " + dataFile +
+            " are merged at its next start; changes that could not be written to the journal "
+            "are lost.";
+        if (GuiAsk::choice(confirm.c_str(), "Cancel", "End without saving") == 1) {
+            sessionEnd_ = SESSION_UNSAVED;
+            return true;
+        }
+    }
+}
 
 void VelkGUI::showInput(int mode) {
     static const char* const prompts[] = {

@@ -6,6 +6,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Menu_Item.H>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -74,6 +75,20 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Opts_View_scompleted();
     void CB_Opts_View_completedl();
     void CB_Opts_View_toggleTextSize();
+
+    // --- Ending the run ---
+    // How the window's run ended: not yet; with the data saved (or nothing to
+    // save); or without saving, as the user confirmed.
+    enum SessionEnd { SESSION_OPEN, SESSION_SAVED, SESSION_UNSAVED };
+    // The save at the end of the run: 0 saved or nothing to save, else the
+    // save failed and error says why. Set by the program entry.
+    std::function<int(std::string& error)> saveAtEnd;
+    SessionEnd sessionEnd() const { return sessionEnd_; }
+    // Runs the save at the end before the window closes. When it fails the
+    // window stays open and the user chooses: try again, save to another
+    // file, or end without saving (confirmed once more). Result: true when
+    // the window may close.
+    bool finishSession();
 
     // --- Menus and buttons ---
     void CB_Done();
@@ -202,6 +217,7 @@ class VelkGUI : public Fl_Double_Window {
     // since the last time (a full disk, say).
     void tellJournalFailures();
     unsigned journalFailuresTold = 0;
+    SessionEnd sessionEnd_ = SESSION_OPEN;
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
     void layoutTitleAndList();
     // The line for row r of a normal, only-active or search view.

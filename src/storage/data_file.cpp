@@ -4,12 +4,14 @@
 
 #include "engine/velk.h"
 #include "storage/file_tools.h"
+#include "storage/journal_files.h"
 #include "storage/records.h"
 #include "storage/text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <sys/stat.h>
@@ -68,17 +70,108 @@ void Velk::writeHeader(std::ostream& os) {
     if (Session.uWinWidth != 0) os << "<Session.uWinWidth=" << Session.uWinWidth << ">\n";
 }
 
-int Velk::writeData(const char* name) {
-    AtomicFile file(name);
-    if (file.open() != 0) return -1;
-    std::ostream& os = file.out();
+void Velk::writeDataTo(std::ostream& os) {
     os << "<type=Velk>\n<version=0.54>\n<data>\n";
     writeHeader(os);
     crypt.Write(os);
     if (root->writeContentExcept(os, false, &crypt, true, true, searchGroup) != 0)
         std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
     os << "</data>\n";
+}
+
+int Velk::writeData(const char* name) {
+    AtomicFile file(name);
+    if (file.open() != 0) return -1;
+    writeDataTo(file.out());
     return file.commit() == 0 ? 0 : -1;
+}
+
+namespace {
+
+// A description that the data file keeps in plain text.
+bool storedPlain(const ToDoListToDo& t) {
+    return t.getDescrData().getLength() > 0 &&
+           (t.getDescrData().getFlags() &
+            (DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT)) == 0;
+}
+
+} // namespace
+
+std::vector<uint32_t> Velk::plainDescriptionIDs() {
+    std::vector<uint32_t> ids;
+    forEachItem(*root, [&](ToDoListItem& item) {
+        auto* t = dynamic_cast<ToDoListToDo*>(&item);
+        if (t && storedPlain(*t)) ids.push_back(t->getSyncID());
+    });
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool Velk::savingEnciphersPlainText() {
+    if (plainInDataFile.empty()) return false;
+    bool found = false;
+    forEachItem(*root, [&](ToDoListItem& item) {
+        auto* t = dynamic_cast<ToDoListToDo*>(&item);
+        if (found || !t || t->getDescrData().getLength() == 0 ||
+            !(t->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT))
+            return;
+        found = std::binary_search(plainInDataFile.begin(), plainInDataFile.end(),
+                                   t->getSyncID());
+    });
+    return found;
+}
+
+int Velk::saveCopyTo(const std::string& name, std::string& error) {
+    struct stat target, data;
+    if (name.empty()) {
+        error = "no file name was given";
+        return -1;
+    }
+    // The data file itself would then hold the journal's changes while the
+    // journal still waits to be replayed onto it.
+    if (name == fileName || (::stat(name.c_str(), &target) == 0 &&
+                             ::stat(fileName.c_str(), &data) == 0 &&
+                             target.st_dev == data.st_dev && target.st_ino == data.st_ino)) {
+        error = "that is the data file itself; choose another file";
+        return -1;
+    }
+    // A copy is not the data file: the items keep their saved marks.
+    std::vector<std::pair<ToDoListItem*, bool>> marks;
+    forEachItem(*root, [&](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+    AtomicFile file(name);
+    int r = file.open();
+    if (r == 0) {
+        writeDataTo(file.out());
+        r = file.commit();
+    }
+    for (auto& m : marks)
+        m.first->hasBeenSaved(m.second);
+    if (r == -1) error = std::strerror(file.lastError());
+    return r == -1 ? -1 : 0;
+}
+
+int Velk::saveData(T_SaveReport& report) {
+    report = T_SaveReport();
+    // Writing marks every item as saved; a save that does not happen must not
+    // leave them so, or later journal entries would name items in no file.
+    std::vector<std::pair<ToDoListItem*, bool>> marks;
+    forEachItem(*root, [&](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+    const bool dropBackups = savingEnciphersPlainText();
+    JournalFiles::CommitReport commit;
+    const int r = JournalFiles::commit(
+        fileName, [this](std::ostream& os) { writeDataTo(os); }, dropBackups, commit);
+    report.error = commit.error;
+    report.warnings = commit.warnings;
+    if (r == -1) {
+        for (auto& m : marks)
+            m.first->hasBeenSaved(m.second);
+        return -1;
+    }
+    // The data file now holds every change: the journal starts anew.
+    incsave_committed();
+    plainInDataFile = plainDescriptionIDs();
+    report.backupsDropped = dropBackups;
+    return r;
 }
 
 int Velk::readHeader(std::istream& in, bool& foundEnd) {
@@ -177,6 +270,7 @@ int Velk::readData(const char* name) {
     if (result != 0) return result;
     repairSyncIDCollisions();
     root->checkCompleted();
+    plainInDataFile = plainDescriptionIDs();
     return 0;
 }
 

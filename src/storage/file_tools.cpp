@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <streambuf>
 #include <sys/stat.h>
@@ -14,8 +15,10 @@ ssize_t sysWrite(int fd, const void* data, std::size_t size) { return ::write(fd
 int sysFsync(int fd) { return ::fsync(fd); }
 int sysRename(const char* from, const char* to) { return std::rename(from, to); }
 int sysClose(int fd) { return ::close(fd); }
+int sysUnlink(const char* name) { return ::unlink(name); }
+int sysLink(const char* from, const char* to) { return ::link(from, to); }
 
-const FileTools::Ops realOps = {sysWrite, sysFsync, sysRename, sysClose};
+const FileTools::Ops realOps = {sysWrite, sysFsync, sysRename, sysClose, sysUnlink, sysLink};
 FileTools::Ops currentOps = realOps;
 
 // Writes all bytes, retrying short writes and interruptions.
@@ -30,24 +33,8 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-std::string directoryOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// Syncs a directory so that a rename inside it survives a crash.
-bool syncDirectory(const std::string& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = FileTools::ops().fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Copies the file from to the new file to (owner-only); false on any failure.
-bool copyFile(const std::string& from, const std::string& to) {
+bool copyPrivate(const std::string& from, const std::string& to) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
     ::unlink(to.c_str());
@@ -70,7 +57,35 @@ bool copyFile(const std::string& from, const std::string& to) {
     return ok;
 }
 
+std::string errorText(int err) { return std::strerror(err); }
+
+// Renames from to to when from exists. Result: true done or nothing to do.
+bool renameIfPresent(const std::string& from, const std::string& to, std::string& error) {
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) return errno == ENOENT;
+    if (FileTools::ops().rename(from.c_str(), to.c_str()) == 0) return true;
+    error = "cannot rename " + from + " to " + to + ": " + errorText(errno);
+    return false;
+}
+
 } // namespace
+
+std::string directoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+int syncDirectory(const std::string& dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int r = FileTools::ops().fsync(fd);
+    int err = errno;
+    ::close(fd);
+    errno = err;
+    return r == 0 ? 0 : -1;
+}
 
 bool existDat(const std::string& name) {
     if (name.empty()) return false;
@@ -82,24 +97,38 @@ bool existDat(const std::string& name) {
     return ok;
 }
 
-void moveBackupFiles(const std::string& path) {
-    if (path.empty()) return;
+int keepPreviousGeneration(const std::string& path, const std::string& previous,
+                           std::string& error) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    const std::string b0 = path + "b0", b1 = path + "b1", b2 = path + "b2";
-    FileTools::ops().rename(b1.c_str(), b2.c_str());
-    FileTools::ops().rename(b0.c_str(), b1.c_str());
-    ::unlink(b0.c_str());
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 1;
+    if (FileTools::ops().unlink(previous.c_str()) != 0 && errno != ENOENT) {
+        error = "cannot remove " + previous + ": " + errorText(errno);
+        return -1;
+    }
     // The data file is only ever replaced by a rename, never rewritten in
     // place, so a hard link keeps the old generation at no cost. Where links
     // are not possible the file is copied.
-    if (::link(path.c_str(), b0.c_str()) != 0) copyFile(path, b0);
-    syncDirectory(directoryOf(path));
+    if (FileTools::ops().link(path.c_str(), previous.c_str()) == 0) return 0;
+    if (copyPrivate(path, previous)) return 0;
+    error = "cannot keep a copy of " + path + " as " + previous + ": " + errorText(errno);
+    return -1;
+}
+
+int moveBackupFiles(const std::string& path, const std::string& previous, std::string& error) {
+    const std::string b0 = path + "b0", b1 = path + "b1", b2 = path + "b2";
+    if (!renameIfPresent(b1, b2, error) || !renameIfPresent(b0, b1, error) ||
+        (!previous.empty() && !renameIfPresent(previous, b0, error)))
+        return -1;
+    return 0;
 }
 
 namespace FileTools {
 
 int rm(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : -1; }
+
+int copyFile(const std::string& from, const std::string& to) {
+    return copyPrivate(from, to) ? 0 : -1;
+}
 
 int createPrivateFile(const std::string& name) {
     int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -121,6 +150,7 @@ class AtomicFile::Buf : public std::streambuf {
   public:
     explicit Buf(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
     bool failed() const { return failed_; }
+    int error() const { return err_; }
     bool flushAll() { return drain() && !failed_; }
 
   protected:
@@ -137,12 +167,16 @@ class AtomicFile::Buf : public std::streambuf {
   private:
     bool drain() {
         std::size_t n = std::size_t(pptr() - pbase());
-        if (n > 0 && !failed_ && !writeAll(fd_, pbase(), n)) failed_ = true;
+        if (n > 0 && !failed_ && !writeAll(fd_, pbase(), n)) {
+            failed_ = true;
+            err_ = errno ? errno : EIO;
+        }
         setp(buffer_, buffer_ + sizeof buffer_);
         return !failed_;
     }
     int fd_;
     bool failed_ = false;
+    int err_ = 0;
     char buffer_[1 << 16];
 };
 
@@ -156,7 +190,10 @@ int AtomicFile::open() {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        err_ = errno;
+        return -1;
+    }
     tempPath_ = name.data();
     fd_ = fd;
     struct stat st;
@@ -171,21 +208,47 @@ int AtomicFile::open() {
 std::ostream& AtomicFile::out() { return *out_; }
 
 int AtomicFile::commit() {
+    if (prepare() != 0) return -1;
+    return publish();
+}
+
+int AtomicFile::prepare() {
     if (fd_ < 0) return -1;
     out_->flush();
-    bool ok = out_->good() && buf_->flushAll() && FileTools::ops().fsync(fd_) == 0;
-    ok = FileTools::ops().close(fd_) == 0 && ok;
+    errno = 0;
+    bool ok = out_->good() && buf_->flushAll();
+    if (!ok) err_ = buf_->error() ? buf_->error() : EIO;
+    if (ok && FileTools::ops().fsync(fd_) != 0) {
+        err_ = errno;
+        ok = false;
+    }
+    if (FileTools::ops().close(fd_) != 0 && ok) {
+        err_ = errno;
+        ok = false;
+    }
     fd_ = -1;
-    if (ok) ok = FileTools::ops().rename(tempPath_.c_str(), path_.c_str()) == 0;
+    out_.reset();
+    buf_.reset();
     if (!ok) {
         abort();
         return -1;
     }
-    tempPath_.clear();
-    out_.reset();
-    buf_.reset();
-    syncDirectory(directoryOf(path_));
+    prepared_ = true;
     return 0;
+}
+
+int AtomicFile::publish() {
+    if (!prepared_) return -1;
+    if (FileTools::ops().rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        err_ = errno;
+        abort();
+        return -1;
+    }
+    prepared_ = false;
+    tempPath_.clear();
+    if (syncDirectory(directoryOf(path_)) == 0) return 0;
+    err_ = errno;
+    return -2;
 }
 
 void AtomicFile::abort() {
@@ -193,7 +256,8 @@ void AtomicFile::abort() {
     buf_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    prepared_ = false;
+    if (!tempPath_.empty()) FileTools::ops().unlink(tempPath_.c_str());
     tempPath_.clear();
 }
 
@@ -201,5 +265,5 @@ int writeFileAtomically(const std::string& path, const std::string& content) {
     AtomicFile file(path);
     if (file.open() != 0) return -1;
     file.out().write(content.data(), std::streamsize(content.size()));
-    return file.commit();
+    return file.commit() == 0 ? 0 : -1;
 }

@@ -12,15 +12,27 @@
 // name, a directory, a missing or an unreadable file.
 bool existDat(const std::string& name);
 
-// Keeps the last three generations of the data file before it is rewritten:
-// P+"b1" becomes P+"b2", P+"b0" becomes P+"b1", and P+"b0" receives the
-// current content of P. A missing P (nothing written yet) is not an error.
-void moveBackupFiles(const std::string& path);
+// Keeps the last three generations of the data file once a new one has
+// replaced it: P+"b1" becomes P+"b2", P+"b0" becomes P+"b1", and the file
+// previous (a link to or copy of the old P, made before the replacement by
+// keepPreviousGeneration) becomes P+"b0". Without previous only the older
+// generations move along. Results: 0 rotated; -1 a rename failed (error says
+// which), the generations after it stay where they were.
+int moveBackupFiles(const std::string& path, const std::string& previous, std::string& error);
+// Keeps the current P under the name previous as a hard link (or a copy where
+// links are not possible), for moveBackupFiles. Results: 0 kept; 1 there is
+// no P yet; -1 it could not be kept (error says why; nothing is left behind).
+int keepPreviousGeneration(const std::string& path, const std::string& previous,
+                           std::string& error);
 
 namespace FileTools {
 
 // Deletes the file. Result: 0 deleted, -1 it cannot be deleted.
 int rm(const std::string& name);
+
+// Copies from into the new owner-only file to (an existing to is replaced),
+// synced. Result: 0 copied; -1 failed (nothing is left at to).
+int copyFile(const std::string& from, const std::string& to);
 
 // Creates (or empties) an owner-only file for reading and writing and closes
 // it again. It is never opened through a symbolic link, and an existing file
@@ -34,6 +46,8 @@ struct Ops {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*close)(int fd);
+    int (*unlink)(const char* name);
+    int (*link)(const char* from, const char* to);
 };
 Ops& ops();
 // The real system calls.
@@ -57,23 +71,42 @@ class AtomicFile {
     int open();
     // The stream to write the new content to; valid after a successful open().
     std::ostream& out();
-    // Publishes the content. Result: 0 the target now holds exactly what was
-    // written, -1 a write, sync or rename failed and the target is unchanged.
+    // Publishes the content: prepare(), then publish(). Results: 0 the target
+    // now holds exactly what was written; -1 a write, sync or rename failed
+    // and the target is unchanged; -2 the target was replaced but its folder
+    // could not be synced, so the replacement may not survive a power loss.
     int commit();
+    // Completes the temporary file: checks every write, syncs and closes it.
+    // Results: 0 the temporary holds the whole content; -1 it does not (it is
+    // removed and the target is unchanged).
+    int prepare();
+    // Renames the prepared temporary over the target and syncs the folder.
+    // Results as commit(); on -1 the temporary is removed.
+    int publish();
     // Drops what was written; the target stays as it was.
     void abort();
 
     const std::string& path() const { return path_; }
     const std::string& tempPath() const { return tempPath_; }
+    // The system's error number of the last failure (0 before any).
+    int lastError() const { return err_; }
 
   private:
     class Buf;
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
+    bool prepared_ = false;
+    int err_ = 0;
     std::unique_ptr<Buf> buf_;
     std::unique_ptr<std::ostream> out_;
 };
+
+// The folder of a file's path: "." for a bare name, "/" for a file in the root.
+std::string directoryOf(const std::string& path);
+// Syncs a folder so that the renames and removals in it survive a crash.
+// Result: 0 synced; -1 it could not be (errno tells why).
+int syncDirectory(const std::string& dir);
 
 // Writes content to path through AtomicFile. Result: 0 written, -1 failed.
 int writeFileAtomically(const std::string& path, const std::string& content);

@@ -5,6 +5,7 @@
 
 #include "engine/velk.h"
 #include "storage/file_tools.h"
+#include "storage/journal_files.h"
 #include "storage/sync_index.h"
 #include "storage/text.h"
 
@@ -12,40 +13,13 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
-
-// The saved marks of a subtree, so that a record written into an entry that
-// is then not published does not count as being in a file.
-class SavedMarks {
-  public:
-    SavedMarks(ToDoListItem& item, bool isGroup) {
-        forEachInSubtree(item, isGroup, [this](ToDoListItem& i) {
-            marks.push_back({&i, i.hasBeenSaved()});
-        });
-    }
-    void restore() {
-        for (auto& m : marks)
-            m.first->hasBeenSaved(m.second);
-    }
-
-  private:
-    std::vector<std::pair<ToDoListItem*, bool>> marks;
-};
-
-bool isGroupItem(const ToDoListItem& item) {
-    return dynamic_cast<const ToDoListGroup*>(&item) != nullptr;
-}
-
-std::string directoryOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string baseOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -69,6 +43,58 @@ bool isLeftoverTemporary(const std::string& name, const std::string& base) {
     for (std::size_t i = tmp + 4; i < name.size(); ++i)
         if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
     return true;
+}
+
+// True when the stream holds nothing but the three fixed lines of a journal
+// file and blank lines, in any order and number (an empty file included).
+bool holdsOnlyFixedLines(std::istream& in) {
+    static const char* const allowed[] = {"<type=Velk>", "<version=0.54>", "<data>"};
+    std::string line;
+    char c;
+    auto lineIsHarmless = [&] {
+        std::size_t a = line.find_first_not_of(" \t\r");
+        if (a == std::string::npos) return true;
+        std::string t = line.substr(a, line.find_last_not_of(" \t\r") - a + 1);
+        for (const char* ok : allowed)
+            if (t == ok) return true;
+        return false;
+    };
+    while (in.get(c)) {
+        if (c == '\n') {
+            if (!lineIsHarmless()) return false;
+            line.clear();
+            continue;
+        }
+        // No harmless line is this long: stop before reading a huge file.
+        if (line.size() > 32) return false;
+        line += c;
+    }
+    return lineIsHarmless();
+}
+
+// Keeps the damaged journal file name under name + ".damaged" (or
+// ".damaged2", … when that name holds something else) as a hard link, or a
+// copy where links are not possible. Returns the name it is kept under; ""
+// when it could not be kept.
+std::string setAsideDamaged(const std::string& name) {
+    struct stat original;
+    if (::stat(name.c_str(), &original) != 0) return std::string();
+    for (int k = 1; k < 1000; ++k) {
+        const std::string aside = name + ".damaged" + (k == 1 ? "" : std::to_string(k));
+        struct stat st;
+        if (::lstat(aside.c_str(), &st) == 0) {
+            // Kept already by an earlier start whose save did not happen.
+            if (st.st_dev == original.st_dev && st.st_ino == original.st_ino) return aside;
+            continue;
+        }
+        if (FileTools::ops().link(name.c_str(), aside.c_str()) == 0 ||
+            FileTools::copyFile(name, aside) == 0) {
+            syncDirectory(directoryOf(name));
+            return aside;
+        }
+        return std::string();
+    }
+    return std::string();
 }
 
 } // namespace
@@ -104,11 +130,44 @@ int Velk::incsave_getFile(std::unique_ptr<AtomicFile>& f) {
 int Velk::incsave_closeFile(std::unique_ptr<AtomicFile>& f) {
     if (!f) return -1;
     f->out() << "</data>\n";
+    // -2: the entry is in place but its folder could not be synced. It is
+    // published all the same: writing it again would apply it twice.
     const int r = f->commit();
     f.reset();
-    if (r != 0) return -1;
+    if (r == -1) return -1;
     ++incsave_nextNr;
     return 0;
+}
+
+int Velk::incsave_publish(std::string entry) {
+    // Entries are published strictly in the order of the changes: one that
+    // could not be written waits in memory, and every later change first
+    // tries to write the ones waiting before it. So a replay never sees a
+    // change without the ones before it, and once the disk has room again
+    // the journal is complete.
+    incsave_pending.push_back(std::move(entry));
+    while (!incsave_pending.empty()) {
+        std::unique_ptr<AtomicFile> f;
+        int r = incsave_getFile(f);
+        if (r == 0) {
+            f->out() << incsave_pending.front();
+            r = incsave_closeFile(f);
+        }
+        if (r != 0) {
+            ++incsave_failures;
+            std::fprintf(stderr, "A change could not be written to the journal; it is kept in "
+                                 "memory and written with the next change, or to the data "
+                                 "file at the end.\n");
+            return -1;
+        }
+        incsave_pending.erase(incsave_pending.begin());
+    }
+    return 0;
+}
+
+void Velk::incsave_committed() {
+    incsave_pending.clear();
+    incsave_nextNr = 0;
 }
 
 int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
@@ -123,59 +182,29 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
         top = parent;
         parent = up;
     }
-    const bool isGroup = isGroupItem(*top);
-    SavedMarks marks(*top, isGroup);
-    std::unique_ptr<AtomicFile> f;
-    int r = incsave_getFile(f);
-    if (r == 0) {
-        f->out() << "<new parent=" << parent->getSyncID() << ">\n";
-        top->writeContent(f->out(), false, &crypt, true, true);
-        f->out() << ">\n</new>\n";
-        r = incsave_closeFile(f);
-    }
-    if (r != 0) {
-        marks.restore();
-        ++incsave_unpublished;
-        std::fprintf(stderr, "The change could not be written to the journal; it is kept in "
-                             "memory and written to the data file at the end.\n");
-    }
-    return r;
+    // Writing the record marks the items as saved: an entry that waits in
+    // memory is published before any later one, so they count as in a file.
+    std::ostringstream os;
+    os << "<new parent=" << parent->getSyncID() << ">\n";
+    top->writeContent(os, false, &crypt, true, true);
+    os << ">\n</new>\n";
+    return incsave_publish(os.str());
 }
 
 int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
-    SavedMarks marks(item, false);
-    std::unique_ptr<AtomicFile> f;
-    int r = incsave_getFile(f);
-    if (r == 0) {
-        f->out() << "<changed>\n";
-        item.writeContent(f->out(), false, &crypt, true, !isGroup);
-        f->out() << "</changed>\n";
-        r = incsave_closeFile(f);
-    }
-    if (r != 0) {
-        marks.restore();
-        ++incsave_unpublished;
-        std::fprintf(stderr, "The change could not be written to the journal; it is kept in "
-                             "memory and written to the data file at the end.\n");
-    }
-    return r;
+    std::ostringstream os;
+    os << "<changed>\n";
+    item.writeContent(os, false, &crypt, true, !isGroup);
+    os << "</changed>\n";
+    return incsave_publish(os.str());
 }
 
 int Velk::incsave_writeDeleted(const ToDoListItem& item) {
     // An item in no file needs no entry: a replay never sees it.
     if (!incsave_isInFile(item)) return 0;
-    std::unique_ptr<AtomicFile> f;
-    int r = incsave_getFile(f);
-    if (r == 0) {
-        f->out() << "<deleted>\n" << item.getSyncID() << "\n</deleted>\n";
-        r = incsave_closeFile(f);
-    }
-    if (r != 0) {
-        ++incsave_unpublished;
-        std::fprintf(stderr, "The deletion could not be written to the journal; it is "
-                             "written to the data file at the end.\n");
-    }
-    return r;
+    std::ostringstream os;
+    os << "<deleted>\n" << item.getSyncID() << "\n</deleted>\n";
+    return incsave_publish(os.str());
 }
 
 int Velk::incsave_saveCurItem() {
@@ -328,6 +357,10 @@ struct Replay {
 
 int Velk::incsave_readFiles(std::string& errorFile) {
     incsave_loadedIdmax = idmax;
+    incsave_damaged.clear();
+    // A save that a crash interrupted is finished first, so that the journal
+    // read below is exactly the one that applies to the data file as it is.
+    if (!fileName.empty() && JournalFiles::recover(fileName, errorFile) != 0) return -2;
     int result = 0;
     SyncIDIndex index;
     bool indexed = false;
@@ -347,7 +380,18 @@ int Velk::incsave_readFiles(std::string& errorFile) {
                 break;
             }
         }
-        if (line.empty()) continue; // a file without an entry is passed over
+        if (line.empty()) {
+            // A file without an entry is passed over. One that holds anything
+            // else is damaged: its change would be lost with it, so a copy is
+            // kept aside before the journal goes.
+            in.clear();
+            in.seekg(0);
+            if (!holdsOnlyFixedLines(in)) {
+                std::string aside = setAsideDamaged(name);
+                incsave_damaged.emplace_back(name, aside);
+            }
+            continue;
+        }
         if (!indexed) {
             index.build(*root);
             indexed = true;

@@ -5,7 +5,10 @@
 #include "gui_fixture.h"
 #include "storage/file_tools.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
 
 TEST_F(GuiTest, ANewGroupBelowTheDeepestLevelIsRefusedWithAMessage) {
     for (unsigned l = 0; l < MAX_GROUP_LEVEL; ++l)
@@ -40,8 +43,9 @@ TEST_F(GuiTest, AChangeThatCannotBeJournaledIsReportedOnce) {
     ToDoListToDo* t = addToDo(engine->root.get(), "before");
     mainWin->showList(0);
     const std::string told = "A change could not be written to the journal file next to the "
-                             "data file (is the disk full?). It is kept in memory and written "
-                             "to the data file when Velk ends.";
+                             "data file (is the disk full?). It is kept in memory: Velk "
+                             "writes it to the journal with your next change, and to the data "
+                             "file when Velk ends.";
     auto rename = [&](const char* summary) {
         engine->setItem(t);
         engine->incsave_rememberTodo();
@@ -63,5 +67,113 @@ TEST_F(GuiTest, AChangeThatCannotBeJournaledIsReportedOnce) {
 
     EXPECT_EQ(rename("third"), 0);
     EXPECT_EQ(asked.size(), 2u) << "a change that is journaled is not reported";
-    EXPECT_TRUE(engine->incsave_hasUnjournaledChanges()) << "the save at the end still runs";
+    EXPECT_FALSE(engine->incsave_hasUnjournaledChanges());
+    EXPECT_EQ(engine->incsave_getNrOfFiles(), 3) << "the waiting changes went first";
+}
+
+namespace {
+
+// The answers the user gives while the save at the end fails, in order: a
+// button of the three-way question (0 try again, 1 save to another file, 2
+// end without saving), then for 2 the confirmation (0 cancel, 1 end).
+std::vector<int> endAnswers;
+std::vector<bool> shownWhenAsked;
+std::string rescueFile;
+
+int nextEndAnswer() {
+    shownWhenAsked.push_back(mainWin->shown() && mainWin->visible());
+    if (endAnswers.empty()) return 2;
+    const int a = endAnswers.front();
+    endAnswers.erase(endAnswers.begin());
+    // The user frees space before the last attempt.
+    if (endAnswers.empty()) FileTools::ops() = FileTools::systemOps();
+    return a;
+}
+
+} // namespace
+
+TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
+    struct Journey {
+        const char* what;
+        std::vector<int> answers;
+        VelkGUI::SessionEnd end;
+        bool saved;    // the data file holds every change
+        bool rescued;  // the other file holds every change
+    };
+    const Journey journeys[] = {
+        {"try again until it works", {0, 0}, VelkGUI::SESSION_SAVED, true, false},
+        {"end without saving, cancelled, then try again", {2, 0, 0}, VelkGUI::SESSION_SAVED, true,
+         false},
+        {"end without saving, confirmed", {2, 1}, VelkGUI::SESSION_UNSAVED, false, false},
+        {"save to another file", {1}, VelkGUI::SESSION_UNSAVED, false, true},
+    };
+    const std::string data = dir.file("gui.dat");
+    rescueFile = dir.file("rescue.dat");
+    for (const Journey& j : journeys) {
+        SCOPED_TRACE(j.what);
+        std::remove(data.c_str());
+        std::remove(rescueFile.c_str());
+        engine = std::make_unique<Velk>();
+        engine->createRoot();
+        ASSERT_EQ(engine->readData(data.c_str()), 0);
+        mainWin->init(engine.get(), "velkXXXXXX.tmp");
+        mainWin->saveAtEnd = [this](std::string& error) {
+            T_SaveReport report;
+            const int r = engine->saveData(report);
+            error = report.error;
+            return r;
+        };
+        mainWin->showMain(SCREEN_LIST);
+        mainWin->show();
+        ToDoListToDo* t = addToDo(engine->root.get(), "journaled");
+        engine->setItem(t);
+        engine->incsave_newItem();
+        ASSERT_EQ(engine->incsave_saveCurItem(), 0);
+        // The disk is full from here on: the next change waits in memory.
+        FileTools::ops().write = diskFull;
+        engine->incsave_rememberTodo();
+        engine->setItemSummary("in memory only");
+        ASSERT_EQ(engine->incsave_saveCurItem(), -1);
+        engine->incsave_forgetTodo();
+        const std::string entry0 = readWholeFile(data + "0");
+
+        endAnswers = j.answers;
+        shownWhenAsked.clear();
+        GuiAsk::choice3 = [](const char* q, const char*, const char*, const char*) {
+            asked.push_back(q);
+            return nextEndAnswer();
+        };
+        GuiAsk::choice = [](const char* q, const char*, const char*) {
+            asked.push_back(q);
+            return nextEndAnswer();
+        };
+        GuiAsk::input = [](const char*, const char*) { return rescueFile.c_str(); };
+        asked.clear();
+        mainWin->showMain(SCREEN_LIST);
+        mainWin->CB_Done();
+        FileTools::ops() = FileTools::systemOps();
+
+        EXPECT_TRUE(endAnswers.empty()) << "every question was asked";
+        EXPECT_EQ(std::count(shownWhenAsked.begin(), shownWhenAsked.end(), true),
+                  long(shownWhenAsked.size()))
+            << "the window stays open while the user decides";
+        ASSERT_FALSE(asked.empty());
+        EXPECT_NE(asked[0].find("could not save your data to " + data), std::string::npos)
+            << asked[0];
+        EXPECT_EQ(mainWin->sessionEnd(), j.end);
+        EXPECT_FALSE(mainWin->visible()) << "the window closes at the end";
+        if (j.saved) {
+            EXPECT_NE(readWholeFile(data).find("sin memory only"), std::string::npos);
+            EXPECT_FALSE(std::ifstream(data + "0").good()) << "the journal went with the save";
+        } else {
+            EXPECT_FALSE(std::ifstream(data).good()) << "the data file was not written";
+            EXPECT_EQ(readWholeFile(data + "0"), entry0) << "the journal is kept";
+        }
+        if (j.rescued) {
+            EXPECT_NE(readWholeFile(rescueFile).find("sin memory only"), std::string::npos);
+        }
+        // A new window for the next journey.
+        delete mainWin;
+        make_windows(data.c_str(), 160, 240);
+    }
 }

@@ -1,4 +1,5 @@
 #include "storage/file_tools.h"
+#include "storage/journal_files.h"
 #include "support/temp_dir.h"
 
 #include <cerrno>
@@ -50,11 +51,17 @@ TEST(FileTools, RmReportsWhetherTheFileWentAway) {
 TEST(FileTools, BackupsKeepThreeGenerations) {
     TempDir dir;
     const std::string p = dir.file("v.dat");
-    moveBackupFiles(p); // nothing written yet: no error, no backup
-    EXPECT_EQ(entriesIn(dir.path()), 0u);
     for (int generation = 1; generation <= 5; ++generation) {
-        moveBackupFiles(p);
-        ASSERT_EQ(writeFileAtomically(p, "gen" + std::to_string(generation)), 0);
+        JournalFiles::CommitReport report;
+        ASSERT_EQ(JournalFiles::commit(
+                      p, [&](std::ostream& os) { os << "gen" << generation; }, false, report),
+                  0)
+            << report.error;
+        EXPECT_TRUE(report.warnings.empty());
+        // The first save has nothing to keep.
+        if (generation == 1) {
+            EXPECT_EQ(entriesIn(dir.path()), 1u);
+        }
     }
     EXPECT_EQ(readWholeFile(p), "gen5");
     EXPECT_EQ(readWholeFile(p + "b0"), "gen4");
