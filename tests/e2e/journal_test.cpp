@@ -258,3 +258,53 @@ TEST(JournalMerge, FilesBehindAGapAreKeptAsOrphansAndReported) {
     EXPECT_EQ(merged.find("sa\n"), std::string::npos);
     EXPECT_NE(merged.find("sb\n"), std::string::npos);
 }
+
+// A journal file that holds no entry is passed over. When it holds anything
+// but the fixed lines and blank lines, its change would be lost with it: it
+// is kept aside as ".damaged" and named on standard error; the entries before
+// and after it are merged as usual.
+TEST(JournalMerge, DamagedFilesArePassedOverKeptAsideAndReported) {
+    struct Case {
+        const char* what;
+        std::string content;
+        bool damaged;
+    };
+    std::string garbage;
+    for (int i = 0; i < 300; ++i)
+        garbage += char((i * 37 + 11) % 256);
+    const Case cases[] = {
+        {"a misspelt tag", fixed + "<new parant=1>\nt\nsadded\nI9\n>\n>\n</new>\n</data>\n", true},
+        {"all zero bytes", std::string(4096, '\0'), true},
+        {"binary garbage", garbage, true},
+        {"the fixed lines and </data>", fixed + "</data>\n", true},
+        {"empty", "", false},
+        {"only the fixed lines and blank lines", fixed + "\n  \n", false},
+        {"the fixed lines cut short", "<type=Velk>\n<vers", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir home, work;
+        const std::string path = work.file("m.dat");
+        writeWholeFile(
+            path, fixed + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n");
+        writeWholeFile(path + "0", fixed + "<deleted>\n2\n</deleted>\n</data>\n");
+        writeWholeFile(path + "1", c.content);
+        writeWholeFile(path + "2", fixed + "<deleted>\n3\n</deleted>\n</data>\n");
+        ProcessResult r = runProcess(headless(home, work.path(), {"-q", "-f", path}));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const std::string merged = readWholeFile(path);
+        EXPECT_EQ(merged.find("sa\n"), std::string::npos) << "the entry before it is merged";
+        EXPECT_EQ(merged.find("sb\n"), std::string::npos) << "the entry after it is merged";
+        if (c.damaged) {
+            EXPECT_EQ(r.err, "The journal file " + path +
+                                 "1 holds no change Velk can read; it was passed over and kept "
+                                 "as " + path + "1.damaged.\n");
+            EXPECT_EQ(namesIn(work.path()),
+                      (std::vector<std::string>{"m.dat", "m.dat1.damaged", "m.datb0"}));
+            EXPECT_EQ(readWholeFile(path + "1.damaged"), c.content);
+        } else {
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"m.dat", "m.datb0"}));
+        }
+    }
+}

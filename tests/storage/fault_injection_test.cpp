@@ -533,3 +533,67 @@ TEST_F(FaultInjection, TheProgramKeepsTheJournalWhenTheMergeCannotBeSaved) {
     EXPECT_FALSE(fs::exists(path + "0"));
     EXPECT_EQ(summaries(path), (std::vector<std::string>{"first change", "dated", "long"}));
 }
+
+// A save that fails at any file step changes nothing: the data file, every
+// journal file and the three backups stay byte for byte as they were, and
+// the next start replays the same journal. A failure after the new file is
+// in place leaves the new file and never loses the journal's changes.
+TEST_F(FaultInjection, AFailingStepOfAMergingSaveChangesNothingOrCompletesIt) {
+    const std::vector<std::string> backups = {"generation b0\n", "generation b1\n",
+                                              "generation b2\n"};
+    unsigned entries = 0;
+    auto reset = [&] {
+        for (const std::string& n : namesIn(home.path()))
+            if (n.rfind("v.dat", 0) == 0) fs::remove(home.file(n));
+        writeWholeFile(path, baseFile());
+        for (std::size_t b = 0; b < backups.size(); ++b)
+            writeWholeFile(path + "b" + std::to_string(b), backups[b]);
+        TestOrganizer crashed(path);
+        editEveryKind(*crashed);
+        entries = unsigned(crashed->incsave_getNrOfFiles());
+    };
+    auto files = [&] {
+        std::vector<std::string> content;
+        for (const std::string& n : namesIn(home.path()))
+            if (n.rfind("v.dat", 0) == 0) content.push_back(n + ":" + readWholeFile(home.file(n)));
+        return content;
+    };
+    reset();
+    ASSERT_EQ(entries, 5u);
+    const auto before = files();
+    std::string expected;
+    std::vector<Step> steps;
+    {
+        TestOrganizer v(path);
+        expected = dumpTree(*v);
+        T_SaveReport report;
+        steps = stepsOf([&] { ASSERT_EQ(v->saveData(report), 0); });
+    }
+    for (long k = 0; k < long(steps.size()); ++k) {
+        SCOPED_TRACE("failing step " + std::to_string(k));
+        reset();
+        TestOrganizer v(path);
+        T_SaveReport report;
+        int r;
+        {
+            PlanScope scope(k, Action::Fail);
+            r = v->saveData(report);
+        }
+        if (r == -1) {
+            EXPECT_FALSE(report.error.empty());
+            EXPECT_EQ(files(), before) << "data file, journal and backups as they were";
+            // The run goes on: the save can be tried again.
+            EXPECT_EQ(v->incsave_getNrOfFiles(), 5);
+        } else {
+            EXPECT_EQ(v->incsave_getNrOfFiles(), 0);
+            if (r == 0 && report.warnings.empty()) {
+                EXPECT_EQ(readWholeFile(path + "b0"), baseFile());
+                EXPECT_EQ(readWholeFile(path + "b1"), backups[0]);
+                EXPECT_EQ(readWholeFile(path + "b2"), backups[1]);
+            }
+        }
+        TestOrganizer after(path);
+        EXPECT_EQ(after.replayed, r == -1 ? 1 : 0);
+        EXPECT_EQ(dumpTree(*after), expected);
+    }
+}
