@@ -4,6 +4,7 @@
 #include "model/clock.h"
 #include "support/temp_dir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,4 +102,46 @@ TEST(CryptFile, DescriptionMarkedForEncryptionWithoutLoginIsKeptPlain) {
     Engine e(path);
     ASSERT_EQ(e.result, 0);
     EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "to be hidden later") << "nothing is lost";
+}
+
+// The backups of a data file hold its earlier generations. When a save
+// enciphers a description that the file held in plain text, the backups that
+// still hold that text go with that save, and the save says so; later saves
+// keep three generations again.
+TEST(CryptFile, EncipheringAPlainDescriptionRemovesTheBackupsThatHoldIt) {
+    TempDir dir;
+    const std::string path = dir.file("c.dat");
+    auto save = [&](Velk& v) {
+        T_SaveReport report;
+        EXPECT_EQ(v.saveData(report), 0) << report.error;
+        return report.backupsDropped;
+    };
+    {
+        Engine e(path);
+        ToDoListToDo* t = e.v.root->newToDo();
+        t->setSyncID(++e.v.idmax);
+        t->setDescription("PIN 1234");
+        ToDoListToDo* other = e.v.root->newToDo();
+        other->setSyncID(++e.v.idmax);
+        other->setDescription("shopping");
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(save(e.v)) << "nothing enciphered: backups are kept";
+    }
+    for (const char* b : {"b0", "b1", "b2"})
+        ASSERT_NE(readWholeFile(path + b).find("PIN 1234"), std::string::npos);
+    {
+        Engine e(path);
+        ASSERT_EQ(e.v.crypt.AddPwd("main", "secret"), 0);
+        // A plain description changed but kept plain keeps the backups.
+        e.v.root->getToDo(1)->setDescription("shopping list");
+        EXPECT_FALSE(save(e.v));
+        EXPECT_TRUE(std::ifstream(path + "b0").good());
+        e.v.root->getToDo(0)->SetSaveCrypt(true);
+        EXPECT_TRUE(save(e.v));
+        EXPECT_EQ(readWholeFile(path).find("PIN 1234"), std::string::npos);
+        for (const char* b : {"b0", "b1", "b2"})
+            EXPECT_FALSE(std::ifstream(path + b).good()) << b;
+        EXPECT_FALSE(save(e.v)) << "told once";
+        EXPECT_EQ(readWholeFile(path + "b0").find("PIN 1234"), std::string::npos);
+    }
 }
