@@ -60,14 +60,6 @@ void collect(ToDoListGroup& g, Model& m) {
     }
 }
 
-ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i) {
-        if (g.getGroup(i)->getSummary() == summary) return g.getGroup(i);
-        if (ToDoListGroup* hit = findGroup(*g.getGroup(i), summary)) return hit;
-    }
-    return nullptr;
-}
-
 // The child: edits the organizer through the engine as the user interface
 // would, one journal entry per operation, until it is killed. Before each
 // operation it appends the operation to the log, so the parent knows what the

@@ -369,13 +369,6 @@ TEST_F(FaultInjection, AKillAtAnyStepOfAJournalEntryLosesNoEntry) {
 
 namespace {
 
-ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
-    if (g.getSummary() == summary) return &g;
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        if (ToDoListGroup* hit = findGroup(*g.getGroup(i), summary)) return hit;
-    return nullptr;
-}
-
 // One change of every kind the journal knows: a new todo, a new group with a
 // todo in it, a changed todo, a deleted todo.
 void editEveryKind(Velk& v) {

@@ -28,13 +28,6 @@ std::string baseFile() {
            "g\nsOld\nI8\nt\nso1\nI9\n>\n>\n>\n</data>\n";
 }
 
-ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
-    if (g.getSummary() == summary) return &g;
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        if (ToDoListGroup* hit = findGroup(*g.getGroup(i), summary)) return hit;
-    return nullptr;
-}
-
 struct Journal : testing::Test {
     void SetUp() override {
         path = dir.file("v.dat");

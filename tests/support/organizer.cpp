@@ -64,3 +64,10 @@ ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {
         if (ToDoListToDo* t = findToDo(*g.getGroup(i), summary)) return t;
     return nullptr;
 }
+
+ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary) {
+    if (g.getSummary() == summary) return &g;
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        if (ToDoListGroup* hit = findGroup(*g.getGroup(i), summary)) return hit;
+    return nullptr;
+}

@@ -26,5 +26,9 @@ std::string dumpTree(Velk& v);
 // The first todo of that summary in g's subtree, depth first; null when none.
 ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary);
 
+// The first group of that summary in g's subtree (g itself included), depth
+// first; null when none.
+ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary);
+
 // The journal file n of the data file.
 std::string journalFile(const std::string& dataFile, unsigned n);
