@@ -385,6 +385,43 @@ TEST_F(Journal, UnreadableFileEndsTheRunAndIsSetAsideWithTheRest) {
     EXPECT_FALSE(exists(1)) << "a new entry would otherwise replace it";
 }
 
+// A save interrupted before it replaced the data file left its temporary and
+// the journal retired under the temporary's suffix: the entry counts again.
+// Without the temporary the data file holds it: it goes. When both the
+// retired entry and a current one of the same number exist, nothing can be
+// decided: the start stops and changes nothing.
+TEST_F(Journal, AnInterruptedSaveIsFinishedOrUndoneBeforeTheReplay) {
+    const std::string entry = fixed + "<deleted>\n2\n</deleted>\n</data>\n";
+    const std::string retired = journalFile(path, 0) + ".mergedAb12Cd";
+    const std::string temporary = path + ".tmpAb12Cd";
+    writeWholeFile(retired, entry);
+    writeWholeFile(temporary, "the new data file, never put in place");
+    {
+        TestOrganizer b(path);
+        EXPECT_EQ(b.replayed, 1);
+        EXPECT_EQ(findToDo(*b->root, "plain"), nullptr);
+        EXPECT_EQ(journal(0), entry);
+        EXPECT_FALSE(fs::exists(retired));
+    }
+    fs::rename(journalFile(path, 0), retired);
+    fs::remove(temporary);
+    {
+        TestOrganizer b(path);
+        EXPECT_EQ(b.replayed, 0) << "the data file holds the entry";
+        EXPECT_NE(findToDo(*b->root, "plain"), nullptr);
+        EXPECT_FALSE(fs::exists(retired));
+        EXPECT_FALSE(exists(0));
+    }
+    writeWholeFile(retired, entry);
+    writeWholeFile(temporary, "x");
+    writeWholeFile(journalFile(path, 0), entry);
+    TestOrganizer b(path);
+    EXPECT_EQ(b.replayed, -2);
+    EXPECT_NE(b.journalError.find(retired), std::string::npos) << b.journalError;
+    EXPECT_TRUE(fs::exists(retired));
+    EXPECT_TRUE(exists(0));
+}
+
 TEST_F(Journal, LeftoverTemporariesAreRemovedAndOthersKept) {
     for (const char* name : {"v.dat3.tmpAb12Cd", "v.dat.tmpXyZ789"})
         writeWholeFile(dir.file(name), "half");
