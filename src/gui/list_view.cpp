@@ -109,8 +109,8 @@ void VelkGUI::tellJournalFailures() {
     const unsigned failures = engine->incsave_unjournaledCount();
     if (failures == journalFailuresTold) return;
     journalFailuresTold = failures;
-    GuiAsk::alert("A change could not be written to the journal file next to the data file "
-                  "(is the disk full?). It is kept in memory: Velk writes it to the journal "
+    GuiAsk::alert("A change could not be written to the journal file next to the data file\n"
+                  "(is the disk full?). It is kept in memory: Velk writes it to the journal\n"
                   "with your next change, and to the data file when Velk ends.");
 }
 

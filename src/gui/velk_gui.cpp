@@ -518,8 +518,8 @@ bool VelkGUI::finishSession() {
         const std::string question = "Velk could not save your data to " + dataFile + ":\n" +
                                      error +
                                      "\n\nNothing is lost yet: Velk stays open with every "
-                                     "change. Free some space or fix the cause, then try again, "
-                                     "or save to another file.";
+                                     "change.\nFree some space or fix the cause, then try "
+                                     "again,\nor save to another file.";
         const int answer =
             GuiAsk::choice3(question.c_str(), "Try again", "Save to another file...",
                             "End without saving");
@@ -536,7 +536,7 @@ bool VelkGUI::finishSession() {
             }
             GuiAsk::message(("Your data was saved to " + std::string(name) + ".\nThe data file " +
                              dataFile +
-                             " was not changed; the journal files beside it are kept and "
+                             " was not changed;\nthe journal files beside it are kept and "
                              "merged at its next start.")
                                 .c_str());
             sessionEnd_ = SESSION_UNSAVED;
@@ -544,9 +544,10 @@ bool VelkGUI::finishSession() {
         }
         const std::string confirm =
             "End Velk without saving?\nThe changes in the journal files beside " + dataFile +
-            " are merged at its next start; changes that could not be written to the journal "
-            "are lost.";
-        if (GuiAsk::choice(confirm.c_str(), "Cancel", "End without saving") == 1) {
+            "\nare merged at its next start; changes that could not be\nwritten to the "
+            "journal are lost.";
+        // Cancel is the second button, which the toolkit gives Enter.
+        if (GuiAsk::choice(confirm.c_str(), "End without saving", "Cancel") == 0) {
             sessionEnd_ = SESSION_UNSAVED;
             return true;
         }

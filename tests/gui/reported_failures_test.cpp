@@ -43,8 +43,8 @@ TEST_F(GuiTest, AChangeThatCannotBeJournaledIsReportedOnce) {
     ToDoListToDo* t = addToDo(engine->root.get(), "before");
     mainWin->showList(0);
     const std::string told = "A change could not be written to the journal file next to the "
-                             "data file (is the disk full?). It is kept in memory: Velk "
-                             "writes it to the journal with your next change, and to the data "
+                             "data file\n(is the disk full?). It is kept in memory: Velk "
+                             "writes it to the journal\nwith your next change, and to the data "
                              "file when Velk ends.";
     auto rename = [&](const char* summary) {
         engine->setItem(t);
@@ -75,7 +75,7 @@ namespace {
 
 // The answers the user gives while the save at the end fails, in order: a
 // button of the three-way question (0 try again, 1 save to another file, 2
-// end without saving), then for 2 the confirmation (0 cancel, 1 end).
+// end without saving), then for 2 the confirmation (0 end, 1 cancel).
 std::vector<int> endAnswers;
 std::vector<bool> shownWhenAsked;
 std::string rescueFile;
@@ -102,9 +102,9 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
     };
     const Journey journeys[] = {
         {"try again until it works", {0, 0}, VelkGUI::SESSION_SAVED, true, false},
-        {"end without saving, cancelled, then try again", {2, 0, 0}, VelkGUI::SESSION_SAVED, true,
+        {"end without saving, cancelled, then try again", {2, 1, 0}, VelkGUI::SESSION_SAVED, true,
          false},
-        {"end without saving, confirmed", {2, 1}, VelkGUI::SESSION_UNSAVED, false, false},
+        {"end without saving, confirmed", {2, 0}, VelkGUI::SESSION_UNSAVED, false, false},
         {"save to another file", {1}, VelkGUI::SESSION_UNSAVED, false, true},
     };
     const std::string data = dir.file("gui.dat");
