@@ -1,5 +1,6 @@
 #include "app/config.h"
 
+#include "storage/file_tools.h"
 #include "storage/text.h"
 
 #include <cstdio>
@@ -22,7 +23,14 @@ void ReadConfigFile() {
 
     std::string home = GetHomeDir();
     if (!home.empty()) {
-        std::ifstream in(home + "/.velkrc/velk.config", std::ios::binary);
+        // The file may be a link (dotfile managers make one); anything that is
+        // not a regular file is skipped, so that a FIFO cannot hold up the start.
+        const std::string name = home + "/.velkrc/velk.config";
+        std::ifstream in;
+        std::string reason;
+        if (openRegularFile(name, true, in, reason) == -2)
+            std::fprintf(stderr, "The configuration file %s is skipped: %s.\n", name.c_str(),
+                         reason.c_str());
         while (in) {
             std::string line = readfLine(in);
             if (!in && line.empty()) break;

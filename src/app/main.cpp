@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
     int loaded = velk->readData(cl.path.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
-                     ": it exists but is not a readable file.\nNothing was changed.",
+                     ": it exists but is not a readable file (" + velk->readDataError +
+                     ").\nNothing was changed.",
                  headless);
         delete velk;
         return -1;

@@ -122,8 +122,10 @@ class Velk {
     void writeDataTo(std::ostream& os);
     // Loads the data file into the empty organizer made by createRoot.
     // Results: 0 loaded (or no file yet); -1 the file is malformed; -2 the
-    // file exists but cannot be read. On failure nothing is to be written.
+    // file exists but cannot be read (readDataError then says why). On
+    // failure nothing is to be written.
     int readData(const char* name);
+    std::string readDataError;
     // Examines nothing; always 0.
     int checkFile(const char* name);
     // Makes the empty root group and makes it current. Returns 0.

@@ -9,7 +9,6 @@
 #include "storage/text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -241,24 +240,28 @@ int Velk::readData(const char* name) {
     opts.viewtype = VIEWTYPE_TREE;
     opts.sorttype = SORT_DATE;
 
+    // The data file may be reached through a symbolic link; anything that is
+    // not a regular file (a FIFO would block the start for good) is refused.
     std::ifstream in;
-    struct stat st;
-    if (::stat(name, &st) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR) return -2;
+    readDataError.clear();
+    const int opened = openRegularFile(name, true, in, readDataError);
+    if (opened == -1) {
         // No data file yet: an empty organizer, written at the next save.
+        readDataError.clear();
         root->setSyncID(1);
         idmax = 1;
         root->checkCompleted();
         return 0;
     }
-    if (!S_ISREG(st.st_mode)) return -2;
-    in.open(name, std::ios::binary);
-    if (!in) return -2;
+    if (opened != 0) return -2;
 
     bool foundEnd = false;
     int result = readHeader(in, foundEnd);
     if (!foundEnd || root->readContent(in, nrActiveJobs, idmax, cal) != 0) result = -1;
-    if (in.bad()) result = -2;
+    if (in.bad()) {
+        result = -2;
+        readDataError = "it could not be read to the end";
+    }
 
     ToDoListGroup* g = curGroupPath == "/0/" ? nullptr : root->getGroupPtr(curGroupPath);
     if (g) {

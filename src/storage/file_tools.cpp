@@ -68,6 +68,50 @@ bool renameIfPresent(const std::string& from, const std::string& to, std::string
     return false;
 }
 
+// A missing file, as opposed to one that is there but cannot be read.
+bool isMissing(int err) {
+    return err == ENOENT || err == ENOTDIR;
+}
+
+// Opens name read-only without blocking and makes sure it is a regular file.
+// Results as openRegularFile's; on 0, fd holds the open descriptor.
+int openRegularDescriptor(const std::string& name, bool followLinks, int& fd, std::string& reason) {
+    fd = -1;
+    reason.clear();
+    if (name.empty()) {
+        reason = std::strerror(ENOENT);
+        return -1;
+    }
+    // Looking before opening keeps devices from being opened at all, since
+    // opening one can have effects of its own; the look after opening covers
+    // a file that was swapped for something else in between.
+    struct stat st;
+    if ((followLinks ? ::stat(name.c_str(), &st) : ::lstat(name.c_str(), &st)) != 0) {
+        const int err = errno;
+        reason = std::strerror(err);
+        return isMissing(err) ? -1 : -2;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        reason = FileTools::notRegularReason(st.st_mode);
+        return -2;
+    }
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW);
+    const int opened = ::open(name.c_str(), flags);
+    if (opened < 0) {
+        const int err = errno;
+        reason = err == ELOOP && !followLinks ? "it is a symbolic link" : std::strerror(err);
+        return isMissing(err) ? -1 : -2;
+    }
+    if (::fstat(opened, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason =
+            S_ISREG(st.st_mode) ? std::strerror(errno) : FileTools::notRegularReason(st.st_mode);
+        ::close(opened);
+        return -2;
+    }
+    fd = opened;
+    return 0;
+}
+
 } // namespace
 
 std::string directoryOf(const std::string& path) {
@@ -88,13 +132,33 @@ int syncDirectory(const std::string& dir) {
 }
 
 bool existDat(const std::string& name) {
-    if (name.empty()) return false;
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    int fd = -1;
+    std::string reason;
+    if (openRegularDescriptor(name, true, fd, reason) != 0) return false;
     ::close(fd);
-    return ok;
+    return true;
+}
+
+int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in,
+                    std::string& reason) {
+    in.close();
+    in.clear();
+    int fd = -1;
+    const int r = openRegularDescriptor(name, followLinks, fd, reason);
+    if (r != 0) {
+        // As a stream whose open failed: closed and failed.
+        in.setstate(std::ios::failbit);
+        return r;
+    }
+    // The stream opens the very file that was checked, through the entry of
+    // its descriptor; a regular file opens without blocking.
+    in.open("/proc/self/fd/" + std::to_string(fd), std::ios::in | std::ios::binary);
+    ::close(fd);
+    if (!in.is_open()) {
+        reason = "it cannot be reopened through /proc/self/fd";
+        return -2;
+    }
+    return 0;
 }
 
 int keepPreviousGeneration(const std::string& path, const std::string& previous,
@@ -124,7 +188,19 @@ int moveBackupFiles(const std::string& path, const std::string& previous, std::s
 
 namespace FileTools {
 
-int rm(const std::string& name) { return ::unlink(name.c_str()) == 0 ? 0 : -1; }
+std::string notRegularReason(mode_t mode) {
+    if (S_ISDIR(mode)) return "it is a directory, not a regular file";
+    if (S_ISFIFO(mode)) return "it is a FIFO, not a regular file";
+    if (S_ISCHR(mode)) return "it is a character device, not a regular file";
+    if (S_ISBLK(mode)) return "it is a block device, not a regular file";
+    if (S_ISSOCK(mode)) return "it is a socket, not a regular file";
+    if (S_ISLNK(mode)) return "it is a symbolic link";
+    return "it is not a regular file";
+}
+
+int rm(const std::string& name) {
+    return ::unlink(name.c_str()) == 0 ? 0 : -1;
+}
 
 int copyFile(const std::string& from, const std::string& to) {
     return copyPrivate(from, to) ? 0 : -1;

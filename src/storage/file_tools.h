@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -8,9 +9,21 @@
 // File-system services of the storage layer: existence, removal, backups of
 // the data file, owner-only scratch files and atomic replacement of a file.
 
-// True when name is a file that can be opened for reading; false for an empty
-// name, a directory, a missing or an unreadable file.
+// True when name is a regular file (or a symbolic link to one) that can be
+// opened for reading; false for an empty name, a missing or an unreadable file
+// and for anything that is not a regular file (a directory, FIFO, device or
+// socket). It never blocks: a FIFO without a writer is refused, not waited on.
 bool existDat(const std::string& name);
+
+// Opens name for reading without ever blocking: the file is opened with
+// O_NONBLOCK (and O_NOFOLLOW unless followLinks), must be a regular file, and
+// is then read through in. Results: 0 opened; -1 there is no such file
+// (ENOENT/ENOTDIR: in stays closed); -2 it exists but is not a readable
+// regular file (a directory, FIFO, device, socket, a symlink when followLinks
+// is false, no permission); reason then says why in a few words, e.g.
+// "it is a FIFO, not a regular file", "it is a symbolic link", or strerror text.
+int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in,
+                    std::string& reason);
 
 // Keeps the last three generations of the data file once a new one has
 // replaced it: P+"b1" becomes P+"b2", P+"b0" becomes P+"b1", and the file
@@ -26,6 +39,10 @@ int keepPreviousGeneration(const std::string& path, const std::string& previous,
                            std::string& error);
 
 namespace FileTools {
+
+// Why a file of this type is not a regular file, in a few words ("it is a
+// FIFO, not a regular file", "it is a symbolic link").
+std::string notRegularReason(mode_t mode);
 
 // Deletes the file. Result: 0 deleted, -1 it cannot be deleted.
 int rm(const std::string& name);

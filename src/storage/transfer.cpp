@@ -71,9 +71,13 @@ int Velk::exportToStream(std::ostream& os, unsigned row) {
 
 int Velk::insertDataFromFile(const char* name) {
     if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
+    // A file the user names may be a link; anything that is not a regular
+    // file is refused instead of blocking the program on a FIFO.
     std::ifstream in;
-    if (name && existDat(name)) in.open(name, std::ios::binary);
-    if (!in.is_open()) return -3;
+    std::string reason;
+    const int opened = name ? openRegularFile(name, true, in, reason) : -1;
+    if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
+    if (opened != 0) return -3;
 
     ToDoListGroup* const parent = curGroup;
     const std::string parentPath = curGroupPath;

@@ -3,8 +3,11 @@
 #include "support/temp_dir.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,14 +34,48 @@ std::size_t entriesIn(const std::string& dir) {
 TEST(FileTools, ExistDatOnlyForReadableFiles) {
     TempDir dir;
     EXPECT_FALSE(existDat(""));
-    EXPECT_FALSE(existDat(dir.path())) << "a directory is not a data file";
-    EXPECT_FALSE(existDat(dir.file("missing")));
     writeWholeFile(dir.file("f"), "x");
     EXPECT_TRUE(existDat(dir.file("f")));
     if (::geteuid() != 0) { // root reads everything
         ::chmod(dir.file("f").c_str(), 0);
         EXPECT_FALSE(existDat(dir.file("f")));
     }
+}
+
+TEST(FileTools, OnlyRegularFilesAreOpenedAndNothingBlocks) {
+    const std::string fifo = "it is a FIFO, not a regular file", link = "it is a symbolic link";
+    const std::string none = std::strerror(ENOENT), dir = "it is a directory, not a regular file";
+    // name -> "result reason first-line" following links | not following | existDat
+    const std::map<std::string, std::string> cases = {
+        {"none", "-1 " + none + " | -1 " + none + " | no"},
+        {"f/x", "-1 Not a directory | -1 Not a directory | no"},
+        {"f", "0  text | 0  text | yes"},
+        {".", "-2 " + dir + " | -2 " + dir + " | no"},
+        {"fifo", "-2 " + fifo + " | -2 " + fifo + " | no"},
+        {"to-fifo", "-2 " + fifo + " | -2 " + link + " | no"},
+        {"to-zero", "-2 it is a character device, not a regular file | -2 " + link + " | no"},
+        {"to-f", "0  text | -2 " + link + " | yes"},
+        {"to-none", "-1 " + none + " | -2 " + link + " | no"},
+    };
+    TempDir folder;
+    writeWholeFile(folder.file("f"), "text\n");
+    ASSERT_EQ(::mkfifo(folder.file("fifo").c_str(), 0600), 0);
+    for (std::string target : {"fifo", "f", "none", "/dev/zero"})
+        fs::create_symlink(target, folder.file("to-" + target.substr(target.rfind('/') + 1)));
+    ::alarm(10); // an open that blocks ends the test here instead of hanging it
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        std::string seen;
+        for (bool followLinks : {true, false}) {
+            std::ifstream in;
+            std::string reason, line;
+            const int r = openRegularFile(folder.file(name), followLinks, in, reason);
+            std::getline(in, line);
+            seen += std::to_string(r) + " " + reason + (line.empty() ? "" : " " + line) + " | ";
+        }
+        EXPECT_EQ(seen + (existDat(folder.file(name)) ? "yes" : "no"), expected);
+    }
+    ::alarm(0);
 }
 
 TEST(FileTools, RmReportsWhetherTheFileWentAway) {
