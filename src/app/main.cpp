@@ -5,6 +5,7 @@
 #include "app/config.h"
 #include "engine/velk.h"
 #include "gui/velk_gui.h"
+#include "storage/external_edit.h"
 #include "storage/file_lock.h"
 #include "storage/file_tools.h"
 
@@ -100,6 +101,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 int main(int argc, char** argv) {
     ReadConfigFile();
+    startScratchFolder(GetHomeDir()); // private folder of the external editor's files
     CommandLine cl;
     defaultFile(cl.path);
     parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), cl);

@@ -364,18 +364,31 @@ class Velk {
     void forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent);
 
     // --- Transfer files: export, import, clipboard (storage/transfer.cpp) ---
-    // Results: 0 written; -1 refused in the only-active view; -3 the file
-    // cannot be written (it is left as it was).
-    int exportGroupToFile(const char* name);
-    int exportContentToFile(const char* name);
-    int exportToDoToFile(const char* name);
+    // The current group with its content, its content only, or the current
+    // item, written to the file as one step. A privateFile (the clipboard) is
+    // made owner-only (0600) and is written only where nothing or a regular
+    // file of the user's own is; a symbolic link is never followed.
+    // Results: 0 written; -1 refused in the only-active view (exportToDoToFile:
+    // no current item); -3 the file cannot be written; -4 refused, the name is
+    // not a regular file of the user's own (a link, a directory, a FIFO,
+    // another user's file; privateFile only). On failure the file is left as
+    // it was.
+    int exportGroupToFile(const char* name, bool privateFile = false);
+    int exportContentToFile(const char* name, bool privateFile = false);
+    int exportToDoToFile(const char* name, bool privateFile = false);
+    // The items shown at the display positions rows (0-based), in the order
+    // given; positions that show no item are skipped. Results as above
+    // without -1.
+    int exportRowsToFile(const char* name, const std::vector<unsigned>& rows, bool privateFile);
     // The record of the item shown at display position row. Results: the
     // record writer's; -1 the row shows no item.
     int exportToStream(std::ostream& os, unsigned row);
+    // Inserts the records of a transfer file into the current group. Without
+    // followLinks (the clipboard) a symbolic link is not read.
     // Results: 0 done; -1 refused (not the normal view, or the file holds a
     // group and the current group is at the deepest level); -2 the file ended
-    // before "</data>"; -3 the file cannot be opened.
-    int insertDataFromFile(const char* name);
+    // before "</data>"; -3 the file cannot be opened or is not a regular file.
+    int insertDataFromFile(const char* name, bool followLinks = true);
 
     // --- Item editor: changes of the current item that keep begin and end in
     // order and the kind consistent (engine/item_edit.cpp) ---

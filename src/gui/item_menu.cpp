@@ -5,13 +5,19 @@
 #include "gui/ask.h"
 #include "gui/velk_gui.h"
 
-void VelkGUI::CB_editToDo_Menu_copy() { engine->exportToDoToFile(clipboardFile.c_str()); }
+void VelkGUI::CB_editToDo_Menu_copy() {
+    tellWriteResult(engine->exportToDoToFile(clipboardFile.c_str(), true), clipboardFile, true);
+}
 
 void VelkGUI::CB_editToDo_Menu_del() {
     if (GuiAsk::choice("Do you really want to delete this item?", "Cancel", "Delete") != 1) return;
-    // The copy on the clipboard holds what the editor shows.
+    // The copy on the clipboard holds what the editor shows. When it cannot be
+    // made the user has been told and decides whether to delete all the same.
     editToDo_saveSettings();
-    engine->exportToDoToFile(clipboardFile.c_str());
+    if (!tellWriteResult(engine->exportToDoToFile(clipboardFile.c_str(), true), clipboardFile,
+                         true) &&
+        GuiAsk::choice("Delete the item all the same?", "Cancel", "Delete") != 1)
+        return;
     if (engine->delToDo() != 0) {
         GuiAsk::alert("Error trying to delete item!");
         return;

@@ -71,6 +71,25 @@ void runModal(Fl_Double_Window* window) {
         Fl::wait();
 }
 
+// The busy cursor on the window in front while a key is derived, which takes
+// up to a second or two at the largest hash count; the normal cursor after.
+class BusyCursor {
+  public:
+    BusyCursor() : window_(Fl::first_window()) {
+        if (!window_) return;
+        window_->cursor(FL_CURSOR_WAIT);
+        Fl::flush(); // the window shows it before the event loop runs again
+    }
+    ~BusyCursor() {
+        if (window_) window_->cursor(FL_CURSOR_DEFAULT);
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+  private:
+    Fl_Window* window_;
+};
+
 } // namespace
 
 int pwd_add_run_window(CryptMan* c) {
@@ -96,6 +115,7 @@ int pwd_add_run_window(CryptMan* c) {
         fl_alert("%s", pwdEmptyMessage);
         return -1;
     }
+    BusyCursor busy;
     return c->AddPwd(descr, password) == 0 ? 0 : -1;
 }
 
@@ -126,7 +146,11 @@ int pwd_ask_run_window(CryptMan* c) {
     delete askDlg.window;
     askDlg = AskDialog();
 
-    const int result = c->Login(index, password.c_str());
+    int result;
+    {
+        BusyCursor busy;
+        result = c->Login(index, password.c_str());
+    }
     if (result != 0 && index >= 0 && !password.empty()) fl_alert("%s", pwdWrongMessage);
     return result;
 }

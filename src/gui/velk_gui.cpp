@@ -10,7 +10,7 @@
 #include <FL/Fl_Text_Editor.H>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
+#include <vector>
 
 VelkGUI* mainWin = nullptr;
 
@@ -477,11 +477,11 @@ void VelkGUI::CB_Done() {
             showList(0);
             break;
         case INPUT_EXPORT_GROUP:
-            engine->exportGroupToFile(text.c_str());
+            tellWriteResult(engine->exportGroupToFile(text.c_str()), text, false);
             showMain(SCREEN_LIST);
             break;
         case INPUT_EXPORT_CONTENT:
-            engine->exportContentToFile(text.c_str());
+            tellWriteResult(engine->exportContentToFile(text.c_str()), text, false);
             showMain(SCREEN_LIST);
             break;
         case INPUT_IMPORT:
@@ -574,13 +574,28 @@ void VelkGUI::ActOnSelected(int action) {
         engine->checkCompleted();
         showList(0);
     } else if (action == 2) {
-        std::ofstream out(clipboardFile, std::ios::binary | std::ios::trunc);
-        out << "<type=Velk>\n<version=0.54>\n<data>\n";
+        std::vector<unsigned> rows;
         for (int line = 1; line <= listView->size(); ++line)
-            if (listView->selected(line) && unsigned(line - 1) < engine->viewOrder.size())
-                engine->exportToStream(out, unsigned(line - 1));
-        out << "</data>\n";
+            if (listView->selected(line)) rows.push_back(unsigned(line - 1));
+        tellWriteResult(engine->exportRowsToFile(clipboardFile.c_str(), rows, true), clipboardFile,
+                        true);
     }
+}
+
+bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipboard) {
+    if (result == 0) return true;
+    const std::string what = toClipboard ? "The clipboard file " : "The file ";
+    const char* const nothing = toClipboard ? "nothing was copied." : "nothing was exported.";
+    std::string text;
+    if (result == -4)
+        text = what + name + " is not a regular file of yours (it is a link, a folder or " +
+               "another user's file); it was left as it was and " + nothing;
+    else if (result == -3)
+        text = what + name + " could not be written; " + nothing;
+    else
+        text = std::string("There is nothing to copy here; ") + nothing;
+    GuiAsk::alert(text.c_str());
+    return false;
 }
 
 void VelkGUI::CB_Menu_newTodo() {
@@ -604,9 +619,13 @@ void VelkGUI::CB_Menu_newGroup() {
 
 void VelkGUI::CB_Menu_delGroup() {
     if (GuiAsk::choice("Do you really want to delete this group?", "Cancel", "Delete") != 1) return;
+    // Deleting is cutting: the group goes to the clipboard first. When that
+    // fails the user has been told and decides whether to delete all the same.
+    if (!tellWriteResult(engine->exportGroupToFile(clipboardFile.c_str(), true), clipboardFile,
+                         true) &&
+        GuiAsk::choice("Delete the group all the same?", "Cancel", "Delete") != 1)
+        return;
     engine->incsave_forgetGroup();
-    // Deleting is cutting: the group goes to the clipboard first.
-    engine->exportGroupToFile(clipboardFile.c_str());
     if (engine->delCurGroup() != 0) return;
     int top = 0;
     if (groupFromList) {
@@ -631,16 +650,27 @@ void VelkGUI::CB_Menu_delCompl() {
 }
 
 void VelkGUI::CB_Menu_paste() {
-    if (engine->insertDataFromFile(clipboardFile.c_str()) == -1 && engine->getCurGroup() &&
+    // The clipboard is read only when it is a regular file, never through a link.
+    const int result = engine->insertDataFromFile(clipboardFile.c_str(), false);
+    if (result == -1 && engine->getCurGroup() &&
         engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
         GuiAsk::message(GROUPS_TOO_DEEP);
+    if (result == -3)
+        GuiAsk::alert(("The clipboard file " + clipboardFile +
+                       " cannot be read (it is missing or not a regular file); nothing was "
+                       "pasted.")
+                          .c_str());
     checkActiveJobs();
     showList(0);
 }
 
-void VelkGUI::CB_Menu_copyGroup() { engine->exportGroupToFile(clipboardFile.c_str()); }
+void VelkGUI::CB_Menu_copyGroup() {
+    tellWriteResult(engine->exportGroupToFile(clipboardFile.c_str(), true), clipboardFile, true);
+}
 
-void VelkGUI::CB_Menu_copyContent() { engine->exportContentToFile(clipboardFile.c_str()); }
+void VelkGUI::CB_Menu_copyContent() {
+    tellWriteResult(engine->exportContentToFile(clipboardFile.c_str(), true), clipboardFile, true);
+}
 
 void VelkGUI::CB_Menu_Crypt_AddPwd() {
     if (engine->crypt.CanAddPwd()) pwd_add_run_window(&engine->crypt);

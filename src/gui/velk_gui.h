@@ -104,6 +104,10 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Menu_copyContent();
     // Opens the input screen for one of the INPUT_ modes.
     void showInput(int mode);
+    // Tells the user when a write of the clipboard (or of an export file when
+    // not toClipboard) failed, with the engine's result. Returns true when
+    // result is 0 (written) and nothing was said.
+    bool tellWriteResult(int result, const std::string& name, bool toClipboard);
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 

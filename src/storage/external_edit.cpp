@@ -3,24 +3,122 @@
 #include "storage/file_tools.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+namespace {
+
+std::string currentScratchFolder;
+
+const char* const scratchPrefix = "velk-";
+const char* const scratchSuffix = ".tmp";
+constexpr std::size_t scratchRandomChars = 6; // the X of mkstemps
+
+// A directory, not a link, that belongs to the user.
+bool isOwnDirectory(const struct stat& st) {
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// The process ID in a scratch file's name "velk-PID-XXXXXX.tmp"; 0 when the
+// name is not one of a scratch file.
+pid_t scratchFileOwner(const std::string& name) {
+    const std::string prefix = scratchPrefix, suffix = scratchSuffix;
+    if (name.size() < prefix.size() + 2 + scratchRandomChars + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::size_t dash = name.size() - suffix.size() - scratchRandomChars - 1;
+    if (name[dash] != '-' || dash == prefix.size() || dash - prefix.size() > 9) return 0;
+    pid_t pid = 0;
+    for (std::size_t i = prefix.size(); i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    return pid;
+}
+
+// True while a process with this ID exists (also one of another user's,
+// which the signal test may not reach).
+bool processRuns(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+std::string scratchFolderFor(const char* xdgRuntimeDir, const std::string& homeDir) {
+    struct stat st;
+    if (xdgRuntimeDir && *xdgRuntimeDir && ::lstat(xdgRuntimeDir, &st) == 0 && isOwnDirectory(st))
+        return std::string(xdgRuntimeDir) + "/velk";
+    if (!homeDir.empty()) return homeDir + "/.velkrc/scratch";
+    return std::string();
+}
+
+void setScratchFolder(const std::string& folder) {
+    currentScratchFolder = folder;
+}
+
+const std::string& scratchFolder() {
+    return currentScratchFolder;
+}
+
+int prepareScratchFolder(const std::string& folder) {
+    if (folder.empty()) return -1;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno == ENOENT) {
+        // The parent (the settings folder in the home directory) is missing.
+        const std::size_t slash = folder.rfind('/');
+        if (slash == std::string::npos || slash == 0) return -1;
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+        ::mkdir(folder.c_str(), 0700);
+    }
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 || !isOwnDirectory(st)) return -1;
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return -1;
+    return 0;
+}
+
+int removeStaleScratchFiles(const std::string& folder) {
+    if (folder.empty()) return -1;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    DIR* dir = nullptr;
+    if (::fstat(fd, &st) != 0 || !isOwnDirectory(st) || !(dir = ::fdopendir(fd))) {
+        ::close(fd);
+        return -1;
+    }
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t owner = scratchFileOwner(entry->d_name);
+        if (owner > 0 && !processRuns(owner) && ::unlinkat(fd, entry->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(dir); // closes fd as well
+    return removed;
+}
+
+int startScratchFolder(const std::string& homeDir) {
+    setScratchFolder(scratchFolderFor(std::getenv("XDG_RUNTIME_DIR"), homeDir));
+    return removeStaleScratchFiles(scratchFolder());
+}
+
 ScratchFile::ScratchFile() = default;
 
 ScratchFile::~ScratchFile() { if (!name_.empty()) FileTools::rm(name_); }
 
 int ScratchFile::create(const std::string& text) {
-    if (!name_.empty()) return -1;
-    std::vector<char> pattern{'v', 'e', 'l', 'k', 'X', 'X', 'X', 'X',
-                              'X', 'X', '.', 't', 'm', 'p', '\0'};
+    if (!name_.empty() || prepareScratchFolder(scratchFolder()) != 0) return -1;
+    const std::string templ = scratchFolder() + "/" + scratchPrefix + std::to_string(::getpid()) +
+                              "-" + std::string(scratchRandomChars, 'X') + scratchSuffix;
+    std::vector<char> pattern(templ.begin(), templ.end());
+    pattern.push_back('\0');
     // mkstemps creates the file exclusively with owner-only permissions.
-    const int fd = mkstemps(pattern.data(), 4);
+    const int fd = mkstemps(pattern.data(), int(std::string(scratchSuffix).size()));
     if (fd < 0) return -1;
     std::string name(pattern.data());
     const char* p = text.data();

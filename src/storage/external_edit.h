@@ -2,11 +2,43 @@
 #include <string>
 
 // Editing a text in the user's external editor through a scratch file.
+//
+// Scratch files hold descriptions in plain text, so they live in a private
+// folder of the user's (mode 0700), never in a shared working directory. Their
+// names carry the process ID, so that the files a crashed run left behind can
+// be told and removed at the next start.
 
-// An owner-only scratch file of its own, unique per use, made in the current
-// directory with a name of the form "velkXXXXXX.tmp" (the X replaced). It is
-// created exclusively, so it is never opened through a symbolic link or an
-// existing file, and it is removed when the object goes.
+// The scratch folder for these settings: xdgRuntimeDir + "/velk" when
+// xdgRuntimeDir is set and is a directory (not a link) owned by the user, else
+// homeDir + "/.velkrc/scratch"; empty when neither can be used.
+std::string scratchFolderFor(const char* xdgRuntimeDir, const std::string& homeDir);
+
+// The folder in which ScratchFile makes its files; empty (the start-up value)
+// means that none can be made.
+void setScratchFolder(const std::string& folder);
+const std::string& scratchFolder();
+
+// Makes folder ready for scratch files: creates it with mode 0700 when it is
+// missing (and its parent as well, also 0700), and takes the group's and
+// others' permissions away from an existing folder of the user's own.
+// Results: 0 ready; -1 refused (empty, a symbolic link, not a directory, or
+// another user's) or it cannot be created.
+int prepareScratchFolder(const std::string& folder);
+
+// Removes the scratch files in folder ("velk-PID-XXXXXX.tmp") whose process
+// no longer runs; files of running processes and every other entry stay.
+// Results: the number of files removed; -1 the folder is missing or refused.
+int removeStaleScratchFiles(const std::string& folder);
+
+// Start-up: sets the scratch folder from $XDG_RUNTIME_DIR and homeDir and
+// removes the scratch files that ended runs left in it. Results as
+// removeStaleScratchFiles.
+int startScratchFolder(const std::string& homeDir);
+
+// An owner-only scratch file of its own, unique per use, made in the scratch
+// folder with a name of the form "velk-PID-XXXXXX.tmp" (PID the process ID,
+// the X replaced). It is created exclusively, so it is never opened through a
+// symbolic link or an existing file, and it is removed when the object goes.
 class ScratchFile {
   public:
     ScratchFile();
@@ -14,8 +46,9 @@ class ScratchFile {
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    // Creates the file and writes text into it. Result: 0 done; -1 it could
-    // not be created or written (nothing is left behind).
+    // Creates the file and writes text into it. Result: 0 done; -1 the
+    // scratch folder is refused, or the file could not be created or written
+    // (nothing is left behind).
     int create(const std::string& text);
     // The file's name; empty before a successful create().
     const std::string& name() const { return name_; }

@@ -256,12 +256,13 @@ class AtomicFile::Buf : public std::streambuf {
     char buffer_[1 << 16];
 };
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+AtomicFile::AtomicFile(std::string path, Mode mode) : path_(std::move(path)), mode_(mode) {}
 
 AtomicFile::~AtomicFile() { abort(); }
 
 int AtomicFile::open() {
     abort();
+    if (mode_ == Mode::Private && !mayReplacePrivately(path_)) return -2;
     std::string pattern = path_ + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -272,10 +273,15 @@ int AtomicFile::open() {
     }
     tempPath_ = name.data();
     fd_ = fd;
-    struct stat st;
     mode_t mode = 0600;
-    if (::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
-    ::fchmod(fd_, mode);
+    struct stat st;
+    if (mode_ == Mode::KeepPermissions && ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        mode = st.st_mode & 07777;
+    // A private file must not be published with wider bits than owner-only.
+    if (::fchmod(fd_, mode) != 0 && mode_ == Mode::Private) {
+        abort();
+        return -1;
+    }
     buf_ = std::make_unique<Buf>(fd_);
     out_ = std::make_unique<std::ostream>(buf_.get());
     return 0;
@@ -342,4 +348,10 @@ int writeFileAtomically(const std::string& path, const std::string& content) {
     if (file.open() != 0) return -1;
     file.out().write(content.data(), std::streamsize(content.size()));
     return file.commit() == 0 ? 0 : -1;
+}
+
+bool mayReplacePrivately(const std::string& name) {
+    struct stat st;
+    if (::lstat(name.c_str(), &st) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
 }

@@ -77,14 +77,23 @@ const Ops& systemOps();
 // the target and syncs the directory. Until commit() succeeds the target is
 // untouched; a failed or abandoned write removes the temporary file. The new
 // file keeps the permission bits of the old one; a new file is owner-only.
+//
+// A private file (the clipboard) is always owner-only, and open() refuses a
+// path that exists and is not a regular file of the user's own (a symbolic
+// link, a directory, a FIFO, another user's file), so that nothing someone
+// else planted is replaced or shown the content. The path itself is never
+// followed: the rename replaces a link that appears later, not its target.
 class AtomicFile {
   public:
-    explicit AtomicFile(std::string path);
+    enum class Mode { KeepPermissions, Private };
+    explicit AtomicFile(std::string path, Mode mode = Mode::KeepPermissions);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates the temporary file. Result: 0 ready, -1 it cannot be created.
+    // Creates the temporary file. Results: 0 ready; -1 it cannot be created;
+    // -2 (private file only) refused: the path exists and is not a regular
+    // file of the user's own.
     int open();
     // The stream to write the new content to; valid after a successful open().
     std::ostream& out();
@@ -111,6 +120,7 @@ class AtomicFile {
   private:
     class Buf;
     std::string path_;
+    Mode mode_;
     std::string tempPath_;
     int fd_ = -1;
     bool prepared_ = false;
@@ -127,3 +137,7 @@ int syncDirectory(const std::string& dir);
 
 // Writes content to path through AtomicFile. Result: 0 written, -1 failed.
 int writeFileAtomically(const std::string& path, const std::string& content);
+
+// True when name does not exist, or is a regular file (not a link to one)
+// that belongs to the user: a file that a private file may replace.
+bool mayReplacePrivately(const std::string& name);

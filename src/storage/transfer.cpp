@@ -8,17 +8,27 @@
 #include "storage/text.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
 
-// Writes a transfer file through writeRecords, replacing the file as one step.
-// Results: 0 written; -3 the file cannot be written (it stays as it was).
-template <class F> int writeTransferFile(const char* name, F writeRecords) {
-    AtomicFile file(name ? name : "");
-    if (!name || !*name || file.open() != 0) return -3;
+// Writes a transfer file through writeRecords, replacing the file as one step;
+// a private file (the clipboard) is owner-only and never replaces anything but
+// a regular file of the user's own. Results: 0 written; -3 the file cannot be
+// written; -4 refused, not a regular file of the user's own. On failure the
+// file stays as it was.
+template <class F> int writeTransferFile(const char* name, bool privateFile, F writeRecords) {
+    if (!name || !*name) return -3;
+    AtomicFile file(name,
+                    privateFile ? AtomicFile::Mode::Private : AtomicFile::Mode::KeepPermissions);
+    const int opened = file.open();
+    if (opened == -2) return -4;
+    if (opened != 0) return -3;
     file.out() << fixedLines;
     writeRecords(file.out());
     file.out() << "</data>\n";
@@ -27,11 +37,11 @@ template <class F> int writeTransferFile(const char* name, F writeRecords) {
 
 } // namespace
 
-int Velk::exportGroupToFile(const char* name) {
+int Velk::exportGroupToFile(const char* name, bool privateFile) {
     if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
     if (opts.mainviewtype == MAINVIEW_SEARCH) {
         // The hits, in a group that is not in the tree.
-        return writeTransferFile(name, [this](std::ostream& os) {
+        return writeTransferFile(name, privateFile, [this](std::ostream& os) {
             os << "g\nssearch results\n";
             for (ToDoListItem* hit : viewItems)
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
@@ -39,27 +49,37 @@ int Velk::exportGroupToFile(const char* name) {
         });
     }
     if (!curGroup) return -1;
-    return writeTransferFile(
-        name, [this](std::ostream& os) { curGroup->writeContent(os, true, &crypt, true, true); });
+    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+        curGroup->writeContent(os, true, &crypt, true, true);
+    });
 }
 
-int Velk::exportContentToFile(const char* name) {
+int Velk::exportContentToFile(const char* name, bool privateFile) {
     if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
     if (opts.mainviewtype == MAINVIEW_SEARCH) {
-        return writeTransferFile(name, [this](std::ostream& os) {
+        return writeTransferFile(name, privateFile, [this](std::ostream& os) {
             for (ToDoListItem* hit : viewItems)
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
         });
     }
     if (!curGroup) return -1;
-    return writeTransferFile(
-        name, [this](std::ostream& os) { curGroup->writeContent(os, true, &crypt, false, true); });
+    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+        curGroup->writeContent(os, true, &crypt, false, true);
+    });
 }
 
-int Velk::exportToDoToFile(const char* name) {
+int Velk::exportToDoToFile(const char* name, bool privateFile) {
     if (!curItem) return -1;
-    return writeTransferFile(
-        name, [this](std::ostream& os) { curItem->writeContent(os, true, &crypt, true, true); });
+    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+        curItem->writeContent(os, true, &crypt, true, true);
+    });
+}
+
+int Velk::exportRowsToFile(const char* name, const std::vector<unsigned>& rows, bool privateFile) {
+    return writeTransferFile(name, privateFile, [this, &rows](std::ostream& os) {
+        for (unsigned row : rows)
+            exportToStream(os, row);
+    });
 }
 
 int Velk::exportToStream(std::ostream& os, unsigned row) {
@@ -69,13 +89,13 @@ int Velk::exportToStream(std::ostream& os, unsigned row) {
     return viewItems[index]->writeContent(os, true, &crypt, true, true);
 }
 
-int Velk::insertDataFromFile(const char* name) {
+int Velk::insertDataFromFile(const char* name, bool followLinks) {
     if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
     // A file the user names may be a link; anything that is not a regular
     // file is refused instead of blocking the program on a FIFO.
     std::ifstream in;
     std::string reason;
-    const int opened = name ? openRegularFile(name, true, in, reason) : -1;
+    const int opened = name ? openRegularFile(name, followLinks, in, reason) : -1;
     if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
     if (opened != 0) return -3;
 

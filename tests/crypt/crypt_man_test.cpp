@@ -240,7 +240,8 @@ TEST(CryptMan, MalformedSectionsAreRejectedWithoutChange) {
         {"empty", ""},
         {"count below 2", with(2, "1")},
         {"count zero", with(2, "0")},
-        {"count too large", with(2, "100000001")},
+        {"count one above the maximum", with(2, "20000001")},
+        {"count that took seconds to derive", with(2, "100000000")},
         {"count not a number", with(2, "4x2")},
         {"negative count", with(2, "-42")},
         {"check data short", with(3, "31")},
@@ -263,8 +264,14 @@ TEST(CryptMan, MalformedSectionsAreRejectedWithoutChange) {
         EXPECT_EQ(sectionOf(cm), before);
         EXPECT_TRUE(cm.IsLoggedIn());
     }
-    for (const char* count : {"2", "100000000"}) {
+    for (const char* count : {"2", "20000000"}) {
         CryptMan cm(FAST);
         EXPECT_EQ(readSection(cm, with(2, count)), 0) << count;
     }
+}
+
+TEST(CryptMan, CalibrationNeverExceedsWhatTheReaderAccepts) {
+    // However fast the machine, a key meant to take an hour gets the largest
+    // count that a section may carry.
+    EXPECT_EQ(CryptMan::CalibrateIterations(3600.0), 20000000);
 }

@@ -5,6 +5,7 @@
 #include "gui/time_select.h"
 #include "gui_driver.h"
 #include "gui_fixture.h"
+#include "storage/external_edit.h"
 
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
@@ -29,8 +30,10 @@ class ItemEditorTest : public GuiTest {
     void SetUp() override {
         GuiTest::SetUp();
         oldEditor = velkconfig.editor;
+        setScratchFolder(dir.file("scratch"));
     }
     void TearDown() override {
+        setScratchFolder("");
         velkconfig.editor = oldEditor;
         GuiTest::TearDown();
     }
@@ -301,8 +304,8 @@ TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
     std::string scratch = readWholeFile(dir.file("seen"));
     ASSERT_FALSE(scratch.empty());
     scratch.pop_back();
-    EXPECT_NE(scratch, "velkXXXXXX.tmp");
-    EXPECT_NE(access(dir.file(scratch).c_str(), F_OK), 0) << "removed afterwards";
+    EXPECT_EQ(scratch.substr(0, dir.file("scratch/velk-").size()), dir.file("scratch/velk-"));
+    EXPECT_NE(access(scratch.c_str(), F_OK), 0) << "removed afterwards";
 
     // A failing editor leaves the description as it was, with a message.
     velkconfig.editor = script("bad.sh", "echo > \"$1\"\nexit 1\n");
@@ -316,14 +319,13 @@ TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
     EXPECT_EQ(descr(), "To whom\nDear Sir,\n");
     EXPECT_EQ(asked.size(), 2u);
 
-    // No scratch file can be made where the directory is gone.
-    const std::string gone = dir.file("gone");
-    ASSERT_EQ(mkdir(gone.c_str(), 0700), 0);
-    ASSERT_EQ(chdir(gone.c_str()), 0);
-    ASSERT_EQ(rmdir(gone.c_str()), 0);
+    // No scratch file is made where the scratch folder is a planted link.
+    ASSERT_EQ(mkdir(dir.file("elsewhere").c_str(), 0700), 0);
+    ASSERT_EQ(rmdir(dir.file("scratch").c_str()), 0);
+    ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), dir.file("scratch").c_str()), 0);
     asked.clear();
     mainWin->editExtEdit->do_callback();
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    EXPECT_TRUE(namesIn(dir.file("elsewhere")).empty());
     EXPECT_EQ(asked, std::vector<std::string>{"Unable to create temporary file"});
     EXPECT_EQ(descr(), "To whom\nDear Sir,\n");
 

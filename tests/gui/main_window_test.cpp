@@ -231,3 +231,16 @@ TEST_F(GuiTest, SelectedRowsAreDeletedFromTheLastToTheFirst) {
     ASSERT_EQ(lines().size(), 1u);
     EXPECT_EQ(engine->root->getNrToDos(), 1u);
 }
+
+TEST_F(GuiTest, CopyingOverAPlantedLinkIsRefusedAndTold) {
+    addToDo(engine->root.get(), "a");
+    mainWin->showList(0);
+    writeWholeFile(dir.file("victim"), "letter\n");
+    ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("velkXXXXXX.tmp").c_str()), 0);
+    mainWin->listView->select(1);
+    mainWin->ActOnSelected(2);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("velkXXXXXX.tmp is not a regular file of yours"), std::string::npos)
+        << asked[0];
+    EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
+}

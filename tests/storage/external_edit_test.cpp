@@ -6,18 +6,29 @@
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// Runs each test in a fresh directory, where the scratch files are made.
+// Runs each test in a fresh directory, with the scratch folder "scratch" in it.
 struct ExternalEdit : testing::Test {
     void SetUp() override {
         ASSERT_EQ(getcwd(oldCwd, sizeof oldCwd), oldCwd);
         ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        folder = dir.file("scratch");
+        setScratchFolder(folder);
     }
-    void TearDown() override { ASSERT_EQ(chdir(oldCwd), 0); }
+    void TearDown() override {
+        setScratchFolder("");
+        ASSERT_EQ(chdir(oldCwd), 0);
+    }
+    static mode_t modeOf(const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+        return st.st_mode;
+    }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
         DIR* d = opendir(dir.path().c_str());
@@ -34,47 +45,71 @@ struct ExternalEdit : testing::Test {
         return path;
     }
     TempDir dir;
+    std::string folder;
     char oldCwd[4096];
 };
 
 TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
     std::string first, second;
+    const std::string prefix = folder + "/velk-" + std::to_string(getpid()) + "-";
     {
         ScratchFile a, b;
         ASSERT_EQ(a.create("text\n"), 0);
+        EXPECT_EQ(modeOf(folder), S_IFDIR | 0700) << "the folder is made private";
         ASSERT_EQ(b.create(""), 0);
         first = a.name();
         second = b.name();
         EXPECT_NE(first, second);
         for (const std::string& n : {first, second}) {
-            EXPECT_EQ(n.size(), 14u);
-            EXPECT_EQ(n.substr(0, 4), "velk");
-            EXPECT_EQ(n.substr(10), ".tmp");
-            EXPECT_NE(n, "velkXXXXXX.tmp");
-            struct stat st {};
-            ASSERT_EQ(lstat(n.c_str(), &st), 0);
-            EXPECT_TRUE(S_ISREG(st.st_mode));
-            EXPECT_EQ(st.st_mode & 0777, 0600u);
+            ASSERT_EQ(n.size(), prefix.size() + 10);
+            EXPECT_EQ(n.substr(0, prefix.size()), prefix);
+            EXPECT_EQ(n.substr(n.size() - 4), ".tmp");
+            EXPECT_EQ(modeOf(n), S_IFREG | 0600);
         }
-        EXPECT_EQ(readWholeFile(dir.file(first)), "text\n");
+        EXPECT_EQ(readWholeFile(first), "text\n");
         EXPECT_EQ(a.create("again"), -1) << "one file per object";
     }
-    EXPECT_TRUE(files().empty());
+    EXPECT_TRUE(namesIn(folder).empty());
+    EXPECT_EQ(files(), std::vector<std::string>{"scratch"}) << "nothing in the working directory";
 }
 
-TEST_F(ExternalEdit, ScratchFileThatCannotBeMadeLeavesNothing) {
-    // The working directory is gone, so no file can be created in it, not
-    // even by the super-user.
-    const std::string sub = dir.file("gone");
-    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
-    ASSERT_EQ(chdir(sub.c_str()), 0);
-    ASSERT_EQ(rmdir(sub.c_str()), 0);
+TEST_F(ExternalEdit, ScratchFolderIsTheRuntimeDirOrTheSettingsFolderMadePrivate) {
+    const std::string run = dir.file("run"), home = dir.file("home");
+    ASSERT_EQ(mkdir(run.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(run.c_str(), dir.file("runlink").c_str()), 0);
+    EXPECT_EQ(scratchFolderFor(run.c_str(), home), run + "/velk");
+    for (const std::string& unusable : {std::string(), dir.file("missing"), dir.file("runlink")})
+        EXPECT_EQ(scratchFolderFor(unusable.c_str(), home), home + "/.velkrc/scratch") << unusable;
+    ASSERT_EQ(mkdir(home.c_str(), 0755), 0);
+    ASSERT_EQ(prepareScratchFolder(home + "/.velkrc/scratch"), 0);
+    EXPECT_EQ(modeOf(home + "/.velkrc/scratch"), S_IFDIR | 0700);
+}
+
+TEST_F(ExternalEdit, ScratchFolderThatIsALinkIsRefused) {
+    ASSERT_EQ(mkdir(dir.file("elsewhere").c_str(), 0700), 0);
+    ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), folder.c_str()), 0);
     ScratchFile f;
-    EXPECT_EQ(f.create("x"), -1);
-    EXPECT_TRUE(f.name().empty());
+    EXPECT_EQ(f.create("secret"), -1);
     std::string text = "kept";
     EXPECT_EQ(editInExternalEditor("true", text), -1);
     EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(namesIn(dir.file("elsewhere")).empty());
+}
+
+TEST_F(ExternalEdit, StaleScratchFilesOfEndedRunsAreRemoved) {
+    const pid_t ended = fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    ASSERT_EQ(prepareScratchFolder(folder), 0);
+    const std::string live = "velk-" + std::to_string(getpid()) + "-aB3dE9.tmp";
+    for (const std::string& n :
+         {live, "velk-" + std::to_string(ended) + "-aB3dE9.tmp", std::string("notes.txt")})
+        writeWholeFile(folder + "/" + n, "");
+    EXPECT_EQ(removeStaleScratchFiles(folder), 1);
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"notes.txt", live}));
+    ASSERT_EQ(symlink(folder.c_str(), dir.file("link").c_str()), 0);
+    EXPECT_EQ(removeStaleScratchFiles(dir.file("link")), -1) << "a link is not followed";
 }
 
 TEST_F(ExternalEdit, ReadingBackEndsEveryLineAndRefusesLinks) {
@@ -103,9 +138,9 @@ TEST_F(ExternalEdit, TheEditorChangesTheTextThroughItsOwnFile) {
     ASSERT_EQ(editInExternalEditor(editor, text), 0);
     EXPECT_EQ(text, "first line\nappended\n") << "the last line gets its line break";
     const std::string seen = readWholeFile(dir.file("seen"));
-    EXPECT_NE(seen, "velkXXXXXX.tmp\n");
+    EXPECT_EQ(seen.substr(0, folder.size() + 6), folder + "/velk-");
     EXPECT_EQ(readWholeFile(dir.file("velkXXXXXX.tmp")), "clipboard\n");
-    EXPECT_EQ(access(dir.file(seen.substr(0, seen.size() - 1)).c_str(), F_OK), -1)
+    EXPECT_EQ(access(seen.substr(0, seen.size() - 1).c_str(), F_OK), -1)
         << "the scratch file is removed";
 }
 
@@ -120,8 +155,7 @@ TEST_F(ExternalEdit, AFailedEditorOrALostFileLeavesTheTextAsItWas) {
         EXPECT_EQ(editInExternalEditor(command, text), result) << command;
         EXPECT_EQ(text, "keep me\n") << command;
     }
-    for (const std::string& n : files())
-        EXPECT_EQ(n.find(".tmp"), std::string::npos) << n << " was left behind";
+    EXPECT_TRUE(namesIn(folder).empty()) << "a scratch file was left behind";
 }
 
 } // namespace

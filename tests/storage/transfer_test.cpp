@@ -3,8 +3,11 @@
 #include "support/temp_dir.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -130,6 +133,61 @@ TEST_F(Transfer, CopiedSelectedRowsFollowTheDisplayOrder) {
     EXPECT_EQ(v().exportToStream(os, 2u), -1) << "a calendar marker row";
     EXPECT_EQ(v().exportToStream(os, 3u), -1);
     EXPECT_EQ(os.str(), "g\nsSub\nt\nsc\n>\n>\nt\nsa\n>\n");
+    ASSERT_EQ(v().exportRowsToFile(clip.c_str(), {1, 2, 0, 3}, false), 0);
+    EXPECT_EQ(readWholeFile(clip), fixed + "t\nsa\n>\ng\nsSub\nt\nsc\n>\n>\n</data>\n");
+}
+
+TEST_F(Transfer, ClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
+    writeWholeFile(dir.file("victim"), "letter\n");
+    v().setGroup(proj);
+    v().setItem(proj->getToDo(0));
+    v().viewItems = {proj->getToDo(0)};
+    v().viewData.resize(1);
+    v().viewOrder = {0};
+    const std::function<int()> writers[] = {
+        [&] { return v().exportGroupToFile(clip.c_str(), true); },
+        [&] { return v().exportContentToFile(clip.c_str(), true); },
+        [&] { return v().exportToDoToFile(clip.c_str(), true); },
+        [&] { return v().exportRowsToFile(clip.c_str(), {0}, true); }};
+    const std::pair<std::string, int> targets[] = {{"missing", 0}, {"own file", 0},
+                                                   {"link", -4},   {"directory", -4},
+                                                   {"fifo", -4},   {"theirs", -4}};
+    for (const auto& [what, result] : targets) {
+        for (const auto& write : writers) {
+            SCOPED_TRACE(what);
+            fs::remove_all(clip);
+            if (what == "own file" || what == "theirs") writeWholeFile(clip, "old\n");
+            chmod(clip.c_str(), 0644);
+            if (what == "theirs" && chown(clip.c_str(), 65534, 65534) != 0) continue; // not root
+            if (what == "link") symlink(dir.file("victim").c_str(), clip.c_str());
+            if (what == "directory") mkdir(clip.c_str(), 0700);
+            if (what == "fifo") mkfifo(clip.c_str(), 0600);
+            struct stat before {
+            }, after{};
+            lstat(clip.c_str(), &before);
+            EXPECT_EQ(write(), result);
+            ASSERT_EQ(lstat(clip.c_str(), &after), 0);
+            if (result == 0) {
+                EXPECT_EQ(after.st_mode, S_IFREG | 0600);
+                EXPECT_EQ(readWholeFile(clip).substr(0, fixed.size()), fixed);
+            } else {
+                EXPECT_EQ(after.st_ino, before.st_ino) << "the planted file is kept";
+                EXPECT_EQ(after.st_mode, before.st_mode);
+                EXPECT_EQ(after.st_uid, before.st_uid);
+            }
+            EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
+        }
+    }
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"t.dat", "velkXXXXXX.tmp", "victim"}));
+}
+
+TEST_F(Transfer, PastingFromTheClipboardDoesNotFollowALink) {
+    writeWholeFile(dir.file("planted"), fixed + "t\nsinjected\n>\n</data>\n");
+    ASSERT_EQ(symlink(dir.file("planted").c_str(), clip.c_str()), 0);
+    const std::string before = dumpTree(v());
+    EXPECT_EQ(v().insertDataFromFile(clip.c_str(), false), -3);
+    EXPECT_EQ(dumpTree(v()), before);
+    EXPECT_EQ(v().insertDataFromFile(clip.c_str()), 0) << "an import may name a link";
 }
 
 TEST_F(Transfer, SearchHitsAreExportedInAGroupNamedSearchResults) {
