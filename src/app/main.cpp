@@ -82,11 +82,20 @@ int main(int argc, char** argv) {
     if (!cl.dateError.empty()) std::fprintf(stderr, "%s\n", cl.dateError.c_str());
     const bool headless = cl.noWindow;
 
-    // One run per data file, from before it is read until after the last write.
+    // One run per data file, from before it is read until after the last
+    // write. Without the lock two runs would delete each other's files, so a
+    // run that cannot take it does not start.
     DataFileLock lock;
-    if (lock.acquire(cl.path) == -1) {
+    const int locked = lock.acquire(cl.path);
+    if (locked == -1) {
         tellUser("Velk is already running on the data file " + cl.path +
                      ".\nClose that run first; nothing was changed.",
+                 headless);
+        return -1;
+    }
+    if (locked != 0) {
+        tellUser("Cannot take the lock file " + lock.name() + ": " + lock.reason() +
+                     ".\nNothing was changed.",
                  headless);
         return -1;
     }

@@ -13,12 +13,19 @@ class DataFileLock {
     DataFileLock& operator=(const DataFileLock&) = delete;
 
     // Results: 0 locked; -1 another run holds the lock; -2 the lock file
-    // cannot be made (the directory does not exist or may not be written, so
-    // no run can write there either).
+    // cannot be taken (the directory does not exist or may not be written,
+    // or the name is taken by a directory, a symbolic link, a FIFO or another
+    // file that is not a regular file). A run must not go on without the lock.
+    // After a failure, reason() says why in a few words.
     int acquire(const std::string& dataPath);
     void release();
+
+    // The lock file of the last acquire: dataPath + ".lock".
+    const std::string& name() const { return name_; }
+    const std::string& reason() const { return reason_; }
 
   private:
     int fd_ = -1;
     std::string name_;
+    std::string reason_;
 };

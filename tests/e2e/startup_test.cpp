@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -82,6 +83,39 @@ TEST(Startup, CorruptOrUnreadableDataFileStopsTheRunAndChangesNothing) {
     EXPECT_NE(r.err.find("Cannot read the data file " + work.file("dir.dat")), std::string::npos)
         << r.err;
     EXPECT_TRUE(fs::is_directory(work.file("dir.dat")));
+}
+
+TEST(Startup, SpecialDataFileOrUntakableLockStopsTheRunPromptlyAndChangesNothing) {
+    const std::string fresh = readWholeFile(std::string(VELK_TEST_DATA_DIR) + "/fresh.dat");
+    struct Case {
+        std::string made;    // what stands at the data file's or the lock file's name
+        const char* message; // following "<name>: "
+    } cases[] = {
+        {"FIFO data file", "it exists but is not a readable file (it is a FIFO"},
+        {"lock directory", "it is a directory, not a regular file.\nNothing was changed.\n"},
+        {"dangling lock link", "it is a symbolic link.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.made);
+        TempDir home, work;
+        const std::string data = work.file("d.dat");
+        const std::string lock = fs::canonical(work.path()).string() + "/d.dat.lock";
+        const bool fifo = c.made == "FIFO data file";
+        if (fifo)
+            ASSERT_EQ(::mkfifo(data.c_str(), 0600), 0);
+        else
+            writeWholeFile(data, fresh);
+        if (c.made == "lock directory") fs::create_directory(lock);
+        if (c.made == "dangling lock link") fs::create_symlink("gone", lock);
+        const std::vector<std::string> before = namesIn(work.path());
+        ProcessResult r = runProcess(headless(home, work.path(), {"-q", "-s", "-f", data}));
+        EXPECT_EQ(r.exitCode, -1);
+        const std::string named =
+            fifo ? "Cannot read the data file " + data : "Cannot take the lock file " + lock;
+        EXPECT_NE(r.err.find(named + ": " + c.message), std::string::npos) << r.err;
+        EXPECT_EQ(namesIn(work.path()), before);
+        EXPECT_TRUE(fifo || readWholeFile(data) == fresh) << "the data file is untouched";
+    }
 }
 
 TEST(Startup, RefusedCalendarDateIsReportedOnStandardError) {
