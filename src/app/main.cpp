@@ -82,11 +82,17 @@ int main(int argc, char** argv) {
     if (!cl.dateError.empty()) std::fprintf(stderr, "%s\n", cl.dateError.c_str());
     const bool headless = cl.noWindow;
 
+    // A data file reached through a symbolic link is read and replaced where
+    // the link leads, so that the link stays a link to the updated file. The
+    // lock, the journal, the temporary file and the backups all go beside the
+    // real file; messages and the window title keep the name the user gave.
+    const std::string dataPath = resolveDataFilePath(cl.path);
+
     // One run per data file, from before it is read until after the last
     // write. Without the lock two runs would delete each other's files, so a
     // run that cannot take it does not start.
     DataFileLock lock;
-    const int locked = lock.acquire(cl.path);
+    const int locked = lock.acquire(dataPath);
     if (locked == -1) {
         tellUser("Velk is already running on the data file " + cl.path +
                      ".\nClose that run first; nothing was changed.",
@@ -101,9 +107,9 @@ int main(int argc, char** argv) {
     }
 
     velk = new Velk();
-    velk->checkFile(cl.path.c_str());
+    velk->checkFile(dataPath.c_str());
     velk->createRoot();
-    int loaded = velk->readData(cl.path.c_str());
+    int loaded = velk->readData(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
                      ": it exists but is not a readable file (" + velk->readDataError +
@@ -131,9 +137,9 @@ int main(int argc, char** argv) {
         return -1;
     }
     if (merged == 1) {
-        if (saveDataFile(cl.path) == 0) {
+        if (saveDataFile(dataPath) == 0) {
             if (velk->incsave_delFiles() != 0)
-                tellUser("The journal files beside " + cl.path +
+                tellUser("The journal files beside " + dataPath +
                              " could not all be deleted after they were merged.\n"
                              "Move them away before the next start.",
                          headless);
@@ -171,9 +177,9 @@ int main(int argc, char** argv) {
     const bool journaled = velk->incsave_getNrOfFiles() != 0;
     if (journaled || velk->incsave_hasUnjournaledChanges() || cl.alwaysSave ||
         velk->crypt.PwdsChanged()) {
-        if (saveDataFile(cl.path) == 0) {
+        if (saveDataFile(dataPath) == 0) {
             if (velk->incsave_delFiles() != 0)
-                tellUser("The journal files beside " + cl.path +
+                tellUser("The journal files beside " + dataPath +
                              " could not all be deleted.\nMove them away before the next start.",
                          headless);
         } else {

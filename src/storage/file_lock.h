@@ -4,7 +4,8 @@
 // Keeps two runs of Velk off the same data file: each would rewrite it at the
 // end and remove the other's journal. The lock is held on the file P + ".lock"
 // beside the data file P for as long as the object lives; the file is removed
-// when the lock is released.
+// when the lock is released. P is the resolved path of the data file, so that
+// every name of one file takes the same lock.
 class DataFileLock {
   public:
     DataFileLock() = default;
