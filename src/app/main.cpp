@@ -108,19 +108,34 @@ int main(int argc, char** argv) {
     if (!cl.dateError.empty()) std::fprintf(stderr, "%s\n", cl.dateError.c_str());
     const bool headless = cl.noWindow;
 
-    // One run per data file, from before it is read until after the last write.
+    // A data file reached through a symbolic link is read and replaced where
+    // the link leads, so that the link stays a link to the updated file. The
+    // lock, the journal, the temporary file and the backups all go beside the
+    // real file; messages and the window title keep the name the user gave.
+    const std::string dataPath = resolveDataFilePath(cl.path);
+
+    // One run per data file, from before it is read until after the last
+    // write. Without the lock two runs would delete each other's files, so a
+    // run that cannot take it does not start.
     DataFileLock lock;
-    if (lock.acquire(cl.path) == -1) {
+    const int locked = lock.acquire(dataPath);
+    if (locked == -1) {
         tellUser("Velk is already running on the data file " + cl.path +
                      ".\nClose that run first; nothing was changed.",
                  headless);
         return -1;
     }
+    if (locked != 0) {
+        tellUser("Cannot take the lock file " + lock.name() + ": " + lock.reason() +
+                     ".\nNothing was changed.",
+                 headless);
+        return -1;
+    }
 
     velk = new Velk();
-    velk->checkFile(cl.path.c_str());
+    velk->checkFile(dataPath.c_str());
     velk->createRoot();
-    int loaded = velk->readData(cl.path.c_str());
+    int loaded = velk->readData(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
                      ": it exists but is not a readable file (" + velk->readDataError +
@@ -156,7 +171,7 @@ int main(int argc, char** argv) {
     tellDamaged(headless);
     if (merged == 1) {
         std::string error;
-        if (saveDataFile(cl.path, error, headless) == -1)
+        if (saveDataFile(dataPath, error, headless) == -1)
             tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
                          error + "\nThe journal files beside it are kept and will be merged at "
                          "the next start.",
@@ -183,11 +198,11 @@ int main(int argc, char** argv) {
     // The data file is written when the journal holds changes of this run (or
     // a change waits for it), when asked to, or when a password was added.
     // The journal is retired in one commit with the save.
-    auto saveAtEnd = [&cl, headless](std::string& error) {
+    auto saveAtEnd = [&cl, &dataPath, headless](std::string& error) {
         if (velk->incsave_getNrOfFiles() == 0 && !velk->incsave_hasUnjournaledChanges() &&
             !cl.alwaysSave && !velk->crypt.PwdsChanged())
             return 0;
-        return saveDataFile(cl.path, error, headless);
+        return saveDataFile(dataPath, error, headless);
     };
 
     int exitCode = 0;

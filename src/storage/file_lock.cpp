@@ -1,6 +1,9 @@
 #include "storage/file_lock.h"
 
+#include "storage/file_tools.h"
+
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,29 +11,55 @@
 
 DataFileLock::~DataFileLock() { release(); }
 
+namespace {
+
+// Why the lock file could not be opened: what stands at its name when that is
+// not a regular file, else the system's text for err.
+std::string openFailure(const std::string& name, int err) {
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return FileTools::notRegularReason(st.st_mode);
+    return std::strerror(err);
+}
+
+} // namespace
+
 int DataFileLock::acquire(const std::string& dataPath) {
     release();
-    const std::string name = dataPath + ".lock";
+    name_ = dataPath + ".lock";
+    reason_.clear();
     for (int attempt = 0; attempt < 10; ++attempt) {
-        int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0) return -2;
+        // Never through a link and never waiting on a FIFO planted at the name.
+        int fd =
+            ::open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            reason_ = openFailure(name_, errno);
+            return -2;
+        }
+        struct stat held = {};
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+            reason_ = FileTools::notRegularReason(held.st_mode);
+            ::close(fd);
+            return -2;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             int err = errno;
             ::close(fd);
+            reason_ = err == EWOULDBLOCK ? "another run holds it" : std::strerror(err);
             return err == EWOULDBLOCK ? -1 : -2;
         }
         // The run that held the lock removes the file when it ends; a lock
         // taken on a file that was removed meanwhile guards nothing, so the
         // lock counts only while the name still leads to the locked file.
-        struct stat held, named;
-        if (::fstat(fd, &held) == 0 && ::stat(name.c_str(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+        struct stat named;
+        if (::lstat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
             fd_ = fd;
-            name_ = name;
             return 0;
         }
         ::close(fd);
     }
+    reason_ = "it was replaced again and again while it was being taken";
     return -2;
 }
 

@@ -1,7 +1,9 @@
 #include "storage/file_tools.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <streambuf>
@@ -112,6 +114,18 @@ int openRegularDescriptor(const std::string& name, bool followLinks, int& fd, st
     return 0;
 }
 
+// The target of the symbolic link name; empty when it cannot be read.
+std::string linkTarget(const std::string& name) {
+    std::vector<char> buf(PATH_MAX + 1);
+    const ssize_t n = ::readlink(name.c_str(), buf.data(), buf.size());
+    if (n <= 0 || std::size_t(n) >= buf.size()) return std::string();
+    return std::string(buf.data(), std::size_t(n));
+}
+
+// Links followed at most while resolving a data file path, as the kernel
+// allows in one path lookup.
+const int maxLinkHops = 40;
+
 } // namespace
 
 std::string directoryOf(const std::string& path) {
@@ -159,6 +173,37 @@ int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in
         return -2;
     }
     return 0;
+}
+
+std::string resolveDataFilePath(const std::string& path) {
+    if (path.empty()) return path;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    // No existing file at the end: a dangling link is followed by hand to the
+    // name where the new file is to be made.
+    std::string current = path;
+    for (int hop = 0; hop <= maxLinkHops; ++hop) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0) break;
+        if (!S_ISLNK(st.st_mode)) return hop == 0 ? path : current;
+        const std::string target = linkTarget(current);
+        if (target.empty() || hop == maxLinkHops) return path;
+        current = target[0] == '/' ? target : directoryOf(current) + "/" + target;
+    }
+    if (current == path) return path;
+    // The folder of the new file is named canonically, so that every name of
+    // the same file takes the same lock.
+    const std::string dir = directoryOf(current);
+    char* realDir = ::realpath(dir.c_str(), nullptr);
+    if (!realDir) return current;
+    std::string resolved(realDir);
+    std::free(realDir);
+    const std::size_t slash = current.rfind('/');
+    const std::string base = slash == std::string::npos ? current : current.substr(slash + 1);
+    return resolved == "/" ? "/" + base : resolved + "/" + base;
 }
 
 int keepPreviousGeneration(const std::string& path, const std::string& previous,

@@ -25,6 +25,14 @@ bool existDat(const std::string& name);
 int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in,
                     std::string& reason);
 
+// The real file that the data file path stands for, so that the lock, the
+// journal, the temporary file, the backups and the replacement all act beside
+// it and a symbolic link to it stays a link. An existing file gives its
+// canonical absolute path; a dangling link is followed link by link (relative
+// targets taken from the link's folder, at most 40 links) to the name where
+// the new file is to be made; a path that does not exist is returned as given.
+std::string resolveDataFilePath(const std::string& path);
+
 // Keeps the last three generations of the data file once a new one has
 // replaced it: P+"b1" becomes P+"b2", P+"b0" becomes P+"b1", and the file
 // previous (a link to or copy of the old P, made before the replacement by
