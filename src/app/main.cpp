@@ -161,6 +161,14 @@ int main(int argc, char** argv) {
         delete velk;
         return -1;
     }
+    if (merged == -3) {
+        tellUser("The journal file " + journalError +
+                     ".\nVelk reads only journal files of its own. Move it away and start "
+                     "again; nothing was changed.",
+                 headless);
+        delete velk;
+        return -1;
+    }
     if (merged != 0 && merged != 1) {
         tellUser("Incremental file corrupt:\n" + journalError +
                      "\nRead Documentation about data recovery.",

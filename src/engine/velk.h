@@ -326,8 +326,10 @@ class Velk {
     // one was; -1 errorFile names the file that cannot be replayed (the tree
     // then holds a partial replay and must not be written); -2 the files of
     // an interrupted save cannot be sorted out, errorFile says why (nothing
-    // was replayed). A file without an entry that holds anything else is
-    // passed over and kept aside (incsave_damagedFiles).
+    // was replayed); -3 a journal file is not a regular file of its own (a
+    // link, FIFO, device or folder), errorFile names it and says what it is
+    // (the tree must not be written). A file without an entry that holds
+    // anything else is passed over and kept aside (incsave_damagedFiles).
     int incsave_readFiles(std::string& errorFile);
     // The damaged journal files the last replay passed over, as (name, the
     // name a copy is kept under; "" when no copy could be made).

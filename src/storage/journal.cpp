@@ -366,9 +366,20 @@ int Velk::incsave_readFiles(std::string& errorFile) {
     bool indexed = false;
     for (unsigned n = 0; !fileName.empty(); ++n) {
         const std::string name = incsave_name(n);
-        if (!existDat(name)) break;
-        std::ifstream in(name, std::ios::binary);
-        if (!in) break;
+        // Journal files are Velk's own: a link, a FIFO or a device in the
+        // place of one was put there by someone else, and opening a FIFO or
+        // a device could hang the start. Such a file is named and refused.
+        std::ifstream in;
+        std::string reason;
+        const int opened = openRegularFile(name, false, in, reason);
+        if (opened == -1) break;
+        if (opened != 0) {
+            struct stat st;
+            // A file of ours that cannot be read ends the run, as a gap does.
+            if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) break;
+            errorFile = name + ": " + reason;
+            return -3;
+        }
         std::string line;
         for (;;) {
             line = readfLine(in);

@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
+#include <sys/stat.h>
 #include <random>
 #include <set>
 #include <sstream>
@@ -298,5 +300,56 @@ TEST(JournalMerge, DamagedFilesArePassedOverKeptAsideAndReported) {
             EXPECT_EQ(r.err, "");
             EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"m.dat", "m.datb0"}));
         }
+    }
+}
+
+// A journal file is Velk's own. A FIFO, a device, a folder or a link in its
+// place stops the start at once with a message naming it; nothing is read
+// from it, nothing is written, and the start never hangs on it.
+TEST(JournalMerge, ASpecialFileInThePlaceOfAJournalFileIsRefusedAtOnce) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& name, const TempDir& work)> make;
+        const char* reason;
+    };
+    const std::string entry = fixed + "<deleted>\n2\n</deleted>\n</data>\n";
+    const Case cases[] = {
+        {"a FIFO", [](const std::string& n, const TempDir&) { ::mkfifo(n.c_str(), 0600); },
+         "it is a FIFO, not a regular file"},
+        {"a link to a FIFO",
+         [](const std::string& n, const TempDir& w) {
+             ::mkfifo(w.file("fifo").c_str(), 0600);
+             fs::create_symlink(w.file("fifo"), n);
+         },
+         "it is a symbolic link"},
+        {"a link to a device",
+         [](const std::string& n, const TempDir&) { fs::create_symlink("/dev/zero", n); },
+         "it is a symbolic link"},
+        {"a link to an entry",
+         [&entry](const std::string& n, const TempDir& w) {
+             writeWholeFile(w.file("planted"), entry);
+             fs::create_symlink(w.file("planted"), n);
+         },
+         "it is a symbolic link"},
+        {"a folder", [](const std::string& n, const TempDir&) { fs::create_directory(n); },
+         "it is a directory, not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir home, work;
+        const std::string path = work.file("m.dat");
+        const std::string data =
+            fixed + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n";
+        writeWholeFile(path, data);
+        writeWholeFile(path + "0", fixed + "<deleted>\n3\n</deleted>\n</data>\n");
+        c.make(path + "1", work);
+        const auto before = namesIn(work.path());
+        ProcessResult r = runProcess(headless(home, work.path(), {"-q", "-s", "-f", path}), 20);
+        EXPECT_EQ(r.exitCode, -1);
+        EXPECT_EQ(r.err, "The journal file " + path + "1: " + c.reason +
+                             ".\nVelk reads only journal files of its own. Move it away and "
+                             "start again; nothing was changed.\n");
+        EXPECT_EQ(namesIn(work.path()), before);
+        EXPECT_EQ(readWholeFile(path), data);
     }
 }
