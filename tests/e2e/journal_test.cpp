@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <random>
 #include <set>
 #include <sstream>
@@ -316,6 +317,14 @@ TEST(JournalMerge, ASpecialFileInThePlaceOfAJournalFileIsRefusedAtOnce) {
     const Case cases[] = {
         {"a FIFO", [](const std::string& n, const TempDir&) { ::mkfifo(n.c_str(), 0600); },
          "it is a FIFO, not a regular file"},
+        {"a device",
+         [](const std::string& n, const TempDir&) {
+             // Only the superuser may make a device node; others get a link to one.
+             if (::mknod(n.c_str(), S_IFCHR | 0600, makedev(1, 5)) != 0)
+                 fs::create_symlink("/dev/zero", n);
+         },
+         ::geteuid() == 0 ? "it is a character device, not a regular file"
+                          : "it is a symbolic link"},
         {"a link to an entry",
          [&entry](const std::string& n, const TempDir& w) {
              writeWholeFile(w.file("planted"), entry);
