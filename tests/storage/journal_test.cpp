@@ -396,6 +396,9 @@ TEST_F(Journal, AnInterruptedSaveIsFinishedOrUndoneBeforeTheReplay) {
     const std::string temporary = path + ".tmpAb12Cd";
     writeWholeFile(retired, entry);
     writeWholeFile(temporary, "the new data file, never put in place");
+    // Names of that shape that no save makes are not the journal's.
+    for (const char* other : {"v.datb0.mergedAb12Cd", "v.dat0.mergedAb12", "v.dat.merged"})
+        writeWholeFile(dir.file(other), "keep");
     {
         TestOrganizer b(path);
         EXPECT_EQ(b.replayed, 1);
@@ -420,6 +423,8 @@ TEST_F(Journal, AnInterruptedSaveIsFinishedOrUndoneBeforeTheReplay) {
     EXPECT_NE(b.journalError.find(retired), std::string::npos) << b.journalError;
     EXPECT_TRUE(fs::exists(retired));
     EXPECT_TRUE(exists(0));
+    for (const char* other : {"v.datb0.mergedAb12Cd", "v.dat0.mergedAb12", "v.dat.merged"})
+        EXPECT_EQ(readWholeFile(dir.file(other)), "keep") << other;
 }
 
 TEST_F(Journal, LeftoverTemporariesAreRemovedAndOthersKept) {
