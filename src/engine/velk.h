@@ -391,6 +391,8 @@ class Velk {
     // group and the current group is at the deepest level); -2 the file ended
     // before "</data>"; -3 the file cannot be opened or is not a regular file.
     int insertDataFromFile(const char* name, bool followLinks = true);
+    // Why the last export or insert that gave -3 failed: the system's text.
+    std::string transferError;
 
     // --- Item editor: changes of the current item that keep begin and end in
     // order and the kind consistent (engine/item_edit.cpp) ---

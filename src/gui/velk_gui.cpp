@@ -484,14 +484,20 @@ void VelkGUI::CB_Done() {
             tellWriteResult(engine->exportContentToFile(text.c_str()), text, false);
             showMain(SCREEN_LIST);
             break;
-        case INPUT_IMPORT:
-            if (engine->insertDataFromFile(text.c_str()) == -1 && engine->getCurGroup() &&
+        case INPUT_IMPORT: {
+            const int result = engine->insertDataFromFile(text.c_str());
+            if (result == -1 && engine->getCurGroup() &&
                 engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
                 GuiAsk::message(GROUPS_TOO_DEEP);
+            if (result == -3)
+                GuiAsk::alert(("The file " + text + " could not be read: " +
+                               engine->transferError + ";\nnothing was imported.")
+                                  .c_str());
             showMain(SCREEN_LIST);
             checkActiveJobs();
             showList(0);
             break;
+        }
         default: showMain(SCREEN_LIST); break;
         }
         break;
@@ -591,7 +597,7 @@ bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipbo
         text = what + name + " is not a regular file of yours (it is a link, a folder or " +
                "another user's file); it was left as it was and " + nothing;
     else if (result == -3)
-        text = what + name + " could not be written; " + nothing;
+        text = what + name + " could not be written: " + engine->transferError + ";\n" + nothing;
     else
         text = std::string("There is nothing to copy here; ") + nothing;
     GuiAsk::alert(text.c_str());
@@ -656,9 +662,8 @@ void VelkGUI::CB_Menu_paste() {
         engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
         GuiAsk::message(GROUPS_TOO_DEEP);
     if (result == -3)
-        GuiAsk::alert(("The clipboard file " + clipboardFile +
-                       " cannot be read (it is missing or not a regular file); nothing was "
-                       "pasted.")
+        GuiAsk::alert(("The clipboard file " + clipboardFile + " cannot be read: " +
+                       engine->transferError + ";\nnothing was pasted.")
                           .c_str());
     checkActiveJobs();
     showList(0);

@@ -7,7 +7,9 @@
 #include "storage/file_tools.h"
 #include "storage/text.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -20,19 +22,27 @@ const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
 // Writes a transfer file through writeRecords, replacing the file as one step;
 // a private file (the clipboard) is owner-only and never replaces anything but
 // a regular file of the user's own. Results: 0 written; -3 the file cannot be
-// written; -4 refused, not a regular file of the user's own. On failure the
-// file stays as it was.
-template <class F> int writeTransferFile(const char* name, bool privateFile, F writeRecords) {
-    if (!name || !*name) return -3;
+// written (error: the system's reason); -4 refused, not a regular file of the
+// user's own. On failure the file stays as it was.
+template <class F>
+int writeTransferFile(const char* name, bool privateFile, std::string& error, F writeRecords) {
+    error.clear();
+    if (!name || !*name) {
+        error = std::strerror(ENOENT);
+        return -3;
+    }
     AtomicFile file(name,
                     privateFile ? AtomicFile::Mode::Private : AtomicFile::Mode::KeepPermissions);
     const int opened = file.open();
     if (opened == -2) return -4;
-    if (opened != 0) return -3;
-    file.out() << fixedLines;
-    writeRecords(file.out());
-    file.out() << "</data>\n";
-    return file.commit() == 0 ? 0 : -3;
+    if (opened == 0) {
+        file.out() << fixedLines;
+        writeRecords(file.out());
+        file.out() << "</data>\n";
+        if (file.commit() != -1) return 0;
+    }
+    error = std::strerror(file.lastError() ? file.lastError() : EIO);
+    return -3;
 }
 
 } // namespace
@@ -41,7 +51,7 @@ int Velk::exportGroupToFile(const char* name, bool privateFile) {
     if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
     if (opts.mainviewtype == MAINVIEW_SEARCH) {
         // The hits, in a group that is not in the tree.
-        return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+        return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
             os << "g\nssearch results\n";
             for (ToDoListItem* hit : viewItems)
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
@@ -49,7 +59,7 @@ int Velk::exportGroupToFile(const char* name, bool privateFile) {
         });
     }
     if (!curGroup) return -1;
-    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
         curGroup->writeContent(os, true, &crypt, true, true);
     });
 }
@@ -57,26 +67,26 @@ int Velk::exportGroupToFile(const char* name, bool privateFile) {
 int Velk::exportContentToFile(const char* name, bool privateFile) {
     if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
     if (opts.mainviewtype == MAINVIEW_SEARCH) {
-        return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+        return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
             for (ToDoListItem* hit : viewItems)
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
         });
     }
     if (!curGroup) return -1;
-    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
         curGroup->writeContent(os, true, &crypt, false, true);
     });
 }
 
 int Velk::exportToDoToFile(const char* name, bool privateFile) {
     if (!curItem) return -1;
-    return writeTransferFile(name, privateFile, [this](std::ostream& os) {
+    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
         curItem->writeContent(os, true, &crypt, true, true);
     });
 }
 
 int Velk::exportRowsToFile(const char* name, const std::vector<unsigned>& rows, bool privateFile) {
-    return writeTransferFile(name, privateFile, [this, &rows](std::ostream& os) {
+    return writeTransferFile(name, privateFile, transferError, [this, &rows](std::ostream& os) {
         for (unsigned row : rows)
             exportToStream(os, row);
     });
@@ -96,6 +106,7 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
     std::ifstream in;
     std::string reason;
     const int opened = name ? openRegularFile(name, followLinks, in, reason) : -1;
+    transferError = name ? reason : std::strerror(ENOENT);
     if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
     if (opened != 0) return -3;
 

@@ -1,9 +1,11 @@
 // What the main window tells the user when a change is refused or cannot be
-// written: a new group below the deepest level, and a journal entry that
-// cannot be written because the disk is full.
+// written: a new group below the deepest level, a journal entry or the save at
+// the end that cannot be written because the disk is full, and an import or
+// export that fails.
 
 #include "gui_fixture.h"
 #include "storage/file_tools.h"
+#include "support/organizer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -175,5 +177,47 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
         // A new window for the next journey.
         delete mainWin;
         make_windows(data.c_str(), 160, 240);
+    }
+}
+
+// An import from a file that cannot be read and an export into a folder that
+// does not exist are refused with an alert naming the file and the system's
+// reason; the tree and the clipboard stay as they were.
+TEST_F(GuiTest, AFailedImportOrExportIsToldWithItsReason) {
+    addToDo(engine->root.get(), "kept");
+    mainWin->showList(0);
+    const std::string clipboard = "<type=Velk>\n<version=0.54>\n<data>\n</data>\n";
+    writeWholeFile(dir.file("velkXXXXXX.tmp"), clipboard);
+    const std::string tree = dumpTree(*engine);
+    struct Case {
+        int mode;
+        std::string file;
+        std::string told;
+    };
+    const std::string missing = dir.file("missing.dat");
+    const std::string nowhere = dir.file("no/such/folder/out.dat");
+    const Case cases[] = {
+        {INPUT_IMPORT, missing,
+         "The file " + missing + " could not be read: No such file or directory;\nnothing was "
+         "imported."},
+        {INPUT_IMPORT, dir.path(),
+         "The file " + dir.path() + " could not be read: it is a directory, not a regular "
+         "file;\nnothing was imported."},
+        {INPUT_EXPORT_GROUP, nowhere,
+         "The file " + nowhere + " could not be written: No such file or directory;\nnothing "
+         "was exported."},
+        {INPUT_EXPORT_CONTENT, nowhere,
+         "The file " + nowhere + " could not be written: No such file or directory;\nnothing "
+         "was exported."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        asked.clear();
+        mainWin->showInput(c.mode);
+        mainWin->inputField->value(c.file.c_str());
+        mainWin->CB_Done();
+        EXPECT_EQ(asked, std::vector<std::string>{c.told});
+        EXPECT_EQ(dumpTree(*engine), tree);
+        EXPECT_EQ(readWholeFile(dir.file("velkXXXXXX.tmp")), clipboard);
     }
 }
