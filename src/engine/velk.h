@@ -355,6 +355,9 @@ class Velk {
     int newGroup();
     int turnCurItem2Group();
     int delCurGroup();
+    // True when delCurGroup would delete the current group, so that a cut can
+    // leave the clipboard alone when the delete would be refused.
+    bool canDeleteCurGroup() const;
     int DeleteItem(ToDoListItem* item);
     int DeleteItem(unsigned pos);
     int delToDo();
@@ -413,6 +416,7 @@ class Velk {
     void setItemSaveCrypt(bool on);
 
   private:
+    ToDoListGroup* parentOfDeletableCurGroup() const;
     // Journal and operations helpers.
     std::string incsave_name(unsigned n) const;
     // True when the item is in the data file or in a published journal entry.
