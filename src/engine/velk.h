@@ -205,7 +205,10 @@ class Velk {
     void clearTime(int which);
     unsigned getDateTime(int which) const { return curItem->getDateTime(which); }
     void getRecData(T_recData& rec) const { curItem->getRecData(rec); }
-    void setRecData(T_recData rec);
+    // Results: REC_KEPT (also without a current item), or why the item's
+    // dates made the rule drop back to none (RecurrenceReset, which
+    // recurrenceResetText words for the user).
+    int setRecData(T_recData rec);
     void clearRecData();
     void sanitizeTimeThings() { curItem->sanitizeTimeThings(); }
 
