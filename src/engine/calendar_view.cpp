@@ -147,10 +147,13 @@ void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT las
     }
 }
 
-// Uncompleted todos due before today, on the day key just before today's
-// header, followed by a blank line when there are any.
+// Uncompleted todos due before today, followed by a blank line when there are
+// any. Their rows carry the day before today with every time bit set: that key
+// sorts after every other key of that day and before today's header, and a
+// new entry made from one of these rows lands on that day, the last day of the
+// previous month (and year) on the 1st.
 void appendOverdue(Velk& v, packedDT today) {
-    const packedDT D = today - 1;
+    const packedDT D = (movedDay(today, -1) & DT_DATEMASK) | ~DT_DATEMASK;
     bool any = false;
     auto add = [&](ToDoListToDo* t) {
         T_viewDataItem row;

@@ -157,13 +157,24 @@ int Velk::turnCurItem2Group() {
     return 0;
 }
 
+// The group that holds the current group when delCurGroup may delete it: in
+// the normal view, and never the root. Null otherwise.
+ToDoListGroup* Velk::parentOfDeletableCurGroup() const {
+    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup || curGroup == root.get()) return nullptr;
+    ToDoListGroup* parent = root->getGroupPtr(curGroup->getPath());
+    return parent && isChild(*parent, *curGroup, true) ? parent : nullptr;
+}
+
+bool Velk::canDeleteCurGroup() const {
+    return parentOfDeletableCurGroup() != nullptr;
+}
+
 // Deletes the current group with everything in it; its parent becomes current.
 // -1 in the root or outside the normal view.
 int Velk::delCurGroup() {
-    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup || curGroup == root.get()) return -1;
+    ToDoListGroup* parent = parentOfDeletableCurGroup();
+    if (!parent) return -1;
     ToDoListGroup* g = curGroup;
-    ToDoListGroup* parent = root->getGroupPtr(g->getPath());
-    if (!parent || !isChild(*parent, *g, true)) return -1;
     incsave_writeDeleted(*g);
     leaveCurGroup();
     forgetReferencesInto(*g, true, *parent);

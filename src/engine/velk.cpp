@@ -161,14 +161,15 @@ void Velk::clearTime(int which) {
     if (curItem) curItem->clearTime(which, cal);
 }
 
-void Velk::setRecData(T_recData rec) {
-    if (!curItem) return;
+int Velk::setRecData(T_recData rec) {
+    if (!curItem) return REC_KEPT;
     T_recData before;
     curItem->getRecData(before);
-    curItem->setRecData(rec, cal);
+    const int reset = curItem->setRecData(rec, cal);
     T_recData after;
     curItem->getRecData(after);
     if (todoSnapshot && after != before) todoRecurrenceEdited = true;
+    return reset;
 }
 
 void Velk::clearRecData() { setRecData(T_recData()); }

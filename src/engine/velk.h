@@ -205,7 +205,10 @@ class Velk {
     void clearTime(int which);
     unsigned getDateTime(int which) const { return curItem->getDateTime(which); }
     void getRecData(T_recData& rec) const { curItem->getRecData(rec); }
-    void setRecData(T_recData rec);
+    // Results: REC_KEPT (also without a current item), or why the item's
+    // dates made the rule drop back to none (RecurrenceReset, which
+    // recurrenceResetText words for the user).
+    int setRecData(T_recData rec);
     void clearRecData();
     void sanitizeTimeThings() { curItem->sanitizeTimeThings(); }
 
@@ -355,6 +358,9 @@ class Velk {
     int newGroup();
     int turnCurItem2Group();
     int delCurGroup();
+    // True when delCurGroup would delete the current group, so that a cut can
+    // leave the clipboard alone when the delete would be refused.
+    bool canDeleteCurGroup() const;
     int DeleteItem(ToDoListItem* item);
     int DeleteItem(unsigned pos);
     int delToDo();
@@ -415,6 +421,7 @@ class Velk {
     void setItemSaveCrypt(bool on);
 
   private:
+    ToDoListGroup* parentOfDeletableCurGroup() const;
     // Journal and operations helpers.
     std::string incsave_name(unsigned n) const;
     // True when the item is in the data file or in a published journal entry.

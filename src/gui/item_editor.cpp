@@ -554,11 +554,14 @@ void VelkGUI::CB_editToDo_recurring() {
     const int weekday = dtHasDate(ref) ? Wochentag(day, month, dtYear(ref)) : 0;
     RecurrenceSelect dialog(&rec, day, month, weekday, todo);
     dialog.run();
+    int reset = REC_KEPT;
     if (rec.type != -1) {
-        engine->setRecData(rec);
+        reset = engine->setRecData(rec);
         engine->sanitizeTimeThings();
     }
     editToDo_updateTimeThings();
+    // A rule the item's dates cannot carry was dropped: say why, in the window.
+    if (reset != REC_KEPT) GuiAsk::alert(recurrenceResetText(reset));
 }
 
 void VelkGUI::CB_editToDo_crypt() { engine->setItemSaveCrypt(editCrypt->value() != 0); }

@@ -625,6 +625,9 @@ void VelkGUI::CB_Menu_newGroup() {
 
 void VelkGUI::CB_Menu_delGroup() {
     if (GuiAsk::choice("Do you really want to delete this group?", "Cancel", "Delete") != 1) return;
+    // A delete that would be refused (the root) is no cut either: the
+    // clipboard keeps what was copied before.
+    if (!engine->canDeleteCurGroup()) return;
     // Deleting is cutting: the group goes to the clipboard first. When that
     // fails the user has been told and decides whether to delete all the same.
     if (!tellWriteResult(engine->exportGroupToFile(clipboardFile.c_str(), true), clipboardFile,

@@ -97,3 +97,20 @@ int followingRecurrenceDate(const T_recData& rec, unsigned priority, packedDT& b
     other = o;
     return 1;
 }
+
+const char* recurrenceResetText(int reason) {
+    switch (reason) {
+    case REC_RESET_NO_RANGE:
+        return "Recurrence reset to none: a recurring item needs both a begin and an end date.";
+    case REC_RESET_TODO_NO_DUE:
+        return "Recurrence reset to none: a recurring todo needs a due date.";
+    case REC_RESET_DUE_OUT_OF_RANGE:
+        return "Recurrence reset to none: the due date lies outside the recurrence range.";
+    case REC_RESET_NO_BEGIN:
+        return "Recurrence reset to none: a recurring appointment or note needs a begin date.";
+    case REC_RESET_BEGIN_OUT_OF_RANGE:
+        return "Recurrence reset to none: the begin date lies outside the recurrence range.";
+    default:
+        return "";
+    }
+}

@@ -31,6 +31,20 @@ struct T_recData {
     bool operator!=(const T_recData& o) const { return !(*this == o); }
 };
 
+// Why the dates of an entry made its rule drop back to REC_NONE; the numbers
+// are those of the diagnostic lines "Recurrence reset (n)".
+enum RecurrenceReset : int {
+    REC_KEPT = 0,                    // the rule was kept
+    REC_RESET_NO_RANGE = 1,          // begin or end date missing
+    REC_RESET_TODO_NO_DUE = 2,       // a todo without a due date
+    REC_RESET_DUE_OUT_OF_RANGE = 3,  // a todo due outside the rule's range
+    REC_RESET_NO_BEGIN = 4,          // an appointment or note without a begin date
+    REC_RESET_BEGIN_OUT_OF_RANGE = 5 // an appointment or note beginning outside the range
+};
+
+// The reason of a reset in words for the user; empty for REC_KEPT.
+const char* recurrenceResetText(int reason);
+
 // Moves begin and end of an entry with the given rule and priority on to the
 // next occurrence. The anchor is the end (due date) for a todo (priority 6 or
 // less), the begin for an appointment or note; the other value keeps its

@@ -121,22 +121,26 @@ void ToDoListToDo::setPriority(unsigned prio, T_Calendar& cal) {
     putIntoCalList(cal);
 }
 
-void ToDoListToDo::setRecData(T_recData rec, T_Calendar& cal) {
+int ToDoListToDo::setRecData(T_recData rec, T_Calendar& cal) {
     removeFromCalLists(cal);
     recData = rec;
-    sanitizeTimeThings();
+    const int reset = sanitizeTimeThings();
     putIntoCalList(cal);
+    return reset;
 }
 
-void ToDoListToDo::sanitizeTimeThings() {
+int ToDoListToDo::sanitizeTimeThings() {
     auto day = [](packedDT x) { return dtDateOnly(x); };
     const bool recurring = recData.type != REC_NONE;
     bool resetMarked = false;
     bool resetDone = false;
-    auto reset = [&](const char* message) {
+    // The reason of the reset that is made: a later step's own, else step 1's.
+    int reason = REC_KEPT;
+    auto reset = [&](int why, const char* message) {
         if (message) std::fputs(message, stdout);
         recData.reset();
         resetDone = true;
+        if (why != REC_KEPT) reason = why;
     };
 
     // 1. Order of begin and end.
@@ -148,6 +152,7 @@ void ToDoListToDo::sanitizeTimeThings() {
         showTimeAs = 0;
         std::fputs("Recurrence reset (1): no range [", stdout);
         resetMarked = true;
+        reason = REC_RESET_NO_RANGE;
     }
 
     // 2. Order of the range.
@@ -164,26 +169,33 @@ void ToDoListToDo::sanitizeTimeThings() {
         // 3. A todo is filed and repeated by its end (due date).
         if (!dtHasDate(end)) {
             begin = end = DT_EMPTY;
-            if (recurring) reset("Recurrence reset (2): no end date for todo [");
+            if (recurring)
+                reset(REC_RESET_TODO_NO_DUE, "Recurrence reset (2): no end date for todo [");
         } else {
             if (!dtHasDate(begin)) begin = DT_EMPTY;
-            if (outOfRange(end) && recurring) reset("Recurrence reset (3): date not in range [");
+            if (outOfRange(end) && recurring)
+                reset(REC_RESET_DUE_OUT_OF_RANGE, "Recurrence reset (3): date not in range [");
         }
     } else {
         // 4. An appointment or note is filed and repeated by its begin.
         if (recData.type == REC_DAILY_RESETABLE) recData.type = REC_DAILY;
         if (!dtHasDate(begin)) {
             begin = end = DT_EMPTY;
-            reset(recurring ? "Recurrence reset (4): type date without start date/time ["
-                            : nullptr);
+            if (recurring)
+                reset(REC_RESET_NO_BEGIN,
+                      "Recurrence reset (4): type date without start date/time [");
+            else
+                reset(REC_KEPT, nullptr);
         } else {
             if (!dtHasDate(end)) end = DT_EMPTY;
-            if (outOfRange(begin) && recurring) reset("Recurrence reset (5) [");
+            if (outOfRange(begin) && recurring)
+                reset(REC_RESET_BEGIN_OUT_OF_RANGE, "Recurrence reset (5) [");
         }
     }
 
     // 5. A reset marked in step 1 is made at the end.
     if (resetMarked && !resetDone) recData.reset();
+    return reason;
 }
 
 int ToDoListToDo::setCompleted(T_Calendar& cal) {

@@ -125,7 +125,8 @@ class ToDoListToDo : public ToDoListItem {
     using ToDoListItem::setPriority;
     void setPriority(unsigned prio, T_Calendar& cal);
 
-    void setRecData(T_recData rec, T_Calendar& cal);
+    // Results: REC_KEPT, or why the dates made the rule drop back to none.
+    int setRecData(T_recData rec, T_Calendar& cal);
     void getRecData(T_recData& out) const { out = recData; }
 
     // Completes the todo, or moves a recurring todo on to its next occurrence,
@@ -170,8 +171,9 @@ class ToDoListToDo : public ToDoListItem {
     const DescrData& getDescrData() const { return description; }
 
     // Orders begin and end and the range, and drops a recurrence that cannot
-    // be used, telling why on standard output.
-    void sanitizeTimeThings();
+    // be used, telling why on standard output. Results: REC_KEPT, or the
+    // RecurrenceReset reason of the drop.
+    int sanitizeTimeThings();
 
     // Files the entry into, or takes it out of, the calendar list that its
     // priority and recurrence select (defined with the calendar lists).

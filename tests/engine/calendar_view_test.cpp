@@ -1,6 +1,7 @@
 #include "engine/velk.h"
 #include "view_test_util.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -356,5 +357,32 @@ TEST_F(Calendar, RecurringRowsAreTheOccurrencesOfTheStepByStepRule) {
         for (const Rows& day : perDay)
             expected.insert(expected.end(), day.begin(), day.end());
         ASSERT_EQ(got, expected) << "type " << rec.type << " interval " << rec.interval;
+    }
+}
+
+// The blank line after the overdue todos belongs to the day before the first
+// shown day: a todo made from it lands there, also on the 1st of a month or
+// year, and the calendar shows it.
+TEST_F(Calendar, NewTodoFromTheOverdueBlankLineLandsOnTheDayBeforeTheFirstShownDay) {
+    namespace c = std::chrono;
+    entry(v, root(), "late", 2, {}, on(2010, 6, 1));
+    for (const c::year_month_day f : {c::year(2011) / 3 / 1, c::year(2012) / 3 / 1,
+                                      c::year(2011) / 1 / 1, c::year(2011) / 6 / 15}) {
+        SCOPED_TRACE(testing::Message() << int(f.year()) << "/" << unsigned(f.month()));
+        const c::year_month_day b(c::sys_days(f) - c::days(1));
+        setVelkNowForTesting(
+            c::sys_seconds(c::sys_days(f) + c::hours(12)).time_since_epoch().count());
+        show(int(f.year()), int(unsigned(f.month())), int(unsigned(f.day())), 1);
+        const auto blank = std::find_if(v.viewOrder.begin(), v.viewOrder.end(), [&](unsigned i) {
+            return v.viewData[i].prio == PRIO_SEPARATOR;
+        });
+        ASSERT_EQ(v.newToDo(2, *blank), 0);
+        ToDoListToDo* t = v.getCurItem();
+        const packedDT day =
+            packDate(int(unsigned(b.day())), int(unsigned(b.month())), int(b.year()));
+        EXPECT_EQ(t->getDateTime(0), day | DT_NOTIME);
+        EXPECT_EQ(t->getDateTime(16), day | DT_NOTIME);
+        rebuild(v);
+        EXPECT_EQ(std::count(v.viewItems.begin(), v.viewItems.end(), t), 1) << "shown";
     }
 }

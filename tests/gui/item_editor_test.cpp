@@ -254,6 +254,20 @@ TEST_F(ItemEditorTest, RecurringTodoMovesOnWhenDoneAndRecordingSumsTheTime) {
     EXPECT_TRUE(mainWin->editStartStop->visible());
 }
 
+TEST_F(ItemEditorTest, RecurrenceTheDatesCannotCarryIsResetWithItsReasonShown) {
+    engine->setItem(addToDo(engine->root.get(), "pay rent"));
+    engine->setDate(0, 2011, 3, 31); // due, but no begin date
+    openFirst();
+    WindowDriver weekly("RecurrenceSelector", [](Fl_Window* w) {
+        static_cast<RecurrenceSelect*>(w->user_data())->CB_recType(REC_WEEKLY);
+        static_cast<RecurrenceSelect*>(w->user_data())->CB_Done();
+    });
+    mainWin->editRecurring->do_callback();
+    EXPECT_EQ(asked, std::vector<std::string>{"Recurrence reset to none: a recurring item needs "
+                                              "both a begin and an end date."});
+    EXPECT_EQ(mainWin->editRecurring->label(), std::string("Recurrence: none"));
+}
+
 TEST_F(ItemEditorTest, DescriptionWrapsLongLinesAndCtrlBackSpaceDeletesAWord) {
     ToDoListToDo* t = addToDo(engine->root.get(), "notes");
     openFirst();

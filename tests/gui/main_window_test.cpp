@@ -196,9 +196,14 @@ TEST_F(GuiTest, CalendarViewButtonsMenusAndNavigation) {
     EXPECT_EQ(mainWin->menuButton->menu(), menu_Menu);
 }
 
-TEST_F(GuiTest, DeletingAGroupCutsItToTheClipboardAndPasteBringsItBack) {
+TEST_F(GuiTest, OnlyADeletedGroupIsCutToTheClipboardAndPasteBringsItBack) {
     ToDoListGroup* g = addGroup(engine->root.get(), "Projects");
     addToDo(g, "plan");
+    // The root cannot be deleted: the clipboard keeps what was copied before.
+    const std::string earlier = "<type=Velk>\n<data>\nearlier\n</data>\n";
+    writeWholeFile(dir.file("velkXXXXXX.tmp"), earlier);
+    mainWin->CB_Menu_delGroup();
+    EXPECT_EQ(readWholeFile(dir.file("velkXXXXXX.tmp")), earlier);
     engine->setGroup(g);
     mainWin->showList(0);
     answer = 0; // "Cancel"
