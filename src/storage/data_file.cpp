@@ -20,10 +20,7 @@ namespace {
 
 // Reads a header line of any length with the surrounding blanks removed.
 std::string readHeaderLine(std::istream& in) {
-    std::string line = readRawLine(in, std::numeric_limits<std::size_t>::max());
-    std::size_t first = line.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+    return readfLine(in, std::numeric_limits<std::size_t>::max());
 }
 
 // The value of a "<tag=value>" line: the text after the tag without the last
