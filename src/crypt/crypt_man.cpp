@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <nettle/sha1.h>
 #include <string.h>
 
@@ -26,6 +27,13 @@ std::string oneLine(const std::string& s) {
     return r;
 }
 
+// Reads a line of the section at any length, without its surrounding blanks:
+// a password description is as long as the user made it, and the writer does
+// not shorten it. Counts and sizes are still checked on every line read.
+std::string readSectionLine(std::istream& is) {
+    return readfLine(is, std::numeric_limits<std::size_t>::max());
+}
+
 // A count line: nothing but decimal digits, at most max. Returns -1 otherwise.
 long parseCount(const std::string& line, long max) {
     if (line.empty() || line.size() > 10) return -1;
@@ -40,7 +48,7 @@ long parseCount(const std::string& line, long max) {
 // One record of a section being read: the three vectors must have the sizes
 // every writer gives them, or Login would read past them.
 bool readRecord(std::istream& is, PwdData& rec) {
-    rec.descr = readfLine(is);
+    rec.descr = readSectionLine(is);
     if (is.fail()) return false;
     return CryptMan::ReadVector(is, rec.encMasterKey) == 0 &&
            rec.encMasterKey.size() == std::size_t(CryptMan::KEY_SIZE) &&
@@ -297,9 +305,9 @@ void CryptMan::WriteVector(std::ostream& os, const std::vector<unsigned char>& v
 
 int CryptMan::ReadVector(std::istream& is, std::vector<unsigned char>& v) {
     v.clear();
-    long count = parseCount(readfLine(is), MAX_VECTOR_BYTES);
+    long count = parseCount(readSectionLine(is), MAX_VECTOR_BYTES);
     if (is.fail() || count < 0) return -1;
-    std::string letters = readfLine(is);
+    std::string letters = readSectionLine(is);
     if (is.fail() || letters.size() != std::size_t(count) * 2) return -1;
     std::vector<unsigned char> bytes(std::size_t(count), 0);
     for (std::size_t k = 0; k < bytes.size(); ++k) {
@@ -327,16 +335,16 @@ int CryptMan::Write(std::ostream& os) const {
 }
 
 int CryptMan::Read(std::istream& is) {
-    readfLine(is); // a format mark that is always "0"; its value is not used
+    readSectionLine(is); // a format mark that is always "0"; its value is not used
     if (is.fail()) return -1;
-    long count = parseCount(readfLine(is), MAX_ITERATIONS);
+    long count = parseCount(readSectionLine(is), MAX_ITERATIONS);
     if (is.fail() || count < MIN_ITERATIONS) return -1;
     const int32_t readIterations = int32_t(count);
 
     std::vector<unsigned char> check;
     if (ReadVector(is, check) != 0 || check.size() != std::size_t(CHECK_SIZE)) return -1;
 
-    long records = parseCount(readfLine(is), INT32_MAX);
+    long records = parseCount(readSectionLine(is), INT32_MAX);
     if (is.fail() || records < 0) return -1;
     // Records are appended as they are read, so memory grows only with the
     // lines actually present, whatever the count says.
@@ -346,7 +354,7 @@ int CryptMan::Read(std::istream& is) {
         if (!readRecord(is, rec)) return -1;
         readPwds.push_back(std::move(rec));
     }
-    std::string closing = readfLine(is);
+    std::string closing = readSectionLine(is);
     if (is.fail() || !startsWith(closing, "</Crypt>")) return -1;
 
     mKeyCheckData = std::move(check);

@@ -4,6 +4,7 @@
 // new and edited items are journaled when their editor closes.
 
 #include "engine/velk.h"
+#include "model/sync_ids.h"
 
 #include <cstdio>
 #include <unordered_set>
@@ -66,7 +67,7 @@ int Velk::newToDo(unsigned priority, unsigned row) {
     if (opts.mainviewtype == MAINVIEW_NORMAL) {
         if (!curGroup) return -1;
         curItem = curGroup->newToDo();
-        curItem->setSyncID(++idmax);
+        curItem->setSyncID(newSyncID(idmax, root.get()));
         return 0;
     }
     if (opts.mainviewtype != MAINVIEW_CALENDAR || row >= viewData.size()) return -1;
@@ -77,12 +78,12 @@ int Velk::newToDo(unsigned priority, unsigned row) {
     ToDoListGroup* calGroup = root->getGroupPtrFromSumPath("/", "/<unnamed>/calendar/");
     if (!calGroup) {
         calGroup = root->newGroup();
-        calGroup->setSyncID(++idmax);
+        calGroup->setSyncID(newSyncID(idmax, root.get()));
         calGroup->setSummary("calendar");
     }
     setGroup(calGroup);
     curItem = calGroup->newToDo();
-    curItem->setSyncID(++idmax);
+    curItem->setSyncID(newSyncID(idmax, root.get()));
 
     const int y = int((day >> 24) & 127) + 2000, m = int((day >> 20) & 15),
               d = int((day >> 15) & 31);
@@ -114,7 +115,7 @@ int Velk::newGroup() {
         return -1;
     }
     ToDoListGroup* g = curGroup->newGroup();
-    g->setSyncID(++idmax);
+    g->setSyncID(newSyncID(idmax, root.get()));
     setGroup(g);
     return 0;
 }
@@ -135,14 +136,14 @@ int Velk::turnCurItem2Group() {
 
     ToDoListGroup* g = parent->newGroup();
     g->setSummary(source->getSummary().empty() ? "<unnamed>" : source->getSummary());
-    g->setSyncID(++idmax);
+    g->setSyncID(newSyncID(idmax, root.get()));
     ToDoListToDo* t = g->newToDo();
     const unsigned id = t->getID();
     const std::string path = t->getPath();
     *t = *source; // every field: times, running state, completion, dates, recurrence, description
     t->setID(id);
     t->setPath(path);
-    t->setSyncID(++idmax);
+    t->setSyncID(newSyncID(idmax, root.get()));
     t->putIntoCalList(cal);
     if (t->isRunning()) ++nrActiveJobs;
 

@@ -48,7 +48,9 @@ class ToDoListItem {
     virtual int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
                              bool withChildren) = 0;
     // Reads the rest of the item's record after its first line. Running
-    // recordings raise nrActiveJobs; a record without a sync ID gets idmax + 1.
+    // recordings raise nrActiveJobs; a record without a sync ID gets one from
+    // newSyncID (model/sync_ids.h), which at the end of the range leaves it
+    // without one for the caller to number with numberNewItems.
     // Results: 0 at the record's ">", -1 at the end of the input or when a
     // part of the record is malformed.
     virtual int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,

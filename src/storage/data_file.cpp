@@ -3,6 +3,7 @@
 // every other record.
 
 #include "engine/velk.h"
+#include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
 #include "storage/records.h"
@@ -20,10 +21,7 @@ namespace {
 
 // Reads a header line of any length with the surrounding blanks removed.
 std::string readHeaderLine(std::istream& in) {
-    std::string line = readRawLine(in, std::numeric_limits<std::size_t>::max());
-    std::size_t first = line.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+    return readfLine(in, std::numeric_limits<std::size_t>::max());
 }
 
 // The value of a "<tag=value>" line: the text after the tag without the last
@@ -212,10 +210,7 @@ int Velk::readHeader(std::istream& in, bool& foundEnd) {
             GUIData.nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
         if (startsWith(line, "<mainviewtype="))
             opts.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
-        if (startsWith(line, "<idmax=")) {
-            idmax = parseU32(tagValue(line, "<idmax="));
-            if (idmax > MAX_SYNCID) idmax = 0; // the records' own IDs raise it again
-        }
+        if (startsWith(line, "<idmax=")) idmax = parseU32(tagValue(line, "<idmax="));
         if (startsWith(line, "<cal.date=")) cal.date = parseU32(tagValue(line, "<cal.date="));
         if (startsWith(line, "<cal.days=")) {
             // The calendar shows 1 to 14 days. A larger span written into the
@@ -271,6 +266,9 @@ int Velk::readData(const char* name) {
         curGroupPath = "/0/";
     }
     if (result != 0) return result;
+    // Records read without a sync ID after the last number was handed out
+    // have none yet: they are numbered now that the whole tree is known.
+    numberNewItems(idmax, *root, *root, true);
     repairSyncIDCollisions();
     root->checkCompleted();
     plainInDataFile = plainDescriptionIDs();
@@ -283,6 +281,7 @@ void Velk::repairSyncIDCollisions() {
     // Only records read without a sync ID are not marked saved; they are the
     // ones renumbered.
     forEachItem(*root, [&](ToDoListItem& item) {
-        if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1) item.setSyncID(++idmax);
+        if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1)
+            item.setSyncID(newSyncID(idmax, root.get()));
     });
 }

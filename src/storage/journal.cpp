@@ -4,6 +4,7 @@
 // normally. Entries name items by their sync ID.
 
 #include "engine/velk.h"
+#include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
 #include "storage/sync_index.h"
@@ -280,10 +281,16 @@ struct Replay {
         // The parent's record reader takes the new record as one more child
         // and stops at the entry's extra ">".
         const int read = g.readContent(in, nrActiveJobs, idmax, cal);
-        for (std::size_t i = todos; i < g.getNrToDos(); ++i)
+        // Records without a sync ID read after the last number was handed out
+        // are numbered in the whole tree, before they are indexed.
+        for (std::size_t i = todos; i < g.getNrToDos(); ++i) {
+            numberNewItems(idmax, root, *g.getToDo(i), false);
             index.addSubtree(*g.getToDo(i), false, &g);
-        for (std::size_t i = groups; i < g.getNrGroups(); ++i)
+        }
+        for (std::size_t i = groups; i < g.getNrGroups(); ++i) {
+            numberNewItems(idmax, root, *g.getGroup(i), true);
             index.addSubtree(*g.getGroup(i), true, &g);
+        }
         // An entry holds the new record only. Lines of the parent's own
         // (summary, sync ID, priority, view flags) mean it is damaged: the
         // parent keeps what it had, so that it is still found by its sync ID.

@@ -8,6 +8,7 @@
 #include "crypt/crypt_man.h"
 #include "model/calendar.h"
 #include "model/group.h"
+#include "model/sync_ids.h"
 #include "model/todo_item.h"
 #include "storage/text.h"
 
@@ -36,13 +37,13 @@ uint32_t todoPriority(int32_t p) {
     return uint32_t(p > 6 && p != int32_t(PRIO_APPOINTMENT) && p != int32_t(PRIO_NOTE) ? 1 : p);
 }
 
-// The sync ID rule at the end of a record: a record without one gets the next
-// free number and counts as not saved yet; one read from the file raises
-// idmax and marks the item saved.
+// The sync ID rule at the end of a record: a record without one gets a new
+// number and counts as not saved yet; one read from the file, whatever its
+// value, raises idmax and marks the item saved. At the end of the range of
+// numbers the new one is left to the reader's caller (newSyncID).
 void finishSyncID(ToDoListItem& item, unsigned& idmax) {
-    if (item.getSyncID() > MAX_SYNCID) item.setSyncID(0);
     if (item.getSyncID() == 0) {
-        item.setSyncID(++idmax);
+        item.setSyncID(newSyncID(idmax, nullptr));
     } else {
         if (item.getSyncID() > idmax) idmax = item.getSyncID();
         item.hasBeenSaved(true);

@@ -21,8 +21,8 @@ std::string readRawLine(std::istream& in, std::size_t maxLen) {
     return line;
 }
 
-std::string readfLine(std::istream& in) {
-    std::string line = readRawLine(in);
+std::string readfLine(std::istream& in, std::size_t maxLen) {
+    std::string line = readRawLine(in, maxLen);
     std::size_t first = line.find_first_not_of(' ');
     if (first == std::string::npos) return std::string();
     std::size_t last = line.find_last_not_of(' ');

@@ -15,7 +15,9 @@ constexpr std::size_t MAX_LINE = 498;
 std::string readRawLine(std::istream& in, std::size_t maxLen = MAX_LINE);
 
 // readRawLine with every leading and trailing space (0x20 only) removed.
-std::string readfLine(std::istream& in);
+// Lines that hold texts the user sets and the writers never shorten (header
+// lines, password descriptions) are read with maxLen SIZE_MAX, at any length.
+std::string readfLine(std::istream& in, std::size_t maxLen = MAX_LINE);
 
 // The decimal digits of value, padded on the left with fill to width. A minus
 // sign stands directly before the digits; with signInWidth it counts toward

@@ -4,6 +4,7 @@
 // items always get new identities.
 
 #include "engine/velk.h"
+#include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/text.h"
 
@@ -164,10 +165,13 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
                 }
                 item = t;
             }
-            forEachInSubtree(*item, isGroup, [this](ToDoListItem& i) {
-                i.setSyncID(++idmax);
+            // The foreign numbers go first, so that at the end of the range
+            // of sync IDs they do not count as used in this tree.
+            forEachInSubtree(*item, isGroup, [](ToDoListItem& i) {
+                i.setSyncID(0);
                 i.hasBeenSaved(false);
             });
+            numberNewItems(idmax, *root, *item, isGroup);
             incsave_writeNew(*item, *parent);
             curGroup = parent;
             curGroupPath = parentPath;

@@ -145,3 +145,25 @@ TEST(CryptFile, EncipheringAPlainDescriptionRemovesTheBackupsThatHoldIt) {
         EXPECT_EQ(readWholeFile(path + "b0").find("PIN 1234"), std::string::npos);
     }
 }
+
+// A password description is as long as the user made it: the section is read
+// at any line length, and the records after it still line up.
+TEST(CryptFile, LongPasswordDescriptionSurvivesSaveAndReload) {
+    TempDir dir;
+    const std::string path = dir.file("long.dat");
+    std::string descr(2000, ' ');
+    for (std::size_t i = 0; i < descr.size(); ++i)
+        descr[i] = char('a' + i % 26);
+    {
+        Engine e(path);
+        ASSERT_EQ(e.v.crypt.AddPwd(descr, "secret"), 0);
+        ASSERT_EQ(e.v.crypt.AddPwd("short", "other"), 0);
+        ASSERT_EQ(e.v.writeData(path.c_str()), 0);
+    }
+    Engine e(path);
+    ASSERT_EQ(e.result, 0);
+    ASSERT_EQ(e.v.crypt.GetNumPwds(), 2);
+    EXPECT_EQ(e.v.crypt.GetPwdDescr(0), descr);
+    EXPECT_EQ(e.v.crypt.GetPwdDescr(1), "short");
+    EXPECT_EQ(e.v.crypt.Login(0, "secret"), 0);
+}

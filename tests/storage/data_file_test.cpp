@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -143,25 +144,39 @@ TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
     Organizer fine;
     ASSERT_EQ(loadText(fine, dir, fixed + "<idmax=7>\ng\nI1\nt\n>\n>\n"), 0);
     EXPECT_EQ(fine.engine->root->getToDo(0)->getSyncID(), 8u);
+}
 
-    // Numbers beyond the range of sync IDs ("I-1" is 4294967295) count as
-    // none, so that numbering never wraps round to 0.
-    Organizer wild;
-    ASSERT_EQ(loadText(wild, dir,
-                       fixed + "<idmax=7>\ng\nI1\nt\nI-1\n>\nt\n>\nt\nI4294967290\n>\n>\n"),
-              0);
-    ToDoListGroup& r = *wild.engine->root;
-    EXPECT_EQ(r.getToDo(0)->getSyncID(), 8u);
-    EXPECT_EQ(r.getToDo(1)->getSyncID(), 9u);
-    EXPECT_EQ(r.getToDo(2)->getSyncID(), 10u);
-    EXPECT_EQ(wild.engine->idmax, 10u);
-
-    // A header idmax beyond that range counts as none as well: the records'
-    // own IDs set it.
-    Organizer high;
-    ASSERT_EQ(loadText(high, dir, fixed + "<idmax=4294967290>\ng\nI1\nt\nI5\n>\nt\n>\n>\n"), 0);
-    EXPECT_EQ(high.engine->root->getToDo(1)->getSyncID(), 6u);
-    EXPECT_EQ(high.engine->idmax, 6u);
+// Every sync ID and idmax up to 4294967294 is kept as read. Only the wrap
+// round to 0 is avoided: past 4294967295 a record without "I" gets the lowest
+// number above 0 that no item of the whole file carries.
+TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverWrap) {
+    const struct {
+        const char *idmax, *records, *written;
+    } cases[] = {
+        {"2147483647", "I1\nt\nI2147483647\n>\nt\n>\n", "2147483648 1 2147483647 2147483648"},
+        {"2147483648", "I1\nt\nI2147483648\n>\nt\n>\n", "2147483649 1 2147483648 2147483649"},
+        {"4000000000", "I1\nt\nI3999999999\n>\nt\n>\n", "4000000001 1 3999999999 4000000001"},
+        {"4294967294", "I1\nt\nI4294967294\n>\nt\n>\n", "4294967295 1 4294967294 4294967295"},
+        {"4294967295", "I1\nt\nI2\n>\nt\nI4\n>\nt\n>\n", "4294967295 1 2 4 3"},
+        {"7", "I1\nt\nI-1\n>\nt\n>\nt\nI2\n>\n", "4294967295 1 4294967295 3 2"},
+        {"4294967295", "t\n>\ng\nt\nI1\n>\nt\n>\n>\n", "4294967295 2 3 4 1 5"},
+        {"4294967294", "I1\nt\n>\nt\nI4294967295\n>\n", "4294967295 1 2 4294967295"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.records);
+        TempDir dir;
+        Organizer o;
+        ASSERT_EQ(loadText(o, dir, fixed + "<idmax=" + c.idmax + ">\ng\n" + c.records + ">\n"), 0);
+        ASSERT_EQ(o.save(dir.file("out.dat")), 0);
+        // The header's idmax, then every record's sync ID in file order.
+        std::istringstream written(readWholeFile(dir.file("out.dat")));
+        std::string line, ids;
+        while (std::getline(written, line))
+            if (line.rfind("<idmax=", 0) == 0 || line.rfind("I", 0) == 0)
+                ids += (ids.empty() ? "" : " ") +
+                       (line[0] == 'I' ? line.substr(1) : line.substr(7, line.size() - 8));
+        EXPECT_EQ(ids, c.written);
+    }
 }
 
 TEST(DataFile, OldFilesOpenTheRootWithAngleG) {
