@@ -25,6 +25,13 @@ bool T_DatedCalList::contains(const ToDoListToDo* item) const {
     return byItem.count(item) != 0;
 }
 
+void T_DatedCalList::clear() {
+    byItem.clear();
+    entries.clear();
+    ordered.clear();
+    orderedValid = false;
+}
+
 T_DatedCalList::const_iterator T_DatedCalList::lowerBound(packedDT key) const {
     // The newest entry with this key has the highest filing number.
     return entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
@@ -53,7 +60,21 @@ void T_RecCalList::unfile(ToDoListToDo* item) {
     byItem.erase(first);
 }
 
+void T_RecCalList::clear() {
+    byItem.clear();
+    items.clear();
+}
+
 T_Calendar::T_Calendar() : date(getTodayDate(DT_NOTIME)) {}
+
+void T_Calendar::clearLists() {
+    recToDos.clear();
+    datedToDos.clear();
+    recAppointments.clear();
+    datedAppointments.clear();
+    recNotes.clear();
+    datedNotes.clear();
+}
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <list>
 #include <set>
-#include <vector>
 #include <unordered_map>
+#include <vector>
 
 class ToDoListToDo;
 
@@ -41,6 +41,8 @@ class T_DatedCalList {
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
     bool contains(const ToDoListToDo* item) const;
+    // Forgets every entry at once, without looking at the items.
+    void clear();
 
     const_iterator begin() const { return entries.begin(); }
     const_iterator end() const { return entries.end(); }
@@ -80,6 +82,8 @@ class T_RecCalList {
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
     bool contains(const ToDoListToDo* item) const { return byItem.count(item) != 0; }
+    // Forgets every entry at once, without looking at the items.
+    void clear();
 
     const_iterator begin() const { return items.begin(); }
     const_iterator end() const { return items.end(); }
@@ -101,6 +105,11 @@ class T_Calendar {
     T_Calendar();
     T_Calendar(const T_Calendar&) = delete;
     T_Calendar& operator=(const T_Calendar&) = delete;
+
+    // Empties all six lists in one step, for a tree that goes away as a whole:
+    // its entries are not unfiled one by one, as nothing points at them any
+    // more. Deleting single entries or groups during a run still unfiles them.
+    void clearLists();
 
     packedDT date;     // first day shown by the calendar view
     uint32_t days = 7; // number of days shown
