@@ -5,55 +5,74 @@
 void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     // A new entry sorts before every older entry with the same key.
     orderedValid = false;
-    const_iterator pos = entries.insert(T_DatedCalListItem{item, key, nextFiled++}).first;
-    byItem.emplace(item, pos);
+    const_iterator pos = index->entries.insert(T_DatedCalListItem{item, key, nextFiled++}).first;
+    index->byItem.emplace(item, pos);
 }
 
 void T_DatedCalList::unfile(ToDoListToDo* item) {
-    auto range = byItem.equal_range(item);
+    auto range = index->byItem.equal_range(item);
     if (range.first == range.second) return;
     orderedValid = false;
     // An item filed more than once is unfiled at its first entry from the front.
     auto first = range.first;
     for (auto it = std::next(range.first); it != range.second; ++it)
         if (Order()(*it->second, *first->second)) first = it;
-    entries.erase(first->second);
-    byItem.erase(first);
+    index->entries.erase(first->second);
+    index->byItem.erase(first);
 }
 
 bool T_DatedCalList::contains(const ToDoListToDo* item) const {
-    return byItem.count(item) != 0;
+    return index->byItem.count(item) != 0;
+}
+
+void T_DatedCalList::clear() {
+    index.reset();
+    ordered.clear();
+    orderedValid = false;
 }
 
 T_DatedCalList::const_iterator T_DatedCalList::lowerBound(packedDT key) const {
     // The newest entry with this key has the highest filing number.
-    return entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
+    return index->entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
 }
 
 const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
     if (!orderedValid) {
-        ordered.assign(entries.begin(), entries.end());
+        ordered.assign(index->entries.begin(), index->entries.end());
         orderedValid = true;
     }
     return ordered;
 }
 
 void T_RecCalList::file(ToDoListToDo* item) {
-    items.push_back(item);
-    byItem.emplace(item, Place{nextFiled++, std::prev(items.end())});
+    index->items.push_back(item);
+    index->byItem.emplace(item, Place{nextFiled++, std::prev(index->items.end())});
 }
 
 void T_RecCalList::unfile(ToDoListToDo* item) {
-    auto range = byItem.equal_range(item);
+    auto range = index->byItem.equal_range(item);
     if (range.first == range.second) return;
     auto first = range.first;
     for (auto it = std::next(range.first); it != range.second; ++it)
         if (it->second.filed < first->second.filed) first = it;
-    items.erase(first->second.pos);
-    byItem.erase(first);
+    index->items.erase(first->second.pos);
+    index->byItem.erase(first);
+}
+
+void T_RecCalList::clear() {
+    index.reset();
 }
 
 T_Calendar::T_Calendar() : date(getTodayDate(DT_NOTIME)) {}
+
+void T_Calendar::clearLists() {
+    recToDos.clear();
+    datedToDos.clear();
+    recAppointments.clear();
+    datedAppointments.clear();
+    recNotes.clear();
+    datedNotes.clear();
+}
 
 namespace {
 

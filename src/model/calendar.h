@@ -1,12 +1,14 @@
 #pragma once
+#include "model/arena_held.h"
 #include "model/datetime.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <memory_resource>
 #include <set>
-#include <vector>
 #include <unordered_map>
+#include <vector>
 
 class ToDoListToDo;
 
@@ -22,7 +24,8 @@ struct T_DatedCalListItem {
 // A dated calendar list: entries sorted by key in ascending unsigned order
 // (values without a date last), entries with equal keys newest first. Filing
 // and unfiling take logarithmic time, so that a data file that is not sorted
-// by date loads quickly.
+// by date loads quickly. The list's nodes live in a pool of their own, so that
+// emptying it frees them in bulk.
 class T_DatedCalList {
     struct Order {
         bool operator()(const T_DatedCalListItem& a, const T_DatedCalListItem& b) const {
@@ -30,7 +33,7 @@ class T_DatedCalList {
             return a.filed > b.filed; // newest first
         }
     };
-    using Entries = std::set<T_DatedCalListItem, Order>;
+    using Entries = std::pmr::set<T_DatedCalListItem, Order>;
 
   public:
     using const_iterator = Entries::const_iterator;
@@ -41,15 +44,18 @@ class T_DatedCalList {
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
     bool contains(const ToDoListToDo* item) const;
+    // Forgets every entry at once, releasing the pool without looking at the
+    // entries or the items.
+    void clear();
 
-    const_iterator begin() const { return entries.begin(); }
-    const_iterator end() const { return entries.end(); }
-    const_reverse_iterator rbegin() const { return entries.rbegin(); }
-    const_reverse_iterator rend() const { return entries.rend(); }
+    const_iterator begin() const { return index->entries.begin(); }
+    const_iterator end() const { return index->entries.end(); }
+    const_reverse_iterator rbegin() const { return index->entries.rbegin(); }
+    const_reverse_iterator rend() const { return index->entries.rend(); }
     // The first entry whose key is not less than key.
     const_iterator lowerBound(packedDT key) const;
-    std::size_t size() const { return entries.size(); }
-    bool empty() const { return entries.empty(); }
+    std::size_t size() const { return index->entries.size(); }
+    bool empty() const { return index->entries.empty(); }
     // The entries in list order in one contiguous array, for the calendar's
     // walks: made from the tree on first use after a change and kept until
     // the next one, so that moving through the calendar does not chase the
@@ -57,16 +63,21 @@ class T_DatedCalList {
     const std::vector<T_DatedCalListItem>& inOrder() const;
 
   private:
-    Entries entries;
-    std::unordered_multimap<const ToDoListToDo*, const_iterator> byItem;
+    struct Index {
+        explicit Index(std::pmr::memory_resource* pool) : entries(pool), byItem(pool) {}
+        Entries entries;
+        std::pmr::unordered_multimap<const ToDoListToDo*, const_iterator> byItem;
+    };
+    ArenaHeld<Index> index;
     uint64_t nextFiled = 0;
     mutable std::vector<T_DatedCalListItem> ordered;
     mutable bool orderedValid = false;
 };
 
-// A recurring calendar list: items in the order in which they were filed.
+// A recurring calendar list: items in the order in which they were filed. Its
+// nodes, too, live in a pool of their own.
 class T_RecCalList {
-    using Items = std::list<ToDoListToDo*>;
+    using Items = std::pmr::list<ToDoListToDo*>;
     struct Place {
         uint64_t filed;
         Items::iterator pos;
@@ -79,16 +90,23 @@ class T_RecCalList {
     void file(ToDoListToDo* item);
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
-    bool contains(const ToDoListToDo* item) const { return byItem.count(item) != 0; }
+    bool contains(const ToDoListToDo* item) const { return index->byItem.count(item) != 0; }
+    // Forgets every entry at once, releasing the pool without looking at the
+    // entries or the items.
+    void clear();
 
-    const_iterator begin() const { return items.begin(); }
-    const_iterator end() const { return items.end(); }
-    std::size_t size() const { return items.size(); }
-    bool empty() const { return items.empty(); }
+    const_iterator begin() const { return index->items.begin(); }
+    const_iterator end() const { return index->items.end(); }
+    std::size_t size() const { return index->items.size(); }
+    bool empty() const { return index->items.empty(); }
 
   private:
-    Items items;
-    std::unordered_multimap<const ToDoListToDo*, Place> byItem;
+    struct Index {
+        explicit Index(std::pmr::memory_resource* pool) : items(pool), byItem(pool) {}
+        Items items;
+        std::pmr::unordered_multimap<const ToDoListToDo*, Place> byItem;
+    };
+    ArenaHeld<Index> index;
     uint64_t nextFiled = 0;
 };
 
@@ -101,6 +119,11 @@ class T_Calendar {
     T_Calendar();
     T_Calendar(const T_Calendar&) = delete;
     T_Calendar& operator=(const T_Calendar&) = delete;
+
+    // Empties all six lists in one step, for a tree that goes away as a whole:
+    // its entries are not unfiled one by one, as nothing points at them any
+    // more. Deleting single entries or groups during a run still unfiles them.
+    void clearLists();
 
     packedDT date;     // first day shown by the calendar view
     uint32_t days = 7; // number of days shown
