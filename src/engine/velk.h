@@ -437,9 +437,10 @@ class Velk {
     int incsave_publish(std::string entry);
     // After a save that holds every change: nothing waits, numbering from 0.
     void incsave_committed();
-    // Highest sync ID given out when the data file was loaded: items up to it
-    // are in the data file even when it stored no sync ID for them.
-    uint32_t incsave_loadedIdmax = 0;
+    // Sync IDs given while loading to records that the data file stored
+    // without one, sorted: those items are in the data file all the same, and
+    // every load of that file gives them the same numbers.
+    std::vector<uint32_t> incsave_numberedAtLoad;
     unsigned incsave_nextNr = 0;              // first number to try for the next entry
     std::vector<std::string> incsave_pending; // entries waiting to be published, in order
     unsigned incsave_failures = 0;            // failed attempts to publish

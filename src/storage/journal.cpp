@@ -10,6 +10,7 @@
 #include "storage/sync_index.h"
 #include "storage/text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <dirent.h>
@@ -105,10 +106,10 @@ std::string Velk::incsave_name(unsigned n) const {
 }
 
 bool Velk::incsave_isInFile(const ToDoListItem& item) const {
-    // Records that the data file stored without a sync ID got theirs while
-    // loading, the same ones at every load of that file.
     return item.hasBeenSaved() ||
-           (item.getSyncID() != 0 && item.getSyncID() <= incsave_loadedIdmax);
+           (item.getSyncID() != 0 &&
+            std::binary_search(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end(),
+                               item.getSyncID()));
 }
 
 int Velk::incsave_getFile(std::unique_ptr<AtomicFile>& f) {
@@ -363,7 +364,13 @@ struct Replay {
 } // namespace
 
 int Velk::incsave_readFiles(std::string& errorFile) {
-    incsave_loadedIdmax = idmax;
+    // Compared by number, not against the highest one given: once the
+    // numbers have wrapped, new items take free numbers below it.
+    incsave_numberedAtLoad.clear();
+    forEachInSubtree(*root, true, [this](ToDoListItem& item) {
+        if (!item.hasBeenSaved()) incsave_numberedAtLoad.push_back(item.getSyncID());
+    });
+    std::sort(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end());
     incsave_damaged.clear();
     // A save that a crash interrupted is finished first, so that the journal
     // read below is exactly the one that applies to the data file as it is.

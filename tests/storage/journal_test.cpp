@@ -494,3 +494,22 @@ TEST_F(Journal, DeletingFilesStopsAtTheFirstGap) {
     EXPECT_FALSE(exists(0) || exists(1));
     EXPECT_TRUE(exists(3));
 }
+
+// Once the sync IDs have wrapped, new items take free numbers below the
+// highest one. An item made and dropped before it was ever journaled is still
+// in no file: its deletion writes no entry, and the next start replays cleanly.
+TEST_F(Journal, AnUnjournaledItemAfterTheWrapNeedsNoEntryToDelete) {
+    writeWholeFile(path, fixed + "<idmax=4294967295>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI4\n>\n"
+                                 ">\n</data>\n");
+    {
+        TestOrganizer a(path);
+        ASSERT_EQ(a.replayed, 0);
+        ASSERT_EQ(a->newToDo(0, 0u), 0);
+        ToDoListToDo* fresh = a->getCurItem();
+        EXPECT_EQ(fresh->getSyncID(), 3u);
+        ASSERT_EQ(a->DeleteItem(fresh), 0);
+        EXPECT_FALSE(exists(0)) << "it was in no file";
+    }
+    TestOrganizer b(path);
+    EXPECT_EQ(b.replayed, 0) << b.journalError;
+}
