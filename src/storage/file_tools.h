@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // File-system services of the storage layer: existence, removal, backups of
 // the data file, owner-only scratch files and atomic replacement of a file.
@@ -139,6 +140,11 @@ class AtomicFile {
 
 // The folder of a file's path: "." for a bare name, "/" for a file in the root.
 std::string directoryOf(const std::string& path);
+// The name of a file's path without its folder.
+std::string baseNameOf(const std::string& path);
+// The names of the entries of a folder ("." and ".." among them); empty when
+// it cannot be read.
+std::vector<std::string> namesInDirectory(const std::string& dir);
 // Syncs a folder so that the renames and removals in it survive a crash.
 // Result: 0 synced; -1 it could not be (errno tells why).
 int syncDirectory(const std::string& dir);

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -22,11 +21,6 @@
 namespace {
 
 const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
-
-std::string baseOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool allDigits(const std::string& s, std::size_t from, std::size_t to) {
     if (from >= to) return false;
@@ -447,17 +441,11 @@ std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() 
     std::vector<std::pair<std::string, std::string>> moved;
     if (fileName.empty()) return moved;
     const std::string dir = directoryOf(fileName);
-    const std::string base = baseOf(fileName);
+    const std::string base = baseNameOf(fileName);
     const std::string prefix = fileName.substr(0, fileName.size() - base.size());
     const unsigned run = unsigned(incsave_getNrOfFiles());
 
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            names.emplace_back(e->d_name);
-        ::closedir(d);
-    }
-    for (const std::string& name : names) {
+    for (const std::string& name : namesInDirectory(dir)) {
         if (isLeftoverTemporary(name, base)) {
             FileTools::rm(prefix + name);
             continue;

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,15 +16,9 @@ const char* const mergedTag = ".merged";
 const char* const previousTag = ".previous";
 const std::size_t suffixLength = 6; // the X of mkstemp
 
-std::string baseOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The folder prefix of path, "" or ending in "/".
 std::string prefixOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return path.substr(0, path.size() - baseNameOf(path).size());
 }
 
 bool isSuffix(const std::string& s) {
@@ -63,16 +56,6 @@ bool parseRetired(const std::string& name, const std::string& base, Retired& r) 
     if (!allDigits(digits) || digits.size() > 9 || !isSuffix(suffix)) return false;
     r = {unsigned(std::stoul(digits)), suffix, name};
     return true;
-}
-
-std::vector<std::string> namesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            names.emplace_back(e->d_name);
-        ::closedir(d);
-    }
-    return names;
 }
 
 bool exists(const std::string& name) {
@@ -114,12 +97,12 @@ unsigned countEntries(const std::string& dataPath) {
 }
 
 int recover(const std::string& dataPath, std::string& error) {
-    const std::string dir = directoryOf(dataPath), base = baseOf(dataPath),
+    const std::string dir = directoryOf(dataPath), base = baseNameOf(dataPath),
                       prefix = prefixOf(dataPath);
     std::set<std::string> temporaries;
     std::vector<Retired> retired;
     std::vector<std::string> previous;
-    for (const std::string& name : namesIn(dir)) {
+    for (const std::string& name : namesInDirectory(dir)) {
         Retired r;
         if (parseRetired(name, base, r))
             retired.push_back(r);
