@@ -32,14 +32,28 @@ std::string tagValue(const std::string& line, const char* tag) {
     return line.substr(from, line.size() - from - 1);
 }
 
-// Every group and entry of the subtree, the group itself first.
-template <class F> void forEachItem(ToDoListGroup& g, F f) {
-    f(static_cast<ToDoListItem&>(g));
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        f(static_cast<ToDoListItem&>(*g.getToDo(i)));
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        forEachItem(*g.getGroup(i), f);
+// Every group and entry of the tree, each group before its content.
+template <class F> void forEachItem(ToDoListGroup& root, F f) {
+    forEachInSubtree(root, true, f);
 }
+
+// The saved marks of a whole tree. Writing a file marks every item as saved;
+// when what was written is not (or did not become) the data file, the marks
+// go back to what they were, or later journal entries would name items that
+// are in no file.
+class SavedMarks {
+  public:
+    explicit SavedMarks(ToDoListGroup& root) {
+        forEachItem(root, [this](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+    }
+    void restore() const {
+        for (const auto& m : marks)
+            m.first->hasBeenSaved(m.second);
+    }
+
+  private:
+    std::vector<std::pair<ToDoListItem*, bool>> marks;
+};
 
 } // namespace
 
@@ -133,26 +147,21 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
         return -1;
     }
     // A copy is not the data file: the items keep their saved marks.
-    std::vector<std::pair<ToDoListItem*, bool>> marks;
-    forEachItem(*root, [&](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+    const SavedMarks marks(*root);
     AtomicFile file(name);
     int r = file.open();
     if (r == 0) {
         writeDataTo(file.out());
         r = file.commit();
     }
-    for (auto& m : marks)
-        m.first->hasBeenSaved(m.second);
+    marks.restore();
     if (r == -1) error = std::strerror(file.lastError());
     return r == -1 ? -1 : 0;
 }
 
 int Velk::saveData(T_SaveReport& report) {
     report = T_SaveReport();
-    // Writing marks every item as saved; a save that does not happen must not
-    // leave them so, or later journal entries would name items in no file.
-    std::vector<std::pair<ToDoListItem*, bool>> marks;
-    forEachItem(*root, [&](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+    const SavedMarks marks(*root);
     const bool dropBackups = savingEnciphersPlainText();
     JournalFiles::CommitReport commit;
     const int r = JournalFiles::commit(
@@ -160,8 +169,7 @@ int Velk::saveData(T_SaveReport& report) {
     report.error = commit.error;
     report.warnings = commit.warnings;
     if (r == -1) {
-        for (auto& m : marks)
-            m.first->hasBeenSaved(m.second);
+        marks.restore();
         return -1;
     }
     // The data file now holds every change: the journal starts anew.
@@ -271,7 +279,21 @@ int Velk::readData(const char* name) {
     numberNewItems(idmax, *root, *root, true);
     repairSyncIDCollisions();
     root->checkCompleted();
-    plainInDataFile = plainDescriptionIDs();
+    // What the file holds, in one walk: the descriptions it keeps in plain
+    // text, and the items it stored without a sync ID. Those got theirs
+    // while loading, the same ones at every load of the file, so they count
+    // as in the file for the journal; they are compared by number, not
+    // against the highest one, because once the numbers have wrapped new
+    // items take free numbers below it.
+    plainInDataFile.clear();
+    incsave_numberedAtLoad.clear();
+    forEachItem(*root, [this](ToDoListItem& item) {
+        if (!item.hasBeenSaved()) incsave_numberedAtLoad.push_back(item.getSyncID());
+        auto* t = dynamic_cast<ToDoListToDo*>(&item);
+        if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
+    });
+    std::sort(plainInDataFile.begin(), plainInDataFile.end());
+    std::sort(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end());
     return 0;
 }
 

@@ -358,13 +358,6 @@ struct Replay {
 } // namespace
 
 int Velk::incsave_readFiles(std::string& errorFile) {
-    // Compared by number, not against the highest one given: once the
-    // numbers have wrapped, new items take free numbers below it.
-    incsave_numberedAtLoad.clear();
-    forEachInSubtree(*root, true, [this](ToDoListItem& item) {
-        if (!item.hasBeenSaved()) incsave_numberedAtLoad.push_back(item.getSyncID());
-    });
-    std::sort(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end());
     incsave_damaged.clear();
     // A save that a crash interrupted is finished first, so that the journal
     // read below is exactly the one that applies to the data file as it is.
