@@ -485,14 +485,7 @@ void VelkGUI::CB_Done() {
             showMain(SCREEN_LIST);
             break;
         case INPUT_IMPORT: {
-            const int result = engine->insertDataFromFile(text.c_str());
-            if (result == -1 && engine->getCurGroup() &&
-                engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
-                GuiAsk::message(GROUPS_TOO_DEEP);
-            if (result == -3)
-                GuiAsk::alert(("The file " + text + " could not be read: " +
-                               engine->transferError + ";\nnothing was imported.")
-                                  .c_str());
+            tellReadResult(engine->insertDataFromFile(text.c_str()), text, false);
             showMain(SCREEN_LIST);
             checkActiveJobs();
             showList(0);
@@ -604,6 +597,17 @@ bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipbo
     return false;
 }
 
+void VelkGUI::tellReadResult(int result, const std::string& name, bool fromClipboard) {
+    if (result == -1 && engine->getCurGroup() &&
+        engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
+        GuiAsk::message(GROUPS_TOO_DEEP);
+    if (result == -3)
+        GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
+                       " could not be read: " + engine->transferError + ";\n" +
+                       (fromClipboard ? "nothing was pasted." : "nothing was imported."))
+                          .c_str());
+}
+
 void VelkGUI::CB_Menu_newTodo() {
     if (engine->newToDo(0, 0) != 0) return;
     engine->incsave_newItem();
@@ -660,14 +664,7 @@ void VelkGUI::CB_Menu_delCompl() {
 
 void VelkGUI::CB_Menu_paste() {
     // The clipboard is read only when it is a regular file, never through a link.
-    const int result = engine->insertDataFromFile(clipboardFile.c_str(), false);
-    if (result == -1 && engine->getCurGroup() &&
-        engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
-        GuiAsk::message(GROUPS_TOO_DEEP);
-    if (result == -3)
-        GuiAsk::alert(("The clipboard file " + clipboardFile + " cannot be read: " +
-                       engine->transferError + ";\nnothing was pasted.")
-                          .c_str());
+    tellReadResult(engine->insertDataFromFile(clipboardFile.c_str(), false), clipboardFile, true);
     checkActiveJobs();
     showList(0);
 }

@@ -108,6 +108,10 @@ class VelkGUI : public Fl_Double_Window {
     // not toClipboard) failed, with the engine's result. Returns true when
     // result is 0 (written) and nothing was said.
     bool tellWriteResult(int result, const std::string& name, bool toClipboard);
+    // Tells the user why an insert of the file name (the clipboard for a
+    // paste) gave result: a group too deep (-1 at the deepest level) or a
+    // file that cannot be read (-3).
+    void tellReadResult(int result, const std::string& name, bool fromClipboard);
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 
