@@ -271,6 +271,26 @@ class Velk {
     // The holidays and special days of the calendar view; owned.
     std::unique_ptr<SpecialDays> specialDays = std::make_unique<SpecialDays>();
 
+    // --- Read access to the state, for the window, the program entry and the
+    // tests. The window keeps its list positions in guiData().
+    const std::vector<T_viewDataItem>& getViewData() const { return viewData; }
+    const std::vector<unsigned>& getViewOrder() const { return viewOrder; }
+    const std::vector<ToDoListItem*>& getViewItems() const { return viewItems; }
+    T_GUIData& guiData() { return GUIData; }
+    CryptMan& getCrypt() { return crypt; }
+    ToDoListGroup* getRoot() const { return root.get(); }
+    ToDoListGroup* getSearchGroup() const { return searchGroup; }
+    uint32_t getIdMax() const { return idmax; }
+    const T_Options& getOptions() const { return opts; }
+    T_Calendar& calendar() { return cal; }
+    const T_Session& getSession() const { return Session; }
+    const std::string& getFileName() const { return fileName; }
+    void setFileName(const std::string& name) { fileName = name; }
+    const std::string& getCurGroupPath() const { return curGroupPath; }
+    const std::string& getReadDataError() const { return readDataError; }
+    const std::string& getTransferError() const { return transferError; }
+    SpecialDays& getSpecialDays() { return *specialDays; }
+
     // --- State ---
     // The rows of the list shown, the item of each row (null for calendar
     // markers) at the same index, and the row numbers in display order. The
