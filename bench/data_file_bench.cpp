@@ -77,10 +77,10 @@ void BM_SaveThousandChangedEncipheredDescriptions(benchmark::State& state) {
     Velk v;
     v.createRoot();
     v.crypt = CryptMan(1000);
-    v.crypt.AddPwd("bench", "password");
+    v.getCrypt().AddPwd("bench", "password");
     std::vector<ToDoListToDo*> todos;
     for (int i = 0; i < 1000; ++i) {
-        ToDoListToDo* t = v.root->newToDo();
+        ToDoListToDo* t = v.getRoot()->newToDo();
         t->setSyncID(++v.idmax);
         t->SetSaveCrypt(true);
         todos.push_back(t);

@@ -32,7 +32,7 @@ void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
     }
     std::remove(path.c_str());
     v.checkCompleted();
-    v.setGroup(v.root.get());
+    v.setGroup(v.getRoot());
     v.setMainViewType(MAINVIEW_NORMAL);
     v.setOptViewtype(VIEWTYPE_FLAT);
     GuiAsk::message = [](const char*) {};
@@ -51,24 +51,24 @@ void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
     // completes it or opens it again.
     int row = -1;
     for (std::size_t i = 0; i < v.viewData.size() && row < 0; ++i) {
-        const T_viewDataItem& r = v.viewData[v.viewOrder[i]];
-        auto* t = dynamic_cast<ToDoListToDo*>(v.viewItems[v.viewOrder[i]]);
+        const T_viewDataItem& r = v.getViewData()[v.getViewOrder()[i]];
+        auto* t = dynamic_cast<ToDoListToDo*>(v.getViewItems()[v.getViewOrder()[i]]);
         if (r.kind != 0 || r.prio > 6 || !t) continue;
         T_recData rec;
         t->getRecData(rec);
-        if (rec.type == 0) row = int(v.viewOrder[i]);
+        if (rec.type == 0) row = int(v.getViewOrder()[i]);
     }
     if (row < 0) {
         state.SkipWithError("no todo in the list");
     } else {
         for (auto _ : state) {
-            ToDoListItem* item = v.viewItems[std::size_t(row)];
+            ToDoListItem* item = v.getViewItems()[std::size_t(row)];
             mainWin->toggleCompleted(row, false);
             Fl::flush();
             state.PauseTiming();
             // The rebuilt list may hold the todo in another row.
-            for (std::size_t i = 0; i < v.viewItems.size(); ++i)
-                if (v.viewItems[i] == item) row = int(i);
+            for (std::size_t i = 0; i < v.getViewItems().size(); ++i)
+                if (v.getViewItems()[i] == item) row = int(i);
             state.ResumeTiming();
         }
         state.counters["lines"] = double(mainWin->listView->size());

@@ -26,7 +26,7 @@ struct JournalFiles {
         if (v.readData(path.c_str()) != 0 || v.incsave_readFiles(error) != 0) return;
         std::vector<ToDoListToDo*> todos;
         std::vector<ToDoListGroup*> groups;
-        collect(*v.root, todos, groups);
+        collect(*v.getRoot(), todos, groups);
         std::mt19937 rng(7);
         for (int k = 0; k < 1000; ++k) {
             const unsigned dice = rng() % 10;

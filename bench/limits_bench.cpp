@@ -65,7 +65,7 @@ void BM_TenThousandJournalFilesReplay(benchmark::State& state) {
             state.SkipWithError("the journal does not replay");
             break;
         }
-        ToDoListItem* t = v.root->getPtrToItemWithSyncID(5, isGroup, true);
+        ToDoListItem* t = v.getRoot()->getPtrToItemWithSyncID(5, isGroup, true);
         if (!t || t->getSummary() != "10000" || v.incsave_getNrOfFiles() != 10000) {
             state.SkipWithError("the journal replays to the wrong result");
             break;
@@ -85,7 +85,7 @@ void BM_TenMegabyteEncipheredDescription(benchmark::State& state) {
         v.createRoot();
         v.readData(path.c_str()); // no file yet: an empty organizer
         v.crypt = CryptMan(2);
-        if (v.crypt.AddPwd("main", "secret") != 0) {
+        if (v.getCrypt().AddPwd("main", "secret") != 0) {
             state.SkipWithError("no password");
             break;
         }
@@ -99,8 +99,8 @@ void BM_TenMegabyteEncipheredDescription(benchmark::State& state) {
         Velk w;
         w.createRoot();
         const char* back = nullptr;
-        if (w.readData(path.c_str()) != 0 || w.crypt.Login(0, "secret") != 0 ||
-            w.root->getNrToDos() != 1 || w.root->getToDo(0)->GetDescription(back, &w.crypt) ||
+        if (w.readData(path.c_str()) != 0 || w.getCrypt().Login(0, "secret") != 0 ||
+            w.getRoot()->getNrToDos() != 1 || w.getRoot()->getToDo(0)->GetDescription(back, &w.crypt) ||
             !back || back != text) {
             state.SkipWithError("the enciphered description does not come back");
             break;

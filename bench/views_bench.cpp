@@ -43,7 +43,7 @@ void rebuild(Velk& v) {
 
 void BM_FlatViewOfRoot100k(benchmark::State& state) {
     Velk& v = *engine(state);
-    v.setGroup(v.root.get());
+    v.setGroup(v.getRoot());
     v.setMainViewType(MAINVIEW_NORMAL);
     v.setOptViewtype(VIEWTYPE_FLAT);
     v.setOptsSort(int(state.range(0)));
@@ -92,13 +92,13 @@ BENCHMARK(BM_Calendar14DaysAtTheEnd100k)->Unit(benchmark::kMillisecond);
 // again between searches (not timed).
 void searchBench(benchmark::State& state, const char* text) {
     Velk& v = *engine(state);
-    v.setGroup(v.root.get());
+    v.setGroup(v.getRoot());
     v.setMainViewType(MAINVIEW_NORMAL);
     for (auto _ : state) {
         if (v.search(text) != 0) state.SkipWithError("search refused");
         rebuild(v);
         state.PauseTiming();
-        state.counters["hits"] = double(v.viewItems.size());
+        state.counters["hits"] = double(v.getViewItems().size());
         v.leaveCurGroup();
         v.clearViewData();
         state.ResumeTiming();

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (replayed.readData(path.c_str()) != 0) fuzzFinding("the fixed data file does not load");
     std::string error;
     if (replayed.incsave_readFiles(error) < 0) fuzzFinding("the journal of an insertion fails");
-    replayed.setGroup(replayed.root->getGroup(0));
+    replayed.setGroup(replayed.getRoot()->getGroup(0));
     const std::string fromJournal = dir + "/journal.dat";
     if (replayed.writeData(fromJournal.c_str()) != 0) fuzzFinding("the tree cannot be written");
     if (fuzzReadFile(fromJournal) != fuzzReadFile(after))

@@ -44,8 +44,8 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     mainWin->saveAtEnd = std::move(saveAtEnd);
     mainWin->showMain(SCREEN_LIST);
     mainWin->setMenuActive();
-    mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->GUIData.nLineCal
-                                                                    : velk->GUIData.nLineNormal);
+    mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->guiData().nLineCal
+                                                                    : velk->guiData().nLineNormal);
     if (cl.startInCalendar) {
         mainWin->CB_Menu_VelkView(MAINVIEW_CALENDAR);
         velk->setCalFirstDay(cl.startDate);
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     int loaded = velk->readData(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
-                     ": it exists but is not a readable file (" + velk->readDataError +
+                     ": it exists but is not a readable file (" + velk->getReadDataError() +
                      ").\nNothing was changed.",
                  headless);
         delete velk;
@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
     // The journal is retired in one commit with the save.
     auto saveAtEnd = [&cl, &dataPath, headless](std::string& error) {
         if (velk->incsave_getNrOfFiles() == 0 && !velk->incsave_hasUnjournaledChanges() &&
-            !cl.alwaysSave && !velk->crypt.PwdsChanged())
+            !cl.alwaysSave && !velk->getCrypt().PwdsChanged())
             return 0;
         return saveDataFile(dataPath, error, headless);
     };

@@ -309,7 +309,7 @@ void VelkGUI::labelStartStop() {
 }
 
 void VelkGUI::updateCryptFlag() {
-    if (engine && engine->crypt.IsLoggedIn())
+    if (engine && engine->getCrypt().IsLoggedIn())
         editCrypt->activate();
     else
         editCrypt->deactivate();

@@ -44,8 +44,8 @@ void VelkGUI::CB_editToDo_Menu_showGroup() {
     else
         engine->setMainViewType(MAINVIEW_NORMAL);
     engine->enterPrevGroup();
-    engine->GUIData.oldPosInList.clear();
-    engine->GUIData.oldSelInList.clear();
+    engine->guiData().oldPosInList.clear();
+    engine->guiData().oldSelInList.clear();
     showMain(SCREEN_LIST);
     setMenuActive();
     showList(0);
@@ -57,8 +57,8 @@ void VelkGUI::CB_editToDo_Menu_t2Group() {
     // The operation journalled the deletion and the new group with the copy.
     engine->incsave_forgetTodo();
     if (engine->getOptViewtype() == VIEWTYPE_TREE) {
-        engine->GUIData.oldPosInList.push_back(editTopLine);
-        engine->GUIData.oldSelInList.push_back(0);
+        engine->guiData().oldPosInList.push_back(editTopLine);
+        engine->guiData().oldSelInList.push_back(0);
     }
     showMain(SCREEN_LIST);
     engine->checkCompleted();

@@ -35,15 +35,15 @@ int VelkGUI::selectedLine() const {
     return 0;
 }
 
-unsigned VelkGUI::rowOfLine(int line) const { return engine->viewOrder[std::size_t(line - 1)]; }
+unsigned VelkGUI::rowOfLine(int line) const { return engine->getViewOrder()[std::size_t(line - 1)]; }
 
 void VelkGUI::pushListPosition() {
-    engine->GUIData.oldPosInList.push_back(listView->topline());
-    engine->GUIData.oldSelInList.push_back(selectedLine());
+    engine->guiData().oldPosInList.push_back(listView->topline());
+    engine->guiData().oldSelInList.push_back(selectedLine());
 }
 
 int VelkGUI::popListPosition(int* selected) {
-    T_GUIData& g = engine->GUIData;
+    T_GUIData& g = engine->guiData();
     int top = 0, sel = 0;
     if (!g.oldPosInList.empty()) {
         top = g.oldPosInList.back();
@@ -58,7 +58,7 @@ int VelkGUI::popListPosition(int* selected) {
 }
 
 void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
-    const T_viewDataItem& row = engine->viewData[r];
+    const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
     const char* marker;
     if (row.kind == 1)
@@ -76,7 +76,7 @@ void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
 }
 
 std::string VelkGUI::calendarLine(unsigned r, int& background) const {
-    const T_viewDataItem& row = engine->viewData[r];
+    const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[background];
     auto flip = [&] { background = background == 2 ? 1 : 2; };
     if (row.completed && isToDoPrio(row.prio)) {
@@ -129,13 +129,13 @@ void VelkGUI::showList(int topLine) {
         engine->setOptCompletedLast(completedLast);
         engine->getContent();
         engine->sortContent();
-        if (engine->viewOrder.empty()) {
+        if (engine->getViewOrder().empty()) {
             listView->add("<empty>");
             return;
         }
         int index = 0;
         std::string line;
-        for (unsigned r : engine->viewOrder) {
+        for (unsigned r : engine->getViewOrder()) {
             listLine(r, index++, line);
             listView->add(line.c_str());
         }
@@ -146,7 +146,7 @@ void VelkGUI::showList(int topLine) {
         engine->getContent();
         engine->sortContent();
         int background = 2;
-        for (unsigned r : engine->viewOrder)
+        for (unsigned r : engine->getViewOrder())
             listView->add(calendarLine(r, background).c_str());
     }
     if (topLine != 0) listView->topline(topLine);
@@ -155,12 +155,12 @@ void VelkGUI::showList(int topLine) {
 
 void VelkGUI::listViewClicked() {
     int line = selectedLine();
-    if (line == 0 || screen != SCREEN_LIST || engine->viewOrder.empty()) return;
+    if (line == 0 || screen != SCREEN_LIST || engine->getViewOrder().empty()) return;
     if (Fl::pushed() || Fl::event_button() != FL_LEFT_MOUSE) return;
     if (Fl::event_state() & (FL_CTRL | FL_SHIFT)) return; // only extends the selection
-    if (line > int(engine->viewOrder.size())) return;
+    if (line > int(engine->getViewOrder().size())) return;
     const unsigned r = rowOfLine(line);
-    const T_viewDataItem& row = engine->viewData[r];
+    const T_viewDataItem& row = engine->getViewData()[r];
     const int x = Fl::event_x();
     if (row.prio == PRIO_SPECIALDAY) return;
     if (row.prio == PRIO_DAYHEADER) {
@@ -204,7 +204,7 @@ void VelkGUI::openCurrentItem(bool descriptionFirst) {
     const char* text = nullptr;
     if (engine->getItemDescription(text) == 1) {
         // Enciphered and nobody logged in: the login comes first.
-        pwd_ask_run_window(&engine->crypt);
+        pwd_ask_run_window(&engine->getCrypt());
         UpdateCryptMenu();
         return;
     }
@@ -295,12 +295,12 @@ int VelkGUI::handle(int event) {
     if (screen != SCREEN_LIST) return Fl_Double_Window::handle(event);
 
     const int s = selectedLine();
-    const bool haveRow = s >= 1 && s <= int(engine->viewOrder.size());
+    const bool haveRow = s >= 1 && s <= int(engine->getViewOrder().size());
     const unsigned r = haveRow ? rowOfLine(s) : 0;
     switch (key) {
     case FL_Right:
-        if (haveRow && !isMarkerRow(engine->viewData[r])) {
-            if (engine->viewData[r].kind == 1)
+        if (haveRow && !isMarkerRow(engine->getViewData()[r])) {
+            if (engine->getViewData()[r].kind == 1)
                 enterGroup(int(r), true);
             else
                 OpenItem(int(r), false);
@@ -325,7 +325,7 @@ int VelkGUI::handle(int event) {
         break;
     case FL_Enter:
     case FL_KP_Enter:
-        if (haveRow && engine->viewData[r].kind != 1 && !isMarkerRow(engine->viewData[r]))
+        if (haveRow && engine->getViewData()[r].kind != 1 && !isMarkerRow(engine->getViewData()[r]))
             toggleCompleted(int(r), true);
         break;
     default:
@@ -362,22 +362,22 @@ void VelkGUI::CB_Menu_VelkView(int view) {
     }
     if (view == MAINVIEW_NORMAL) {
         if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-            engine->GUIData.nLineCal = listView->topline();
+            engine->guiData().nLineCal = listView->topline();
         engine->setMainViewType(MAINVIEW_NORMAL);
         setMenuActive();
-        showList(engine->GUIData.nLineNormal);
+        showList(engine->guiData().nLineNormal);
         return;
     }
     if (view == MAINVIEW_CALENDAR) {
         if (engine->getMainViewType() == MAINVIEW_SEARCH) {
             engine->leaveCurGroup();
-            engine->GUIData.nLineNormal = popListPosition(nullptr);
+            engine->guiData().nLineNormal = popListPosition(nullptr);
         } else {
-            engine->GUIData.nLineNormal = listView->topline();
+            engine->guiData().nLineNormal = listView->topline();
         }
         engine->setMainViewType(MAINVIEW_CALENDAR);
         setMenuActive();
-        showList(engine->GUIData.nLineCal);
+        showList(engine->guiData().nLineCal);
         return;
     }
     if (view == 42) {
@@ -424,8 +424,8 @@ void VelkGUI::CB_Opts_sort(int type) {
 }
 
 void VelkGUI::CB_Opts_View_flat() {
-    engine->GUIData.oldPosInList.clear();
-    engine->GUIData.oldSelInList.clear();
+    engine->guiData().oldPosInList.clear();
+    engine->guiData().oldSelInList.clear();
     engine->setOptViewtype(VIEWTYPE_FLAT);
     showList(0);
 }

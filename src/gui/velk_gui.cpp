@@ -358,8 +358,8 @@ void VelkGUI::setViewToggles(bool showCompleted, bool completedLast) {
 
 void VelkGUI::UpdateCryptMenu() {
     // The password dialogs open from these entries; they follow the manager's state.
-    setActive(menu_Menu[MM_LOGIN], engine && engine->crypt.CanLogIn());
-    setActive(menu_Menu[MM_ADDPWD], engine && engine->crypt.CanAddPwd());
+    setActive(menu_Menu[MM_LOGIN], engine && engine->getCrypt().CanLogIn());
+    setActive(menu_Menu[MM_ADDPWD], engine && engine->getCrypt().CanAddPwd());
     if (editCrypt) updateCryptFlag();
 }
 
@@ -449,9 +449,9 @@ void VelkGUI::CB_Done() {
     case SCREEN_LIST:
         if (engine) {
             if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-                engine->GUIData.nLineCal = listView->topline();
+                engine->guiData().nLineCal = listView->topline();
             else
-                engine->GUIData.nLineNormal = listView->topline();
+                engine->guiData().nLineNormal = listView->topline();
         }
         if (finishSession()) hide();
         break;
@@ -513,7 +513,7 @@ bool VelkGUI::finishSession() {
             sessionEnd_ = SESSION_SAVED;
             return true;
         }
-        const std::string& dataFile = engine->fileName;
+        const std::string& dataFile = engine->getFileName();
         const std::string question = "Velk could not save your data to " + dataFile + ":\n" +
                                      error +
                                      "\n\nNothing is lost yet: Velk stays open with every "
@@ -590,7 +590,7 @@ bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipbo
         text = what + name + " is not a regular file of yours (it is a link, a folder or " +
                "another user's file); it was left as it was and " + nothing;
     else if (result == -3)
-        text = what + name + " could not be written: " + engine->transferError + ";\n" + nothing;
+        text = what + name + " could not be written: " + engine->getTransferError() + ";\n" + nothing;
     else
         text = std::string("There is nothing to copy here; ") + nothing;
     GuiAsk::alert(text.c_str());
@@ -603,7 +603,7 @@ void VelkGUI::tellReadResult(int result, const std::string& name, bool fromClipb
         GuiAsk::message(GROUPS_TOO_DEEP);
     if (result == -3)
         GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
-                       " could not be read: " + engine->transferError + ";\n" +
+                       " could not be read: " + engine->getTransferError() + ";\n" +
                        (fromClipboard ? "nothing was pasted." : "nothing was imported."))
                           .c_str());
 }
@@ -678,12 +678,12 @@ void VelkGUI::CB_Menu_copyContent() {
 }
 
 void VelkGUI::CB_Menu_Crypt_AddPwd() {
-    if (engine->crypt.CanAddPwd()) pwd_add_run_window(&engine->crypt);
+    if (engine->getCrypt().CanAddPwd()) pwd_add_run_window(&engine->getCrypt());
     UpdateCryptMenu();
 }
 
 void VelkGUI::CB_Menu_Crypt_Login() {
-    if (engine->crypt.CanLogIn()) pwd_ask_run_window(&engine->crypt);
+    if (engine->getCrypt().CanLogIn()) pwd_ask_run_window(&engine->getCrypt());
     UpdateCryptMenu();
 }
 

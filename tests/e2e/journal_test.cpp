@@ -75,7 +75,7 @@ void collect(ToDoListGroup& g, Model& m) {
     std::string error;
     if (log < 0 || v.readData(path.c_str()) != 0 || v.incsave_readFiles(error) != 0) _exit(3);
     Model m;
-    collect(*v.root, m);
+    collect(*v.getRoot(), m);
     std::vector<std::string> todos(m.todos.begin(), m.todos.end());
     std::vector<std::string> groups(m.groups.begin(), m.groups.end());
     std::mt19937 rng(seed);
@@ -102,13 +102,13 @@ void collect(ToDoListGroup& g, Model& m) {
         std::istringstream in(line);
         std::string op, a, b;
         in >> op >> a >> b;
-        v.setGroup(v.root.get());
+        v.setGroup(v.getRoot());
         int r = 0;
         if (op == "del") {
-            v.setItem(findToDo(*v.root, a));
+            v.setItem(findToDo(*v.getRoot(), a));
             r = v.delToDo();
         } else if (op == "ren") {
-            v.setItem(findToDo(*v.root, a));
+            v.setItem(findToDo(*v.getRoot(), a));
             v.incsave_rememberTodo();
             v.setItemSummary(b);
             r = v.incsave_saveCurItem();
@@ -117,7 +117,7 @@ void collect(ToDoListGroup& g, Model& m) {
                 if (t == a) t = b;
         } else if (op == "grp") {
             if (!groups.empty() && rng() % 2)
-                v.setGroup(findGroup(*v.root, groups[rng() % groups.size()]));
+                v.setGroup(findGroup(*v.getRoot(), groups[rng() % groups.size()]));
             v.newGroup();
             v.incsave_newItem();
             v.setGroupSummary(a);
@@ -125,7 +125,7 @@ void collect(ToDoListGroup& g, Model& m) {
             groups.push_back(a);
         } else {
             if (!groups.empty() && rng() % 2)
-                v.setGroup(findGroup(*v.root, groups[rng() % groups.size()]));
+                v.setGroup(findGroup(*v.getRoot(), groups[rng() % groups.size()]));
             v.newToDo(0, 0);
             v.incsave_newItem();
             v.setItemSummary(a);
@@ -190,7 +190,7 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
         check.createRoot();
         ASSERT_EQ(check.readData(path.c_str()), 0);
         Model held;
-        collect(*check.root, held);
+        collect(*check.getRoot(), held);
         EXPECT_EQ(held.todos, model.todos);
         EXPECT_EQ(held.groups, model.groups);
         if (testing::Test::HasFailure()) break;

@@ -454,11 +454,11 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     Velk check;
     check.createRoot();
     ASSERT_EQ(check.readData(data.c_str()), 0);
-    ASSERT_EQ(check.crypt.Login(0, "open sesame"), 0);
+    ASSERT_EQ(check.getCrypt().Login(0, "open sesame"), 0);
     ToDoListToDo* bank = nullptr;
     for (unsigned id = 1; id <= check.idmax && !bank; ++id) {
         bool isGroup = false;
-        ToDoListItem* item = check.root->getPtrToItemWithSyncID(id, isGroup, true);
+        ToDoListItem* item = check.getRoot()->getPtrToItemWithSyncID(id, isGroup, true);
         bank = dynamic_cast<ToDoListToDo*>(item);
     }
     ASSERT_NE(bank, nullptr);

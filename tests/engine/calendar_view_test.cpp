@@ -28,7 +28,7 @@ struct Calendar : testing::Test {
         rebuild(v);
         return calendar(v);
     }
-    ToDoListGroup* root() { return v.root.get(); }
+    ToDoListGroup* root() { return v.getRoot(); }
 
     Velk v;
 };
@@ -47,7 +47,7 @@ TEST_F(Calendar, StartingTodayShowsOverdueTodosFirst) {
                                        "@b@rSunday 06.03.2011  9",
                                        "--",
                                    }));
-    EXPECT_EQ(v.viewItems[v.viewOrder[1]], nullptr) << "marker rows have no item";
+    EXPECT_EQ(v.getViewItems()[v.getViewOrder()[1]], nullptr) << "marker rows have no item";
 
     EXPECT_EQ(show(2011, 3, 6, 1), (Rows{"@b@rSunday 06.03.2011  9", "--"}))
         << "a calendar that does not start today has no overdue section";
@@ -182,7 +182,7 @@ TEST_F(Calendar, SpanIntoANewYearShowsThatYearsVariableDays) {
     EXPECT_EQ(at("@b@rNew Years Day"), at("@b@rSaturday 01.01.2011  52") + 1);
     EXPECT_EQ(at("@b@rMartin Luther King Day"), at("@b@rMonday 17.01.2011  3") + 1)
         << "17 January is the third Monday of 2011 (in 2010 it was the 18th)";
-    EXPECT_EQ(v.specialDays->year, 2011);
+    EXPECT_EQ(v.getSpecialDays().year, 2011);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "--"), 30);
 }
 
@@ -217,7 +217,7 @@ TEST_F(Calendar, OldRecurringEntriesShowOnTheDaysTheirRuleGives) {
             w.createRoot();
             w.setMainViewType(MAINVIEW_CALENDAR);
             ToDoListToDo* t =
-                entry(w, w.root.get(), "r", prio, on(2008, 2, 27, 8), on(2008, 2, 28, 9));
+                entry(w, w.getRoot(), "r", prio, on(2008, 2, 27, 8), on(2008, 2, 28, 9));
             T_recData rec;
             rec.type = k.type;
             rec.interval = k.interval;
@@ -306,7 +306,7 @@ TEST_F(Calendar, RecurringRowsAreTheOccurrencesOfTheStepByStepRule) {
             return on(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
                       rng() % 2 ? pick(0, 23) : -1, pick(0, 59));
         };
-        ToDoListToDo* t = entry(w, w.root.get(), "r", prio, when(b), when(e));
+        ToDoListToDo* t = entry(w, w.getRoot(), "r", prio, when(b), when(e));
         T_recData rec;
         const int types[] = {REC_DAILY, REC_WEEKLY, REC_MONTHLY_BY_DATE};
         rec.type = types[rng() % 3];
@@ -373,8 +373,8 @@ TEST_F(Calendar, NewTodoFromTheOverdueBlankLineLandsOnTheDayBeforeTheFirstShownD
         setVelkNowForTesting(
             c::sys_seconds(c::sys_days(f) + c::hours(12)).time_since_epoch().count());
         show(int(f.year()), int(unsigned(f.month())), int(unsigned(f.day())), 1);
-        const auto blank = std::find_if(v.viewOrder.begin(), v.viewOrder.end(), [&](unsigned i) {
-            return v.viewData[i].prio == PRIO_SEPARATOR;
+        const auto blank = std::find_if(v.getViewOrder().begin(), v.getViewOrder().end(), [&](unsigned i) {
+            return v.getViewData()[i].prio == PRIO_SEPARATOR;
         });
         ASSERT_EQ(v.newToDo(2, *blank), 0);
         ToDoListToDo* t = v.getCurItem();
@@ -383,6 +383,6 @@ TEST_F(Calendar, NewTodoFromTheOverdueBlankLineLandsOnTheDayBeforeTheFirstShownD
         EXPECT_EQ(t->getDateTime(0), day | DT_NOTIME);
         EXPECT_EQ(t->getDateTime(16), day | DT_NOTIME);
         rebuild(v);
-        EXPECT_EQ(std::count(v.viewItems.begin(), v.viewItems.end(), t), 1) << "shown";
+        EXPECT_EQ(std::count(v.getViewItems().begin(), v.getViewItems().end(), t), 1) << "shown";
     }
 }

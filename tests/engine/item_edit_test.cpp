@@ -28,7 +28,7 @@ packedDT packed(sys_seconds t) {
 struct ItemEdit : testing::Test {
     void SetUp() override {
         org = std::make_unique<TestOrganizer>(dir.file("e.dat"));
-        t = v().root->newToDo();
+        t = v().getRoot()->newToDo();
         t->setSummary("job");
         t->setSyncID(++v().idmax);
         v().setItem(t);

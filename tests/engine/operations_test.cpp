@@ -13,7 +13,7 @@ struct Operations : testing::Test {
         path = dir.file("o.dat");
         org = std::make_unique<TestOrganizer>(path);
         Velk& v = **org;
-        a = v.root->newGroup();
+        a = v.getRoot()->newGroup();
         a->setSummary("A");
         a->setSyncID(++v.idmax);
         b = a->newGroup();
@@ -95,7 +95,7 @@ TEST_F(Operations, NewAppointmentOnACalendarDayGoesIntoTheCalendarGroup) {
     EXPECT_EQ(v().getCurItem()->getPriority(), 2u);
     EXPECT_EQ(v().getCurItem()->getDateTime(0), packDate(7, 3, 2026) | DT_NOTIME);
     EXPECT_EQ(calendar->getNrToDos(), 3u);
-    EXPECT_EQ(v().root->getNrGroups(), 2u);
+    EXPECT_EQ(v().getRoot()->getNrGroups(), 2u);
 }
 
 TEST_F(Operations, NewItemsAreRefusedWhereTheyDoNotApply) {
@@ -113,7 +113,7 @@ TEST_F(Operations, NewGroupBecomesCurrentWithTheNextSyncID) {
     v().setGroup(a);
     ASSERT_EQ(v().newGroup(), 0);
     EXPECT_EQ(v().getCurGroup()->getSyncID(), v().idmax);
-    EXPECT_EQ(v().curGroupPath, "/0/0/1/");
+    EXPECT_EQ(v().getCurGroupPath(), "/0/0/1/");
 }
 
 TEST_F(Operations, TodoTurnedIntoGroupKeepsEverythingAndTheRunningCount) {
@@ -177,12 +177,12 @@ TEST_F(Operations, DeletingTheCurrentGroupTakesItsRunningTodosAlong) {
     EXPECT_EQ(v().getCurItem(), nullptr) << "the current item went with its group";
     EXPECT_EQ(a->getNrGroups(), 0u);
 
-    v().setGroup(v().root.get());
+    v().setGroup(v().getRoot());
     EXPECT_EQ(v().delCurGroup(), -1);
     v().setGroup(a);
     v().setMainViewType(MAINVIEW_CALENDAR);
     EXPECT_EQ(v().delCurGroup(), -1);
-    EXPECT_EQ(v().root->getNrGroups(), 1u);
+    EXPECT_EQ(v().getRoot()->getNrGroups(), 1u);
 }
 
 TEST_F(Operations, SelectedRowsKeepTheirMeaningInAnyDeletionOrder) {
@@ -220,7 +220,7 @@ TEST_F(Operations, SelectedRowsKeepTheirMeaningInAnyDeletionOrder) {
 TEST_F(Operations, DeleteItemRefusesItemsOutsideTheTree) {
     ToDoListToDo stray(7, "/0/");
     EXPECT_EQ(v().DeleteItem(&stray), -1);
-    EXPECT_EQ(v().DeleteItem(v().root.get()), -1);
+    EXPECT_EQ(v().DeleteItem(v().getRoot()), -1);
     EXPECT_EQ(v().DeleteItem(static_cast<ToDoListItem*>(nullptr)), -1);
     showRows({nullptr});
     EXPECT_EQ(v().DeleteItem(0u), -1);

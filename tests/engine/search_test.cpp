@@ -29,11 +29,11 @@ struct Search : testing::Test {
     void SetUp() override {
         setVelkNowForTesting(SATURDAY_5_MARCH_2011);
         v.createRoot();
-        home = group(v.root.get(), "Home");
+        home = group(v.getRoot(), "Home");
         garden = group(home, "Garden");
         shed = group(garden, "Shed");
         deep = group(shed, "Deep");
-        work = group(v.root.get(), "Work");
+        work = group(v.getRoot(), "Work");
         entry(v, home, "Buy milk", 3);
         entry(v, home, "call Mum", 2);
         entry(v, garden, "MILK the cow", 4);
@@ -71,15 +71,15 @@ TEST_F(Search, FindsSummariesInAnyCaseBelowTheCurrentGroupOnly) {
     ASSERT_NE(v.searchGroup, nullptr);
     EXPECT_EQ(v.getCurGroup(), v.searchGroup);
     EXPECT_EQ(v.searchGroup->getSummary(), "search results");
-    EXPECT_EQ(v.root->getGroup(v.root->getNrGroups() - 1), v.searchGroup);
+    EXPECT_EQ(v.getRoot()->getGroup(v.getRoot()->getNrGroups() - 1), v.searchGroup);
 }
 
 TEST_F(Search, RowsOfTheSearchAreInHitOrderBeforeTheRebuild) {
     v.setGroup(home);
     ASSERT_EQ(v.search("milk"), 0);
     EXPECT_EQ(texts(v), (Texts{"Buy milk", "MILK the cow", "milky way"}));
-    ASSERT_EQ(v.viewItems.size(), 3u);
-    EXPECT_EQ(v.viewData[0].text, "milky way") << "rows are made from the last hit";
+    ASSERT_EQ(v.getViewItems().size(), 3u);
+    EXPECT_EQ(v.getViewData()[0].text, "milky way") << "rows are made from the last hit";
 }
 
 TEST_F(Search, OnlyTheLettersAToZFoldTheirCase) {
@@ -126,17 +126,17 @@ TEST_F(Search, SecondSearchNarrowsAndLeavingReturnsToTheStart) {
     EXPECT_EQ(v.savedGroup, home);
     EXPECT_EQ(v.leaveCurGroup(), 0);
     EXPECT_EQ(v.getCurGroup(), home);
-    EXPECT_EQ(v.curGroupPath, "/0/0/");
+    EXPECT_EQ(v.getCurGroupPath(), "/0/0/");
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
     EXPECT_EQ(v.searchGroup, nullptr);
-    EXPECT_EQ(v.root->getNrGroups(), 2u) << "the results group is gone";
+    EXPECT_EQ(v.getRoot()->getNrGroups(), 2u) << "the results group is gone";
 }
 
 TEST_F(Search, NarrowingKeepsTheHitOrder) {
     ASSERT_EQ(v.search("i"), 0); // from the root: every todo but "call Mum"
-    std::vector<ToDoListItem*> before = v.viewItems;
+    std::vector<ToDoListItem*> before = v.getViewItems();
     ASSERT_EQ(v.search("milk"), 0);
-    EXPECT_EQ(v.viewItems, before) << "every hit still matches, in the same rows";
+    EXPECT_EQ(v.getViewItems(), before) << "every hit still matches, in the same rows";
 }
 
 TEST_F(Search, RefusedInTheCalendarAndOnlyActiveViews) {
@@ -144,7 +144,7 @@ TEST_F(Search, RefusedInTheCalendarAndOnlyActiveViews) {
     EXPECT_EQ(v.search("milk"), -1);
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_CALENDAR);
     EXPECT_EQ(v.searchGroup, nullptr);
-    EXPECT_EQ(v.root->getNrGroups(), 2u);
+    EXPECT_EQ(v.getRoot()->getNrGroups(), 2u);
     v.opts.mainviewtype = MAINVIEW_ACTIVE;
     EXPECT_EQ(v.search("milk"), -1);
 }
@@ -155,39 +155,39 @@ TEST_F(Search, DeletedHitsLeaveTheListAndPositionsKeepTheirRows) {
     v.opts.sorttype = SORT_PRIORITY;
     EXPECT_EQ(found("milk"), (Texts{"milk at work", "Buy milk", "MILK the cow", "milky way"}));
     for (unsigned pos : {3u, 1u}) {
-        ToDoListItem* item = v.viewItems[v.viewOrder[pos]];
+        ToDoListItem* item = v.getViewItems()[v.getViewOrder()[pos]];
         ASSERT_NE(item, nullptr);
         ToDoListGroup* parent = v.GetParentOfItem(item);
         v.forgetViewItem(item);
         ASSERT_EQ(parent->delToDo(static_cast<ToDoListToDo*>(item), v.nrActiveJobs, v.cal), 0);
     }
-    EXPECT_EQ(v.viewItems[v.viewOrder[0]]->getSummary(), "milk at work")
+    EXPECT_EQ(v.getViewItems()[v.getViewOrder()[0]]->getSummary(), "milk at work")
         << "positions above the deleted rows still name the same entries";
-    EXPECT_EQ(v.viewItems[v.viewOrder[2]]->getSummary(), "MILK the cow");
-    EXPECT_EQ(v.viewItems[v.viewOrder[1]], nullptr);
+    EXPECT_EQ(v.getViewItems()[v.getViewOrder()[2]]->getSummary(), "MILK the cow");
+    EXPECT_EQ(v.getViewItems()[v.getViewOrder()[1]], nullptr);
     rebuild(v);
     EXPECT_EQ(texts(v), (Texts{"milk at work", "MILK the cow"}));
-    EXPECT_EQ(v.viewItems.size(), 2u);
+    EXPECT_EQ(v.getViewItems().size(), 2u);
     EXPECT_EQ(found("cow"), (Texts{"MILK the cow"}));
 }
 
 TEST(ForgetViewItem, DeletedGroupTakesItsSubtreeRowsAlongAndPositionsStay) {
     Velk v;
     v.createRoot();
-    ToDoListGroup* g = v.root->newGroup();
+    ToDoListGroup* g = v.getRoot()->newGroup();
     ToDoListGroup* inner = g->newGroup();
     entry(v, inner, "deep", 3);
     entry(v, g, "in g", 3);
-    entry(v, v.root.get(), "outside", 3);
+    entry(v, v.getRoot(), "outside", 3);
     v.opts.viewtype = VIEWTYPE_FLAT;
     rebuild(v);
-    const std::size_t n = v.viewItems.size();
+    const std::size_t n = v.getViewItems().size();
     ASSERT_EQ(n, 5u);
     v.forgetViewItem(g);
-    ASSERT_EQ(v.viewItems.size(), n);
+    ASSERT_EQ(v.getViewItems().size(), n);
     ASSERT_EQ(v.viewData.size(), n);
     std::vector<std::string> left;
-    for (unsigned row : v.viewOrder)
-        if (v.viewItems[row]) left.push_back(v.viewItems[row]->getSummary());
+    for (unsigned row : v.getViewOrder())
+        if (v.getViewItems()[row]) left.push_back(v.getViewItems()[row]->getSummary());
     EXPECT_EQ(left, (Texts{"outside"}));
 }

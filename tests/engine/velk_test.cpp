@@ -11,13 +11,13 @@ struct Tree : testing::Test {
     void SetUp() override {
         setVelkNowForTesting(1299326400);
         v.createRoot();
-        a = v.root->newGroup();
+        a = v.getRoot()->newGroup();
         a->setSummary("A");
         b = a->newGroup();
         b->setSummary("B");
         c = b->newGroup();
         c->setSummary("C");
-        todo = v.root->newToDo();
+        todo = v.getRoot()->newToDo();
         todo->setSummary("T");
     }
     void TearDown() override { setVelkNowForTesting(-1); }
@@ -30,16 +30,16 @@ struct Tree : testing::Test {
 
 TEST_F(Tree, LeavingGroupsWalksUpOneLevelUntilTheRoot) {
     v.setGroup(c);
-    EXPECT_EQ(v.curGroupPath, "/0/0/0/0/");
+    EXPECT_EQ(v.getCurGroupPath(), "/0/0/0/0/");
     EXPECT_EQ(v.getCurGroupPathText(), "A\nB\nC");
     EXPECT_EQ(v.leaveCurGroup(), 0);
-    EXPECT_EQ(v.curGroupPath, "/0/0/0/");
+    EXPECT_EQ(v.getCurGroupPath(), "/0/0/0/");
     EXPECT_EQ(v.getCurGroup(), b);
     EXPECT_EQ(v.leaveCurGroup(), 0);
     EXPECT_EQ(v.leaveCurGroup(), 0);
-    EXPECT_EQ(v.getCurGroup(), v.root.get());
+    EXPECT_EQ(v.getCurGroup(), v.getRoot());
     EXPECT_EQ(v.leaveCurGroup(), -1);
-    EXPECT_EQ(v.curGroupPath, "/0/");
+    EXPECT_EQ(v.getCurGroupPath(), "/0/");
 
     v.setGroup(b);
     v.setMainViewType(MAINVIEW_CALENDAR);
@@ -50,15 +50,15 @@ TEST_F(Tree, LeavingGroupsWalksUpOneLevelUntilTheRoot) {
 TEST_F(Tree, LeavingTheSearchViewDropsTheResultsGroup) {
     v.setGroup(b);
     v.savedGroup = b;
-    v.savedPath = v.curGroupPath;
-    v.searchGroup = v.root->newGroup();
+    v.savedPath = v.getCurGroupPath();
+    v.searchGroup = v.getRoot()->newGroup();
     v.setGroup(v.searchGroup);
     v.opts.mainviewtype = MAINVIEW_SEARCH;
     EXPECT_EQ(v.leaveCurGroup(), 0);
     EXPECT_EQ(v.searchGroup, nullptr);
-    EXPECT_EQ(v.root->getNrGroups(), 1u);
+    EXPECT_EQ(v.getRoot()->getNrGroups(), 1u);
     EXPECT_EQ(v.getCurGroup(), b);
-    EXPECT_EQ(v.curGroupPath, "/0/0/0/");
+    EXPECT_EQ(v.getCurGroupPath(), "/0/0/0/");
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
 }
 
@@ -150,7 +150,7 @@ TEST_F(Tree, RememberedGroupsAndParents) {
     v.enterPrevGroup();
     EXPECT_EQ(v.getCurGroup(), b);
     EXPECT_EQ(v.GetParentOfItem(deep), b);
-    EXPECT_EQ(v.GetParentOfItem(todo), v.root.get());
+    EXPECT_EQ(v.GetParentOfItem(todo), v.getRoot());
     EXPECT_FALSE(v.toggleGroupShowCompleted());
     EXPECT_FALSE(b->getShowCompleted());
 }
@@ -160,8 +160,8 @@ TEST(Teardown, DeletingAnEngineWithEntriesInEveryCalendarListFreesThemAll) {
     // node is leaked.
     auto w = std::make_unique<Velk>();
     w->createRoot();
-    ToDoListGroup* g = w->root->newGroup()->newGroup();
-    for (ToDoListGroup* in : {w->root.get(), g})
+    ToDoListGroup* g = w->getRoot()->newGroup()->newGroup();
+    for (ToDoListGroup* in : {w->getRoot(), g})
         for (unsigned prio : {3u, PRIO_APPOINTMENT, PRIO_NOTE})
             for (int type : {REC_NONE, REC_WEEKLY}) {
                 ToDoListToDo* t = in->newToDo();

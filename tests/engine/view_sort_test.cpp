@@ -89,7 +89,7 @@ TEST(ViewSort, NormalListOrderEqualsBubbleSortForEveryOption) {
         }
         const auto expected = bubbleSorted(v, false);
         v.sortContent();
-        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+        ASSERT_EQ(v.getViewOrder(), expected) << "round " << round;
     }
 }
 
@@ -138,7 +138,7 @@ TEST(ViewSort, CalendarRowOrderEqualsBubbleSort) {
         }
         const auto expected = bubbleSorted(v, true);
         v.sortContent();
-        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+        ASSERT_EQ(v.getViewOrder(), expected) << "round " << round;
     }
 }
 
@@ -170,7 +170,7 @@ TEST(ViewSort, LongMixedRunsOfOneDayEqualBubbleSort) {
         }
         const auto expected = bubbleSorted(v, true);
         v.sortContent();
-        ASSERT_EQ(v.viewOrder, expected) << "round " << round;
+        ASSERT_EQ(v.getViewOrder(), expected) << "round " << round;
     }
 }
 
@@ -185,7 +185,7 @@ TEST(ViewSort, BuiltCalendarOrderEqualsBubbleSort) {
         const int d = 1 + int(rng() % 12);
         const When begin = rng() % 3 ? on(2011, 3, d, int(rng() % 24)) : When{};
         const When end = on(2011, 3, d + int(rng() % 3), rng() % 2 ? int(rng() % 24) : -1);
-        ToDoListToDo* t = entry(v, v.root.get(), randomText(rng), prio, begin, end);
+        ToDoListToDo* t = entry(v, v.getRoot(), randomText(rng), prio, begin, end);
         if (rng() % 6 == 0) {
             T_recData rec;
             rec.type = REC_DAILY;
@@ -200,6 +200,6 @@ TEST(ViewSort, BuiltCalendarOrderEqualsBubbleSort) {
     ASSERT_GT(v.viewData.size(), 60u);
     const auto expected = bubbleSorted(v, true);
     v.sortContent();
-    EXPECT_EQ(v.viewOrder, expected);
+    EXPECT_EQ(v.getViewOrder(), expected);
     setVelkNowForTesting(-1);
 }

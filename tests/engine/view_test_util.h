@@ -52,8 +52,8 @@ inline void rebuild(Velk& v) {
 // The texts of the rows in display order.
 inline std::vector<std::string> texts(const Velk& v) {
     std::vector<std::string> r;
-    for (unsigned i : v.viewOrder)
-        r.push_back(v.viewData[i].text);
+    for (unsigned i : v.getViewOrder())
+        r.push_back(v.getViewData()[i].text);
     return r;
 }
 
@@ -62,8 +62,8 @@ inline std::vector<std::string> texts(const Velk& v) {
 // with "[" when the row starts the entry and "]" when it ends it.
 inline std::vector<std::string> calendar(const Velk& v) {
     std::vector<std::string> r;
-    for (unsigned i : v.viewOrder) {
-        const T_viewDataItem& row = v.viewData[i];
+    for (unsigned i : v.getViewOrder()) {
+        const T_viewDataItem& row = v.getViewData()[i];
         if (row.prio == PRIO_SEPARATOR) {
             r.push_back("--");
         } else if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY) {

@@ -14,7 +14,7 @@ struct Lists : testing::Test {
     void SetUp() override {
         setVelkNowForTesting(SATURDAY_5_MARCH_2011);
         v.createRoot();
-        a = v.root->newGroup();
+        a = v.getRoot()->newGroup();
         a->setSummary("A");
         b = a->newGroup();
         b->setSummary("B");
@@ -22,8 +22,8 @@ struct Lists : testing::Test {
         b1->setCompleted(v.cal);
         b2 = entry(v, b, "b2", 3);
         a1 = entry(v, a, "a1", 2);
-        r1 = entry(v, v.root.get(), "r1", 1);
-        r2 = entry(v, v.root.get(), "r2", PRIO_APPOINTMENT, on(2011, 3, 7, 9));
+        r1 = entry(v, v.getRoot(), "r1", 1);
+        r2 = entry(v, v.getRoot(), "r2", PRIO_APPOINTMENT, on(2011, 3, 7, 9));
         v.checkCompleted();
     }
     void TearDown() override { setVelkNowForTesting(-1); }
@@ -49,10 +49,10 @@ TEST_F(Lists, TreeViewListsTheGroupsOwnChildrenOnly) {
     v.opts.viewtype = VIEWTYPE_TREE;
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2"}));
-    EXPECT_EQ(v.viewItems, (std::vector<ToDoListItem*>{a, r1, r2}));
-    EXPECT_EQ(v.viewData[0].kind, 1);
-    EXPECT_EQ(v.viewData[0].primaryDate, DT_EMPTY);
-    EXPECT_EQ(v.viewData[1].kind, 0);
+    EXPECT_EQ(v.getViewItems(), (std::vector<ToDoListItem*>{a, r1, r2}));
+    EXPECT_EQ(v.getViewData()[0].kind, 1);
+    EXPECT_EQ(v.getViewData()[0].primaryDate, DT_EMPTY);
+    EXPECT_EQ(v.getViewData()[1].kind, 0);
 
     v.setGroup(a);
     rebuild(v);
@@ -66,8 +66,8 @@ TEST_F(Lists, FlatViewListsTheWholeSubtreeGroupByGroup) {
     v.setGroup(a);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"B", "a1", "b1", "b2"}));
-    ASSERT_EQ(v.viewOrder.size(), v.viewData.size());
-    ASSERT_EQ(v.viewItems.size(), v.viewData.size());
+    ASSERT_EQ(v.getViewOrder().size(), v.viewData.size());
+    ASSERT_EQ(v.getViewItems().size(), v.viewData.size());
 }
 
 TEST_F(Lists, HiddenCompletedGroupIsStillWalkedInTheFlatView) {
@@ -82,7 +82,7 @@ TEST_F(Lists, HiddenCompletedGroupIsStillWalkedInTheFlatView) {
     v.opts.showCompleted = true;
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2", "B", "a1", "b1", "b2"}));
-    EXPECT_TRUE(v.viewData[3].completed);
+    EXPECT_TRUE(v.getViewData()[3].completed);
 }
 
 TEST_F(Lists, OnlyActiveListHoldsRunningEntriesOfTheWholeTreeAndNoGroups) {
@@ -208,6 +208,6 @@ TEST_F(Sorting, TextBreaksTiesBytewiseAndPrefixesComeFirst) {
     add("a", 3, MARCH_1);
     v.sortContent();
     EXPECT_EQ(texts(v), (Texts{"B", "a", "a", "ab", "b", "\xc3\xa9"}));
-    EXPECT_EQ(v.viewOrder[1], 3u) << "equal rows keep their order";
-    EXPECT_EQ(v.viewOrder[2], 5u);
+    EXPECT_EQ(v.getViewOrder()[1], 3u) << "equal rows keep their order";
+    EXPECT_EQ(v.getViewOrder()[2], 5u);
 }

@@ -102,7 +102,7 @@ class ItemEditorTest : public GuiTest {
 };
 
 TEST_F(ItemEditorTest, DatesAndTimesChangeThroughTheMenusAndPickers) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "task");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "task");
     openFirst();
     // A new todo: only the end date can be given.
     EXPECT_STREQ(mainWin->editSummary->value(), "task");
@@ -180,7 +180,7 @@ TEST_F(ItemEditorTest, DatesAndTimesChangeThroughTheMenusAndPickers) {
 }
 
 TEST_F(ItemEditorTest, RecurringTodoMovesOnWhenDoneAndRecordingSumsTheTime) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "water plants");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "water plants");
     engine->setItem(t);
     engine->setDate(0, 2011, 3, 5);
     engine->setDate(16, 2011, 3, 5);
@@ -234,7 +234,7 @@ TEST_F(ItemEditorTest, RecurringTodoMovesOnWhenDoneAndRecordingSumsTheTime) {
     EXPECT_NE(entry.find("r1299326400,1299330020\n"), std::string::npos) << entry;
 
     // A plain todo is completed and can be opened again.
-    ToDoListToDo* u = addToDo(engine->root.get(), "a plain one");
+    ToDoListToDo* u = addToDo(engine->getRoot(), "a plain one");
     (void)u;
     engine->getContent();
     mainWin->showList(0);
@@ -255,7 +255,7 @@ TEST_F(ItemEditorTest, RecurringTodoMovesOnWhenDoneAndRecordingSumsTheTime) {
 }
 
 TEST_F(ItemEditorTest, RecurrenceTheDatesCannotCarryIsResetWithItsReasonShown) {
-    engine->setItem(addToDo(engine->root.get(), "pay rent"));
+    engine->setItem(addToDo(engine->getRoot(), "pay rent"));
     engine->setDate(0, 2011, 3, 31); // due, but no begin date
     openFirst();
     WindowDriver weekly("RecurrenceSelector", [](Fl_Window* w) {
@@ -269,7 +269,7 @@ TEST_F(ItemEditorTest, RecurrenceTheDatesCannotCarryIsResetWithItsReasonShown) {
 }
 
 TEST_F(ItemEditorTest, DescriptionWrapsLongLinesAndCtrlBackSpaceDeletesAWord) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "notes");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "notes");
     openFirst();
     mainWin->editPageButton->do_callback();
     ASSERT_EQ(mainWin->screen, SCREEN_ITEM_DESCRIPTION);
@@ -307,7 +307,7 @@ TEST_F(ItemEditorTest, DescriptionWrapsLongLinesAndCtrlBackSpaceDeletesAWord) {
 }
 
 TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
-    addToDo(engine->root.get(), "letter");
+    addToDo(engine->getRoot(), "letter");
     writeWholeFile(dir.file("velkXXXXXX.tmp"), "clipboard\n");
     velkconfig.editor = script("ed.sh", "echo \"$1\" > seen\necho 'Dear Sir,' >> \"$1\"\n");
     openFirst();
@@ -350,9 +350,9 @@ TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
 }
 
 TEST_F(ItemEditorTest, ItemMenuCopiesCutsAndTurnsToGroup) {
-    ToDoListToDo* keep = addToDo(engine->root.get(), "keep");
+    ToDoListToDo* keep = addToDo(engine->getRoot(), "keep");
     (void)keep;
-    addToDo(engine->root.get(), "cut me");
+    addToDo(engine->getRoot(), "cut me");
     mainWin->showList(0);
     auto openNamed = [&](const std::string& name) {
         mainWin->showList(0);
@@ -378,7 +378,7 @@ TEST_F(ItemEditorTest, ItemMenuCopiesCutsAndTurnsToGroup) {
     pick(menu, 1);
     EXPECT_EQ(asked, std::vector<std::string>{"Do you really want to delete this item?"});
     EXPECT_EQ(mainWin->screen, SCREEN_LIST);
-    EXPECT_EQ(engine->root->getNrToDos(), 1u);
+    EXPECT_EQ(engine->getRoot()->getNrToDos(), 1u);
     EXPECT_NE(readWholeFile(dir.file("velkXXXXXX.tmp")).find("scut me\n"), std::string::npos);
 
     openNamed("keep");
@@ -396,7 +396,7 @@ TEST_F(ItemEditorTest, ItemMenuCopiesCutsAndTurnsToGroup) {
 }
 
 TEST_F(ItemEditorTest, GoToItemsGroupLeavesTheSearchView) {
-    ToDoListGroup* g = addGroup(engine->root.get(), "Home");
+    ToDoListGroup* g = addGroup(engine->getRoot(), "Home");
     addToDo(g, "find me");
     mainWin->showList(0);
     engine->search("find");
@@ -415,9 +415,9 @@ TEST_F(ItemEditorTest, GoToItemsGroupLeavesTheSearchView) {
 }
 
 TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
-    ToDoListGroup* empty = addGroup(engine->root.get(), "Empty");
+    ToDoListGroup* empty = addGroup(engine->getRoot(), "Empty");
     (void)empty;
-    ToDoListGroup* g = addGroup(engine->root.get(), "Work");
+    ToDoListGroup* g = addGroup(engine->getRoot(), "Work");
     for (int i = 0; i < 3; ++i) {
         ToDoListToDo* t = addToDo(g, "job " + std::to_string(i));
         if (i == 0) t->setCompleted(engine->cal);
@@ -446,7 +446,7 @@ TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
     EXPECT_EQ(mainWin->screen, SCREEN_LIST);
     EXPECT_EQ(g->getSummary(), "Office");
     EXPECT_EQ(g->getPriority(), 2u);
-    EXPECT_EQ(engine->getCurGroup(), engine->root.get()) << "back in the group of the list";
+    EXPECT_EQ(engine->getCurGroup(), engine->getRoot()) << "back in the group of the list";
     ASSERT_EQ(engine->incsave_getNrOfFiles(), 1);
     EXPECT_NE(journal(0).find("sOffice\n"), std::string::npos);
 
@@ -461,7 +461,7 @@ TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
     pick(mainWin->groupMenuButton, 0); // "cut/&delete"
     EXPECT_EQ(asked, std::vector<std::string>{"Do you really want to delete this group?"});
     EXPECT_EQ(mainWin->screen, SCREEN_LIST);
-    EXPECT_EQ(engine->root->getNrGroups(), 1u);
+    EXPECT_EQ(engine->getRoot()->getNrGroups(), 1u);
 
     // Nothing to edit in the root.
     mainWin->CB_Menu_editGroup();
@@ -500,12 +500,12 @@ TEST_F(ItemEditorTest, CryptMenuAndFlagFollowTheLogin) {
     });
     mainWin->menuButton->picked(&addPwd);
     EXPECT_TRUE(add.ran());
-    EXPECT_TRUE(engine->crypt.IsLoggedIn());
+    EXPECT_TRUE(engine->getCrypt().IsLoggedIn());
     EXPECT_TRUE(addPwd.active());
     EXPECT_FALSE(login.active());
 
     // Logged in: the flag can be set, and the description is stored enciphered.
-    ToDoListToDo* t = addToDo(engine->root.get(), "secret");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "secret");
     openFirst();
     EXPECT_TRUE(mainWin->editCrypt->active());
     mainWin->editCrypt->value(1);
@@ -544,7 +544,7 @@ TEST_F(ItemEditorTest, CryptMenuAndFlagFollowTheLogin) {
         EXPECT_EQ(wrong.ran(), std::string(password) == "wrong");
         EXPECT_EQ(mainWin->screen, SCREEN_LIST) << "the login comes instead of the editor";
     }
-    EXPECT_TRUE(engine->crypt.IsLoggedIn());
+    EXPECT_TRUE(engine->getCrypt().IsLoggedIn());
     EXPECT_FALSE(login.active());
     EXPECT_TRUE(addPwd.active());
     click(1, 100);

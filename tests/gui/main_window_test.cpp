@@ -55,12 +55,12 @@ TEST_F(GuiTest, EmptyGroupShowsEmptyLineAndScreensShowTheirWidgets) {
 }
 
 TEST_F(GuiTest, ListLinesCarryMarkersBackgroundsAndLiteralText) {
-    ToDoListGroup* work = addGroup(engine->root.get(), "Work");
+    ToDoListGroup* work = addGroup(engine->getRoot(), "Work");
     ToDoListToDo* done = addToDo(work, "finished");
     engine->setItem(done);
     engine->setItemCompleted();
-    addToDo(engine->root.get(), "@C1 literal");
-    ToDoListToDo* meeting = addToDo(engine->root.get(), "meeting");
+    addToDo(engine->getRoot(), "@C1 literal");
+    ToDoListToDo* meeting = addToDo(engine->getRoot(), "meeting");
     engine->setItem(meeting);
     engine->setDate(16, 2011, 3, 7);
     engine->setDate(0, 2011, 3, 7);
@@ -74,19 +74,19 @@ TEST_F(GuiTest, ListLinesCarryMarkersBackgroundsAndLiteralText) {
 }
 
 TEST_F(GuiTest, EnteringAndLeavingGroupsRestoresTheListPosition) {
-    ToDoListGroup* a = addGroup(engine->root.get(), "A");
-    addGroup(engine->root.get(), "B");
+    ToDoListGroup* a = addGroup(engine->getRoot(), "A");
+    addGroup(engine->getRoot(), "B");
     addToDo(a, "inside");
     mainWin->showList(0);
     ASSERT_EQ(lines().size(), 2u);
     click(2, 100); // group "B"? the order is by the list's sort
     std::string entered = mainWin->pathText;
     EXPECT_TRUE(entered == "A" || entered == "B");
-    EXPECT_EQ(engine->GUIData.oldSelInList, std::vector<int32_t>{2});
+    EXPECT_EQ(engine->guiData().oldSelInList, std::vector<int32_t>{2});
     key(FL_Left);
     EXPECT_EQ(mainWin->pathText, "");
     EXPECT_TRUE(mainWin->listView->selected(2)) << "the line selected on entering";
-    EXPECT_TRUE(engine->GUIData.oldPosInList.empty());
+    EXPECT_TRUE(engine->guiData().oldPosInList.empty());
     key(FL_Left); // at the root nothing happens
     EXPECT_EQ(lines().size(), 2u);
 
@@ -99,8 +99,8 @@ TEST_F(GuiTest, EnteringAndLeavingGroupsRestoresTheListPosition) {
 }
 
 TEST_F(GuiTest, KeysMoveTheSelectionAndEnterTogglesCompletion) {
-    addToDo(engine->root.get(), "one");
-    addToDo(engine->root.get(), "two");
+    addToDo(engine->getRoot(), "one");
+    addToDo(engine->getRoot(), "two");
     mainWin->showList(0);
     mainWin->listView->select(1);
     key(FL_Up);
@@ -119,7 +119,7 @@ TEST_F(GuiTest, KeysMoveTheSelectionAndEnterTogglesCompletion) {
 }
 
 TEST_F(GuiTest, ClickingTheMarkerTogglesAndTheTextOpens) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "task");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "task");
     mainWin->showList(0);
     click(1, 10);
     EXPECT_TRUE(t->isCompleted());
@@ -141,7 +141,7 @@ TEST_F(GuiTest, ClickingTheMarkerTogglesAndTheTextOpens) {
 }
 
 TEST_F(GuiTest, OnlyActiveAndSearchViewsLockTheTreeChangingEntries) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "running job");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "running job");
     engine->setItem(t);
     engine->setItemRunning(true);
     mainWin->showMain(SCREEN_LIST);
@@ -197,7 +197,7 @@ TEST_F(GuiTest, CalendarViewButtonsMenusAndNavigation) {
 }
 
 TEST_F(GuiTest, OnlyADeletedGroupIsCutToTheClipboardAndPasteBringsItBack) {
-    ToDoListGroup* g = addGroup(engine->root.get(), "Projects");
+    ToDoListGroup* g = addGroup(engine->getRoot(), "Projects");
     addToDo(g, "plan");
     // The root cannot be deleted: the clipboard keeps what was copied before.
     const std::string earlier = "<type=Velk>\n<data>\nearlier\n</data>\n";
@@ -208,22 +208,22 @@ TEST_F(GuiTest, OnlyADeletedGroupIsCutToTheClipboardAndPasteBringsItBack) {
     mainWin->showList(0);
     answer = 0; // "Cancel"
     mainWin->CB_Menu_delGroup();
-    EXPECT_EQ(engine->root->getNrGroups(), 1u);
+    EXPECT_EQ(engine->getRoot()->getNrGroups(), 1u);
     answer = 1; // "Delete"
     mainWin->CB_Menu_delGroup();
     EXPECT_EQ(asked.back(), "Do you really want to delete this group?");
-    EXPECT_EQ(engine->root->getNrGroups(), 0u);
+    EXPECT_EQ(engine->getRoot()->getNrGroups(), 0u);
     EXPECT_NE(readWholeFile(dir.file("velkXXXXXX.tmp")).find("sProjects"), std::string::npos);
     mainWin->CB_Menu_paste();
-    ASSERT_EQ(engine->root->getNrGroups(), 1u);
-    EXPECT_EQ(engine->root->getGroup(0)->getSummary(), "Projects");
-    EXPECT_EQ(engine->root->getGroup(0)->getNrToDos(), 1u);
+    ASSERT_EQ(engine->getRoot()->getNrGroups(), 1u);
+    EXPECT_EQ(engine->getRoot()->getGroup(0)->getSummary(), "Projects");
+    EXPECT_EQ(engine->getRoot()->getGroup(0)->getNrToDos(), 1u);
 }
 
 TEST_F(GuiTest, SelectedRowsAreDeletedFromTheLastToTheFirst) {
-    addToDo(engine->root.get(), "a");
-    addToDo(engine->root.get(), "b");
-    addToDo(engine->root.get(), "c");
+    addToDo(engine->getRoot(), "a");
+    addToDo(engine->getRoot(), "b");
+    addToDo(engine->getRoot(), "c");
     mainWin->showList(0);
     mainWin->listView->select(1);
     mainWin->listView->select(3);
@@ -234,11 +234,11 @@ TEST_F(GuiTest, SelectedRowsAreDeletedFromTheLastToTheFirst) {
     mainWin->listView->select(3);
     mainWin->ActOnSelected(1);
     ASSERT_EQ(lines().size(), 1u);
-    EXPECT_EQ(engine->root->getNrToDos(), 1u);
+    EXPECT_EQ(engine->getRoot()->getNrToDos(), 1u);
 }
 
 TEST_F(GuiTest, CopyingOverAPlantedLinkIsRefusedAndTold) {
-    addToDo(engine->root.get(), "a");
+    addToDo(engine->getRoot(), "a");
     mainWin->showList(0);
     writeWholeFile(dir.file("victim"), "letter\n");
     ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("velkXXXXXX.tmp").c_str()), 0);

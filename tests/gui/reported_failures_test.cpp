@@ -42,7 +42,7 @@ ssize_t diskFull(int, const void*, std::size_t) {
 } // namespace
 
 TEST_F(GuiTest, AChangeThatCannotBeJournaledIsReportedOnce) {
-    ToDoListToDo* t = addToDo(engine->root.get(), "before");
+    ToDoListToDo* t = addToDo(engine->getRoot(), "before");
     mainWin->showList(0);
     const std::string told = "A change could not be written to the journal file next to the "
                              "data file\n(is the disk full?). It is kept in memory: Velk "
@@ -127,7 +127,7 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
         };
         mainWin->showMain(SCREEN_LIST);
         mainWin->show();
-        ToDoListToDo* t = addToDo(engine->root.get(), "journaled");
+        ToDoListToDo* t = addToDo(engine->getRoot(), "journaled");
         engine->setItem(t);
         engine->incsave_newItem();
         ASSERT_EQ(engine->incsave_saveCurItem(), 0);
@@ -184,7 +184,7 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
 // does not exist are refused with an alert naming the file and the system's
 // reason; the tree and the clipboard stay as they were.
 TEST_F(GuiTest, AFailedImportOrExportIsToldWithItsReason) {
-    addToDo(engine->root.get(), "kept");
+    addToDo(engine->getRoot(), "kept");
     mainWin->showList(0);
     const std::string clipboard = "<type=Velk>\n<version=0.54>\n<data>\n</data>\n";
     writeWholeFile(dir.file("velkXXXXXX.tmp"), clipboard);

@@ -13,7 +13,7 @@ struct Engine {
     explicit Engine(const std::string& path) {
         v.createRoot();
         result = v.readData(path.c_str());
-        v.crypt = v.crypt.GetNumPwds() ? v.crypt : CryptMan(50); // fast key setting for tests
+        v.crypt = v.getCrypt().GetNumPwds() ? v.crypt : CryptMan(50); // fast key setting for tests
     }
     Velk v;
     int result;
@@ -35,14 +35,14 @@ TEST(CryptFile, EncipheredDescriptionsSurviveSaveAndLogin) {
     {
         Engine e(path);
         ASSERT_EQ(e.result, 0);
-        ASSERT_EQ(e.v.crypt.AddPwd("main", "secret"), 0);
-        ASSERT_EQ(e.v.crypt.AddPwd("spare", "other"), 0);
-        ToDoListToDo* t = e.v.root->newToDo();
+        ASSERT_EQ(e.v.getCrypt().AddPwd("main", "secret"), 0);
+        ASSERT_EQ(e.v.getCrypt().AddPwd("spare", "other"), 0);
+        ToDoListToDo* t = e.v.getRoot()->newToDo();
         t->setSummary("bank");
         t->setSyncID(++e.v.idmax);
         t->setDescription("PIN 1234\nline two");
         t->SetSaveCrypt(true);
-        ToDoListToDo* open = e.v.root->newToDo();
+        ToDoListToDo* open = e.v.getRoot()->newToDo();
         open->setDescription("not secret");
         open->setSyncID(++e.v.idmax);
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
@@ -56,24 +56,24 @@ TEST(CryptFile, EncipheredDescriptionsSurviveSaveAndLogin) {
         // Before login the description is hidden and written back unchanged.
         Engine e(path);
         ASSERT_EQ(e.result, 0);
-        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "<encrypted>");
+        EXPECT_EQ(description(e.v, e.v.getRoot()->getToDo(0)), "<encrypted>");
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
         EXPECT_EQ(readWholeFile(path), firstSave);
-        EXPECT_FALSE(e.v.crypt.PwdsChanged());
+        EXPECT_FALSE(e.v.getCrypt().PwdsChanged());
     }
     {
         // After login with either password the text is there; unchanged, the
         // same cipher bytes are written back.
         Engine e(path);
-        EXPECT_EQ(e.v.crypt.Login(0, "wrong"), -1);
-        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "<encrypted>");
-        ASSERT_EQ(e.v.crypt.Login(1, "other"), 0);
-        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "PIN 1234\nline two");
+        EXPECT_EQ(e.v.getCrypt().Login(0, "wrong"), -1);
+        EXPECT_EQ(description(e.v, e.v.getRoot()->getToDo(0)), "<encrypted>");
+        ASSERT_EQ(e.v.getCrypt().Login(1, "other"), 0);
+        EXPECT_EQ(description(e.v, e.v.getRoot()->getToDo(0)), "PIN 1234\nline two");
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
         EXPECT_EQ(readWholeFile(path), firstSave);
 
         // Changed, it is enciphered anew.
-        e.v.root->getToDo(0)->setDescription("PIN 9999");
+        e.v.getRoot()->getToDo(0)->setDescription("PIN 9999");
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
         std::string changed = readWholeFile(path);
         EXPECT_NE(changed, firstSave);
@@ -81,8 +81,8 @@ TEST(CryptFile, EncipheredDescriptionsSurviveSaveAndLogin) {
     }
     {
         Engine e(path);
-        ASSERT_EQ(e.v.crypt.Login(0, "secret"), 0);
-        EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "PIN 9999");
+        ASSERT_EQ(e.v.getCrypt().Login(0, "secret"), 0);
+        EXPECT_EQ(description(e.v, e.v.getRoot()->getToDo(0)), "PIN 9999");
     }
 }
 
@@ -91,7 +91,7 @@ TEST(CryptFile, DescriptionMarkedForEncryptionWithoutLoginIsKeptPlain) {
     const std::string path = dir.file("p.dat");
     {
         Engine e(path);
-        ToDoListToDo* t = e.v.root->newToDo();
+        ToDoListToDo* t = e.v.getRoot()->newToDo();
         t->setDescription("to be hidden later");
         t->SetSaveCrypt(true);
         testing::internal::CaptureStderr();
@@ -101,7 +101,7 @@ TEST(CryptFile, DescriptionMarkedForEncryptionWithoutLoginIsKeptPlain) {
     }
     Engine e(path);
     ASSERT_EQ(e.result, 0);
-    EXPECT_EQ(description(e.v, e.v.root->getToDo(0)), "to be hidden later") << "nothing is lost";
+    EXPECT_EQ(description(e.v, e.v.getRoot()->getToDo(0)), "to be hidden later") << "nothing is lost";
 }
 
 // The backups of a data file hold its earlier generations. When a save
@@ -118,10 +118,10 @@ TEST(CryptFile, EncipheringAPlainDescriptionRemovesTheBackupsThatHoldIt) {
     };
     {
         Engine e(path);
-        ToDoListToDo* t = e.v.root->newToDo();
+        ToDoListToDo* t = e.v.getRoot()->newToDo();
         t->setSyncID(++e.v.idmax);
         t->setDescription("PIN 1234");
-        ToDoListToDo* other = e.v.root->newToDo();
+        ToDoListToDo* other = e.v.getRoot()->newToDo();
         other->setSyncID(++e.v.idmax);
         other->setDescription("shopping");
         for (int i = 0; i < 4; ++i)
@@ -131,12 +131,12 @@ TEST(CryptFile, EncipheringAPlainDescriptionRemovesTheBackupsThatHoldIt) {
         ASSERT_NE(readWholeFile(path + b).find("PIN 1234"), std::string::npos);
     {
         Engine e(path);
-        ASSERT_EQ(e.v.crypt.AddPwd("main", "secret"), 0);
+        ASSERT_EQ(e.v.getCrypt().AddPwd("main", "secret"), 0);
         // A plain description changed but kept plain keeps the backups.
-        e.v.root->getToDo(1)->setDescription("shopping list");
+        e.v.getRoot()->getToDo(1)->setDescription("shopping list");
         EXPECT_FALSE(save(e.v));
         EXPECT_TRUE(std::ifstream(path + "b0").good());
-        e.v.root->getToDo(0)->SetSaveCrypt(true);
+        e.v.getRoot()->getToDo(0)->SetSaveCrypt(true);
         EXPECT_TRUE(save(e.v));
         EXPECT_EQ(readWholeFile(path).find("PIN 1234"), std::string::npos);
         for (const char* b : {"b0", "b1", "b2"})
@@ -156,14 +156,14 @@ TEST(CryptFile, LongPasswordDescriptionSurvivesSaveAndReload) {
         descr[i] = char('a' + i % 26);
     {
         Engine e(path);
-        ASSERT_EQ(e.v.crypt.AddPwd(descr, "secret"), 0);
-        ASSERT_EQ(e.v.crypt.AddPwd("short", "other"), 0);
+        ASSERT_EQ(e.v.getCrypt().AddPwd(descr, "secret"), 0);
+        ASSERT_EQ(e.v.getCrypt().AddPwd("short", "other"), 0);
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
     }
     Engine e(path);
     ASSERT_EQ(e.result, 0);
-    ASSERT_EQ(e.v.crypt.GetNumPwds(), 2);
-    EXPECT_EQ(e.v.crypt.GetPwdDescr(0), descr);
-    EXPECT_EQ(e.v.crypt.GetPwdDescr(1), "short");
-    EXPECT_EQ(e.v.crypt.Login(0, "secret"), 0);
+    ASSERT_EQ(e.v.getCrypt().GetNumPwds(), 2);
+    EXPECT_EQ(e.v.getCrypt().GetPwdDescr(0), descr);
+    EXPECT_EQ(e.v.getCrypt().GetPwdDescr(1), "short");
+    EXPECT_EQ(e.v.getCrypt().Login(0, "secret"), 0);
 }

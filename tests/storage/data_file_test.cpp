@@ -56,15 +56,15 @@ TEST(DataFile, RichFileReadsAndWritesBackByteForByte) {
     EXPECT_EQ(v.opts.viewtype, VIEWTYPE_FLAT);
     EXPECT_EQ(v.opts.mainviewtype, MAINVIEW_CALENDAR);
     EXPECT_TRUE(v.opts.ShowKbd);
-    EXPECT_EQ(v.GUIData.oldPosInList, (std::vector<int32_t>{3, -1}));
-    EXPECT_EQ(v.GUIData.oldSelInList, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(v.guiData().oldPosInList, (std::vector<int32_t>{3, -1}));
+    EXPECT_EQ(v.guiData().oldSelInList, (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(v.getCurGroup()->getSummary(), "Deep");
-    ASSERT_EQ(v.root->getNrToDos(), 3u);
+    ASSERT_EQ(v.getRoot()->getNrToDos(), 3u);
     const char* text = nullptr;
-    EXPECT_FALSE(v.root->getToDo(0)->GetDescription(text, &v.crypt));
+    EXPECT_FALSE(v.getRoot()->getToDo(0)->GetDescription(text, &v.crypt));
     EXPECT_STREQ(text, "first line\n>\nt\ng\n  indented > last");
-    EXPECT_EQ(v.root->getToDo(0)->getNrTimes(), 2);
-    EXPECT_TRUE(v.root->getToDo(0)->hasBeenSaved());
+    EXPECT_EQ(v.getRoot()->getToDo(0)->getNrTimes(), 2);
+    EXPECT_TRUE(v.getRoot()->getToDo(0)->hasBeenSaved());
     EXPECT_EQ(v.cal.datedAppointments.size(), 1u);
     EXPECT_EQ(v.cal.recNotes.size(), 1u);
 
@@ -86,12 +86,12 @@ TEST(DataFile, HeaderLinesInAnyOrderAndUnknownLinesIgnored) {
                                "g\ns<unnamed>\nI1\n\nunknown\nt\nsx\n?\nI2\n>\n>\n</data>\n"),
               0);
     Velk& v = *o.engine;
-    EXPECT_EQ(v.Session.uWinWidth, 700u);
-    EXPECT_EQ(v.Session.uWinHeight, 320u);
+    EXPECT_EQ(v.getSession().uWinWidth, 700u);
+    EXPECT_EQ(v.getSession().uWinHeight, 320u);
     EXPECT_EQ(v.cal.days, 2u);
     EXPECT_EQ(v.opts.mainviewtype, MAINVIEW_ACTIVE);
     EXPECT_EQ(v.opts.sorttype, SORT_PRIORITY);
-    EXPECT_EQ(v.root->getToDo(0)->getSummary(), "x");
+    EXPECT_EQ(v.getRoot()->getToDo(0)->getSummary(), "x");
     unsigned w = 0, h = 0;
     v.windowSize(w, h);
     EXPECT_EQ(w, 700u);
@@ -134,16 +134,16 @@ TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
     ASSERT_EQ(loadText(o, dir, fixed + "<idmax=2>\ng\nI1\nt\nsnumbered\n>\nt\nI2\n>\ng\nI3\n>\n>\n"),
               0);
     Velk& v = *o.engine;
-    ToDoListToDo* numbered = v.root->getToDo(0);
+    ToDoListToDo* numbered = v.getRoot()->getToDo(0);
     EXPECT_FALSE(numbered->hasBeenSaved());
-    EXPECT_TRUE(v.root->getToDo(1)->hasBeenSaved());
-    EXPECT_EQ(v.root->getGroup(0)->getSyncID(), 3u);
+    EXPECT_TRUE(v.getRoot()->getToDo(1)->hasBeenSaved());
+    EXPECT_EQ(v.getRoot()->getGroup(0)->getSyncID(), 3u);
     EXPECT_EQ(numbered->getSyncID(), 4u) << "a fresh ID above every ID in the file";
     EXPECT_EQ(v.idmax, 4u);
 
     Organizer fine;
     ASSERT_EQ(loadText(fine, dir, fixed + "<idmax=7>\ng\nI1\nt\n>\n>\n"), 0);
-    EXPECT_EQ(fine.engine->root->getToDo(0)->getSyncID(), 8u);
+    EXPECT_EQ(fine.engine->getRoot()->getToDo(0)->getSyncID(), 8u);
 }
 
 // Every sync ID and idmax up to 4294967294 is kept as read. Only the wrap
@@ -184,7 +184,7 @@ TEST(DataFile, OldFilesOpenTheRootWithAngleG) {
     Organizer o;
     EXPECT_EQ(loadText(o, dir, "<type=Velk>\n<version=0.13>\n<data>\n<g>\ns<unnamed>\nI1\nt\nsold\n>\n>\n"),
               0);
-    EXPECT_EQ(o.engine->root->getToDo(0)->getSummary(), "old");
+    EXPECT_EQ(o.engine->getRoot()->getToDo(0)->getSummary(), "old");
     Organizer n;
     EXPECT_EQ(loadText(n, dir, "<type=Velk>\n<version=0.54>\n<data>\n<g>\ns<unnamed>\n>\n"), -1);
 }
@@ -234,22 +234,22 @@ TEST(DataFile, LongAndMultiLineTextsStayReadable) {
     TempDir dir;
     Organizer o;
     o.load(dir.file("v.dat"));
-    ToDoListToDo* t = o.engine->root->newToDo();
+    ToDoListToDo* t = o.engine->getRoot()->newToDo();
     t->setSummary(std::string(5000, 's'));
-    ToDoListGroup* g = o.engine->root->newGroup();
+    ToDoListGroup* g = o.engine->getRoot()->newGroup();
     g->setSummary("two\nlines");
     ASSERT_EQ(o.save(dir.file("v.dat")), 0);
     Organizer back;
     ASSERT_EQ(back.load(dir.file("v.dat")), 0);
-    EXPECT_EQ(back.engine->root->getToDo(0)->getSummary(), std::string(5000, 's'));
-    EXPECT_EQ(back.engine->root->getGroup(0)->getSummary(), "two lines");
+    EXPECT_EQ(back.engine->getRoot()->getToDo(0)->getSummary(), std::string(5000, 's'));
+    EXPECT_EQ(back.engine->getRoot()->getGroup(0)->getSummary(), "two lines");
 }
 
 TEST(DataFile, DatelessTimeReadsBackUnchanged) {
     TempDir dir;
     Organizer o;
     ASSERT_EQ(loadText(o, dir, fixed + "g\nt\nm2147484160\n>\n>\n"), 0);
-    EXPECT_EQ(o.engine->root->getToDo(0)->getDateTime(16), 2147484160u);
+    EXPECT_EQ(o.engine->getRoot()->getToDo(0)->getDateTime(16), 2147484160u);
 }
 
 TEST(DataFile, FailedWriteLeavesTheOldFile) {
@@ -274,12 +274,12 @@ TEST(DataFile, SearchResultsGroupIsNeverWritten) {
     Organizer o;
     Velk& v = *o.engine;
     o.load(dir.file("v.dat"));
-    ToDoListGroup* kept = v.root->newGroup();
+    ToDoListGroup* kept = v.getRoot()->newGroup();
     kept->setSummary("kept");
     v.setGroup(kept);
-    v.savedPath = v.curGroupPath;
+    v.savedPath = v.getCurGroupPath();
     v.savedGroup = kept;
-    v.searchGroup = v.root->newGroup();
+    v.searchGroup = v.getRoot()->newGroup();
     v.searchGroup->setSummary("search results");
     v.setGroup(v.searchGroup);
     v.opts.mainviewtype = MAINVIEW_SEARCH;
@@ -300,6 +300,6 @@ TEST(DataFile, TidyingARecordOnSaveLeavesNoStaleCalendarEntry) {
     testing::internal::CaptureStdout();
     ASSERT_EQ(o.save(dir.file("out.dat")), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Recurrence reset (1): no range [");
-    ASSERT_EQ(v.root->delToDo(v.root->getToDo(0), v.nrActiveJobs, v.cal), 0);
+    ASSERT_EQ(v.getRoot()->delToDo(v.getRoot()->getToDo(0), v.nrActiveJobs, v.cal), 0);
     EXPECT_EQ(v.cal.recToDos.size() + v.cal.datedToDos.size(), 0u);
 }

@@ -161,7 +161,7 @@ std::string baseFile() {
 
 // The editor's round: rename the todo and journal the change.
 int renameToDo(Velk& v, const std::string& from, const std::string& to) {
-    v.setItem(findToDo(*v.root, from));
+    v.setItem(findToDo(*v.getRoot(), from));
     v.incsave_rememberTodo();
     v.setItemSummary(to);
     int r = v.incsave_saveCurItem();
@@ -189,8 +189,8 @@ std::vector<std::string> summaries(const std::string& dataFile) {
     TestOrganizer v(dataFile);
     std::vector<std::string> s;
     if (v.loaded != 0 || v.replayed < 0) return {"<unreadable>"};
-    for (std::size_t i = 0; i < v->root->getNrToDos(); ++i)
-        s.push_back(v->root->getToDo(i)->getSummary());
+    for (std::size_t i = 0; i < v->getRoot()->getNrToDos(); ++i)
+        s.push_back(v->getRoot()->getToDo(i)->getSummary());
     return s;
 }
 
@@ -322,8 +322,8 @@ void editEveryKind(Velk& v) {
     ASSERT_EQ(v.incsave_saveCurItem(), 0);
     ASSERT_EQ(v.leaveCurGroup(), 0);
     ASSERT_EQ(renameToDo(v, "plain", "changed"), 0);
-    ASSERT_EQ(v.DeleteItem(findToDo(*v.root, "dated")), 0);
-    ASSERT_NE(findGroup(*v.root, "NewG"), nullptr);
+    ASSERT_EQ(v.DeleteItem(findToDo(*v.getRoot(), "dated")), 0);
+    ASSERT_NE(findGroup(*v.getRoot(), "NewG"), nullptr);
 }
 
 // Only the data file and its backups may be left: no journal, no retired or

@@ -35,7 +35,7 @@ struct Journal : testing::Test {
     }
     // The editor's round for an existing todo: snapshot, edit, journal if changed.
     template <class F> void editToDo(Velk& v, const std::string& summary, F edit) {
-        v.setItem(findToDo(*v.root, summary));
+        v.setItem(findToDo(*v.getRoot(), summary));
         v.incsave_rememberTodo();
         edit();
         if (v.incsave_todoHasChanged()) {
@@ -77,7 +77,7 @@ TEST_F(Journal, ReplayOfEveryEntryKindGivesTheTreeTheEditsMade) {
         v.setDate(16, 2011, 3, 7);
         v.setRecData({REC_WEEKLY, 2, DT_EMPTY, DT_EMPTY});
     });
-    v.setItem(findToDo(*v.root, "dated"));
+    v.setItem(findToDo(*v.getRoot(), "dated"));
     ASSERT_EQ(v.setItemCompleted(), 0);
     ASSERT_EQ(v.incsave_saveCurItem(), 0);
 
@@ -98,23 +98,23 @@ TEST_F(Journal, ReplayOfEveryEntryKindGivesTheTreeTheEditsMade) {
     ASSERT_EQ(v.leaveCurGroup(), 0);
 
     // A changed group, a todo turned into a group, deletions.
-    v.setGroup(findGroup(*v.root, "Work"));
+    v.setGroup(findGroup(*v.getRoot(), "Work"));
     v.incsave_rememberGroup();
     v.setGroupSummary("Work2");
     v.setGroupPriority(2);
     ASSERT_TRUE(v.incsave_groupHasChanged());
     ASSERT_EQ(v.incsave_saveCurGroup(), 0);
     v.incsave_forgetGroup();
-    v.setItem(findToDo(*v.root, "w1"));
+    v.setItem(findToDo(*v.getRoot(), "w1"));
     ASSERT_EQ(v.turnCurItem2Group(), 0);
-    ASSERT_EQ(v.DeleteItem(findToDo(*v.root, "s1")), 0);
-    v.setGroup(findGroup(*v.root, "Old"));
+    ASSERT_EQ(v.DeleteItem(findToDo(*v.getRoot(), "s1")), 0);
+    v.setGroup(findGroup(*v.getRoot(), "Old"));
     ASSERT_EQ(v.delCurGroup(), 0);
 
     // A pasted group, and a new appointment made in the calendar view.
-    v.setGroup(findGroup(*v.root, "Work2"));
+    v.setGroup(findGroup(*v.getRoot(), "Work2"));
     ASSERT_EQ(v.exportGroupToFile(dir.file("clip").c_str()), 0);
-    v.setGroup(v.root.get());
+    v.setGroup(v.getRoot());
     ASSERT_EQ(v.insertDataFromFile(dir.file("clip").c_str()), 0);
     v.setMainViewType(MAINVIEW_CALENDAR);
     T_viewDataItem row;
@@ -152,14 +152,14 @@ TEST_F(Journal, EntriesHaveTheRecordSyntaxOfTheDataFile) {
     editToDo(v, "plain", [&] { v.setItemDescription("a\nb"); });
     EXPECT_EQ(journal(0), fixed + "<changed>\nt\nsplain\nI2\nd3\na\nb\n>\n</changed>\n</data>\n");
 
-    v.setGroup(findGroup(*v.root, "Work"));
+    v.setGroup(findGroup(*v.getRoot(), "Work"));
     ASSERT_EQ(v.newGroup(), 0);
     v.incsave_newItem();
     v.setGroupSummary("G");
     ASSERT_EQ(v.incsave_saveCurGroup(), 0);
     EXPECT_EQ(journal(1), fixed + "<new parent=4>\ng\nsG\nI10\n>\n>\n</new>\n</data>\n");
 
-    ASSERT_EQ(v.DeleteItem(findGroup(*v.root, "Sub")), 0);
+    ASSERT_EQ(v.DeleteItem(findGroup(*v.getRoot(), "Sub")), 0);
     EXPECT_EQ(journal(2), fixed + "<deleted>\n6\n</deleted>\n</data>\n");
     EXPECT_EQ(v.incsave_getNrOfFiles(), 3);
 }
@@ -178,8 +178,8 @@ TEST_F(Journal, DeletingAnItemThatWasNeverSavedWritesNothing) {
 TEST_F(Journal, SavedTodoTurnedIntoGroupWritesItsDeletionThenTheNewGroup) {
     TestOrganizer a(path);
     Velk& v = *a;
-    v.setGroup(findGroup(*v.root, "Work"));
-    v.setItem(findToDo(*v.root, "w1"));
+    v.setGroup(findGroup(*v.getRoot(), "Work"));
+    v.setItem(findToDo(*v.getRoot(), "w1"));
     ASSERT_EQ(v.turnCurItem2Group(), 0);
     EXPECT_EQ(journal(0), fixed + "<deleted>\n5\n</deleted>\n</data>\n");
     EXPECT_EQ(journal(1),
@@ -190,7 +190,7 @@ TEST_F(Journal, SavedTodoTurnedIntoGroupWritesItsDeletionThenTheNewGroup) {
 TEST_F(Journal, CalendarItemIsJournaledUnderTheCalendarGroup) {
     TestOrganizer a(path);
     Velk& v = *a;
-    v.setGroup(findGroup(*v.root, "Work"));
+    v.setGroup(findGroup(*v.getRoot(), "Work"));
     v.setMainViewType(MAINVIEW_CALENDAR);
     T_viewDataItem row;
     row.day = packDate(7, 3, 2011) | DT_NOTIME;
@@ -240,7 +240,7 @@ TEST_F(Journal, ExistingItemIsJournaledAsChangedWhateverTheNewItemFlagSays) {
     TestOrganizer a(path);
     Velk& v = *a;
     v.incsave_newItem(); // left over from an earlier step
-    v.setItem(findToDo(*v.root, "plain"));
+    v.setItem(findToDo(*v.getRoot(), "plain"));
     ASSERT_EQ(v.setItemCompleted(), 0);
     ASSERT_EQ(v.incsave_saveCurItem(), 0);
     EXPECT_EQ(journal(0).substr(fixed.size(), 10), "<changed>\n");
@@ -271,8 +271,8 @@ TEST_F(Journal, ReplayedDeletedGroupTakesItsSubtreeAndTheCurrentGroupMovesUp) {
     EXPECT_EQ(b.replayed, 1);
     EXPECT_EQ(findGroup(*b->root, "Work"), nullptr);
     EXPECT_EQ(findToDo(*b->root, "s1"), nullptr);
-    EXPECT_EQ(b->getCurGroup(), b->root.get());
-    EXPECT_EQ(b->curGroupPath, "/0/");
+    EXPECT_EQ(b->getCurGroup(), b->getRoot());
+    EXPECT_EQ(b->getCurGroupPath(), "/0/");
 }
 
 TEST_F(Journal, ReplayCountsRunningTodosAnew) {
@@ -478,7 +478,7 @@ TEST_F(Journal, DeletionOfAnItemLoadedWithoutSyncIDIsReplayed) {
     writeWholeFile(path, fixed + "<idmax=1>\ng\ns<unnamed>\nI1\nt\nsa\n>\nt\nsb\n>\n>\n</data>\n");
     TestOrganizer a(path);
     Velk& v = *a;
-    ASSERT_EQ(v.DeleteItem(findToDo(*v.root, "a")), 0);
+    ASSERT_EQ(v.DeleteItem(findToDo(*v.getRoot(), "a")), 0);
     editToDo(v, "b", [&] { v.setItemSummary("b2"); });
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1) << b.journalError;

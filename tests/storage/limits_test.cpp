@@ -64,10 +64,10 @@ TEST_F(Limits, ATreeAsDeepAsAllowedLoadsWalksSavesAndJournals) {
     EXPECT_EQ(v->viewData.size(), std::size_t(MAX_GROUP_LEVEL) * 2);
     v->clearViewData();
     EXPECT_EQ(v->search("todo 1000"), 0);
-    EXPECT_EQ(v->viewItems.size(), 1u);
+    EXPECT_EQ(v->getViewItems().size(), 1u);
     EXPECT_EQ(v->leaveCurGroup(), 0);
     EXPECT_FALSE(v->checkCompleted());
-    EXPECT_NE(v->root->getGroupPtr(bottom->getPath() + std::to_string(bottom->getID()) + "/"),
+    EXPECT_NE(v->getRoot()->getGroupPtr(bottom->getPath() + std::to_string(bottom->getID()) + "/"),
               nullptr);
 
     // A todo added at the bottom goes through the journal and back.
@@ -185,8 +185,8 @@ TEST_F(Limits, ATenMegabyteDescriptionAndAHundredThousandCharacterSummaryRoundTr
     ASSERT_EQ(v->incsave_saveCurItem(), 0);
 
     auto check = [&](Velk& w) {
-        ASSERT_EQ(w.root->getNrToDos(), 1u);
-        ToDoListToDo* t = w.root->getToDo(0);
+        ASSERT_EQ(w.getRoot()->getNrToDos(), 1u);
+        ToDoListToDo* t = w.getRoot()->getToDo(0);
         EXPECT_EQ(t->getSummary(), summary);
         const char* text = nullptr;
         EXPECT_FALSE(t->GetDescription(text, &w.crypt));
@@ -211,7 +211,7 @@ TEST_F(Limits, AThousandJournalFilesReplayInOrder) {
                                                      "\nI2\n>\n</changed>\n</data>\n");
     TestOrganizer v(path);
     ASSERT_EQ(v.replayed, 1);
-    EXPECT_EQ(v->root->getToDo(0)->getSummary(), "1000");
+    EXPECT_EQ(v->getRoot()->getToDo(0)->getSummary(), "1000");
     EXPECT_EQ(v->incsave_getNrOfFiles(), 1000);
     EXPECT_EQ(v->incsave_delFiles(), 0);
     EXPECT_EQ(v->incsave_getNrOfFiles(), 0);

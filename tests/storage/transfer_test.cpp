@@ -30,7 +30,7 @@ struct Transfer : testing::Test {
         clip = dir.file("velkXXXXXX.tmp");
         writeWholeFile(path, baseFile());
         org = std::make_unique<TestOrganizer>(path);
-        proj = v().root->getGroup(0);
+        proj = v().getRoot()->getGroup(0);
     }
     Velk& v() { return **org; }
     // Every sync ID of the tree, to see that none is given twice.
@@ -99,11 +99,11 @@ TEST_F(Transfer, CutGroupPastedElsewhereComesBackWithNewIdentities) {
     v().setGroup(proj);
     ASSERT_EQ(v().exportGroupToFile(clip.c_str()), 0);
     ASSERT_EQ(v().delCurGroup(), 0);
-    EXPECT_EQ(v().root->getNrGroups(), 0u);
+    EXPECT_EQ(v().getRoot()->getNrGroups(), 0u);
     EXPECT_EQ(v().cal.datedToDos.size(), 0u);
     ASSERT_EQ(v().insertDataFromFile(clip.c_str()), 0);
-    ASSERT_EQ(v().root->getNrGroups(), 1u);
-    EXPECT_EQ(v().root->getGroup(0)->getSummary(), "Proj");
+    ASSERT_EQ(v().getRoot()->getNrGroups(), 1u);
+    EXPECT_EQ(v().getRoot()->getGroup(0)->getSummary(), "Proj");
     EXPECT_EQ(v().cal.datedToDos.size(), 1u);
     expectSurvivesRestart();
 }
@@ -111,14 +111,14 @@ TEST_F(Transfer, CutGroupPastedElsewhereComesBackWithNewIdentities) {
 TEST_F(Transfer, PastedContentIsInsertedRecordByRecordTodosFirst) {
     v().setGroup(proj);
     ASSERT_EQ(v().exportContentToFile(clip.c_str()), 0);
-    v().setGroup(v().root.get());
+    v().setGroup(v().getRoot());
     ASSERT_EQ(v().insertDataFromFile(clip.c_str()), 0);
-    ASSERT_EQ(v().root->getNrToDos(), 3u);
-    EXPECT_EQ(v().root->getToDo(1)->getSummary(), "a");
-    EXPECT_EQ(v().root->getToDo(2)->getSummary(), "b");
-    EXPECT_EQ(v().root->getGroup(1)->getSummary(), "Sub");
+    ASSERT_EQ(v().getRoot()->getNrToDos(), 3u);
+    EXPECT_EQ(v().getRoot()->getToDo(1)->getSummary(), "a");
+    EXPECT_EQ(v().getRoot()->getToDo(2)->getSummary(), "b");
+    EXPECT_EQ(v().getRoot()->getGroup(1)->getSummary(), "Sub");
     EXPECT_EQ(v().incsave_getNrOfFiles(), 3) << "one journal entry per inserted record";
-    EXPECT_EQ(v().getCurItem(), v().root->getToDo(2));
+    EXPECT_EQ(v().getCurItem(), v().getRoot()->getToDo(2));
     expectUniqueSyncIDs();
     expectSurvivesRestart();
 }
@@ -207,8 +207,8 @@ TEST_F(Transfer, ImportedDataFileBecomesOneGroupWithFreshSyncIDs) {
     const std::string before = dumpTree(v());
     const uint32_t idmax = v().idmax;
     ASSERT_EQ(v().insertDataFromFile(dir.file("other.dat").c_str()), 0);
-    ASSERT_EQ(v().root->getNrGroups(), 2u);
-    ToDoListGroup* imported = v().root->getGroup(1);
+    ASSERT_EQ(v().getRoot()->getNrGroups(), 2u);
+    ToDoListGroup* imported = v().getRoot()->getGroup(1);
     EXPECT_EQ(imported->getSummary(), "<unnamed>");
     EXPECT_EQ(imported->getNrGroups(), 1u);
     EXPECT_EQ(imported->getSyncID(), idmax + 1);
@@ -242,9 +242,9 @@ TEST_F(Transfer, RefusedOrFailedTransfersChangeNothing) {
 TEST_F(Transfer, FileWithoutEndKeepsWhatWasReadAndJournalsIt) {
     writeWholeFile(clip, fixed + "t\nsone\n>\ng\nstwo\nt\nsinside\n");
     EXPECT_EQ(v().insertDataFromFile(clip.c_str()), -2);
-    EXPECT_EQ(v().root->getNrToDos(), 2u);
-    ASSERT_EQ(v().root->getNrGroups(), 2u);
-    EXPECT_EQ(v().root->getGroup(1)->getSummary(), "two");
+    EXPECT_EQ(v().getRoot()->getNrToDos(), 2u);
+    ASSERT_EQ(v().getRoot()->getNrGroups(), 2u);
+    EXPECT_EQ(v().getRoot()->getGroup(1)->getSummary(), "two");
     EXPECT_EQ(v().incsave_getNrOfFiles(), 2);
     expectSurvivesRestart();
 }

@@ -45,7 +45,7 @@ void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
 
 std::string dumpTree(Velk& v) {
     std::ostringstream os;
-    dumpGroup(os, *v.root, 0);
+    dumpGroup(os, *v.getRoot(), 0);
     os << "running " << v.nrActiveJobs << " cal " << v.cal.datedToDos.size() << ' '
        << v.cal.recToDos.size() << ' ' << v.cal.datedAppointments.size() << ' '
        << v.cal.recAppointments.size() << ' ' << v.cal.datedNotes.size() << ' '
