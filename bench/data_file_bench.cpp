@@ -76,12 +76,12 @@ namespace {
 void BM_SaveThousandChangedEncipheredDescriptions(benchmark::State& state) {
     Velk v;
     v.createRoot();
-    v.crypt = CryptMan(1000);
+    v.getCrypt() = CryptMan(1000);
     v.getCrypt().AddPwd("bench", "password");
     std::vector<ToDoListToDo*> todos;
     for (int i = 0; i < 1000; ++i) {
         ToDoListToDo* t = v.getRoot()->newToDo();
-        t->setSyncID(++v.idmax);
+        t->setSyncID(++v.itemTree().idmax());
         t->SetSaveCrypt(true);
         todos.push_back(t);
     }

@@ -50,7 +50,7 @@ void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
     // The first row that is a plain todo, not recurring, so that each toggle
     // completes it or opens it again.
     int row = -1;
-    for (std::size_t i = 0; i < v.viewData.size() && row < 0; ++i) {
+    for (std::size_t i = 0; i < v.getViewData().size() && row < 0; ++i) {
         const T_viewDataItem& r = v.getViewData()[v.getViewOrder()[i]];
         auto* t = dynamic_cast<ToDoListToDo*>(v.getViewItems()[v.getViewOrder()[i]]);
         if (r.kind != 0 || r.prio > 6 || !t) continue;

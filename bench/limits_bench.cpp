@@ -84,14 +84,14 @@ void BM_TenMegabyteEncipheredDescription(benchmark::State& state) {
         Velk v;
         v.createRoot();
         v.readData(path.c_str()); // no file yet: an empty organizer
-        v.crypt = CryptMan(2);
+        v.getCrypt() = CryptMan(2);
         if (v.getCrypt().AddPwd("main", "secret") != 0) {
             state.SkipWithError("no password");
             break;
         }
         v.newToDo(3, 0);
         v.setItemDescription(text.c_str());
-        v.curItem->SetSaveCrypt(true);
+        v.getCurItem()->SetSaveCrypt(true);
         if (v.writeData(path.c_str()) != 0) {
             state.SkipWithError("the enciphered description is not saved");
             break;
@@ -100,8 +100,8 @@ void BM_TenMegabyteEncipheredDescription(benchmark::State& state) {
         w.createRoot();
         const char* back = nullptr;
         if (w.readData(path.c_str()) != 0 || w.getCrypt().Login(0, "secret") != 0 ||
-            w.getRoot()->getNrToDos() != 1 || w.getRoot()->getToDo(0)->GetDescription(back, &w.crypt) ||
-            !back || back != text) {
+            w.getRoot()->getNrToDos() != 1 ||
+            w.getRoot()->getToDo(0)->GetDescription(back, &w.getCrypt()) || !back || back != text) {
             state.SkipWithError("the enciphered description does not come back");
             break;
         }
@@ -129,7 +129,7 @@ void BM_DeepestTreeLoadSaveAndViews(benchmark::State& state) {
         v.setOptViewtype(VIEWTYPE_FLAT);
         v.getContent();
         v.sortContent();
-        if (v.viewData.size() != 2u * MAX_GROUP_LEVEL || v.writeData(path.c_str()) != 0) {
+        if (v.getViewData().size() != 2u * MAX_GROUP_LEVEL || v.writeData(path.c_str()) != 0) {
             state.SkipWithError("the deepest tree is not shown or saved whole");
             break;
         }

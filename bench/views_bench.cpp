@@ -51,7 +51,7 @@ void BM_FlatViewOfRoot100k(benchmark::State& state) {
     v.setOptCompletedLast(true);
     for (auto _ : state)
         rebuild(v);
-    state.counters["rows"] = double(v.viewData.size());
+    state.counters["rows"] = double(v.getViewData().size());
 }
 BENCHMARK(BM_FlatViewOfRoot100k)->Arg(SORT_DATE)->Arg(SORT_PRIORITY)->Unit(benchmark::kMillisecond);
 
@@ -64,7 +64,7 @@ void calendarBench(benchmark::State& state, int64_t now, packedDT firstDay) {
     v.setCalSpan(14);
     for (auto _ : state)
         rebuild(v);
-    state.counters["rows"] = double(v.viewData.size());
+    state.counters["rows"] = double(v.getViewData().size());
     v.clearViewData();
     v.setMainViewType(MAINVIEW_NORMAL);
     setVelkNowForTesting(-1);

@@ -1,8 +1,6 @@
 // The rows of the calendar view.
 
-#include "engine/calendar_view.h"
-
-#include "engine/velk.h"
+#include "engine/content_view.h"
 #include "model/clock.h"
 
 #include <algorithm>
@@ -10,6 +8,9 @@
 #include <vector>
 
 namespace {
+
+// The time bits of a packed date-time: the no-time flag, hour and minute.
+constexpr packedDT TIME_BITS = ~DT_DATEMASK;
 
 // The most days one calendar can show: every day a packed date can hold.
 constexpr uint32_t MAX_SPAN = 128 * 366;
@@ -26,7 +27,7 @@ packedDT movedDay(packedDT d, int days) {
 packedDT nextDay(packedDT d) {
     const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
     if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, 1);
-    const packedDT low = d & 0x7fff;
+    const packedDT low = d & TIME_BITS;
     if (day < MaxTag(month, year)) return packDate(day + 1, month, year) | low;
     if (month < 12) return packDate(1, month + 1, year) | low;
     return year < DT_MAXYEAR ? packDate(1, 1, year + 1) | low : d;
@@ -39,10 +40,19 @@ packedDT nextDay(packedDT d) {
 constexpr std::ptrdiff_t PREFETCH_AHEAD = 16;
 constexpr std::ptrdiff_t PREFETCH_SUMMARY = PREFETCH_AHEAD / 2;
 
+// Where the calendar's rows go, with what the walks read: the password
+// manager for descriptions shown in place of empty summaries, the calendar
+// lists and the special days.
+struct CalendarRows {
+    ContentView& view;
+    CryptMan* crypt;
+    const T_Calendar& cal;
+    SpecialDays& specialDays;
+};
+
 // Appends a copy of row; the copy shares the row's text.
-void appendRow(Velk& v, const T_viewDataItem& row, ToDoListItem* item) {
-    v.viewData.push_back(row);
-    v.viewItems.push_back(item);
+void appendRow(CalendarRows& v, const T_viewDataItem& row, ToDoListItem* item) {
+    v.view.appendRow(row, item);
 }
 
 // The shown days as date-only keys, ascending: the walks that fill every shown
@@ -78,7 +88,7 @@ class ShownDays {
 // Appends row on the shown days lo to hi - 1, in ascending order or, with
 // descending, from the last of them back, marking the day S on which the item
 // or occurrence starts and the day E on which it ends.
-void appendOnDays(Velk& v, T_viewDataItem& row, ToDoListItem* item, const ShownDays& days,
+void appendOnDays(CalendarRows& v, T_viewDataItem& row, ToDoListItem* item, const ShownDays& days,
                   std::size_t lo, std::size_t hi, bool descending, packedDT S, packedDT E) {
     for (std::size_t k = lo; k < hi; ++k) {
         const packedDT day = days[descending ? hi - 1 - (k - lo) : k];
@@ -89,7 +99,8 @@ void appendOnDays(Velk& v, T_viewDataItem& row, ToDoListItem* item, const ShownD
     }
 }
 
-void appendMarker(Velk& v, uint32_t prio, packedDT day, packedDT primary, std::string text) {
+void appendMarker(CalendarRows& v, uint32_t prio, packedDT day, packedDT primary,
+                  std::string text) {
     T_viewDataItem row;
     row.kind = 0;
     row.day = day;
@@ -107,7 +118,7 @@ packedDT lastDayOf(packedDT begin, packedDT end) {
 
 // Appointments or notes: every shown day from the later of its begin and the
 // first shown day up to its last day.
-void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, packedDT first,
+void appendSpans(CalendarRows& v, const T_DatedCalList& list, const ShownDays& days, packedDT first,
                  packedDT last) {
     const std::vector<T_DatedCalListItem>& entries = list.inOrder();
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -122,7 +133,7 @@ void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, pac
         const packedDT E = lastDayOf(e.key, end);
         if (dtHasDate(end) ? end < first : E < first) continue;
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        t->setViewData(row, v.crypt);
         appendOnDays(v, row, t, days, days.from(e.key), days.upTo(E), false, dtDateOnly(e.key), E);
     }
 }
@@ -130,7 +141,7 @@ void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, pac
 // Todos due on or after the first shown day: every shown day from the earlier
 // of the due day and the last shown day back to the begin day, or to the first
 // shown day for a todo without a begin.
-void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT last) {
+void appendDueTodos(CalendarRows& v, const ShownDays& days, packedDT first, packedDT last) {
     const std::vector<T_DatedCalListItem>& list = v.cal.datedToDos.inOrder();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         if (it->key < first) break;
@@ -141,7 +152,7 @@ void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT las
         const bool noBegin = !dtHasDate(B);
         if (!noBegin && B > last) continue;
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        t->setViewData(row, v.crypt);
         appendOnDays(v, row, t, days, noBegin ? 0 : days.from(B), days.upTo(it->key), true,
                      noBegin ? DT_NODATE : dtDateOnly(B), dtDateOnly(it->key));
     }
@@ -152,12 +163,12 @@ void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT las
 // sorts after every other key of that day and before today's header, and a
 // new entry made from one of these rows lands on that day, the last day of the
 // previous month (and year) on the 1st.
-void appendOverdue(Velk& v, packedDT today) {
+void appendOverdue(CalendarRows& v, packedDT today) {
     const packedDT D = (movedDay(today, -1) & DT_DATEMASK) | ~DT_DATEMASK;
     bool any = false;
     auto add = [&](ToDoListToDo* t) {
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        t->setViewData(row, v.crypt);
         row.day = D;
         appendRow(v, row, t);
         any = true;
@@ -189,8 +200,8 @@ std::string twoDigits(int n) {
 }
 
 // Special days, the header and the blank line of each shown day.
-void appendDays(Velk& v, packedDT first, uint32_t days, packedDT today) {
-    SpecialDays& sd = *v.specialDays;
+void appendDays(CalendarRows& v, packedDT first, uint32_t days, packedDT today) {
+    SpecialDays& sd = v.specialDays;
     packedDT cur = first;
     for (uint32_t i = 0; i < days; ++i) {
         const int d = dtDay(cur), m = dtMonth(cur), y = dtYear(cur);
@@ -258,7 +269,7 @@ struct DayAndTime {
     packedDT low;
 };
 DayAndTime split(packedDT v) {
-    return {getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)), v & 0x7fff};
+    return {getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)), v & TIME_BITS};
 }
 bool earlier(DayAndTime a, DayAndTime b) {
     return a.day < b.day || (a.day == b.day && a.low < b.low);
@@ -275,7 +286,7 @@ bool isValidPacked(packedDT v) {
 // a date moved past that last day stays on it, and a date without a time
 // takes the time of the one the rule counts from. False, with nothing appended,
 // when the dates are not plain valid ones and the walk must step instead.
-bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
+bool appendFixedStepOccurrences(CalendarRows& v, ToDoListToDo& t, const T_recData& rec,
                                 const ShownDays& days, packedDT from, packedDT to, packedDT B,
                                 packedDT E) {
     if (rec.type != REC_DAILY && rec.type != REC_WEEKLY) return false;
@@ -283,7 +294,7 @@ bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
     if (!isValidPacked(B) || !isValidPacked(E)) return false;
     if (dtHasDate(rec.rangeEnd) && !isValidPacked(rec.rangeEnd)) return false;
     // The span as the calendar gives it: from a day's start to a date-only day.
-    if (days.size() == 0 || (from & 0x7fff) != 0 || to != days[days.size() - 1] ||
+    if (days.size() == 0 || (from & TIME_BITS) != 0 || to != days[days.size() - 1] ||
         dtDateOnly(from) != days[0])
         return false;
 
@@ -301,7 +312,7 @@ bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
     for (;;) {
         // Shown when it ends on or after the first day and begins by the last.
         if (e.day >= first && !earlier(toDT, b)) {
-            if (!rowMade) t.setViewData(row, &v.crypt);
+            if (!rowMade) t.setViewData(row, v.crypt);
             rowMade = true;
             const int lo = std::max(b.day, first), hi = std::min(e.day, last);
             const packedDT S = b.day >= first ? days[std::size_t(b.day - first)] : DT_NODATE;
@@ -323,7 +334,8 @@ bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
 
 } // namespace
 
-void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
+void ContentView::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
+    CalendarRows out{*this, &crypt, tree.calendar(), *specialDays_};
     const ShownDays days(from, to);
     for (ToDoListToDo* t : *list) {
         T_recData rec;
@@ -332,7 +344,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
         if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
         packedDT B = t->getDateTime(1), E = t->getDateTime(0);
         if (!skipToSpan(*t, rec, from, B, E)) continue;
-        if (appendFixedStepOccurrences(*this, *t, rec, days, from, to, B, E)) continue;
+        if (appendFixedStepOccurrences(out, *t, rec, days, from, to, B, E)) continue;
         T_viewDataItem row;
         bool rowMade = false;
         for (;;) {
@@ -345,7 +357,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
                 while (cur <= to && cur <= Ed) {
                     row.day = cur;
                     row.endsHere = cur == Ed;
-                    appendRow(*this, row, t);
+                    appendRow(row, t);
                     row.startsHere = false;
                     const packedDT next = nextDay(cur);
                     if (next == cur) break;
@@ -357,26 +369,26 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
     }
 }
 
-void buildCalendarRows(Velk& v) {
-    packedDT start = v.cal.date;
+void ContentView::buildCalendarRows() {
+    const T_Calendar& cal = tree.calendar();
+    CalendarRows v{*this, &crypt, cal, *specialDays_};
+    packedDT start = cal.date;
     if (!dtHasDate(start)) start = getTodayDate(DT_NOTIME);
     if (!dtHasDate(start)) return;
-    const uint32_t days = std::min(v.cal.days, MAX_SPAN);
+    const uint32_t days = std::min(cal.days, MAX_SPAN);
     const packedDT first = start & DT_DATEMASK;
     const packedDT last = dtDateOnly(movedDay(start, days > 0 ? int(days) - 1 : -1));
     const packedDT today = getTodayDate(DT_NODATE);
 
     const ShownDays shown(first, last);
-    appendSpans(v, v.cal.datedNotes, shown, first, last);
-    appendSpans(v, v.cal.datedAppointments, shown, first, last);
+    appendSpans(v, cal.datedNotes, shown, first, last);
+    appendSpans(v, cal.datedAppointments, shown, first, last);
     appendDueTodos(v, shown, first, last);
-    v.getContentRecItems(first, last, &v.cal.recToDos);
-    v.getContentRecItems(first, last, &v.cal.recNotes);
-    v.getContentRecItems(first, last, &v.cal.recAppointments);
+    getContentRecItems(first, last, &cal.recToDos);
+    getContentRecItems(first, last, &cal.recNotes);
+    getContentRecItems(first, last, &cal.recAppointments);
     if (dtHasDate(today) && today == first) appendOverdue(v, today);
     appendDays(v, first, days, today);
 
-    v.viewOrder.resize(v.viewData.size());
-    for (std::size_t i = 0; i < v.viewOrder.size(); ++i)
-        v.viewOrder[i] = unsigned(i);
+    numberRows();
 }

@@ -1,9 +1,12 @@
 // Changes the item editor makes to the current item that touch more than one
 // field: begin and end move together, and the kind follows the busy state.
 
-#include "engine/velk.h"
+#include "engine/edit_session.h"
 
 namespace {
+
+// The time bits of a packed date-time: the no-time flag, hour and minute.
+constexpr packedDT TIME_BITS = ~DT_DATEMASK;
 
 // Files the entry again after several fields were written without checks, so
 // that begin, end and recurrence are repaired once, on the final values.
@@ -15,57 +18,64 @@ void refile(ToDoListToDo& t, T_Calendar& cal) {
 
 } // namespace
 
-void Velk::setEndToBeginPlus30() {
+void EditSession::setEndToBeginPlus30() {
+    ToDoListToDo* curItem = nav.curItem();
+    T_Calendar& cal = tree.calendar();
     if (!curItem) return;
-    const packedDT begin = curItem->getDateTime(16);
+    const packedDT begin = curItem->getDateTime(WHICH_BEGIN);
     if (!dtHasDate(begin)) return;
     if (!dtHasTime(begin)) {
-        curItem->setDateDontCheck(0, dtYear(begin), dtMonth(begin), dtDay(begin), cal);
-        curItem->clearTime(0, cal);
+        curItem->setDateDontCheck(WHICH_END, dtYear(begin), dtMonth(begin), dtDay(begin), cal);
+        curItem->clearTime(WHICH_END, cal);
         return;
     }
     packedDT end = begin;
     moveDateTime(end, 30);
-    curItem->setDateDontCheck(0, dtYear(end), dtMonth(end), dtDay(end), cal);
-    curItem->setTimeDontCheck(0, dtHour(end), dtMinute(end), cal);
+    curItem->setDateDontCheck(WHICH_END, dtYear(end), dtMonth(end), dtDay(end), cal);
+    curItem->setTimeDontCheck(WHICH_END, dtHour(end), dtMinute(end), cal);
     refile(*curItem, cal);
 }
 
-void Velk::setBeginDateMovingEnd(int year, int month, int day) {
+void EditSession::setBeginDateMovingEnd(int year, int month, int day) {
+    ToDoListToDo* curItem = nav.curItem();
+    T_Calendar& cal = tree.calendar();
     if (!curItem || !isValidDate(day, month, year)) return;
-    const packedDT begin = curItem->getDateTime(16);
-    packedDT end = curItem->getDateTime(0);
+    const packedDT begin = curItem->getDateTime(WHICH_BEGIN);
+    packedDT end = curItem->getDateTime(WHICH_END);
     if (!dtHasDate(begin) || !dtHasDate(end)) {
-        setDate(16, year, month, day);
+        setDate(WHICH_BEGIN, year, month, day);
         return;
     }
     const int span = getDateDiff(end, begin);
-    packedDT newEnd = packDate(day, month, year) | (end & 0x7fff);
+    packedDT newEnd = packDate(day, month, year) | (end & TIME_BITS);
     moveDate(newEnd, span);
     // Both dates are written first and checked once, so the pair is never
     // seen in the wrong order (which would swap begin and end).
-    curItem->setDateDontCheck(16, year, month, day, cal);
-    curItem->setDateDontCheck(0, dtYear(newEnd), dtMonth(newEnd), dtDay(newEnd), cal);
+    curItem->setDateDontCheck(WHICH_BEGIN, year, month, day, cal);
+    curItem->setDateDontCheck(WHICH_END, dtYear(newEnd), dtMonth(newEnd), dtDay(newEnd), cal);
     refile(*curItem, cal);
 }
 
-void Velk::setBeginTimeMovingEnd(int hour, int minute) {
+void EditSession::setBeginTimeMovingEnd(int hour, int minute) {
+    ToDoListToDo* curItem = nav.curItem();
+    T_Calendar& cal = tree.calendar();
     if (!curItem) return;
-    const packedDT begin = curItem->getDateTime(16);
-    packedDT end = curItem->getDateTime(0);
+    const packedDT begin = curItem->getDateTime(WHICH_BEGIN);
+    packedDT end = curItem->getDateTime(WHICH_END);
     if (!dtHasDate(begin) || !dtHasTime(begin) || !dtHasDate(end) || !dtHasTime(end)) {
-        setTime(16, hour, minute);
+        setTime(WHICH_BEGIN, hour, minute);
         return;
     }
     const int delta = (hour * 60 + minute) - (dtHour(begin) * 60 + dtMinute(begin));
     moveDateTime(end, delta);
-    curItem->setTimeDontCheck(16, hour, minute, cal);
-    curItem->setDateDontCheck(0, dtYear(end), dtMonth(end), dtDay(end), cal);
-    curItem->setTimeDontCheck(0, dtHour(end), dtMinute(end), cal);
+    curItem->setTimeDontCheck(WHICH_BEGIN, hour, minute, cal);
+    curItem->setDateDontCheck(WHICH_END, dtYear(end), dtMonth(end), dtDay(end), cal);
+    curItem->setTimeDontCheck(WHICH_END, dtHour(end), dtMinute(end), cal);
     refile(*curItem, cal);
 }
 
-void Velk::setItemIsToDo(bool todo) {
+void EditSession::setItemIsToDo(bool todo) {
+    ToDoListToDo* curItem = nav.curItem();
     if (!curItem || todo == curItem->isToDo()) return;
     if (todo)
         setItemPriority(3);
@@ -73,8 +83,11 @@ void Velk::setItemIsToDo(bool todo) {
         setItemPriority(curItem->getShowTimeAs() == 1 ? PRIO_APPOINTMENT : PRIO_NOTE);
 }
 
-bool Velk::getItemSaveCrypt() const {
+bool EditSession::getItemSaveCrypt() const {
+    const ToDoListToDo* curItem = nav.curItem();
     return curItem && (curItem->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT) != 0;
 }
 
-void Velk::setItemSaveCrypt(bool on) { if (curItem) curItem->SetSaveCrypt(on); }
+void EditSession::setItemSaveCrypt(bool on) {
+    if (nav.curItem()) nav.curItem()->SetSaveCrypt(on);
+}

@@ -1,6 +1,10 @@
 #pragma once
 #include "crypt/crypt_man.h"
-#include "engine/row_text.h"
+#include "engine/content_view.h"
+#include "engine/edit_session.h"
+#include "engine/item_operations.h"
+#include "engine/item_tree.h"
+#include "engine/navigation.h"
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/recurrence.h"
@@ -17,64 +21,6 @@
 
 class AtomicFile;
 
-// How the normal view lists a group: its whole subtree in one list, or only
-// its own children.
-enum t_viewtype { VIEWTYPE_FLAT = 0, VIEWTYPE_TREE = 1 };
-
-// Main view types.
-enum : int32_t {
-    MAINVIEW_NORMAL = 0,
-    MAINVIEW_ACTIVE = 1, // running todos of the whole tree, "Active jobs"
-    MAINVIEW_SEARCH = 2,
-    MAINVIEW_CALENDAR = 3,
-    MAINVIEW_BACK = 4, // setMainViewType(4) returns from the only-active view
-};
-
-// Sort types of the lists.
-enum : int32_t { SORT_PRIORITY = 0, SORT_DATE = 1 };
-
-// The view options.
-struct T_Options {
-    t_viewtype viewtype = VIEWTYPE_TREE;
-    int32_t mainviewtype = MAINVIEW_NORMAL;
-    bool ShowKbd = false;
-    int32_t lastMainViewType = MAINVIEW_NORMAL;
-    int32_t sorttype = SORT_DATE;
-    bool showCompleted = true;
-    bool completedLast = true;
-};
-
-// What the user interface keeps between rebuilds of the list: the top lines
-// last shown in the calendar and the normal view, and for every group entered
-// the list's top line and selected line at that moment.
-struct T_GUIData {
-    int32_t nLineCal = 0;
-    int32_t nLineNormal = 0;
-    std::vector<int32_t> oldPosInList;
-    std::vector<int32_t> oldSelInList;
-};
-
-// One line of the list currently shown.
-struct T_viewDataItem {
-    // The flags come first so that a row packs into 32 bytes: a calendar may
-    // hold several hundred thousand rows.
-    uint8_t kind = 0;                // 1 group row; 0 todo row, also the calendar's markers
-    bool completed = false;          // todo: completed; group: all its content completed
-    bool startsHere = false;         // calendar: the first day of the item or occurrence
-    bool endsHere = false;           // calendar: the last day of the item or occurrence
-    packedDT day = DT_EMPTY;         // calendar: the day the row belongs to
-    packedDT primaryDate = DT_EMPTY; // todo: end (due); appointment, note: begin; group: empty
-    packedDT secondaryDate = DT_EMPTY; // todo: begin; appointment, note: end
-    uint32_t prio = 0;       // the item's priority; calendar markers 300 day, 301 special day,
-                             // 400 blank separator
-    RowText text;            // the line's text, shared by copies of the row
-};
-
-// Priorities of the calendar's marker rows.
-constexpr uint32_t PRIO_DAYHEADER = 300;
-constexpr uint32_t PRIO_SPECIALDAY = 301;
-constexpr uint32_t PRIO_SEPARATOR = 400;
-
 // What a save of the data file has to say beyond its result.
 struct T_SaveReport {
     std::string error;                 // why the save failed
@@ -90,10 +36,13 @@ struct T_Session {
     uint32_t uWinHeight = 320;
 };
 
-// The organizer engine: owns the item tree, the calendar lists and the password
-// manager, keeps the current group and item and the view options, and performs
-// every change of the tree so that calendar lists, running count and sync IDs
-// stay consistent. The user interface selects rows and calls the accessors.
+// The organizer engine: the one interface of the window, the program entry and
+// the tests. Its members forward to the part that owns each rule: ItemTree
+// (the tree, calendar lists, running count, sync IDs), ContentView (options
+// and the list shown), Navigation (current group and item, search),
+// EditSession (changes of the current item, journal snapshots) and
+// ItemOperations (new, restructured and deleted items); the data file, the
+// journal and the transfer files keep their own sections.
 class Velk {
   public:
     Velk();
@@ -125,7 +74,6 @@ class Velk {
     // file exists but cannot be read (readDataError then says why). On
     // failure nothing is to be written.
     int readData(const char* name);
-    std::string readDataError;
     // Examines nothing; always 0.
     int checkFile(const char* name);
     // Makes the empty root group and makes it current. Returns 0.
@@ -134,193 +82,152 @@ class Velk {
     void writeHeader(std::ostream& os);
 
     // --- Options ---
-    bool getOptShowCompleted() const { return opts.showCompleted; }
-    int setOptShowCompleted(bool b) { opts.showCompleted = b; return 0; }
-    bool getOptCompletedLast() const { return opts.completedLast; }
-    int setOptCompletedLast(bool b) { opts.completedLast = b; return 0; }
-    bool getOptShowKbd() const { return opts.ShowKbd; }
-    int setOptShowKbd(bool b) { opts.ShowKbd = b; return 0; }
-    int getOptsSort() const { return opts.sorttype; }
-    int setOptsSort(int s) { opts.sorttype = s; return 0; }
-    t_viewtype getOptViewtype() const { return opts.viewtype; }
-    int setOptViewtype(t_viewtype v) { opts.viewtype = v; return 0; }
-    int getMainViewType() const { return opts.mainviewtype; }
-    // -1 when type is already the main view type, else 0; see velk.cpp.
-    int setMainViewType(int type);
-    int getCalSpan() const { return int(cal.days); }
-    int setCalSpan(int days) { cal.days = uint32_t(days); return 0; }
-    unsigned getCalFirstDay() const { return cal.date; }
-    int setCalFirstDay(unsigned date) { cal.date = date; return 0; }
+    bool getOptShowCompleted() const { return view_.options().showCompleted; }
+    int setOptShowCompleted(bool b) { view_.options().showCompleted = b; return 0; }
+    bool getOptCompletedLast() const { return view_.options().completedLast; }
+    int setOptCompletedLast(bool b) { view_.options().completedLast = b; return 0; }
+    bool getOptShowKbd() const { return view_.options().ShowKbd; }
+    int setOptShowKbd(bool b) { view_.options().ShowKbd = b; return 0; }
+    int getOptsSort() const { return view_.options().sorttype; }
+    int setOptsSort(int s) { view_.options().sorttype = s; return 0; }
+    t_viewtype getOptViewtype() const { return view_.options().viewtype; }
+    int setOptViewtype(t_viewtype v) { view_.options().viewtype = v; return 0; }
+    int getMainViewType() const { return view_.options().mainviewtype; }
+    // -1 when type is already the main view type, else 0; see content_view.h.
+    int setMainViewType(int type) { return view_.setMainViewType(type); }
+    int getCalSpan() const { return int(tree_.calendar().days); }
+    int setCalSpan(int days) { tree_.calendar().days = uint32_t(days); return 0; }
+    unsigned getCalFirstDay() const { return tree_.calendar().date; }
+    int setCalFirstDay(unsigned date) { tree_.calendar().date = date; return 0; }
     // With w != 0 stores w and h as the window size; with w == 0 returns it.
     void windowSize(unsigned& w, unsigned& h);
-    unsigned getNrActiveJobs() const { return nrActiveJobs; }
-    bool checkCompleted() { return root->checkCompleted(); }
+    unsigned getNrActiveJobs() const { return tree_.activeJobs(); }
+    bool checkCompleted() { return tree_.root()->checkCompleted(); }
 
     // --- Navigation ---
-    void setGroup(ToDoListGroup* g);
-    void setGroup2ViewItem(int row);
-    void setItem(ToDoListToDo* t) { curItem = t; }
-    void setItem2ViewItem(int row);
+    void setGroup(ToDoListGroup* g) { nav_.setGroup(g); }
+    void setGroup2ViewItem(int row) { nav_.setGroup2ViewItem(row); }
+    void setItem(ToDoListToDo* t) { nav_.setItem(t); }
+    void setItem2ViewItem(int row) { nav_.setItem2ViewItem(row); }
     // Goes up one level, or leaves the search view. -1 (nothing changed) in
     // the root or outside the normal view.
-    int leaveCurGroup();
-    void rememberGroup();
-    void rememberGroupOfCurrentItem();
-    void enterPrevGroup();
-    bool inRootGroup() const;
-    ToDoListGroup* GetParentOfItem(ToDoListItem* item);
+    int leaveCurGroup() { return nav_.leaveCurGroup(); }
+    void rememberGroup() { nav_.rememberGroup(); }
+    void rememberGroupOfCurrentItem() { nav_.rememberGroupOfCurrentItem(); }
+    void enterPrevGroup() { nav_.enterPrevGroup(); }
+    bool inRootGroup() const { return nav_.inRootGroup(); }
+    ToDoListGroup* GetParentOfItem(ToDoListItem* item) { return tree_.parentOf(*item); }
     // The readable path above the list: group summaries, or "Active jobs".
-    std::string getCurGroupPathText();
-    ToDoListGroup* getCurGroup() const { return curGroup; }
-    ToDoListToDo* getCurItem() const { return curItem; }
+    std::string getCurGroupPathText() { return nav_.getCurGroupPathText(); }
+    ToDoListGroup* getCurGroup() const { return nav_.curGroup(); }
+    ToDoListToDo* getCurItem() const { return nav_.curItem(); }
 
     // --- The current item (the user interface selects it first) ---
-    void setItemPriority(unsigned prio);
-    unsigned getItemPriority() const { return curItem->getPriority(); }
-    void setItemSummary(const std::string& s) { curItem->setSummary(s); }
-    std::string getItemSummary() const { return curItem->getSummary(); }
-    void setItemDescription(const char* text) { curItem->setDescription(text); }
+    void setItemPriority(unsigned prio) { edit_.setItemPriority(prio); }
+    unsigned getItemPriority() const { return nav_.curItem()->getPriority(); }
+    void setItemSummary(const std::string& s) { nav_.curItem()->setSummary(s); }
+    std::string getItemSummary() const { return nav_.curItem()->getSummary(); }
+    void setItemDescription(const char* text) { nav_.curItem()->setDescription(text); }
     // 0 and text set, -1 no description text, or the item's own error code.
-    int getItemDescription(const char*& text);
-    void setShowTimeAs(int value);
-    int getShowTimeAs() const { return curItem->getShowTimeAs(); }
-    bool isItemCompleted() const { return curItem->isCompleted(); }
-    int32_t getItemCompletedTime() const { return curItem->getCompletedTime(); }
-    int clearItemCompleted() { return curItem ? curItem->clearCompleted() : -1; }
+    int getItemDescription(const char*& text) { return edit_.getItemDescription(text); }
+    void setShowTimeAs(int value) { edit_.setShowTimeAs(value); }
+    int getShowTimeAs() const { return nav_.curItem()->getShowTimeAs(); }
+    bool isItemCompleted() const { return nav_.curItem()->isCompleted(); }
+    int32_t getItemCompletedTime() const { return nav_.curItem()->getCompletedTime(); }
+    int clearItemCompleted() { return nav_.curItem() ? nav_.curItem()->clearCompleted() : -1; }
     // Completes the current item; a running todo stops and the running count
     // drops. Results as ToDoListToDo::setCompleted; -1 without a current item.
-    int setItemCompleted();
-    bool isItemRunning() const { return curItem->isRunning(); }
-    int getItemNrTimes() const { return curItem->getNrTimes(); }
-    int32_t getItemTimeBegin(unsigned i) const { return curItem->getTimeBegin(int(i)); }
-    int32_t getItemTimeEnd(unsigned i) const { return curItem->getTimeEnd(int(i)); }
-    double getItemTimeSum() const { return curItem->getTimeSum(); }
+    int setItemCompleted() { return edit_.setItemCompleted(); }
+    bool isItemRunning() const { return nav_.curItem()->isRunning(); }
+    int getItemNrTimes() const { return nav_.curItem()->getNrTimes(); }
+    int32_t getItemTimeBegin(unsigned i) const { return nav_.curItem()->getTimeBegin(int(i)); }
+    int32_t getItemTimeEnd(unsigned i) const { return nav_.curItem()->getTimeEnd(int(i)); }
+    double getItemTimeSum() const { return nav_.curItem()->getTimeSum(); }
     // Starts or stops time recording; the running count follows a change.
-    int setItemRunning(bool on);
-    // which: 0 the end (due) date-time, any other value the begin.
-    void setDate(int which, int year, int month, int day);
-    void setDateToday(int which);
-    void clearDate(int which);
-    void setTime(int which, int hour, int minute);
-    void clearTime(int which);
-    unsigned getDateTime(int which) const { return curItem->getDateTime(which); }
-    void getRecData(T_recData& rec) const { curItem->getRecData(rec); }
+    int setItemRunning(bool on) { return edit_.setItemRunning(on); }
+    // which: WHICH_END (0) the end (due) date-time, any other value (WHICH_BEGIN)
+    // the begin.
+    void setDate(int which, int year, int month, int day) {
+        edit_.setDate(which, year, month, day);
+    }
+    void setDateToday(int which) { edit_.setDateToday(which); }
+    void clearDate(int which) { edit_.clearDate(which); }
+    void setTime(int which, int hour, int minute) { edit_.setTime(which, hour, minute); }
+    void clearTime(int which) { edit_.clearTime(which); }
+    unsigned getDateTime(int which) const { return nav_.curItem()->getDateTime(which); }
+    void getRecData(T_recData& rec) const { nav_.curItem()->getRecData(rec); }
     // Results: REC_KEPT (also without a current item), or why the item's
     // dates made the rule drop back to none (RecurrenceReset, which
     // recurrenceResetText words for the user).
-    int setRecData(T_recData rec);
-    void clearRecData();
-    void sanitizeTimeThings() { curItem->sanitizeTimeThings(); }
+    int setRecData(T_recData rec) { return edit_.setRecData(rec); }
+    void clearRecData() { edit_.clearRecData(); }
+    void sanitizeTimeThings() { nav_.curItem()->sanitizeTimeThings(); }
 
     // --- The current group ---
-    void setGroupPriority(unsigned prio) { curGroup->setPriority(prio); }
-    unsigned getGroupPriority() const { return curGroup->getPriority(); }
-    void setGroupSummary(const std::string& s) { curGroup->setSummary(s); }
-    std::string getGroupSummary() const { return curGroup->getSummary(); }
-    bool getGroupShowCompleted() const { return curGroup->getShowCompleted(); }
-    bool getGroupCompletedLast() const { return curGroup->getCompletedLast(); }
-    bool toggleGroupShowCompleted();
-    bool toggleGroupCompletedLast();
+    void setGroupPriority(unsigned prio) { nav_.curGroup()->setPriority(prio); }
+    unsigned getGroupPriority() const { return nav_.curGroup()->getPriority(); }
+    void setGroupSummary(const std::string& s) { nav_.curGroup()->setSummary(s); }
+    std::string getGroupSummary() const { return nav_.curGroup()->getSummary(); }
+    bool getGroupShowCompleted() const { return nav_.curGroup()->getShowCompleted(); }
+    bool getGroupCompletedLast() const { return nav_.curGroup()->getCompletedLast(); }
+    bool toggleGroupShowCompleted() { return edit_.toggleGroupShowCompleted(); }
+    bool toggleGroupCompletedLast() { return edit_.toggleGroupCompletedLast(); }
     void getGroupCompletedNr(unsigned& completed, unsigned& total) const {
-        curGroup->getCompletedNr(completed, total);
+        nav_.curGroup()->getCompletedNr(completed, total);
     }
-    double getGroupTimeSum() const { return curGroup->getTimeSum(); }
+    double getGroupTimeSum() const { return nav_.curGroup()->getTimeSum(); }
 
     // --- Snapshots for the journal ---
-    void incsave_rememberTodo();
-    void incsave_forgetTodo() {
-        todoSnapshot.reset();
-        todoRecurrenceEdited = false;
-    }
+    void incsave_rememberTodo() { edit_.rememberTodo(); }
+    void incsave_forgetTodo() { edit_.forgetTodo(); }
     // True when the current todo differs from its snapshot, is new, or had
-    // its recurrence rule changed (the todo comparison leaves out the
-    // recurrence interval, which must reach the journal all the same).
-    bool incsave_todoHasChanged() const;
-    void incsave_rememberGroup();
-    void incsave_forgetGroup() { groupSnapshot.reset(); }
-    bool incsave_groupHasChanged() const;
-    void incsave_newItem() { newItemFlag = true; }
+    // its recurrence rule changed.
+    bool incsave_todoHasChanged() const { return edit_.todoHasChanged(); }
+    void incsave_rememberGroup() { edit_.rememberGroup(); }
+    void incsave_forgetGroup() { edit_.forgetGroup(); }
+    bool incsave_groupHasChanged() const { return edit_.groupHasChanged(); }
+    void incsave_newItem() { edit_.newItem(); }
 
-    // --- Content views, special days and search ---
-    // Appends the rows of the list that the main view type selects (normal,
-    // only active, search results or calendar) and puts the row numbers in
-    // row order into viewOrder.
-    void getContent();
-    // Puts viewOrder into display order: cmpViewDataCal in the calendar,
-    // cmpViewData in every other list; equal rows keep their order.
-    void sortContent();
-    // Removes every row, except in the search view, where the hits in
-    // viewItems are the result and getContent rebuilds their rows.
-    void clearViewData();
-    // True when row a must be displayed after row b.
-    bool cmpViewData(unsigned a, unsigned b) const;
-    bool cmpViewDataCal(unsigned a, unsigned b) const;
-    // Appends the calendar rows of the occurrences of the recurring entries in
-    // list that overlap the days from..to.
-    void getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list);
+    // --- Content views, special days and search (see content_view.h) ---
+    void getContent() { view_.getContent(nav_.curGroupPath()); }
+    void sortContent() { view_.sortContent(); }
+    void clearViewData() { view_.clearViewData(); }
+    bool cmpViewData(unsigned a, unsigned b) const { return view_.cmpViewData(a, b); }
+    bool cmpViewDataCal(unsigned a, unsigned b) const { return view_.cmpViewDataCal(a, b); }
+    void getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
+        view_.getContentRecItems(from, to, list);
+    }
     // Searches the current group's subtree (normal view) or narrows the hits
     // (search view) for text and shows them in the "search results" group.
     // Results: 0; -1 (nothing changed) in the calendar and only-active views.
-    int search(const std::string& text);
-    // To be called before item is deleted from the tree: every row that shows
-    // item, or for a group anything of its subtree, keeps its place but loses
-    // its item (null in viewItems), so that display positions taken before the
-    // deletion still name the rows the user selected and no row or search hit
-    // points at a deleted item. The search view's next rebuild drops the rows.
-    void forgetViewItem(const ToDoListItem* item);
-    // The holidays and special days of the calendar view; owned.
-    std::unique_ptr<SpecialDays> specialDays = std::make_unique<SpecialDays>();
+    int search(const std::string& text) { return nav_.search(text); }
+    void forgetViewItem(const ToDoListItem* item) { view_.forgetViewItem(item); }
 
     // --- Read access to the state, for the window, the program entry and the
     // tests. The window keeps its list positions in guiData().
-    const std::vector<T_viewDataItem>& getViewData() const { return viewData; }
-    const std::vector<unsigned>& getViewOrder() const { return viewOrder; }
-    const std::vector<ToDoListItem*>& getViewItems() const { return viewItems; }
-    T_GUIData& guiData() { return GUIData; }
+    const std::vector<T_viewDataItem>& getViewData() const { return view_.rows(); }
+    const std::vector<unsigned>& getViewOrder() const { return view_.order(); }
+    const std::vector<ToDoListItem*>& getViewItems() const { return view_.items(); }
+    T_GUIData& guiData() { return view_.guiData(); }
     CryptMan& getCrypt() { return crypt; }
-    ToDoListGroup* getRoot() const { return root.get(); }
-    ToDoListGroup* getSearchGroup() const { return searchGroup; }
-    uint32_t getIdMax() const { return idmax; }
-    const T_Options& getOptions() const { return opts; }
-    T_Calendar& calendar() { return cal; }
+    ToDoListGroup* getRoot() const { return tree_.root(); }
+    ToDoListGroup* getSearchGroup() const { return tree_.searchGroup(); }
+    uint32_t getIdMax() const { return tree_.idmax(); }
+    const T_Options& getOptions() const { return view_.options(); }
+    T_Calendar& calendar() { return tree_.calendar(); }
     const T_Session& getSession() const { return Session; }
     const std::string& getFileName() const { return fileName; }
     void setFileName(const std::string& name) { fileName = name; }
-    const std::string& getCurGroupPath() const { return curGroupPath; }
+    const std::string& getCurGroupPath() const { return nav_.curGroupPath(); }
+    // The group the search view was entered from.
+    ToDoListGroup* getSavedGroup() const { return nav_.savedGroup(); }
     const std::string& getReadDataError() const { return readDataError; }
     const std::string& getTransferError() const { return transferError; }
-    SpecialDays& getSpecialDays() { return *specialDays; }
-
-    // --- State ---
-    // The rows of the list shown, the item of each row (null for calendar
-    // markers) at the same index, and the row numbers in display order. The
-    // three always have the same length.
-    std::vector<T_viewDataItem> viewData;
-    std::vector<unsigned> viewOrder;
-    std::vector<ToDoListItem*> viewItems;
-    T_GUIData GUIData;
-    CryptMan crypt;
-    std::unique_ptr<ToDoListGroup> root;
-    ToDoListGroup* searchGroup = nullptr; // the temporary "search results" group
-    ToDoListToDo* curItem = nullptr;
-    unsigned nrActiveJobs = 0;
-    uint32_t idmax = 0;
-    uint32_t idmaxaftersync = 0;
-    T_Options opts;
-    T_Calendar cal;
-    T_Session Session;
-    std::string rememberedPath;
-    ToDoListGroup* rememberedGroup = nullptr;
-    std::string savedPath;
-    ToDoListGroup* savedGroup = nullptr;
-    std::string curGroupPath;
-    ToDoListGroup* curGroup = nullptr;
-    std::unique_ptr<ToDoListToDo> todoSnapshot;
-    std::unique_ptr<ToDoListGroup> groupSnapshot;
-    bool newItemFlag = false;
-    // setRecData changed the current todo's rule since the snapshot.
-    bool todoRecurrenceEdited = false;
-    std::string fileName;
+    SpecialDays& getSpecialDays() { return view_.specialDays(); }
+    // The tree and the list themselves, for the tests and the benchmarks that
+    // build items and rows behind the organizer's rules.
+    ItemTree& itemTree() { return tree_; }
+    ContentView& contentView() { return view_; }
 
     // --- Journal: one file per committed change (storage/journal.cpp) ---
     // Journal file n is fileName followed by n. An entry is written under a
@@ -372,24 +279,26 @@ class Velk {
     // How many times publishing an entry failed during this run.
     unsigned incsave_unjournaledCount() const { return incsave_failures; }
 
-    // --- Item operations (engine/operations.cpp) ---
-    // Results: 0 done; -1 refused, nothing changed (see operations.cpp).
-    int newToDo(unsigned priority, unsigned row);
-    int newGroup();
-    int turnCurItem2Group();
-    int delCurGroup();
+    // --- Item operations (see item_operations.cpp) ---
+    // Results: 0 done; -1 refused, nothing changed.
+    int newToDo(unsigned priority, unsigned row) { return ops_.newToDo(priority, row); }
+    int newGroup() { return ops_.newGroup(); }
+    int turnCurItem2Group() { return ops_.turnCurItem2Group(); }
+    int delCurGroup() { return ops_.delCurGroup(); }
     // True when delCurGroup would delete the current group, so that a cut can
     // leave the clipboard alone when the delete would be refused.
-    bool canDeleteCurGroup() const;
-    int DeleteItem(ToDoListItem* item);
-    int DeleteItem(unsigned pos);
-    int delToDo();
-    int delCompleted();
+    bool canDeleteCurGroup() const { return ops_.canDeleteCurGroup(); }
+    int DeleteItem(ToDoListItem* item) { return ops_.DeleteItem(item); }
+    int DeleteItem(unsigned pos) { return ops_.DeleteItem(pos); }
+    int delToDo() { return ops_.delToDo(); }
+    int delCompleted() { return ops_.delCompleted(); }
     // Clears every engine pointer into the subtree of item, which is about to
     // be deleted from parent, and empties the list rows that show it (the rows
     // themselves stay, so that display positions keep their meaning until the
     // list is rebuilt).
-    void forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent);
+    void forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent) {
+        nav_.forgetReferencesInto(item, isGroup, parent);
+    }
 
     // --- Transfer files: export, import, clipboard (storage/transfer.cpp) ---
     // The current group with its content, its content only, or the current
@@ -417,32 +326,37 @@ class Velk {
     // group and the current group is at the deepest level); -2 the file ended
     // before "</data>"; -3 the file cannot be opened or is not a regular file.
     int insertDataFromFile(const char* name, bool followLinks = true);
+
+    // --- Item editor: changes of the current item that keep begin and end in
+    // order and the kind consistent (see edit_session.h) ---
+    void setEndToBeginPlus30() { edit_.setEndToBeginPlus30(); }
+    void setBeginDateMovingEnd(int year, int month, int day) {
+        edit_.setBeginDateMovingEnd(year, month, day);
+    }
+    void setBeginTimeMovingEnd(int hour, int minute) { edit_.setBeginTimeMovingEnd(hour, minute); }
+    void setItemIsToDo(bool todo) { edit_.setItemIsToDo(todo); }
+    bool getItemSaveCrypt() const { return edit_.getItemSaveCrypt(); }
+    void setItemSaveCrypt(bool on) { edit_.setItemSaveCrypt(on); }
+
+  private:
+    // The organizer's own state beside its parts: the password manager, the
+    // window size and the data file's name, and why the last read or transfer
+    // failed.
+    CryptMan crypt;
+    T_Session Session;
+    std::string fileName;
+    std::string readDataError;
     // Why the last export or insert that gave -3 failed: the system's text.
     std::string transferError;
 
-    // --- Item editor: changes of the current item that keep begin and end in
-    // order and the kind consistent (engine/item_edit.cpp) ---
-    // "Begin + 30 min": the end takes the begin's date and the begin's time
-    // plus 30 minutes (carried into the next day, month and year), or no time
-    // when the begin has none. Nothing changes while the begin has no date.
-    void setEndToBeginPlus30();
-    // Sets the begin date. When the begin and the end both had a date, the end
-    // moves by as many days as the begin, so the item keeps its length.
-    void setBeginDateMovingEnd(int year, int month, int day);
-    // Sets the begin time. When the begin had a time and the end has a date
-    // and a time, the end moves by as many minutes as the begin (an end
-    // without a date or time stays as it is).
-    void setBeginTimeMovingEnd(int hour, int minute);
-    // true: an appointment or note becomes a todo of priority 3. false: a
-    // todo becomes an appointment when it is shown as busy, else a note.
-    void setItemIsToDo(bool todo);
-    // Whether the current item's description is to be stored enciphered.
-    bool getItemSaveCrypt() const;
-    void setItemSaveCrypt(bool on);
+    // The parts, each using only those declared before it.
+    ItemTree tree_;
+    ContentView view_{tree_, crypt};
+    Navigation nav_{tree_, view_};
+    EditSession edit_{tree_, nav_, crypt};
+    ItemOperations ops_;
 
-  private:
-    ToDoListGroup* parentOfDeletableCurGroup() const;
-    // Journal and operations helpers.
+    // Journal helpers.
     std::string incsave_name(unsigned n) const;
     // True when the item is in the data file or in a published journal entry.
     bool incsave_isInFile(const ToDoListItem& item) const;

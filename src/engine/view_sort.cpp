@@ -7,7 +7,7 @@
 // so any stable sort by them yields that same order, in O(n log n) instead of
 // O(n^2).
 
-#include "engine/velk.h"
+#include "engine/content_view.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -209,7 +209,7 @@ bool sortCalendarRows(const std::vector<T_viewDataItem>& rows, std::vector<unsig
 
 } // namespace
 
-void Velk::sortContent() {
+void ContentView::sortContent() {
     if (opts.mainviewtype == MAINVIEW_CALENDAR) {
         if (!sortCalendarRows(viewData, viewOrder))
             std::stable_sort(viewOrder.begin(), viewOrder.end(),

@@ -61,21 +61,24 @@ void Velk::writeHeader(std::ostream& os) {
     // The temporary search-results group is never written, so the current
     // group is the one the search started from.
     const std::string& current =
-        (searchGroup && opts.mainviewtype == MAINVIEW_SEARCH) ? savedPath : curGroupPath;
-    os << "<idmax=" << idmax << ">\n";
-    os << "<idmaxaftersync=" << idmaxaftersync << ">\n";
+        (tree_.searchGroup() && view_.options().mainviewtype == MAINVIEW_SEARCH)
+            ? nav_.savedPath()
+            : nav_.curGroupPath();
+    os << "<idmax=" << tree_.idmax() << ">\n";
+    os << "<idmaxaftersync=" << tree_.idmaxAfterSync() << ">\n";
     os << "<curGroup=" << oneLine(current) << ">\n";
-    if (opts.ShowKbd) os << "<ShowKbd>\n";
-    os << (opts.viewtype == VIEWTYPE_TREE ? "<viewtype=tree>\n" : "<viewtype=flat>\n");
-    if (opts.mainviewtype == MAINVIEW_NORMAL || opts.mainviewtype == MAINVIEW_CALENDAR)
-        os << "<mainviewtype=" << opts.mainviewtype << ">\n";
-    if (opts.sorttype == SORT_PRIORITY) os << "<sorttype=priority>\n";
-    if (opts.sorttype == SORT_DATE) os << "<sorttype=date>\n";
-    os << "<cal.date=" << cal.date << ">\n";
-    os << "<cal.days=" << cal.days << ">\n";
-    os << "<GUIData.nLineNormal=" << GUIData.nLineNormal << ">\n";
-    os << "<GUIData.nLineCal=" << GUIData.nLineCal << ">\n";
-    for (int32_t pos : GUIData.oldPosInList)
+    if (view_.options().ShowKbd) os << "<ShowKbd>\n";
+    os << (view_.options().viewtype == VIEWTYPE_TREE ? "<viewtype=tree>\n" : "<viewtype=flat>\n");
+    if (view_.options().mainviewtype == MAINVIEW_NORMAL ||
+        view_.options().mainviewtype == MAINVIEW_CALENDAR)
+        os << "<mainviewtype=" << view_.options().mainviewtype << ">\n";
+    if (view_.options().sorttype == SORT_PRIORITY) os << "<sorttype=priority>\n";
+    if (view_.options().sorttype == SORT_DATE) os << "<sorttype=date>\n";
+    os << "<cal.date=" << tree_.calendar().date << ">\n";
+    os << "<cal.days=" << tree_.calendar().days << ">\n";
+    os << "<GUIData.nLineNormal=" << view_.guiData().nLineNormal << ">\n";
+    os << "<GUIData.nLineCal=" << view_.guiData().nLineCal << ">\n";
+    for (int32_t pos : view_.guiData().oldPosInList)
         os << "<GUIData.oldPosInList=" << pos << ">\n";
     if (Session.uWinHeight != 0) os << "<Session.uWinHeight=" << Session.uWinHeight << ">\n";
     if (Session.uWinWidth != 0) os << "<Session.uWinWidth=" << Session.uWinWidth << ">\n";
@@ -85,7 +88,7 @@ void Velk::writeDataTo(std::ostream& os) {
     os << "<type=Velk>\n<version=0.54>\n<data>\n";
     writeHeader(os);
     crypt.Write(os);
-    if (root->writeContentExcept(os, false, &crypt, true, true, searchGroup) != 0)
+    if (tree_.root()->writeContentExcept(os, false, &crypt, true, true, tree_.searchGroup()) != 0)
         std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
     os << "</data>\n";
 }
@@ -110,7 +113,7 @@ bool storedPlain(const ToDoListToDo& t) {
 
 std::vector<uint32_t> Velk::plainDescriptionIDs() {
     std::vector<uint32_t> ids;
-    forEachItem(*root, [&](ToDoListItem& item) {
+    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) ids.push_back(t->getSyncID());
     });
@@ -121,7 +124,7 @@ std::vector<uint32_t> Velk::plainDescriptionIDs() {
 bool Velk::savingEnciphersPlainText() {
     if (plainInDataFile.empty()) return false;
     bool found = false;
-    forEachItem(*root, [&](ToDoListItem& item) {
+    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (found || !t || t->getDescrData().getLength() == 0 ||
             !(t->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT))
@@ -147,7 +150,7 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
         return -1;
     }
     // A copy is not the data file: the items keep their saved marks.
-    const SavedMarks marks(*root);
+    const SavedMarks marks(*tree_.root());
     AtomicFile file(name);
     int r = file.open();
     if (r == 0) {
@@ -161,7 +164,7 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
 
 int Velk::saveData(T_SaveReport& report) {
     report = T_SaveReport();
-    const SavedMarks marks(*root);
+    const SavedMarks marks(*tree_.root());
     const bool dropBackups = savingEnciphersPlainText();
     JournalFiles::CommitReport commit;
     const int r = JournalFiles::commit(
@@ -200,48 +203,52 @@ int Velk::readHeader(std::istream& in, bool& foundEnd) {
                 if (minor <= 13 && !syncFile) endMarker = "<g>";
             }
         }
-        if (line == "<viewtype=flat>") opts.viewtype = VIEWTYPE_FLAT;
-        if (line == "<viewtype=tree>") opts.viewtype = VIEWTYPE_TREE;
-        if (startsWith(line, "<ShowKbd>")) opts.ShowKbd = true;
-        if (startsWith(line, "<mainview=normal>")) opts.mainviewtype = MAINVIEW_NORMAL;
-        if (startsWith(line, "<mainview=calendar>")) opts.mainviewtype = MAINVIEW_CALENDAR;
-        if (startsWith(line, "<onlyActive>")) opts.mainviewtype = MAINVIEW_ACTIVE;
-        if (startsWith(line, "<sorttype=priority>")) opts.sorttype = SORT_PRIORITY;
-        if (startsWith(line, "<sorttype=date>")) opts.sorttype = SORT_DATE;
+        if (line == "<viewtype=flat>") view_.options().viewtype = VIEWTYPE_FLAT;
+        if (line == "<viewtype=tree>") view_.options().viewtype = VIEWTYPE_TREE;
+        if (startsWith(line, "<ShowKbd>")) view_.options().ShowKbd = true;
+        if (startsWith(line, "<mainview=normal>")) view_.options().mainviewtype = MAINVIEW_NORMAL;
+        if (startsWith(line, "<mainview=calendar>"))
+            view_.options().mainviewtype = MAINVIEW_CALENDAR;
+        if (startsWith(line, "<onlyActive>")) view_.options().mainviewtype = MAINVIEW_ACTIVE;
+        if (startsWith(line, "<sorttype=priority>")) view_.options().sorttype = SORT_PRIORITY;
+        if (startsWith(line, "<sorttype=date>")) view_.options().sorttype = SORT_DATE;
         if (startsWith(line, "<Session.uWinWidth="))
             Session.uWinWidth = parseU32(tagValue(line, "<Session.uWinWidth="));
         if (startsWith(line, "<Session.uWinHeight="))
             Session.uWinHeight = parseU32(tagValue(line, "<Session.uWinHeight="));
         if (startsWith(line, "<GUIData.nLineNormal="))
-            GUIData.nLineNormal = parseI32(tagValue(line, "<GUIData.nLineNormal="));
+            view_.guiData().nLineNormal = parseI32(tagValue(line, "<GUIData.nLineNormal="));
         if (startsWith(line, "<GUIData.nLineCal="))
-            GUIData.nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
+            view_.guiData().nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
         if (startsWith(line, "<mainviewtype="))
-            opts.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
-        if (startsWith(line, "<idmax=")) idmax = parseU32(tagValue(line, "<idmax="));
-        if (startsWith(line, "<cal.date=")) cal.date = parseU32(tagValue(line, "<cal.date="));
+            view_.options().mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
+        if (startsWith(line, "<idmax=")) tree_.idmax() = parseU32(tagValue(line, "<idmax="));
+        if (startsWith(line, "<cal.date="))
+            tree_.calendar().date = parseU32(tagValue(line, "<cal.date="));
         if (startsWith(line, "<cal.days=")) {
             // The calendar shows 1 to 14 days. A larger span written into the
             // file by hand would fill every one of its days with each undated-
             // begin todo and freeze every rebuild, so it is cut to 14.
-            cal.days = std::clamp<uint32_t>(parseU32(tagValue(line, "<cal.days=")), 1, 14);
+            tree_.calendar().days =
+                std::clamp<uint32_t>(parseU32(tagValue(line, "<cal.days=")), 1, 14);
         }
         if (startsWith(line, "<idmaxaftersync="))
-            idmaxaftersync = parseU32(tagValue(line, "<idmaxaftersync="));
+            tree_.idmaxAfterSync() = parseU32(tagValue(line, "<idmaxaftersync="));
         if (startsWith(line, "<GUIData.oldPosInList=")) {
-            GUIData.oldPosInList.push_back(parseI32(tagValue(line, "<GUIData.oldPosInList=")));
-            GUIData.oldSelInList.push_back(0);
+            view_.guiData().oldPosInList.push_back(
+                parseI32(tagValue(line, "<GUIData.oldPosInList=")));
+            view_.guiData().oldSelInList.push_back(0);
         }
-        if (startsWith(line, "<curGroup=")) curGroupPath = tagValue(line, "<curGroup=");
+        if (startsWith(line, "<curGroup=")) nav_.setGroupPath(tagValue(line, "<curGroup="));
         if (startsWith(line, "<Crypt>") && crypt.Read(in) != 0) result = -1;
     }
 }
 
 int Velk::readData(const char* name) {
     fileName = name;
-    opts.mainviewtype = MAINVIEW_NORMAL;
-    opts.viewtype = VIEWTYPE_TREE;
-    opts.sorttype = SORT_DATE;
+    view_.options().mainviewtype = MAINVIEW_NORMAL;
+    view_.options().viewtype = VIEWTYPE_TREE;
+    view_.options().sorttype = SORT_DATE;
 
     // The data file may be reached through a symbolic link; anything that is
     // not a regular file (a FIFO would block the start for good) is refused.
@@ -251,34 +258,37 @@ int Velk::readData(const char* name) {
     if (opened == -1) {
         // No data file yet: an empty organizer, written at the next save.
         readDataError.clear();
-        root->setSyncID(1);
-        idmax = 1;
-        root->checkCompleted();
+        tree_.root()->setSyncID(1);
+        tree_.idmax() = 1;
+        tree_.root()->checkCompleted();
         return 0;
     }
     if (opened != 0) return -2;
 
     bool foundEnd = false;
     int result = readHeader(in, foundEnd);
-    if (!foundEnd || root->readContent(in, nrActiveJobs, idmax, cal) != 0) result = -1;
+    if (!foundEnd ||
+        tree_.root()->readContent(in, tree_.activeJobs(), tree_.idmax(), tree_.calendar()) != 0)
+        result = -1;
     if (in.bad()) {
         result = -2;
         readDataError = "it could not be read to the end";
     }
 
-    ToDoListGroup* g = curGroupPath == "/0/" ? nullptr : root->getGroupPtr(curGroupPath);
+    ToDoListGroup* g =
+        nav_.curGroupPath() == "/0/" ? nullptr : tree_.root()->getGroupPtr(nav_.curGroupPath());
     if (g) {
-        curGroup = g;
+        nav_.setGroupPointer(g);
     } else {
-        curGroup = root.get();
-        curGroupPath = "/0/";
+        nav_.setGroupPointer(tree_.root());
+        nav_.setGroupPath("/0/");
     }
     if (result != 0) return result;
     // Records read without a sync ID after the last number was handed out
     // have none yet: they are numbered now that the whole tree is known.
-    numberNewItems(idmax, *root, *root, true);
+    numberNewItems(tree_.idmax(), *tree_.root(), *tree_.root(), true);
     repairSyncIDCollisions();
-    root->checkCompleted();
+    tree_.root()->checkCompleted();
     // What the file holds, in one walk: the descriptions it keeps in plain
     // text, and the items it stored without a sync ID. Those got theirs
     // while loading, the same ones at every load of the file, so they count
@@ -287,7 +297,7 @@ int Velk::readData(const char* name) {
     // items take free numbers below it.
     plainInDataFile.clear();
     incsave_numberedAtLoad.clear();
-    forEachItem(*root, [this](ToDoListItem& item) {
+    forEachItem(*tree_.root(), [this](ToDoListItem& item) {
         if (!item.hasBeenSaved()) incsave_numberedAtLoad.push_back(item.getSyncID());
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
@@ -299,11 +309,11 @@ int Velk::readData(const char* name) {
 
 void Velk::repairSyncIDCollisions() {
     std::unordered_map<uint32_t, unsigned> uses;
-    forEachItem(*root, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
+    forEachItem(*tree_.root(), [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
     // Only records read without a sync ID are not marked saved; they are the
     // ones renumbered.
-    forEachItem(*root, [&](ToDoListItem& item) {
+    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
         if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1)
-            item.setSyncID(newSyncID(idmax, root.get()));
+            item.setSyncID(newSyncID(tree_.idmax(), tree_.root()));
     });
 }

@@ -172,8 +172,8 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
     // was never published) is written together with the new item.
     ToDoListItem* top = &item;
     ToDoListGroup* parent = &parentIn;
-    while (parent != root.get() && !incsave_isInFile(*parent)) {
-        ToDoListGroup* up = root->getGroupPtr(parent->getPath());
+    while (parent != tree_.root() && !incsave_isInFile(*parent)) {
+        ToDoListGroup* up = tree_.root()->getGroupPtr(parent->getPath());
         if (!up) break;
         top = parent;
         parent = up;
@@ -204,32 +204,32 @@ int Velk::incsave_writeDeleted(const ToDoListItem& item) {
 }
 
 int Velk::incsave_saveCurItem() {
-    if (!curItem) return -1;
+    if (!nav_.curItem()) return -1;
     int r;
-    if (incsave_isInFile(*curItem)) {
-        r = incsave_writeChanged(*curItem, false);
+    if (incsave_isInFile(*nav_.curItem())) {
+        r = incsave_writeChanged(*nav_.curItem(), false);
     } else {
         // A new item goes into the group that holds it: the current group, or
         // in the calendar view the "calendar" group.
-        ToDoListGroup* parent = GetParentOfItem(curItem);
+        ToDoListGroup* parent = GetParentOfItem(nav_.curItem());
         if (!parent) return -1;
-        r = incsave_writeNew(*curItem, *parent);
+        r = incsave_writeNew(*nav_.curItem(), *parent);
     }
-    newItemFlag = false;
+    edit_.itemJournaled();
     return r;
 }
 
 int Velk::incsave_saveCurGroup() {
-    if (!curGroup) return -1;
+    if (!nav_.curGroup()) return -1;
     int r;
-    if (curGroup == root.get() || incsave_isInFile(*curGroup)) {
-        r = incsave_writeChanged(*curGroup, true);
+    if (nav_.curGroup() == tree_.root() || incsave_isInFile(*nav_.curGroup())) {
+        r = incsave_writeChanged(*nav_.curGroup(), true);
     } else {
-        ToDoListGroup* parent = root->getGroupPtr(curGroup->getPath());
+        ToDoListGroup* parent = tree_.root()->getGroupPtr(nav_.curGroup()->getPath());
         if (!parent) return -1;
-        r = incsave_writeNew(*curGroup, *parent);
+        r = incsave_writeNew(*nav_.curGroup(), *parent);
     }
-    newItemFlag = false;
+    edit_.itemJournaled();
     return r;
 }
 
@@ -405,10 +405,11 @@ int Velk::incsave_readFiles(std::string& errorFile) {
             continue;
         }
         if (!indexed) {
-            index.build(*root);
+            index.build(*tree_.root());
             indexed = true;
         }
-        Replay replay{in, *root, index, nrActiveJobs, idmax, cal};
+        Replay replay{
+            in, *tree_.root(), index, tree_.activeJobs(), tree_.idmax(), tree_.calendar()};
         int r;
         if (startsWith(line, "<new parent="))
             r = replay.applyNew(line);
@@ -418,14 +419,14 @@ int Velk::incsave_readFiles(std::string& errorFile) {
             r = replay.applyChanged();
         if (r != 0) {
             errorFile = name;
-            nrActiveJobs = root->getNrActiveJobs();
+            tree_.activeJobs() = tree_.root()->getNrActiveJobs();
             return -1;
         }
         result = 1;
     }
-    root->checkCompleted();
+    tree_.root()->checkCompleted();
     // A replayed record may have started or stopped a recording: count anew.
-    nrActiveJobs = root->getNrActiveJobs();
+    tree_.activeJobs() = tree_.root()->getNrActiveJobs();
     incsave_nextNr = 0;
     return result;
 }

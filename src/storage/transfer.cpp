@@ -49,40 +49,40 @@ int writeTransferFile(const char* name, bool privateFile, std::string& error, F 
 } // namespace
 
 int Velk::exportGroupToFile(const char* name, bool privateFile) {
-    if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
-    if (opts.mainviewtype == MAINVIEW_SEARCH) {
+    if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
+    if (view_.options().mainviewtype == MAINVIEW_SEARCH) {
         // The hits, in a group that is not in the tree.
         return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
             os << "g\nssearch results\n";
-            for (ToDoListItem* hit : viewItems)
+            for (ToDoListItem* hit : view_.items())
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
             os << ">\n";
         });
     }
-    if (!curGroup) return -1;
+    if (!nav_.curGroup()) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curGroup->writeContent(os, true, &crypt, true, true);
+        nav_.curGroup()->writeContent(os, true, &crypt, true, true);
     });
 }
 
 int Velk::exportContentToFile(const char* name, bool privateFile) {
-    if (opts.mainviewtype == MAINVIEW_ACTIVE) return -1;
-    if (opts.mainviewtype == MAINVIEW_SEARCH) {
+    if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
+    if (view_.options().mainviewtype == MAINVIEW_SEARCH) {
         return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-            for (ToDoListItem* hit : viewItems)
+            for (ToDoListItem* hit : view_.items())
                 if (hit) hit->writeContent(os, true, &crypt, true, true);
         });
     }
-    if (!curGroup) return -1;
+    if (!nav_.curGroup()) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curGroup->writeContent(os, true, &crypt, false, true);
+        nav_.curGroup()->writeContent(os, true, &crypt, false, true);
     });
 }
 
 int Velk::exportToDoToFile(const char* name, bool privateFile) {
-    if (!curItem) return -1;
+    if (!nav_.curItem()) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curItem->writeContent(os, true, &crypt, true, true);
+        nav_.curItem()->writeContent(os, true, &crypt, true, true);
     });
 }
 
@@ -94,14 +94,14 @@ int Velk::exportRowsToFile(const char* name, const std::vector<unsigned>& rows, 
 }
 
 int Velk::exportToStream(std::ostream& os, unsigned row) {
-    if (row >= viewOrder.size()) return -1;
-    const unsigned index = viewOrder[row];
-    if (index >= viewItems.size() || !viewItems[index]) return -1;
-    return viewItems[index]->writeContent(os, true, &crypt, true, true);
+    if (row >= view_.order().size()) return -1;
+    const unsigned index = view_.order()[row];
+    if (index >= view_.items().size() || !view_.items()[index]) return -1;
+    return view_.items()[index]->writeContent(os, true, &crypt, true, true);
 }
 
 int Velk::insertDataFromFile(const char* name, bool followLinks) {
-    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
+    if (view_.options().mainviewtype != MAINVIEW_NORMAL || !nav_.curGroup()) return -1;
     // A file the user names may be a link; anything that is not a regular
     // file is refused instead of blocking the program on a FIFO.
     std::ifstream in;
@@ -111,8 +111,8 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
     if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
     if (opened != 0) return -3;
 
-    ToDoListGroup* const parent = curGroup;
-    const std::string parentPath = curGroupPath;
+    ToDoListGroup* const parent = nav_.curGroup();
+    const std::string parentPath = nav_.curGroupPath();
     if (parent->getLevel() >= MAX_GROUP_LEVEL) {
         // No group may go below the deepest level: a file that holds one is
         // refused before anything is inserted. The todo records are read into
@@ -153,15 +153,15 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
             if (isGroup) {
                 ToDoListGroup* g = parent->newGroup();
                 setGroup(g);
-                g->readContent(in, nrActiveJobs, foreignIDs, cal);
+                g->readContent(in, tree_.activeJobs(), foreignIDs, tree_.calendar());
                 item = g;
             } else {
                 ToDoListToDo* t = parent->newToDo();
-                curItem = t;
-                if (t->readContent(in, nrActiveJobs, foreignIDs, cal) != 0) {
+                nav_.setItem(t);
+                if (t->readContent(in, tree_.activeJobs(), foreignIDs, tree_.calendar()) != 0) {
                     // A record cut short stays inserted as far as it was read.
                     t->sanitizeTimeThings();
-                    t->putIntoCalList(cal);
+                    t->putIntoCalList(tree_.calendar());
                 }
                 item = t;
             }
@@ -171,15 +171,15 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
                 i.setSyncID(0);
                 i.hasBeenSaved(false);
             });
-            numberNewItems(idmax, *root, *item, isGroup);
+            numberNewItems(tree_.idmax(), *tree_.root(), *item, isGroup);
             incsave_writeNew(*item, *parent);
-            curGroup = parent;
-            curGroupPath = parentPath;
+            nav_.setGroupPointer(parent);
+            nav_.setGroupPath(parentPath);
         }
         if (in.eof() || in.fail()) break;
     }
-    root->checkCompleted();
+    tree_.root()->checkCompleted();
     // Running todos of the file run on; a record cut short does not count.
-    nrActiveJobs = root->getNrActiveJobs();
+    tree_.activeJobs() = tree_.root()->getNrActiveJobs();
     return ended ? 0 : -2;
 }

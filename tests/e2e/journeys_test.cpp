@@ -456,14 +456,14 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     ASSERT_EQ(check.readData(data.c_str()), 0);
     ASSERT_EQ(check.getCrypt().Login(0, "open sesame"), 0);
     ToDoListToDo* bank = nullptr;
-    for (unsigned id = 1; id <= check.idmax && !bank; ++id) {
+    for (unsigned id = 1; id <= check.getIdMax() && !bank; ++id) {
         bool isGroup = false;
         ToDoListItem* item = check.getRoot()->getPtrToItemWithSyncID(id, isGroup, true);
         bank = dynamic_cast<ToDoListToDo*>(item);
     }
     ASSERT_NE(bank, nullptr);
     const char* text = nullptr;
-    ASSERT_FALSE(bank->getDescrData().GetDescription(text, &check.crypt)) << "deciphered";
+    ASSERT_FALSE(bank->getDescrData().GetDescription(text, &check.getCrypt())) << "deciphered";
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text, "My PIN 4711");
 }

@@ -23,8 +23,8 @@ struct Calendar : testing::Test {
     void TearDown() override { setVelkNowForTesting(-1); }
 
     Rows show(int y, int m, int d, unsigned days) {
-        v.cal.date = packDate(d, m, y) | DT_NOTIME;
-        v.cal.days = days;
+        v.calendar().date = packDate(d, m, y) | DT_NOTIME;
+        v.calendar().days = days;
         rebuild(v);
         return calendar(v);
     }
@@ -37,7 +37,7 @@ struct Calendar : testing::Test {
 
 TEST_F(Calendar, StartingTodayShowsOverdueTodosFirst) {
     entry(v, root(), "late", 2, {}, on(2011, 3, 1));
-    entry(v, root(), "done", 2, {}, on(2011, 3, 2))->setCompleted(v.cal);
+    entry(v, root(), "done", 2, {}, on(2011, 3, 2))->setCompleted(v.calendar());
     entry(v, root(), "late appointment", PRIO_APPOINTMENT, on(2011, 3, 1, 9), on(2011, 3, 1, 10));
     EXPECT_EQ(show(2011, 3, 5, 2), (Rows{
                                        "overdue late",
@@ -123,14 +123,14 @@ TEST_F(Calendar, RecurringAppointmentShowsItsOccurrencesInTheSpan) {
     T_recData rec;
     rec.type = REC_DAILY;
     rec.interval = 3;
-    every3->setRecData(rec, v.cal);
+    every3->setRecData(rec, v.calendar());
     ToDoListToDo* ended =
         entry(v, root(), "ended", PRIO_APPOINTMENT, on(2011, 2, 1, 10), on(2011, 2, 1, 11));
     rec.interval = 1;
     rec.rangeEnd = packDate(2, 3, 2011) | DT_NOTIME;
-    ended->setRecData(rec, v.cal);
-    ASSERT_TRUE(v.cal.recAppointments.contains(every3));
-    ASSERT_TRUE(v.cal.recAppointments.contains(ended));
+    ended->setRecData(rec, v.calendar());
+    ASSERT_TRUE(v.calendar().recAppointments.contains(every3));
+    ASSERT_TRUE(v.calendar().recAppointments.contains(ended));
 
     Rows rows = show(2011, 3, 3, 5); // occurrences on the 4th and the 7th
     Rows items;
@@ -148,7 +148,7 @@ TEST_F(Calendar, RecurringTodoOverdueAndOnItsDays) {
     ToDoListToDo* t = entry(v, root(), "water plants", 2, on(2011, 3, 3), on(2011, 3, 3));
     T_recData rec;
     rec.type = REC_WEEKLY;
-    t->setRecData(rec, v.cal);
+    t->setRecData(rec, v.calendar());
     Rows rows = show(2011, 3, 5, 7);
     EXPECT_EQ(rows.front(), "overdue water plants");
     EXPECT_EQ(rows[1], "--");
@@ -222,9 +222,9 @@ TEST_F(Calendar, OldRecurringEntriesShowOnTheDaysTheirRuleGives) {
             rec.type = k.type;
             rec.interval = k.interval;
             if (k.rangeEnd != noEnd) rec.rangeEnd = packed(k.rangeEnd) | DT_NOTIME;
-            t->setRecData(rec, w.cal);
-            w.cal.date = packed(first) | DT_NOTIME;
-            w.cal.days = 10;
+            t->setRecData(rec, w.calendar());
+            w.calendar().date = packed(first) | DT_NOTIME;
+            w.calendar().days = 10;
             rebuild(w);
             Rows got;
             for (auto& r : calendar(w))
@@ -317,15 +317,15 @@ TEST_F(Calendar, RecurringRowsAreTheOccurrencesOfTheStepByStepRule) {
             rec.rangeEnd = dayOf(std::min(anchor + c::days(pick(0, 90)), lastHeld));
             if (rng() % 2) rec.rangeEnd = (rec.rangeEnd & DT_DATEMASK) | packTime(pick(0, 23), 0);
         }
-        t->setRecData(rec, w.cal);
+        t->setRecData(rec, w.calendar());
         T_recData stored;
         t->getRecData(stored);
         ASSERT_EQ(stored.type, rec.type);
 
         const c::sys_days first = std::min(b + c::days(pick(-20, 80)), lastHeld);
         const unsigned span = unsigned(pick(1, 14));
-        w.cal.date = dayOf(first);
-        w.cal.days = span;
+        w.calendar().date = dayOf(first);
+        w.calendar().days = span;
         rebuild(w);
         Rows got;
         for (auto& r : calendar(w))

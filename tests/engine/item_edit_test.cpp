@@ -30,7 +30,7 @@ struct ItemEdit : testing::Test {
         org = std::make_unique<TestOrganizer>(dir.file("e.dat"));
         t = v().getRoot()->newToDo();
         t->setSummary("job");
-        t->setSyncID(++v().idmax);
+        t->setSyncID(++v().itemTree().idmax());
         v().setItem(t);
     }
     Velk& v() { return **org; }
@@ -39,7 +39,7 @@ struct ItemEdit : testing::Test {
     void setBoth(packedDT begin, packedDT end) {
         v().clearDate(0);
         v().clearDate(16);
-        T_Calendar& cal = v().cal;
+        T_Calendar& cal = v().calendar();
         for (auto [which, value] : {std::pair{0, end}, std::pair{16, begin}}) {
             if (dtHasDate(value))
                 t->setDateDontCheck(which, dtYear(value), dtMonth(value), dtDay(value), cal);

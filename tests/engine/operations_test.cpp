@@ -15,31 +15,31 @@ struct Operations : testing::Test {
         Velk& v = **org;
         a = v.getRoot()->newGroup();
         a->setSummary("A");
-        a->setSyncID(++v.idmax);
+        a->setSyncID(++v.itemTree().idmax());
         b = a->newGroup();
         b->setSummary("B");
-        b->setSyncID(++v.idmax);
+        b->setSyncID(++v.itemTree().idmax());
     }
     Velk& v() { return **org; }
     // Shows the rows as the list would: one row per item, in the given order.
     void showRows(const std::vector<ToDoListItem*>& items) {
-        v().viewData.assign(items.size(), T_viewDataItem());
-        v().viewItems = items;
-        v().viewOrder.clear();
+        std::vector<T_viewDataItem> rows(items.size(), T_viewDataItem());
+        std::vector<unsigned> order;
         for (unsigned i = 0; i < items.size(); ++i) {
-            v().viewOrder.push_back(i);
+            order.push_back(i);
             if (auto* t = dynamic_cast<ToDoListToDo*>(items[i])) {
-                v().viewData[i].completed = t->isCompleted();
-                v().viewData[i].prio = t->getPriority();
+                rows[i].completed = t->isCompleted();
+                rows[i].prio = t->getPriority();
             } else {
-                v().viewData[i].kind = 1;
+                rows[i].kind = 1;
             }
         }
+        v().contentView().setRows(rows, items, order);
     }
     ToDoListToDo* todoIn(ToDoListGroup* g, const std::string& summary) {
         ToDoListToDo* t = g->newToDo();
         t->setSummary(summary);
-        t->setSyncID(++v().idmax);
+        t->setSyncID(++v().itemTree().idmax());
         return t;
     }
     // A calendar row of the day.
@@ -48,9 +48,7 @@ struct Operations : testing::Test {
         T_viewDataItem row;
         row.day = day;
         row.prio = PRIO_DAYHEADER;
-        v().viewData = {row};
-        v().viewOrder = {0};
-        v().viewItems = {nullptr};
+        v().contentView().setRows({row}, {nullptr}, {0});
     }
 
     TempDir dir;
@@ -63,11 +61,11 @@ struct Operations : testing::Test {
 
 TEST_F(Operations, NewToDoInTheNormalViewIgnoresThePriority) {
     v().setGroup(a);
-    const uint32_t before = v().idmax;
+    const uint32_t before = v().getIdMax();
     ASSERT_EQ(v().newToDo(5, 0u), 0);
     EXPECT_EQ(v().getCurItem()->getPriority(), 3u);
     EXPECT_EQ(v().getCurItem()->getSyncID(), before + 1);
-    EXPECT_EQ(v().idmax, before + 1);
+    EXPECT_EQ(v().getIdMax(), before + 1);
     EXPECT_EQ(a->getNrToDos(), 1u);
 }
 
@@ -81,7 +79,7 @@ TEST_F(Operations, NewAppointmentOnACalendarDayGoesIntoTheCalendarGroup) {
     EXPECT_EQ(t->getDateTime(0), packDate(7, 3, 2026) | packTime(8, 30));
     EXPECT_EQ(t->getShowTimeAs(), 1);
     EXPECT_EQ(v().getCurGroup(), b) << "the group shown before stays current";
-    EXPECT_EQ(v().cal.datedAppointments.size(), 1u);
+    EXPECT_EQ(v().calendar().datedAppointments.size(), 1u);
     ToDoListGroup* calendar = v().GetParentOfItem(t);
     ASSERT_NE(calendar, nullptr);
     EXPECT_EQ(calendar->getSummary(), "calendar");
@@ -112,7 +110,7 @@ TEST_F(Operations, NewItemsAreRefusedWhereTheyDoNotApply) {
 TEST_F(Operations, NewGroupBecomesCurrentWithTheNextSyncID) {
     v().setGroup(a);
     ASSERT_EQ(v().newGroup(), 0);
-    EXPECT_EQ(v().getCurGroup()->getSyncID(), v().idmax);
+    EXPECT_EQ(v().getCurGroup()->getSyncID(), v().getIdMax());
     EXPECT_EQ(v().getCurGroupPath(), "/0/0/1/");
 }
 
@@ -124,8 +122,8 @@ TEST_F(Operations, TodoTurnedIntoGroupKeepsEverythingAndTheRunningCount) {
     v().setItem(t);
     ASSERT_EQ(v().setItemRunning(true), 0);
     t->setDescription("notes");
-    t->setDate(0, 2011, 3, 9, v().cal);
-    ASSERT_EQ(v().nrActiveJobs, 1u);
+    t->setDate(0, 2011, 3, 9, v().calendar());
+    ASSERT_EQ(v().getNrActiveJobs(), 1u);
 
     ASSERT_EQ(v().turnCurItem2Group(), 0);
     ToDoListGroup* g = v().getCurGroup();
@@ -138,13 +136,13 @@ TEST_F(Operations, TodoTurnedIntoGroupKeepsEverythingAndTheRunningCount) {
     EXPECT_TRUE(copy->isRunning());
     EXPECT_EQ(copy->getDateTime(0), packDate(9, 3, 2011) | DT_NOTIME);
     const char* text = nullptr;
-    copy->GetDescription(text, &v().crypt);
+    copy->GetDescription(text, &v().getCrypt());
     EXPECT_STREQ(text, "notes");
     EXPECT_EQ(copy->getSyncID(), g->getSyncID() + 1);
-    EXPECT_EQ(v().nrActiveJobs, 1u);
+    EXPECT_EQ(v().getNrActiveJobs(), 1u);
     EXPECT_EQ(a->getNrToDos(), 0u);
-    EXPECT_EQ(v().cal.datedToDos.size(), 1u);
-    EXPECT_TRUE(v().cal.datedToDos.contains(copy));
+    EXPECT_EQ(v().calendar().datedToDos.size(), 1u);
+    EXPECT_TRUE(v().calendar().datedToDos.contains(copy));
 
     ToDoListToDo* unnamed = todoIn(a, "");
     v().setItem(unnamed);
@@ -170,9 +168,9 @@ TEST_F(Operations, DeletingTheCurrentGroupTakesItsRunningTodosAlong) {
         ASSERT_EQ(v().setItemRunning(true), 0);
     }
     todoIn(a, "stays");
-    EXPECT_EQ(v().nrActiveJobs, 2u);
+    EXPECT_EQ(v().getNrActiveJobs(), 2u);
     ASSERT_EQ(v().delCurGroup(), 0);
-    EXPECT_EQ(v().nrActiveJobs, 0u);
+    EXPECT_EQ(v().getNrActiveJobs(), 0u);
     EXPECT_EQ(v().getCurGroup(), a);
     EXPECT_EQ(v().getCurItem(), nullptr) << "the current item went with its group";
     EXPECT_EQ(a->getNrGroups(), 0u);
@@ -199,7 +197,8 @@ TEST_F(Operations, SelectedRowsKeepTheirMeaningInAnyDeletionOrder) {
             inA = todoIn(a, "inA");
         }
         showRows({inA, b, other, inB});
-        v().viewOrder = {1, 3, 0, 2}; // shown: B, inB, inA, other
+        v().contentView().setRows(v().getViewData(), v().getViewItems(),
+                                  {1, 3, 0, 2}); // shown: B, inB, inA, other
         const std::vector<unsigned> selected = {0, 1, 2};
         std::vector<int> results;
         if (highestFirst)
@@ -235,7 +234,9 @@ TEST_F(Operations, DeleteCompletedTakesVisibleFinishedTodosOnlyAndEachOnce) {
     v().setItem(done);
     ASSERT_EQ(v().setItemCompleted(), 0);
     showRows({done, open, appointment, done}); // done shown on two days
-    v().viewData[2].completed = true;
+    std::vector<T_viewDataItem> rows = v().getViewData();
+    rows[2].completed = true;
+    v().contentView().setRows(rows, v().getViewItems(), v().getViewOrder());
     ASSERT_EQ(v().delCompleted(), 0);
     ASSERT_EQ(a->getNrToDos(), 2u);
     EXPECT_EQ(a->getToDo(0), open);
@@ -257,10 +258,10 @@ TEST_F(Operations, RunningCountFollowsOnlyRealChanges) {
     v().setItem(todoIn(a, "job"));
     ASSERT_EQ(v().setItemRunning(true), 0);
     EXPECT_EQ(v().setItemRunning(true), -1);
-    EXPECT_EQ(v().nrActiveJobs, 1u);
+    EXPECT_EQ(v().getNrActiveJobs(), 1u);
     EXPECT_EQ(v().setItemCompleted(), 0);
     EXPECT_FALSE(v().isItemRunning());
-    EXPECT_EQ(v().nrActiveJobs, 0u);
+    EXPECT_EQ(v().getNrActiveJobs(), 0u);
     EXPECT_EQ(v().setItemRunning(false), -1);
-    EXPECT_EQ(v().nrActiveJobs, 0u);
+    EXPECT_EQ(v().getNrActiveJobs(), 0u);
 }

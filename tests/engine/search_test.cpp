@@ -39,8 +39,8 @@ struct Search : testing::Test {
         entry(v, garden, "MILK the cow", 4);
         entry(v, deep, "milky way", 5);
         entry(v, work, "milk at work", 1);
-        v.opts.sorttype = SORT_PRIORITY;
-        v.opts.completedLast = false;
+        v.setOptsSort(SORT_PRIORITY);
+        v.setOptCompletedLast(false);
     }
     void TearDown() override {
         setDescrCipherForTesting(nullptr);
@@ -68,10 +68,10 @@ TEST_F(Search, FindsSummariesInAnyCaseBelowTheCurrentGroupOnly) {
     EXPECT_EQ(found("Milk"), (Texts{"Buy milk", "MILK the cow", "milky way"}))
         << "the sibling group Work is not searched; Deep, three levels down, is";
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_SEARCH);
-    ASSERT_NE(v.searchGroup, nullptr);
-    EXPECT_EQ(v.getCurGroup(), v.searchGroup);
-    EXPECT_EQ(v.searchGroup->getSummary(), "search results");
-    EXPECT_EQ(v.getRoot()->getGroup(v.getRoot()->getNrGroups() - 1), v.searchGroup);
+    ASSERT_NE(v.getSearchGroup(), nullptr);
+    EXPECT_EQ(v.getCurGroup(), v.getSearchGroup());
+    EXPECT_EQ(v.getSearchGroup()->getSummary(), "search results");
+    EXPECT_EQ(v.getRoot()->getGroup(v.getRoot()->getNrGroups() - 1), v.getSearchGroup());
 }
 
 TEST_F(Search, RowsOfTheSearchAreInHitOrderBeforeTheRebuild) {
@@ -119,16 +119,16 @@ TEST_F(Search, EncipheredDescriptionIsFoundOnlyWhilePasswordIsEntered) {
 
 TEST_F(Search, SecondSearchNarrowsAndLeavingReturnsToTheStart) {
     v.setGroup(home);
-    v.opts.sorttype = SORT_DATE; // all undated: then by priority
+    v.setOptsSort(SORT_DATE); // all undated: then by priority
     EXPECT_EQ(found("m"), (Texts{"call Mum", "Buy milk", "MILK the cow", "milky way"}));
     EXPECT_EQ(found("MU"), (Texts{"call Mum"}));
     EXPECT_EQ(found("zzz"), Texts{});
-    EXPECT_EQ(v.savedGroup, home);
+    EXPECT_EQ(v.getSavedGroup(), home);
     EXPECT_EQ(v.leaveCurGroup(), 0);
     EXPECT_EQ(v.getCurGroup(), home);
     EXPECT_EQ(v.getCurGroupPath(), "/0/0/");
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
-    EXPECT_EQ(v.searchGroup, nullptr);
+    EXPECT_EQ(v.getSearchGroup(), nullptr);
     EXPECT_EQ(v.getRoot()->getNrGroups(), 2u) << "the results group is gone";
 }
 
@@ -143,23 +143,25 @@ TEST_F(Search, RefusedInTheCalendarAndOnlyActiveViews) {
     v.setMainViewType(MAINVIEW_CALENDAR);
     EXPECT_EQ(v.search("milk"), -1);
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_CALENDAR);
-    EXPECT_EQ(v.searchGroup, nullptr);
+    EXPECT_EQ(v.getSearchGroup(), nullptr);
     EXPECT_EQ(v.getRoot()->getNrGroups(), 2u);
-    v.opts.mainviewtype = MAINVIEW_ACTIVE;
+    v.contentView().options().mainviewtype = MAINVIEW_ACTIVE;
     EXPECT_EQ(v.search("milk"), -1);
 }
 
 // The user selects several rows of the results and deletes them, from the last
 // selected line to the first, as the list does; then the list is rebuilt.
 TEST_F(Search, DeletedHitsLeaveTheListAndPositionsKeepTheirRows) {
-    v.opts.sorttype = SORT_PRIORITY;
+    v.setOptsSort(SORT_PRIORITY);
     EXPECT_EQ(found("milk"), (Texts{"milk at work", "Buy milk", "MILK the cow", "milky way"}));
     for (unsigned pos : {3u, 1u}) {
         ToDoListItem* item = v.getViewItems()[v.getViewOrder()[pos]];
         ASSERT_NE(item, nullptr);
         ToDoListGroup* parent = v.GetParentOfItem(item);
         v.forgetViewItem(item);
-        ASSERT_EQ(parent->delToDo(static_cast<ToDoListToDo*>(item), v.nrActiveJobs, v.cal), 0);
+        ASSERT_EQ(parent->delToDo(static_cast<ToDoListToDo*>(item), v.itemTree().activeJobs(),
+                                  v.calendar()),
+                  0);
     }
     EXPECT_EQ(v.getViewItems()[v.getViewOrder()[0]]->getSummary(), "milk at work")
         << "positions above the deleted rows still name the same entries";
@@ -179,13 +181,13 @@ TEST(ForgetViewItem, DeletedGroupTakesItsSubtreeRowsAlongAndPositionsStay) {
     entry(v, inner, "deep", 3);
     entry(v, g, "in g", 3);
     entry(v, v.getRoot(), "outside", 3);
-    v.opts.viewtype = VIEWTYPE_FLAT;
+    v.setOptViewtype(VIEWTYPE_FLAT);
     rebuild(v);
     const std::size_t n = v.getViewItems().size();
     ASSERT_EQ(n, 5u);
     v.forgetViewItem(g);
     ASSERT_EQ(v.getViewItems().size(), n);
-    ASSERT_EQ(v.viewData.size(), n);
+    ASSERT_EQ(v.getViewData().size(), n);
     std::vector<std::string> left;
     for (unsigned row : v.getViewOrder())
         if (v.getViewItems()[row]) left.push_back(v.getViewItems()[row]->getSummary());

@@ -49,13 +49,9 @@ TEST_F(Tree, LeavingGroupsWalksUpOneLevelUntilTheRoot) {
 
 TEST_F(Tree, LeavingTheSearchViewDropsTheResultsGroup) {
     v.setGroup(b);
-    v.savedGroup = b;
-    v.savedPath = v.getCurGroupPath();
-    v.searchGroup = v.getRoot()->newGroup();
-    v.setGroup(v.searchGroup);
-    v.opts.mainviewtype = MAINVIEW_SEARCH;
+    ASSERT_EQ(v.search(""), 0);
     EXPECT_EQ(v.leaveCurGroup(), 0);
-    EXPECT_EQ(v.searchGroup, nullptr);
+    EXPECT_EQ(v.getSearchGroup(), nullptr);
     EXPECT_EQ(v.getRoot()->getNrGroups(), 1u);
     EXPECT_EQ(v.getCurGroup(), b);
     EXPECT_EQ(v.getCurGroupPath(), "/0/0/0/");
@@ -77,8 +73,8 @@ TEST_F(Tree, MainViewTypeTransitions) {
     EXPECT_TRUE(v.inRootGroup());
     EXPECT_EQ(v.getCurGroupPathText(), "Active jobs");
     EXPECT_EQ(v.setMainViewType(MAINVIEW_ACTIVE), -1);
-    EXPECT_EQ(v.opts.lastMainViewType, MAINVIEW_ACTIVE);
-    v.opts.lastMainViewType = MAINVIEW_NORMAL;
+    EXPECT_EQ(v.getOptions().lastMainViewType, MAINVIEW_ACTIVE);
+    v.contentView().options().lastMainViewType = MAINVIEW_NORMAL;
     EXPECT_EQ(v.setMainViewType(MAINVIEW_BACK), 0);
     EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
     EXPECT_FALSE(v.inRootGroup());
@@ -165,12 +161,12 @@ TEST(Teardown, DeletingAnEngineWithEntriesInEveryCalendarListFreesThemAll) {
         for (unsigned prio : {3u, PRIO_APPOINTMENT, PRIO_NOTE})
             for (int type : {REC_NONE, REC_WEEKLY}) {
                 ToDoListToDo* t = in->newToDo();
-                t->setDate(0, 2024, 6, 20, w->cal);
-                t->setDate(1, 2024, 6, 19, w->cal);
-                t->setPriority(prio, w->cal);
-                t->setRecData(T_recData{type, 1, DT_EMPTY, DT_EMPTY}, w->cal);
+                t->setDate(0, 2024, 6, 20, w->calendar());
+                t->setDate(1, 2024, 6, 19, w->calendar());
+                t->setPriority(prio, w->calendar());
+                t->setRecData(T_recData{type, 1, DT_EMPTY, DT_EMPTY}, w->calendar());
             }
-    const T_Calendar& cal = w->cal;
+    const T_Calendar& cal = w->calendar();
     for (std::size_t n : {cal.recToDos.size(), cal.datedToDos.size(), cal.recAppointments.size(),
                           cal.datedAppointments.size(), cal.recNotes.size(), cal.datedNotes.size()})
         ASSERT_EQ(n, 2u);

@@ -15,7 +15,7 @@ namespace {
 // Passes over positions 1 .. n-1, swapping neighbours when the earlier row
 // must come after the later one, until a pass swaps nothing.
 std::vector<unsigned> bubbleSorted(const Velk& v, bool calendar) {
-    std::vector<unsigned> order(v.viewData.size());
+    std::vector<unsigned> order(v.getViewData().size());
     for (unsigned i = 0; i < order.size(); ++i)
         order[i] = i;
     bool swapped = true;
@@ -34,9 +34,7 @@ std::vector<unsigned> bubbleSorted(const Velk& v, bool calendar) {
 }
 
 void push(Velk& v, const T_viewDataItem& row) {
-    v.viewData.push_back(row);
-    v.viewItems.push_back(nullptr);
-    v.viewOrder.push_back(unsigned(v.viewOrder.size()));
+    v.contentView().addRow(row, nullptr);
 }
 
 // A few dates, so that equal keys are common, and the empty value.
@@ -73,8 +71,8 @@ TEST(ViewSort, NormalListOrderEqualsBubbleSortForEveryOption) {
     std::mt19937 rng(7);
     for (int round = 0; round < 200; ++round) {
         Velk v;
-        v.opts.sorttype = round % 2 ? SORT_DATE : SORT_PRIORITY;
-        v.opts.completedLast = (round / 2) % 2 != 0;
+        v.setOptsSort(round % 2 ? SORT_DATE : SORT_PRIORITY);
+        v.setOptCompletedLast((round / 2) % 2 != 0);
         const unsigned n = rng() % 120;
         for (unsigned i = 0; i < n; ++i) {
             T_viewDataItem row;
@@ -101,7 +99,7 @@ TEST(ViewSort, CalendarRowOrderEqualsBubbleSort) {
     const packedDT today = packDate(5, 3, 2011);
     for (int round = 0; round < 200; ++round) {
         Velk v;
-        v.opts.mainviewtype = MAINVIEW_CALENDAR;
+        v.setMainViewType(MAINVIEW_CALENDAR);
         const unsigned n = rng() % 150;
         for (unsigned i = 0; i < n; ++i) {
             T_viewDataItem row;
@@ -150,7 +148,7 @@ TEST(ViewSort, LongMixedRunsOfOneDayEqualBubbleSort) {
     const packedDT day = packDate(5, 3, 2011) | DT_NOTIME;
     for (int round = 0; round < 6; ++round) {
         Velk v;
-        v.opts.mainviewtype = MAINVIEW_CALENDAR;
+        v.setMainViewType(MAINVIEW_CALENDAR);
         const unsigned n = 400 + rng() % 1200;
         packedDT date = packDate(1, 1, 2011);
         int step = 0;
@@ -190,14 +188,14 @@ TEST(ViewSort, BuiltCalendarOrderEqualsBubbleSort) {
             T_recData rec;
             rec.type = REC_DAILY;
             rec.interval = 1 + int(rng() % 3);
-            t->setRecData(rec, v.cal);
+            t->setRecData(rec, v.calendar());
         }
     }
-    v.opts.mainviewtype = MAINVIEW_CALENDAR;
-    v.cal.date = packDate(5, 3, 2011) | DT_NOTIME;
-    v.cal.days = 7;
+    v.setMainViewType(MAINVIEW_CALENDAR);
+    v.calendar().date = packDate(5, 3, 2011) | DT_NOTIME;
+    v.calendar().days = 7;
     v.getContent();
-    ASSERT_GT(v.viewData.size(), 60u);
+    ASSERT_GT(v.getViewData().size(), 60u);
     const auto expected = bubbleSorted(v, true);
     v.sortContent();
     EXPECT_EQ(v.getViewOrder(), expected);

@@ -25,12 +25,12 @@ inline ToDoListToDo* entry(Velk& v, ToDoListGroup* g, const std::string& summary
                            When begin = When{}, When end = When{}) {
     ToDoListToDo* t = g->newToDo();
     t->setSummary(summary);
-    t->setPriority(prio, v.cal);
+    t->setPriority(prio, v.calendar());
     // A todo keeps a begin only beside its due date, an appointment or note an
     // end only beside its begin: the anchor is set first.
     auto set = [&](int which, const When& w) {
-        if (w.y) t->setDate(which, w.y, w.m, w.d, v.cal);
-        if (w.y && w.h >= 0) t->setTime(which, w.h, w.min, v.cal);
+        if (w.y) t->setDate(which, w.y, w.m, w.d, v.calendar());
+        if (w.y && w.h >= 0) t->setTime(which, w.h, w.min, v.calendar());
     };
     if (prio > PRIO_MAXTODO) {
         set(16, begin);

@@ -19,7 +19,7 @@ struct Lists : testing::Test {
         b = a->newGroup();
         b->setSummary("B");
         b1 = entry(v, b, "b1", 3, {}, on(2011, 3, 1));
-        b1->setCompleted(v.cal);
+        b1->setCompleted(v.calendar());
         b2 = entry(v, b, "b2", 3);
         a1 = entry(v, a, "a1", 2);
         r1 = entry(v, v.getRoot(), "r1", 1);
@@ -31,7 +31,7 @@ struct Lists : testing::Test {
     // Texts of the rows in row order, which is the walk's order.
     std::vector<std::string> rowTexts() {
         std::vector<std::string> r;
-        for (auto& row : v.viewData)
+        for (auto& row : v.getViewData())
             r.push_back(row.text);
         return r;
     }
@@ -46,7 +46,7 @@ using Texts = std::vector<std::string>;
 } // namespace
 
 TEST_F(Lists, TreeViewListsTheGroupsOwnChildrenOnly) {
-    v.opts.viewtype = VIEWTYPE_TREE;
+    v.setOptViewtype(VIEWTYPE_TREE);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2"}));
     EXPECT_EQ(v.getViewItems(), (std::vector<ToDoListItem*>{a, r1, r2}));
@@ -60,26 +60,26 @@ TEST_F(Lists, TreeViewListsTheGroupsOwnChildrenOnly) {
 }
 
 TEST_F(Lists, FlatViewListsTheWholeSubtreeGroupByGroup) {
-    v.opts.viewtype = VIEWTYPE_FLAT;
+    v.setOptViewtype(VIEWTYPE_FLAT);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2", "B", "a1", "b1", "b2"}));
     v.setGroup(a);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"B", "a1", "b1", "b2"}));
-    ASSERT_EQ(v.getViewOrder().size(), v.viewData.size());
-    ASSERT_EQ(v.getViewItems().size(), v.viewData.size());
+    ASSERT_EQ(v.getViewOrder().size(), v.getViewData().size());
+    ASSERT_EQ(v.getViewItems().size(), v.getViewData().size());
 }
 
 TEST_F(Lists, HiddenCompletedGroupIsStillWalkedInTheFlatView) {
-    b2->setCompleted(v.cal);
+    b2->setCompleted(v.calendar());
     v.checkCompleted();
     ASSERT_TRUE(b->isCompleted());
-    v.opts.viewtype = VIEWTYPE_FLAT;
-    v.opts.showCompleted = false;
+    v.setOptViewtype(VIEWTYPE_FLAT);
+    v.setOptShowCompleted(false);
     b2->clearCompleted(); // uncompleted again, but the flag is as checkCompleted left it
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2", "a1", "b2"}));
-    v.opts.showCompleted = true;
+    v.setOptShowCompleted(true);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"A", "r1", "r2", "B", "a1", "b1", "b2"}));
     EXPECT_TRUE(v.getViewData()[3].completed);
@@ -88,25 +88,27 @@ TEST_F(Lists, HiddenCompletedGroupIsStillWalkedInTheFlatView) {
 TEST_F(Lists, OnlyActiveListHoldsRunningEntriesOfTheWholeTreeAndNoGroups) {
     b2->setRunning(true);
     r1->setRunning(true);
-    v.nrActiveJobs = 2;
+    v.itemTree().activeJobs() = 2;
     v.setGroup(b);
-    v.opts.viewtype = VIEWTYPE_FLAT;
+    v.setOptViewtype(VIEWTYPE_FLAT);
     ASSERT_EQ(v.setMainViewType(MAINVIEW_ACTIVE), 0);
     rebuild(v);
     EXPECT_EQ(rowTexts(), (Texts{"r1", "b2"}));
-    for (auto& row : v.viewData)
+    for (auto& row : v.getViewData())
         EXPECT_EQ(row.kind, 0);
 }
 
 TEST_F(Lists, RowsOfAppointmentsCarryTheirBeginFirst) {
-    v.opts.viewtype = VIEWTYPE_TREE;
-    b1->setViewData(v.viewData.emplace_back(), &v.crypt);
-    EXPECT_EQ(v.viewData.back().primaryDate, packDate(1, 3, 2011) | DT_NOTIME);
-    EXPECT_EQ(v.viewData.back().secondaryDate, DT_EMPTY);
-    EXPECT_TRUE(v.viewData.back().completed);
-    r2->setViewData(v.viewData.emplace_back(), &v.crypt);
-    EXPECT_EQ(v.viewData.back().primaryDate, packDate(7, 3, 2011) | packTime(9, 0));
-    EXPECT_EQ(v.viewData.back().prio, PRIO_APPOINTMENT);
+    v.setOptViewtype(VIEWTYPE_TREE);
+    T_viewDataItem todoRow;
+    b1->setViewData(todoRow, &v.getCrypt());
+    EXPECT_EQ(todoRow.primaryDate, packDate(1, 3, 2011) | DT_NOTIME);
+    EXPECT_EQ(todoRow.secondaryDate, DT_EMPTY);
+    EXPECT_TRUE(todoRow.completed);
+    T_viewDataItem appointmentRow;
+    r2->setViewData(appointmentRow, &v.getCrypt());
+    EXPECT_EQ(appointmentRow.primaryDate, packDate(7, 3, 2011) | packTime(9, 0));
+    EXPECT_EQ(appointmentRow.prio, PRIO_APPOINTMENT);
 }
 
 TEST(TodoRow, EmptySummaryShowsTheDescriptionsFirstCharacters) {
@@ -161,9 +163,7 @@ struct Sorting : testing::Test {
         row.primaryDate = date;
         row.completed = completed;
         row.kind = kind;
-        v.viewData.push_back(row);
-        v.viewItems.push_back(nullptr);
-        v.viewOrder.push_back(unsigned(v.viewOrder.size()));
+        v.contentView().addRow(row, nullptr);
     }
     Velk v;
 };
@@ -176,11 +176,11 @@ const packedDT MARCH_2 = packDate(2, 3, 2011) | DT_NOTIME;
 TEST_F(Sorting, CompletedRowsComeLastOnlyWhenAsked) {
     add("done", 1, MARCH_1, true);
     add("open", 5, MARCH_2);
-    v.opts.sorttype = SORT_PRIORITY;
-    v.opts.completedLast = true;
+    v.setOptsSort(SORT_PRIORITY);
+    v.setOptCompletedLast(true);
     v.sortContent();
     EXPECT_EQ(texts(v), (Texts{"open", "done"}));
-    v.opts.completedLast = false;
+    v.setOptCompletedLast(false);
     v.sortContent();
     EXPECT_EQ(texts(v), (Texts{"done", "open"}));
 }
@@ -191,10 +191,10 @@ TEST_F(Sorting, ByDateGroupsAndUndatedTodosFollowDatedOnes) {
     add("late", 6, MARCH_2);
     add("early", 6, MARCH_1);
     add("early urgent", 1, MARCH_1);
-    v.opts.sorttype = SORT_DATE;
+    v.setOptsSort(SORT_DATE);
     v.sortContent();
     EXPECT_EQ(texts(v), (Texts{"early urgent", "early", "late", "group", "undated"}));
-    v.opts.sorttype = SORT_PRIORITY;
+    v.setOptsSort(SORT_PRIORITY);
     v.sortContent();
     EXPECT_EQ(texts(v), (Texts{"group", "early urgent", "undated", "early", "late"}));
 }

@@ -75,13 +75,13 @@ class GuiTest : public testing::Test {
     ToDoListToDo* addToDo(ToDoListGroup* g, const std::string& summary) {
         ToDoListToDo* t = g->newToDo();
         t->setSummary(summary);
-        t->setSyncID(++engine->idmax);
+        t->setSyncID(++engine->itemTree().idmax());
         return t;
     }
     ToDoListGroup* addGroup(ToDoListGroup* g, const std::string& summary) {
         ToDoListGroup* n = g->newGroup();
         n->setSummary(summary);
-        n->setSyncID(++engine->idmax);
+        n->setSyncID(++engine->itemTree().idmax());
         return n;
     }
 

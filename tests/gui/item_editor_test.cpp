@@ -420,7 +420,7 @@ TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
     ToDoListGroup* g = addGroup(engine->getRoot(), "Work");
     for (int i = 0; i < 3; ++i) {
         ToDoListToDo* t = addToDo(g, "job " + std::to_string(i));
-        if (i == 0) t->setCompleted(engine->cal);
+        if (i == 0) t->setCompleted(engine->calendar());
         if (i == 1) t->addTime(1000, 1000 + 5400);
     }
     engine->checkCompleted(); // as after every change the user makes
@@ -481,7 +481,7 @@ TEST_F(ItemEditorTest, GroupEditorShowsCountsAndTimeAndStoresChanges) {
 }
 
 TEST_F(ItemEditorTest, CryptMenuAndFlagFollowTheLogin) {
-    engine->crypt = CryptMan(50);
+    engine->getCrypt() = CryptMan(50);
     mainWin->UpdateCryptMenu();
     auto* addPwdItem =
         const_cast<Fl_Menu_Item*>(mainWin->menuButton->find_item("Crypt/Add Pwd..."));

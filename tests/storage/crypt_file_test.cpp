@@ -13,7 +13,8 @@ struct Engine {
     explicit Engine(const std::string& path) {
         v.createRoot();
         result = v.readData(path.c_str());
-        v.crypt = v.getCrypt().GetNumPwds() ? v.crypt : CryptMan(50); // fast key setting for tests
+        v.getCrypt() =
+            v.getCrypt().GetNumPwds() ? v.getCrypt() : CryptMan(50); // fast key setting for tests
     }
     Velk v;
     int result;
@@ -21,7 +22,7 @@ struct Engine {
 
 std::string description(Velk& v, ToDoListToDo* t) {
     const char* text = nullptr;
-    bool hidden = t->GetDescription(text, &v.crypt);
+    bool hidden = t->GetDescription(text, &v.getCrypt());
     if (hidden) return "<encrypted>";
     return text ? text : "";
 }
@@ -39,12 +40,12 @@ TEST(CryptFile, EncipheredDescriptionsSurviveSaveAndLogin) {
         ASSERT_EQ(e.v.getCrypt().AddPwd("spare", "other"), 0);
         ToDoListToDo* t = e.v.getRoot()->newToDo();
         t->setSummary("bank");
-        t->setSyncID(++e.v.idmax);
+        t->setSyncID(++e.v.itemTree().idmax());
         t->setDescription("PIN 1234\nline two");
         t->SetSaveCrypt(true);
         ToDoListToDo* open = e.v.getRoot()->newToDo();
         open->setDescription("not secret");
-        open->setSyncID(++e.v.idmax);
+        open->setSyncID(++e.v.itemTree().idmax());
         ASSERT_EQ(e.v.writeData(path.c_str()), 0);
         firstSave = readWholeFile(path);
     }
@@ -119,10 +120,10 @@ TEST(CryptFile, EncipheringAPlainDescriptionRemovesTheBackupsThatHoldIt) {
     {
         Engine e(path);
         ToDoListToDo* t = e.v.getRoot()->newToDo();
-        t->setSyncID(++e.v.idmax);
+        t->setSyncID(++e.v.itemTree().idmax());
         t->setDescription("PIN 1234");
         ToDoListToDo* other = e.v.getRoot()->newToDo();
-        other->setSyncID(++e.v.idmax);
+        other->setSyncID(++e.v.itemTree().idmax());
         other->setDescription("shopping");
         for (int i = 0; i < 4; ++i)
             EXPECT_FALSE(save(e.v)) << "nothing enciphered: backups are kept";

@@ -40,7 +40,7 @@ TEST(DataFile, NewOrganizerWritesTheFreshFile) {
     TempDir dir;
     Organizer o;
     EXPECT_EQ(o.load(dir.file("new.dat")), 0);
-    EXPECT_EQ(o.engine->idmax, 1u);
+    EXPECT_EQ(o.engine->getIdMax(), 1u);
     ASSERT_EQ(o.save(dir.file("new.dat")), 0);
     EXPECT_EQ(readWholeFile(dir.file("new.dat")), readWholeFile(dataDir + "/fresh.dat"));
 }
@@ -51,22 +51,22 @@ TEST(DataFile, RichFileReadsAndWritesBackByteForByte) {
     const std::string golden = readWholeFile(dataDir + "/rich.dat");
     ASSERT_EQ(loadText(o, dir, golden), 0);
     Velk& v = *o.engine;
-    EXPECT_EQ(v.idmax, 20u);
-    EXPECT_EQ(v.nrActiveJobs, 1u);
-    EXPECT_EQ(v.opts.viewtype, VIEWTYPE_FLAT);
-    EXPECT_EQ(v.opts.mainviewtype, MAINVIEW_CALENDAR);
-    EXPECT_TRUE(v.opts.ShowKbd);
+    EXPECT_EQ(v.getIdMax(), 20u);
+    EXPECT_EQ(v.itemTree().activeJobs(), 1u);
+    EXPECT_EQ(v.getOptions().viewtype, VIEWTYPE_FLAT);
+    EXPECT_EQ(v.getOptions().mainviewtype, MAINVIEW_CALENDAR);
+    EXPECT_TRUE(v.getOptions().ShowKbd);
     EXPECT_EQ(v.guiData().oldPosInList, (std::vector<int32_t>{3, -1}));
     EXPECT_EQ(v.guiData().oldSelInList, (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(v.getCurGroup()->getSummary(), "Deep");
     ASSERT_EQ(v.getRoot()->getNrToDos(), 3u);
     const char* text = nullptr;
-    EXPECT_FALSE(v.getRoot()->getToDo(0)->GetDescription(text, &v.crypt));
+    EXPECT_FALSE(v.getRoot()->getToDo(0)->GetDescription(text, &v.getCrypt()));
     EXPECT_STREQ(text, "first line\n>\nt\ng\n  indented > last");
     EXPECT_EQ(v.getRoot()->getToDo(0)->getNrTimes(), 2);
     EXPECT_TRUE(v.getRoot()->getToDo(0)->hasBeenSaved());
-    EXPECT_EQ(v.cal.datedAppointments.size(), 1u);
-    EXPECT_EQ(v.cal.recNotes.size(), 1u);
+    EXPECT_EQ(v.calendar().datedAppointments.size(), 1u);
+    EXPECT_EQ(v.calendar().recNotes.size(), 1u);
 
     // The note's description is to be stored enciphered but nobody is logged
     // in: it is kept as it is and the writer says so.
@@ -88,9 +88,9 @@ TEST(DataFile, HeaderLinesInAnyOrderAndUnknownLinesIgnored) {
     Velk& v = *o.engine;
     EXPECT_EQ(v.getSession().uWinWidth, 700u);
     EXPECT_EQ(v.getSession().uWinHeight, 320u);
-    EXPECT_EQ(v.cal.days, 2u);
-    EXPECT_EQ(v.opts.mainviewtype, MAINVIEW_ACTIVE);
-    EXPECT_EQ(v.opts.sorttype, SORT_PRIORITY);
+    EXPECT_EQ(v.calendar().days, 2u);
+    EXPECT_EQ(v.getOptions().mainviewtype, MAINVIEW_ACTIVE);
+    EXPECT_EQ(v.getOptions().sorttype, SORT_PRIORITY);
     EXPECT_EQ(v.getRoot()->getToDo(0)->getSummary(), "x");
     unsigned w = 0, h = 0;
     v.windowSize(w, h);
@@ -106,7 +106,7 @@ TEST(DataFile, CalendarSpanIsKeptWithinTheDaysTheCalendarOffers) {
         ASSERT_EQ(loadText(o, dir,
                            fixed + "<cal.days=" + text + ">\ng\ns<unnamed>\nI1\n>\n</data>\n"),
                   0);
-        EXPECT_EQ(o.engine->cal.days, days) << text;
+        EXPECT_EQ(o.engine->calendar().days, days) << text;
     }
 }
 
@@ -117,7 +117,7 @@ TEST(DataFile, PrioritiesAreClampedAsStored) {
                        fixed + "g\nI1\nt\np100\n>\nt\np150\n>\nt\np-2\n>\nt\np200\n>\ng\np9\n>\n"
                                "g\np-1\n>\n>\n"),
               0);
-    ToDoListGroup& r = *o.engine->root;
+    ToDoListGroup& r = *o.engine->getRoot();
     EXPECT_EQ(r.getToDo(0)->getPriority(), 100u);
     EXPECT_EQ(r.getToDo(1)->getPriority(), 1u);
     EXPECT_EQ(int32_t(r.getToDo(2)->getPriority()), -2);
@@ -139,7 +139,7 @@ TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
     EXPECT_TRUE(v.getRoot()->getToDo(1)->hasBeenSaved());
     EXPECT_EQ(v.getRoot()->getGroup(0)->getSyncID(), 3u);
     EXPECT_EQ(numbered->getSyncID(), 4u) << "a fresh ID above every ID in the file";
-    EXPECT_EQ(v.idmax, 4u);
+    EXPECT_EQ(v.getIdMax(), 4u);
 
     Organizer fine;
     ASSERT_EQ(loadText(fine, dir, fixed + "<idmax=7>\ng\nI1\nt\n>\n>\n"), 0);
@@ -213,7 +213,8 @@ TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
         EXPECT_EQ(loadText(o, dir, c.text), -1);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
         EXPECT_EQ(readWholeFile(dir.file("in.dat")), c.text);
-        EXPECT_EQ(o.engine->cal.datedToDos.size() + o.engine->cal.recToDos.size(), 0u);
+        EXPECT_EQ(o.engine->calendar().datedToDos.size() + o.engine->calendar().recToDos.size(),
+                  0u);
     }
 }
 
@@ -277,12 +278,7 @@ TEST(DataFile, SearchResultsGroupIsNeverWritten) {
     ToDoListGroup* kept = v.getRoot()->newGroup();
     kept->setSummary("kept");
     v.setGroup(kept);
-    v.savedPath = v.getCurGroupPath();
-    v.savedGroup = kept;
-    v.searchGroup = v.getRoot()->newGroup();
-    v.searchGroup->setSummary("search results");
-    v.setGroup(v.searchGroup);
-    v.opts.mainviewtype = MAINVIEW_SEARCH;
+    ASSERT_EQ(v.search(""), 0);
     ASSERT_EQ(o.save(dir.file("v.dat")), 0);
     std::string text = readWholeFile(dir.file("v.dat"));
     EXPECT_EQ(text.find("search results"), std::string::npos);
@@ -296,10 +292,11 @@ TEST(DataFile, TidyingARecordOnSaveLeavesNoStaleCalendarEntry) {
     // recurrence is dropped when the record is tidied on saving.
     ASSERT_EQ(loadText(o, dir, fixed + "g\nI1\nt\nI2\nn187875328\n11\n>\n>\n"), 0);
     Velk& v = *o.engine;
-    ASSERT_EQ(v.cal.recToDos.size(), 1u);
+    ASSERT_EQ(v.calendar().recToDos.size(), 1u);
     testing::internal::CaptureStdout();
     ASSERT_EQ(o.save(dir.file("out.dat")), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Recurrence reset (1): no range [");
-    ASSERT_EQ(v.getRoot()->delToDo(v.getRoot()->getToDo(0), v.nrActiveJobs, v.cal), 0);
-    EXPECT_EQ(v.cal.recToDos.size() + v.cal.datedToDos.size(), 0u);
+    ASSERT_EQ(
+        v.getRoot()->delToDo(v.getRoot()->getToDo(0), v.itemTree().activeJobs(), v.calendar()), 0);
+    EXPECT_EQ(v.calendar().recToDos.size() + v.calendar().datedToDos.size(), 0u);
 }

@@ -119,16 +119,15 @@ TEST_F(Journal, ReplayOfEveryEntryKindGivesTheTreeTheEditsMade) {
     v.setMainViewType(MAINVIEW_CALENDAR);
     T_viewDataItem row;
     row.day = packDate(7, 3, 2011) | DT_NOTIME;
-    v.viewData = {row};
-    v.viewOrder = {0};
-    v.viewItems = {nullptr};
+    v.clearViewData();
+    v.contentView().addRow(row, nullptr);
     ASSERT_EQ(v.newToDo(PRIO_APPOINTMENT, 0u), 0);
     v.incsave_newItem();
     ASSERT_EQ(v.incsave_saveCurItem(), 0);
 
     const std::string expected = dumpTree(v);
-    EXPECT_EQ(v.nrActiveJobs, 1u);
-    EXPECT_EQ(v.cal.recToDos.size(), 1u);
+    EXPECT_EQ(v.itemTree().activeJobs(), 1u);
+    EXPECT_EQ(v.calendar().recToDos.size(), 1u);
 
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1) << b.journalError;
@@ -195,9 +194,8 @@ TEST_F(Journal, CalendarItemIsJournaledUnderTheCalendarGroup) {
     T_viewDataItem row;
     row.day = packDate(7, 3, 2011) | DT_NOTIME;
     row.prio = PRIO_DAYHEADER;
-    v.viewData = {row};
-    v.viewOrder = {0};
-    v.viewItems = {nullptr};
+    v.clearViewData();
+    v.contentView().addRow(row, nullptr);
     ASSERT_EQ(v.newToDo(200, 0u), 0);
     v.incsave_newItem();
     ASSERT_EQ(v.incsave_saveCurItem(), 0);
@@ -253,7 +251,7 @@ TEST_F(Journal, ReplayedChangedGroupTakesSummaryAndPriorityButNotItsFlags) {
                    fixed + "<changed>\ng\nsRenamed\nI4\np1\nc0\nl0\n>\n</changed>\n</data>\n");
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
-    ToDoListGroup* g = findGroup(*b->root, "Renamed");
+    ToDoListGroup* g = findGroup(*b->getRoot(), "Renamed");
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->getPriority(), 1u);
     EXPECT_TRUE(g->getShowCompleted());
@@ -269,8 +267,8 @@ TEST_F(Journal, ReplayedDeletedGroupTakesItsSubtreeAndTheCurrentGroupMovesUp) {
     writeWholeFile(journalFile(path, 0), fixed + "<deleted>\n4\n</deleted>\n</data>\n");
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
-    EXPECT_EQ(findGroup(*b->root, "Work"), nullptr);
-    EXPECT_EQ(findToDo(*b->root, "s1"), nullptr);
+    EXPECT_EQ(findGroup(*b->getRoot(), "Work"), nullptr);
+    EXPECT_EQ(findToDo(*b->getRoot(), "s1"), nullptr);
     EXPECT_EQ(b->getCurGroup(), b->getRoot());
     EXPECT_EQ(b->getCurGroupPath(), "/0/");
 }
@@ -282,12 +280,12 @@ TEST_F(Journal, ReplayCountsRunningTodosAnew) {
                    fixed + "<new parent=6>\nt\nsrun\nI20\nR\nr5,5\n>\n>\n</new>\n</data>\n");
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
-    EXPECT_EQ(b->nrActiveJobs, 2u);
-    EXPECT_EQ(b->idmax, 20u);
+    EXPECT_EQ(b->getNrActiveJobs(), 2u);
+    EXPECT_EQ(b->getIdMax(), 20u);
     writeWholeFile(journalFile(path, 2),
                    fixed + "<changed>\nt\nsplain\nI2\nr100,200\n>\n</changed>\n</data>\n");
     TestOrganizer c(path);
-    EXPECT_EQ(c->nrActiveJobs, 1u);
+    EXPECT_EQ(c->getNrActiveJobs(), 1u);
 }
 
 TEST_F(Journal, EntryThatCannotBeReplayedStopsTheStartNamingItsFile) {
@@ -331,8 +329,8 @@ TEST_F(Journal, FileWithoutEntryIsPassedOverAndOnlyTheFirstEntryOfAFileCounts) {
                                                  "</deleted>\n</data>\n");
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
-    EXPECT_EQ(findToDo(*b->root, "plain"), nullptr);
-    EXPECT_NE(findToDo(*b->root, "dated"), nullptr);
+    EXPECT_EQ(findToDo(*b->getRoot(), "plain"), nullptr);
+    EXPECT_NE(findToDo(*b->getRoot(), "dated"), nullptr);
 }
 
 TEST_F(Journal, FilesBehindAGapAreNotReplayedAndAreSetAsideAfterTheMerge) {
@@ -343,7 +341,7 @@ TEST_F(Journal, FilesBehindAGapAreNotReplayedAndAreSetAsideAfterTheMerge) {
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
     EXPECT_EQ(b->incsave_getNrOfFiles(), 1);
-    EXPECT_NE(findToDo(*b->root, "dated"), nullptr);
+    EXPECT_NE(findToDo(*b->getRoot(), "dated"), nullptr);
     ASSERT_EQ(b->writeData(path.c_str()), 0);
     ASSERT_EQ(b->incsave_delFiles(), 0);
 
@@ -356,7 +354,7 @@ TEST_F(Journal, FilesBehindAGapAreNotReplayedAndAreSetAsideAfterTheMerge) {
     EXPECT_TRUE(fs::exists(path + "007"));
 
     // A new entry takes number 0 and a later start never replays the orphans.
-    ASSERT_EQ(b->DeleteItem(findToDo(*b->root, "dated")), 0);
+    ASSERT_EQ(b->DeleteItem(findToDo(*b->getRoot(), "dated")), 0);
     writeWholeFile(journalFile(path, 2), "again");
     EXPECT_EQ(b->incsave_setAsideStrays().at(0).second, journalFile(path, 2) + ".orphan2");
 }
@@ -365,7 +363,7 @@ TEST_F(Journal, WithoutFileZeroEveryNumberedFileIsSetAside) {
     writeWholeFile(journalFile(path, 1), fixed + "<deleted>\n2\n</deleted>\n</data>\n");
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 0);
-    EXPECT_NE(findToDo(*b->root, "plain"), nullptr);
+    EXPECT_NE(findToDo(*b->getRoot(), "plain"), nullptr);
     auto moved = b->incsave_setAsideStrays();
     ASSERT_EQ(moved.size(), 1u);
     EXPECT_FALSE(exists(1));
@@ -378,7 +376,7 @@ TEST_F(Journal, UnreadableFileEndsTheRunAndIsSetAsideWithTheRest) {
     fs::permissions(journalFile(path, 1), fs::perms::none);
     TestOrganizer b(path);
     EXPECT_EQ(b.replayed, 1);
-    EXPECT_NE(findToDo(*b->root, "dated"), nullptr);
+    EXPECT_NE(findToDo(*b->getRoot(), "dated"), nullptr);
     ASSERT_EQ(b->incsave_delFiles(), 0);
     EXPECT_TRUE(exists(1));
     EXPECT_EQ(b->incsave_setAsideStrays().size(), 1u);
@@ -402,7 +400,7 @@ TEST_F(Journal, AnInterruptedSaveIsFinishedOrUndoneBeforeTheReplay) {
     {
         TestOrganizer b(path);
         EXPECT_EQ(b.replayed, 1);
-        EXPECT_EQ(findToDo(*b->root, "plain"), nullptr);
+        EXPECT_EQ(findToDo(*b->getRoot(), "plain"), nullptr);
         EXPECT_EQ(journal(0), entry);
         EXPECT_FALSE(fs::exists(retired));
     }
@@ -411,7 +409,7 @@ TEST_F(Journal, AnInterruptedSaveIsFinishedOrUndoneBeforeTheReplay) {
     {
         TestOrganizer b(path);
         EXPECT_EQ(b.replayed, 0) << "the data file holds the entry";
-        EXPECT_NE(findToDo(*b->root, "plain"), nullptr);
+        EXPECT_NE(findToDo(*b->getRoot(), "plain"), nullptr);
         EXPECT_FALSE(fs::exists(retired));
         EXPECT_FALSE(exists(0));
     }

@@ -54,14 +54,14 @@ TEST_F(Limits, ATreeAsDeepAsAllowedLoadsWalksSavesAndJournals) {
     writeWholeFile(path, nestedFile(MAX_GROUP_LEVEL));
     TestOrganizer v(path);
     ASSERT_EQ(v.loaded, 0);
-    ToDoListGroup* bottom = deepest(*v->root);
+    ToDoListGroup* bottom = deepest(*v->getRoot());
     EXPECT_EQ(bottom->getLevel(), MAX_GROUP_LEVEL);
 
     // The walks of the views, the search and the counters.
     v->setOptViewtype(VIEWTYPE_FLAT);
     v->getContent();
     v->sortContent();
-    EXPECT_EQ(v->viewData.size(), std::size_t(MAX_GROUP_LEVEL) * 2);
+    EXPECT_EQ(v->getViewData().size(), std::size_t(MAX_GROUP_LEVEL) * 2);
     v->clearViewData();
     EXPECT_EQ(v->search("todo 1000"), 0);
     EXPECT_EQ(v->getViewItems().size(), 1u);
@@ -123,7 +123,7 @@ TEST_F(Limits, InsertingIntoTheDeepestGroupRefusesGroupsButTakesTodos) {
     writeWholeFile(path, nestedFile(MAX_GROUP_LEVEL));
     TestOrganizer v(path);
     ASSERT_EQ(v.loaded, 0);
-    ToDoListGroup* bottom = deepest(*v->root);
+    ToDoListGroup* bottom = deepest(*v->getRoot());
     v->setGroup(bottom);
     const std::string groupFile = home.file("group.tmp");
     writeWholeFile(groupFile, fixed + "t\nsfine\n>\ng\nsgroup\nt\nsinner\n>\n>\n</data>\n");
@@ -137,7 +137,7 @@ TEST_F(Limits, InsertingIntoTheDeepestGroupRefusesGroupsButTakesTodos) {
     EXPECT_EQ(v->insertDataFromFile(todoFile.c_str()), 0);
     ASSERT_EQ(bottom->getNrToDos(), 2u);
     const char* text = nullptr;
-    bottom->getToDo(1)->GetDescription(text, &v->crypt);
+    bottom->getToDo(1)->GetDescription(text, &v->getCrypt());
     EXPECT_STREQ(text, "g\nx");
 }
 
@@ -157,7 +157,7 @@ TEST_F(Limits, InsertingHostileNestingStopsAtTheDeepestLevel) {
             d = std::max(d, depth(*g.getGroup(i)));
         return d;
     };
-    EXPECT_LE(depth(*v->root), MAX_GROUP_LEVEL);
+    EXPECT_LE(depth(*v->getRoot()), MAX_GROUP_LEVEL);
     // What was inserted is saved and loads again.
     const std::string saved = fileOf(*v, home.file("saved.dat"));
     TestOrganizer again(home.file("saved.dat"));
@@ -189,7 +189,7 @@ TEST_F(Limits, ATenMegabyteDescriptionAndAHundredThousandCharacterSummaryRoundTr
         ToDoListToDo* t = w.getRoot()->getToDo(0);
         EXPECT_EQ(t->getSummary(), summary);
         const char* text = nullptr;
-        EXPECT_FALSE(t->GetDescription(text, &w.crypt));
+        EXPECT_FALSE(t->GetDescription(text, &w.getCrypt()));
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(std::string(text), description);
     };

@@ -43,7 +43,7 @@ struct Transfer : testing::Test {
     }
     void expectUniqueSyncIDs() {
         std::vector<uint32_t> ids;
-        collect(*v().root, ids);
+        collect(*v().getRoot(), ids);
         std::sort(ids.begin(), ids.end());
         EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
     }
@@ -89,7 +89,7 @@ TEST_F(Transfer, CopiedGroupPastedIntoItselfBecomesANewCopyInside) {
     EXPECT_EQ(copy->getNrToDos(), 2u);
     EXPECT_EQ(copy->getGroup(0)->getToDo(0)->getSummary(), "c");
     EXPECT_GT(copy->getSyncID(), 7u);
-    EXPECT_EQ(v().cal.datedToDos.size(), 2u);
+    EXPECT_EQ(v().calendar().datedToDos.size(), 2u);
     EXPECT_EQ(v().incsave_getNrOfFiles(), 1);
     expectUniqueSyncIDs();
     expectSurvivesRestart();
@@ -100,11 +100,11 @@ TEST_F(Transfer, CutGroupPastedElsewhereComesBackWithNewIdentities) {
     ASSERT_EQ(v().exportGroupToFile(clip.c_str()), 0);
     ASSERT_EQ(v().delCurGroup(), 0);
     EXPECT_EQ(v().getRoot()->getNrGroups(), 0u);
-    EXPECT_EQ(v().cal.datedToDos.size(), 0u);
+    EXPECT_EQ(v().calendar().datedToDos.size(), 0u);
     ASSERT_EQ(v().insertDataFromFile(clip.c_str()), 0);
     ASSERT_EQ(v().getRoot()->getNrGroups(), 1u);
     EXPECT_EQ(v().getRoot()->getGroup(0)->getSummary(), "Proj");
-    EXPECT_EQ(v().cal.datedToDos.size(), 1u);
+    EXPECT_EQ(v().calendar().datedToDos.size(), 1u);
     expectSurvivesRestart();
 }
 
@@ -124,9 +124,8 @@ TEST_F(Transfer, PastedContentIsInsertedRecordByRecordTodosFirst) {
 }
 
 TEST_F(Transfer, CopiedSelectedRowsFollowTheDisplayOrder) {
-    v().viewItems = {proj->getToDo(0), nullptr, proj->getGroup(0)};
-    v().viewData.resize(3);
-    v().viewOrder = {2, 0, 1};
+    v().contentView().setRows(std::vector<T_viewDataItem>(3),
+                              {proj->getToDo(0), nullptr, proj->getGroup(0)}, {2, 0, 1});
     std::ostringstream os;
     EXPECT_EQ(v().exportToStream(os, 0u), 0);
     EXPECT_EQ(v().exportToStream(os, 1u), 0);
@@ -141,9 +140,7 @@ TEST_F(Transfer, ClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
     writeWholeFile(dir.file("victim"), "letter\n");
     v().setGroup(proj);
     v().setItem(proj->getToDo(0));
-    v().viewItems = {proj->getToDo(0)};
-    v().viewData.resize(1);
-    v().viewOrder = {0};
+    v().contentView().setRows(std::vector<T_viewDataItem>(1), {proj->getToDo(0)}, {0});
     const std::function<int()> writers[] = {
         [&] { return v().exportGroupToFile(clip.c_str(), true); },
         [&] { return v().exportContentToFile(clip.c_str(), true); },
@@ -192,7 +189,8 @@ TEST_F(Transfer, PastingFromTheClipboardDoesNotFollowALink) {
 
 TEST_F(Transfer, SearchHitsAreExportedInAGroupNamedSearchResults) {
     v().setMainViewType(MAINVIEW_SEARCH);
-    v().viewItems = {proj->getToDo(0), proj->getGroup(0)};
+    v().contentView().setRows(v().getViewData(), {proj->getToDo(0), proj->getGroup(0)},
+                              v().getViewOrder());
     ASSERT_EQ(v().exportGroupToFile(clip.c_str()), 0);
     EXPECT_EQ(readWholeFile(clip),
               fixed + "g\nssearch results\nt\nsa\n>\ng\nsSub\nt\nsc\n>\n>\n>\n</data>\n");
@@ -205,15 +203,15 @@ TEST_F(Transfer, ImportedDataFileBecomesOneGroupWithFreshSyncIDs) {
     // The file's own sync IDs collide with ours; its header is ignored.
     writeWholeFile(dir.file("other.dat"), baseFile());
     const std::string before = dumpTree(v());
-    const uint32_t idmax = v().idmax;
+    const uint32_t idmax = v().getIdMax();
     ASSERT_EQ(v().insertDataFromFile(dir.file("other.dat").c_str()), 0);
     ASSERT_EQ(v().getRoot()->getNrGroups(), 2u);
     ToDoListGroup* imported = v().getRoot()->getGroup(1);
     EXPECT_EQ(imported->getSummary(), "<unnamed>");
     EXPECT_EQ(imported->getNrGroups(), 1u);
     EXPECT_EQ(imported->getSyncID(), idmax + 1);
-    EXPECT_EQ(v().idmax, idmax + 7);
-    EXPECT_EQ(v().nrActiveJobs, 2u) << "the running todo of the file runs on";
+    EXPECT_EQ(v().getIdMax(), idmax + 7);
+    EXPECT_EQ(v().getNrActiveJobs(), 2u) << "the running todo of the file runs on";
     expectUniqueSyncIDs();
     expectSurvivesRestart();
     EXPECT_NE(dumpTree(v()), before);
@@ -229,7 +227,7 @@ TEST_F(Transfer, RefusedOrFailedTransfersChangeNothing) {
     EXPECT_EQ(v().insertDataFromFile(dir.path().c_str()), -3) << "a directory";
     EXPECT_EQ(dumpTree(v()), before);
 
-    v().nrActiveJobs = 1;
+    v().itemTree().activeJobs() = 1;
     v().setMainViewType(MAINVIEW_ACTIVE);
     EXPECT_EQ(v().exportGroupToFile(clip.c_str()), -1);
     EXPECT_EQ(v().exportContentToFile(clip.c_str()), -1);

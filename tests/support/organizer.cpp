@@ -46,10 +46,10 @@ void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
 std::string dumpTree(Velk& v) {
     std::ostringstream os;
     dumpGroup(os, *v.getRoot(), 0);
-    os << "running " << v.nrActiveJobs << " cal " << v.cal.datedToDos.size() << ' '
-       << v.cal.recToDos.size() << ' ' << v.cal.datedAppointments.size() << ' '
-       << v.cal.recAppointments.size() << ' ' << v.cal.datedNotes.size() << ' '
-       << v.cal.recNotes.size() << '\n';
+    os << "running " << v.getNrActiveJobs() << " cal " << v.calendar().datedToDos.size() << ' '
+       << v.calendar().recToDos.size() << ' ' << v.calendar().datedAppointments.size() << ' '
+       << v.calendar().recAppointments.size() << ' ' << v.calendar().datedNotes.size() << ' '
+       << v.calendar().recNotes.size() << '\n';
     return os.str();
 }
 

@@ -3,17 +3,11 @@
 // step with the tree, and journals the deletions and restructurings itself;
 // new and edited items are journaled when their editor closes.
 
-#include "engine/velk.h"
-#include "model/sync_ids.h"
+#include "engine/item_operations.h"
 
 #include <cstdio>
-#include <unordered_set>
 
 namespace {
-
-std::string ownPath(const ToDoListGroup& g) {
-    return g.getPath() + std::to_string(g.getID()) + "/";
-}
 
 bool isGroupItem(const ToDoListItem& item) {
     return dynamic_cast<const ToDoListGroup*>(&item) != nullptr;
@@ -32,91 +26,69 @@ bool isChild(const ToDoListGroup& parent, const ToDoListItem& item, bool isGroup
 
 } // namespace
 
-void Velk::forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent) {
-    if (isGroup) {
-        const std::string own = ownPath(static_cast<ToDoListGroup&>(item));
-        auto inside = [&own](const std::string& path) {
-            return path.compare(0, own.size(), own) == 0;
-        };
-        const std::string parentPath = ownPath(parent);
-        if (curGroup && inside(curGroupPath)) setGroup(&parent);
-        if (curItem && inside(curItem->getPath())) curItem = nullptr;
-        if (rememberedGroup && inside(rememberedPath)) {
-            rememberedGroup = &parent;
-            rememberedPath = parentPath;
-        }
-        if (savedGroup && inside(savedPath)) {
-            savedGroup = &parent;
-            savedPath = parentPath;
-        }
-    } else if (curItem == &item) {
-        curItem = nullptr;
-    }
-    if (viewItems.empty()) return;
-    std::unordered_set<const ToDoListItem*> gone;
-    forEachInSubtree(item, isGroup, [&gone](ToDoListItem& i) { gone.insert(&i); });
-    for (ToDoListItem*& shown : viewItems)
-        if (shown && gone.count(shown)) shown = nullptr;
-}
+ItemOperations::ItemOperations(ItemTree& tree, ContentView& view, Navigation& nav,
+                               EditSession& edit, TreeJournal journal)
+    : tree(tree), view(view), nav(nav), edit(edit), journal(std::move(journal)) {}
 
 // Normal view: a new todo in the current group (the priority is not used).
 // Calendar view: a new entry of that priority on the day of the row, in the
 // group "calendar" below the root (made on first use); the current group stays.
 // -1 in other views, or for a row that is not there or has no day.
-int Velk::newToDo(unsigned priority, unsigned row) {
-    if (opts.mainviewtype == MAINVIEW_NORMAL) {
-        if (!curGroup) return -1;
-        curItem = curGroup->newToDo();
-        curItem->setSyncID(newSyncID(idmax, root.get()));
+int ItemOperations::newToDo(unsigned priority, unsigned row) {
+    if (view.options().mainviewtype == MAINVIEW_NORMAL) {
+        if (!nav.curGroup()) return -1;
+        nav.setItem(nav.curGroup()->newToDo());
+        nav.curItem()->setSyncID(tree.newSyncID());
         return 0;
     }
-    if (opts.mainviewtype != MAINVIEW_CALENDAR || row >= viewData.size()) return -1;
-    const packedDT day = viewData[row].day;
+    if (view.options().mainviewtype != MAINVIEW_CALENDAR || row >= view.rows().size()) return -1;
+    const packedDT day = view.rows()[row].day;
     if (day & DT_NODATE) return -1;
 
-    rememberGroup();
-    ToDoListGroup* calGroup = root->getGroupPtrFromSumPath("/", "/<unnamed>/calendar/");
+    nav.rememberGroup();
+    ToDoListGroup* calGroup = tree.root()->getGroupPtrFromSumPath("/", "/<unnamed>/calendar/");
     if (!calGroup) {
-        calGroup = root->newGroup();
-        calGroup->setSyncID(newSyncID(idmax, root.get()));
+        calGroup = tree.root()->newGroup();
+        calGroup->setSyncID(tree.newSyncID());
         calGroup->setSummary("calendar");
     }
-    setGroup(calGroup);
-    curItem = calGroup->newToDo();
-    curItem->setSyncID(newSyncID(idmax, root.get()));
+    nav.setGroup(calGroup);
+    nav.setItem(calGroup->newToDo());
+    nav.curItem()->setSyncID(tree.newSyncID());
 
     const int y = int((day >> 24) & 127) + 2000, m = int((day >> 20) & 15),
               d = int((day >> 15) & 31);
-    setItemPriority(priority);
+    edit.setItemPriority(priority);
     if (priority == PRIO_APPOINTMENT) {
-        setDate(16, y, m, d);
-        setDate(0, y, m, d);
-        setTime(16, 8, 0);
-        setTime(0, 8, 30);
-        setShowTimeAs(1);
+        edit.setDate(WHICH_BEGIN, y, m, d);
+        edit.setDate(WHICH_END, y, m, d);
+        edit.setTime(WHICH_BEGIN, 8, 0);
+        edit.setTime(WHICH_END, 8, 30);
+        edit.setShowTimeAs(1);
     } else if (priority == PRIO_NOTE) {
-        setDate(16, y, m, d);
-        setDate(0, y, m, d);
-        setItemSummary("");
+        edit.setDate(WHICH_BEGIN, y, m, d);
+        edit.setDate(WHICH_END, y, m, d);
+        nav.curItem()->setSummary("");
     } else {
-        setDate(0, y, m, d);
-        setDate(16, y, m, d);
+        edit.setDate(WHICH_END, y, m, d);
+        edit.setDate(WHICH_BEGIN, y, m, d);
     }
-    enterPrevGroup();
+    nav.enterPrevGroup();
     return 0;
 }
 
 // A new group in the current group, made current. -1 outside the normal view
 // and in a group at the deepest level.
-int Velk::newGroup() {
-    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
+int ItemOperations::newGroup() {
+    ToDoListGroup* curGroup = nav.curGroup();
+    if (view.options().mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
     if (curGroup->getLevel() >= MAX_GROUP_LEVEL) {
         std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
         return -1;
     }
     ToDoListGroup* g = curGroup->newGroup();
-    g->setSyncID(newSyncID(idmax, root.get()));
-    setGroup(g);
+    g->setSyncID(tree.newSyncID());
+    nav.setGroup(g);
     return 0;
 }
 
@@ -124,10 +96,10 @@ int Velk::newGroup() {
 // containing a copy of the todo; both get new sync IDs. The new group becomes
 // current and the copy the current item. -1 outside the normal view or
 // without a current todo in the tree, and for a todo at the deepest level.
-int Velk::turnCurItem2Group() {
-    if (opts.mainviewtype != MAINVIEW_NORMAL || !curItem) return -1;
-    ToDoListToDo* source = curItem;
-    ToDoListGroup* parent = GetParentOfItem(source);
+int ItemOperations::turnCurItem2Group() {
+    ToDoListToDo* source = nav.curItem();
+    if (view.options().mainviewtype != MAINVIEW_NORMAL || !source) return -1;
+    ToDoListGroup* parent = tree.parentOf(*source);
     if (!parent || !isChild(*parent, *source, false)) return -1;
     if (parent->getLevel() >= MAX_GROUP_LEVEL) {
         std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
@@ -136,76 +108,80 @@ int Velk::turnCurItem2Group() {
 
     ToDoListGroup* g = parent->newGroup();
     g->setSummary(source->getSummary().empty() ? "<unnamed>" : source->getSummary());
-    g->setSyncID(newSyncID(idmax, root.get()));
+    g->setSyncID(tree.newSyncID());
     ToDoListToDo* t = g->newToDo();
     const unsigned id = t->getID();
     const std::string path = t->getPath();
     *t = *source; // every field: times, running state, completion, dates, recurrence, description
     t->setID(id);
     t->setPath(path);
-    t->setSyncID(newSyncID(idmax, root.get()));
-    t->putIntoCalList(cal);
-    if (t->isRunning()) ++nrActiveJobs;
+    t->setSyncID(tree.newSyncID());
+    t->putIntoCalList(tree.calendar());
+    if (t->isRunning()) ++tree.activeJobs();
 
     // First the deletion of the todo, then the new group with the copy.
-    incsave_writeDeleted(*source);
-    incsave_writeNew(*g, *parent);
+    journal.writeDeleted(*source);
+    journal.writeNew(*g, *parent);
 
-    forgetReferencesInto(*source, false, *parent);
-    parent->delToDo(source, nrActiveJobs, cal);
-    setGroup(g);
-    curItem = t;
+    nav.forgetReferencesInto(*source, false, *parent);
+    parent->delToDo(source, tree.activeJobs(), tree.calendar());
+    nav.setGroup(g);
+    nav.setItem(t);
     return 0;
 }
 
 // The group that holds the current group when delCurGroup may delete it: in
 // the normal view, and never the root. Null otherwise.
-ToDoListGroup* Velk::parentOfDeletableCurGroup() const {
-    if (opts.mainviewtype != MAINVIEW_NORMAL || !curGroup || curGroup == root.get()) return nullptr;
-    ToDoListGroup* parent = root->getGroupPtr(curGroup->getPath());
+ToDoListGroup* ItemOperations::parentOfDeletableCurGroup() const {
+    const ToDoListGroup* curGroup = nav.curGroup();
+    if (view.options().mainviewtype != MAINVIEW_NORMAL || !curGroup || curGroup == tree.root())
+        return nullptr;
+    ToDoListGroup* parent = tree.parentOf(*curGroup);
     return parent && isChild(*parent, *curGroup, true) ? parent : nullptr;
 }
 
-bool Velk::canDeleteCurGroup() const {
+bool ItemOperations::canDeleteCurGroup() const {
     return parentOfDeletableCurGroup() != nullptr;
 }
 
 // Deletes the current group with everything in it; its parent becomes current.
 // -1 in the root or outside the normal view.
-int Velk::delCurGroup() {
+int ItemOperations::delCurGroup() {
     ToDoListGroup* parent = parentOfDeletableCurGroup();
     if (!parent) return -1;
-    ToDoListGroup* g = curGroup;
-    incsave_writeDeleted(*g);
-    leaveCurGroup();
-    forgetReferencesInto(*g, true, *parent);
-    parent->delGroup(g, nrActiveJobs, cal);
-    root->checkCompleted();
+    ToDoListGroup* g = nav.curGroup();
+    journal.writeDeleted(*g);
+    nav.leaveCurGroup();
+    nav.forgetReferencesInto(*g, true, *parent);
+    parent->delGroup(g, tree.activeJobs(), tree.calendar());
+    tree.root()->checkCompleted();
     return 0;
 }
 
 // Deletes a todo or a group (with its subtree) from the group that holds it.
 // -1, nothing changed, when the item is not in the tree.
-int Velk::DeleteItem(ToDoListItem* item) {
-    if (!item || item == root.get()) return -1;
+int ItemOperations::DeleteItem(ToDoListItem* item) {
+    if (!item || item == tree.root()) return -1;
     const bool isGroup = isGroupItem(*item);
-    ToDoListGroup* parent = GetParentOfItem(item);
+    ToDoListGroup* parent = tree.parentOf(*item);
     if (!parent || !isChild(*parent, *item, isGroup)) return -1;
-    incsave_writeDeleted(*item);
-    forgetReferencesInto(*item, isGroup, *parent);
+    journal.writeDeleted(*item);
+    nav.forgetReferencesInto(*item, isGroup, *parent);
     if (isGroup) {
-        if (item == searchGroup) searchGroup = nullptr;
-        parent->delGroup(static_cast<ToDoListGroup*>(item), nrActiveJobs, cal);
+        tree.forgetSearchGroup(item);
+        parent->delGroup(static_cast<ToDoListGroup*>(item), tree.activeJobs(), tree.calendar());
         return 0;
     }
-    return parent->delToDo(static_cast<ToDoListToDo*>(item), nrActiveJobs, cal);
+    return parent->delToDo(static_cast<ToDoListToDo*>(item), tree.activeJobs(), tree.calendar());
 }
 
 // Deletes the item shown at display position pos. The rows are not removed
 // (only emptied), so the positions of a multi-row deletion keep naming the
 // rows the user selected, in any order. -1 for a position that shows no item
 // (a calendar marker, or an item already deleted with its group).
-int Velk::DeleteItem(unsigned pos) {
+int ItemOperations::DeleteItem(unsigned pos) {
+    const std::vector<unsigned>& viewOrder = view.order();
+    const std::vector<ToDoListItem*>& viewItems = view.items();
     if (pos >= viewOrder.size()) return -1;
     const unsigned row = viewOrder[pos];
     if (row >= viewItems.size() || !viewItems[row]) return -1;
@@ -213,16 +189,22 @@ int Velk::DeleteItem(unsigned pos) {
 }
 
 // Deletes the current item. -1 outside the normal and the calendar view.
-int Velk::delToDo() {
-    if (opts.mainviewtype != MAINVIEW_NORMAL && opts.mainviewtype != MAINVIEW_CALENDAR) return -1;
-    if (!curItem) return -1;
-    DeleteItem(curItem);
+int ItemOperations::delToDo() {
+    if (view.options().mainviewtype != MAINVIEW_NORMAL &&
+        view.options().mainviewtype != MAINVIEW_CALENDAR)
+        return -1;
+    if (!nav.curItem()) return -1;
+    DeleteItem(nav.curItem());
     return 0;
 }
 
 // Deletes every completed todo that the current list shows (appointments and
 // notes stay), each once. -1 when a deletion failed; the walk stops there.
-int Velk::delCompleted() {
+int ItemOperations::delCompleted() {
+    // The rows stay while items are deleted (only emptied), so the walk
+    // reads them anew at every step.
+    const std::vector<T_viewDataItem>& viewData = view.rows();
+    const std::vector<ToDoListItem*>& viewItems = view.items();
     for (std::size_t row = 0; row < viewData.size() && row < viewItems.size(); ++row) {
         const T_viewDataItem& d = viewData[row];
         ToDoListItem* item = viewItems[row];

@@ -1,12 +1,13 @@
 // The rows of the normal, only-active and search lists, the sorting of every
 // list, and the removal of rows.
 
+#include "engine/content_view.h"
+
 #include "crypt/crypt_man.h"
-#include "engine/calendar_view.h"
-#include "engine/velk.h"
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -116,10 +117,25 @@ void ToDoListGroup::showContent(const std::string& target, T_Options opts,
             g->showContent(target, opts, rows, items, crypt);
 }
 
-void Velk::getContent() {
+ContentView::ContentView(ItemTree& tree, CryptMan& crypt) : tree(tree), crypt(crypt) {}
+
+int ContentView::setMainViewType(int type) {
+    int result = type == opts.mainviewtype ? -1 : 0;
+    if (type == MAINVIEW_ACTIVE) {
+        opts.lastMainViewType = opts.mainviewtype;
+        if (tree.activeJobs() != 0) opts.mainviewtype = MAINVIEW_ACTIVE;
+    } else if (type == MAINVIEW_BACK) {
+        opts.mainviewtype = opts.lastMainViewType;
+    } else {
+        opts.mainviewtype = type;
+    }
+    return result;
+}
+
+void ContentView::getContent(const std::string& groupPath) {
     switch (opts.mainviewtype) {
     case MAINVIEW_CALENDAR:
-        buildCalendarRows(*this);
+        buildCalendarRows();
         return;
     case MAINVIEW_SEARCH: {
         // The hits are the search result; their rows are made anew. Hits whose
@@ -133,25 +149,46 @@ void Velk::getContent() {
         break;
     }
     case MAINVIEW_ACTIVE:
-        root->showContent("/0/", opts, viewData, viewItems, &crypt);
+        tree.root()->showContent("/0/", opts, viewData, viewItems, &crypt);
         break;
     default:
-        root->showContent(curGroupPath, opts, viewData, viewItems, &crypt);
+        tree.root()->showContent(groupPath, opts, viewData, viewItems, &crypt);
         break;
     }
+    numberRows();
+}
+
+void ContentView::numberRows() {
     viewOrder.resize(viewData.size());
     for (std::size_t i = 0; i < viewOrder.size(); ++i)
         viewOrder[i] = unsigned(i);
 }
 
-void Velk::clearViewData() {
+void ContentView::clearViewData() {
     if (opts.mainviewtype == MAINVIEW_SEARCH) return;
+    clearRows();
+}
+
+void ContentView::clearRows() {
     viewData.clear();
     viewOrder.clear();
     viewItems.clear();
 }
 
-bool Velk::cmpViewData(unsigned a, unsigned b) const {
+void ContentView::showHits(const std::vector<ToDoListToDo*>& hits) {
+    clearRows();
+    const std::size_t n = hits.size();
+    viewData.resize(n);
+    viewOrder.resize(n);
+    viewItems.resize(n);
+    for (std::size_t r = 0; r < n; ++r) {
+        ToDoListToDo* hit = hits[n - 1 - r];
+        hit->setViewData(viewData[r], &crypt);
+        viewOrder[r] = unsigned(n - 1 - r);
+        viewItems[r] = hit;
+    }
+}
+bool ContentView::cmpViewData(unsigned a, unsigned b) const {
     const T_viewDataItem& A = viewData[a];
     const T_viewDataItem& B = viewData[b];
     if (opts.completedLast && A.completed != B.completed) return A.completed;
@@ -165,7 +202,7 @@ bool Velk::cmpViewData(unsigned a, unsigned b) const {
     return A.text.compare(B.text) > 0;
 }
 
-bool Velk::cmpViewDataCal(unsigned a, unsigned b) const {
+bool ContentView::cmpViewDataCal(unsigned a, unsigned b) const {
     const T_viewDataItem& A = viewData[a];
     const T_viewDataItem& B = viewData[b];
     if (A.day != B.day) return A.day > B.day;
@@ -178,7 +215,7 @@ bool Velk::cmpViewDataCal(unsigned a, unsigned b) const {
     return A.primaryDate > B.primaryDate;
 }
 
-void Velk::forgetViewItem(const ToDoListItem* item) {
+void ContentView::forgetViewItem(const ToDoListItem* item) {
     if (!item) return;
     std::string subtree; // the ID path below a group, empty for an entry
     if (auto* g = dynamic_cast<const ToDoListGroup*>(item))
@@ -189,4 +226,12 @@ void Velk::forgetViewItem(const ToDoListItem* item) {
             (!subtree.empty() && shown->getPath().compare(0, subtree.size(), subtree) == 0))
             shown = nullptr;
     }
+}
+
+void ContentView::forgetRowsOf(ToDoListItem& item, bool isGroup) {
+    if (viewItems.empty()) return;
+    std::unordered_set<const ToDoListItem*> gone;
+    forEachInSubtree(item, isGroup, [&gone](ToDoListItem& i) { gone.insert(&i); });
+    for (ToDoListItem*& shown : viewItems)
+        if (shown && gone.count(shown)) shown = nullptr;
 }
