@@ -129,7 +129,7 @@ void appendSpans(CalendarRows& v, const T_DatedCalList& list, const ShownDays& d
         if (i + PREFETCH_SUMMARY < entries.size())
             entries[i + PREFETCH_SUMMARY].item->prefetchSummary();
         ToDoListToDo* t = e.item;
-        const packedDT end = t->getDateTime(0);
+        const packedDT end = t->getDateTime(WHICH_END);
         const packedDT E = lastDayOf(e.key, end);
         if (dtHasDate(end) ? end < first : E < first) continue;
         T_viewDataItem row;
@@ -148,7 +148,7 @@ void appendDueTodos(CalendarRows& v, const ShownDays& days, packedDT first, pack
         if (list.rend() - it > PREFETCH_AHEAD) __builtin_prefetch(it[PREFETCH_AHEAD].item);
         if (list.rend() - it > PREFETCH_SUMMARY) it[PREFETCH_SUMMARY].item->prefetchSummary();
         ToDoListToDo* t = it->item;
-        const packedDT B = t->getDateTime(1);
+        const packedDT B = t->getDateTime(WHICH_BEGIN);
         const bool noBegin = !dtHasDate(B);
         if (!noBegin && B > last) continue;
         T_viewDataItem row;
@@ -183,7 +183,7 @@ void appendOverdue(CalendarRows& v, packedDT today) {
         if (!e.item->isCompleted()) add(e.item);
     }
     for (ToDoListToDo* t : v.cal.recToDos)
-        if (!t->isCompleted() && t->getDateTime(0) < today) add(t);
+        if (!t->isCompleted() && t->getDateTime(WHICH_END) < today) add(t);
     if (any) appendMarker(v, PRIO_SEPARATOR, D, DT_EMPTY, std::string());
 }
 
@@ -342,7 +342,7 @@ void ContentView::getContentRecItems(unsigned from, unsigned to, const T_RecCalL
         t->getRecData(rec);
         if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < from) continue;
         if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
-        packedDT B = t->getDateTime(1), E = t->getDateTime(0);
+        packedDT B = t->getDateTime(WHICH_BEGIN), E = t->getDateTime(WHICH_END);
         if (!skipToSpan(*t, rec, from, B, E)) continue;
         if (appendFixedStepOccurrences(out, *t, rec, days, from, to, B, E)) continue;
         T_viewDataItem row;

@@ -6,11 +6,6 @@
 
 class CryptMan;
 
-// The which argument of the date and time setters and getters: the begin
-// date-time (any value but WHICH_END selects it), or the end (due) date-time.
-constexpr int WHICH_BEGIN = 16;
-constexpr int WHICH_END = 0;
-
 // The changes the item and group editors make to the current item and group,
 // with the snapshots taken when an editor opens, by which the journal learns
 // whether anything changed when it closes. Every change that moves an entry

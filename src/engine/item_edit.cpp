@@ -8,6 +8,9 @@ namespace {
 // The time bits of a packed date-time: the no-time flag, hour and minute.
 constexpr packedDT TIME_BITS = ~DT_DATEMASK;
 
+// The priority an appointment or note takes when it becomes a todo.
+constexpr unsigned NEW_TODO_PRIORITY = 3;
+
 // Files the entry again after several fields were written without checks, so
 // that begin, end and recurrence are repaired once, on the final values.
 void refile(ToDoListToDo& t, T_Calendar& cal) {
@@ -78,9 +81,9 @@ void EditSession::setItemIsToDo(bool todo) {
     ToDoListToDo* curItem = nav.curItem();
     if (!curItem || todo == curItem->isToDo()) return;
     if (todo)
-        setItemPriority(3);
+        setItemPriority(NEW_TODO_PRIORITY);
     else
-        setItemPriority(curItem->getShowTimeAs() == 1 ? PRIO_APPOINTMENT : PRIO_NOTE);
+        setItemPriority(curItem->getShowTimeAs() == SHOW_TIME_BUSY ? PRIO_APPOINTMENT : PRIO_NOTE);
 }
 
 bool EditSession::getItemSaveCrypt() const {

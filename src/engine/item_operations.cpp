@@ -56,15 +56,14 @@ int ItemOperations::newToDo(unsigned priority, unsigned row) {
     nav.setItem(calGroup->newToDo());
     nav.curItem()->setSyncID(tree.newSyncID());
 
-    const int y = int((day >> 24) & 127) + 2000, m = int((day >> 20) & 15),
-              d = int((day >> 15) & 31);
+    const int y = dtYear(day), m = dtMonth(day), d = dtDay(day);
     edit.setItemPriority(priority);
     if (priority == PRIO_APPOINTMENT) {
         edit.setDate(WHICH_BEGIN, y, m, d);
         edit.setDate(WHICH_END, y, m, d);
         edit.setTime(WHICH_BEGIN, 8, 0);
         edit.setTime(WHICH_END, 8, 30);
-        edit.setShowTimeAs(1);
+        edit.setShowTimeAs(SHOW_TIME_BUSY);
     } else if (priority == PRIO_NOTE) {
         edit.setDate(WHICH_BEGIN, y, m, d);
         edit.setDate(WHICH_END, y, m, d);

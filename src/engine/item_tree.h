@@ -5,6 +5,16 @@
 #include <cstdint>
 #include <memory>
 
+// The which argument of an entry's date and time setters and getters: the
+// begin date-time (any value but WHICH_END selects it), or the end (due)
+// date-time.
+constexpr int WHICH_BEGIN = 16;
+constexpr int WHICH_END = 0;
+
+// An entry's "show time as" value that marks it busy: such an entry is an
+// appointment, one shown as free a note.
+constexpr int SHOW_TIME_BUSY = 1;
+
 // The organizer's item tree with what has to stay in step with it: the dated
 // and recurring calendar lists, the count of running todos and the highest
 // sync ID handed out. While the search view is shown the temporary "search
