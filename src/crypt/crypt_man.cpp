@@ -1,9 +1,9 @@
 #include "crypt/crypt_man.h"
 
+#include "common/text.h"
 #include "crypt/random.h"
 #include "crypt/sha1.h"
 #include "crypt/twofish.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 // Full-text search over the entries of a subtree, and the "search results"
 // pseudo-group that shows the hits.
 
+#include "common/text.h"
 #include "crypt/crypt_man.h"
 #include "engine/velk.h"
-#include "storage/text.h"
 
 bool ToDoListToDo::containsText(const std::string& text, CryptMan* crypt) {
     const std::string needle = strU(text);

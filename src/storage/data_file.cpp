@@ -2,12 +2,12 @@
 // options, the password section and the record of the root group, which holds
 // every other record.
 
+#include "common/text.h"
 #include "engine/velk.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
 #include "storage/records.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,12 +3,12 @@
 // number), and the next start replays the files left by a run that did not end
 // normally. Entries name items by their sync ID.
 
+#include "common/text.h"
 #include "engine/velk.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
 #include "storage/sync_index.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,13 +4,13 @@
 
 #include "storage/records.h"
 
-#include "crypt/bin_ascii.h"
+#include "common/bin_ascii.h"
+#include "common/text.h"
 #include "crypt/crypt_man.h"
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/sync_ids.h"
 #include "model/todo_item.h"
-#include "storage/text.h"
 
 #include <cstdio>
 #include <cstdlib>

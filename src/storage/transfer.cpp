@@ -3,10 +3,10 @@
 // file without header values whose records carry no sync IDs, so inserted
 // items always get new identities.
 
+#include "common/text.h"
 #include "engine/velk.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
-#include "storage/text.h"
 
 #include <cerrno>
 #include <cstdio>

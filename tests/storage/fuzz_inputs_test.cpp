@@ -3,7 +3,7 @@
 // the inputs of earlier findings keep the behaviour their fix gave them.
 
 #include "app/config.h"
-#include "crypt/bin_ascii.h"
+#include "common/bin_ascii.h"
 #include "crypt/crypt_man.h"
 #include "engine/velk.h"
 #include "model/calendar.h"
