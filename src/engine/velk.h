@@ -413,9 +413,11 @@ class Velk {
     int exportToStream(std::ostream& os, unsigned row);
     // Inserts the records of a transfer file into the current group. Without
     // followLinks (the clipboard) a symbolic link is not read.
-    // Results: 0 done; -1 refused (not the normal view, or the file holds a
-    // group and the current group is at the deepest level); -2 the file ended
-    // before "</data>"; -3 the file cannot be opened or is not a regular file.
+    // Results: 0 done; -1 refused, not the normal view; -2 the file ended
+    // before "</data>"; -3 the file cannot be opened or is not a regular file;
+    // INSERT_TOO_DEEP (-4) refused, the file holds a group and the current
+    // group is at the deepest level (nothing was inserted).
+    static constexpr int INSERT_TOO_DEEP = -4;
     int insertDataFromFile(const char* name, bool followLinks = true);
     // Why the last export or insert that gave -3 failed: the system's text.
     std::string transferError;

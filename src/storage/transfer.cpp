@@ -122,7 +122,7 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
             const std::string line = readfLine(in);
             if (line == "g") {
                 std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
-                return -1;
+                return INSERT_TOO_DEEP;
             }
             if (line == "t") {
                 unsigned running = 0, ids = 0;
