@@ -25,10 +25,8 @@ set(temporary_allowed
   "src/gui/description_editor.cpp:storage/external_edit.h"
   "src/gui/password_dialogs.cpp:crypt/crypt_man.h"
   # The lower layers, until they are separated.
-  "src/model/description_crypt.cpp:crypt/crypt_man.h"
   "src/storage/data_file.cpp:engine/velk.h"
   "src/storage/journal.cpp:engine/velk.h"
-  "src/storage/records.cpp:crypt/crypt_man.h"
   "src/storage/transfer.cpp:engine/velk.h")
 
 set(layers common model crypt storage engine gui)

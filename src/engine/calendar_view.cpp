@@ -2,6 +2,7 @@
 
 #include "engine/calendar_view.h"
 
+#include "engine/item_views.h"
 #include "engine/velk.h"
 #include "model/clock.h"
 
@@ -122,7 +123,7 @@ void appendSpans(Velk& v, const T_DatedCalList& list, const ShownDays& days, pac
         const packedDT E = lastDayOf(e.key, end);
         if (dtHasDate(end) ? end < first : E < first) continue;
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        setViewData(*t, row, &v.crypt);
         appendOnDays(v, row, t, days, days.from(e.key), days.upTo(E), false, dtDateOnly(e.key), E);
     }
 }
@@ -141,7 +142,7 @@ void appendDueTodos(Velk& v, const ShownDays& days, packedDT first, packedDT las
         const bool noBegin = !dtHasDate(B);
         if (!noBegin && B > last) continue;
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        setViewData(*t, row, &v.crypt);
         appendOnDays(v, row, t, days, noBegin ? 0 : days.from(B), days.upTo(it->key), true,
                      noBegin ? DT_NODATE : dtDateOnly(B), dtDateOnly(it->key));
     }
@@ -157,7 +158,7 @@ void appendOverdue(Velk& v, packedDT today) {
     bool any = false;
     auto add = [&](ToDoListToDo* t) {
         T_viewDataItem row;
-        t->setViewData(row, &v.crypt);
+        setViewData(*t, row, &v.crypt);
         row.day = D;
         appendRow(v, row, t);
         any = true;
@@ -301,7 +302,7 @@ bool appendFixedStepOccurrences(Velk& v, ToDoListToDo& t, const T_recData& rec,
     for (;;) {
         // Shown when it ends on or after the first day and begins by the last.
         if (e.day >= first && !earlier(toDT, b)) {
-            if (!rowMade) t.setViewData(row, &v.crypt);
+            if (!rowMade) setViewData(t, row, &v.crypt);
             rowMade = true;
             const int lo = std::max(b.day, first), hi = std::min(e.day, last);
             const packedDT S = b.day >= first ? days[std::size_t(b.day - first)] : DT_NODATE;
@@ -339,7 +340,7 @@ void Velk::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* li
             const packedDT Ed = t->isToDo() ? dtDateOnly(E) : lastDayOf(B, E);
             if (from <= (dtHasDate(E) ? E : Ed) && to >= B) {
                 packedDT cur = from > B ? dtDateOnly(from) : dtDateOnly(B);
-                if (!rowMade) t->setViewData(row, &crypt);
+                if (!rowMade) setViewData(*t, row, &crypt);
                 rowMade = true;
                 row.startsHere = dtDateOnly(B) == cur;
                 while (cur <= to && cur <= Ed) {

@@ -3,23 +3,24 @@
 
 #include "common/text.h"
 #include "crypt/crypt_man.h"
+#include "engine/item_views.h"
 #include "engine/velk.h"
 
-bool ToDoListToDo::containsText(const std::string& text, CryptMan* crypt) {
+bool containsText(ToDoListToDo& t, const std::string& text, DescriptionCipher* crypt) {
     const std::string needle = strU(text);
-    if (strU(summary).find(needle) != std::string::npos) return true;
+    if (strU(t.getSummary()).find(needle) != std::string::npos) return true;
     const char* descr = nullptr;
-    if (GetDescription(descr, crypt) || !descr) return false;
+    if (t.GetDescription(descr, crypt) || !descr) return false;
     // The description is searched up to its first zero byte.
     return strU(std::string(descr)).find(needle) != std::string::npos;
 }
 
-void ToDoListGroup::findToDosWithText(const std::string& text, std::vector<ToDoListToDo*>& hits,
-                                      CryptMan* crypt) {
-    for (auto& t : todos)
-        if (t->containsText(text, crypt)) hits.push_back(t.get());
-    for (auto& g : groups)
-        g->findToDosWithText(text, hits, crypt);
+void findToDosWithText(ToDoListGroup& g, const std::string& text,
+                       std::vector<ToDoListToDo*>& hits, DescriptionCipher* crypt) {
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        if (containsText(*g.getToDo(i), text, crypt)) hits.push_back(g.getToDo(i));
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        findToDosWithText(*g.getGroup(i), text, hits, crypt);
 }
 
 int Velk::search(const std::string& text) {
@@ -30,7 +31,7 @@ int Velk::search(const std::string& text) {
         viewData.clear();
         viewOrder.clear();
         viewItems.clear();
-        curGroup->findToDosWithText(text, hits, &crypt);
+        findToDosWithText(*curGroup, text, hits, &crypt);
         // A results group left over from an earlier search is not kept twice.
         if (searchGroup) root->delGroup(searchGroup, nrActiveJobs, cal);
         searchGroup = root->newGroup();
@@ -40,7 +41,7 @@ int Velk::search(const std::string& text) {
         // Narrowing: the current hits, from the last row to the first.
         for (std::size_t i = viewItems.size(); i-- > 0;) {
             auto* t = static_cast<ToDoListToDo*>(viewItems[i]);
-            if (t && t->containsText(text, &crypt)) hits.push_back(t);
+            if (t && containsText(*t, text, &crypt)) hits.push_back(t);
         }
         viewData.clear();
         viewOrder.clear();
@@ -55,7 +56,7 @@ int Velk::search(const std::string& text) {
     viewItems.resize(n);
     for (std::size_t r = 0; r < n; ++r) {
         ToDoListToDo* hit = hits[n - 1 - r];
-        hit->setViewData(viewData[r], &crypt);
+        setViewData(*hit, viewData[r], &crypt);
         viewOrder[r] = unsigned(n - 1 - r);
         viewItems[r] = hit;
     }

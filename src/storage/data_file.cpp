@@ -85,7 +85,9 @@ void Velk::writeDataTo(std::ostream& os) {
     os << "<type=Velk>\n<version=0.54>\n<data>\n";
     writeHeader(os);
     crypt.Write(os);
-    if (root->writeContentExcept(os, false, &crypt, true, true, searchGroup) != 0)
+    T_RecordWrite how = RECORD_SAVE;
+    how.skip = searchGroup;
+    if (writeGroupRecord(os, *root, &crypt, how) != 0)
         std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
     os << "</data>\n";
 }
@@ -260,7 +262,7 @@ int Velk::readData(const char* name) {
 
     bool foundEnd = false;
     int result = readHeader(in, foundEnd);
-    if (!foundEnd || root->readContent(in, nrActiveJobs, idmax, cal) != 0) result = -1;
+    if (!foundEnd || readGroupRecord(in, *root, nrActiveJobs, idmax, cal) != 0) result = -1;
     if (in.bad()) {
         result = -2;
         readDataError = "it could not be read to the end";

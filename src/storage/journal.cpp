@@ -8,6 +8,7 @@
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
+#include "storage/records.h"
 #include "storage/sync_index.h"
 
 #include <algorithm>
@@ -182,7 +183,7 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
     // memory is published before any later one, so they count as in a file.
     std::ostringstream os;
     os << "<new parent=" << parent->getSyncID() << ">\n";
-    top->writeContent(os, false, &crypt, true, true);
+    writeRecord(os, *top, &crypt, RECORD_SAVE);
     os << ">\n</new>\n";
     return incsave_publish(os.str());
 }
@@ -190,7 +191,10 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
 int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
     std::ostringstream os;
     os << "<changed>\n";
-    item.writeContent(os, false, &crypt, true, !isGroup);
+    // A group's entry holds its own lines only, not its children.
+    T_RecordWrite how = RECORD_SAVE;
+    how.withChildren = !isGroup;
+    writeRecord(os, item, &crypt, how);
     os << "</changed>\n";
     return incsave_publish(os.str());
 }
@@ -275,7 +279,7 @@ struct Replay {
         const bool showCompleted = g.getShowCompleted(), completedLast = g.getCompletedLast();
         // The parent's record reader takes the new record as one more child
         // and stops at the entry's extra ">".
-        const int read = g.readContent(in, nrActiveJobs, idmax, cal);
+        const int read = readGroupRecord(in, g, nrActiveJobs, idmax, cal);
         // Records without a sync ID read after the last number was handed out
         // are numbered in the whole tree, before they are indexed.
         for (std::size_t i = todos; i < g.getNrToDos(); ++i) {
@@ -328,7 +332,7 @@ struct Replay {
         SyncIDIndex::Entry e;
         if (first == "t") {
             ToDoListToDo scratch(0, "");
-            const int read = scratch.readContent(in, running, ids, scratchCal);
+            const int read = readToDoRecord(in, scratch, running, ids, scratchCal);
             scratch.removeFromCalLists(scratchCal);
             // Without a sync ID of its own the record names no item.
             if (read != 0 || !scratch.hasBeenSaved()) return -1;
@@ -343,7 +347,7 @@ struct Replay {
             return 0;
         }
         ToDoListGroup scratch(0, "", 0);
-        const int read = scratch.readContent(in, running, ids, scratchCal);
+        const int read = readGroupRecord(in, scratch, running, ids, scratchCal);
         scratch.removeFromCalLists(scratchCal);
         if (read != 0 || !scratch.hasBeenSaved()) return -1;
         if (!index.find(root, scratch.getSyncID(), e) || !e.isGroup) return -1;

@@ -7,6 +7,7 @@
 #include "engine/velk.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
+#include "storage/records.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,13 +56,13 @@ int Velk::exportGroupToFile(const char* name, bool privateFile) {
         return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
             os << "g\nssearch results\n";
             for (ToDoListItem* hit : viewItems)
-                if (hit) hit->writeContent(os, true, &crypt, true, true);
+                if (hit) writeRecord(os, *hit, &crypt, RECORD_EXPORT);
             os << ">\n";
         });
     }
     if (!curGroup) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curGroup->writeContent(os, true, &crypt, true, true);
+        writeGroupRecord(os, *curGroup, &crypt, RECORD_EXPORT);
     });
 }
 
@@ -70,19 +71,21 @@ int Velk::exportContentToFile(const char* name, bool privateFile) {
     if (opts.mainviewtype == MAINVIEW_SEARCH) {
         return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
             for (ToDoListItem* hit : viewItems)
-                if (hit) hit->writeContent(os, true, &crypt, true, true);
+                if (hit) writeRecord(os, *hit, &crypt, RECORD_EXPORT);
         });
     }
     if (!curGroup) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curGroup->writeContent(os, true, &crypt, false, true);
+        T_RecordWrite contentOnly = RECORD_EXPORT;
+        contentOnly.withRecord = false;
+        writeGroupRecord(os, *curGroup, &crypt, contentOnly);
     });
 }
 
 int Velk::exportToDoToFile(const char* name, bool privateFile) {
     if (!curItem) return -1;
     return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        curItem->writeContent(os, true, &crypt, true, true);
+        writeToDoRecord(os, *curItem, &crypt, RECORD_EXPORT);
     });
 }
 
@@ -97,7 +100,7 @@ int Velk::exportToStream(std::ostream& os, unsigned row) {
     if (row >= viewOrder.size()) return -1;
     const unsigned index = viewOrder[row];
     if (index >= viewItems.size() || !viewItems[index]) return -1;
-    return viewItems[index]->writeContent(os, true, &crypt, true, true);
+    return writeRecord(os, *viewItems[index], &crypt, RECORD_EXPORT);
 }
 
 int Velk::insertDataFromFile(const char* name, bool followLinks) {
@@ -128,7 +131,7 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
                 unsigned running = 0, ids = 0;
                 T_Calendar scratchCal;
                 ToDoListToDo scratch(0, "");
-                scratch.readContent(in, running, ids, scratchCal);
+                readToDoRecord(in, scratch, running, ids, scratchCal);
                 scratch.removeFromCalLists(scratchCal);
             }
             if (line == "</data>" || in.eof() || in.fail()) break;
@@ -153,12 +156,12 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
             if (isGroup) {
                 ToDoListGroup* g = parent->newGroup();
                 setGroup(g);
-                g->readContent(in, nrActiveJobs, foreignIDs, cal);
+                readGroupRecord(in, *g, nrActiveJobs, foreignIDs, cal);
                 item = g;
             } else {
                 ToDoListToDo* t = parent->newToDo();
                 curItem = t;
-                if (t->readContent(in, nrActiveJobs, foreignIDs, cal) != 0) {
+                if (readToDoRecord(in, *t, nrActiveJobs, foreignIDs, cal) != 0) {
                     // A record cut short stays inserted as far as it was read.
                     t->sanitizeTimeThings();
                     t->putIntoCalList(cal);

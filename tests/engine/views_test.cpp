@@ -1,3 +1,4 @@
+#include "engine/item_views.h"
 #include "engine/velk.h"
 #include "view_test_util.h"
 
@@ -100,11 +101,11 @@ TEST_F(Lists, OnlyActiveListHoldsRunningEntriesOfTheWholeTreeAndNoGroups) {
 
 TEST_F(Lists, RowsOfAppointmentsCarryTheirBeginFirst) {
     v.opts.viewtype = VIEWTYPE_TREE;
-    b1->setViewData(v.viewData.emplace_back(), &v.crypt);
+    setViewData(*b1, v.viewData.emplace_back(), &v.crypt);
     EXPECT_EQ(v.viewData.back().primaryDate, packDate(1, 3, 2011) | DT_NOTIME);
     EXPECT_EQ(v.viewData.back().secondaryDate, DT_EMPTY);
     EXPECT_TRUE(v.viewData.back().completed);
-    r2->setViewData(v.viewData.emplace_back(), &v.crypt);
+    setViewData(*r2, v.viewData.emplace_back(), &v.crypt);
     EXPECT_EQ(v.viewData.back().primaryDate, packDate(7, 3, 2011) | packTime(9, 0));
     EXPECT_EQ(v.viewData.back().prio, PRIO_APPOINTMENT);
 }
@@ -126,14 +127,14 @@ TEST(TodoRow, EmptySummaryShowsTheDescriptionsFirstCharacters) {
         t.setSummary("");
         t.setDescription(c.description);
         T_viewDataItem row;
-        t.setViewData(row, nullptr);
+        setViewData(t, row, nullptr);
         EXPECT_EQ(row.text, c.shown) << '"' << c.description << '"';
     }
     ToDoListToDo t(0, "/0/");
     t.setSummary("Summary");
     t.setDescription("ignored");
     T_viewDataItem row;
-    t.setViewData(row, nullptr);
+    setViewData(t, row, nullptr);
     EXPECT_EQ(row.text, "Summary");
 }
 
@@ -144,7 +145,7 @@ TEST(TodoRow, EncipheredDescriptionWithoutPasswordShowsEncrypted) {
                                    DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT);
     CryptMan crypt; // no password entered
     T_viewDataItem row;
-    t.setViewData(row, &crypt);
+    setViewData(t, row, &crypt);
     EXPECT_EQ(row.text, "<encrypted>");
 }
 
