@@ -22,5 +22,5 @@ void showContent(ToDoListGroup& g, const std::string& path, T_Options opts,
 bool containsText(ToDoListToDo& t, const std::string& text, DescriptionCipher* crypt);
 // Appends every entry of the subtree of g that contains text: the group's own
 // entries first, then each child group depth first (search.cpp).
-void findToDosWithText(ToDoListGroup& g, const std::string& text,
-                       std::vector<ToDoListToDo*>& hits, DescriptionCipher* crypt);
+void findToDosWithText(ToDoListGroup& g, const std::string& text, std::vector<ToDoListToDo*>& hits,
+                       DescriptionCipher* crypt);

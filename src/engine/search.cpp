@@ -15,8 +15,8 @@ bool containsText(ToDoListToDo& t, const std::string& text, DescriptionCipher* c
     return strU(std::string(descr)).find(needle) != std::string::npos;
 }
 
-void findToDosWithText(ToDoListGroup& g, const std::string& text,
-                       std::vector<ToDoListToDo*>& hits, DescriptionCipher* crypt) {
+void findToDosWithText(ToDoListGroup& g, const std::string& text, std::vector<ToDoListToDo*>& hits,
+                       DescriptionCipher* crypt) {
     for (std::size_t i = 0; i < g.getNrToDos(); ++i)
         if (containsText(*g.getToDo(i), text, crypt)) hits.push_back(g.getToDo(i));
     for (std::size_t i = 0; i < g.getNrGroups(); ++i)

@@ -15,7 +15,9 @@ const T_DescrCipher& cipher() {
 
 namespace {
 
-bool askIsLoggedIn(DescriptionCipher* crypt) { return crypt && crypt->IsLoggedIn(); }
+bool askIsLoggedIn(DescriptionCipher* crypt) {
+    return crypt && crypt->IsLoggedIn();
+}
 
 bool askDecrypt(DescriptionCipher* crypt, const std::vector<unsigned char>& cipher, bool cbc,
                 std::vector<unsigned char>& plain) {

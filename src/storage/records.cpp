@@ -200,8 +200,8 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
     return result;
 }
 
-int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs,
-                    unsigned& idmax, T_Calendar& cal) {
+int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
+                    T_Calendar& cal) {
     int result = -1;
     for (;;) {
         std::string line = readRecordLine(in);
@@ -261,17 +261,41 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
         char tag = line.empty() ? '\0' : line[0];
         const std::string rest = line.empty() ? line : line.substr(1);
         switch (tag) {
-        case 's': todo.setSummary(rest); break;
+        case 's':
+            todo.setSummary(rest);
+            break;
         case 'F': flagsWord = int32_t(std::strtoul(rest.c_str(), nullptr, 16)); break;
-        case 'I': todo.setSyncID(parseU32(rest)); break;
-        case 'p': todo.setPriority(todoPriority(parseI32(rest))); break;
-        case 'S': todo.setShowTimeAsDirect(parseI32(rest)); break;
-        case 'm': todo.setDateTimeDirect(1, parseU32(rest)); break;
-        case 'n': todo.setDateTimeDirect(0, parseU32(rest)); break;
-        case '1': recData.type = parseI32(rest); todo.setRecDataDirect(recData); break;
-        case '2': recData.interval = parseI32(rest); todo.setRecDataDirect(recData); break;
-        case '3': recData.rangeBegin = parseU32(rest); todo.setRecDataDirect(recData); break;
-        case '4': recData.rangeEnd = parseU32(rest); todo.setRecDataDirect(recData); break;
+        case 'I':
+            todo.setSyncID(parseU32(rest));
+            break;
+        case 'p':
+            todo.setPriority(todoPriority(parseI32(rest)));
+            break;
+        case 'S':
+            todo.setShowTimeAsDirect(parseI32(rest));
+            break;
+        case 'm':
+            todo.setDateTimeDirect(1, parseU32(rest));
+            break;
+        case 'n':
+            todo.setDateTimeDirect(0, parseU32(rest));
+            break;
+        case '1':
+            recData.type = parseI32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '2':
+            recData.interval = parseI32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '3':
+            recData.rangeBegin = parseU32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '4':
+            recData.rangeEnd = parseU32(rest);
+            todo.setRecDataDirect(recData);
+            break;
         case 'R':
             if (!todo.isRunning()) ++nrActiveJobs;
             todo.setRunningDirect(true);
@@ -282,7 +306,9 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
                          comma == std::string::npos ? 0 : parseI32(rest, comma + 1));
             break;
         }
-        case 'f': todo.setCompletedDirect({true, parseI32(rest)}); break;
+        case 'f':
+            todo.setCompletedDirect({true, parseI32(rest)});
+            break;
         case 'd':
             haveBlock = true;
             if (readDescriptionBlock(in, parseI32(rest), flagsWord, todo.getDescrData()) != 0) {

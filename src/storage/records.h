@@ -54,8 +54,8 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
 // records become its children; an entry read completely is filed into cal.
 // Results: 0 at the record's ">", -1 at the end of the input or when a part
 // of the record is malformed.
-int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs,
-                    unsigned& idmax, T_Calendar& cal);
+int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
+                    T_Calendar& cal);
 int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs, unsigned& idmax,
                    T_Calendar& cal);
 
