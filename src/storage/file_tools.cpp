@@ -217,8 +217,7 @@ std::string resolveDataFilePath(const std::string& path) {
     if (!realDir) return current;
     std::string resolved(realDir);
     std::free(realDir);
-    const std::size_t slash = current.rfind('/');
-    const std::string base = slash == std::string::npos ? current : current.substr(slash + 1);
+    const std::string base = baseNameOf(current);
     return resolved == "/" ? "/" + base : resolved + "/" + base;
 }
 
