@@ -50,11 +50,11 @@ void setViewData(ToDoListToDo& t, T_viewDataItem& row, DescriptionCipher* crypt)
             row.text = descriptionLine(descr);
     }
     if (priority > PRIO_MAXTODO) {
-        row.primaryDate = t.getDateTime(1);
-        row.secondaryDate = t.getDateTime(0);
+        row.primaryDate = t.getDateTime(WHICH_BEGIN);
+        row.secondaryDate = t.getDateTime(WHICH_END);
     } else {
-        row.primaryDate = t.getDateTime(0);
-        row.secondaryDate = t.getDateTime(1);
+        row.primaryDate = t.getDateTime(WHICH_END);
+        row.secondaryDate = t.getDateTime(WHICH_BEGIN);
     }
 }
 

@@ -29,6 +29,11 @@ constexpr unsigned PRIO_APPOINTMENT = 100; // shown as busy
 constexpr unsigned PRIO_NOTE = 200;        // shown as free
 constexpr unsigned PRIO_MAXTODO = 6;
 
+// The which argument of an entry's date and time accessors: 0 selects the end
+// (a todo's due date), any other value the begin; the window passes 16.
+constexpr int WHICH_BEGIN = 16;
+constexpr int WHICH_END = 0;
+
 // A node of the item tree: a group or an entry.
 class ToDoListItem {
   public:

@@ -162,7 +162,7 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
         result = -1;
     }
 
-    const packedDT begin = todo.getDateTime(1), end = todo.getDateTime(0);
+    const packedDT begin = todo.getDateTime(WHICH_BEGIN), end = todo.getDateTime(WHICH_END);
     T_recData recData;
     todo.getRecData(recData);
     if (flagsWord != 0) os << 'F' << std::hex << uint32_t(flagsWord) << std::dec << '\n';
@@ -275,10 +275,10 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
             todo.setShowTimeAsDirect(parseI32(rest));
             break;
         case 'm':
-            todo.setDateTimeDirect(1, parseU32(rest));
+            todo.setDateTimeDirect(WHICH_BEGIN, parseU32(rest));
             break;
         case 'n':
-            todo.setDateTimeDirect(0, parseU32(rest));
+            todo.setDateTimeDirect(WHICH_END, parseU32(rest));
             break;
         case '1':
             recData.type = parseI32(rest);
