@@ -1,14 +1,15 @@
 #include "model/description.h"
 
+#include "common/services.h"
+
 #include <cstring>
 #include <utility>
 
 namespace {
 
-const T_DescrCipher* testCipher = nullptr;
-
 const T_DescrCipher& cipher() {
-    return testCipher ? *testCipher : passwordManagerCipher;
+    const T_DescrCipher* replaced = services().descrCipher;
+    return replaced ? *replaced : passwordManagerCipher;
 }
 
 } // namespace
@@ -34,7 +35,7 @@ bool askEncrypt(DescriptionCipher* crypt, const std::vector<unsigned char>& plai
 const T_DescrCipher passwordManagerCipher = {askIsLoggedIn, askDecrypt, askEncrypt};
 
 void setDescrCipherForTesting(const T_DescrCipher* c) {
-    testCipher = c;
+    services().descrCipher = c;
 }
 
 DescrData& DescrData::operator=(const DescrData& src) {

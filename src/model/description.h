@@ -16,7 +16,8 @@ struct T_DescrForm {
 // descriptions.
 extern const T_DescrCipher passwordManagerCipher;
 
-// Replaces the cipher used by descriptions; null restores passwordManagerCipher.
+// Replaces the cipher used by descriptions (services().descrCipher); null
+// restores passwordManagerCipher.
 void setDescrCipherForTesting(const T_DescrCipher* cipher);
 
 // The long text of an entry, plain or enciphered under the user's master key.
