@@ -92,8 +92,9 @@ class Journal {
     // How many times publishing an entry failed during this run.
     unsigned failures() const { return failureCount; }
     // The sync IDs given while loading to records that the data file stored
-    // without one, sorted: those items are in the data file all the same.
-    void setNumberedAtLoad(std::vector<uint32_t> ids) { numberedAtLoad = std::move(ids); }
+    // without one, sorted (DataFile::read fills them in): those items are in
+    // the data file all the same, and every load of that file gives them the
+    // same numbers.
     std::vector<uint32_t>& numberedAtLoadIDs() { return numberedAtLoad; }
 
   private:
