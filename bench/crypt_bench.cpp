@@ -1,4 +1,4 @@
-#include "crypt/bin_ascii.h"
+#include "common/bin_ascii.h"
 #include "crypt/crypt_man.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // the caller expects. Every block that decodes must encode to text that
 // decodes to the same bytes.
 
-#include "crypt/bin_ascii.h"
+#include "common/bin_ascii.h"
 #include "fuzz_support.h"
 
 #include <sstream>

@@ -6,6 +6,7 @@
 #include "fuzz_support.h"
 #include "model/calendar.h"
 #include "model/todo_item.h"
+#include "storage/records.h"
 
 #include <sstream>
 
@@ -28,17 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     unsigned running = 0, idmax = 0;
     T_Calendar cal;
     ToDoListToDo t(0, "/0/");
-    const int read = t.readContent(in, running, idmax, cal);
+    const int read = readToDoRecord(in, t, running, idmax, cal);
     if (read == 0) {
         std::ostringstream out;
-        t.writeContent(out, false, &crypt, true, true);
+        writeToDoRecord(out, t, &crypt, RECORD_SAVE);
         const std::string written = out.str();
         if (written.compare(0, 2, "t\n") != 0) fuzzFinding("a record is written without its tag");
         std::istringstream back(written.substr(2));
         unsigned running2 = 0, idmax2 = 0;
         T_Calendar cal2;
         ToDoListToDo u(0, "/0/");
-        if (u.readContent(back, running2, idmax2, cal2) != 0)
+        if (readToDoRecord(back, u, running2, idmax2, cal2) != 0)
             fuzzFinding("a written record cannot be read back");
         // An empty text and no description read the same to the user.
         const char* a = nullptr;

@@ -4,10 +4,10 @@
 // normalised by the first save (a value out of range is not written), but
 // must then stay as it is.
 
+#include "common/text.h"
 #include "engine/velk.h"
 #include "fuzz_support.h"
 #include "storage/file_tools.h"
-#include "storage/text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/config.h"
 
+#include "common/text.h"
 #include "storage/file_tools.h"
-#include "storage/text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "crypt/crypt_man.h"
 
+#include "common/text.h"
 #include "crypt/random.h"
 #include "crypt/sha1.h"
 #include "crypt/twofish.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -281,6 +281,30 @@ int CryptMan::Decrypt(const unsigned char* data, int len, bool cbc, std::string&
     text.assign(plain.begin(), end);
     wipe(plain);
     return 0;
+}
+
+bool CryptMan::decipherDescription(const std::vector<unsigned char>& cipher, bool cbc,
+                                   std::vector<unsigned char>& plain) const {
+    std::string text;
+    if (Decrypt(cipher.data(), int(cipher.size()), cbc, text) != 0) return false;
+    plain.assign(text.begin(), text.end());
+    plain.push_back(0);
+    return true;
+}
+
+bool CryptMan::encipherDescription(const std::vector<unsigned char>& plain, bool cbc,
+                                   std::vector<unsigned char>& cipher) const {
+    // The plain text ends with its zero byte; the manager enciphers the text
+    // up to and including it.
+    if (plain.empty() || plain.back() != 0) return false;
+    int length = -1;
+    cipher = Encrypt(reinterpret_cast<const char*>(plain.data()), length, cbc);
+    if (length < 0) {
+        cipher.clear();
+        return false;
+    }
+    cipher.resize(std::size_t(length));
+    return true;
 }
 
 std::vector<unsigned char> CryptMan::Encrypt(const unsigned char* in, int len,

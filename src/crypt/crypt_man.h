@@ -1,4 +1,6 @@
 #pragma once
+#include "common/description_cipher.h"
+
 #include <array>
 #include <cstdint>
 #include <istream>
@@ -27,7 +29,10 @@ struct PwdData {
 // States: no password (the check data is empty: AddPwd creates the master
 // key), locked (read from a file: Login), unlocked (first AddPwd or a right
 // Login: Encrypt, Decrypt, AddPwd). There is no logout.
-class CryptMan {
+//
+// As the descriptions' cipher it enciphers every description under the master
+// key, which is usable only while the user is logged in.
+class CryptMan : public DescriptionCipher {
   public:
     static constexpr int KEY_SIZE = 32;
     static constexpr int CHECK_SIZE = 32;
@@ -62,7 +67,7 @@ class CryptMan {
     bool CanAddPwd() const;
     // False when no password exists, else !IsLoggedIn().
     bool CanLogIn() const;
-    bool IsLoggedIn() const { return loggedIn; }
+    bool IsLoggedIn() const override { return loggedIn; }
     // A password was added since the manager was made.
     bool PwdsChanged() const { return pwdsChanged; }
     int32_t GetIterations() const { return iterations; }
@@ -107,6 +112,13 @@ class CryptMan {
     // block) ends with the deciphered buffer. Returns 0, or -1 (text empty)
     // while locked or when the bytes cannot be deciphered.
     int Decrypt(const unsigned char* data, int len, bool cbc, std::string& text) const;
+
+    // The descriptions' cipher: Decrypt and Encrypt on byte buffers whose plain
+    // text ends with its zero byte.
+    bool decipherDescription(const std::vector<unsigned char>& cipher, bool cbc,
+                             std::vector<unsigned char>& plain) const override;
+    bool encipherDescription(const std::vector<unsigned char>& plain, bool cbc,
+                             std::vector<unsigned char>& cipher) const override;
 
     // Twofish with a given 32-byte key; results as Twofish::Encrypt/Decrypt.
     static std::vector<unsigned char> Encrypt(const unsigned char* in, int len,

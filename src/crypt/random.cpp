@@ -1,12 +1,12 @@
 #include "crypt/random.h"
 
+#include "common/services.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <sys/random.h>
 
 namespace {
-
-RandomSource currentSource = &SystemRandomBytes;
 
 // Fallback for kernels without getrandom(2).
 int readDevice(unsigned char* buf, std::size_t n) {
@@ -41,11 +41,12 @@ int SystemRandomBytes(unsigned char* buf, std::size_t n) {
 int GetRandomBytes(unsigned char* buf, std::size_t n) {
     if (n == 0) return 0;
     if (!buf) return -1;
-    return currentSource(buf, n);
+    const RandomSource source = services().random;
+    return source ? source(buf, n) : SystemRandomBytes(buf, n);
 }
 
 RandomSource SetRandomSource(RandomSource source) {
-    RandomSource previous = currentSource;
-    currentSource = source ? source : &SystemRandomBytes;
-    return previous;
+    const RandomSource previous = services().random;
+    services().random = source;
+    return previous ? previous : &SystemRandomBytes;
 }

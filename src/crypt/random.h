@@ -1,4 +1,6 @@
 #pragma once
+#include "common/services.h"
+
 #include <cstddef>
 
 // Random bytes for master keys, salts, initialisation vectors and cipher
@@ -8,9 +10,9 @@
 // deliver them (buf is then unspecified and must not be used).
 int GetRandomBytes(unsigned char* buf, std::size_t n);
 
-// The function that GetRandomBytes asks; tests replace it to make the random
-// source fail or to make it predictable. Returns the previous source.
-using RandomSource = int (*)(unsigned char* buf, std::size_t n);
+// The function that GetRandomBytes asks (services().random); tests replace it
+// to make the random source fail or to make it predictable, null restores the
+// kernel's. Returns the previous source.
 RandomSource SetRandomSource(RandomSource source);
 
 // The kernel source itself: getrandom(2), repeated until every byte has

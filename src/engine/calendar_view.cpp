@@ -1,6 +1,7 @@
 // The rows of the calendar view.
 
 #include "engine/content_view.h"
+#include "engine/item_views.h"
 #include "model/clock.h"
 
 #include <algorithm>
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace {
-
-// The time bits of a packed date-time: the no-time flag, hour and minute.
-constexpr packedDT TIME_BITS = ~DT_DATEMASK;
 
 // The most days one calendar can show: every day a packed date can hold.
 constexpr uint32_t MAX_SPAN = 128 * 366;
@@ -27,7 +25,7 @@ packedDT movedDay(packedDT d, int days) {
 packedDT nextDay(packedDT d) {
     const int day = dtDay(d), month = dtMonth(d), year = dtYear(d);
     if (!dtHasDate(d) || !isValidDate(day, month, year)) return movedDay(d, 1);
-    const packedDT low = d & TIME_BITS;
+    const packedDT low = d & DT_TIMEMASK;
     if (day < MaxTag(month, year)) return packDate(day + 1, month, year) | low;
     if (month < 12) return packDate(1, month + 1, year) | low;
     return year < DT_MAXYEAR ? packDate(1, 1, year + 1) | low : d;
@@ -133,7 +131,7 @@ void appendSpans(CalendarRows& v, const T_DatedCalList& list, const ShownDays& d
         const packedDT E = lastDayOf(e.key, end);
         if (dtHasDate(end) ? end < first : E < first) continue;
         T_viewDataItem row;
-        t->setViewData(row, v.crypt);
+        setViewData(*t, row, v.crypt);
         appendOnDays(v, row, t, days, days.from(e.key), days.upTo(E), false, dtDateOnly(e.key), E);
     }
 }
@@ -152,7 +150,7 @@ void appendDueTodos(CalendarRows& v, const ShownDays& days, packedDT first, pack
         const bool noBegin = !dtHasDate(B);
         if (!noBegin && B > last) continue;
         T_viewDataItem row;
-        t->setViewData(row, v.crypt);
+        setViewData(*t, row, v.crypt);
         appendOnDays(v, row, t, days, noBegin ? 0 : days.from(B), days.upTo(it->key), true,
                      noBegin ? DT_NODATE : dtDateOnly(B), dtDateOnly(it->key));
     }
@@ -168,7 +166,7 @@ void appendOverdue(CalendarRows& v, packedDT today) {
     bool any = false;
     auto add = [&](ToDoListToDo* t) {
         T_viewDataItem row;
-        t->setViewData(row, v.crypt);
+        setViewData(*t, row, v.crypt);
         row.day = D;
         appendRow(v, row, t);
         any = true;
@@ -269,7 +267,7 @@ struct DayAndTime {
     packedDT low;
 };
 DayAndTime split(packedDT v) {
-    return {getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)), v & TIME_BITS};
+    return {getNumberOfDay(dtDay(v), dtMonth(v), dtYear(v)), v & DT_TIMEMASK};
 }
 bool earlier(DayAndTime a, DayAndTime b) {
     return a.day < b.day || (a.day == b.day && a.low < b.low);
@@ -294,7 +292,7 @@ bool appendFixedStepOccurrences(CalendarRows& v, ToDoListToDo& t, const T_recDat
     if (!isValidPacked(B) || !isValidPacked(E)) return false;
     if (dtHasDate(rec.rangeEnd) && !isValidPacked(rec.rangeEnd)) return false;
     // The span as the calendar gives it: from a day's start to a date-only day.
-    if (days.size() == 0 || (from & TIME_BITS) != 0 || to != days[days.size() - 1] ||
+    if (days.size() == 0 || (from & DT_TIMEMASK) != 0 || to != days[days.size() - 1] ||
         dtDateOnly(from) != days[0])
         return false;
 
@@ -312,7 +310,7 @@ bool appendFixedStepOccurrences(CalendarRows& v, ToDoListToDo& t, const T_recDat
     for (;;) {
         // Shown when it ends on or after the first day and begins by the last.
         if (e.day >= first && !earlier(toDT, b)) {
-            if (!rowMade) t.setViewData(row, v.crypt);
+            if (!rowMade) setViewData(t, row, v.crypt);
             rowMade = true;
             const int lo = std::max(b.day, first), hi = std::min(e.day, last);
             const packedDT S = b.day >= first ? days[std::size_t(b.day - first)] : DT_NODATE;
@@ -351,7 +349,7 @@ void ContentView::getContentRecItems(unsigned from, unsigned to, const T_RecCalL
             const packedDT Ed = t->isToDo() ? dtDateOnly(E) : lastDayOf(B, E);
             if (from <= (dtHasDate(E) ? E : Ed) && to >= B) {
                 packedDT cur = from > B ? dtDateOnly(from) : dtDateOnly(B);
-                if (!rowMade) t->setViewData(row, &crypt);
+                if (!rowMade) setViewData(*t, row, &crypt);
                 rowMade = true;
                 row.startsHere = dtDateOnly(B) == cur;
                 while (cur <= to && cur <= Ed) {

@@ -4,6 +4,7 @@
 #include "engine/content_view.h"
 
 #include "crypt/crypt_man.h"
+#include "engine/item_views.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,15 +34,16 @@ std::string descriptionLine(const char* descr) {
 
 } // namespace
 
-void ToDoListToDo::setViewData(T_viewDataItem& row, CryptMan* crypt) {
+void setViewData(ToDoListToDo& t, T_viewDataItem& row, DescriptionCipher* crypt) {
+    const unsigned priority = t.getPriority();
     row.kind = 0;
     row.prio = priority;
-    row.completed = completed.completed;
-    if (!summary.empty()) {
-        row.text = summary;
+    row.completed = t.isCompleted();
+    if (!t.getSummary().empty()) {
+        row.text = t.getSummary();
     } else {
         const char* descr = nullptr;
-        if (GetDescription(descr, crypt))
+        if (t.GetDescription(descr, crypt))
             row.text = "<encrypted>";
         else if (!descr)
             row.text.clear();
@@ -49,72 +51,76 @@ void ToDoListToDo::setViewData(T_viewDataItem& row, CryptMan* crypt) {
             row.text = descriptionLine(descr);
     }
     if (priority > PRIO_MAXTODO) {
-        row.primaryDate = begin;
-        row.secondaryDate = end;
+        row.primaryDate = t.getDateTime(WHICH_BEGIN);
+        row.secondaryDate = t.getDateTime(WHICH_END);
     } else {
-        row.primaryDate = end;
-        row.secondaryDate = begin;
+        row.primaryDate = t.getDateTime(WHICH_END);
+        row.secondaryDate = t.getDateTime(WHICH_BEGIN);
     }
 }
 
-void ToDoListGroup::setViewData(T_viewDataItem& row) const {
+void setViewData(const ToDoListGroup& g, T_viewDataItem& row) {
     row.kind = 1;
     row.day = DT_EMPTY;
     row.primaryDate = DT_EMPTY;
     row.secondaryDate = DT_EMPTY;
-    row.prio = priority;
-    row.text = summary;
-    row.completed = completed;
+    row.prio = g.getPriority();
+    row.text = g.getSummary();
+    row.completed = g.isCompleted();
     row.startsHere = false;
     row.endsHere = false;
 }
 
-void ToDoListGroup::showContent(const std::string& target, T_Options opts,
-                                std::vector<T_viewDataItem>& rows,
-                                std::vector<ToDoListItem*>& items, CryptMan* crypt) {
-    const std::string own = childPath();
+void showContent(ToDoListGroup& group, const std::string& target, T_Options opts,
+                 std::vector<T_viewDataItem>& rows, std::vector<ToDoListItem*>& items,
+                 DescriptionCipher* crypt) {
+    const std::string own = group.childPath();
     const bool isTarget = own == target;
     const bool inside =
         !isTarget && target.size() < own.size() && own.compare(0, target.size(), target) == 0;
     const bool ancestor =
         !isTarget && own.size() < target.size() && target.compare(0, own.size(), own) == 0;
+    const std::size_t nrGroups = group.getNrGroups(), nrToDos = group.getNrToDos();
 
     if (ancestor) {
-        for (auto& g : groups)
-            g->showContent(target, opts, rows, items, crypt);
+        for (std::size_t i = 0; i < nrGroups; ++i)
+            showContent(*group.getGroup(i), target, opts, rows, items, crypt);
         return;
     }
     if (!isTarget && !inside) return; // unrelated
 
     if (opts.mainviewtype == MAINVIEW_ACTIVE) {
-        for (auto& t : todos) {
+        for (std::size_t i = 0; i < nrToDos; ++i) {
+            ToDoListToDo* t = group.getToDo(i);
             if (!t->isRunning()) continue;
             rows.emplace_back();
-            t->setViewData(rows.back(), crypt);
-            items.push_back(t.get());
+            setViewData(*t, rows.back(), crypt);
+            items.push_back(t);
         }
-        for (auto& g : groups)
-            g->showContent(target, opts, rows, items, crypt);
+        for (std::size_t i = 0; i < nrGroups; ++i)
+            showContent(*group.getGroup(i), target, opts, rows, items, crypt);
         return;
     }
 
     const bool flat = opts.viewtype == VIEWTYPE_FLAT;
     if (inside && !flat) return; // the tree view lists the target's own children only
-    for (auto& g : groups) {
-        if (g->completed && !opts.showCompleted) continue;
+    for (std::size_t i = 0; i < nrGroups; ++i) {
+        ToDoListGroup* g = group.getGroup(i);
+        if (g->isCompleted() && !opts.showCompleted) continue;
         rows.emplace_back();
-        g->setViewData(rows.back());
-        items.push_back(g.get());
+        setViewData(*g, rows.back());
+        items.push_back(g);
     }
-    for (auto& t : todos) {
+    for (std::size_t i = 0; i < nrToDos; ++i) {
+        ToDoListToDo* t = group.getToDo(i);
         if (t->isCompleted() && !opts.showCompleted) continue;
         rows.emplace_back();
-        t->setViewData(rows.back(), crypt);
-        items.push_back(t.get());
+        setViewData(*t, rows.back(), crypt);
+        items.push_back(t);
     }
     if (flat)
-        for (auto& g : groups)
-            g->showContent(target, opts, rows, items, crypt);
+        for (std::size_t i = 0; i < nrGroups; ++i)
+            showContent(*group.getGroup(i), target, opts, rows, items, crypt);
 }
 
 ContentView::ContentView(ItemTree& tree, CryptMan& crypt) : tree(tree), crypt(crypt) {}
@@ -145,14 +151,14 @@ void ContentView::getContent(const std::string& groupPath) {
         viewItems.erase(std::remove(viewItems.begin(), viewItems.end(), nullptr), viewItems.end());
         viewData.resize(viewItems.size());
         for (std::size_t i = 0; i < viewItems.size(); ++i)
-            static_cast<ToDoListToDo*>(viewItems[i])->setViewData(viewData[i], &crypt);
+            setViewData(*static_cast<ToDoListToDo*>(viewItems[i]), viewData[i], &crypt);
         break;
     }
     case MAINVIEW_ACTIVE:
-        tree.root()->showContent("/0/", opts, viewData, viewItems, &crypt);
+        showContent(*tree.root(), "/0/", opts, viewData, viewItems, &crypt);
         break;
     default:
-        tree.root()->showContent(groupPath, opts, viewData, viewItems, &crypt);
+        showContent(*tree.root(), groupPath, opts, viewData, viewItems, &crypt);
         break;
     }
     numberRows();
@@ -183,7 +189,7 @@ void ContentView::showHits(const std::vector<ToDoListToDo*>& hits) {
     viewItems.resize(n);
     for (std::size_t r = 0; r < n; ++r) {
         ToDoListToDo* hit = hits[n - 1 - r];
-        hit->setViewData(viewData[r], &crypt);
+        setViewData(*hit, viewData[r], &crypt);
         viewOrder[r] = unsigned(n - 1 - r);
         viewItems[r] = hit;
     }

@@ -85,6 +85,7 @@ class ContentView {
     T_Options& options() { return opts; }
     const T_Options& options() const { return opts; }
     T_GUIData& guiData() { return GUIData; }
+    const T_GUIData& guiData() const { return GUIData; }
     SpecialDays& specialDays() { return *specialDays_; }
     // The password manager that reads enciphered descriptions for the rows.
     CryptMan& cryptMan() const { return crypt; }

@@ -1,5 +1,7 @@
 #include "engine/edit_session.h"
 
+#include "crypt/crypt_man.h"
+
 #include "model/clock.h"
 
 #include <ctime>

@@ -5,9 +5,6 @@
 
 namespace {
 
-// The time bits of a packed date-time: the no-time flag, hour and minute.
-constexpr packedDT TIME_BITS = ~DT_DATEMASK;
-
 // The priority an appointment or note takes when it becomes a todo.
 constexpr unsigned NEW_TODO_PRIORITY = 3;
 
@@ -50,7 +47,7 @@ void EditSession::setBeginDateMovingEnd(int year, int month, int day) {
         return;
     }
     const int span = getDateDiff(end, begin);
-    packedDT newEnd = packDate(day, month, year) | (end & TIME_BITS);
+    packedDT newEnd = withDate(end, day, month, year);
     moveDate(newEnd, span);
     // Both dates are written first and checked once, so the pair is never
     // seen in the wrong order (which would swap begin and end).

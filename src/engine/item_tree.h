@@ -5,12 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-// The which argument of an entry's date and time setters and getters: the
-// begin date-time (any value but WHICH_END selects it), or the end (due)
-// date-time.
-constexpr int WHICH_BEGIN = 16;
-constexpr int WHICH_END = 0;
-
 // An entry's "show time as" value that marks it busy: such an entry is an
 // appointment, one shown as free a note.
 constexpr int SHOW_TIME_BUSY = 1;
@@ -45,6 +39,7 @@ class ItemTree {
     uint32_t& idmax() { return idmax_; }
     uint32_t idmax() const { return idmax_; }
     uint32_t& idmaxAfterSync() { return idmaxaftersync_; }
+    uint32_t idmaxAfterSync() const { return idmaxaftersync_; }
 
     // A sync ID not used in the tree, above the highest one handed out.
     uint32_t newSyncID();

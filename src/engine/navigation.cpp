@@ -1,18 +1,13 @@
 #include "engine/navigation.h"
 
-namespace {
-
-std::string ownPath(const ToDoListGroup& g) {
-    return g.getPath() + std::to_string(g.getID()) + "/";
-}
-
-} // namespace
+#include "crypt/crypt_man.h"
+#include "engine/item_views.h"
 
 Navigation::Navigation(ItemTree& tree, ContentView& view) : tree(tree), view(view) {}
 
 void Navigation::setGroup(ToDoListGroup* g) {
     curGroup_ = g;
-    curGroupPath_ = ownPath(*g);
+    curGroupPath_ = g->childPath();
 }
 
 void Navigation::setGroup2ViewItem(int row) {
@@ -82,14 +77,14 @@ int Navigation::search(const std::string& text) {
         savedGroup_ = curGroup_;
         savedPath_ = curGroupPath_;
         view.clearRows();
-        curGroup_->findToDosWithText(text, hits, crypt);
+        findToDosWithText(*curGroup_, text, hits, crypt);
         setGroup(tree.openSearchGroup());
     } else if (view.options().mainviewtype == MAINVIEW_SEARCH) {
         // Narrowing: the current hits, from the last row to the first.
         const std::vector<ToDoListItem*>& shown = view.items();
         for (std::size_t i = shown.size(); i-- > 0;) {
             auto* t = static_cast<ToDoListToDo*>(shown[i]);
-            if (t && t->containsText(text, crypt)) hits.push_back(t);
+            if (t && containsText(*t, text, crypt)) hits.push_back(t);
         }
     } else {
         return -1;
@@ -101,11 +96,11 @@ int Navigation::search(const std::string& text) {
 
 void Navigation::forgetReferencesInto(ToDoListItem& item, bool isGroup, ToDoListGroup& parent) {
     if (isGroup) {
-        const std::string own = ownPath(static_cast<ToDoListGroup&>(item));
+        const std::string own = static_cast<ToDoListGroup&>(item).childPath();
         auto inside = [&own](const std::string& path) {
             return path.compare(0, own.size(), own) == 0;
         };
-        const std::string parentPath = ownPath(parent);
+        const std::string parentPath = parent.childPath();
         if (curGroup_ && inside(curGroupPath_)) setGroup(&parent);
         if (curItem_ && inside(curItem_->getPath())) curItem_ = nullptr;
         if (rememberedGroup && inside(rememberedPath)) {

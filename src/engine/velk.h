@@ -10,6 +10,8 @@
 #include "model/recurrence.h"
 #include "model/special_days.h"
 #include "model/todo_item.h"
+#include "storage/data_file.h"
+#include "storage/journal.h"
 
 #include <cstdint>
 #include <istream>
@@ -50,7 +52,7 @@ class Velk {
     Velk(const Velk&) = delete;
     Velk& operator=(const Velk&) = delete;
 
-    // --- Data file ---
+    // --- Data file (engine/velk_files.cpp; the file itself is storage::DataFile) ---
     // Writes the whole organizer to the file, replacing it as one step.
     // Results: 0 written; -1 nothing written (the old file is unchanged).
     int writeData(const char* name);
@@ -229,7 +231,8 @@ class Velk {
     ItemTree& itemTree() { return tree_; }
     ContentView& contentView() { return view_; }
 
-    // --- Journal: one file per committed change (storage/journal.cpp) ---
+    // --- Journal: one file per committed change (engine/velk_files.cpp; the
+    // files are storage::Journal) ---
     // Journal file n is fileName followed by n. An entry is written under a
     // temporary name and published under its number only when it is complete
     // and synced, so a crash never leaves a half entry to replay.
@@ -264,7 +267,7 @@ class Velk {
     // The damaged journal files the last replay passed over, as (name, the
     // name a copy is kept under; "" when no copy could be made).
     const std::vector<std::pair<std::string, std::string>>& incsave_damagedFiles() const {
-        return incsave_damaged;
+        return journal.damagedFiles();
     }
     // After the start-up merge: removes temporaries left by a run that ended
     // while writing, and renames journal files that lie behind a gap in the
@@ -275,9 +278,9 @@ class Velk {
     // True when entries wait in memory because they could not be published,
     // so that the data file must be written at the end even without journal
     // files.
-    bool incsave_hasUnjournaledChanges() const { return !incsave_pending.empty(); }
+    bool incsave_hasUnjournaledChanges() const { return journal.hasPending(); }
     // How many times publishing an entry failed during this run.
-    unsigned incsave_unjournaledCount() const { return incsave_failures; }
+    unsigned incsave_unjournaledCount() const { return journal.failures(); }
 
     // --- Item operations (see item_operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed.
@@ -300,7 +303,8 @@ class Velk {
         nav_.forgetReferencesInto(item, isGroup, parent);
     }
 
-    // --- Transfer files: export, import, clipboard (storage/transfer.cpp) ---
+    // --- Transfer files: export, import, clipboard (engine/velk_files.cpp; the
+    // files are written and read by storage/transfer.h) ---
     // The current group with its content, its content only, or the current
     // item, written to the file as one step. A privateFile (the clipboard) is
     // made owner-only (0600) and is written only where nothing or a regular
@@ -322,9 +326,11 @@ class Velk {
     int exportToStream(std::ostream& os, unsigned row);
     // Inserts the records of a transfer file into the current group. Without
     // followLinks (the clipboard) a symbolic link is not read.
-    // Results: 0 done; -1 refused (not the normal view, or the file holds a
-    // group and the current group is at the deepest level); -2 the file ended
-    // before "</data>"; -3 the file cannot be opened or is not a regular file.
+    // Results: 0 done; -1 refused, not the normal view; -2 the file ended
+    // before "</data>"; -3 the file cannot be opened or is not a regular file;
+    // INSERT_TOO_DEEP (-4) refused, the file holds a group and the current
+    // group is at the deepest level (nothing was inserted).
+    static constexpr int INSERT_TOO_DEEP = -4;
     int insertDataFromFile(const char* name, bool followLinks = true);
 
     // --- Item editor: changes of the current item that keep begin and end in
@@ -356,43 +362,14 @@ class Velk {
     EditSession edit_{tree_, nav_, crypt};
     ItemOperations ops_;
 
-    // Journal helpers.
-    std::string incsave_name(unsigned n) const;
-    // True when the item is in the data file or in a published journal entry.
-    bool incsave_isInFile(const ToDoListItem& item) const;
+    // --- Data file, journal and transfer glue (engine/velk_files.cpp) ---
+    // The data file's header values from the engine's state, and back.
+    storage::T_DataHeader dataHeader() const;
+    void takeDataHeader(const storage::T_DataHeader& header);
     // Publishes a new-item entry for item (with its content) in parent; when
     // parent itself is in no file yet, for the highest such ancestor instead.
     int incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent);
-    int incsave_writeChanged(ToDoListItem& item, bool isGroup);
     int incsave_writeDeleted(const ToDoListItem& item);
-    // Publishes entry (the lines between the fixed lines and "</data>") after
-    // the ones still waiting, or keeps it waiting. Results: 0 published; -1
-    // it waits in memory.
-    int incsave_publish(std::string entry);
-    // After a save that holds every change: nothing waits, numbering from 0.
-    void incsave_committed();
-    // Sync IDs given while loading to records that the data file stored
-    // without one, sorted: those items are in the data file all the same, and
-    // every load of that file gives them the same numbers.
-    std::vector<uint32_t> incsave_numberedAtLoad;
-    unsigned incsave_nextNr = 0;              // first number to try for the next entry
-    std::vector<std::string> incsave_pending; // entries waiting to be published, in order
-    unsigned incsave_failures = 0;            // failed attempts to publish
-    std::vector<std::pair<std::string, std::string>> incsave_damaged;
-
-    // Sync IDs of the todos whose description the data file on disk holds in
-    // plain text, sorted.
-    std::vector<uint32_t> plainInDataFile;
-    std::vector<uint32_t> plainDescriptionIDs();
-    // True when a description that the data file holds in plain text is now
-    // to be stored enciphered.
-    bool savingEnciphersPlainText();
-
-    // Reads the header lines up to the root record's first line; foundEnd
-    // tells whether that line was found. Results: 0, or -1 when the password
-    // section was malformed (reading went on after it).
-    int readHeader(std::istream& in, bool& foundEnd);
-    // Gives records that were numbered while loading, and whose number a
-    // record read later also carries, a new sync ID above every other.
-    void repairSyncIDCollisions();
+    storage::DataFile dataFile;
+    storage::Journal journal;
 };

@@ -598,9 +598,7 @@ bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipbo
 }
 
 void VelkGUI::tellReadResult(int result, const std::string& name, bool fromClipboard) {
-    if (result == -1 && engine->getCurGroup() &&
-        engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
-        GuiAsk::message(GROUPS_TOO_DEEP);
+    if (result == Velk::INSERT_TOO_DEEP) GuiAsk::message(GROUPS_TOO_DEEP);
     if (result == -3)
         GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
                        " could not be read: " + engine->getTransferError() + ";\n" +

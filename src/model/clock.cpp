@@ -1,11 +1,11 @@
 #include "model/clock.h"
 
+#include "common/services.h"
+
 #include <cerrno>
 #include <cstdlib>
 
 namespace {
-
-std::time_t pinnedNow = -1;
 
 // The moment named by VELK_NOW, or -1 when it is not set or not a number.
 std::time_t environmentNow() {
@@ -21,13 +21,16 @@ std::time_t environmentNow() {
 } // namespace
 
 std::time_t velkNow() {
+    const std::time_t pinnedNow = services().pinnedNow;
     if (pinnedNow >= 0) return pinnedNow;
     static const std::time_t fromEnvironment = environmentNow();
     if (fromEnvironment >= 0) return fromEnvironment;
     return std::time(nullptr);
 }
 
-void setVelkNowForTesting(std::time_t now) { pinnedNow = now; }
+void setVelkNowForTesting(std::time_t now) {
+    services().pinnedNow = now;
+}
 
 bool velkLocalTime(std::tm& out) {
     std::time_t now = velkNow();

@@ -5,7 +5,8 @@
 // the program goes through velkNow(), so that tests can pin it to a fixed moment.
 //
 // The environment variable VELK_NOW (seconds since 1970) pins the clock for
-// whole-program runs; setVelkNowForTesting pins it inside a test process.
+// whole-program runs; setVelkNowForTesting pins it inside a test process
+// (services().pinnedNow, common/services.h).
 
 // Seconds since 1 January 1970, UTC.
 std::time_t velkNow();

@@ -140,7 +140,7 @@ void moveDate(packedDT& v, int days) {
     if (n > lastDayNumber()) n = lastDayNumber();
     int d, m, y;
     getDayByNumber(int(n), d, m, y);
-    v = packDate(d, m, y) | (v & 0x7fff);
+    v = withDate(v, d, m, y);
 }
 
 void moveDateTime(packedDT& v, int minutes) {
@@ -180,7 +180,7 @@ void moveDateTime(packedDT& v, int minutes) {
 packedDT getTodayDate(unsigned low) {
     std::tm t{};
     if (!velkLocalTime(t)) return DT_EMPTY;
-    return packDate(t.tm_mday, t.tm_mon + 1, t.tm_year + 1900) | (low & 0x7fff);
+    return withDate(low, t.tm_mday, t.tm_mon + 1, t.tm_year + 1900);
 }
 
 bool isValidDate(int day, int month, int year) {

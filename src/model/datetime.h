@@ -23,7 +23,9 @@ typedef uint32_t packedDT;
 constexpr packedDT DT_NODATE = 0x80000000u; // bit 31: no date
 constexpr packedDT DT_NOTIME = 0x00004000u; // bit 14: no time of day
 constexpr packedDT DT_EMPTY = 0x80004000u;  // neither date nor time
-constexpr packedDT DT_DATEMASK = ~packedDT(0x7fff);
+// The time bits (0-14, the no-time flag included) and the date bits.
+constexpr packedDT DT_TIMEMASK = 0x7fff;
+constexpr packedDT DT_DATEMASK = ~DT_TIMEMASK;
 
 constexpr int DT_MINYEAR = 2000;
 constexpr int DT_MAXYEAR = 2127;
@@ -42,6 +44,14 @@ inline int dtHour(packedDT v) { return int((v >> 9) & 31); }
 inline int dtMinute(packedDT v) { return int((v >> 3) & 63); }
 inline bool dtHasDate(packedDT v) { return (v & DT_NODATE) == 0; }
 inline bool dtHasTime(packedDT v) { return (v & DT_NOTIME) == 0; }
+// The time bits of v: the time of day, or the no-time flag.
+inline packedDT dtTimeBits(packedDT v) {
+    return v & DT_TIMEMASK;
+}
+// v on the day day.month.year at the time of day it has.
+inline packedDT withDate(packedDT v, int day, int month, int year) {
+    return packDate(day, month, year) | dtTimeBits(v);
+}
 // The date bits of v with the no-time flag: the form in which days are compared.
 inline packedDT dtDateOnly(packedDT v) { return (v & DT_DATEMASK) | DT_NOTIME; }
 

@@ -1,20 +1,41 @@
 #include "model/description.h"
 
+#include "common/services.h"
+
 #include <cstring>
 #include <utility>
 
 namespace {
 
-const T_DescrCipher* testCipher = nullptr;
-
 const T_DescrCipher& cipher() {
-    return testCipher ? *testCipher : passwordManagerCipher;
+    const T_DescrCipher* replaced = services().descrCipher;
+    return replaced ? *replaced : passwordManagerCipher;
 }
 
 } // namespace
 
+namespace {
+
+bool askIsLoggedIn(DescriptionCipher* crypt) {
+    return crypt && crypt->IsLoggedIn();
+}
+
+bool askDecrypt(DescriptionCipher* crypt, const std::vector<unsigned char>& cipher, bool cbc,
+                std::vector<unsigned char>& plain) {
+    return crypt && crypt->decipherDescription(cipher, cbc, plain);
+}
+
+bool askEncrypt(DescriptionCipher* crypt, const std::vector<unsigned char>& plain, bool cbc,
+                std::vector<unsigned char>& cipher) {
+    return crypt && crypt->encipherDescription(plain, cbc, cipher);
+}
+
+} // namespace
+
+const T_DescrCipher passwordManagerCipher = {askIsLoggedIn, askDecrypt, askEncrypt};
+
 void setDescrCipherForTesting(const T_DescrCipher* c) {
-    testCipher = c;
+    services().descrCipher = c;
 }
 
 DescrData& DescrData::operator=(const DescrData& src) {
@@ -55,7 +76,7 @@ void DescrData::SetSaveCrypt(bool on) {
     savedForm.reset();
 }
 
-void DescrData::decipherInMemory(CryptMan* crypt) {
+void DescrData::decipherInMemory(DescriptionCipher* crypt) {
     if (!(flags & DESCR_ENCIPHERED)) return;
     if (data.empty()) {
         flags &= ~DESCR_ENCIPHERED; // nothing to decipher
@@ -75,7 +96,7 @@ void DescrData::decipherInMemory(CryptMan* crypt) {
     flags &= ~DESCR_ENCIPHERED;
 }
 
-bool DescrData::GetDescription(const char*& text, CryptMan* crypt) {
+bool DescrData::GetDescription(const char*& text, DescriptionCipher* crypt) {
     decipherInMemory(crypt);
     if (flags & DESCR_ENCIPHERED) {
         text = nullptr;
@@ -86,7 +107,7 @@ bool DescrData::GetDescription(const char*& text, CryptMan* crypt) {
 }
 
 int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& outFlags,
-                             bool& allocated, CryptMan* crypt) {
+                             bool& allocated, DescriptionCipher* crypt) {
     allocated = false;
     out.clear();
     length = 0;

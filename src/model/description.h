@@ -1,9 +1,9 @@
 #pragma once
+#include "common/description_cipher.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class CryptMan;
 
 // The form of a description as it is stored in the data file: the bytes (plain
 // text with its terminating zero byte, or cipher text) and the flags word.
@@ -12,25 +12,12 @@ struct T_DescrForm {
     int32_t flags = 0;
 };
 
-// How descriptions reach the password manager. A null manager means that nobody
-// is logged in. The table in use is passwordManagerCipher; tests may put in
-// their own cipher to walk the enciphered states.
-struct T_DescrCipher {
-    // True while a password is entered, so that the master key can be used.
-    bool (*isLoggedIn)(CryptMan* crypt);
-    // Deciphers cipher bytes under the master key; false when that yields nothing.
-    bool (*decrypt)(CryptMan* crypt, const std::vector<unsigned char>& cipher, bool cbc,
-                    std::vector<unsigned char>& plain);
-    // Enciphers plain bytes (terminating zero included) under the master key;
-    // false when that yields nothing.
-    bool (*encrypt)(CryptMan* crypt, const std::vector<unsigned char>& plain, bool cbc,
-                    std::vector<unsigned char>& cipher);
-};
-
-// The password manager's side of descriptions (defined in description_crypt.cpp).
+// The table that asks the cipher handed in: the password manager's side of
+// descriptions.
 extern const T_DescrCipher passwordManagerCipher;
 
-// Replaces the cipher used by descriptions; null restores passwordManagerCipher.
+// Replaces the cipher used by descriptions (services().descrCipher); null
+// restores passwordManagerCipher.
 void setDescrCipherForTesting(const T_DescrCipher* cipher);
 
 // The long text of an entry, plain or enciphered under the user's master key.
@@ -77,7 +64,7 @@ class DescrData {
     // returns false. Cipher text is deciphered in memory first when the user is
     // logged in; when it cannot be, text is null and the result is true (the
     // lists show "<encrypted>").
-    bool GetDescription(const char*& text, CryptMan* crypt);
+    bool GetDescription(const char*& text, DescriptionCipher* crypt);
 
     // The bytes, length and flags word to store in the data file. allocated is
     // true when the bytes were enciphered just for this save. Results:
@@ -86,7 +73,7 @@ class DescrData {
     //      logged in (cipher text to be stored plain, or plain text to be
     //      stored enciphered); data is then empty.
     int GetDataToSave(std::vector<unsigned char>& data, int& length, int& flags, bool& allocated,
-                      CryptMan* crypt);
+                      DescriptionCipher* crypt);
 
     // Takes a description in its stored form: the bytes (plain text with its
     // terminating zero byte, or cipher text) and the flags word. Cipher text
@@ -101,7 +88,7 @@ class DescrData {
   private:
     // Replaces cipher text by its plain text when the user is logged in; the
     // saved form (the cipher text as read) stays.
-    void decipherInMemory(CryptMan* crypt);
+    void decipherInMemory(DescriptionCipher* crypt);
 
     std::vector<unsigned char> data; // empty: no description
     int32_t flags = 0;

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-class CryptMan;
 class T_Calendar;
 
 // The deepest level a group may have (the root has level 0). Every walk of
@@ -16,8 +15,6 @@ class T_Calendar;
 constexpr unsigned MAX_GROUP_LEVEL = 1000;
 // What the user is told when a group would go below the deepest level.
 constexpr const char* GROUPS_TOO_DEEP = "Groups cannot be nested deeper than 1000 levels.";
-struct T_Options;
-struct T_viewDataItem;
 
 // An inner node of the item tree. A group owns its entries and child groups,
 // hands out IDs (unique among its children) and paths to new children, finds
@@ -39,14 +36,6 @@ class ToDoListGroup : public ToDoListItem {
     bool operator!=(const ToDoListGroup& other) const { return !(*this == other); }
     ~ToDoListGroup() override;
     void dump() override;
-
-    int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
-                     bool withChildren) override;
-    // writeContent without the child group skip (the temporary search results).
-    int writeContentExcept(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
-                           bool withChildren, const ToDoListGroup* skip);
-    int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
-                    T_Calendar& cal) override;
 
     unsigned getLevel() const { return level; }
 
@@ -95,24 +84,15 @@ class ToDoListGroup : public ToDoListItem {
     bool getCompletedLast() const { return completedLast; }
     void setCompletedLast(bool b) { completedLast = b; }
 
-    // Fills the list row that shows this group (defined with the content views).
-    void setViewData(T_viewDataItem& row) const;
-    // Appends the rows of the normal or the only-active list of the group whose
-    // ID path is path, walking this subtree (defined with the content views).
-    void showContent(const std::string& path, T_Options opts, std::vector<T_viewDataItem>& rows,
-                     std::vector<ToDoListItem*>& items, CryptMan* crypt);
-    // Appends every entry of this subtree that contains text: the group's own
-    // entries first, then each child group depth first (defined with search).
-    void findToDosWithText(const std::string& text, std::vector<ToDoListToDo*>& hits,
-                           CryptMan* crypt);
-
     std::size_t getNrToDos() const { return todos.size(); }
     ToDoListToDo* getToDo(std::size_t i) const { return todos[i].get(); }
     std::size_t getNrGroups() const { return groups.size(); }
     ToDoListGroup* getGroup(std::size_t i) const { return groups[i].get(); }
 
-  private:
+    // The path of the children: the group's path, its ID and "/".
     std::string childPath() const;
+
+  private:
     void noteChildID(unsigned id) const;
 
     uint32_t level;

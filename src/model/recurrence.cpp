@@ -28,7 +28,7 @@ packedDT movedByDays(packedDT v, long long days) {
 // The next anchor after a, or DT_EMPTY when there is none. The time bits of a
 // are kept.
 packedDT nextAnchor(const T_recData& rec, packedDT a) {
-    const packedDT timeBits = a & 0x7fff;
+    const packedDT timeBits = dtTimeBits(a);
     int day = dtDay(a), month = dtMonth(a), year = dtYear(a);
     packedDT n;
     switch (rec.type) {
@@ -92,7 +92,7 @@ int followingRecurrenceDate(const T_recData& rec, unsigned priority, packedDT& b
 
     packedDT o = n;
     moveDate(o, distance);
-    if (dtHasTime(other)) o = (o & DT_DATEMASK) | (other & 0x7fff);
+    if (dtHasTime(other)) o = (o & DT_DATEMASK) | dtTimeBits(other);
     anchor = n;
     other = o;
     return 1;

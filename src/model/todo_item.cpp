@@ -58,7 +58,7 @@ void ToDoListToDo::setDateDontCheck(int which, int year, int month, int day, T_C
     if (!isValidDate(day, month, year)) return;
     removeFromCalLists(cal);
     packedDT& v = dateTimeRef(which);
-    v = packDate(day, month, year) | (v & 0x7fff);
+    v = withDate(v, day, month, year);
     putIntoCalList(cal);
 }
 
@@ -66,7 +66,7 @@ void ToDoListToDo::setDate(int which, int year, int month, int day, T_Calendar& 
     if (!isValidDate(day, month, year)) return;
     removeFromCalLists(cal);
     packedDT& v = dateTimeRef(which);
-    v = packDate(day, month, year) | (v & 0x7fff);
+    v = withDate(v, day, month, year);
     sanitizeTimeThings();
     putIntoCalList(cal);
 }
@@ -89,7 +89,7 @@ void ToDoListToDo::setTime(int which, int hour, int minute, T_Calendar& cal) {
 void ToDoListToDo::clearDate(int which, T_Calendar& cal) {
     removeFromCalLists(cal);
     packedDT& v = dateTimeRef(which);
-    v = (v & 0x7fff) | DT_NODATE;
+    v = dtTimeBits(v) | DT_NODATE;
     sanitizeTimeThings();
     putIntoCalList(cal);
 }

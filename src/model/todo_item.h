@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-class CryptMan;
 class T_Calendar;
-struct T_viewDataItem;
 
 // One recorded interval of work, in seconds since 1 January 1970.
 struct T_workingTimes {
@@ -31,6 +29,11 @@ constexpr unsigned PRIO_APPOINTMENT = 100; // shown as busy
 constexpr unsigned PRIO_NOTE = 200;        // shown as free
 constexpr unsigned PRIO_MAXTODO = 6;
 
+// The which argument of an entry's date and time accessors: 0 selects the end
+// (a todo's due date), any other value the begin; the window passes 16.
+constexpr int WHICH_BEGIN = 16;
+constexpr int WHICH_END = 0;
+
 // A node of the item tree: a group or an entry.
 class ToDoListItem {
   public:
@@ -40,21 +43,8 @@ class ToDoListItem {
     ToDoListItem& operator=(const ToDoListItem&) = delete;
     virtual ~ToDoListItem() = default;
 
-    // Writes the item's record (defined with the record syntax in storage/).
-    // exporting leaves out the sync IDs and does not mark items as saved;
-    // withRecord and withChildren matter to groups only. Results: 0, or
-    // non-zero when a description could not be brought into the form it is
-    // to be saved in (its record is still complete).
-    virtual int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
-                             bool withChildren) = 0;
-    // Reads the rest of the item's record after its first line. Running
-    // recordings raise nrActiveJobs; a record without a sync ID gets one from
-    // newSyncID (model/sync_ids.h), which at the end of the range leaves it
-    // without one for the caller to number with numberNewItems.
-    // Results: 0 at the record's ">", -1 at the end of the input or when a
-    // part of the record is malformed.
-    virtual int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
-                            T_Calendar& cal) = 0;
+    // The records that store items in files are written and read by
+    // storage/records.h.
     virtual void dump() {}
 
     unsigned getID() const { return ID; }
@@ -165,7 +155,7 @@ class ToDoListToDo : public ToDoListItem {
 
     void setDescription(const char* text) { description.SetNewChar(text); }
     void setDescription(const DescrData* d) { description.CopyFrom(d); }
-    bool GetDescription(const char*& text, CryptMan* crypt) {
+    bool GetDescription(const char*& text, DescriptionCipher* crypt) {
         return description.GetDescription(text, crypt);
     }
     void SetSaveCrypt(bool on) { description.SetSaveCrypt(on); }
@@ -182,17 +172,12 @@ class ToDoListToDo : public ToDoListItem {
     void putIntoCalList(T_Calendar& cal);
     void removeFromCalLists(T_Calendar& cal);
 
-    int writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
-                     bool withChildren) override;
-    int readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
-                    T_Calendar& cal) override;
-
-    // Fills kind, primaryDate, secondaryDate, prio, text and completed of the
-    // list row that shows this entry (defined with the content views).
-    void setViewData(T_viewDataItem& row, CryptMan* crypt);
-    // True when the summary or the readable description contains text, with
-    // the letters a to z compared without regard to case (defined with search).
-    bool containsText(const std::string& text, CryptMan* crypt);
+    // The fields as a record stores them, set without the calendar lists and
+    // without repairing dates or recurrence: for the record readers, which
+    // file the entry once the whole record is read.
+    void setShowTimeAsDirect(int value) { showTimeAs = value; }
+    void setDateTimeDirect(int which, packedDT v) { dateTimeRef(which) = v; }
+    void setRecDataDirect(const T_recData& rec) { recData = rec; }
 
     // Moves begin and end to the next occurrence of this entry's rule; see
     // followingRecurrenceDate. 1 when moved, 0 when there is none.
@@ -201,8 +186,6 @@ class ToDoListToDo : public ToDoListItem {
     }
 
   private:
-    // Reads a description block of n bytes stored under flagsWord; 0 or -1.
-    int readDescriptionBlock(std::istream& in, int n, int32_t flagsWord);
     packedDT& dateTimeRef(int which) { return which ? begin : end; }
     // Stops a running recording: the last interval ends at now.
     void stopRecording(int32_t now);

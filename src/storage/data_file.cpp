@@ -1,13 +1,14 @@
-// The data file: three fixed lines, the header lines with the engine's
-// options, the password section and the record of the root group, which holds
-// every other record.
+// The data file: three fixed lines, the header lines with the view options,
+// the password section and the record of the root group, which holds every
+// other record.
 
-#include "engine/velk.h"
+#include "storage/data_file.h"
+
+#include "common/text.h"
+#include "model/group.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
-#include "storage/journal_files.h"
 #include "storage/records.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +19,11 @@
 #include <unordered_map>
 
 namespace {
+
+// The header's view numbers (engine/velk.h has them as enums).
+constexpr int32_t VIEW_FLAT = 0, VIEW_TREE = 1;
+constexpr int32_t MAIN_NORMAL = 0, MAIN_ACTIVE = 1, MAIN_CALENDAR = 3;
+constexpr int32_t SORT_BY_PRIORITY = 0, SORT_BY_DATE = 1;
 
 // Reads a header line of any length with the surrounding blanks removed.
 std::string readHeaderLine(std::istream& in) {
@@ -55,53 +61,6 @@ class SavedMarks {
     std::vector<std::pair<ToDoListItem*, bool>> marks;
 };
 
-} // namespace
-
-void Velk::writeHeader(std::ostream& os) {
-    // The temporary search-results group is never written, so the current
-    // group is the one the search started from.
-    const std::string& current =
-        (tree_.searchGroup() && view_.options().mainviewtype == MAINVIEW_SEARCH)
-            ? nav_.savedPath()
-            : nav_.curGroupPath();
-    os << "<idmax=" << tree_.idmax() << ">\n";
-    os << "<idmaxaftersync=" << tree_.idmaxAfterSync() << ">\n";
-    os << "<curGroup=" << oneLine(current) << ">\n";
-    if (view_.options().ShowKbd) os << "<ShowKbd>\n";
-    os << (view_.options().viewtype == VIEWTYPE_TREE ? "<viewtype=tree>\n" : "<viewtype=flat>\n");
-    if (view_.options().mainviewtype == MAINVIEW_NORMAL ||
-        view_.options().mainviewtype == MAINVIEW_CALENDAR)
-        os << "<mainviewtype=" << view_.options().mainviewtype << ">\n";
-    if (view_.options().sorttype == SORT_PRIORITY) os << "<sorttype=priority>\n";
-    if (view_.options().sorttype == SORT_DATE) os << "<sorttype=date>\n";
-    os << "<cal.date=" << tree_.calendar().date << ">\n";
-    os << "<cal.days=" << tree_.calendar().days << ">\n";
-    os << "<GUIData.nLineNormal=" << view_.guiData().nLineNormal << ">\n";
-    os << "<GUIData.nLineCal=" << view_.guiData().nLineCal << ">\n";
-    for (int32_t pos : view_.guiData().oldPosInList)
-        os << "<GUIData.oldPosInList=" << pos << ">\n";
-    if (Session.uWinHeight != 0) os << "<Session.uWinHeight=" << Session.uWinHeight << ">\n";
-    if (Session.uWinWidth != 0) os << "<Session.uWinWidth=" << Session.uWinWidth << ">\n";
-}
-
-void Velk::writeDataTo(std::ostream& os) {
-    os << "<type=Velk>\n<version=0.54>\n<data>\n";
-    writeHeader(os);
-    crypt.Write(os);
-    if (tree_.root()->writeContentExcept(os, false, &crypt, true, true, tree_.searchGroup()) != 0)
-        std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
-    os << "</data>\n";
-}
-
-int Velk::writeData(const char* name) {
-    AtomicFile file(name);
-    if (file.open() != 0) return -1;
-    writeDataTo(file.out());
-    return file.commit() == 0 ? 0 : -1;
-}
-
-namespace {
-
 // A description that the data file keeps in plain text.
 bool storedPlain(const ToDoListToDo& t) {
     return t.getDescrData().getLength() > 0 &&
@@ -111,9 +70,52 @@ bool storedPlain(const ToDoListToDo& t) {
 
 } // namespace
 
-std::vector<uint32_t> Velk::plainDescriptionIDs() {
+namespace storage {
+
+void DataFile::writeHeader(std::ostream& os, const T_DataHeader& h) {
+    os << "<idmax=" << h.idmax << ">\n";
+    os << "<idmaxaftersync=" << h.idmaxaftersync << ">\n";
+    os << "<curGroup=" << oneLine(h.curGroup) << ">\n";
+    if (h.showKbd) os << "<ShowKbd>\n";
+    os << (h.viewtype == VIEW_TREE ? "<viewtype=tree>\n" : "<viewtype=flat>\n");
+    // The only-active and the search view are not kept.
+    if (h.mainviewtype == MAIN_NORMAL || h.mainviewtype == MAIN_CALENDAR)
+        os << "<mainviewtype=" << h.mainviewtype << ">\n";
+    if (h.sorttype == SORT_BY_PRIORITY) os << "<sorttype=priority>\n";
+    if (h.sorttype == SORT_BY_DATE) os << "<sorttype=date>\n";
+    os << "<cal.date=" << h.calDate << ">\n";
+    os << "<cal.days=" << h.calDays << ">\n";
+    os << "<GUIData.nLineNormal=" << h.nLineNormal << ">\n";
+    os << "<GUIData.nLineCal=" << h.nLineCal << ">\n";
+    for (int32_t pos : h.oldPosInList)
+        os << "<GUIData.oldPosInList=" << pos << ">\n";
+    if (h.winHeight != 0) os << "<Session.uWinHeight=" << h.winHeight << ">\n";
+    if (h.winWidth != 0) os << "<Session.uWinWidth=" << h.winWidth << ">\n";
+}
+
+void DataFile::writeContent(std::ostream& os, const T_DataHeader& header,
+                            const PasswordSectionWriter& passwords, ToDoListGroup& root,
+                            const ToDoListGroup* skip, DescriptionCipher* crypt) {
+    writeFileHeader(os);
+    writeHeader(os, header);
+    passwords(os);
+    T_RecordWrite how = RECORD_SAVE;
+    how.skip = skip;
+    if (writeGroupRecord(os, root, crypt, how) != 0)
+        std::fprintf(stderr, "writeContent hat nicht Null zurückgegeben!\n");
+    os << "</data>\n";
+}
+
+int DataFile::write(const std::string& name, const DataFileWriter& content) {
+    AtomicFile file(name);
+    if (file.open() != 0) return -1;
+    content(file.out());
+    return file.commit() == 0 ? 0 : -1;
+}
+
+std::vector<uint32_t> DataFile::plainDescriptionIDs(ToDoListGroup& root) {
     std::vector<uint32_t> ids;
-    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
+    forEachItem(root, [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) ids.push_back(t->getSyncID());
     });
@@ -121,10 +123,10 @@ std::vector<uint32_t> Velk::plainDescriptionIDs() {
     return ids;
 }
 
-bool Velk::savingEnciphersPlainText() {
+bool DataFile::savingEnciphersPlainText(ToDoListGroup& root) const {
     if (plainInDataFile.empty()) return false;
     bool found = false;
-    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
+    forEachItem(root, [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (found || !t || t->getDescrData().getLength() == 0 ||
             !(t->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT))
@@ -135,7 +137,8 @@ bool Velk::savingEnciphersPlainText() {
     return found;
 }
 
-int Velk::saveCopyTo(const std::string& name, std::string& error) {
+int DataFile::saveCopy(const std::string& name, const std::string& dataPath, ToDoListGroup& root,
+                       const DataFileWriter& content, std::string& error) {
     struct stat target, data;
     if (name.empty()) {
         error = "no file name was given";
@@ -143,18 +146,18 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
     }
     // The data file itself would then hold the journal's changes while the
     // journal still waits to be replayed onto it.
-    if (name == fileName || (::stat(name.c_str(), &target) == 0 &&
-                             ::stat(fileName.c_str(), &data) == 0 &&
-                             target.st_dev == data.st_dev && target.st_ino == data.st_ino)) {
+    if (name == dataPath ||
+        (::stat(name.c_str(), &target) == 0 && ::stat(dataPath.c_str(), &data) == 0 &&
+         target.st_dev == data.st_dev && target.st_ino == data.st_ino)) {
         error = "that is the data file itself; choose another file";
         return -1;
     }
     // A copy is not the data file: the items keep their saved marks.
-    const SavedMarks marks(*tree_.root());
+    const SavedMarks marks(root);
     AtomicFile file(name);
     int r = file.open();
     if (r == 0) {
-        writeDataTo(file.out());
+        content(file.out());
         r = file.commit();
     }
     marks.restore();
@@ -162,27 +165,23 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
     return r == -1 ? -1 : 0;
 }
 
-int Velk::saveData(T_SaveReport& report) {
-    report = T_SaveReport();
-    const SavedMarks marks(*tree_.root());
-    const bool dropBackups = savingEnciphersPlainText();
-    JournalFiles::CommitReport commit;
-    const int r = JournalFiles::commit(
-        fileName, [this](std::ostream& os) { writeDataTo(os); }, dropBackups, commit);
-    report.error = commit.error;
-    report.warnings = commit.warnings;
+int DataFile::save(const std::string& dataPath, ToDoListGroup& root, const DataFileWriter& content,
+                   JournalFiles::CommitReport& report, bool& backupsDropped) {
+    backupsDropped = false;
+    const SavedMarks marks(root);
+    const bool dropBackups = savingEnciphersPlainText(root);
+    const int r = JournalFiles::commit(dataPath, content, dropBackups, report);
     if (r == -1) {
         marks.restore();
         return -1;
     }
-    // The data file now holds every change: the journal starts anew.
-    incsave_committed();
-    plainInDataFile = plainDescriptionIDs();
-    report.backupsDropped = dropBackups;
+    plainInDataFile = plainDescriptionIDs(root);
+    backupsDropped = dropBackups;
     return r;
 }
 
-int Velk::readHeader(std::istream& in, bool& foundEnd) {
+int DataFile::readHeader(std::istream& in, T_DataHeader& h, const PasswordSectionReader& passwords,
+                         bool& foundEnd) {
     std::string endMarker = "g";
     bool syncFile = false;
     int result = 0;
@@ -203,92 +202,69 @@ int Velk::readHeader(std::istream& in, bool& foundEnd) {
                 if (minor <= 13 && !syncFile) endMarker = "<g>";
             }
         }
-        if (line == "<viewtype=flat>") view_.options().viewtype = VIEWTYPE_FLAT;
-        if (line == "<viewtype=tree>") view_.options().viewtype = VIEWTYPE_TREE;
-        if (startsWith(line, "<ShowKbd>")) view_.options().ShowKbd = true;
-        if (startsWith(line, "<mainview=normal>")) view_.options().mainviewtype = MAINVIEW_NORMAL;
-        if (startsWith(line, "<mainview=calendar>"))
-            view_.options().mainviewtype = MAINVIEW_CALENDAR;
-        if (startsWith(line, "<onlyActive>")) view_.options().mainviewtype = MAINVIEW_ACTIVE;
-        if (startsWith(line, "<sorttype=priority>")) view_.options().sorttype = SORT_PRIORITY;
-        if (startsWith(line, "<sorttype=date>")) view_.options().sorttype = SORT_DATE;
+        if (line == "<viewtype=flat>") h.viewtype = VIEW_FLAT;
+        if (line == "<viewtype=tree>") h.viewtype = VIEW_TREE;
+        if (startsWith(line, "<ShowKbd>")) h.showKbd = true;
+        if (startsWith(line, "<mainview=normal>")) h.mainviewtype = MAIN_NORMAL;
+        if (startsWith(line, "<mainview=calendar>")) h.mainviewtype = MAIN_CALENDAR;
+        if (startsWith(line, "<onlyActive>")) h.mainviewtype = MAIN_ACTIVE;
+        if (startsWith(line, "<sorttype=priority>")) h.sorttype = SORT_BY_PRIORITY;
+        if (startsWith(line, "<sorttype=date>")) h.sorttype = SORT_BY_DATE;
         if (startsWith(line, "<Session.uWinWidth="))
-            Session.uWinWidth = parseU32(tagValue(line, "<Session.uWinWidth="));
+            h.winWidth = parseU32(tagValue(line, "<Session.uWinWidth="));
         if (startsWith(line, "<Session.uWinHeight="))
-            Session.uWinHeight = parseU32(tagValue(line, "<Session.uWinHeight="));
+            h.winHeight = parseU32(tagValue(line, "<Session.uWinHeight="));
         if (startsWith(line, "<GUIData.nLineNormal="))
-            view_.guiData().nLineNormal = parseI32(tagValue(line, "<GUIData.nLineNormal="));
+            h.nLineNormal = parseI32(tagValue(line, "<GUIData.nLineNormal="));
         if (startsWith(line, "<GUIData.nLineCal="))
-            view_.guiData().nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
+            h.nLineCal = parseI32(tagValue(line, "<GUIData.nLineCal="));
         if (startsWith(line, "<mainviewtype="))
-            view_.options().mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
-        if (startsWith(line, "<idmax=")) tree_.idmax() = parseU32(tagValue(line, "<idmax="));
-        if (startsWith(line, "<cal.date="))
-            tree_.calendar().date = parseU32(tagValue(line, "<cal.date="));
+            h.mainviewtype = parseI32(tagValue(line, "<mainviewtype="));
+        if (startsWith(line, "<idmax=")) h.idmax = parseU32(tagValue(line, "<idmax="));
+        if (startsWith(line, "<cal.date=")) h.calDate = parseU32(tagValue(line, "<cal.date="));
         if (startsWith(line, "<cal.days=")) {
             // The calendar shows 1 to 14 days. A larger span written into the
             // file by hand would fill every one of its days with each undated-
             // begin todo and freeze every rebuild, so it is cut to 14.
-            tree_.calendar().days =
-                std::clamp<uint32_t>(parseU32(tagValue(line, "<cal.days=")), 1, 14);
+            h.calDays = std::clamp<uint32_t>(parseU32(tagValue(line, "<cal.days=")), 1, 14);
         }
         if (startsWith(line, "<idmaxaftersync="))
-            tree_.idmaxAfterSync() = parseU32(tagValue(line, "<idmaxaftersync="));
+            h.idmaxaftersync = parseU32(tagValue(line, "<idmaxaftersync="));
         if (startsWith(line, "<GUIData.oldPosInList=")) {
-            view_.guiData().oldPosInList.push_back(
-                parseI32(tagValue(line, "<GUIData.oldPosInList=")));
-            view_.guiData().oldSelInList.push_back(0);
+            h.oldPosInList.push_back(parseI32(tagValue(line, "<GUIData.oldPosInList=")));
         }
-        if (startsWith(line, "<curGroup=")) nav_.setGroupPath(tagValue(line, "<curGroup="));
-        if (startsWith(line, "<Crypt>") && crypt.Read(in) != 0) result = -1;
+        if (startsWith(line, "<curGroup=")) h.curGroup = tagValue(line, "<curGroup=");
+        if (startsWith(line, "<Crypt>") && passwords(in) != 0) result = -1;
     }
 }
 
-int Velk::readData(const char* name) {
-    fileName = name;
-    view_.options().mainviewtype = MAINVIEW_NORMAL;
-    view_.options().viewtype = VIEWTYPE_TREE;
-    view_.options().sorttype = SORT_DATE;
-
-    // The data file may be reached through a symbolic link; anything that is
-    // not a regular file (a FIFO would block the start for good) is refused.
-    std::ifstream in;
-    readDataError.clear();
-    const int opened = openRegularFile(name, true, in, readDataError);
+int DataFile::open(const std::string& name, std::ifstream& in, std::string& error) {
+    // A FIFO in the data file's place would block the start for good.
+    error.clear();
+    const int opened = openRegularFile(name, true, in, error);
     if (opened == -1) {
-        // No data file yet: an empty organizer, written at the next save.
-        readDataError.clear();
-        tree_.root()->setSyncID(1);
-        tree_.idmax() = 1;
-        tree_.root()->checkCompleted();
-        return 0;
+        error.clear();
+        return NO_FILE;
     }
-    if (opened != 0) return -2;
+    return opened == 0 ? 0 : -2;
+}
 
+int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSectionReader& passwords,
+                   ToDoListGroup& root, unsigned& nrActiveJobs, T_Calendar& cal, std::string& error,
+                   std::vector<uint32_t>& numberedAtLoad) {
     bool foundEnd = false;
-    int result = readHeader(in, foundEnd);
-    if (!foundEnd ||
-        tree_.root()->readContent(in, tree_.activeJobs(), tree_.idmax(), tree_.calendar()) != 0)
-        result = -1;
+    int result = readHeader(in, header, passwords, foundEnd);
+    if (!foundEnd || readGroupRecord(in, root, nrActiveJobs, header.idmax, cal) != 0) result = -1;
     if (in.bad()) {
         result = -2;
-        readDataError = "it could not be read to the end";
-    }
-
-    ToDoListGroup* g =
-        nav_.curGroupPath() == "/0/" ? nullptr : tree_.root()->getGroupPtr(nav_.curGroupPath());
-    if (g) {
-        nav_.setGroupPointer(g);
-    } else {
-        nav_.setGroupPointer(tree_.root());
-        nav_.setGroupPath("/0/");
+        error = "it could not be read to the end";
     }
     if (result != 0) return result;
     // Records read without a sync ID after the last number was handed out
     // have none yet: they are numbered now that the whole tree is known.
-    numberNewItems(tree_.idmax(), *tree_.root(), *tree_.root(), true);
-    repairSyncIDCollisions();
-    tree_.root()->checkCompleted();
+    numberNewItems(header.idmax, root, root, true);
+    repairSyncIDCollisions(root, header.idmax);
+    root.checkCompleted();
     // What the file holds, in one walk: the descriptions it keeps in plain
     // text, and the items it stored without a sync ID. Those got theirs
     // while loading, the same ones at every load of the file, so they count
@@ -296,24 +272,26 @@ int Velk::readData(const char* name) {
     // against the highest one, because once the numbers have wrapped new
     // items take free numbers below it.
     plainInDataFile.clear();
-    incsave_numberedAtLoad.clear();
-    forEachItem(*tree_.root(), [this](ToDoListItem& item) {
-        if (!item.hasBeenSaved()) incsave_numberedAtLoad.push_back(item.getSyncID());
+    numberedAtLoad.clear();
+    forEachItem(root, [&](ToDoListItem& item) {
+        if (!item.hasBeenSaved()) numberedAtLoad.push_back(item.getSyncID());
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
     });
     std::sort(plainInDataFile.begin(), plainInDataFile.end());
-    std::sort(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end());
+    std::sort(numberedAtLoad.begin(), numberedAtLoad.end());
     return 0;
 }
 
-void Velk::repairSyncIDCollisions() {
+void DataFile::repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax) {
     std::unordered_map<uint32_t, unsigned> uses;
-    forEachItem(*tree_.root(), [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
+    forEachItem(root, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
     // Only records read without a sync ID are not marked saved; they are the
     // ones renumbered.
-    forEachItem(*tree_.root(), [&](ToDoListItem& item) {
+    forEachItem(root, [&](ToDoListItem& item) {
         if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1)
-            item.setSyncID(newSyncID(tree_.idmax(), tree_.root()));
+            item.setSyncID(newSyncID(idmax, &root));
     });
 }
+
+} // namespace storage

@@ -72,9 +72,9 @@ int prepareScratchFolder(const std::string& folder) {
     if (folder.empty()) return -1;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno == ENOENT) {
         // The parent (the settings folder in the home directory) is missing.
-        const std::size_t slash = folder.rfind('/');
-        if (slash == std::string::npos || slash == 0) return -1;
-        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+        const std::string parent = directoryOf(folder);
+        if (folder.find('/') == std::string::npos || parent == "/") return -1;
+        ::mkdir(parent.c_str(), 0700);
         ::mkdir(folder.c_str(), 0700);
     }
     struct stat st;

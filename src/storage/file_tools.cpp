@@ -14,16 +14,6 @@
 
 namespace {
 
-ssize_t sysWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int sysFsync(int fd) { return ::fsync(fd); }
-int sysRename(const char* from, const char* to) { return std::rename(from, to); }
-int sysClose(int fd) { return ::close(fd); }
-int sysUnlink(const char* name) { return ::unlink(name); }
-int sysLink(const char* from, const char* to) { return ::link(from, to); }
-
-const FileTools::Ops realOps = {sysWrite, sysFsync, sysRename, sysClose, sysUnlink, sysLink};
-FileTools::Ops currentOps = realOps;
-
 // Writes all bytes, retrying short writes and interruptions.
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -217,8 +207,7 @@ std::string resolveDataFilePath(const std::string& path) {
     if (!realDir) return current;
     std::string resolved(realDir);
     std::free(realDir);
-    const std::size_t slash = current.rfind('/');
-    const std::string base = slash == std::string::npos ? current : current.substr(slash + 1);
+    const std::string base = baseNameOf(current);
     return resolved == "/" ? "/" + base : resolved + "/" + base;
 }
 
@@ -276,9 +265,6 @@ int createPrivateFile(const std::string& name) {
     ::close(fd);
     return ok ? 0 : -1;
 }
-
-Ops& ops() { return currentOps; }
-const Ops& systemOps() { return realOps; }
 
 } // namespace FileTools
 

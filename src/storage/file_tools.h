@@ -1,4 +1,6 @@
 #pragma once
+#include "common/services.h"
+
 #include <cstddef>
 #include <fstream>
 #include <memory>
@@ -65,19 +67,17 @@ int copyFile(const std::string& from, const std::string& to);
 // that belongs to someone else is refused. Result: 0 made, -1 refused.
 int createPrivateFile(const std::string& name);
 
-// The system calls through which files are written. Tests replace entries to
-// inject failures (a full disk, a failing sync or rename) and restore them.
-struct Ops {
-    ssize_t (*write)(int fd, const void* data, std::size_t size);
-    int (*fsync)(int fd);
-    int (*rename)(const char* from, const char* to);
-    int (*close)(int fd);
-    int (*unlink)(const char* name);
-    int (*link)(const char* from, const char* to);
-};
-Ops& ops();
+// The system calls through which files are written: services().files. Tests
+// replace entries to inject failures (a full disk, a failing sync or rename)
+// and restore them.
+using Ops = T_FileOps;
+inline Ops& ops() {
+    return services().files;
+}
 // The real system calls.
-const Ops& systemOps();
+inline const Ops& systemOps() {
+    return systemFileOps();
+}
 
 } // namespace FileTools
 

@@ -3,12 +3,16 @@
 // number), and the next start replays the files left by a run that did not end
 // normally. Entries name items by their sync ID.
 
-#include "engine/velk.h"
+#include "storage/journal.h"
+#include "common/text.h"
+
+#include "model/calendar.h"
+#include "model/group.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
+#include "storage/records.h"
 #include "storage/sync_index.h"
-#include "storage/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,8 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
 
 bool allDigits(const std::string& s, std::size_t from, std::size_t to) {
     if (from >= to) return false;
@@ -44,14 +46,13 @@ bool isLeftoverTemporary(const std::string& name, const std::string& base) {
 // True when the stream holds nothing but the three fixed lines of a journal
 // file and blank lines, in any order and number (an empty file included).
 bool holdsOnlyFixedLines(std::istream& in) {
-    static const char* const allowed[] = {"<type=Velk>", "<version=0.54>", "<data>"};
     std::string line;
     char c;
     auto lineIsHarmless = [&] {
         std::size_t a = line.find_first_not_of(" \t\r");
         if (a == std::string::npos) return true;
         std::string t = line.substr(a, line.find_last_not_of(" \t\r") - a + 1);
-        for (const char* ok : allowed)
+        for (const char* ok : FILE_HEADER_LINES)
             if (t == ok) return true;
         return false;
     };
@@ -95,35 +96,32 @@ std::string setAsideDamaged(const std::string& name) {
 
 } // namespace
 
-std::string Velk::incsave_name(unsigned n) const {
-    return fileName + std::to_string(n);
-}
+namespace storage {
 
-bool Velk::incsave_isInFile(const ToDoListItem& item) const {
+bool Journal::isInFile(const ToDoListItem& item) const {
     return item.hasBeenSaved() ||
            (item.getSyncID() != 0 &&
-            std::binary_search(incsave_numberedAtLoad.begin(), incsave_numberedAtLoad.end(),
-                               item.getSyncID()));
+            std::binary_search(numberedAtLoad.begin(), numberedAtLoad.end(), item.getSyncID()));
 }
 
-int Velk::incsave_getFile(std::unique_ptr<AtomicFile>& f) {
-    if (fileName.empty()) return -1;
+int Journal::getFile(const std::string& dataPath, std::unique_ptr<AtomicFile>& f) {
+    if (dataPath.empty()) return -1;
     // Start where the last entry went, unless the files before it are gone.
-    unsigned n = incsave_nextNr;
-    if (n > 0 && !existDat(incsave_name(n - 1))) n = 0;
-    while (existDat(incsave_name(n)))
+    unsigned n = nextNr;
+    if (n > 0 && !existDat(JournalFiles::entryName(dataPath, n - 1))) n = 0;
+    while (existDat(JournalFiles::entryName(dataPath, n)))
         ++n;
-    f = std::make_unique<AtomicFile>(incsave_name(n));
+    f = std::make_unique<AtomicFile>(JournalFiles::entryName(dataPath, n));
     if (f->open() != 0) {
         f.reset();
         return -1;
     }
-    incsave_nextNr = n;
-    f->out() << fixedLines;
+    nextNr = n;
+    writeFileHeader(f->out());
     return 0;
 }
 
-int Velk::incsave_closeFile(std::unique_ptr<AtomicFile>& f) {
+int Journal::closeFile(std::unique_ptr<AtomicFile>& f) {
     if (!f) return -1;
     f->out() << "</data>\n";
     // -2: the entry is in place but its folder could not be synced. It is
@@ -131,49 +129,50 @@ int Velk::incsave_closeFile(std::unique_ptr<AtomicFile>& f) {
     const int r = f->commit();
     f.reset();
     if (r == -1) return -1;
-    ++incsave_nextNr;
+    ++nextNr;
     return 0;
 }
 
-int Velk::incsave_publish(std::string entry) {
+int Journal::publish(const std::string& dataPath, std::string entry) {
     // Entries are published strictly in the order of the changes: one that
     // could not be written waits in memory, and every later change first
     // tries to write the ones waiting before it. So a replay never sees a
     // change without the ones before it, and once the disk has room again
     // the journal is complete.
-    incsave_pending.push_back(std::move(entry));
-    while (!incsave_pending.empty()) {
+    pending.push_back(std::move(entry));
+    while (!pending.empty()) {
         std::unique_ptr<AtomicFile> f;
-        int r = incsave_getFile(f);
+        int r = getFile(dataPath, f);
         if (r == 0) {
-            f->out() << incsave_pending.front();
-            r = incsave_closeFile(f);
+            f->out() << pending.front();
+            r = closeFile(f);
         }
         if (r != 0) {
-            ++incsave_failures;
+            ++failureCount;
             std::fprintf(stderr, "A change could not be written to the journal; it is kept in "
                                  "memory and written with the next change, or to the data "
                                  "file at the end.\n");
             return -1;
         }
-        incsave_pending.erase(incsave_pending.begin());
+        pending.erase(pending.begin());
     }
     return 0;
 }
 
-void Velk::incsave_committed() {
-    incsave_pending.clear();
-    incsave_nextNr = 0;
+void Journal::committed() {
+    pending.clear();
+    nextNr = 0;
 }
 
-int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
+int Journal::writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parentIn,
+                      ToDoListGroup& root, DescriptionCipher* crypt) {
     // An entry may only name a parent that a replay will find: one in the data
     // file or in an earlier entry. A parent that is in neither (its own entry
     // was never published) is written together with the new item.
     ToDoListItem* top = &item;
     ToDoListGroup* parent = &parentIn;
-    while (parent != tree_.root() && !incsave_isInFile(*parent)) {
-        ToDoListGroup* up = tree_.root()->getGroupPtr(parent->getPath());
+    while (parent != &root && !isInFile(*parent)) {
+        ToDoListGroup* up = root.getGroupPtr(parent->getPath());
         if (!up) break;
         top = parent;
         parent = up;
@@ -182,79 +181,53 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parentIn) {
     // memory is published before any later one, so they count as in a file.
     std::ostringstream os;
     os << "<new parent=" << parent->getSyncID() << ">\n";
-    top->writeContent(os, false, &crypt, true, true);
+    writeRecord(os, *top, crypt, RECORD_SAVE);
     os << ">\n</new>\n";
-    return incsave_publish(os.str());
+    return publish(dataPath, os.str());
 }
 
-int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
+int Journal::writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
+                          DescriptionCipher* crypt) {
     std::ostringstream os;
     os << "<changed>\n";
-    item.writeContent(os, false, &crypt, true, !isGroup);
+    // A group's entry holds its own lines only, not its children.
+    T_RecordWrite how = RECORD_SAVE;
+    how.withChildren = !isGroup;
+    writeRecord(os, item, crypt, how);
     os << "</changed>\n";
-    return incsave_publish(os.str());
+    return publish(dataPath, os.str());
 }
 
-int Velk::incsave_writeDeleted(const ToDoListItem& item) {
+int Journal::writeDeleted(const std::string& dataPath, const ToDoListItem& item) {
     // An item in no file needs no entry: a replay never sees it.
-    if (!incsave_isInFile(item)) return 0;
+    if (!isInFile(item)) return 0;
     std::ostringstream os;
     os << "<deleted>\n" << item.getSyncID() << "\n</deleted>\n";
-    return incsave_publish(os.str());
+    return publish(dataPath, os.str());
 }
 
-int Velk::incsave_saveCurItem() {
-    if (!nav_.curItem()) return -1;
-    int r;
-    if (incsave_isInFile(*nav_.curItem())) {
-        r = incsave_writeChanged(*nav_.curItem(), false);
-    } else {
-        // A new item goes into the group that holds it: the current group, or
-        // in the calendar view the "calendar" group.
-        ToDoListGroup* parent = GetParentOfItem(nav_.curItem());
-        if (!parent) return -1;
-        r = incsave_writeNew(*nav_.curItem(), *parent);
-    }
-    edit_.itemJournaled();
-    return r;
-}
-
-int Velk::incsave_saveCurGroup() {
-    if (!nav_.curGroup()) return -1;
-    int r;
-    if (nav_.curGroup() == tree_.root() || incsave_isInFile(*nav_.curGroup())) {
-        r = incsave_writeChanged(*nav_.curGroup(), true);
-    } else {
-        ToDoListGroup* parent = tree_.root()->getGroupPtr(nav_.curGroup()->getPath());
-        if (!parent) return -1;
-        r = incsave_writeNew(*nav_.curGroup(), *parent);
-    }
-    edit_.itemJournaled();
-    return r;
-}
-
-int Velk::incsave_getNrOfFiles() {
-    if (fileName.empty()) return 0;
+int Journal::getNrOfFiles(const std::string& dataPath) const {
+    if (dataPath.empty()) return 0;
     int n = 0;
-    while (existDat(incsave_name(unsigned(n))))
+    while (existDat(JournalFiles::entryName(dataPath, unsigned(n))))
         ++n;
     return n;
 }
 
-int Velk::incsave_delFiles() {
-    if (fileName.empty()) return 0;
+int Journal::delFiles(const std::string& dataPath) {
+    if (dataPath.empty()) return 0;
     // First to last: a run that ends in the middle leaves only files behind a
     // gap, which the next start sets aside instead of replaying them again.
-    for (unsigned n = 0; existDat(incsave_name(n)); ++n)
-        if (FileTools::rm(incsave_name(n)) != 0) return -1;
-    incsave_nextNr = 0;
+    for (unsigned n = 0; existDat(JournalFiles::entryName(dataPath, n)); ++n)
+        if (FileTools::rm(JournalFiles::entryName(dataPath, n)) != 0) return -1;
+    nextNr = 0;
     return 0;
 }
 
 namespace {
 
 // One journal entry being replayed: reads from the file and applies to the
-// engine's tree through the index.
+// target's tree through the index.
 struct Replay {
     std::istream& in;
     ToDoListGroup& root;
@@ -275,7 +248,7 @@ struct Replay {
         const bool showCompleted = g.getShowCompleted(), completedLast = g.getCompletedLast();
         // The parent's record reader takes the new record as one more child
         // and stops at the entry's extra ">".
-        const int read = g.readContent(in, nrActiveJobs, idmax, cal);
+        const int read = readGroupRecord(in, g, nrActiveJobs, idmax, cal);
         // Records without a sync ID read after the last number was handed out
         // are numbered in the whole tree, before they are indexed.
         for (std::size_t i = todos; i < g.getNrToDos(); ++i) {
@@ -300,20 +273,20 @@ struct Replay {
         return readfLine(in) == "</new>" ? 0 : -1;
     }
 
-    int applyDeleted(Velk& engine) {
+    int applyDeleted(JournalTarget& target) {
         const uint32_t id = parseU32(readfLine(in));
         if (readfLine(in) != "</deleted>") return -1;
         SyncIDIndex::Entry e;
         if (!index.find(root, id, e) || !e.parent) return -1;
         if (e.isGroup) {
             auto& g = static_cast<ToDoListGroup&>(*e.item);
-            engine.forgetReferencesInto(g, true, *e.parent);
+            target.beforeJournalDelete(g, true, *e.parent);
             index.removeSubtree(g, true);
             e.parent->delGroup(&g, nrActiveJobs, cal);
             return 0;
         }
         auto& t = static_cast<ToDoListToDo&>(*e.item);
-        engine.forgetReferencesInto(t, false, *e.parent);
+        target.beforeJournalDelete(t, false, *e.parent);
         index.removeSubtree(t, false);
         return e.parent->delToDo(&t, nrActiveJobs, cal);
     }
@@ -328,7 +301,7 @@ struct Replay {
         SyncIDIndex::Entry e;
         if (first == "t") {
             ToDoListToDo scratch(0, "");
-            const int read = scratch.readContent(in, running, ids, scratchCal);
+            const int read = readToDoRecord(in, scratch, running, ids, scratchCal);
             scratch.removeFromCalLists(scratchCal);
             // Without a sync ID of its own the record names no item.
             if (read != 0 || !scratch.hasBeenSaved()) return -1;
@@ -343,7 +316,7 @@ struct Replay {
             return 0;
         }
         ToDoListGroup scratch(0, "", 0);
-        const int read = scratch.readContent(in, running, ids, scratchCal);
+        const int read = readGroupRecord(in, scratch, running, ids, scratchCal);
         scratch.removeFromCalLists(scratchCal);
         if (read != 0 || !scratch.hasBeenSaved()) return -1;
         if (!index.find(root, scratch.getSyncID(), e) || !e.isGroup) return -1;
@@ -357,16 +330,20 @@ struct Replay {
 
 } // namespace
 
-int Velk::incsave_readFiles(std::string& errorFile) {
-    incsave_damaged.clear();
+int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile) {
+    damaged.clear();
+    ToDoListGroup& root = target.journalRoot();
+    unsigned& nrActiveJobs = target.journalRunningCount();
+    uint32_t& idmax = target.journalIdMax();
+    T_Calendar& cal = target.journalCalendar();
     // A save that a crash interrupted is finished first, so that the journal
     // read below is exactly the one that applies to the data file as it is.
-    if (!fileName.empty() && JournalFiles::recover(fileName, errorFile) != 0) return -2;
+    if (!dataPath.empty() && JournalFiles::recover(dataPath, errorFile) != 0) return -2;
     int result = 0;
     SyncIDIndex index;
     bool indexed = false;
-    for (unsigned n = 0; !fileName.empty(); ++n) {
-        const std::string name = incsave_name(n);
+    for (unsigned n = 0; !dataPath.empty(); ++n) {
+        const std::string name = JournalFiles::entryName(dataPath, n);
         // Journal files are Velk's own: a link, a FIFO or a device in the
         // place of one was put there by someone else, and opening a FIFO or
         // a device could hang the start. Such a file is named and refused.
@@ -400,44 +377,44 @@ int Velk::incsave_readFiles(std::string& errorFile) {
             in.seekg(0);
             if (!holdsOnlyFixedLines(in)) {
                 std::string aside = setAsideDamaged(name);
-                incsave_damaged.emplace_back(name, aside);
+                damaged.emplace_back(name, aside);
             }
             continue;
         }
         if (!indexed) {
-            index.build(*tree_.root());
+            index.build(root);
             indexed = true;
         }
-        Replay replay{
-            in, *tree_.root(), index, tree_.activeJobs(), tree_.idmax(), tree_.calendar()};
+        Replay replay{in, root, index, nrActiveJobs, idmax, cal};
         int r;
         if (startsWith(line, "<new parent="))
             r = replay.applyNew(line);
         else if (startsWith(line, "<deleted>"))
-            r = replay.applyDeleted(*this);
+            r = replay.applyDeleted(target);
         else
             r = replay.applyChanged();
         if (r != 0) {
             errorFile = name;
-            tree_.activeJobs() = tree_.root()->getNrActiveJobs();
+            nrActiveJobs = root.getNrActiveJobs();
             return -1;
         }
         result = 1;
     }
-    tree_.root()->checkCompleted();
+    root.checkCompleted();
     // A replayed record may have started or stopped a recording: count anew.
-    tree_.activeJobs() = tree_.root()->getNrActiveJobs();
-    incsave_nextNr = 0;
+    nrActiveJobs = root.getNrActiveJobs();
+    nextNr = 0;
     return result;
 }
 
-std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() {
+std::vector<std::pair<std::string, std::string>>
+Journal::setAsideStrays(const std::string& dataPath) {
     std::vector<std::pair<std::string, std::string>> moved;
-    if (fileName.empty()) return moved;
-    const std::string dir = directoryOf(fileName);
-    const std::string base = baseNameOf(fileName);
-    const std::string prefix = fileName.substr(0, fileName.size() - base.size());
-    const unsigned run = unsigned(incsave_getNrOfFiles());
+    if (dataPath.empty()) return moved;
+    const std::string dir = directoryOf(dataPath);
+    const std::string base = baseNameOf(dataPath);
+    const std::string prefix = dataPath.substr(0, dataPath.size() - base.size());
+    const unsigned run = unsigned(getNrOfFiles(dataPath));
 
     for (const std::string& name : namesInDirectory(dir)) {
         if (isLeftoverTemporary(name, base)) {
@@ -460,3 +437,5 @@ std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() 
     }
     return moved;
 }
+
+} // namespace storage

@@ -4,17 +4,23 @@
 
 #include "storage/records.h"
 
-#include "crypt/bin_ascii.h"
-#include "crypt/crypt_man.h"
+#include "common/bin_ascii.h"
+#include "common/text.h"
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/sync_ids.h"
 #include "model/todo_item.h"
-#include "storage/text.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+
+const char* const FILE_HEADER_LINES[3] = {"<type=Velk>", "<version=0.54>", "<data>"};
+
+void writeFileHeader(std::ostream& os) {
+    for (const char* line : FILE_HEADER_LINES)
+        os << line << '\n';
+}
 
 std::string oneLine(const std::string& text) {
     std::string s(text);
@@ -69,194 +75,9 @@ int readPlainBlock(std::istream& in, int n, std::vector<unsigned char>& bytes) {
     return got;
 }
 
-} // namespace
-
-int ToDoListGroup::writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool withRecord,
-                                bool withChildren) {
-    return writeContentExcept(os, exporting, crypt, withRecord, withChildren, nullptr);
-}
-
-int ToDoListGroup::writeContentExcept(std::ostream& os, bool exporting, CryptMan* crypt,
-                                      bool withRecord, bool withChildren,
-                                      const ToDoListGroup* skip) {
-    int result = 0;
-    if (withRecord) {
-        os << "g\ns" << oneLine(summary) << '\n';
-        if (!exporting) os << 'I' << syncID << '\n';
-        if (priority != 3) os << 'p' << int32_t(priority) << '\n';
-        if (!showCompleted) os << "c0\n";
-        if (!completedLast) os << "l0\n";
-    }
-    if (withChildren) {
-        for (auto& t : todos)
-            result |= t->writeContent(os, exporting, crypt, true, true);
-        for (auto& g : groups)
-            if (g.get() != skip) result |= g->writeContent(os, exporting, crypt, true, true);
-    }
-    if (withRecord) os << ">\n";
-    if (!exporting) hasBeenSaved(true);
-    return result;
-}
-
-int ToDoListToDo::writeContent(std::ostream& os, bool exporting, CryptMan* crypt, bool, bool) {
-    sanitizeTimeThings();
-    os << "t\ns" << oneLine(summary) << '\n';
-
-    std::vector<unsigned char> data;
-    int length = 0, flagsWord = 0;
-    bool allocated = false;
-    int result = description.GetDataToSave(data, length, flagsWord, allocated, crypt);
-    if (result != 0) {
-        // The description cannot take the form it is meant to be saved in
-        // (nobody is logged in): keep it in the form it has, so nothing is lost.
-        data = description.getData();
-        length = int(data.size());
-        flagsWord = description.getFlags();
-        result = -1;
-    }
-
-    if (flagsWord != 0) os << 'F' << std::hex << uint32_t(flagsWord) << std::dec << '\n';
-    if (!exporting) os << 'I' << syncID << '\n';
-    if (priority != 3) os << 'p' << int32_t(priority) << '\n';
-    if (showTimeAs != 0) os << 'S' << showTimeAs << '\n';
-    if (!isDateTimeEmpty(begin)) os << 'm' << begin << '\n';
-    if (!isDateTimeEmpty(end)) os << 'n' << end << '\n';
-    if (recData.type != 0) {
-        os << '1' << recData.type << '\n';
-        if (recData.interval != 1) os << '2' << recData.interval << '\n';
-        if (!(recData.rangeBegin & DT_NODATE)) os << '3' << recData.rangeBegin << '\n';
-        if (!(recData.rangeEnd & DT_NODATE)) os << '4' << recData.rangeEnd << '\n';
-    }
-    if (running) os << "R\n";
-    for (const T_workingTimes& w : workingTimes)
-        os << 'r' << w.begin << ',' << w.end << '\n';
-    if (completed.completed) os << 'f' << completed.time << '\n';
-    if (!data.empty() && length != 0) {
-        if (DescrData::DescrIsBinary(flagsWord)) {
-            os << 'd' << length << '\n';
-            WriteBinASCII(os, data.data(), length);
-            os << '\n';
-        } else {
-            // Plain text is stored with its terminating zero byte in memory;
-            // the file holds the bytes before it, framed by their count.
-            os << 'd' << (length - 1) << '\n';
-            os.write(reinterpret_cast<const char*>(data.data()), length - 1);
-            os << '\n';
-        }
-    }
-    os << ">\n";
-    if (!exporting) hasBeenSaved(true);
-    return result;
-}
-
-int ToDoListGroup::readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
-                               T_Calendar& cal) {
-    int result = -1;
-    for (;;) {
-        std::string line = readRecordLine(in);
-        if (in.fail() && line.empty()) break;
-        char tag = line.empty() ? '\0' : line[0];
-        const std::string rest = line.empty() ? line : line.substr(1);
-        if (tag == 'g') {
-            if (level >= MAX_GROUP_LEVEL) {
-                std::printf("Groups nested deeper than %u levels are not read\n", MAX_GROUP_LEVEL);
-                return -1;
-            }
-            auto child = std::make_unique<ToDoListGroup>(findFreeID(), childPath(), level + 1);
-            if (child->readContent(in, nrActiveJobs, idmax, cal) != 0) {
-                // The part of the subtree read so far goes: unfile it and do
-                // not count its running recordings.
-                child->removeFromCalLists(cal);
-                unsigned running = child->getNrActiveJobs();
-                nrActiveJobs -= running < nrActiveJobs ? running : nrActiveJobs;
-                return -1;
-            }
-            addGroup(std::move(child));
-        } else if (tag == 't') {
-            auto child = std::make_unique<ToDoListToDo>(findFreeID(), childPath());
-            if (child->readContent(in, nrActiveJobs, idmax, cal) != 0) return -1;
-            addToDo(std::move(child));
-        } else if (tag == 'I') {
-            syncID = parseU32(rest);
-        } else if (tag == 'p') {
-            priority = groupPriority(parseI32(rest));
-        } else if (tag == 's') {
-            summary = rest;
-        } else if (tag == 'c') {
-            showCompleted = false;
-        } else if (tag == 'l') {
-            completedLast = false;
-        } else if (tag == '>') {
-            result = 0;
-            break;
-        }
-        if (in.eof()) break;
-    }
-    finishSyncID(*this, idmax);
-    return result;
-}
-
-int ToDoListToDo::readContent(std::istream& in, unsigned& nrActiveJobs, unsigned& idmax,
-                              T_Calendar& cal) {
-    int result = -1;
-    int32_t flagsWord = 0;
-    bool haveBlock = false;
-    for (;;) {
-        std::string line = readRecordLine(in);
-        if (in.fail() && line.empty()) break;
-        char tag = line.empty() ? '\0' : line[0];
-        const std::string rest = line.empty() ? line : line.substr(1);
-        switch (tag) {
-        case 's': summary = rest; break;
-        case 'F': flagsWord = int32_t(std::strtoul(rest.c_str(), nullptr, 16)); break;
-        case 'I': syncID = parseU32(rest); break;
-        case 'p': priority = todoPriority(parseI32(rest)); break;
-        case 'S': showTimeAs = parseI32(rest); break;
-        case 'm': begin = parseU32(rest); break;
-        case 'n': end = parseU32(rest); break;
-        case '1': recData.type = parseI32(rest); break;
-        case '2': recData.interval = parseI32(rest); break;
-        case '3': recData.rangeBegin = parseU32(rest); break;
-        case '4': recData.rangeEnd = parseU32(rest); break;
-        case 'R':
-            if (!running) ++nrActiveJobs;
-            running = true;
-            break;
-        case 'r': {
-            std::size_t comma = rest.find(',');
-            addTime(parseI32(rest), comma == std::string::npos ? 0 : parseI32(rest, comma + 1));
-            break;
-        }
-        case 'f':
-            completed.completed = true;
-            completed.time = parseI32(rest);
-            break;
-        case 'd':
-            haveBlock = true;
-            if (readDescriptionBlock(in, parseI32(rest), flagsWord) != 0) {
-                if (running && nrActiveJobs > 0) --nrActiveJobs;
-                return -1;
-            }
-            break;
-        case '>': result = 0; break;
-        default: break;
-        }
-        if (result == 0 || in.eof()) break;
-    }
-    if (result != 0) {
-        // A record cut off by the end of the file is not kept: it does not
-        // count as running and is not filed.
-        if (running && nrActiveJobs > 0) --nrActiveJobs;
-        finishSyncID(*this, idmax);
-        return -1;
-    }
-    if (!haveBlock && flagsWord != 0) description.SetStoredForm({}, flagsWord);
-    putIntoCalList(cal);
-    finishSyncID(*this, idmax);
-    return 0;
-}
-
-int ToDoListToDo::readDescriptionBlock(std::istream& in, int n, int32_t flagsWord) {
+// Reads a description block of n bytes stored under flagsWord into the
+// entry's description; 0 or -1.
+int readDescriptionBlock(std::istream& in, int n, int32_t flagsWord, DescrData& description) {
     std::vector<unsigned char> bytes;
     if (n < 0) {
         std::printf("Expected %i byte, got %i\n", n, 0);
@@ -284,5 +105,231 @@ int ToDoListToDo::readDescriptionBlock(std::istream& in, int n, int32_t flagsWor
     }
     if (n == 0 && !DescrData::DescrIsBinary(flagsWord)) bytes.clear();
     description.SetStoredForm(std::move(bytes), flagsWord);
+    return 0;
+}
+
+} // namespace
+
+int writeRecord(std::ostream& os, ToDoListItem& item, DescriptionCipher* crypt,
+                const T_RecordWrite& how) {
+    if (auto* g = dynamic_cast<ToDoListGroup*>(&item)) return writeGroupRecord(os, *g, crypt, how);
+    return writeToDoRecord(os, static_cast<ToDoListToDo&>(item), crypt, how);
+}
+
+int writeGroupRecord(std::ostream& os, ToDoListGroup& group, DescriptionCipher* crypt,
+                     const T_RecordWrite& how) {
+    int result = 0;
+    if (how.withRecord) {
+        os << "g\ns" << oneLine(group.getSummary()) << '\n';
+        if (!how.exporting) os << 'I' << group.getSyncID() << '\n';
+        if (group.getPriority() != 3) os << 'p' << int32_t(group.getPriority()) << '\n';
+        if (!group.getShowCompleted()) os << "c0\n";
+        if (!group.getCompletedLast()) os << "l0\n";
+    }
+    if (how.withChildren) {
+        // Children are written whole; the skip applies to this group's children only.
+        T_RecordWrite child = how;
+        child.withRecord = true;
+        child.withChildren = true;
+        child.skip = nullptr;
+        for (std::size_t i = 0; i < group.getNrToDos(); ++i)
+            result |= writeToDoRecord(os, *group.getToDo(i), crypt, child);
+        for (std::size_t i = 0; i < group.getNrGroups(); ++i)
+            if (group.getGroup(i) != how.skip)
+                result |= writeGroupRecord(os, *group.getGroup(i), crypt, child);
+    }
+    if (how.withRecord) os << ">\n";
+    if (!how.exporting) group.hasBeenSaved(true);
+    return result;
+}
+
+int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* crypt,
+                    const T_RecordWrite& how) {
+    todo.sanitizeTimeThings();
+    os << "t\ns" << oneLine(todo.getSummary()) << '\n';
+
+    DescrData& description = todo.getDescrData();
+    std::vector<unsigned char> data;
+    int length = 0, flagsWord = 0;
+    bool allocated = false;
+    int result = description.GetDataToSave(data, length, flagsWord, allocated, crypt);
+    if (result != 0) {
+        // The description cannot take the form it is meant to be saved in
+        // (nobody is logged in): keep it in the form it has, so nothing is lost.
+        data = description.getData();
+        length = int(data.size());
+        flagsWord = description.getFlags();
+        result = -1;
+    }
+
+    const packedDT begin = todo.getDateTime(WHICH_BEGIN), end = todo.getDateTime(WHICH_END);
+    T_recData recData;
+    todo.getRecData(recData);
+    if (flagsWord != 0) os << 'F' << std::hex << uint32_t(flagsWord) << std::dec << '\n';
+    if (!how.exporting) os << 'I' << todo.getSyncID() << '\n';
+    if (todo.getPriority() != 3) os << 'p' << int32_t(todo.getPriority()) << '\n';
+    if (todo.getShowTimeAs() != 0) os << 'S' << todo.getShowTimeAs() << '\n';
+    if (!isDateTimeEmpty(begin)) os << 'm' << begin << '\n';
+    if (!isDateTimeEmpty(end)) os << 'n' << end << '\n';
+    if (recData.type != 0) {
+        os << '1' << recData.type << '\n';
+        if (recData.interval != 1) os << '2' << recData.interval << '\n';
+        if (!(recData.rangeBegin & DT_NODATE)) os << '3' << recData.rangeBegin << '\n';
+        if (!(recData.rangeEnd & DT_NODATE)) os << '4' << recData.rangeEnd << '\n';
+    }
+    if (todo.isRunning()) os << "R\n";
+    for (int i = 0; i < todo.getNrTimes(); ++i)
+        os << 'r' << todo.getTimeBegin(i) << ',' << todo.getTimeEnd(i) << '\n';
+    const T_completed completed = todo.getCompletedDirect();
+    if (completed.completed) os << 'f' << completed.time << '\n';
+    if (!data.empty() && length != 0) {
+        if (DescrData::DescrIsBinary(flagsWord)) {
+            os << 'd' << length << '\n';
+            WriteBinASCII(os, data.data(), length);
+            os << '\n';
+        } else {
+            // Plain text is stored with its terminating zero byte in memory;
+            // the file holds the bytes before it, framed by their count.
+            os << 'd' << (length - 1) << '\n';
+            os.write(reinterpret_cast<const char*>(data.data()), length - 1);
+            os << '\n';
+        }
+    }
+    os << ">\n";
+    if (!how.exporting) todo.hasBeenSaved(true);
+    return result;
+}
+
+int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
+                    T_Calendar& cal) {
+    int result = -1;
+    for (;;) {
+        std::string line = readRecordLine(in);
+        if (in.fail() && line.empty()) break;
+        char tag = line.empty() ? '\0' : line[0];
+        const std::string rest = line.empty() ? line : line.substr(1);
+        if (tag == 'g') {
+            if (group.getLevel() >= MAX_GROUP_LEVEL) {
+                std::printf("Groups nested deeper than %u levels are not read\n", MAX_GROUP_LEVEL);
+                return -1;
+            }
+            auto child = std::make_unique<ToDoListGroup>(group.findFreeID(), group.childPath(),
+                                                         group.getLevel() + 1);
+            if (readGroupRecord(in, *child, nrActiveJobs, idmax, cal) != 0) {
+                // The part of the subtree read so far goes: unfile it and do
+                // not count its running recordings.
+                child->removeFromCalLists(cal);
+                unsigned running = child->getNrActiveJobs();
+                nrActiveJobs -= running < nrActiveJobs ? running : nrActiveJobs;
+                return -1;
+            }
+            group.addGroup(std::move(child));
+        } else if (tag == 't') {
+            auto child = std::make_unique<ToDoListToDo>(group.findFreeID(), group.childPath());
+            if (readToDoRecord(in, *child, nrActiveJobs, idmax, cal) != 0) return -1;
+            group.addToDo(std::move(child));
+        } else if (tag == 'I') {
+            group.setSyncID(parseU32(rest));
+        } else if (tag == 'p') {
+            group.setPriority(groupPriority(parseI32(rest)));
+        } else if (tag == 's') {
+            group.setSummary(rest);
+        } else if (tag == 'c') {
+            group.setShowCompleted(false);
+        } else if (tag == 'l') {
+            group.setCompletedLast(false);
+        } else if (tag == '>') {
+            result = 0;
+            break;
+        }
+        if (in.eof()) break;
+    }
+    finishSyncID(group, idmax);
+    return result;
+}
+
+int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs, unsigned& idmax,
+                   T_Calendar& cal) {
+    int result = -1;
+    int32_t flagsWord = 0;
+    bool haveBlock = false;
+    T_recData recData;
+    todo.getRecData(recData);
+    for (;;) {
+        std::string line = readRecordLine(in);
+        if (in.fail() && line.empty()) break;
+        char tag = line.empty() ? '\0' : line[0];
+        const std::string rest = line.empty() ? line : line.substr(1);
+        switch (tag) {
+        case 's':
+            todo.setSummary(rest);
+            break;
+        case 'F': flagsWord = int32_t(std::strtoul(rest.c_str(), nullptr, 16)); break;
+        case 'I':
+            todo.setSyncID(parseU32(rest));
+            break;
+        case 'p':
+            todo.setPriority(todoPriority(parseI32(rest)));
+            break;
+        case 'S':
+            todo.setShowTimeAsDirect(parseI32(rest));
+            break;
+        case 'm':
+            todo.setDateTimeDirect(WHICH_BEGIN, parseU32(rest));
+            break;
+        case 'n':
+            todo.setDateTimeDirect(WHICH_END, parseU32(rest));
+            break;
+        case '1':
+            recData.type = parseI32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '2':
+            recData.interval = parseI32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '3':
+            recData.rangeBegin = parseU32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case '4':
+            recData.rangeEnd = parseU32(rest);
+            todo.setRecDataDirect(recData);
+            break;
+        case 'R':
+            if (!todo.isRunning()) ++nrActiveJobs;
+            todo.setRunningDirect(true);
+            break;
+        case 'r': {
+            std::size_t comma = rest.find(',');
+            todo.addTime(parseI32(rest),
+                         comma == std::string::npos ? 0 : parseI32(rest, comma + 1));
+            break;
+        }
+        case 'f':
+            todo.setCompletedDirect({true, parseI32(rest)});
+            break;
+        case 'd':
+            haveBlock = true;
+            if (readDescriptionBlock(in, parseI32(rest), flagsWord, todo.getDescrData()) != 0) {
+                if (todo.isRunning() && nrActiveJobs > 0) --nrActiveJobs;
+                return -1;
+            }
+            break;
+        case '>': result = 0; break;
+        default: break;
+        }
+        if (result == 0 || in.eof()) break;
+    }
+    if (result != 0) {
+        // A record cut off by the end of the file is not kept: it does not
+        // count as running and is not filed.
+        if (todo.isRunning() && nrActiveJobs > 0) --nrActiveJobs;
+        finishSyncID(todo, idmax);
+        return -1;
+    }
+    if (!haveBlock && flagsWord != 0) todo.getDescrData().SetStoredForm({}, flagsWord);
+    todo.putIntoCalList(cal);
+    finishSyncID(todo, idmax);
     return 0;
 }

@@ -30,14 +30,10 @@ void SyncIDIndex::build(ToDoListGroup& root) {
 
 void SyncIDIndex::removeSubtree(ToDoListItem& item, bool isGroup) {
     // A shared sync ID stays shared: the walk keeps answering for it.
-    auto it = entries.find(item.getSyncID());
-    if (it != entries.end() && it->second.item == &item) entries.erase(it);
-    if (!isGroup) return;
-    auto& g = static_cast<ToDoListGroup&>(item);
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
-        removeSubtree(*g.getToDo(i), false);
-    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-        removeSubtree(*g.getGroup(i), true);
+    forEachInSubtree(item, isGroup, [this](ToDoListItem& i) {
+        auto it = entries.find(i.getSyncID());
+        if (it != entries.end() && it->second.item == &i) entries.erase(it);
+    });
 }
 
 bool SyncIDIndex::find(ToDoListGroup& root, uint32_t id, Entry& out) const {

@@ -1,12 +1,14 @@
 // Transfer files: groups and entries copied to the clipboard file or exported
-// to a named file, and inserted from such a file. A transfer file is a data
-// file without header values whose records carry no sync IDs, so inserted
-// items always get new identities.
+// to a named file, and inserted from such a file.
 
-#include "engine/velk.h"
+#include "storage/transfer.h"
+
+#include "common/text.h"
+#include "model/calendar.h"
+#include "model/group.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
-#include "storage/text.h"
+#include "storage/records.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,17 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace storage {
 
-const char* const fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
-
-// Writes a transfer file through writeRecords, replacing the file as one step;
-// a private file (the clipboard) is owner-only and never replaces anything but
-// a regular file of the user's own. Results: 0 written; -3 the file cannot be
-// written (error: the system's reason); -4 refused, not a regular file of the
-// user's own. On failure the file stays as it was.
-template <class F>
-int writeTransferFile(const char* name, bool privateFile, std::string& error, F writeRecords) {
+int writeTransferFile(const char* name, bool privateFile, std::string& error,
+                      const std::function<void(std::ostream&)>& writeRecords) {
     error.clear();
     if (!name || !*name) {
         error = std::strerror(ENOENT);
@@ -37,7 +32,7 @@ int writeTransferFile(const char* name, bool privateFile, std::string& error, F 
     const int opened = file.open();
     if (opened == -2) return -4;
     if (opened == 0) {
-        file.out() << fixedLines;
+        writeFileHeader(file.out());
         writeRecords(file.out());
         file.out() << "</data>\n";
         if (file.commit() != -1) return 0;
@@ -46,74 +41,53 @@ int writeTransferFile(const char* name, bool privateFile, std::string& error, F 
     return -3;
 }
 
-} // namespace
-
-int Velk::exportGroupToFile(const char* name, bool privateFile) {
-    if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
-    if (view_.options().mainviewtype == MAINVIEW_SEARCH) {
-        // The hits, in a group that is not in the tree.
-        return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-            os << "g\nssearch results\n";
-            for (ToDoListItem* hit : view_.items())
-                if (hit) hit->writeContent(os, true, &crypt, true, true);
-            os << ">\n";
-        });
-    }
-    if (!nav_.curGroup()) return -1;
-    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        nav_.curGroup()->writeContent(os, true, &crypt, true, true);
+int exportGroup(const char* name, bool privateFile, ToDoListGroup& group, DescriptionCipher* crypt,
+                std::string& error) {
+    return writeTransferFile(name, privateFile, error, [&](std::ostream& os) {
+        writeGroupRecord(os, group, crypt, RECORD_EXPORT);
     });
 }
 
-int Velk::exportContentToFile(const char* name, bool privateFile) {
-    if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
-    if (view_.options().mainviewtype == MAINVIEW_SEARCH) {
-        return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-            for (ToDoListItem* hit : view_.items())
-                if (hit) hit->writeContent(os, true, &crypt, true, true);
-        });
-    }
-    if (!nav_.curGroup()) return -1;
-    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        nav_.curGroup()->writeContent(os, true, &crypt, false, true);
+int exportContent(const char* name, bool privateFile, ToDoListGroup& group,
+                  DescriptionCipher* crypt, std::string& error) {
+    return writeTransferFile(name, privateFile, error, [&](std::ostream& os) {
+        T_RecordWrite contentOnly = RECORD_EXPORT;
+        contentOnly.withRecord = false;
+        writeGroupRecord(os, group, crypt, contentOnly);
     });
 }
 
-int Velk::exportToDoToFile(const char* name, bool privateFile) {
-    if (!nav_.curItem()) return -1;
-    return writeTransferFile(name, privateFile, transferError, [this](std::ostream& os) {
-        nav_.curItem()->writeContent(os, true, &crypt, true, true);
+int exportToDo(const char* name, bool privateFile, ToDoListToDo& todo, DescriptionCipher* crypt,
+               std::string& error) {
+    return writeTransferFile(name, privateFile, error, [&](std::ostream& os) {
+        writeToDoRecord(os, todo, crypt, RECORD_EXPORT);
     });
 }
 
-int Velk::exportRowsToFile(const char* name, const std::vector<unsigned>& rows, bool privateFile) {
-    return writeTransferFile(name, privateFile, transferError, [this, &rows](std::ostream& os) {
-        for (unsigned row : rows)
-            exportToStream(os, row);
+int exportItems(const char* name, bool privateFile, const std::vector<ToDoListItem*>& items,
+                bool asGroup, DescriptionCipher* crypt, std::string& error) {
+    // The search hits are exported as a group that is not in the tree.
+    return writeTransferFile(name, privateFile, error, [&](std::ostream& os) {
+        if (asGroup) os << "g\nssearch results\n";
+        for (ToDoListItem* item : items)
+            if (item) writeRecord(os, *item, crypt, RECORD_EXPORT);
+        if (asGroup) os << ">\n";
     });
 }
 
-int Velk::exportToStream(std::ostream& os, unsigned row) {
-    if (row >= view_.order().size()) return -1;
-    const unsigned index = view_.order()[row];
-    if (index >= view_.items().size() || !view_.items()[index]) return -1;
-    return view_.items()[index]->writeContent(os, true, &crypt, true, true);
-}
-
-int Velk::insertDataFromFile(const char* name, bool followLinks) {
-    if (view_.options().mainviewtype != MAINVIEW_NORMAL || !nav_.curGroup()) return -1;
+int insertFromFile(const char* name, bool followLinks, ToDoListGroup& root, ToDoListGroup& parent,
+                   unsigned& nrActiveJobs, uint32_t& idmax, T_Calendar& cal, std::string& error,
+                   const std::function<void(ToDoListItem& item, bool isGroup)>& inserted) {
     // A file the user names may be a link; anything that is not a regular
     // file is refused instead of blocking the program on a FIFO.
     std::ifstream in;
     std::string reason;
     const int opened = name ? openRegularFile(name, followLinks, in, reason) : -1;
-    transferError = name ? reason : std::strerror(ENOENT);
+    error = name ? reason : std::strerror(ENOENT);
     if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
     if (opened != 0) return -3;
 
-    ToDoListGroup* const parent = nav_.curGroup();
-    const std::string parentPath = nav_.curGroupPath();
-    if (parent->getLevel() >= MAX_GROUP_LEVEL) {
+    if (parent.getLevel() >= MAX_GROUP_LEVEL) {
         // No group may go below the deepest level: a file that holds one is
         // refused before anything is inserted. The todo records are read into
         // a scratch record on the way, so that no line of a description is
@@ -122,13 +96,13 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
             const std::string line = readfLine(in);
             if (line == "g") {
                 std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
-                return -1;
+                return INSERT_TOO_DEEP;
             }
             if (line == "t") {
                 unsigned running = 0, ids = 0;
                 T_Calendar scratchCal;
                 ToDoListToDo scratch(0, "");
-                scratch.readContent(in, running, ids, scratchCal);
+                readToDoRecord(in, scratch, running, ids, scratchCal);
                 scratch.removeFromCalLists(scratchCal);
             }
             if (line == "</data>" || in.eof() || in.fail()) break;
@@ -151,17 +125,15 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
             // and replaced below.
             unsigned foreignIDs = 0;
             if (isGroup) {
-                ToDoListGroup* g = parent->newGroup();
-                setGroup(g);
-                g->readContent(in, tree_.activeJobs(), foreignIDs, tree_.calendar());
+                ToDoListGroup* g = parent.newGroup();
+                readGroupRecord(in, *g, nrActiveJobs, foreignIDs, cal);
                 item = g;
             } else {
-                ToDoListToDo* t = parent->newToDo();
-                nav_.setItem(t);
-                if (t->readContent(in, tree_.activeJobs(), foreignIDs, tree_.calendar()) != 0) {
+                ToDoListToDo* t = parent.newToDo();
+                if (readToDoRecord(in, *t, nrActiveJobs, foreignIDs, cal) != 0) {
                     // A record cut short stays inserted as far as it was read.
                     t->sanitizeTimeThings();
-                    t->putIntoCalList(tree_.calendar());
+                    t->putIntoCalList(cal);
                 }
                 item = t;
             }
@@ -171,15 +143,15 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
                 i.setSyncID(0);
                 i.hasBeenSaved(false);
             });
-            numberNewItems(tree_.idmax(), *tree_.root(), *item, isGroup);
-            incsave_writeNew(*item, *parent);
-            nav_.setGroupPointer(parent);
-            nav_.setGroupPath(parentPath);
+            numberNewItems(idmax, root, *item, isGroup);
+            inserted(*item, isGroup);
         }
         if (in.eof() || in.fail()) break;
     }
-    tree_.root()->checkCompleted();
+    root.checkCompleted();
     // Running todos of the file run on; a record cut short does not count.
-    tree_.activeJobs() = tree_.root()->getNrActiveJobs();
+    nrActiveJobs = root.getNrActiveJobs();
     return ended ? 0 : -2;
 }
+
+} // namespace storage

@@ -12,8 +12,8 @@ using Texts = std::vector<std::string>;
 // A stand-in cipher for descriptions: bytes XOR 0x5a; "logged in" is a switch.
 struct FakeCipher {
     static inline bool loggedIn = false;
-    static bool isLoggedIn(CryptMan* crypt) { return crypt && loggedIn; }
-    static bool transform(CryptMan*, const std::vector<unsigned char>& in, bool,
+    static bool isLoggedIn(DescriptionCipher* crypt) { return crypt && loggedIn; }
+    static bool transform(DescriptionCipher*, const std::vector<unsigned char>& in, bool,
                           std::vector<unsigned char>& out) {
         out = in;
         for (auto& b : out)

@@ -1,3 +1,4 @@
+#include "engine/item_views.h"
 #include "engine/velk.h"
 #include "view_test_util.h"
 
@@ -101,12 +102,12 @@ TEST_F(Lists, OnlyActiveListHoldsRunningEntriesOfTheWholeTreeAndNoGroups) {
 TEST_F(Lists, RowsOfAppointmentsCarryTheirBeginFirst) {
     v.setOptViewtype(VIEWTYPE_TREE);
     T_viewDataItem todoRow;
-    b1->setViewData(todoRow, &v.getCrypt());
+    setViewData(*b1, todoRow, &v.getCrypt());
     EXPECT_EQ(todoRow.primaryDate, packDate(1, 3, 2011) | DT_NOTIME);
     EXPECT_EQ(todoRow.secondaryDate, DT_EMPTY);
     EXPECT_TRUE(todoRow.completed);
     T_viewDataItem appointmentRow;
-    r2->setViewData(appointmentRow, &v.getCrypt());
+    setViewData(*r2, appointmentRow, &v.getCrypt());
     EXPECT_EQ(appointmentRow.primaryDate, packDate(7, 3, 2011) | packTime(9, 0));
     EXPECT_EQ(appointmentRow.prio, PRIO_APPOINTMENT);
 }
@@ -128,14 +129,14 @@ TEST(TodoRow, EmptySummaryShowsTheDescriptionsFirstCharacters) {
         t.setSummary("");
         t.setDescription(c.description);
         T_viewDataItem row;
-        t.setViewData(row, nullptr);
+        setViewData(t, row, nullptr);
         EXPECT_EQ(row.text, c.shown) << '"' << c.description << '"';
     }
     ToDoListToDo t(0, "/0/");
     t.setSummary("Summary");
     t.setDescription("ignored");
     T_viewDataItem row;
-    t.setViewData(row, nullptr);
+    setViewData(t, row, nullptr);
     EXPECT_EQ(row.text, "Summary");
 }
 
@@ -146,7 +147,7 @@ TEST(TodoRow, EncipheredDescriptionWithoutPasswordShowsEncrypted) {
                                    DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT);
     CryptMan crypt; // no password entered
     T_viewDataItem row;
-    t.setViewData(row, &crypt);
+    setViewData(t, row, &crypt);
     EXPECT_EQ(row.text, "<encrypted>");
 }
 

@@ -17,7 +17,7 @@ struct FakeCipher {
     static inline bool decryptFails = false;
     static inline int encryptions = 0;
 
-    static bool isLoggedIn(CryptMan* crypt) { return crypt != nullptr && loggedIn; }
+    static bool isLoggedIn(DescriptionCipher* crypt) { return crypt != nullptr && loggedIn; }
     static Bytes transform(const Bytes& in) {
         Bytes out = in;
         for (auto& b : out)
@@ -26,12 +26,12 @@ struct FakeCipher {
             out.push_back(0xa5);
         return out;
     }
-    static bool decrypt(CryptMan*, const Bytes& in, bool, Bytes& out) {
+    static bool decrypt(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
         if (decryptFails) return false;
         out = transform(in);
         return true;
     }
-    static bool encrypt(CryptMan*, const Bytes& in, bool, Bytes& out) {
+    static bool encrypt(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
         ++encryptions;
         out = transform(in);
         return true;
@@ -41,7 +41,7 @@ struct FakeCipher {
 const T_DescrCipher fakeCipher = {FakeCipher::isLoggedIn, FakeCipher::decrypt, FakeCipher::encrypt};
 
 // Any non-null manager; the fake cipher never looks behind it.
-CryptMan* const manager = reinterpret_cast<CryptMan*>(&FakeCipher::loggedIn);
+DescriptionCipher* const manager = reinterpret_cast<DescriptionCipher*>(&FakeCipher::loggedIn);
 
 Bytes textBytes(const std::string& s) {
     return Bytes(s.c_str(), s.c_str() + s.size() + 1);
@@ -60,7 +60,7 @@ struct SaveResult {
     bool allocated;
 };
 
-SaveResult save(DescrData& d, CryptMan* crypt = manager) {
+SaveResult save(DescrData& d, DescriptionCipher* crypt = manager) {
     SaveResult r{};
     r.result = d.GetDataToSave(r.data, r.length, r.flags, r.allocated, crypt);
     return r;

@@ -3,10 +3,11 @@
 // the inputs of earlier findings keep the behaviour their fix gave them.
 
 #include "app/config.h"
-#include "crypt/bin_ascii.h"
+#include "common/bin_ascii.h"
 #include "crypt/crypt_man.h"
 #include "engine/velk.h"
 #include "model/calendar.h"
+#include "storage/records.h"
 #include "support/organizer.h"
 #include "support/temp_dir.h"
 
@@ -78,13 +79,13 @@ TEST(FuzzInputs, TodoRecordsAndTheirDescriptionsReadBackAsWritten) {
         unsigned running = 0, idmax = 0;
         T_Calendar cal;
         ToDoListToDo t(0, "/0/");
-        if (t.readContent(in, running, idmax, cal) == 0) {
+        if (readToDoRecord(in, t, running, idmax, cal) == 0) {
             std::ostringstream out;
-            t.writeContent(out, false, &crypt, true, true);
+            writeToDoRecord(out, t, &crypt, RECORD_SAVE);
             std::istringstream back(out.str().substr(2));
             ToDoListToDo u(0, "/0/");
             T_Calendar cal2;
-            ASSERT_EQ(u.readContent(back, running, idmax, cal2), 0);
+            ASSERT_EQ(readToDoRecord(back, u, running, idmax, cal2), 0);
             const char* a = nullptr;
             const char* b = nullptr;
             EXPECT_EQ(t.GetDescription(a, &crypt), u.GetDescription(b, &crypt));

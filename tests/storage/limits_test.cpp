@@ -128,7 +128,7 @@ TEST_F(Limits, InsertingIntoTheDeepestGroupRefusesGroupsButTakesTodos) {
     const std::string groupFile = home.file("group.tmp");
     writeWholeFile(groupFile, fixed + "t\nsfine\n>\ng\nsgroup\nt\nsinner\n>\n>\n</data>\n");
     const std::string before = dumpTree(*v);
-    EXPECT_EQ(v->insertDataFromFile(groupFile.c_str()), -1);
+    EXPECT_EQ(v->insertDataFromFile(groupFile.c_str()), Velk::INSERT_TOO_DEEP);
     EXPECT_EQ(dumpTree(*v), before) << "a refused insertion changes nothing";
 
     const std::string todoFile = home.file("todo.tmp");

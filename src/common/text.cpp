@@ -1,4 +1,4 @@
-#include "storage/text.h"
+#include "common/text.h"
 
 #include <streambuf>
 

@@ -1,0 +1,64 @@
+# Checks that every file below src/ includes headers of the layers it may use
+# only, so that the includes follow the data flow:
+#   model <- crypt, storage <- engine <- gui <- app, with common/ below them all.
+# Run as a script: cmake -DVELK_SOURCE_DIR=<root> -P cmake/check_layers.cmake
+# Fails with one line per offending include, naming the file and the header.
+
+cmake_minimum_required(VERSION 3.18)
+
+if(NOT VELK_SOURCE_DIR)
+  message(FATAL_ERROR "check_layers: VELK_SOURCE_DIR is not set")
+endif()
+
+# The layers each layer may include, itself first. app may include anything.
+set(allowed_common common)
+set(allowed_model model common)
+set(allowed_crypt crypt model common)
+set(allowed_storage storage model common)
+set(allowed_engine engine storage crypt model common)
+set(allowed_gui gui engine model common)
+
+# Includes of the window that still reach past the engine. They go once the
+# window asks the engine for these services; empty this list then.
+set(temporary_allowed
+  "src/gui/description_editor.cpp:app/config.h"
+  "src/gui/description_editor.cpp:storage/external_edit.h"
+  "src/gui/password_dialogs.cpp:crypt/crypt_man.h")
+
+set(layers common model crypt storage engine gui)
+set(violations "")
+foreach(layer IN LISTS layers)
+  file(GLOB_RECURSE files
+    "${VELK_SOURCE_DIR}/src/${layer}/*.h"
+    "${VELK_SOURCE_DIR}/src/${layer}/*.cpp")
+  foreach(file IN LISTS files)
+    file(RELATIVE_PATH relative "${VELK_SOURCE_DIR}" "${file}")
+    # FLTK belongs to the window and the program entry only.
+    file(STRINGS "${file}" fltk REGEX "^[ \t]*#[ \t]*include[ \t]*<FL/")
+    if(fltk AND NOT layer STREQUAL "gui")
+      string(APPEND violations "  ${relative} includes FLTK: only gui and app may\n")
+    endif()
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" header "${line}")
+      # A header named without a folder is a file of the same folder.
+      if(NOT header MATCHES "/")
+        continue()
+      endif()
+      string(REGEX REPLACE "/.*$" "" target "${header}")
+      if(target IN_LIST allowed_${layer})
+        continue()
+      endif()
+      if("${relative}:${header}" IN_LIST temporary_allowed)
+        continue()
+      endif()
+      string(REPLACE ";" ", " may "${allowed_${layer}}")
+      string(APPEND violations
+        "  ${relative} includes \"${header}\": ${layer} may use ${may} only\n")
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  message(FATAL_ERROR "Includes that break the layer rule:\n${violations}")
+endif()

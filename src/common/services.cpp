@@ -1,0 +1,38 @@
+#include "common/services.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+ssize_t sysWrite(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+int sysFsync(int fd) {
+    return ::fsync(fd);
+}
+int sysRename(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+int sysClose(int fd) {
+    return ::close(fd);
+}
+int sysUnlink(const char* name) {
+    return ::unlink(name);
+}
+int sysLink(const char* from, const char* to) {
+    return ::link(from, to);
+}
+
+const T_FileOps realOps = {sysWrite, sysFsync, sysRename, sysClose, sysUnlink, sysLink};
+
+} // namespace
+
+const T_FileOps& systemFileOps() {
+    return realOps;
+}
+
+Services& services() {
+    static Services current;
+    return current;
+}
