@@ -27,7 +27,7 @@ int parseStartDate(const std::string& text, packedDT low, packedDT& date) {
     int month = numberAt(text, 5, 2);
     int day = numberAt(text, 8, 2);
     if (year < 0 || month < 0 || day < 0 || !isValidDate(day, month, year)) return -1;
-    date = packDate(day, month, year) | (low & 0x7fff);
+    date = withDate(low, day, month, year);
     return 0;
 }
 

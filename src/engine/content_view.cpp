@@ -225,7 +225,7 @@ void ContentView::forgetViewItem(const ToDoListItem* item) {
     if (!item) return;
     std::string subtree; // the ID path below a group, empty for an entry
     if (auto* g = dynamic_cast<const ToDoListGroup*>(item))
-        subtree = g->getPath() + std::to_string(g->getID()) + "/";
+        subtree = g->childPath();
     for (ToDoListItem*& shown : viewItems) {
         if (!shown) continue;
         if (shown == item ||
