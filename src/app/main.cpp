@@ -58,12 +58,11 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     return Fl::run();
 }
 
-// Saves the data file and retires the journal with it. Result: saveData's
-// (0 saved; -1 nothing changed; -2 saved but not synced), printed as
-// "write to file: 0" or "-1". What was done beside the save is told.
-int saveDataFile(const std::string& path, std::string& error, bool headless) {
-    T_SaveReport report;
-    int r = velk->saveData(report);
+// Tells the outcome r of a save of the data file: saveData's result (0 saved;
+// -1 nothing changed; -2 saved but not synced), printed as "write to file: 0"
+// or "-1", and what was done beside the save. Returns r.
+int tellSave(int r, const T_SaveReport& report, const std::string& path, std::string& error,
+             bool headless) {
     std::printf("write to file: %i\n", r == 0 ? 0 : -1);
     std::fflush(stdout);
     for (const std::string& w : report.warnings)
@@ -76,6 +75,14 @@ int saveDataFile(const std::string& path, std::string& error, bool headless) {
     if (r == -2) std::fprintf(stderr, "Saving %s: %s\n", path.c_str(), report.error.c_str());
     error = report.error;
     return r;
+}
+
+// Saves the data file and retires the journal with it. Result: saveData's,
+// told as above.
+int saveDataFile(const std::string& path, std::string& error, bool headless) {
+    T_SaveReport report;
+    const int r = velk->saveData(report);
+    return tellSave(r, report, path, error, headless);
 }
 
 // Tells of journal files that held no readable change.
@@ -133,9 +140,8 @@ int main(int argc, char** argv) {
     }
 
     velk = new Velk();
-    velk->checkFile(dataPath.c_str());
-    velk->createRoot();
-    int loaded = velk->readData(dataPath.c_str());
+    velk->setEditorCommand(velkconfig.editor);
+    int loaded = velk->openDataFile(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
                      ": it exists but is not a readable file (" + velk->getReadDataError() +
@@ -207,10 +213,10 @@ int main(int argc, char** argv) {
     // a change waits for it), when asked to, or when a password was added.
     // The journal is retired in one commit with the save.
     auto saveAtEnd = [&cl, &dataPath, headless](std::string& error) {
-        if (velk->incsave_getNrOfFiles() == 0 && !velk->incsave_hasUnjournaledChanges() &&
-            !cl.alwaysSave && !velk->getCrypt().PwdsChanged())
-            return 0;
-        return saveDataFile(dataPath, error, headless);
+        T_SaveReport report;
+        const int r = velk->saveChangesAtEnd(cl.alwaysSave, report);
+        if (r == 1) return 0; // nothing to save
+        return tellSave(r, report, dataPath, error, headless);
     };
 
     int exitCode = 0;

@@ -1,5 +1,7 @@
 #pragma once
 #include "crypt/crypt_man.h"
+#include "engine/crypt_password_keeper.h"
+#include "engine/editor_text.h"
 #include "engine/row_text.h"
 #include "model/calendar.h"
 #include "model/group.h"
@@ -439,6 +441,132 @@ class Velk {
     // Whether the current item's description is to be stored enciphered.
     bool getItemSaveCrypt() const;
     void setItemSaveCrypt(bool on);
+
+    // --- User actions: one call per action of the window, each doing the
+    // whole rule of that action (engine/user_actions.cpp) ---
+    // Ways to move the calendar's first day.
+    enum CalendarStep {
+        CAL_TODAY = 0,
+        CAL_BACK_SPAN = 2,
+        CAL_FORWARD_SPAN = 3,
+        CAL_BACK_DAY = 4,
+        CAL_FORWARD_DAY = 5,
+    };
+    // Moves the calendar's first day to today, or back or forward by the
+    // span shown or by one day.
+    void stepCalendar(int step);
+    // Makes the picked day the calendar's first day; the time bits stay.
+    void setCalendarDay(int year, int month, int day);
+    // Completes the todo shown at display position row, or takes its
+    // completion back, journals the change and recounts the groups.
+    // Results: when it completes, setItemCompleted's (0 done; 1 a recurring
+    // todo moved on to its next date; -1 not due yet, nothing changed);
+    // when it takes back, clearItemCompleted's (0, or -2 nothing to take back).
+    int toggleRowCompleted(unsigned row);
+    // A click on a calendar marker row: a day header makes an appointment on
+    // its day, a blank separator a todo (priority 3, left half) or a note
+    // (right half); the new item is marked for the journal. Results: 0 an
+    // appointment or todo was made; 1 a note was made; -1 nothing was made
+    // (another row, or refused).
+    int newItemAtRow(unsigned row, bool leftHalf);
+    // "New Item": a todo in the current group, marked for the journal.
+    // Results: 0 made; -1 refused.
+    int newToDoForEditing();
+    // "New group": a group in the current group, made current and marked for
+    // the journal. Results: 0 made; -1 refused; -2 refused because the current
+    // group is at the deepest level (GROUPS_TOO_DEEP tells the user).
+    int newGroupForEditing();
+    // Opening the current item in the editor takes the journal snapshot.
+    // Results: 0 taken; 1 its description is enciphered and nobody is logged
+    // in, nothing done (the login comes first).
+    int beginItemEdit();
+    // Opening the group editor on the current group takes the journal
+    // snapshot. Results: 0 taken; -1 in the root group, nothing done.
+    int beginGroupEdit();
+    // Opening the group editor on the group shown at display position row:
+    // the current group is remembered, the row's group becomes current and
+    // its snapshot is taken.
+    void beginGroupEditAtRow(unsigned row);
+    // Stores the item editor's summary and description (description null:
+    // the description was unreadable and stays as it is).
+    void storeItemText(const std::string& summary, const char* description);
+    // Closing the item editor: stores its texts, journals the item when it
+    // changed, forgets the snapshot and recounts the groups.
+    void closeItemEditor(const std::string& summary, const char* description);
+    // "go to item's group" in the search, calendar and only-active views:
+    // closes the editor as above and shows the normal view of the item's
+    // group, from its top. Results: 0 done; -1 already in the normal view,
+    // nothing done (closing the editor is all that is left to do).
+    int showGroupOfCurrentItem(const std::string& summary, const char* description);
+    // "turn to group": stores the editor's texts and turns the current todo
+    // into a group; in the tree view the list returns to topLine when the
+    // group is left. Results: turnCurItem2Group's (0 done; -1 refused).
+    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine);
+    // Deletes the current todo, forgets its snapshot and recounts the groups.
+    // Results: delToDo's (0 deleted; -1 refused, nothing changed).
+    int deleteCurrentItem();
+    // Closing the group editor: stores the summary, journals the group when
+    // it changed, forgets the snapshot, recounts, and returns to the group
+    // remembered when the editor was opened from a list row.
+    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup);
+    // Deletes the current group after forgetting its snapshot. Results:
+    // delCurGroup's (0 deleted; -1 refused).
+    int deleteCurrentGroup();
+    // Deletes the items shown at the display positions rows (ascending),
+    // last first so that the positions stay valid, and recounts.
+    void deleteRows(const std::vector<unsigned>& rows);
+    // Leaves the only-active view when no todo runs any more. Result: true
+    // when it was left.
+    bool leaveIdleActiveView();
+    // The flat view forgets the list positions kept for the tree.
+    void useFlatView();
+    // The todo flag of the item editor: a todo becomes an appointment or
+    // note and back. Result: true when the item is now a todo.
+    bool toggleItemIsToDo();
+    // Starts or stops the current todo's time recording.
+    void toggleItemRunning();
+    // Brings the current item's dates into order and says which date and
+    // time controls fit them; an item that cannot be shown as busy is shown
+    // as free.
+    DateControls refreshItemDates();
+    // The current item's recurrence rule from the recurrence selector; the
+    // dates follow. Results as setRecData.
+    int applyRecurrence(const T_recData& rec);
+    // The date a rule of the current item refers to (the due date of a todo,
+    // else the begin): its day, month and weekday (0 Monday; 0 without a date).
+    void recurrenceReference(int& day, int& month, int& weekday) const;
+    // Opens the data file at start-up into a new, empty organizer. Results
+    // as readData.
+    int openDataFile(const char* name);
+    // The save at the end of a run: only when the journal holds changes of
+    // this run (or a change waits for it), when always is set, or when a
+    // password was added. Results: 1 nothing to save; else saveData's.
+    int saveChangesAtEnd(bool always, T_SaveReport& report);
+
+    // --- Passwords and descriptions (engine/user_actions.cpp) ---
+    bool canLogIn() const;
+    bool canAddPassword() const;
+    bool isLoggedIn() const;
+    bool passwordsChanged() const;
+    int passwordCount() const;
+    std::string passwordDescription(int i) const;
+    // Results: 0 logged in; -1 not.
+    int logIn(int i, const std::string& password);
+    // Results: 0 added; -1 refused.
+    int addPassword(const std::string& description, const std::string& password);
+    // The passwords as the password dialogs see them.
+    PasswordKeeper& passwords() { return passwordKeeper; }
+    // The external editor's command, from the configuration.
+    void setEditorCommand(const std::string& command) { editorCommand = command; }
+    // Runs the external editor on text, the current description as the item
+    // editor shows it. Results as editInExternalEditor: 0 text holds the
+    // edited text; -1 no scratch file; -2 the editor failed; -3 the text could
+    // not be read back (on failure text stays as it was).
+    int editDescriptionExternally(std::string& text) const;
+
+  private:
+    std::string editorCommand;
+    CryptPasswordKeeper passwordKeeper{crypt};
 
   private:
     ToDoListGroup* parentOfDeletableCurGroup() const;

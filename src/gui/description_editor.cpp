@@ -1,12 +1,10 @@
 // The item editor's description page: the text editor with its line
 // wrapping and word deletion, and the hand-over to an external editor.
 
-#include "app/config.h"
 #include "engine/editor_text.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
 #include "gui/velk_gui.h"
-#include "storage/external_edit.h"
 
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Editor.H>
@@ -74,7 +72,7 @@ void VelkGUI::CB_edit() {
 void VelkGUI::CB_editToDo_ExtEdit() {
     if (screen < SCREEN_ITEM_BASICS || screen > SCREEN_ITEM_DESCRIPTION || !descrReadable) return;
     std::string text = GetDescrBuffer();
-    switch (editInExternalEditor(velkconfig.editor, text)) {
+    switch (engine->editDescriptionExternally(text)) {
     case 0:
         SetDescrBuffer(text.c_str());
         break;

@@ -9,10 +9,9 @@
 #include <FL/Fl_Group.H>
 
 void VelkGUI::CB_Menu_editGroup() {
-    if (engine->inRootGroup()) return;
+    if (engine->beginGroupEdit() != 0) return;
     editTopLine = listView->topline();
     groupFromList = false;
-    engine->incsave_rememberGroup();
     showMain(SCREEN_GROUP);
 }
 
@@ -38,14 +37,8 @@ void VelkGUI::showGroupEditor() {
 }
 
 void VelkGUI::editGroup_Done() {
-    engine->setGroupSummary(editSummary->value());
-    if (engine->incsave_groupHasChanged()) engine->incsave_saveCurGroup();
-    engine->incsave_forgetGroup();
+    engine->closeGroupEditor(editSummary->value(), groupFromList);
+    groupFromList = false;
     showMain(SCREEN_LIST);
-    engine->checkCompleted();
-    if (groupFromList) {
-        engine->enterPrevGroup();
-        groupFromList = false;
-    }
     showList(editTopLine);
 }

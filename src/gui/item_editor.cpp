@@ -54,40 +54,40 @@ Fl_Menu_Item menu_EditToDoMenu[] = {
     VELK_ITEM("&basics", cb_showScreen, SCREEN_ITEM_BASICS, FL_MENU_RADIO),
     VELK_ITEM("description/&text", cb_showScreen, SCREEN_ITEM_DESCRIPTION, FL_MENU_RADIO),
     VELK_ITEM("times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("keyboard", cb_Menu_VelkView, 42, 0),
+    VELK_ITEM("keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0),
     VELK_END,
 };
 
 Fl_Menu_Item menu_EditGroupMenu[] = {
     VELK_ITEM("cut/&delete", cb_Menu_delGroup, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("keyboard", cb_Menu_VelkView, 42, 0),
+    VELK_ITEM("keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0),
     VELK_END,
 };
 
 static Fl_Menu_Item menu_EditToDoBegDate[] = {
-    VELK_ITEM("none", cb_editToDo_Date, 17, 0),
-    VELK_ITEM("today", cb_editToDo_Date, 20, 0),
-    VELK_ITEM("select", cb_editToDo_Date, 18, 0),
+    VELK_ITEM("none", cb_editToDo_Date, DATE_BEGIN | DATE_NONE, 0),
+    VELK_ITEM("today", cb_editToDo_Date, DATE_BEGIN | DATE_TODAY, 0),
+    VELK_ITEM("select", cb_editToDo_Date, DATE_BEGIN | DATE_SELECT, 0),
     VELK_END,
 };
 
 static Fl_Menu_Item menu_EditToDoEndDate[] = {
-    VELK_ITEM("none", cb_editToDo_Date, 1, 0),
-    VELK_ITEM("today", cb_editToDo_Date, 4, 0),
-    VELK_ITEM("select", cb_editToDo_Date, 2, 0),
-    VELK_ITEM("Begin + 30 min", cb_editToDo_Date, 8, 0),
+    VELK_ITEM("none", cb_editToDo_Date, DATE_END | DATE_NONE, 0),
+    VELK_ITEM("today", cb_editToDo_Date, DATE_END | DATE_TODAY, 0),
+    VELK_ITEM("select", cb_editToDo_Date, DATE_END | DATE_SELECT, 0),
+    VELK_ITEM("Begin + 30 min", cb_editToDo_Date, DATE_END | DATE_BEGIN_PLUS_30, 0),
     VELK_END,
 };
 
 static Fl_Menu_Item menu_EditToDoBegTime[] = {
-    VELK_ITEM("none", cb_editToDo_Time, 17, 0),
-    VELK_ITEM("select", cb_editToDo_Time, 18, 0),
+    VELK_ITEM("none", cb_editToDo_Time, DATE_BEGIN | DATE_NONE, 0),
+    VELK_ITEM("select", cb_editToDo_Time, DATE_BEGIN | DATE_SELECT, 0),
     VELK_END,
 };
 
 static Fl_Menu_Item menu_EditToDoEndTime[] = {
-    VELK_ITEM("none", cb_editToDo_Time, 1, 0),
-    VELK_ITEM("select", cb_editToDo_Time, 2, 0),
+    VELK_ITEM("none", cb_editToDo_Time, DATE_END | DATE_NONE, 0),
+    VELK_ITEM("select", cb_editToDo_Time, DATE_END | DATE_SELECT, 0),
     VELK_END,
 };
 
@@ -309,7 +309,7 @@ void VelkGUI::labelStartStop() {
 }
 
 void VelkGUI::updateCryptFlag() {
-    if (engine && engine->getCrypt().IsLoggedIn())
+    if (engine && engine->isLoggedIn())
         editCrypt->activate();
     else
         editCrypt->deactivate();
@@ -378,14 +378,11 @@ void VelkGUI::showItemPage(int n) {
 }
 
 void VelkGUI::editToDo_updateTimeThings() {
-    engine->sanitizeTimeThings();
-    const packedDT end = engine->getDateTime(0);
-    const packedDT begin = engine->getDateTime(16);
-    begText = dateTime2str(begin);
-    endText = dateTime2str(end);
+    const DateControls c = engine->refreshItemDates();
+    begText = dateTime2str(engine->getDateTime(DATE_BEGIN));
+    endText = dateTime2str(engine->getDateTime(DATE_END));
     editBegBox->label(begText.c_str());
     editEndBox->label(endText.c_str());
-    const DateControls c = dateControlsShown(engine->getItemPriority() <= PRIO_MAXTODO, begin, end);
     const bool basics = screen == SCREEN_ITEM_BASICS;
     showIf(editBegDateMenu, basics && c.begDate);
     showIf(editBegTimeMenu, basics && c.begTime);
@@ -395,11 +392,8 @@ void VelkGUI::editToDo_updateTimeThings() {
     showIf(editEndBox, basics && c.endBox);
     showIf(editShowAs, basics && c.busy);
     showIf(editRecurring, basics && c.recurrence);
-    if (!c.busy) {
-        // Only an item with both dates can be shown as busy.
-        if (engine->getShowTimeAs() != 0) engine->setShowTimeAs(0);
-        editShowAs->value(0);
-    }
+    // Only an item with both dates can be shown as busy.
+    if (!c.busy) editShowAs->value(0);
     editBegBox->redraw();
     editEndBox->redraw();
     editToDo_updateRecThings();
@@ -426,16 +420,14 @@ void VelkGUI::setCompletedMessage(int result) {
 }
 
 void VelkGUI::editToDo_saveSettings() {
-    engine->setItemSummary(editSummary->value());
-    if (descrReadable) engine->setItemDescription(GetDescrBuffer().c_str());
+    const std::string description = GetDescrBuffer();
+    engine->storeItemText(editSummary->value(), descrReadable ? description.c_str() : nullptr);
 }
 
 void VelkGUI::editToDo_Done() {
-    editToDo_saveSettings();
-    if (engine->incsave_todoHasChanged()) engine->incsave_saveCurItem();
-    engine->incsave_forgetTodo();
+    const std::string description = GetDescrBuffer();
+    engine->closeItemEditor(editSummary->value(), descrReadable ? description.c_str() : nullptr);
     const int top = showMain(SCREEN_LIST);
-    engine->checkCompleted();
     showList(top ? top : editTopLine);
 }
 
@@ -457,7 +449,7 @@ void VelkGUI::CB_editToDo_compl() {
 }
 
 void VelkGUI::CB_editToDo_StrtStp() {
-    engine->setItemRunning(!engine->isItemRunning());
+    engine->toggleItemRunning();
     if (!engine->isItemRunning()) editToDo_updateTimeSum();
     labelStartStop();
 }
@@ -470,8 +462,7 @@ void VelkGUI::CB_edit_Pr(int p) {
         return;
     }
     if (p != -1) return;
-    const bool todo = engine->getItemPriority() > PRIO_MAXTODO;
-    engine->setItemIsToDo(todo);
+    const bool todo = engine->toggleItemIsToDo();
     if (todo) editPrio[2]->setonly();
     showIf(editPrioGroup, todo);
     showIf(editDone, todo);
@@ -492,24 +483,24 @@ void VelkGUI::CB_editToDo_showAs(int value) {
 }
 
 void VelkGUI::CB_editToDo_Date(int u) {
-    const int side = u & 0xf0;
-    switch (u & 0x0f) {
-    case 1:
+    const int side = u & DATE_SIDE_BITS;
+    switch (u & DATE_ACTION_BITS) {
+    case DATE_NONE:
         engine->clearDate(side);
         break;
-    case 4:
+    case DATE_TODAY:
         engine->setDateToday(side);
         break;
-    case 8:
-        if (side == 0) engine->setEndToBeginPlus30();
+    case DATE_BEGIN_PLUS_30:
+        if (side == DATE_END) engine->setEndToBeginPlus30();
         break;
-    case 2: {
+    case DATE_SELECT: {
         const packedDT v = engine->getDateTime(side);
         int year = dtYear(v), month = dtMonth(v), day = dtHasDate(v) ? dtDay(v) : -1;
         DateSelect picker(&year, &month, &day);
         picker.run();
         if (day == -1) break; // cancelled: nothing changes
-        if (side == 16)
+        if (side == DATE_BEGIN)
             engine->setBeginDateMovingEnd(year, month, day);
         else
             engine->setDate(side, year, month, day);
@@ -522,18 +513,18 @@ void VelkGUI::CB_editToDo_Date(int u) {
 }
 
 void VelkGUI::CB_editToDo_Time(int u) {
-    const int side = u & 0xf0;
-    switch (u & 0x0f) {
-    case 1:
+    const int side = u & DATE_SIDE_BITS;
+    switch (u & DATE_ACTION_BITS) {
+    case DATE_NONE:
         engine->clearTime(side);
         break;
-    case 2: {
+    case DATE_SELECT: {
         const packedDT v = engine->getDateTime(side);
         int hour = dtHasTime(v) ? dtHour(v) : 8, minute = dtHasTime(v) ? dtMinute(v) : 0;
         TimeSelect picker(&hour, &minute);
         picker.run();
         if (minute == -1) break; // cancelled: nothing changes
-        if (side == 16)
+        if (side == DATE_BEGIN)
             engine->setBeginTimeMovingEnd(hour, minute);
         else
             engine->setTime(side, hour, minute);
@@ -549,16 +540,12 @@ void VelkGUI::CB_editToDo_recurring() {
     T_recData rec;
     engine->getRecData(rec);
     const bool todo = engine->getItemPriority() <= PRIO_MAXTODO;
-    const packedDT ref = engine->getDateTime(todo ? 0 : 16);
-    const int day = dtDay(ref), month = dtMonth(ref);
-    const int weekday = dtHasDate(ref) ? Wochentag(day, month, dtYear(ref)) : 0;
+    int day = 0, month = 0, weekday = 0;
+    engine->recurrenceReference(day, month, weekday);
     RecurrenceSelect dialog(&rec, day, month, weekday, todo);
     dialog.run();
-    int reset = REC_KEPT;
-    if (rec.type != -1) {
-        reset = engine->setRecData(rec);
-        engine->sanitizeTimeThings();
-    }
+    // A cancelled selector leaves the type at -1: nothing changes.
+    const int reset = rec.type != -1 ? engine->applyRecurrence(rec) : int(REC_KEPT);
     editToDo_updateTimeThings();
     // A rule the item's dates cannot carry was dropped: say why, in the window.
     if (reset != REC_KEPT) GuiAsk::alert(recurrenceResetText(reset));

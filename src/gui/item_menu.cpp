@@ -18,49 +18,31 @@ void VelkGUI::CB_editToDo_Menu_del() {
                          true) &&
         GuiAsk::choice("Delete the item all the same?", "Cancel", "Delete") != 1)
         return;
-    if (engine->delToDo() != 0) {
+    if (engine->deleteCurrentItem() != 0) {
         GuiAsk::alert("Error trying to delete item!");
         return;
     }
-    engine->incsave_forgetTodo();
     showMain(SCREEN_LIST);
-    engine->checkCompleted();
     showList(editTopLine);
 }
 
 void VelkGUI::CB_editToDo_Menu_showGroup() {
-    if (engine->getMainViewType() == MAINVIEW_NORMAL) {
-        editToDo_Done();
+    const std::string description = GetDescrBuffer();
+    if (engine->showGroupOfCurrentItem(editSummary->value(),
+                                       descrReadable ? description.c_str() : nullptr) != 0) {
+        editToDo_Done(); // already in the normal view: closing is all
         return;
     }
-    engine->rememberGroupOfCurrentItem();
-    editToDo_saveSettings();
-    // The stored edits are journalled as on closing, so that none is lost.
-    if (engine->incsave_todoHasChanged()) engine->incsave_saveCurItem();
-    engine->incsave_forgetTodo();
-    engine->checkCompleted();
-    if (engine->getMainViewType() == MAINVIEW_SEARCH)
-        engine->leaveCurGroup();
-    else
-        engine->setMainViewType(MAINVIEW_NORMAL);
-    engine->enterPrevGroup();
-    engine->guiData().oldPosInList.clear();
-    engine->guiData().oldSelInList.clear();
     showMain(SCREEN_LIST);
     setMenuActive();
     showList(0);
 }
 
 void VelkGUI::CB_editToDo_Menu_t2Group() {
-    editToDo_saveSettings();
-    if (engine->turnCurItem2Group() != 0) return;
-    // The operation journalled the deletion and the new group with the copy.
-    engine->incsave_forgetTodo();
-    if (engine->getOptViewtype() == VIEWTYPE_TREE) {
-        engine->guiData().oldPosInList.push_back(editTopLine);
-        engine->guiData().oldSelInList.push_back(0);
-    }
+    const std::string description = GetDescrBuffer();
+    if (engine->turnCurrentItemIntoGroup(
+            editSummary->value(), descrReadable ? description.c_str() : nullptr, editTopLine) != 0)
+        return;
     showMain(SCREEN_LIST);
-    engine->checkCompleted();
     showList(0);
 }

@@ -163,36 +163,27 @@ void VelkGUI::listViewClicked() {
     const T_viewDataItem& row = engine->getViewData()[r];
     const int x = Fl::event_x();
     if (row.prio == PRIO_SPECIALDAY) return;
-    if (row.prio == PRIO_DAYHEADER) {
-        if (engine->newToDo(PRIO_APPOINTMENT, r) != 0) return;
-        engine->incsave_newItem();
-        show_editToDoWin(false, false);
-        return;
-    }
-    if (row.prio == PRIO_SEPARATOR) {
-        bool left = x <= halfWidth;
-        if (engine->newToDo(left ? 3 : PRIO_NOTE, r) != 0) return;
-        engine->incsave_newItem();
-        show_editToDoWin(false, !left);
+    if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SEPARATOR) {
+        const int made = engine->newItemAtRow(r, x <= halfWidth);
+        // A note opens on its description.
+        if (made >= 0) show_editToDoWin(false, made == 1);
         return;
     }
     if (row.kind == 1) {
-        if (x <= 26) {
-            engine->rememberGroup();
-            engine->setGroup2ViewItem(int(r));
+        if (x <= MARKER_COLUMN_WIDTH) {
+            engine->beginGroupEditAtRow(r);
             groupFromList = true;
             editTopLine = listView->topline();
-            engine->incsave_rememberGroup();
             showMain(SCREEN_GROUP);
         } else {
             enterGroup(int(r), false);
         }
         return;
     }
-    if (x <= 26)
+    if (x <= MARKER_COLUMN_WIDTH)
         toggleCompleted(int(r), false);
     else
-        OpenItem(int(r), x > 26 + halfWidth);
+        OpenItem(int(r), x > MARKER_COLUMN_WIDTH + halfWidth);
 }
 
 void VelkGUI::OpenItem(int row, bool descriptionFirst) {
@@ -201,14 +192,12 @@ void VelkGUI::OpenItem(int row, bool descriptionFirst) {
 }
 
 void VelkGUI::openCurrentItem(bool descriptionFirst) {
-    const char* text = nullptr;
-    if (engine->getItemDescription(text) == 1) {
+    if (engine->beginItemEdit() == 1) {
         // Enciphered and nobody logged in: the login comes first.
-        pwd_ask_run_window(&engine->getCrypt());
+        pwd_ask_run_window(&engine->passwords());
         UpdateCryptMenu();
         return;
     }
-    engine->incsave_rememberTodo();
     show_editToDoWin(descriptionFirst, false);
 }
 
@@ -236,25 +225,14 @@ int VelkGUI::checkActiveJobs() {
         return 0;
     }
     jobsButton->hide();
-    if (engine->getMainViewType() != MAINVIEW_ACTIVE) return 0;
-    engine->setMainViewType(MAINVIEW_BACK);
+    if (!engine->leaveIdleActiveView()) return 0;
     setMenuActive();
     return jobsTopLine;
 }
 
 void VelkGUI::toggleCompleted(int row, bool keep) {
     int remembered = selectedLine();
-    engine->setItem2ViewItem(row);
-    int result;
-    if (!engine->isItemCompleted()) {
-        result = engine->setItemCompleted();
-        if (result == -1) GuiAsk::alert("Due to recurrence-settings, this ToDo is not active yet!");
-        if (result == 1) GuiAsk::message("Recurrent ToDo:\nSet completed, activated for following date.");
-    } else {
-        result = engine->clearItemCompleted();
-    }
-    if (result >= 0) engine->incsave_saveCurItem();
-    engine->checkCompleted();
+    setCompletedMessage(engine->toggleRowCompleted(unsigned(row)));
     const bool wasActiveView = engine->getMainViewType() == MAINVIEW_ACTIVE;
     const int top = listView->topline();
     int back = checkActiveJobs();
@@ -380,7 +358,7 @@ void VelkGUI::CB_Menu_VelkView(int view) {
         showList(engine->guiData().nLineCal);
         return;
     }
-    if (view == 42) {
+    if (view == VIEW_KEYBOARD) {
         engine->setOptShowKbd(true);
         showKeyboard(true);
         resize(x(), y(), w(), h());
@@ -392,24 +370,16 @@ void VelkGUI::CB_Menu_VelkView(int view) {
 }
 
 void VelkGUI::CB_CalFirstDay(int n) {
-    packedDT first = engine->getCalFirstDay();
-    switch (n) {
-    case 0: first = getTodayDate(16384); break;
-    case 1: {
+    if (n == CAL_SELECT_DAY) {
+        const packedDT first = engine->getCalFirstDay();
         int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
         DateSelect picker(&year, &month, &day);
         picker.run();
         if (day == -1) return; // cancelled: nothing changes
-        first = packDate(day, month, year) | (first & 0x7fff);
-        break;
+        engine->setCalendarDay(year, month, day);
+    } else {
+        engine->stepCalendar(n);
     }
-    case 2: moveDate(first, -engine->getCalSpan()); break;
-    case 3: moveDate(first, engine->getCalSpan()); break;
-    case 4: moveDate(first, -1); break;
-    case 5: moveDate(first, 1); break;
-    default: break;
-    }
-    engine->setCalFirstDay(first);
     showList(0);
 }
 
@@ -424,9 +394,7 @@ void VelkGUI::CB_Opts_sort(int type) {
 }
 
 void VelkGUI::CB_Opts_View_flat() {
-    engine->guiData().oldPosInList.clear();
-    engine->guiData().oldSelInList.clear();
-    engine->setOptViewtype(VIEWTYPE_FLAT);
+    engine->useFlatView();
     showList(0);
 }
 
@@ -446,7 +414,7 @@ void VelkGUI::CB_Opts_View_completedl() {
 }
 
 void VelkGUI::CB_Opts_View_toggleTextSize() {
-    textSize = textSize == 20 ? 10 : 20;
+    textSize = textSize == TEXT_SIZE_LARGE ? TEXT_SIZE_SMALL : TEXT_SIZE_LARGE;
     listView->labelsize(textSize);
     listView->textsize(textSize);
     editDescr->textsize(textSize);

@@ -69,7 +69,7 @@ Fl_Menu_Item menu_Menu[] = {
     VELK_ITEM("&copy", 0, 0, FL_SUBMENU),
     VELK_ITEM("group+", cb_Menu_copyGroup, 0, 0),
     VELK_ITEM("content", cb_Menu_copyContent, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, 2, 0),
+    VELK_ITEM("selected", cb_Menu_ActOnSel, ACT_COPY, 0),
     VELK_END,
     VELK_ITEM("&paste", cb_Menu_paste, 0, FL_MENU_DIVIDER),
     VELK_ITEM("&group", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
@@ -79,17 +79,17 @@ Fl_Menu_Item menu_Menu[] = {
     VELK_END,
     VELK_ITEM("delete", 0, 0, FL_SUBMENU),
     VELK_ITEM("completed", cb_Menu_delCompl, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, 1, FL_MENU_DIVIDER),
+    VELK_ITEM("selected", cb_Menu_ActOnSel, ACT_DELETE, FL_MENU_DIVIDER),
     VELK_END,
     VELK_ITEM("&search...", cb_Menu_search, 0, FL_MENU_DIVIDER),
     VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("calendar", cb_Menu_VelkView, 3, FL_MENU_DIVIDER),
+    VELK_ITEM("calendar", cb_Menu_VelkView, MAINVIEW_CALENDAR, FL_MENU_DIVIDER),
     VELK_ITEM("flat", cb_Opts_View_flat, 0, FL_MENU_RADIO),
     VELK_ITEM("tree", cb_Opts_View_tree, 0, FL_MENU_RADIO | FL_MENU_DIVIDER),
     VELK_ITEM("show completed", cb_Opts_View_scompleted, 0, FL_MENU_TOGGLE),
     VELK_ITEM("completed last", cb_Opts_View_completedl, 0, FL_MENU_TOGGLE | FL_MENU_DIVIDER),
-    VELK_ITEM("sort priority", cb_Opts_View_sort, 0, FL_MENU_RADIO),
-    VELK_ITEM("sort date", cb_Opts_View_sort, 1, FL_MENU_RADIO | FL_MENU_DIVIDER),
+    VELK_ITEM("sort priority", cb_Opts_View_sort, SORT_PRIORITY, FL_MENU_RADIO),
+    VELK_ITEM("sort date", cb_Opts_View_sort, SORT_DATE, FL_MENU_RADIO | FL_MENU_DIVIDER),
     VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
     VELK_END,
     VELK_ITEM("Crypt", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
@@ -104,7 +104,7 @@ Fl_Menu_Item menu_CalMenu[] = {
     VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
     VELK_ITEM("delete completed", cb_Menu_delCompl, 0, FL_MENU_DIVIDER),
     VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("data", cb_Menu_VelkView, 0, FL_MENU_DIVIDER),
+    VELK_ITEM("data", cb_Menu_VelkView, MAINVIEW_NORMAL, FL_MENU_DIVIDER),
     VELK_ITEM("one day", cb_CalSpan, 1, FL_MENU_RADIO),
     VELK_ITEM("two days", cb_CalSpan, 2, FL_MENU_RADIO),
     VELK_ITEM("three days", cb_CalSpan, 3, FL_MENU_RADIO),
@@ -148,8 +148,9 @@ VelkGUI::~VelkGUI() {
 }
 
 void VelkGUI::makeWindows() {
+    const int backgrounds[3] = {BACKGROUND_HEADER, BACKGROUND_ODD, BACKGROUND_EVEN};
     for (int i = 0; i < 3; ++i)
-        rowBackground[i] = "@B" + std::to_string(i == 0 ? 50 : i == 1 ? 53 : 55);
+        rowBackground[i] = "@B" + std::to_string(backgrounds[i]);
     // A small-screen program driven by mouse and keys: buttons and the list do
     // not take the keyboard focus, so that keys reach the list's key handling.
     Fl::visible_focus(0);
@@ -172,7 +173,7 @@ void VelkGUI::makeWindows() {
     listView->labelfont(FL_BOLD);
     listView->labelsize(textSize);
     listView->textsize(textSize);
-    static const int columns[] = {26, 0};
+    static const int columns[] = {MARKER_COLUMN_WIDTH, 0};
     listView->column_widths(columns);
     listView->callback(cb_listView);
     listView->when(FL_WHEN_CHANGED | FL_WHEN_NOT_CHANGED | FL_WHEN_RELEASE_ALWAYS);
@@ -218,7 +219,7 @@ void VelkGUI::makeWindows() {
     jobsButton = new Fl_Button(W - 20, y0, 20, 30, "!");
     jobsButton->labelsize(20);
     jobsButton->labelfont(FL_BOLD);
-    jobsButton->callback(cb_Menu_VelkView, (void*)1);
+    jobsButton->callback(cb_Menu_VelkView, (void*)(fl_intptr_t)MAINVIEW_ACTIVE);
 
     struct CalButton {
         Fl_Button** button;
@@ -226,9 +227,12 @@ void VelkGUI::makeWindows() {
         const char* label;
         int data;
     } calButtons[] = {
-        {&calTodayButton, 66, 70, "Today", 0}, {&calSelectButton, 136, 70, "Select", 1},
-        {&calPrevButton, 206, 22, "<", 2},     {&calMinusButton, 228, 22, "-", 4},
-        {&calPlusButton, 250, 22, "+", 5},     {&calNextButton, 272, 22, ">", 3},
+        {&calTodayButton, 66, 70, "Today", Velk::CAL_TODAY},
+        {&calSelectButton, 136, 70, "Select", CAL_SELECT_DAY},
+        {&calPrevButton, 206, 22, "<", Velk::CAL_BACK_SPAN},
+        {&calMinusButton, 228, 22, "-", Velk::CAL_BACK_DAY},
+        {&calPlusButton, 250, 22, "+", Velk::CAL_FORWARD_DAY},
+        {&calNextButton, 272, 22, ">", Velk::CAL_FORWARD_SPAN},
     };
     for (const CalButton& c : calButtons) {
         *c.button = new Fl_Button(c.x, y0, c.w, 30, c.label);
@@ -281,10 +285,7 @@ int VelkGUI::showMain(int n) {
             jobsButton->show();
         } else {
             jobsButton->hide();
-            if (engine && engine->getMainViewType() == MAINVIEW_ACTIVE) {
-                engine->setMainViewType(MAINVIEW_BACK);
-                topLine = jobsTopLine;
-            }
+            if (engine && engine->leaveIdleActiveView()) topLine = jobsTopLine;
         }
         break;
     case SCREEN_ABOUT:
@@ -358,8 +359,8 @@ void VelkGUI::setViewToggles(bool showCompleted, bool completedLast) {
 
 void VelkGUI::UpdateCryptMenu() {
     // The password dialogs open from these entries; they follow the manager's state.
-    setActive(menu_Menu[MM_LOGIN], engine && engine->getCrypt().CanLogIn());
-    setActive(menu_Menu[MM_ADDPWD], engine && engine->getCrypt().CanAddPwd());
+    setActive(menu_Menu[MM_LOGIN], engine && engine->canLogIn());
+    setActive(menu_Menu[MM_ADDPWD], engine && engine->canAddPassword());
     if (editCrypt) updateCryptFlag();
 }
 
@@ -565,17 +566,13 @@ void VelkGUI::showInput(int mode) {
 }
 
 void VelkGUI::ActOnSelected(int action) {
-    if (action == 1) {
-        // From the last line to the first, so that the positions of the lines
-        // still to be deleted stay valid.
-        for (int line = listView->size(); line >= 1; --line)
-            if (listView->selected(line)) engine->DeleteItem(unsigned(line - 1));
-        engine->checkCompleted();
+    std::vector<unsigned> rows;
+    for (int line = 1; line <= listView->size(); ++line)
+        if (listView->selected(line)) rows.push_back(unsigned(line - 1));
+    if (action == ACT_DELETE) {
+        engine->deleteRows(rows);
         showList(0);
-    } else if (action == 2) {
-        std::vector<unsigned> rows;
-        for (int line = 1; line <= listView->size(); ++line)
-            if (listView->selected(line)) rows.push_back(unsigned(line - 1));
+    } else if (action == ACT_COPY) {
         tellWriteResult(engine->exportRowsToFile(clipboardFile.c_str(), rows, true), clipboardFile,
                         true);
     }
@@ -609,19 +606,15 @@ void VelkGUI::tellReadResult(int result, const std::string& name, bool fromClipb
 }
 
 void VelkGUI::CB_Menu_newTodo() {
-    if (engine->newToDo(0, 0) != 0) return;
-    engine->incsave_newItem();
+    if (engine->newToDoForEditing() != 0) return;
     show_editToDoWin(false, false);
 }
 
 void VelkGUI::CB_Menu_newGroup() {
-    if (engine->newGroup() != 0) {
-        if (engine->getCurGroup() && engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
-            GuiAsk::message(GROUPS_TOO_DEEP);
-        return;
-    }
+    const int made = engine->newGroupForEditing();
+    if (made == -2) GuiAsk::message(GROUPS_TOO_DEEP);
+    if (made != 0) return;
     if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
-    engine->incsave_newItem();
     editTopLine = 0;
     groupFromList = false;
     showMain(SCREEN_GROUP);
@@ -638,8 +631,7 @@ void VelkGUI::CB_Menu_delGroup() {
                          true) &&
         GuiAsk::choice("Delete the group all the same?", "Cancel", "Delete") != 1)
         return;
-    engine->incsave_forgetGroup();
-    if (engine->delCurGroup() != 0) return;
+    if (engine->deleteCurrentGroup() != 0) return;
     int top = 0;
     if (groupFromList) {
         top = editTopLine;
@@ -678,12 +670,12 @@ void VelkGUI::CB_Menu_copyContent() {
 }
 
 void VelkGUI::CB_Menu_Crypt_AddPwd() {
-    if (engine->getCrypt().CanAddPwd()) pwd_add_run_window(&engine->getCrypt());
+    if (engine->canAddPassword()) pwd_add_run_window(&engine->passwords());
     UpdateCryptMenu();
 }
 
 void VelkGUI::CB_Menu_Crypt_Login() {
-    if (engine->getCrypt().CanLogIn()) pwd_ask_run_window(&engine->getCrypt());
+    if (engine->canLogIn()) pwd_ask_run_window(&engine->passwords());
     UpdateCryptMenu();
 }
 

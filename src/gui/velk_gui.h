@@ -28,6 +28,38 @@ enum {
     SCREEN_INPUT = 6,
 };
 
+// The width of the list's marker column (done flag, group mark): a click in
+// it completes a todo or opens a group's editor instead of opening the row.
+constexpr int MARKER_COLUMN_WIDTH = 26;
+// The view number of the editors' "keyboard" entry: it shows the clock bar
+// instead of switching the list's view.
+constexpr int VIEW_KEYBOARD = 42;
+// The calendar's "Select" button; the other calendar buttons pass the
+// engine's Velk::CalendarStep.
+constexpr int CAL_SELECT_DAY = 1;
+// The list's text sizes, toggled by "toggle size".
+constexpr int TEXT_SIZE_LARGE = 20;
+constexpr int TEXT_SIZE_SMALL = 10;
+// The toolkit's background colours of the list lines: day headers, and the
+// two colours that alternate between rows.
+constexpr int BACKGROUND_HEADER = 50;
+constexpr int BACKGROUND_ODD = 53;
+constexpr int BACKGROUND_EVEN = 55;
+// What "selected" in the copy and delete menus does with the selected rows.
+enum { ACT_DELETE = 1, ACT_COPY = 2 };
+// The date and time menus of the item editor: the side (the engine's "which")
+// plus the action.
+enum {
+    DATE_END = 0,
+    DATE_BEGIN = 16,
+    DATE_SIDE_BITS = 0xf0,
+    DATE_NONE = 1,
+    DATE_SELECT = 2,
+    DATE_TODAY = 4,
+    DATE_BEGIN_PLUS_30 = 8,
+    DATE_ACTION_BITS = 0x0f,
+};
+
 // What the input screen does with its text.
 enum { INPUT_SEARCH = 0, INPUT_EXPORT_GROUP = 1, INPUT_EXPORT_CONTENT = 2, INPUT_IMPORT = 3 };
 
@@ -141,10 +173,10 @@ class VelkGUI : public Fl_Double_Window {
     void CB_edit_Pr(int p);
     void CB_edit_isToDo();
     void CB_editToDo_showAs(int value);
-    // u: 16 for the begin, 0 for the end, plus 1 "none", 2 "select", 4 "today",
-    // 8 "Begin + 30 min".
+    // u: DATE_BEGIN or DATE_END plus DATE_NONE, DATE_SELECT, DATE_TODAY or
+    // DATE_BEGIN_PLUS_30.
     void CB_editToDo_Date(int u);
-    // u: 16 for the begin, 0 for the end, plus 1 "none" or 2 "select".
+    // u: DATE_BEGIN or DATE_END plus DATE_NONE or DATE_SELECT.
     void CB_editToDo_Time(int u);
     void CB_editToDo_recurring();
     void CB_editToDo_crypt();
@@ -171,7 +203,7 @@ class VelkGUI : public Fl_Double_Window {
     int inputMode = INPUT_SEARCH;
     std::string rowBackground[3];
     char clockText[30] = "";
-    int textSize = 20;
+    int textSize = TEXT_SIZE_LARGE;
     std::string promptText;
 
     Fl_Button* kbdHideButton = nullptr;

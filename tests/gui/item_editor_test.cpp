@@ -1,4 +1,3 @@
-#include "app/config.h"
 #include "gui/date_select.h"
 #include "gui/password_dialogs.h"
 #include "gui/recurrence_select.h"
@@ -29,12 +28,10 @@ class ItemEditorTest : public GuiTest {
   protected:
     void SetUp() override {
         GuiTest::SetUp();
-        oldEditor = velkconfig.editor;
         setScratchFolder(dir.file("scratch"));
     }
     void TearDown() override {
         setScratchFolder("");
-        velkconfig.editor = oldEditor;
         GuiTest::TearDown();
     }
     // Opens the todo shown on browser line 1 by a click on its text.
@@ -98,7 +95,6 @@ class ItemEditorTest : public GuiTest {
         mainWin->editDescr->handle(FL_KEYBOARD);
         Fl::e_state = 0;
     }
-    std::string oldEditor;
 };
 
 TEST_F(ItemEditorTest, DatesAndTimesChangeThroughTheMenusAndPickers) {
@@ -309,7 +305,7 @@ TEST_F(ItemEditorTest, DescriptionWrapsLongLinesAndCtrlBackSpaceDeletesAWord) {
 TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
     addToDo(engine->getRoot(), "letter");
     writeWholeFile(dir.file("velkXXXXXX.tmp"), "clipboard\n");
-    velkconfig.editor = script("ed.sh", "echo \"$1\" > seen\necho 'Dear Sir,' >> \"$1\"\n");
+    engine->setEditorCommand(script("ed.sh", "echo \"$1\" > seen\necho 'Dear Sir,' >> \"$1\"\n"));
     openFirst();
     mainWin->SetDescrBuffer("To whom\n");
     key('e', FL_ALT); // Alt+e on any page of the editor
@@ -322,13 +318,13 @@ TEST_F(ItemEditorTest, ExternalEditorWorksOnItsOwnScratchFile) {
     EXPECT_NE(access(scratch.c_str(), F_OK), 0) << "removed afterwards";
 
     // A failing editor leaves the description as it was, with a message.
-    velkconfig.editor = script("bad.sh", "echo > \"$1\"\nexit 1\n");
+    engine->setEditorCommand(script("bad.sh", "echo > \"$1\"\nexit 1\n"));
     asked.clear();
     mainWin->editExtEdit->do_callback();
     EXPECT_EQ(descr(), "To whom\nDear Sir,\n");
     ASSERT_EQ(asked.size(), 1u);
     // So does an editor that removes the file.
-    velkconfig.editor = script("rm.sh", "rm \"$1\"\n");
+    engine->setEditorCommand(script("rm.sh", "rm \"$1\"\n"));
     mainWin->editExtEdit->do_callback();
     EXPECT_EQ(descr(), "To whom\nDear Sir,\n");
     EXPECT_EQ(asked.size(), 2u);

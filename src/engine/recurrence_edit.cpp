@@ -1,4 +1,4 @@
-#include "gui/recurrence_edit.h"
+#include "engine/recurrence_edit.h"
 
 #include <algorithm>
 #include <cstdio>
