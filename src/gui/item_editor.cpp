@@ -46,17 +46,10 @@ static void cb_Menu_delGroup(Fl_Widget*, void*) { mainWin->CB_Menu_delGroup(); }
 #define VELK_END                                                                                   \
     { 0, 0, 0, 0, 0, 0, 0, 0, 0 }
 
-Fl_Menu_Item menu_EditToDoMenu[] = {
-    VELK_ITEM("&go to item's group", cb_editToDo_Menu_showGroup, 0, 0),
-    VELK_ITEM("cut/&delete", cb_editToDo_Menu_del, 0, 0),
-    VELK_ITEM("&copy", cb_editToDo_Menu_copy, 0, 0),
-    VELK_ITEM("turn to group", cb_editToDo_Menu_t2Group, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&basics", cb_showScreen, SCREEN_ITEM_BASICS, FL_MENU_RADIO),
-    VELK_ITEM("description/&text", cb_showScreen, SCREEN_ITEM_DESCRIPTION, FL_MENU_RADIO),
-    VELK_ITEM("times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0),
-    VELK_END,
-};
+#define VELK_MENU_ITEM(id, ...) VELK_ITEM(__VA_ARGS__),
+#define VELK_MENU_END(id) VELK_END,
+
+Fl_Menu_Item menu_EditToDoMenu[] = {VELK_ITEM_MENU(VELK_MENU_ITEM, VELK_MENU_END) VELK_END};
 
 Fl_Menu_Item menu_EditGroupMenu[] = {
     VELK_ITEM("cut/&delete", cb_Menu_delGroup, 0, FL_MENU_DIVIDER),

@@ -51,70 +51,72 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_Logi
 #define VELK_ITEM(label, cb, data, flags) {label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0}
 #define VELK_END {0, 0, 0, 0, 0, 0, 0, 0, 0}
 
-// Positions of entries in the menu tables, for activating and checking them.
-enum {
-    MM_FILE = 1, MM_COPY = 6, MM_PASTE = 11, MM_GROUP = 12, MM_GROUP_CUT = 15,
-    MM_SEARCH = 21, MM_CALENDAR = 23, MM_FLAT = 24, MM_TREE = 25, MM_SHOWCOMPLETED = 26,
-    MM_COMPLETEDLAST = 27, MM_SORTPRIO = 28, MM_SORTDATE = 29, MM_ADDPWD = 33, MM_LOGIN = 34,
-    CM_ONEDAY = 4, CM_TWODAYS = 5, CM_THREEDAYS = 6, CM_SEVENDAYS = 7, CM_FOURTEENDAYS = 8,
-};
+// The entries of the main menu and the calendar menu, in their order: each
+// with its name, label, callback, data and flags; END closes a submenu. The
+// names are the entries' positions in the tables, so that the window finds an
+// entry by its name however the table changes.
+#define VELK_MAIN_MENU(ITEM, END)                                                                  \
+    ITEM(MM_ABOUT, "About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER)                          \
+    ITEM(MM_FILE, "&file", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER)                                     \
+    ITEM(MM_IMPORT, "import", cb_Menu_insFile, 0, 0)                                               \
+    ITEM(MM_EXPORT_GROUP, "export group+", cb_Menu_expFileGroup, 0, 0)                             \
+    ITEM(MM_EXPORT_CONTENT, "export content", cb_Menu_expFileContent, 0, 0)                        \
+    END(MM_FILE_END)                                                                               \
+    ITEM(MM_COPY, "&copy", 0, 0, FL_SUBMENU)                                                       \
+    ITEM(MM_COPY_GROUP, "group+", cb_Menu_copyGroup, 0, 0)                                         \
+    ITEM(MM_COPY_CONTENT, "content", cb_Menu_copyContent, 0, 0)                                    \
+    ITEM(MM_COPY_SELECTED, "selected", cb_Menu_ActOnSel, ACT_COPY, 0)                              \
+    END(MM_COPY_END)                                                                               \
+    ITEM(MM_PASTE, "&paste", cb_Menu_paste, 0, FL_MENU_DIVIDER)                                    \
+    ITEM(MM_GROUP, "&group", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER)                                   \
+    ITEM(MM_GROUP_NEW, "new", cb_Menu_newGroup, 0, 0)                                              \
+    ITEM(MM_GROUP_EDIT, "edit", cb_Menu_editGroup, 0, 0)                                           \
+    ITEM(MM_GROUP_CUT, "cut/delete", cb_Menu_delGroup, 0, 0)                                       \
+    END(MM_GROUP_END)                                                                              \
+    ITEM(MM_DELETE, "delete", 0, 0, FL_SUBMENU)                                                    \
+    ITEM(MM_DELETE_COMPLETED, "completed", cb_Menu_delCompl, 0, 0)                                 \
+    ITEM(MM_DELETE_SELECTED, "selected", cb_Menu_ActOnSel, ACT_DELETE, FL_MENU_DIVIDER)            \
+    END(MM_DELETE_END)                                                                             \
+    ITEM(MM_SEARCH, "&search...", cb_Menu_search, 0, FL_MENU_DIVIDER)                              \
+    ITEM(MM_VIEW, "&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER)                                     \
+    ITEM(MM_CALENDAR, "calendar", cb_Menu_VelkView, MAINVIEW_CALENDAR, FL_MENU_DIVIDER)            \
+    ITEM(MM_FLAT, "flat", cb_Opts_View_flat, 0, FL_MENU_RADIO)                                     \
+    ITEM(MM_TREE, "tree", cb_Opts_View_tree, 0, FL_MENU_RADIO | FL_MENU_DIVIDER)                   \
+    ITEM(MM_SHOWCOMPLETED, "show completed", cb_Opts_View_scompleted, 0, FL_MENU_TOGGLE)           \
+    ITEM(MM_COMPLETEDLAST, "completed last", cb_Opts_View_completedl, 0,                           \
+         FL_MENU_TOGGLE | FL_MENU_DIVIDER)                                                         \
+    ITEM(MM_SORTPRIO, "sort priority", cb_Opts_View_sort, SORT_PRIORITY, FL_MENU_RADIO)            \
+    ITEM(MM_SORTDATE, "sort date", cb_Opts_View_sort, SORT_DATE, FL_MENU_RADIO | FL_MENU_DIVIDER)  \
+    ITEM(MM_TOGGLESIZE, "toggle size", cb_Opts_View_toggleTextSize, 0, 0)                          \
+    END(MM_VIEW_END)                                                                               \
+    ITEM(MM_CRYPT, "Crypt", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER)                                    \
+    ITEM(MM_ADDPWD, "Add Pwd...", cb_Menu_Crypt_AddPwd, 0, 0)                                      \
+    ITEM(MM_LOGIN, "Login...", cb_Menu_Crypt_Login, 0, 0)                                          \
+    END(MM_CRYPT_END)                                                                              \
+    ITEM(MM_EXIT, "E&xit", cb_Done, 0, 0)
 
-Fl_Menu_Item menu_Menu[] = {
-    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
-    VELK_ITEM("&file", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("import", cb_Menu_insFile, 0, 0),
-    VELK_ITEM("export group+", cb_Menu_expFileGroup, 0, 0),
-    VELK_ITEM("export content", cb_Menu_expFileContent, 0, 0),
-    VELK_END,
-    VELK_ITEM("&copy", 0, 0, FL_SUBMENU),
-    VELK_ITEM("group+", cb_Menu_copyGroup, 0, 0),
-    VELK_ITEM("content", cb_Menu_copyContent, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, ACT_COPY, 0),
-    VELK_END,
-    VELK_ITEM("&paste", cb_Menu_paste, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&group", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("new", cb_Menu_newGroup, 0, 0),
-    VELK_ITEM("edit", cb_Menu_editGroup, 0, 0),
-    VELK_ITEM("cut/delete", cb_Menu_delGroup, 0, 0),
-    VELK_END,
-    VELK_ITEM("delete", 0, 0, FL_SUBMENU),
-    VELK_ITEM("completed", cb_Menu_delCompl, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, ACT_DELETE, FL_MENU_DIVIDER),
-    VELK_END,
-    VELK_ITEM("&search...", cb_Menu_search, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("calendar", cb_Menu_VelkView, MAINVIEW_CALENDAR, FL_MENU_DIVIDER),
-    VELK_ITEM("flat", cb_Opts_View_flat, 0, FL_MENU_RADIO),
-    VELK_ITEM("tree", cb_Opts_View_tree, 0, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("show completed", cb_Opts_View_scompleted, 0, FL_MENU_TOGGLE),
-    VELK_ITEM("completed last", cb_Opts_View_completedl, 0, FL_MENU_TOGGLE | FL_MENU_DIVIDER),
-    VELK_ITEM("sort priority", cb_Opts_View_sort, SORT_PRIORITY, FL_MENU_RADIO),
-    VELK_ITEM("sort date", cb_Opts_View_sort, SORT_DATE, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
-    VELK_END,
-    VELK_ITEM("Crypt", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("Add Pwd...", cb_Menu_Crypt_AddPwd, 0, 0),
-    VELK_ITEM("Login...", cb_Menu_Crypt_Login, 0, 0),
-    VELK_END,
-    VELK_ITEM("E&xit", cb_Done, 0, 0),
-    VELK_END,
-};
+#define VELK_CALENDAR_MENU(ITEM, END)                                                              \
+    ITEM(CM_ABOUT, "About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER)                          \
+    ITEM(CM_DELCOMPLETED, "delete completed", cb_Menu_delCompl, 0, FL_MENU_DIVIDER)                \
+    ITEM(CM_VIEW, "&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER)                                     \
+    ITEM(CM_DATA, "data", cb_Menu_VelkView, MAINVIEW_NORMAL, FL_MENU_DIVIDER)                      \
+    ITEM(CM_ONEDAY, "one day", cb_CalSpan, 1, FL_MENU_RADIO)                                       \
+    ITEM(CM_TWODAYS, "two days", cb_CalSpan, 2, FL_MENU_RADIO)                                     \
+    ITEM(CM_THREEDAYS, "three days", cb_CalSpan, 3, FL_MENU_RADIO)                                 \
+    ITEM(CM_SEVENDAYS, "7 days", cb_CalSpan, 7, FL_MENU_RADIO)                                     \
+    ITEM(CM_FOURTEENDAYS, "14 days", cb_CalSpan, 14, FL_MENU_RADIO | FL_MENU_DIVIDER)              \
+    ITEM(CM_TOGGLESIZE, "toggle size", cb_Opts_View_toggleTextSize, 0, 0)                          \
+    END(CM_VIEW_END)                                                                               \
+    ITEM(CM_EXIT, "E&xit", cb_Done, 0, 0)
 
-Fl_Menu_Item menu_CalMenu[] = {
-    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
-    VELK_ITEM("delete completed", cb_Menu_delCompl, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("data", cb_Menu_VelkView, MAINVIEW_NORMAL, FL_MENU_DIVIDER),
-    VELK_ITEM("one day", cb_CalSpan, 1, FL_MENU_RADIO),
-    VELK_ITEM("two days", cb_CalSpan, 2, FL_MENU_RADIO),
-    VELK_ITEM("three days", cb_CalSpan, 3, FL_MENU_RADIO),
-    VELK_ITEM("7 days", cb_CalSpan, 7, FL_MENU_RADIO),
-    VELK_ITEM("14 days", cb_CalSpan, 14, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
-    VELK_END,
-    VELK_ITEM("E&xit", cb_Done, 0, 0),
-    VELK_END,
-};
+#define VELK_MENU_ITEM(id, ...) VELK_ITEM(__VA_ARGS__),
+#define VELK_MENU_END(id) VELK_END,
+
+enum MainMenuEntry { VELK_MAIN_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
+enum CalendarMenuEntry { VELK_CALENDAR_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
+
+Fl_Menu_Item menu_Menu[] = {VELK_MAIN_MENU(VELK_MENU_ITEM, VELK_MENU_END) VELK_END};
+Fl_Menu_Item menu_CalMenu[] = {VELK_CALENDAR_MENU(VELK_MENU_ITEM, VELK_MENU_END) VELK_END};
 
 namespace {
 

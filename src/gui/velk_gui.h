@@ -302,18 +302,24 @@ extern VelkGUI* mainWin;
 // The main menu and the calendar menu of the menu button.
 extern Fl_Menu_Item menu_Menu[];
 extern Fl_Menu_Item menu_CalMenu[];
-// The item editor's and the group editor's menus, and the positions of the
-// item menu's entries.
+// The item editor's and the group editor's menus. The item menu's entries, in
+// their order, each with its name, label, callback, data and flags (the
+// table is built from this list in gui/item_editor.cpp); the names are the
+// entries' positions in the table.
+#define VELK_ITEM_MENU(ITEM, END)                                                                  \
+    ITEM(EM_SHOWGROUP, "&go to item's group", cb_editToDo_Menu_showGroup, 0, 0)                    \
+    ITEM(EM_DELETE, "cut/&delete", cb_editToDo_Menu_del, 0, 0)                                     \
+    ITEM(EM_COPY, "&copy", cb_editToDo_Menu_copy, 0, 0)                                            \
+    ITEM(EM_T2GROUP, "turn to group", cb_editToDo_Menu_t2Group, 0, FL_MENU_DIVIDER)                \
+    ITEM(EM_BASICS, "&basics", cb_showScreen, SCREEN_ITEM_BASICS, FL_MENU_RADIO)                   \
+    ITEM(EM_DESCRIPTION, "description/&text", cb_showScreen, SCREEN_ITEM_DESCRIPTION,              \
+         FL_MENU_RADIO)                                                                            \
+    ITEM(EM_TIMES, "times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER)     \
+    ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)
+#define VELK_MENU_ID(id, ...) id,
+#define VELK_MENU_END_ID(id) id,
+enum ItemMenuEntry { VELK_ITEM_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 extern Fl_Menu_Item menu_EditToDoMenu[];
-enum {
-    EM_SHOWGROUP = 0,
-    EM_DELETE = 1,
-    EM_COPY = 2,
-    EM_T2GROUP = 3,
-    EM_BASICS = 4,
-    EM_DESCRIPTION = 5,
-    EM_TIMES = 6,
-};
 extern Fl_Menu_Item menu_EditGroupMenu[];
 
 // Key bindings of the description editor. kill_selection removes the selected
