@@ -41,7 +41,7 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     velk->windowSize(w, h);
     make_windows(cl.path.c_str(), int(w), int(h));
     mainWin->init(velk, clipboardFile);
-    mainWin->saveAtEnd = std::move(saveAtEnd);
+    mainWin->setSaveAtEnd(std::move(saveAtEnd));
     mainWin->showMain(SCREEN_LIST);
     mainWin->setMenuActive();
     mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->guiData().nLineCal

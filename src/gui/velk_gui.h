@@ -1,4 +1,5 @@
 #pragma once
+#include "gui/menu_items.h"
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
@@ -63,9 +64,17 @@ enum {
 // What the input screen does with its text.
 enum { INPUT_SEARCH = 0, INPUT_EXPORT_GROUP = 1, INPUT_EXPORT_CONTENT = 2, INPUT_IMPORT = 3 };
 
-// The one window of Velk. It holds the widgets of every screen (the list, About,
-// the item and group editors, a one-line input) and shows one screen at a
-// time. It never edits the tree itself: it selects rows and asks the engine.
+class AboutScreen;
+class GroupEditor;
+class InputScreen;
+class ItemEditor;
+class ListScreen;
+
+// The one window of Velk. It holds the screens (the list, About, the item and
+// group editors, a one-line input), shows one at a time and hands each user
+// action to the screen that owns it; the screens ask the engine. The CB_ and
+// other members of the window are the names the rest of the program uses;
+// each forwards to its screen.
 class VelkGUI : public Fl_Double_Window {
   public:
     VelkGUI(int w, int h, const char* title);
@@ -90,7 +99,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_hideKbd();
     void initFakeKbd() {}
 
-    // --- The list (screen 0) ---
+    // --- The list (screen 0, gui/list_screen.h) ---
     void showList(int topLine);
     void listViewClicked();
     void enterGroup(int row, bool select);
@@ -114,7 +123,8 @@ class VelkGUI : public Fl_Double_Window {
     enum SessionEnd { SESSION_OPEN, SESSION_SAVED, SESSION_UNSAVED };
     // The save at the end of the run: 0 saved or nothing to save, else the
     // save failed and error says why. Set by the program entry.
-    std::function<int(std::string& error)> saveAtEnd;
+    using SaveAtEnd = std::function<int(std::string& error)>;
+    void setSaveAtEnd(SaveAtEnd save) { saveAtEnd_ = std::move(save); }
     SessionEnd sessionEnd() const { return sessionEnd_; }
     // Runs the save at the end before the window closes. When it fails the
     // window stays open and the user chooses: try again, save to another
@@ -122,7 +132,7 @@ class VelkGUI : public Fl_Double_Window {
     // the window may close.
     bool finishSession();
 
-    // --- Menus and buttons ---
+    // --- Menus and buttons (the list's menu, gui/list_actions.cpp) ---
     void CB_Done();
     void CB_Cancel();
     void ActOnSelected(int action);
@@ -147,7 +157,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 
-    // --- Item editor (screens 2 to 4, gui/item_editor.cpp) ---
+    // --- Item editor (screens 2 to 4, gui/item_editor.h) ---
     // Opens the editor on the engine's current item: the description page when
     // force is set, or when descr is set and the item has a description; else
     // the basics page. The caller has taken the journal snapshot.
@@ -187,114 +197,81 @@ class VelkGUI : public Fl_Double_Window {
     void CB_editToDo_Menu_showGroup();
     void CB_editToDo_Menu_t2Group();
 
-    // --- Group editor (screen 5, gui/group_editor.cpp) ---
+    // --- Group editor (screen 5, gui/group_editor.h) ---
     void editGroup_Done();
 
-    // --- State ---
-    int screen = SCREEN_LIST;
-    int halfWidth, halfHeight;
-    std::string clipboardFile;
-    std::string pathText;
-    int titleLines = 0;
-    bool groupFromList = false;
-    int editTopLine = 0;
-    int jobsTopLine = 0;
-    Velk* engine = nullptr;
-    int inputMode = INPUT_SEARCH;
-    std::string rowBackground[3];
-    char clockText[30] = "";
-    int textSize = TEXT_SIZE_LARGE;
-    std::string promptText;
+    // --- State that the screens share ---
+    int screen() const { return screen_; }
+    int halfWidth() const { return halfWidth_; }
+    int halfHeight() const { return halfHeight_; }
+    Velk* engine() const { return engine_; }
+    const std::string& clipboardFile() const { return clipboardFile_; }
+    const char* clockText() const { return clockText_; }
+    // The list's top line when an editor opened, to return to on closing.
+    int editTopLine() const { return editTopLine_; }
+    void setEditTopLine(int line) { editTopLine_ = line; }
+    // The "&Close" button of About, the editors and the input screen.
+    Fl_Button* closeButton() const { return closeButton_; }
+    Fl_Box* kbdBox() const { return kbdBox_; }
 
-    Fl_Button* kbdHideButton = nullptr;
-    Fl_Box* kbdBox = nullptr;
-    Fl_Browser* listView = nullptr;
-    Fl_Button* titleButton = nullptr;
-    Fl_Box* promptBox = nullptr;
-    Fl_Button* cancelButton = nullptr;
-    Fl_Input* inputField = nullptr;
-    Fl_Box* aboutBox = nullptr;
-    Fl_Button* closeButton = nullptr;
-    Fl_Menu_Button* menuButton = nullptr;
-    Fl_Button* newItemButton = nullptr;
-    Fl_Button* upButton = nullptr;
-    Fl_Button* jobsButton = nullptr;
-    Fl_Button* calTodayButton = nullptr;
-    Fl_Button* calSelectButton = nullptr;
-    Fl_Button* calPrevButton = nullptr;
-    Fl_Button* calMinusButton = nullptr;
-    Fl_Button* calPlusButton = nullptr;
-    Fl_Button* calNextButton = nullptr;
-    // The item and group editors. The summary input, the priority buttons and
-    // the time-sum box serve both.
-    Fl_Input* editSummary = nullptr;
-    Fl_Check_Button* editIsToDo = nullptr;
-    Fl_Group* editPrioGroup = nullptr;
-    Fl_Check_Button* editPrio[6] = {};
-    Fl_Check_Button* editDone = nullptr;
-    Fl_Box* editComplBox = nullptr;
-    Fl_Box* editTimeSumBox = nullptr;
-    Fl_Menu_Button* editBegDateMenu = nullptr;
-    Fl_Menu_Button* editEndDateMenu = nullptr;
-    Fl_Menu_Button* editBegTimeMenu = nullptr;
-    Fl_Menu_Button* editEndTimeMenu = nullptr;
-    Fl_Box* editBegBox = nullptr;
-    Fl_Box* editEndBox = nullptr;
-    Fl_Choice* editShowAs = nullptr;
-    Fl_Button* editRecurring = nullptr;
-    Fl_Check_Button* editCrypt = nullptr;
-    Fl_Text_Editor* editDescr = nullptr;
-    Fl_Menu_Button* editMenuButton = nullptr;
-    Fl_Button* editPageButton = nullptr;
-    Fl_Button* editStartStop = nullptr;
-    Fl_Button* editExtEdit = nullptr;
-    Fl_Browser* editTimesBrowser = nullptr;
-    Fl_Menu_Button* groupMenuButton = nullptr;
-    Fl_Box* groupCountBox = nullptr;
+    // --- The screens and their widgets, for the screens and the tests ---
+    ListScreen& listScreen() const { return *list_; }
+    ItemEditor& itemEditor() const { return *item_; }
+    GroupEditor& groupEditor() const { return *group_; }
+    const std::string& pathText() const;
+    Fl_Browser* listView() const;
+    Fl_Button* titleButton() const;
+    Fl_Menu_Button* menuButton() const;
+    Fl_Button* newItemButton() const;
+    Fl_Button* upButton() const;
+    Fl_Button* jobsButton() const;
+    Fl_Button* calTodayButton() const;
+    Fl_Box* promptBox() const;
+    Fl_Input* inputField() const;
+    Fl_Box* aboutBox() const;
+    Fl_Input* editSummary() const;
+    Fl_Check_Button* editIsToDo() const;
+    Fl_Group* editPrioGroup() const;
+    Fl_Check_Button* editPrio(int i) const;
+    Fl_Check_Button* editDone() const;
+    Fl_Box* editComplBox() const;
+    Fl_Box* editTimeSumBox() const;
+    Fl_Menu_Button* editBegDateMenu() const;
+    Fl_Menu_Button* editEndDateMenu() const;
+    Fl_Menu_Button* editBegTimeMenu() const;
+    Fl_Menu_Button* editEndTimeMenu() const;
+    Fl_Box* editBegBox() const;
+    Fl_Box* editEndBox() const;
+    Fl_Choice* editShowAs() const;
+    Fl_Button* editRecurring() const;
+    Fl_Check_Button* editCrypt() const;
+    Fl_Text_Editor* editDescr() const;
+    Fl_Menu_Button* editMenuButton() const;
+    Fl_Button* editPageButton() const;
+    Fl_Button* editStartStop() const;
+    Fl_Button* editExtEdit() const;
+    Fl_Browser* editTimesBrowser() const;
+    Fl_Menu_Button* groupMenuButton() const;
+    Fl_Box* groupCountBox() const;
 
   private:
-    // Tells the user once about every journal entry that could not be written
-    // since the last time (a full disk, say).
-    void tellJournalFailures();
-    unsigned journalFailuresTold = 0;
+    int screen_ = SCREEN_LIST;
+    int halfWidth_, halfHeight_;
+    std::string clipboardFile_;
+    int editTopLine_ = 0;
+    Velk* engine_ = nullptr;
+    char clockText_[30] = "";
+    SaveAtEnd saveAtEnd_;
     SessionEnd sessionEnd_ = SESSION_OPEN;
-    // Refreshes the path above the list and the list's place (layout steps 3, 4).
-    void layoutTitleAndList();
-    // The line for row r of a normal, only-active or search view.
-    void listLine(unsigned r, int lineIndex, std::string& line) const;
-    // The line for row r of the calendar view; flips or resets the background.
-    std::string calendarLine(unsigned r, int& background) const;
-    // Pushes the list's top and selected lines onto the engine's stacks.
-    void pushListPosition();
-    // Pops the stacks; returns the top line (0 when empty) and the selected
-    // line through selected (0 when empty).
-    int popListPosition(int* selected);
-    // The selected browser line, 0 when none.
-    int selectedLine() const;
-    // The row shown on browser line (1-based).
-    unsigned rowOfLine(int line) const;
-    // Sets the "show completed" and "completed last" entries of the View menu.
-    void setViewToggles(bool showCompleted, bool completedLast);
-    // Opens an item after a click or a key, with the login when needed.
-    void openCurrentItem(bool descriptionFirst);
 
-    // Editor parts (gui/item_editor.cpp, gui/group_editor.cpp).
-    void makeEditorWidgets();
-    void layoutEditors(int W, int H);
-    void showItemPage(int n);
-    void showGroupEditor();
-    // The crypt flag is active only while a password is logged in.
-    void updateCryptFlag();
-    // Moves the start/stop button's label to the running state.
-    void labelStartStop();
-
-    std::string aboutText;
-    std::unique_ptr<Fl_Text_Buffer> descrBuffer;
-    // The description could be read when the editor opened; an enciphered one
-    // that could not be is never overwritten by the (empty) editor text.
-    bool descrReadable = true;
-    std::string prioLabels[6];
-    std::string complText, begText, endText, timeSum, groupCount, recText;
+    Fl_Button* kbdHideButton_ = nullptr;
+    Fl_Box* kbdBox_ = nullptr;
+    Fl_Button* closeButton_ = nullptr;
+    std::unique_ptr<ListScreen> list_;
+    std::unique_ptr<AboutScreen> about_;
+    std::unique_ptr<InputScreen> input_;
+    std::unique_ptr<ItemEditor> item_;
+    std::unique_ptr<GroupEditor> group_;
 };
 
 extern VelkGUI* mainWin;
@@ -316,8 +293,6 @@ extern Fl_Menu_Item menu_CalMenu[];
          FL_MENU_RADIO)                                                                            \
     ITEM(EM_TIMES, "times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER)     \
     ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)
-#define VELK_MENU_ID(id, ...) id,
-#define VELK_MENU_END_ID(id) id,
 enum ItemMenuEntry { VELK_ITEM_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 extern Fl_Menu_Item menu_EditToDoMenu[];
 extern Fl_Menu_Item menu_EditGroupMenu[];

@@ -1,9 +1,11 @@
 // Screen 0 of the main window: the rows of the engine's current view as list
 // lines, and moving through the tree and the calendar with mouse and keys.
 
+#include "gui/list_screen.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
 #include "gui/date_select.h"
+#include "gui/group_editor.h"
 #include "gui/password_dialogs.h"
 #include "gui/velk_gui.h"
 
@@ -19,30 +21,33 @@ std::string timeText(packedDT v) {
     return std::to_string(dtHour(v)) + ":" + minute;
 }
 
-bool isToDoPrio(uint32_t prio) { return prio >= 1 && prio <= 6; }
+bool isToDoPrio(uint32_t prio) {
+    return prio >= 1 && prio <= 6;
+}
 
 // Day headers, special days and blank separators of the calendar.
 bool isMarkerRow(const T_viewDataItem& row) {
-    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY ||
-           row.prio == PRIO_SEPARATOR;
+    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
 }
 
 } // namespace
 
-int VelkGUI::selectedLine() const {
-    for (int line = 1; line <= listView->size(); ++line)
-        if (listView->selected(line)) return line;
+int ListScreen::selectedLine() const {
+    for (int line = 1; line <= listView_->size(); ++line)
+        if (listView_->selected(line)) return line;
     return 0;
 }
 
-unsigned VelkGUI::rowOfLine(int line) const { return engine->getViewOrder()[std::size_t(line - 1)]; }
+unsigned ListScreen::rowOfLine(int line) const {
+    return engine->getViewOrder()[std::size_t(line - 1)];
+}
 
-void VelkGUI::pushListPosition() {
-    engine->guiData().oldPosInList.push_back(listView->topline());
+void ListScreen::pushListPosition() {
+    engine->guiData().oldPosInList.push_back(listView_->topline());
     engine->guiData().oldSelInList.push_back(selectedLine());
 }
 
-int VelkGUI::popListPosition(int* selected) {
+int ListScreen::popListPosition(int* selected) {
     T_GUIData& g = engine->guiData();
     int top = 0, sel = 0;
     if (!g.oldPosInList.empty()) {
@@ -57,7 +62,7 @@ int VelkGUI::popListPosition(int* selected) {
     return top;
 }
 
-void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
+void ListScreen::listLine(unsigned r, int lineIndex, std::string& line) const {
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
     const char* marker;
@@ -75,7 +80,7 @@ void VelkGUI::listLine(unsigned r, int lineIndex, std::string& line) const {
     line.assign(b).append(marker).append(b).append("@.").append(row.text.view());
 }
 
-std::string VelkGUI::calendarLine(unsigned r, int& background) const {
+std::string ListScreen::calendarLine(unsigned r, int& background) const {
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[background];
     auto flip = [&] { background = background == 2 ? 1 : 2; };
@@ -96,8 +101,9 @@ std::string VelkGUI::calendarLine(unsigned r, int& background) const {
         std::string end = row.endsHere && dtHasTime(e) ? timeText(e) : std::string();
         std::string text = row.text;
         if (!start.empty() || !end.empty()) text = "(" + start + "-" + end + ") " + text;
-        const char* marker =
-            row.prio == PRIO_APPOINTMENT ? "a\t" : row.prio == PRIO_NOTE ? "i\t" : "o\t";
+        const char* marker = row.prio == PRIO_APPOINTMENT ? "a\t"
+                             : row.prio == PRIO_NOTE      ? "i\t"
+                                                          : "o\t";
         flip();
         return b + marker + b + "@." + text;
     }
@@ -105,7 +111,7 @@ std::string VelkGUI::calendarLine(unsigned r, int& background) const {
     return b + "o\t" + b + "@." + row.text;
 }
 
-void VelkGUI::tellJournalFailures() {
+void ListScreen::tellJournalFailures() {
     const unsigned failures = engine->incsave_unjournaledCount();
     if (failures == journalFailuresTold) return;
     journalFailuresTold = failures;
@@ -114,11 +120,11 @@ void VelkGUI::tellJournalFailures() {
                   "with your next change, and to the data file when Velk ends.");
 }
 
-void VelkGUI::showList(int topLine) {
+void ListScreen::showList(int topLine) {
     // Every change ends by showing the list: the place to report one that
     // could not be journaled.
     tellJournalFailures();
-    listView->clear();
+    listView_->clear();
     engine->clearViewData();
     if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
         layoutTitleAndList();
@@ -130,32 +136,33 @@ void VelkGUI::showList(int topLine) {
         engine->getContent();
         engine->sortContent();
         if (engine->getViewOrder().empty()) {
-            listView->add("<empty>");
+            listView_->add("<empty>");
             return;
         }
         int index = 0;
         std::string line;
         for (unsigned r : engine->getViewOrder()) {
             listLine(r, index++, line);
-            listView->add(line.c_str());
+            listView_->add(line.c_str());
         }
     } else {
         titleLines = 0;
-        titleButton->resize(0, 0, 2 * halfWidth, 0);
-        if (screen == SCREEN_LIST) listView->resize(0, 0, 2 * halfWidth, 2 * halfHeight - 30);
+        titleButton_->resize(0, 0, 2 * win.halfWidth(), 0);
+        if (win.screen() == SCREEN_LIST)
+            listView_->resize(0, 0, 2 * win.halfWidth(), 2 * win.halfHeight() - 30);
         engine->getContent();
         engine->sortContent();
         int background = 2;
         for (unsigned r : engine->getViewOrder())
-            listView->add(calendarLine(r, background).c_str());
+            listView_->add(calendarLine(r, background).c_str());
     }
-    if (topLine != 0) listView->topline(topLine);
-    listView->redraw();
+    if (topLine != 0) listView_->topline(topLine);
+    listView_->redraw();
 }
 
-void VelkGUI::listViewClicked() {
+void ListScreen::listViewClicked() {
     int line = selectedLine();
-    if (line == 0 || screen != SCREEN_LIST || engine->getViewOrder().empty()) return;
+    if (line == 0 || win.screen() != SCREEN_LIST || engine->getViewOrder().empty()) return;
     if (Fl::pushed() || Fl::event_button() != FL_LEFT_MOUSE) return;
     if (Fl::event_state() & (FL_CTRL | FL_SHIFT)) return; // only extends the selection
     if (line > int(engine->getViewOrder().size())) return;
@@ -164,17 +171,17 @@ void VelkGUI::listViewClicked() {
     const int x = Fl::event_x();
     if (row.prio == PRIO_SPECIALDAY) return;
     if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SEPARATOR) {
-        const int made = engine->newItemAtRow(r, x <= halfWidth);
+        const int made = engine->newItemAtRow(r, x <= win.halfWidth());
         // A note opens on its description.
-        if (made >= 0) show_editToDoWin(false, made == 1);
+        if (made >= 0) win.show_editToDoWin(false, made == 1);
         return;
     }
     if (row.kind == 1) {
         if (x <= MARKER_COLUMN_WIDTH) {
             engine->beginGroupEditAtRow(r);
-            groupFromList = true;
-            editTopLine = listView->topline();
-            showMain(SCREEN_GROUP);
+            win.groupEditor().setFromList(true);
+            win.setEditTopLine(listView_->topline());
+            win.showMain(SCREEN_GROUP);
         } else {
             enterGroup(int(r), false);
         }
@@ -183,95 +190,71 @@ void VelkGUI::listViewClicked() {
     if (x <= MARKER_COLUMN_WIDTH)
         toggleCompleted(int(r), false);
     else
-        OpenItem(int(r), x > MARKER_COLUMN_WIDTH + halfWidth);
+        openItem(int(r), x > MARKER_COLUMN_WIDTH + win.halfWidth());
 }
 
-void VelkGUI::OpenItem(int row, bool descriptionFirst) {
+void ListScreen::openItem(int row, bool descriptionFirst) {
     engine->setItem2ViewItem(row);
     openCurrentItem(descriptionFirst);
 }
 
-void VelkGUI::openCurrentItem(bool descriptionFirst) {
+void ListScreen::openCurrentItem(bool descriptionFirst) {
     if (engine->beginItemEdit() == 1) {
         // Enciphered and nobody logged in: the login comes first.
         pwd_ask_run_window(&engine->passwords());
-        UpdateCryptMenu();
+        win.UpdateCryptMenu();
         return;
     }
-    show_editToDoWin(descriptionFirst, false);
+    win.show_editToDoWin(descriptionFirst, false);
 }
 
-void VelkGUI::enterGroup(int row, bool select) {
+void ListScreen::enterGroup(int row, bool select) {
     if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
     engine->setGroup2ViewItem(row);
     showList(0);
-    if (select && listView->size() >= 1) listView->select(1);
+    if (select && listView_->size() >= 1) listView_->select(1);
 }
 
-void VelkGUI::CB_Up() {
+void ListScreen::up() {
     if (engine->leaveCurGroup() != 0) return;
     setMenuActive();
     int selected = 0;
     int top = popListPosition(&selected);
     showList(top);
-    listView->deselect();
+    listView_->deselect();
     int line = selected >= 1 ? selected : 1;
-    if (line <= listView->size()) listView->select(line);
+    if (line <= listView_->size()) listView_->select(line);
 }
 
-int VelkGUI::checkActiveJobs() {
+int ListScreen::checkActiveJobs() {
     if (engine->getNrActiveJobs() != 0) {
-        if (screen == SCREEN_LIST) jobsButton->show();
+        if (win.screen() == SCREEN_LIST) jobsButton_->show();
         return 0;
     }
-    jobsButton->hide();
+    jobsButton_->hide();
     if (!engine->leaveIdleActiveView()) return 0;
     setMenuActive();
     return jobsTopLine;
 }
 
-void VelkGUI::toggleCompleted(int row, bool keep) {
+void ListScreen::toggleCompleted(int row, bool keep) {
     int remembered = selectedLine();
-    setCompletedMessage(engine->toggleRowCompleted(unsigned(row)));
+    win.setCompletedMessage(engine->toggleRowCompleted(unsigned(row)));
     const bool wasActiveView = engine->getMainViewType() == MAINVIEW_ACTIVE;
-    const int top = listView->topline();
+    const int top = listView_->topline();
     int back = checkActiveJobs();
     if (wasActiveView && engine->getMainViewType() != MAINVIEW_ACTIVE)
         showList(back ? back : top);
     else
         showList(top);
-    if (keep && listView->size() >= 1) {
-        listView->deselect();
-        int line = remembered <= listView->size() ? remembered : listView->size();
-        if (line >= 1) listView->select(line);
+    if (keep && listView_->size() >= 1) {
+        listView_->deselect();
+        int line = remembered <= listView_->size() ? remembered : listView_->size();
+        if (line >= 1) listView_->select(line);
     }
 }
 
-int VelkGUI::handle(int event) {
-    if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);
-    const int key = Fl::event_key();
-    const int state = Fl::event_state();
-    if (screen == SCREEN_ITEM_BASICS || screen == SCREEN_ITEM_TIMES ||
-        screen == SCREEN_ITEM_DESCRIPTION) {
-        if ((state & FL_ALT) && key == 'e') {
-            CB_editToDo_ExtEdit();
-            return 1;
-        }
-        // Alt+m and Alt+c are consumed: passed on, they would reach the
-        // "&Menu" and "&Close" buttons' own shortcuts and act a second time
-        // (a second popup after the first one was used).
-        if ((state & FL_ALT) && key == 'm') {
-            editMenuButton->popup();
-            return 1;
-        }
-        if ((state & FL_ALT) && key == 'c') {
-            CB_Done();
-            return 1;
-        }
-        return Fl_Double_Window::handle(event);
-    }
-    if (screen != SCREEN_LIST) return Fl_Double_Window::handle(event);
-
+int ListScreen::handleKey(int key, int state) {
     const int s = selectedLine();
     const bool haveRow = s >= 1 && s <= int(engine->getViewOrder().size());
     const unsigned r = haveRow ? rowOfLine(s) : 0;
@@ -281,24 +264,26 @@ int VelkGUI::handle(int event) {
             if (engine->getViewData()[r].kind == 1)
                 enterGroup(int(r), true);
             else
-                OpenItem(int(r), false);
+                openItem(int(r), false);
         }
         break;
-    case FL_Left: CB_Up(); break;
+    case FL_Left:
+        up();
+        break;
     case FL_Up:
     case FL_Page_Up:
         if (s >= 2) {
-            listView->deselect();
-            listView->select(s - 1);
-            listView->middleline(s - 1);
+            listView_->deselect();
+            listView_->select(s - 1);
+            listView_->middleline(s - 1);
         }
         break;
     case FL_Down:
     case FL_Page_Down:
-        if (s < listView->size()) {
-            listView->deselect();
-            listView->select(s + 1);
-            listView->middleline(s + 1);
+        if (s < listView_->size()) {
+            listView_->deselect();
+            listView_->select(s + 1);
+            listView_->middleline(s + 1);
         }
         break;
     case FL_Enter:
@@ -308,18 +293,18 @@ int VelkGUI::handle(int event) {
         break;
     default:
         if ((state & FL_ALT) && key == 'm') {
-            menuButton->popup();
+            menuButton_->popup();
         } else if ((state & FL_ALT) && key == 'n') {
-            CB_Menu_newTodo();
+            newToDo();
         } else if ((state & FL_CTRL) && key == 'q') {
-            CB_Done();
+            win.CB_Done();
         }
         break;
     }
     return 1;
 }
 
-void VelkGUI::CB_Menu_VelkView(int view) {
+void ListScreen::changeView(int view) {
     if (view == MAINVIEW_ACTIVE) {
         if (engine->getMainViewType() == MAINVIEW_ACTIVE) {
             engine->setMainViewType(MAINVIEW_BACK);
@@ -331,7 +316,7 @@ void VelkGUI::CB_Menu_VelkView(int view) {
             jobsTopLine = popListPosition(nullptr);
             engine->leaveCurGroup();
         } else {
-            jobsTopLine = listView->topline();
+            jobsTopLine = listView_->topline();
         }
         engine->setMainViewType(MAINVIEW_ACTIVE);
         setMenuActive();
@@ -340,7 +325,7 @@ void VelkGUI::CB_Menu_VelkView(int view) {
     }
     if (view == MAINVIEW_NORMAL) {
         if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-            engine->guiData().nLineCal = listView->topline();
+            engine->guiData().nLineCal = listView_->topline();
         engine->setMainViewType(MAINVIEW_NORMAL);
         setMenuActive();
         showList(engine->guiData().nLineNormal);
@@ -351,7 +336,7 @@ void VelkGUI::CB_Menu_VelkView(int view) {
             engine->leaveCurGroup();
             engine->guiData().nLineNormal = popListPosition(nullptr);
         } else {
-            engine->guiData().nLineNormal = listView->topline();
+            engine->guiData().nLineNormal = listView_->topline();
         }
         engine->setMainViewType(MAINVIEW_CALENDAR);
         setMenuActive();
@@ -360,16 +345,16 @@ void VelkGUI::CB_Menu_VelkView(int view) {
     }
     if (view == VIEW_KEYBOARD) {
         engine->setOptShowKbd(true);
-        showKeyboard(true);
-        resize(x(), y(), w(), h());
-        redraw();
+        win.showKeyboard(true);
+        win.resize(win.x(), win.y(), win.w(), win.h());
+        win.redraw();
         return;
     }
     setMenuActive();
     showList(0);
 }
 
-void VelkGUI::CB_CalFirstDay(int n) {
+void ListScreen::calFirstDay(int n) {
     if (n == CAL_SELECT_DAY) {
         const packedDT first = engine->getCalFirstDay();
         int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
@@ -383,40 +368,40 @@ void VelkGUI::CB_CalFirstDay(int n) {
     showList(0);
 }
 
-void VelkGUI::CB_CalSpan(int days) {
+void ListScreen::calSpan(int days) {
     engine->setCalSpan(days);
     showList(0);
 }
 
-void VelkGUI::CB_Opts_sort(int type) {
+void ListScreen::sort(int type) {
     engine->setOptsSort(type);
     showList(0);
 }
 
-void VelkGUI::CB_Opts_View_flat() {
+void ListScreen::viewFlat() {
     engine->useFlatView();
     showList(0);
 }
 
-void VelkGUI::CB_Opts_View_tree() {
+void ListScreen::viewTree() {
     engine->setOptViewtype(VIEWTYPE_TREE);
     showList(0);
 }
 
-void VelkGUI::CB_Opts_View_scompleted() {
+void ListScreen::toggleShowCompleted() {
     engine->toggleGroupShowCompleted();
     showList(0);
 }
 
-void VelkGUI::CB_Opts_View_completedl() {
+void ListScreen::toggleCompletedLast() {
     engine->toggleGroupCompletedLast();
     showList(0);
 }
 
-void VelkGUI::CB_Opts_View_toggleTextSize() {
-    textSize = textSize == TEXT_SIZE_LARGE ? TEXT_SIZE_SMALL : TEXT_SIZE_LARGE;
-    listView->labelsize(textSize);
-    listView->textsize(textSize);
-    editDescr->textsize(textSize);
+void ListScreen::toggleTextSize() {
+    textSize_ = textSize_ == TEXT_SIZE_LARGE ? TEXT_SIZE_SMALL : TEXT_SIZE_LARGE;
+    listView_->labelsize(textSize_);
+    listView_->textsize(textSize_);
+    win.editDescr()->textsize(textSize_);
     showList(0);
 }
