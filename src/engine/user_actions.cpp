@@ -62,9 +62,10 @@ int Velk::newToDoForEditing() {
     return 0;
 }
 
-int Velk::newGroupForEditing() {
+int Velk::newGroupForEditing(int topLine, int selectedLine) {
     if (newGroup() != 0)
         return getCurGroup() && getCurGroup()->getLevel() >= MAX_GROUP_LEVEL ? -2 : -1;
+    if (getOptViewtype() == VIEWTYPE_TREE) pushListPosition(topLine, selectedLine);
     incsave_newItem();
     return 0;
 }
@@ -199,6 +200,94 @@ void Velk::recurrenceReference(int& day, int& month, int& weekday) const {
     day = dtDay(ref);
     month = dtMonth(ref);
     weekday = dtHasDate(ref) ? Wochentag(day, month, dtYear(ref)) : 0;
+}
+
+void Velk::pushListPosition(int topLine, int selectedLine) {
+    guiData().oldPosInList.push_back(topLine);
+    guiData().oldSelInList.push_back(selectedLine);
+}
+
+int Velk::popListPosition(int* selected) {
+    T_GUIData& g = guiData();
+    int top = 0, sel = 0;
+    if (!g.oldPosInList.empty()) {
+        top = g.oldPosInList.back();
+        g.oldPosInList.pop_back();
+    }
+    if (!g.oldSelInList.empty()) {
+        sel = g.oldSelInList.back();
+        g.oldSelInList.pop_back();
+    }
+    if (selected) *selected = sel;
+    return top;
+}
+
+void Velk::enterGroupAtRow(unsigned row, int topLine, int selectedLine) {
+    if (getOptViewtype() == VIEWTYPE_TREE) pushListPosition(topLine, selectedLine);
+    setGroup2ViewItem(int(row));
+}
+
+int Velk::leaveGroup(int& topLine, int& selectedLine) {
+    if (leaveCurGroup() != 0) return -1;
+    topLine = popListPosition(&selectedLine);
+    return 0;
+}
+
+void Velk::searchFor(const std::string& text, int topLine, int selectedLine) {
+    if (getOptViewtype() == VIEWTYPE_TREE && getMainViewType() != MAINVIEW_SEARCH)
+        pushListPosition(topLine, selectedLine);
+    search(text);
+}
+
+int Velk::switchMainView(int view, int topLine, int& jobsTopLine) {
+    T_GUIData& g = guiData();
+    switch (view) {
+    case MAINVIEW_ACTIVE:
+        if (getMainViewType() == MAINVIEW_ACTIVE) {
+            setMainViewType(MAINVIEW_BACK);
+            return jobsTopLine;
+        }
+        if (getMainViewType() == MAINVIEW_SEARCH) {
+            jobsTopLine = popListPosition(nullptr);
+            leaveCurGroup();
+        } else {
+            jobsTopLine = topLine;
+        }
+        setMainViewType(MAINVIEW_ACTIVE);
+        return 0;
+    case MAINVIEW_NORMAL:
+        if (getMainViewType() == MAINVIEW_CALENDAR) g.nLineCal = topLine;
+        setMainViewType(MAINVIEW_NORMAL);
+        return g.nLineNormal;
+    case MAINVIEW_CALENDAR:
+        if (getMainViewType() == MAINVIEW_SEARCH) {
+            leaveCurGroup();
+            g.nLineNormal = popListPosition(nullptr);
+        } else {
+            g.nLineNormal = topLine;
+        }
+        setMainViewType(MAINVIEW_CALENDAR);
+        return g.nLineCal;
+    default:
+        return 0;
+    }
+}
+
+void Velk::keepListTopLine(int topLine) {
+    if (getMainViewType() == MAINVIEW_CALENDAR)
+        guiData().nLineCal = topLine;
+    else
+        guiData().nLineNormal = topLine;
+}
+
+void Velk::buildView() {
+    clearViewData();
+    if (getMainViewType() != MAINVIEW_CALENDAR) {
+        setOptShowCompleted(getGroupShowCompleted());
+        setOptCompletedLast(getGroupCompletedLast());
+    }
+    getContent();
+    sortContent();
 }
 
 int Velk::openDataFile(const char* name) {

@@ -473,9 +473,11 @@ class Velk {
     // Results: 0 made; -1 refused.
     int newToDoForEditing();
     // "New group": a group in the current group, made current and marked for
-    // the journal. Results: 0 made; -1 refused; -2 refused because the current
-    // group is at the deepest level (GROUPS_TOO_DEEP tells the user).
-    int newGroupForEditing();
+    // the journal; in the tree view the list's position (topLine,
+    // selectedLine) is kept for the way back. Results: 0 made; -1 refused;
+    // -2 refused because the current group is at the deepest level
+    // (GROUPS_TOO_DEEP tells the user).
+    int newGroupForEditing(int topLine, int selectedLine);
     // Opening the current item in the editor takes the journal snapshot.
     // Results: 0 taken; 1 its description is enciphered and nobody is logged
     // in, nothing done (the login comes first).
@@ -535,6 +537,31 @@ class Velk {
     // The date a rule of the current item refers to (the due date of a todo,
     // else the begin): its day, month and weekday (0 Monday; 0 without a date).
     void recurrenceReference(int& day, int& month, int& weekday) const;
+    // The list positions kept for every group entered in the tree view: the
+    // list's top line and selected line (1-based, 0 none) at that moment.
+    void pushListPosition(int topLine, int selectedLine);
+    // Takes the last position kept; returns its top line (0 when none kept)
+    // and its selected line through selected (0 when none kept).
+    int popListPosition(int* selected);
+    // Enters the group shown at display position row; in the tree view the
+    // list's position is kept for the way back.
+    void enterGroupAtRow(unsigned row, int topLine, int selectedLine);
+    // Goes up one level (or leaves the search view) and gives the list's
+    // position kept for it. Results: 0 done; -1 nothing changed.
+    int leaveGroup(int& topLine, int& selectedLine);
+    // Searches for text; in the tree view the list's position is kept when
+    // the search starts from the normal view.
+    void searchFor(const std::string& text, int topLine, int selectedLine);
+    // Switches the main view to MAINVIEW_NORMAL, _ACTIVE (again: back to the
+    // view before) or _CALENDAR, keeping each view's top line: topLine is the
+    // list's top line now, jobsTopLine the one of the view the only-active
+    // view was entered from. Result: the top line to show the new view at.
+    int switchMainView(int view, int topLine, int& jobsTopLine);
+    // Keeps the list's top line for the view shown, for the next start.
+    void keepListTopLine(int topLine);
+    // Rebuilds the rows of the main view; outside the calendar the view
+    // options follow the current group's settings.
+    void buildView();
     // Opens the data file at start-up into a new, empty organizer. Results
     // as readData.
     int openDataFile(const char* name);

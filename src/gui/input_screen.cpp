@@ -57,10 +57,7 @@ void InputScreen::done() {
     }
     switch (inputMode) {
     case INPUT_SEARCH:
-        if (engine->getOptViewtype() == VIEWTYPE_TREE &&
-            engine->getMainViewType() != MAINVIEW_SEARCH)
-            win.listScreen().pushListPosition();
-        engine->search(text);
+        win.listScreen().search(text);
         win.showMain(SCREEN_LIST);
         win.setMenuActive();
         win.showList(0);

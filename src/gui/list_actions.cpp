@@ -13,12 +13,7 @@
 #include <vector>
 
 void ListScreen::done() {
-    if (engine) {
-        if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-            engine->guiData().nLineCal = listView_->topline();
-        else
-            engine->guiData().nLineNormal = listView_->topline();
-    }
+    if (engine) engine->keepListTopLine(listView_->topline());
     if (win.finishSession()) win.hide();
 }
 
@@ -69,10 +64,9 @@ void ListScreen::newToDo() {
 }
 
 void ListScreen::newGroup() {
-    const int made = engine->newGroupForEditing();
+    const int made = engine->newGroupForEditing(listView_->topline(), selectedLine());
     if (made == -2) GuiAsk::message(GROUPS_TOO_DEEP);
     if (made != 0) return;
-    if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
     win.setEditTopLine(0);
     win.groupEditor().setFromList(false);
     win.showMain(SCREEN_GROUP);
@@ -95,7 +89,7 @@ void ListScreen::deleteGroup() {
         top = win.editTopLine();
         win.groupEditor().setFromList(false);
     } else {
-        top = popListPosition(nullptr);
+        top = engine->popListPosition(nullptr);
     }
     win.showMain(SCREEN_LIST);
     showList(top);

@@ -42,26 +42,6 @@ unsigned ListScreen::rowOfLine(int line) const {
     return engine->getViewOrder()[std::size_t(line - 1)];
 }
 
-void ListScreen::pushListPosition() {
-    engine->guiData().oldPosInList.push_back(listView_->topline());
-    engine->guiData().oldSelInList.push_back(selectedLine());
-}
-
-int ListScreen::popListPosition(int* selected) {
-    T_GUIData& g = engine->guiData();
-    int top = 0, sel = 0;
-    if (!g.oldPosInList.empty()) {
-        top = g.oldPosInList.back();
-        g.oldPosInList.pop_back();
-    }
-    if (!g.oldSelInList.empty()) {
-        sel = g.oldSelInList.back();
-        g.oldSelInList.pop_back();
-    }
-    if (selected) *selected = sel;
-    return top;
-}
-
 void ListScreen::listLine(unsigned r, int lineIndex, std::string& line) const {
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
@@ -125,16 +105,10 @@ void ListScreen::showList(int topLine) {
     // could not be journaled.
     tellJournalFailures();
     listView_->clear();
-    engine->clearViewData();
+    engine->buildView();
     if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
         layoutTitleAndList();
-        bool showCompleted = engine->getGroupShowCompleted();
-        bool completedLast = engine->getGroupCompletedLast();
-        setViewToggles(showCompleted, completedLast);
-        engine->setOptShowCompleted(showCompleted);
-        engine->setOptCompletedLast(completedLast);
-        engine->getContent();
-        engine->sortContent();
+        setViewToggles(engine->getOptShowCompleted(), engine->getOptCompletedLast());
         if (engine->getViewOrder().empty()) {
             listView_->add("<empty>");
             return;
@@ -150,8 +124,6 @@ void ListScreen::showList(int topLine) {
         titleButton_->resize(0, 0, 2 * win.halfWidth(), 0);
         if (win.screen() == SCREEN_LIST)
             listView_->resize(0, 0, 2 * win.halfWidth(), 2 * win.halfHeight() - 30);
-        engine->getContent();
-        engine->sortContent();
         int background = 2;
         for (unsigned r : engine->getViewOrder())
             listView_->add(calendarLine(r, background).c_str());
@@ -208,18 +180,20 @@ void ListScreen::openCurrentItem(bool descriptionFirst) {
     win.show_editToDoWin(descriptionFirst, false);
 }
 
+void ListScreen::search(const std::string& text) {
+    engine->searchFor(text, listView_->topline(), selectedLine());
+}
+
 void ListScreen::enterGroup(int row, bool select) {
-    if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
-    engine->setGroup2ViewItem(row);
+    engine->enterGroupAtRow(unsigned(row), listView_->topline(), selectedLine());
     showList(0);
     if (select && listView_->size() >= 1) listView_->select(1);
 }
 
 void ListScreen::up() {
-    if (engine->leaveCurGroup() != 0) return;
+    int top = 0, selected = 0;
+    if (engine->leaveGroup(top, selected) != 0) return;
     setMenuActive();
-    int selected = 0;
-    int top = popListPosition(&selected);
     showList(top);
     listView_->deselect();
     int line = selected >= 1 ? selected : 1;
@@ -305,44 +279,6 @@ int ListScreen::handleKey(int key, int state) {
 }
 
 void ListScreen::changeView(int view) {
-    if (view == MAINVIEW_ACTIVE) {
-        if (engine->getMainViewType() == MAINVIEW_ACTIVE) {
-            engine->setMainViewType(MAINVIEW_BACK);
-            setMenuActive();
-            showList(jobsTopLine);
-            return;
-        }
-        if (engine->getMainViewType() == MAINVIEW_SEARCH) {
-            jobsTopLine = popListPosition(nullptr);
-            engine->leaveCurGroup();
-        } else {
-            jobsTopLine = listView_->topline();
-        }
-        engine->setMainViewType(MAINVIEW_ACTIVE);
-        setMenuActive();
-        showList(0);
-        return;
-    }
-    if (view == MAINVIEW_NORMAL) {
-        if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-            engine->guiData().nLineCal = listView_->topline();
-        engine->setMainViewType(MAINVIEW_NORMAL);
-        setMenuActive();
-        showList(engine->guiData().nLineNormal);
-        return;
-    }
-    if (view == MAINVIEW_CALENDAR) {
-        if (engine->getMainViewType() == MAINVIEW_SEARCH) {
-            engine->leaveCurGroup();
-            engine->guiData().nLineNormal = popListPosition(nullptr);
-        } else {
-            engine->guiData().nLineNormal = listView_->topline();
-        }
-        engine->setMainViewType(MAINVIEW_CALENDAR);
-        setMenuActive();
-        showList(engine->guiData().nLineCal);
-        return;
-    }
     if (view == VIEW_KEYBOARD) {
         engine->setOptShowKbd(true);
         win.showKeyboard(true);
@@ -350,8 +286,9 @@ void ListScreen::changeView(int view) {
         win.redraw();
         return;
     }
+    const int top = engine->switchMainView(view, listView_->topline(), jobsTopLine);
     setMenuActive();
-    showList(0);
+    showList(top);
 }
 
 void ListScreen::calFirstDay(int n) {

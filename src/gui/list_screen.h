@@ -51,11 +51,8 @@ class ListScreen : public ScreenPart {
     void toggleShowCompleted();
     void toggleCompletedLast();
     void toggleTextSize();
-    // Pushes the list's top and selected lines onto the engine's stacks.
-    void pushListPosition();
-    // Pops the stacks; returns the top line (0 when empty) and the selected
-    // line through selected (0 when empty).
-    int popListPosition(int* selected);
+    // Searches for text, keeping the list's position for the way back.
+    void search(const std::string& text);
     int textSize() const { return textSize_; }
 
     // What the menu entries do (gui/list_actions.cpp).
