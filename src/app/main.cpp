@@ -77,14 +77,6 @@ int tellSave(int r, const T_SaveReport& report, const std::string& path, std::st
     return r;
 }
 
-// Saves the data file and retires the journal with it. Result: saveData's,
-// told as above.
-int saveDataFile(const std::string& path, std::string& error, bool headless) {
-    T_SaveReport report;
-    const int r = velk->saveData(report);
-    return tellSave(r, report, path, error, headless);
-}
-
 // Tells of journal files that held no readable change.
 void tellDamaged(bool headless) {
     for (const auto& d : velk->incsave_damagedFiles()) {
@@ -159,7 +151,10 @@ int main(int argc, char** argv) {
     // Journal files left by a run that did not end normally are replayed onto
     // the loaded tree and merged into the data file in one commit with it.
     std::string journalError;
-    int merged = velk->incsave_readFiles(journalError);
+    int mergeSaved = 0;
+    T_SaveReport mergeReport;
+    std::vector<std::pair<std::string, std::string>> strays;
+    int merged = velk->mergeJournalAtStart(journalError, mergeSaved, mergeReport, strays);
     if (merged == -2) {
         tellUser("The journal beside " + cl.path + " is left from a save that was interrupted, "
                  "and cannot be sorted out:\n" + journalError + "\nNothing was changed.",
@@ -185,13 +180,13 @@ int main(int argc, char** argv) {
     tellDamaged(headless);
     if (merged == 1) {
         std::string error;
-        if (saveDataFile(dataPath, error, headless) == -1)
+        if (tellSave(mergeSaved, mergeReport, dataPath, error, headless) == -1)
             tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
                          error + "\nThe journal files beside it are kept and will be merged at "
                          "the next start.",
                      headless);
     }
-    for (const auto& stray : velk->incsave_setAsideStrays())
+    for (const auto& stray : strays)
         std::fprintf(stderr,
                      "Journal file %s lies behind a gap in the numbering and was not "
                      "replayed; it is kept as %s for recovery by hand.\n",

@@ -296,6 +296,15 @@ int Velk::openDataFile(const char* name) {
     return readData(name);
 }
 
+int Velk::mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
+                              std::vector<std::pair<std::string, std::string>>& strays) {
+    const int merged = incsave_readFiles(error);
+    if (merged != 0 && merged != 1) return merged;
+    if (merged == 1) saveResult = saveData(report);
+    strays = incsave_setAsideStrays();
+    return merged;
+}
+
 int Velk::saveChangesAtEnd(bool always, T_SaveReport& report) {
     if (incsave_getNrOfFiles() == 0 && !incsave_hasUnjournaledChanges() && !always &&
         !passwordsChanged())

@@ -565,6 +565,15 @@ class Velk {
     // Opens the data file at start-up into a new, empty organizer. Results
     // as readData.
     int openDataFile(const char* name);
+    // The start-up merge: replays the journal files that a run which did not
+    // end normally left onto the loaded tree; when an entry was applied, saves
+    // the data file with them in one commit (saveResult and report: saveData's
+    // result and report); then sets aside the journal files behind a gap in
+    // the numbering (strays: old and new names). Results as incsave_readFiles:
+    // 0 nothing replayed; 1 replayed and saved as saveResult says; -1, -2, -3
+    // nothing may be written, error says why (nothing saved or set aside).
+    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
+                            std::vector<std::pair<std::string, std::string>>& strays);
     // The save at the end of a run: only when the journal holds changes of
     // this run (or a change waits for it), when always is set, or when a
     // password was added. Results: 1 nothing to save; else saveData's.
