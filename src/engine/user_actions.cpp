@@ -188,6 +188,20 @@ DateControls Velk::refreshItemDates() {
     return c;
 }
 
+void Velk::setPickedDate(int which, int year, int month, int day) {
+    if (which != 0)
+        setBeginDateMovingEnd(year, month, day);
+    else
+        setDate(which, year, month, day);
+}
+
+void Velk::setPickedTime(int which, int hour, int minute) {
+    if (which != 0)
+        setBeginTimeMovingEnd(hour, minute);
+    else
+        setTime(which, hour, minute);
+}
+
 int Velk::applyRecurrence(const T_recData& rec) {
     const int reset = setRecData(rec);
     sanitizeTimeThings();

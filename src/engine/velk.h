@@ -531,6 +531,11 @@ class Velk {
     // time controls fit them; an item that cannot be shown as busy is shown
     // as free.
     DateControls refreshItemDates();
+    // A date or time picked for the current item's begin (which != 0) or end
+    // (which == 0): a new begin moves the end along (setBeginDateMovingEnd,
+    // setBeginTimeMovingEnd), a new end is set alone.
+    void setPickedDate(int which, int year, int month, int day);
+    void setPickedTime(int which, int hour, int minute);
     // The current item's recurrence rule from the recurrence selector; the
     // dates follow. Results as setRecData.
     int applyRecurrence(const T_recData& rec);

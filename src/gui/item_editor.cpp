@@ -141,10 +141,7 @@ void ItemEditor::CB_editToDo_Date(int u) {
         DateSelect picker(&year, &month, &day);
         picker.run();
         if (day == -1) break; // cancelled: nothing changes
-        if (side == DATE_BEGIN)
-            engine->setBeginDateMovingEnd(year, month, day);
-        else
-            engine->setDate(side, year, month, day);
+        engine->setPickedDate(side, year, month, day);
         break;
     }
     default:
@@ -165,10 +162,7 @@ void ItemEditor::CB_editToDo_Time(int u) {
         TimeSelect picker(&hour, &minute);
         picker.run();
         if (minute == -1) break; // cancelled: nothing changes
-        if (side == DATE_BEGIN)
-            engine->setBeginTimeMovingEnd(hour, minute);
-        else
-            engine->setTime(side, hour, minute);
+        engine->setPickedTime(side, hour, minute);
         break;
     }
     default:

@@ -1,5 +1,6 @@
 #pragma once
 #include "gui/menu_items.h"
+
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
@@ -281,7 +282,7 @@ extern Fl_Menu_Item menu_Menu[];
 extern Fl_Menu_Item menu_CalMenu[];
 // The item editor's and the group editor's menus. The item menu's entries, in
 // their order, each with its name, label, callback, data and flags (the
-// table is built from this list in gui/item_editor.cpp); the names are the
+// table is built from this list in gui/item_editor_layout.cpp); the names are the
 // entries' positions in the table.
 #define VELK_ITEM_MENU(ITEM, END)                                                                  \
     ITEM(EM_SHOWGROUP, "&go to item's group", cb_editToDo_Menu_showGroup, 0, 0)                    \
