@@ -71,7 +71,7 @@ void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
                 if (v.getViewItems()[i] == item) row = int(i);
             state.ResumeTiming();
         }
-        state.counters["lines"] = double(mainWin->listView->size());
+        state.counters["lines"] = double(mainWin->listView()->size());
     }
     delete mainWin;
     mainWin = nullptr;

@@ -41,7 +41,7 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     velk->windowSize(w, h);
     make_windows(cl.path.c_str(), int(w), int(h));
     mainWin->init(velk, clipboardFile);
-    mainWin->saveAtEnd = std::move(saveAtEnd);
+    mainWin->setSaveAtEnd(std::move(saveAtEnd));
     mainWin->showMain(SCREEN_LIST);
     mainWin->setMenuActive();
     mainWin->showList(velk->getMainViewType() == MAINVIEW_CALENDAR ? velk->guiData().nLineCal
@@ -58,12 +58,11 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     return Fl::run();
 }
 
-// Saves the data file and retires the journal with it. Result: saveData's
-// (0 saved; -1 nothing changed; -2 saved but not synced), printed as
-// "write to file: 0" or "-1". What was done beside the save is told.
-int saveDataFile(const std::string& path, std::string& error, bool headless) {
-    T_SaveReport report;
-    int r = velk->saveData(report);
+// Tells the outcome r of a save of the data file: saveData's result (0 saved;
+// -1 nothing changed; -2 saved but not synced), printed as "write to file: 0"
+// or "-1", and what was done beside the save. Returns r.
+int tellSave(int r, const T_SaveReport& report, const std::string& path, std::string& error,
+             bool headless) {
     std::printf("write to file: %i\n", r == 0 ? 0 : -1);
     std::fflush(stdout);
     for (const std::string& w : report.warnings)
@@ -133,9 +132,8 @@ int main(int argc, char** argv) {
     }
 
     velk = new Velk();
-    velk->checkFile(dataPath.c_str());
-    velk->createRoot();
-    int loaded = velk->readData(dataPath.c_str());
+    velk->setEditorCommand(velkconfig.editor);
+    int loaded = velk->openDataFile(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
                      ": it exists but is not a readable file (" + velk->getReadDataError() +
@@ -153,7 +151,10 @@ int main(int argc, char** argv) {
     // Journal files left by a run that did not end normally are replayed onto
     // the loaded tree and merged into the data file in one commit with it.
     std::string journalError;
-    int merged = velk->incsave_readFiles(journalError);
+    int mergeSaved = 0;
+    T_SaveReport mergeReport;
+    std::vector<std::pair<std::string, std::string>> strays;
+    int merged = velk->mergeJournalAtStart(journalError, mergeSaved, mergeReport, strays);
     if (merged == -2) {
         tellUser("The journal beside " + cl.path + " is left from a save that was interrupted, "
                  "and cannot be sorted out:\n" + journalError + "\nNothing was changed.",
@@ -179,13 +180,13 @@ int main(int argc, char** argv) {
     tellDamaged(headless);
     if (merged == 1) {
         std::string error;
-        if (saveDataFile(dataPath, error, headless) == -1)
+        if (tellSave(mergeSaved, mergeReport, dataPath, error, headless) == -1)
             tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
                          error + "\nThe journal files beside it are kept and will be merged at "
                          "the next start.",
                      headless);
     }
-    for (const auto& stray : velk->incsave_setAsideStrays())
+    for (const auto& stray : strays)
         std::fprintf(stderr,
                      "Journal file %s lies behind a gap in the numbering and was not "
                      "replayed; it is kept as %s for recovery by hand.\n",
@@ -207,10 +208,10 @@ int main(int argc, char** argv) {
     // a change waits for it), when asked to, or when a password was added.
     // The journal is retired in one commit with the save.
     auto saveAtEnd = [&cl, &dataPath, headless](std::string& error) {
-        if (velk->incsave_getNrOfFiles() == 0 && !velk->incsave_hasUnjournaledChanges() &&
-            !cl.alwaysSave && !velk->getCrypt().PwdsChanged())
-            return 0;
-        return saveDataFile(dataPath, error, headless);
+        T_SaveReport report;
+        const int r = velk->saveChangesAtEnd(cl.alwaysSave, report);
+        if (r == 1) return 0; // nothing to save
+        return tellSave(r, report, dataPath, error, headless);
     };
 
     int exitCode = 0;

@@ -1,12 +1,11 @@
 // The item editor's description page: the text editor with its line
 // wrapping and word deletion, and the hand-over to an external editor.
 
-#include "app/config.h"
 #include "engine/editor_text.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
+#include "gui/item_editor.h"
 #include "gui/velk_gui.h"
-#include "storage/external_edit.h"
 
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Editor.H>
@@ -45,36 +44,38 @@ int kf_backspace_word(int, Fl_Text_Editor* e) {
     return 1;
 }
 
-std::string VelkGUI::GetDescrBuffer() const {
+std::string ItemEditor::GetDescrBuffer() const {
     char* raw = descrBuffer->text();
     std::string text(raw ? raw : "");
     std::free(raw);
     return text;
 }
 
-void VelkGUI::SetDescrBuffer(const char* text) {
+void ItemEditor::SetDescrBuffer(const char* text) {
     descrBuffer->text(text ? text : "");
-    editDescr->insert_position(0);
-    editDescr->scroll(1, 0);
+    editDescr_->insert_position(0);
+    editDescr_->scroll(1, 0);
 }
 
-void VelkGUI::CB_edit() {
+void ItemEditor::CB_edit() {
     char* raw = descrBuffer->text();
     const std::string text(raw);
     std::free(raw);
     int blank = 0, indent = 0;
-    const int cursor = editDescr->insert_position();
+    const int cursor = editDescr_->insert_position();
     if (!descriptionWrap(text, cursor, blank, indent)) return;
     const std::string lineBreak = "\n" + std::string(std::size_t(indent), ' ');
     descrBuffer->replace(blank, blank + 1, lineBreak.c_str());
-    editDescr->insert_position(cursor + indent);
-    editDescr->show_insert_position();
+    editDescr_->insert_position(cursor + indent);
+    editDescr_->show_insert_position();
 }
 
-void VelkGUI::CB_editToDo_ExtEdit() {
-    if (screen < SCREEN_ITEM_BASICS || screen > SCREEN_ITEM_DESCRIPTION || !descrReadable) return;
+void ItemEditor::CB_editToDo_ExtEdit() {
+    if (win.screen() < SCREEN_ITEM_BASICS || win.screen() > SCREEN_ITEM_DESCRIPTION ||
+        !descrReadable)
+        return;
     std::string text = GetDescrBuffer();
-    switch (editInExternalEditor(velkconfig.editor, text)) {
+    switch (engine->editDescriptionExternally(text)) {
     case 0:
         SetDescrBuffer(text.c_str());
         break;

@@ -1,6 +1,6 @@
 #include "gui/password_dialogs.h"
 
-#include "crypt/crypt_man.h"
+#include "engine/password_keeper.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -92,7 +92,7 @@ class BusyCursor {
 
 } // namespace
 
-int pwd_add_run_window(CryptMan* c) {
+int pwd_add_run_window(PasswordKeeper* c) {
     addDlg.window = new Fl_Double_Window(275, 295, "Add decryption password");
     addDlg.descr = labelledInput(10, 25, 255, 20, "Password description:", FL_NORMAL_INPUT);
     addDlg.hidden = labelledInput(10, 70, 255, 20, "Hidden input:", FL_SECRET_INPUT);
@@ -116,10 +116,10 @@ int pwd_add_run_window(CryptMan* c) {
         return -1;
     }
     BusyCursor busy;
-    return c->AddPwd(descr, password) == 0 ? 0 : -1;
+    return c->addPassword(descr, password) == 0 ? 0 : -1;
 }
 
-int pwd_ask_run_window(CryptMan* c) {
+int pwd_ask_run_window(PasswordKeeper* c) {
     askDlg.window = new Fl_Double_Window(330, 425, "Decryption: Login");
     (new Fl_Button(240, 390, 80, 20, "OK"))->callback(cb_ask_OK);
     askDlg.hidden = labelledInput(10, 80, 310, 20, "Hidden input:", FL_SECRET_INPUT);
@@ -133,11 +133,11 @@ int pwd_ask_run_window(CryptMan* c) {
     // syntax, then given its description as it is: adding by label would
     // merge entries with equal descriptions and read "/" and "_" as menu
     // structure, and either would shift the position that names the record.
-    for (int i = 0; i < c->GetNumPwds(); ++i) {
+    for (int i = 0; i < c->passwordCount(); ++i) {
         const int at = askDlg.choice->add(std::to_string(i).c_str(), 0, nullptr, nullptr, 0);
-        askDlg.choice->replace(at, menuLabelText(c->GetPwdDescr(i)).c_str());
+        askDlg.choice->replace(at, menuLabelText(c->passwordDescription(i)).c_str());
     }
-    if (c->GetNumPwds() > 0) askDlg.choice->value(0);
+    if (c->passwordCount() > 0) askDlg.choice->value(0);
     askDlg.window->end();
     runModal(askDlg.window);
 
@@ -149,7 +149,7 @@ int pwd_ask_run_window(CryptMan* c) {
     int result;
     {
         BusyCursor busy;
-        result = c->Login(index, password.c_str());
+        result = c->logIn(index, password);
     }
     if (result != 0 && index >= 0 && !password.empty()) fl_alert("%s", pwdWrongMessage);
     return result;

@@ -1,8 +1,8 @@
 #include "gui/recurrence_select.h"
 
+#include "engine/recurrence_edit.h"
 #include "gui/date_select.h"
 #include "gui/picker_window.h"
-#include "gui/recurrence_edit.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>

@@ -1,265 +1,83 @@
 #include "gui/velk_gui.h"
 
 #include "engine/velk.h"
-#include "gui/ask.h"
-#include "gui/password_dialogs.h"
+#include "gui/about_screen.h"
+#include "gui/group_editor.h"
+#include "gui/input_screen.h"
+#include "gui/item_editor.h"
+#include "gui/list_screen.h"
 #include "model/clock.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Text_Editor.H>
-#include <cstdio>
 #include <ctime>
-#include <vector>
 
 VelkGUI* mainWin = nullptr;
 
-// --- Static callbacks: one-line forwarders to the window ---
-static void cb_listView(Fl_Widget*, void*) { mainWin->listViewClicked(); }
-static void cb_Up(Fl_Widget*, void*) { mainWin->CB_Up(); }
-static void cb_Done(Fl_Widget*, void*) { mainWin->CB_Done(); }
-static void cb_Cancel(Fl_Widget*, void*) { mainWin->CB_Cancel(); }
-static void cb_hideKbd(Fl_Widget*, void*) { mainWin->CB_hideKbd(); }
-static void cb_showScreen(Fl_Widget*, void* d) { mainWin->showMain(int(fl_intptr_t(d))); }
-static void cb_Menu_VelkView(Fl_Widget*, void* d) { mainWin->CB_Menu_VelkView(int(fl_intptr_t(d))); }
-static void cb_Menu_ActOnSel(Fl_Widget*, void* d) { mainWin->ActOnSelected(int(fl_intptr_t(d))); }
-static void cb_Menu_newTodo(Fl_Widget*, void*) { mainWin->CB_Menu_newTodo(); }
-static void cb_Menu_newGroup(Fl_Widget*, void*) { mainWin->CB_Menu_newGroup(); }
-static void cb_Menu_editGroup(Fl_Widget*, void*) { mainWin->CB_Menu_editGroup(); }
-static void cb_Menu_delGroup(Fl_Widget*, void*) { mainWin->CB_Menu_delGroup(); }
-static void cb_Menu_delCompl(Fl_Widget*, void*) { mainWin->CB_Menu_delCompl(); }
-static void cb_Menu_paste(Fl_Widget*, void*) { mainWin->CB_Menu_paste(); }
-static void cb_Menu_search(Fl_Widget*, void*) { mainWin->showInput(INPUT_SEARCH); }
-static void cb_Menu_insFile(Fl_Widget*, void*) { mainWin->showInput(INPUT_IMPORT); }
-static void cb_Menu_expFileGroup(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_GROUP); }
-static void cb_Menu_expFileContent(Fl_Widget*, void*) { mainWin->showInput(INPUT_EXPORT_CONTENT); }
-static void cb_Menu_copyGroup(Fl_Widget*, void*) { mainWin->CB_Menu_copyGroup(); }
-static void cb_Menu_copyContent(Fl_Widget*, void*) { mainWin->CB_Menu_copyContent(); }
-static void cb_CalSpan(Fl_Widget*, void* d) { mainWin->CB_CalSpan(int(fl_intptr_t(d))); }
-static void cb_CalFirstDay(Fl_Widget*, void* d) { mainWin->CB_CalFirstDay(int(fl_intptr_t(d))); }
-static void cb_Opts_View_sort(Fl_Widget*, void* d) { mainWin->CB_Opts_sort(int(fl_intptr_t(d))); }
-static void cb_Opts_View_flat(Fl_Widget*, void*) { mainWin->CB_Opts_View_flat(); }
-static void cb_Opts_View_tree(Fl_Widget*, void*) { mainWin->CB_Opts_View_tree(); }
-static void cb_Opts_View_scompleted(Fl_Widget*, void*) { mainWin->CB_Opts_View_scompleted(); }
-static void cb_Opts_View_completedl(Fl_Widget*, void*) { mainWin->CB_Opts_View_completedl(); }
-static void cb_Opts_View_toggleTextSize(Fl_Widget*, void*) {
-    mainWin->CB_Opts_View_toggleTextSize();
+static void cb_Done(Fl_Widget*, void*) {
+    mainWin->CB_Done();
 }
-static void cb_Menu_Crypt_AddPwd(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_AddPwd(); }
-static void cb_Menu_Crypt_Login(Fl_Widget*, void*) { mainWin->CB_Menu_Crypt_Login(); }
-
-#define VELK_ITEM(label, cb, data, flags) {label, 0, cb, (void*)(fl_intptr_t)(data), flags, 0, 0, 20, 0}
-#define VELK_END {0, 0, 0, 0, 0, 0, 0, 0, 0}
-
-// Positions of entries in the menu tables, for activating and checking them.
-enum {
-    MM_FILE = 1, MM_COPY = 6, MM_PASTE = 11, MM_GROUP = 12, MM_GROUP_CUT = 15,
-    MM_SEARCH = 21, MM_CALENDAR = 23, MM_FLAT = 24, MM_TREE = 25, MM_SHOWCOMPLETED = 26,
-    MM_COMPLETEDLAST = 27, MM_SORTPRIO = 28, MM_SORTDATE = 29, MM_ADDPWD = 33, MM_LOGIN = 34,
-    CM_ONEDAY = 4, CM_TWODAYS = 5, CM_THREEDAYS = 6, CM_SEVENDAYS = 7, CM_FOURTEENDAYS = 8,
-};
-
-Fl_Menu_Item menu_Menu[] = {
-    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
-    VELK_ITEM("&file", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("import", cb_Menu_insFile, 0, 0),
-    VELK_ITEM("export group+", cb_Menu_expFileGroup, 0, 0),
-    VELK_ITEM("export content", cb_Menu_expFileContent, 0, 0),
-    VELK_END,
-    VELK_ITEM("&copy", 0, 0, FL_SUBMENU),
-    VELK_ITEM("group+", cb_Menu_copyGroup, 0, 0),
-    VELK_ITEM("content", cb_Menu_copyContent, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, 2, 0),
-    VELK_END,
-    VELK_ITEM("&paste", cb_Menu_paste, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&group", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("new", cb_Menu_newGroup, 0, 0),
-    VELK_ITEM("edit", cb_Menu_editGroup, 0, 0),
-    VELK_ITEM("cut/delete", cb_Menu_delGroup, 0, 0),
-    VELK_END,
-    VELK_ITEM("delete", 0, 0, FL_SUBMENU),
-    VELK_ITEM("completed", cb_Menu_delCompl, 0, 0),
-    VELK_ITEM("selected", cb_Menu_ActOnSel, 1, FL_MENU_DIVIDER),
-    VELK_END,
-    VELK_ITEM("&search...", cb_Menu_search, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("calendar", cb_Menu_VelkView, 3, FL_MENU_DIVIDER),
-    VELK_ITEM("flat", cb_Opts_View_flat, 0, FL_MENU_RADIO),
-    VELK_ITEM("tree", cb_Opts_View_tree, 0, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("show completed", cb_Opts_View_scompleted, 0, FL_MENU_TOGGLE),
-    VELK_ITEM("completed last", cb_Opts_View_completedl, 0, FL_MENU_TOGGLE | FL_MENU_DIVIDER),
-    VELK_ITEM("sort priority", cb_Opts_View_sort, 0, FL_MENU_RADIO),
-    VELK_ITEM("sort date", cb_Opts_View_sort, 1, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
-    VELK_END,
-    VELK_ITEM("Crypt", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("Add Pwd...", cb_Menu_Crypt_AddPwd, 0, 0),
-    VELK_ITEM("Login...", cb_Menu_Crypt_Login, 0, 0),
-    VELK_END,
-    VELK_ITEM("E&xit", cb_Done, 0, 0),
-    VELK_END,
-};
-
-Fl_Menu_Item menu_CalMenu[] = {
-    VELK_ITEM("About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER),
-    VELK_ITEM("delete completed", cb_Menu_delCompl, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("&View", 0, 0, FL_SUBMENU | FL_MENU_DIVIDER),
-    VELK_ITEM("data", cb_Menu_VelkView, 0, FL_MENU_DIVIDER),
-    VELK_ITEM("one day", cb_CalSpan, 1, FL_MENU_RADIO),
-    VELK_ITEM("two days", cb_CalSpan, 2, FL_MENU_RADIO),
-    VELK_ITEM("three days", cb_CalSpan, 3, FL_MENU_RADIO),
-    VELK_ITEM("7 days", cb_CalSpan, 7, FL_MENU_RADIO),
-    VELK_ITEM("14 days", cb_CalSpan, 14, FL_MENU_RADIO | FL_MENU_DIVIDER),
-    VELK_ITEM("toggle size", cb_Opts_View_toggleTextSize, 0, 0),
-    VELK_END,
-    VELK_ITEM("E&xit", cb_Done, 0, 0),
-    VELK_END,
-};
-
-namespace {
-
-void setActive(Fl_Menu_Item& item, bool on) {
-    if (on)
-        item.activate();
-    else
-        item.deactivate();
+static void cb_hideKbd(Fl_Widget*, void*) {
+    mainWin->CB_hideKbd();
 }
-
-void setChecked(Fl_Menu_Item& item, bool on) {
-    if (on)
-        item.set();
-    else
-        item.clear();
-}
-
-} // namespace
 
 VelkGUI::VelkGUI(int w, int h, const char* title)
-    : Fl_Double_Window(w, h), halfWidth(w / 2), halfHeight(h / 2) {
+    : Fl_Double_Window(w, h), halfWidth_(w / 2), halfHeight_(h / 2),
+      list_(std::make_unique<ListScreen>(*this)), about_(std::make_unique<AboutScreen>(*this)),
+      input_(std::make_unique<InputScreen>(*this)), item_(std::make_unique<ItemEditor>(*this)),
+      group_(std::make_unique<GroupEditor>(*this)) {
     copy_label(title);
     size_range(320, 320, 2000, 2000);
     end();
 }
 
 VelkGUI::~VelkGUI() {
-    // The description editor goes before the buffer it shows.
-    delete editDescr;
-    editDescr = nullptr;
+    item_->destroyDescriptionEditor();
 }
 
 void VelkGUI::makeWindows() {
-    for (int i = 0; i < 3; ++i)
-        rowBackground[i] = "@B" + std::to_string(i == 0 ? 50 : i == 1 ? 53 : 55);
     // A small-screen program driven by mouse and keys: buttons and the list do
     // not take the keyboard focus, so that keys reach the list's key handling.
     Fl::visible_focus(0);
     Fl::scrollbar_size(20);
-    aboutText = "              Velk v0.54\n\n        Hierarchical todo-list,\n        appointments and "
-                "notes,\n        calendar,\n        project-time recorder.\n        Fully "
-                "searchable, encrypting.";
     begin();
-    const int W = w(), H = h(), y0 = H - 30;
-    kbdHideButton = new Fl_Button(0, H, 15, 15, "X");
-    kbdHideButton->labelsize(10);
-    kbdHideButton->callback(cb_hideKbd);
-    kbdBox = new Fl_Box(FL_FLAT_BOX, 100, H, W + 40, 60, clockText);
-    kbdBox->labelsize(10);
-    kbdBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-
-    listView = new Fl_Browser(0, 0, W, H - 30);
-    listView->type(FL_MULTI_BROWSER);
-    listView->box(FL_FLAT_BOX);
-    listView->labelfont(FL_BOLD);
-    listView->labelsize(textSize);
-    listView->textsize(textSize);
-    static const int columns[] = {26, 0};
-    listView->column_widths(columns);
-    listView->callback(cb_listView);
-    listView->when(FL_WHEN_CHANGED | FL_WHEN_NOT_CHANGED | FL_WHEN_RELEASE_ALWAYS);
-
-    titleButton = new Fl_Button(0, 0, W, 0);
-    titleButton->labelfont(FL_BOLD);
-    titleButton->labelsize(20);
-    titleButton->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-    titleButton->callback(cb_Up);
-
-    promptBox = new Fl_Box(FL_FLAT_BOX, 0, 0, W, H - 60, "");
-    promptBox->labelsize(20);
-    promptBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-    cancelButton = new Fl_Button(70, y0, 80, 30, "Cancel");
-    cancelButton->labelsize(20);
-    cancelButton->callback(cb_Cancel);
-    inputField = new Fl_Input(0, H - 60, W, 30);
-    inputField->textsize(20);
-
-    aboutBox = new Fl_Box(FL_FLAT_BOX, 0, 0, W, H - 30, aboutText.c_str());
-    aboutBox->labelsize(20);
-    aboutBox->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-
-    makeEditorWidgets();
-
-    closeButton = new Fl_Button(0, y0, 70, 30, "&Close");
-    closeButton->labelsize(20);
-    closeButton->callback(cb_Done);
-    menuButton = new Fl_Menu_Button(0, y0, 66, 30, "&Menu");
-    // A little smaller and left-aligned, as in the editors, so that the label
-    // clears the arrow.
-    menuButton->labelsize(16);
-    menuButton->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-    menuButton->textsize(20);
-    menuButton->menu(menu_Menu);
-    newItemButton = new Fl_Button(66, y0, 100, 30, "&New Item");
-    newItemButton->labelsize(20);
-    newItemButton->callback(cb_Menu_newTodo);
-    upButton = new Fl_Button(166, y0, 40, 30, "..");
-    upButton->labelsize(20);
-    upButton->labelfont(FL_BOLD);
-    upButton->callback(cb_Up);
-    jobsButton = new Fl_Button(W - 20, y0, 20, 30, "!");
-    jobsButton->labelsize(20);
-    jobsButton->labelfont(FL_BOLD);
-    jobsButton->callback(cb_Menu_VelkView, (void*)1);
-
-    struct CalButton {
-        Fl_Button** button;
-        int x, w;
-        const char* label;
-        int data;
-    } calButtons[] = {
-        {&calTodayButton, 66, 70, "Today", 0}, {&calSelectButton, 136, 70, "Select", 1},
-        {&calPrevButton, 206, 22, "<", 2},     {&calMinusButton, 228, 22, "-", 4},
-        {&calPlusButton, 250, 22, "+", 5},     {&calNextButton, 272, 22, ">", 3},
-    };
-    for (const CalButton& c : calButtons) {
-        *c.button = new Fl_Button(c.x, y0, c.w, 30, c.label);
-        (*c.button)->labelsize(20);
-        (*c.button)->callback(cb_CalFirstDay, (void*)(fl_intptr_t)c.data);
-    }
+    const int W = w(), H = h();
+    kbdHideButton_ = new Fl_Button(0, H, 15, 15, "X");
+    kbdHideButton_->labelsize(10);
+    kbdHideButton_->callback(cb_hideKbd);
+    kbdBox_ = new Fl_Box(FL_FLAT_BOX, 100, H, W + 40, 60, clockText_);
+    kbdBox_->labelsize(10);
+    kbdBox_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    // The order of making is the order of drawing and of taking events.
+    list_->makeList(W, H);
+    input_->make(W, H);
+    about_->make(W, H);
+    item_->make(W, H);
+    group_->make(W, H);
+    closeButton_ = new Fl_Button(0, H - 30, 70, 30, "&Close");
+    closeButton_->labelsize(20);
+    closeButton_->callback(cb_Done);
+    list_->makeBar(W, H);
     end();
     hideAll();
 }
 
 void VelkGUI::init(Velk* e, const char* clipboardName) {
-    engine = e;
-    clipboardFile = clipboardName ? std::string(clipboardName).substr(0, 15) : std::string();
-    bool tree = engine->getOptViewtype() == VIEWTYPE_TREE;
-    setChecked(menu_Menu[MM_TREE], tree);
-    setChecked(menu_Menu[MM_FLAT], !tree);
-    setChecked(menu_Menu[MM_SORTPRIO], engine->getOptsSort() == SORT_PRIORITY);
-    setChecked(menu_Menu[MM_SORTDATE], engine->getOptsSort() == SORT_DATE);
-    int span = engine->getCalSpan();
-    setChecked(menu_CalMenu[CM_ONEDAY], span == 1);
-    setChecked(menu_CalMenu[CM_TWODAYS], span == 2);
-    setChecked(menu_CalMenu[CM_THREEDAYS], span == 3);
-    setChecked(menu_CalMenu[CM_SEVENDAYS], span == 7);
-    setChecked(menu_CalMenu[CM_FOURTEENDAYS], span != 1 && span != 2 && span != 3 && span != 7);
+    engine_ = e;
+    for (ScreenPart* part : std::initializer_list<ScreenPart*>{
+             list_.get(), about_.get(), input_.get(), item_.get(), group_.get()})
+        part->attach(e);
+    clipboardFile_ = clipboardName ? std::string(clipboardName).substr(0, 15) : std::string();
+    list_->initMenus();
     UpdateCryptMenu();
 }
 
 void VelkGUI::hideAll() {
     for (int i = 0; i < children(); ++i) {
         Fl_Widget* w = child(i);
-        if (w == listView || w == editTimesBrowser)
+        if (w == listView() || w == editTimesBrowser())
             w->resize(0, 0, 0, 0); // keeps its lines, selection and scroll position
         else
             w->hide();
@@ -269,420 +87,121 @@ void VelkGUI::hideAll() {
 int VelkGUI::showMain(int n) {
     int topLine = 0;
     hideAll();
-    screen = n;
+    screen_ = n;
     switch (n) {
     case SCREEN_LIST:
-        menuButton->show();
-        newItemButton->show();
-        upButton->show();
-        titleButton->show();
-        listView->show();
-        if (engine && engine->getNrActiveJobs() != 0) {
-            jobsButton->show();
-        } else {
-            jobsButton->hide();
-            if (engine && engine->getMainViewType() == MAINVIEW_ACTIVE) {
-                engine->setMainViewType(MAINVIEW_BACK);
-                topLine = jobsTopLine;
-            }
-        }
+        topLine = list_->show();
         break;
     case SCREEN_ABOUT:
-        aboutBox->show();
-        closeButton->show();
+        about_->show();
         break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
-    case SCREEN_ITEM_DESCRIPTION: showItemPage(n); break;
-    case SCREEN_GROUP: showGroupEditor(); break;
+    case SCREEN_ITEM_DESCRIPTION:
+        item_->showPage(n);
+        break;
+    case SCREEN_GROUP:
+        group_->show();
+        break;
     case SCREEN_INPUT:
-        cancelButton->show();
-        inputField->show();
-        promptBox->show();
-        closeButton->show();
-        inputField->take_focus();
+        input_->show();
         break;
     default: break;
     }
     setMenuActive();
-    if (engine && engine->getOptShowKbd()) showKeyboard(true);
+    if (engine_ && engine_->getOptShowKbd()) showKeyboard(true);
     resize(x(), y(), w(), h());
     redraw();
     return topLine;
 }
 
 void VelkGUI::setMenuActive() {
-    if (!engine) return;
-    const int view = engine->getMainViewType();
-    menuButton->menu(view == MAINVIEW_CALENDAR ? menu_CalMenu : menu_Menu);
-    Fl_Widget* calButtons[] = {calTodayButton, calSelectButton, calPrevButton,
-                               calMinusButton, calPlusButton,   calNextButton};
-    if (screen == SCREEN_LIST) {
-        for (Fl_Widget* b : calButtons)
-            b->show();
-        newItemButton->show();
-        upButton->show();
-    }
-    for (int e : {MM_CALENDAR, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
-                  MM_COPY, MM_PASTE, MM_GROUP, MM_SEARCH, MM_GROUP_CUT})
-        setActive(menu_Menu[e], true);
-    setActive(menu_EditToDoMenu[EM_T2GROUP], true);
-    setActive(menu_EditToDoMenu[EM_DELETE], true);
-    if (view == MAINVIEW_CALENDAR) {
-        setActive(menu_EditToDoMenu[EM_T2GROUP], false);
-        newItemButton->hide();
-        upButton->hide();
-    } else {
-        for (Fl_Widget* b : calButtons)
-            b->hide();
-    }
-    if (view == MAINVIEW_ACTIVE || view == MAINVIEW_SEARCH) {
-        for (int e : {MM_GROUP_CUT, MM_SHOWCOMPLETED, MM_COMPLETEDLAST, MM_TREE, MM_FLAT, MM_FILE,
-                      MM_COPY, MM_PASTE, MM_GROUP})
-            setActive(menu_Menu[e], false);
-        setActive(menu_EditToDoMenu[EM_T2GROUP], false);
-        setActive(menu_EditToDoMenu[EM_DELETE], false);
-        newItemButton->hide();
-        if (view == MAINVIEW_ACTIVE) {
-            setActive(menu_Menu[MM_CALENDAR], false);
-            setActive(menu_Menu[MM_SEARCH], false);
-            upButton->hide();
-        }
-    }
-}
-
-void VelkGUI::setViewToggles(bool showCompleted, bool completedLast) {
-    setChecked(menu_Menu[MM_SHOWCOMPLETED], showCompleted);
-    setChecked(menu_Menu[MM_COMPLETEDLAST], completedLast);
+    list_->setMenuActive();
 }
 
 void VelkGUI::UpdateCryptMenu() {
-    // The password dialogs open from these entries; they follow the manager's state.
-    setActive(menu_Menu[MM_LOGIN], engine && engine->getCrypt().CanLogIn());
-    setActive(menu_Menu[MM_ADDPWD], engine && engine->getCrypt().CanAddPwd());
-    if (editCrypt) updateCryptFlag();
+    list_->updateCryptMenu();
+    if (editCrypt()) item_->updateCryptFlag();
 }
 
 void VelkGUI::resize(int X, int Y, int W, int H) {
-    halfWidth = W / 2;
-    halfHeight = H / 2;
-    Fl_Double_Window::resize(X, Y, 2 * halfWidth, 2 * halfHeight);
-    if (engine) {
-        unsigned hw = unsigned(halfWidth), hh = unsigned(halfHeight);
-        engine->windowSize(hw, hh);
+    halfWidth_ = W / 2;
+    halfHeight_ = H / 2;
+    Fl_Double_Window::resize(X, Y, 2 * halfWidth_, 2 * halfHeight_);
+    if (engine_) {
+        unsigned hw = unsigned(halfWidth_), hh = unsigned(halfHeight_);
+        engine_->windowSize(hw, hh);
     }
-    if (!listView) return; // not built yet
-    int half = halfHeight;
-    if (engine && engine->getOptShowKbd() && half > 60 && screen != SCREEN_LIST &&
-        screen != SCREEN_ABOUT)
+    if (!listView()) return; // not built yet
+    int half = halfHeight_;
+    if (engine_ && engine_->getOptShowKbd() && half > 60 && screen_ != SCREEN_LIST &&
+        screen_ != SCREEN_ABOUT)
         half -= 30;
-    const int w2 = 2 * halfWidth, h2 = 2 * half, y0 = h2 - 30;
-    kbdHideButton->resize(0, h2, 15, 15);
-    kbdBox->resize(100, h2, w2 + 40, 60);
-    layoutTitleAndList();
-    promptBox->resize(0, 0, w2, h2 - 60);
-    cancelButton->resize(70, y0, 80, 30);
-    inputField->resize(0, h2 - 60, w2, 30);
-    aboutBox->resize(0, 0, w2, h2 - 30);
-    layoutEditors(w2, h2);
-    closeButton->resize(0, y0, 70, 30);
-    menuButton->resize(0, y0, 66, 30);
-    newItemButton->resize(66, y0, 100, 30);
-    upButton->resize(166, y0, 40, 30);
-    jobsButton->resize(w2 - 20, y0, 20, 30);
-    calTodayButton->resize(66, y0, 70, 30);
-    calSelectButton->resize(136, y0, 70, 30);
-    calPrevButton->resize(206, y0, 22, 30);
-    calMinusButton->resize(228, y0, 22, 30);
-    calPlusButton->resize(250, y0, 22, 30);
-    calNextButton->resize(272, y0, 22, 30);
+    const int w2 = 2 * halfWidth_, h2 = 2 * half, y0 = h2 - 30;
+    kbdHideButton_->resize(0, h2, 15, 15);
+    kbdBox_->resize(100, h2, w2 + 40, 60);
+    list_->layout(w2, h2);
+    input_->layout(w2, h2);
+    about_->layout(w2, h2);
+    item_->layout(w2, h2);
+    group_->layout(w2, h2);
+    closeButton_->resize(0, y0, 70, 30);
     redraw();
-}
-
-void VelkGUI::layoutTitleAndList() {
-    if (!engine) return;
-    const int W = 2 * halfWidth, H = 2 * halfHeight;
-    if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
-        pathText = engine->getCurGroupPathText();
-        int lines = 0;
-        if (!pathText.empty()) {
-            lines = 1;
-            for (char c : pathText)
-                if (c == '\n') ++lines;
-        }
-        titleLines = 13 * lines;
-        titleButton->label(pathText.c_str());
-    } else {
-        titleLines = 0;
-    }
-    titleButton->resize(0, 0, W, 2 * titleLines);
-    if (screen == SCREEN_LIST) listView->resize(0, 2 * titleLines, W, H - 2 * titleLines - 30);
-    titleButton->redraw();
-    listView->redraw();
 }
 
 void VelkGUI::updateClock() {
     std::tm t{};
-    if (velkLocalTime(t)) std::strftime(clockText, sizeof clockText, "%d.%m.%Y\n%H:%M\n", &t);
-    if (kbdBox) {
-        kbdBox->label(clockText);
-        kbdBox->redraw();
+    if (velkLocalTime(t)) std::strftime(clockText_, sizeof clockText_, "%d.%m.%Y\n%H:%M\n", &t);
+    if (kbdBox_) {
+        kbdBox_->label(clockText_);
+        kbdBox_->redraw();
     }
 }
 
 void VelkGUI::showKeyboard(bool on) {
     if (!on) return;
-    kbdHideButton->show();
-    kbdBox->show();
+    kbdHideButton_->show();
+    kbdBox_->show();
 }
 
 void VelkGUI::CB_hideKbd() {
-    engine->setOptShowKbd(false);
-    kbdHideButton->hide();
-    kbdBox->hide();
+    engine_->setOptShowKbd(false);
+    kbdHideButton_->hide();
+    kbdBox_->hide();
     resize(x(), y(), w(), h());
     redraw();
 }
 
 void VelkGUI::CB_Done() {
-    switch (screen) {
+    switch (screen_) {
     case SCREEN_LIST:
-        if (engine) {
-            if (engine->getMainViewType() == MAINVIEW_CALENDAR)
-                engine->guiData().nLineCal = listView->topline();
-            else
-                engine->guiData().nLineNormal = listView->topline();
-        }
-        if (finishSession()) hide();
+        list_->done();
         break;
     case SCREEN_ABOUT: showMain(SCREEN_LIST); break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
     case SCREEN_ITEM_DESCRIPTION: editToDo_Done(); break;
     case SCREEN_GROUP: editGroup_Done(); break;
-    case SCREEN_INPUT: {
-        std::string text = inputField->value();
-        if (text.empty()) {
-            showMain(SCREEN_LIST);
-            break;
-        }
-        switch (inputMode) {
-        case INPUT_SEARCH:
-            if (engine->getOptViewtype() == VIEWTYPE_TREE &&
-                engine->getMainViewType() != MAINVIEW_SEARCH)
-                pushListPosition();
-            engine->search(text);
-            showMain(SCREEN_LIST);
-            setMenuActive();
-            showList(0);
-            break;
-        case INPUT_EXPORT_GROUP:
-            tellWriteResult(engine->exportGroupToFile(text.c_str()), text, false);
-            showMain(SCREEN_LIST);
-            break;
-        case INPUT_EXPORT_CONTENT:
-            tellWriteResult(engine->exportContentToFile(text.c_str()), text, false);
-            showMain(SCREEN_LIST);
-            break;
-        case INPUT_IMPORT: {
-            tellReadResult(engine->insertDataFromFile(text.c_str()), text, false);
-            showMain(SCREEN_LIST);
-            checkActiveJobs();
-            showList(0);
-            break;
-        }
-        default: showMain(SCREEN_LIST); break;
-        }
+    case SCREEN_INPUT:
+        input_->done();
         break;
-    }
     default: break;
     }
 }
 
 void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
 
-bool VelkGUI::finishSession() {
-    if (sessionEnd_ != SESSION_OPEN) return true;
-    if (!saveAtEnd) {
-        sessionEnd_ = SESSION_SAVED;
-        return true;
+int VelkGUI::handle(int event) {
+    if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);
+    const int key = Fl::event_key();
+    const int state = Fl::event_state();
+    if (screen_ == SCREEN_ITEM_BASICS || screen_ == SCREEN_ITEM_TIMES ||
+        screen_ == SCREEN_ITEM_DESCRIPTION) {
+        if (item_->handleKey(key, state)) return 1;
+        return Fl_Double_Window::handle(event);
     }
-    for (;;) {
-        std::string error;
-        if (saveAtEnd(error) == 0) {
-            sessionEnd_ = SESSION_SAVED;
-            return true;
-        }
-        const std::string& dataFile = engine->getFileName();
-        const std::string question = "Velk could not save your data to " + dataFile + ":\n" +
-                                     error +
-                                     "\n\nNothing is lost yet: Velk stays open with every "
-                                     "change.\nFree some space or fix the cause, then try "
-                                     "again,\nor save to another file.";
-        const int answer =
-            GuiAsk::choice3(question.c_str(), "Try again", "Save to another file...",
-                            "End without saving");
-        if (answer == 0) continue;
-        if (answer == 1) {
-            const std::string suggestion = dataFile + ".rescue";
-            const char* name = GuiAsk::input("Save your data to this file:", suggestion.c_str());
-            if (!name || !*name) continue;
-            std::string copyError;
-            if (engine->saveCopyTo(name, copyError) != 0) {
-                GuiAsk::alert(("Velk could not save to " + std::string(name) + ":\n" + copyError)
-                                  .c_str());
-                continue;
-            }
-            GuiAsk::message(("Your data was saved to " + std::string(name) + ".\nThe data file " +
-                             dataFile +
-                             " was not changed;\nthe journal files beside it are kept and "
-                             "merged at its next start.")
-                                .c_str());
-            sessionEnd_ = SESSION_UNSAVED;
-            return true;
-        }
-        const std::string confirm =
-            "End Velk without saving?\nThe changes in the journal files beside " + dataFile +
-            "\nare merged at its next start; changes that could not be\nwritten to the "
-            "journal are lost.";
-        // Cancel is the second button, which the toolkit gives Enter.
-        if (GuiAsk::choice(confirm.c_str(), "End without saving", "Cancel") == 0) {
-            sessionEnd_ = SESSION_UNSAVED;
-            return true;
-        }
-    }
-}
-
-void VelkGUI::showInput(int mode) {
-    static const char* const prompts[] = {
-        "string to search for:", "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to export to:", "filename and path of Velk-file to insert:"};
-    inputMode = mode;
-    promptText = prompts[mode];
-    promptBox->label(promptText.c_str());
-    inputField->value("");
-    showMain(SCREEN_INPUT);
-}
-
-void VelkGUI::ActOnSelected(int action) {
-    if (action == 1) {
-        // From the last line to the first, so that the positions of the lines
-        // still to be deleted stay valid.
-        for (int line = listView->size(); line >= 1; --line)
-            if (listView->selected(line)) engine->DeleteItem(unsigned(line - 1));
-        engine->checkCompleted();
-        showList(0);
-    } else if (action == 2) {
-        std::vector<unsigned> rows;
-        for (int line = 1; line <= listView->size(); ++line)
-            if (listView->selected(line)) rows.push_back(unsigned(line - 1));
-        tellWriteResult(engine->exportRowsToFile(clipboardFile.c_str(), rows, true), clipboardFile,
-                        true);
-    }
-}
-
-bool VelkGUI::tellWriteResult(int result, const std::string& name, bool toClipboard) {
-    if (result == 0) return true;
-    const std::string what = toClipboard ? "The clipboard file " : "The file ";
-    const char* const nothing = toClipboard ? "nothing was copied." : "nothing was exported.";
-    std::string text;
-    if (result == -4)
-        text = what + name + " is not a regular file of yours (it is a link, a folder or " +
-               "another user's file); it was left as it was and " + nothing;
-    else if (result == -3)
-        text = what + name + " could not be written: " + engine->getTransferError() + ";\n" + nothing;
-    else
-        text = std::string("There is nothing to copy here; ") + nothing;
-    GuiAsk::alert(text.c_str());
-    return false;
-}
-
-void VelkGUI::tellReadResult(int result, const std::string& name, bool fromClipboard) {
-    if (result == Velk::INSERT_TOO_DEEP) GuiAsk::message(GROUPS_TOO_DEEP);
-    if (result == -3)
-        GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
-                       " could not be read: " + engine->getTransferError() + ";\n" +
-                       (fromClipboard ? "nothing was pasted." : "nothing was imported."))
-                          .c_str());
-}
-
-void VelkGUI::CB_Menu_newTodo() {
-    if (engine->newToDo(0, 0) != 0) return;
-    engine->incsave_newItem();
-    show_editToDoWin(false, false);
-}
-
-void VelkGUI::CB_Menu_newGroup() {
-    if (engine->newGroup() != 0) {
-        if (engine->getCurGroup() && engine->getCurGroup()->getLevel() >= MAX_GROUP_LEVEL)
-            GuiAsk::message(GROUPS_TOO_DEEP);
-        return;
-    }
-    if (engine->getOptViewtype() == VIEWTYPE_TREE) pushListPosition();
-    engine->incsave_newItem();
-    editTopLine = 0;
-    groupFromList = false;
-    showMain(SCREEN_GROUP);
-}
-
-void VelkGUI::CB_Menu_delGroup() {
-    if (GuiAsk::choice("Do you really want to delete this group?", "Cancel", "Delete") != 1) return;
-    // A delete that would be refused (the root) is no cut either: the
-    // clipboard keeps what was copied before.
-    if (!engine->canDeleteCurGroup()) return;
-    // Deleting is cutting: the group goes to the clipboard first. When that
-    // fails the user has been told and decides whether to delete all the same.
-    if (!tellWriteResult(engine->exportGroupToFile(clipboardFile.c_str(), true), clipboardFile,
-                         true) &&
-        GuiAsk::choice("Delete the group all the same?", "Cancel", "Delete") != 1)
-        return;
-    engine->incsave_forgetGroup();
-    if (engine->delCurGroup() != 0) return;
-    int top = 0;
-    if (groupFromList) {
-        top = editTopLine;
-        groupFromList = false;
-    } else {
-        top = popListPosition(nullptr);
-    }
-    showMain(SCREEN_LIST);
-    showList(top);
-}
-
-void VelkGUI::CB_Menu_delCompl() {
-    if (GuiAsk::choice("This will delete every visible todo that's finished. Really continue?",
-                       "Cancel", "Delete") != 1)
-        return;
-    if (engine->delCompleted() != 0) {
-        GuiAsk::message("Some error occured.");
-        return;
-    }
-    showList(0);
-}
-
-void VelkGUI::CB_Menu_paste() {
-    // The clipboard is read only when it is a regular file, never through a link.
-    tellReadResult(engine->insertDataFromFile(clipboardFile.c_str(), false), clipboardFile, true);
-    checkActiveJobs();
-    showList(0);
-}
-
-void VelkGUI::CB_Menu_copyGroup() {
-    tellWriteResult(engine->exportGroupToFile(clipboardFile.c_str(), true), clipboardFile, true);
-}
-
-void VelkGUI::CB_Menu_copyContent() {
-    tellWriteResult(engine->exportContentToFile(clipboardFile.c_str(), true), clipboardFile, true);
-}
-
-void VelkGUI::CB_Menu_Crypt_AddPwd() {
-    if (engine->getCrypt().CanAddPwd()) pwd_add_run_window(&engine->getCrypt());
-    UpdateCryptMenu();
-}
-
-void VelkGUI::CB_Menu_Crypt_Login() {
-    if (engine->getCrypt().CanLogIn()) pwd_ask_run_window(&engine->getCrypt());
-    UpdateCryptMenu();
+    if (screen_ != SCREEN_LIST) return Fl_Double_Window::handle(event);
+    return list_->handleKey(key, state);
 }
 
 void make_windows(const char* path, int halfWidth, int halfHeight) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "gui/menu_items.h"
+
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
@@ -28,12 +30,52 @@ enum {
     SCREEN_INPUT = 6,
 };
 
+// The width of the list's marker column (done flag, group mark): a click in
+// it completes a todo or opens a group's editor instead of opening the row.
+constexpr int MARKER_COLUMN_WIDTH = 26;
+// The view number of the editors' "keyboard" entry: it shows the clock bar
+// instead of switching the list's view.
+constexpr int VIEW_KEYBOARD = 42;
+// The calendar's "Select" button; the other calendar buttons pass the
+// engine's Velk::CalendarStep.
+constexpr int CAL_SELECT_DAY = 1;
+// The list's text sizes, toggled by "toggle size".
+constexpr int TEXT_SIZE_LARGE = 20;
+constexpr int TEXT_SIZE_SMALL = 10;
+// The toolkit's background colours of the list lines: day headers, and the
+// two colours that alternate between rows.
+constexpr int BACKGROUND_HEADER = 50;
+constexpr int BACKGROUND_ODD = 53;
+constexpr int BACKGROUND_EVEN = 55;
+// What "selected" in the copy and delete menus does with the selected rows.
+enum { ACT_DELETE = 1, ACT_COPY = 2 };
+// The date and time menus of the item editor: the side (the engine's "which")
+// plus the action.
+enum {
+    DATE_END = 0,
+    DATE_BEGIN = 16,
+    DATE_SIDE_BITS = 0xf0,
+    DATE_NONE = 1,
+    DATE_SELECT = 2,
+    DATE_TODAY = 4,
+    DATE_BEGIN_PLUS_30 = 8,
+    DATE_ACTION_BITS = 0x0f,
+};
+
 // What the input screen does with its text.
 enum { INPUT_SEARCH = 0, INPUT_EXPORT_GROUP = 1, INPUT_EXPORT_CONTENT = 2, INPUT_IMPORT = 3 };
 
-// The one window of Velk. It holds the widgets of every screen (the list, About,
-// the item and group editors, a one-line input) and shows one screen at a
-// time. It never edits the tree itself: it selects rows and asks the engine.
+class AboutScreen;
+class GroupEditor;
+class InputScreen;
+class ItemEditor;
+class ListScreen;
+
+// The one window of Velk. It holds the screens (the list, About, the item and
+// group editors, a one-line input), shows one at a time and hands each user
+// action to the screen that owns it; the screens ask the engine. The CB_ and
+// other members of the window are the names the rest of the program uses;
+// each forwards to its screen.
 class VelkGUI : public Fl_Double_Window {
   public:
     VelkGUI(int w, int h, const char* title);
@@ -58,7 +100,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_hideKbd();
     void initFakeKbd() {}
 
-    // --- The list (screen 0) ---
+    // --- The list (screen 0, gui/list_screen.h) ---
     void showList(int topLine);
     void listViewClicked();
     void enterGroup(int row, bool select);
@@ -82,7 +124,8 @@ class VelkGUI : public Fl_Double_Window {
     enum SessionEnd { SESSION_OPEN, SESSION_SAVED, SESSION_UNSAVED };
     // The save at the end of the run: 0 saved or nothing to save, else the
     // save failed and error says why. Set by the program entry.
-    std::function<int(std::string& error)> saveAtEnd;
+    using SaveAtEnd = std::function<int(std::string& error)>;
+    void setSaveAtEnd(SaveAtEnd save) { saveAtEnd_ = std::move(save); }
     SessionEnd sessionEnd() const { return sessionEnd_; }
     // Runs the save at the end before the window closes. When it fails the
     // window stays open and the user chooses: try again, save to another
@@ -90,7 +133,7 @@ class VelkGUI : public Fl_Double_Window {
     // the window may close.
     bool finishSession();
 
-    // --- Menus and buttons ---
+    // --- Menus and buttons (the list's menu, gui/list_actions.cpp) ---
     void CB_Done();
     void CB_Cancel();
     void ActOnSelected(int action);
@@ -115,7 +158,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 
-    // --- Item editor (screens 2 to 4, gui/item_editor.cpp) ---
+    // --- Item editor (screens 2 to 4, gui/item_editor.h) ---
     // Opens the editor on the engine's current item: the description page when
     // force is set, or when descr is set and the item has a description; else
     // the basics page. The caller has taken the journal snapshot.
@@ -141,10 +184,10 @@ class VelkGUI : public Fl_Double_Window {
     void CB_edit_Pr(int p);
     void CB_edit_isToDo();
     void CB_editToDo_showAs(int value);
-    // u: 16 for the begin, 0 for the end, plus 1 "none", 2 "select", 4 "today",
-    // 8 "Begin + 30 min".
+    // u: DATE_BEGIN or DATE_END plus DATE_NONE, DATE_SELECT, DATE_TODAY or
+    // DATE_BEGIN_PLUS_30.
     void CB_editToDo_Date(int u);
-    // u: 16 for the begin, 0 for the end, plus 1 "none" or 2 "select".
+    // u: DATE_BEGIN or DATE_END plus DATE_NONE or DATE_SELECT.
     void CB_editToDo_Time(int u);
     void CB_editToDo_recurring();
     void CB_editToDo_crypt();
@@ -155,114 +198,81 @@ class VelkGUI : public Fl_Double_Window {
     void CB_editToDo_Menu_showGroup();
     void CB_editToDo_Menu_t2Group();
 
-    // --- Group editor (screen 5, gui/group_editor.cpp) ---
+    // --- Group editor (screen 5, gui/group_editor.h) ---
     void editGroup_Done();
 
-    // --- State ---
-    int screen = SCREEN_LIST;
-    int halfWidth, halfHeight;
-    std::string clipboardFile;
-    std::string pathText;
-    int titleLines = 0;
-    bool groupFromList = false;
-    int editTopLine = 0;
-    int jobsTopLine = 0;
-    Velk* engine = nullptr;
-    int inputMode = INPUT_SEARCH;
-    std::string rowBackground[3];
-    char clockText[30] = "";
-    int textSize = 20;
-    std::string promptText;
+    // --- State that the screens share ---
+    int screen() const { return screen_; }
+    int halfWidth() const { return halfWidth_; }
+    int halfHeight() const { return halfHeight_; }
+    Velk* engine() const { return engine_; }
+    const std::string& clipboardFile() const { return clipboardFile_; }
+    const char* clockText() const { return clockText_; }
+    // The list's top line when an editor opened, to return to on closing.
+    int editTopLine() const { return editTopLine_; }
+    void setEditTopLine(int line) { editTopLine_ = line; }
+    // The "&Close" button of About, the editors and the input screen.
+    Fl_Button* closeButton() const { return closeButton_; }
+    Fl_Box* kbdBox() const { return kbdBox_; }
 
-    Fl_Button* kbdHideButton = nullptr;
-    Fl_Box* kbdBox = nullptr;
-    Fl_Browser* listView = nullptr;
-    Fl_Button* titleButton = nullptr;
-    Fl_Box* promptBox = nullptr;
-    Fl_Button* cancelButton = nullptr;
-    Fl_Input* inputField = nullptr;
-    Fl_Box* aboutBox = nullptr;
-    Fl_Button* closeButton = nullptr;
-    Fl_Menu_Button* menuButton = nullptr;
-    Fl_Button* newItemButton = nullptr;
-    Fl_Button* upButton = nullptr;
-    Fl_Button* jobsButton = nullptr;
-    Fl_Button* calTodayButton = nullptr;
-    Fl_Button* calSelectButton = nullptr;
-    Fl_Button* calPrevButton = nullptr;
-    Fl_Button* calMinusButton = nullptr;
-    Fl_Button* calPlusButton = nullptr;
-    Fl_Button* calNextButton = nullptr;
-    // The item and group editors. The summary input, the priority buttons and
-    // the time-sum box serve both.
-    Fl_Input* editSummary = nullptr;
-    Fl_Check_Button* editIsToDo = nullptr;
-    Fl_Group* editPrioGroup = nullptr;
-    Fl_Check_Button* editPrio[6] = {};
-    Fl_Check_Button* editDone = nullptr;
-    Fl_Box* editComplBox = nullptr;
-    Fl_Box* editTimeSumBox = nullptr;
-    Fl_Menu_Button* editBegDateMenu = nullptr;
-    Fl_Menu_Button* editEndDateMenu = nullptr;
-    Fl_Menu_Button* editBegTimeMenu = nullptr;
-    Fl_Menu_Button* editEndTimeMenu = nullptr;
-    Fl_Box* editBegBox = nullptr;
-    Fl_Box* editEndBox = nullptr;
-    Fl_Choice* editShowAs = nullptr;
-    Fl_Button* editRecurring = nullptr;
-    Fl_Check_Button* editCrypt = nullptr;
-    Fl_Text_Editor* editDescr = nullptr;
-    Fl_Menu_Button* editMenuButton = nullptr;
-    Fl_Button* editPageButton = nullptr;
-    Fl_Button* editStartStop = nullptr;
-    Fl_Button* editExtEdit = nullptr;
-    Fl_Browser* editTimesBrowser = nullptr;
-    Fl_Menu_Button* groupMenuButton = nullptr;
-    Fl_Box* groupCountBox = nullptr;
+    // --- The screens and their widgets, for the screens and the tests ---
+    ListScreen& listScreen() const { return *list_; }
+    ItemEditor& itemEditor() const { return *item_; }
+    GroupEditor& groupEditor() const { return *group_; }
+    const std::string& pathText() const;
+    Fl_Browser* listView() const;
+    Fl_Button* titleButton() const;
+    Fl_Menu_Button* menuButton() const;
+    Fl_Button* newItemButton() const;
+    Fl_Button* upButton() const;
+    Fl_Button* jobsButton() const;
+    Fl_Button* calTodayButton() const;
+    Fl_Box* promptBox() const;
+    Fl_Input* inputField() const;
+    Fl_Box* aboutBox() const;
+    Fl_Input* editSummary() const;
+    Fl_Check_Button* editIsToDo() const;
+    Fl_Group* editPrioGroup() const;
+    Fl_Check_Button* editPrio(int i) const;
+    Fl_Check_Button* editDone() const;
+    Fl_Box* editComplBox() const;
+    Fl_Box* editTimeSumBox() const;
+    Fl_Menu_Button* editBegDateMenu() const;
+    Fl_Menu_Button* editEndDateMenu() const;
+    Fl_Menu_Button* editBegTimeMenu() const;
+    Fl_Menu_Button* editEndTimeMenu() const;
+    Fl_Box* editBegBox() const;
+    Fl_Box* editEndBox() const;
+    Fl_Choice* editShowAs() const;
+    Fl_Button* editRecurring() const;
+    Fl_Check_Button* editCrypt() const;
+    Fl_Text_Editor* editDescr() const;
+    Fl_Menu_Button* editMenuButton() const;
+    Fl_Button* editPageButton() const;
+    Fl_Button* editStartStop() const;
+    Fl_Button* editExtEdit() const;
+    Fl_Browser* editTimesBrowser() const;
+    Fl_Menu_Button* groupMenuButton() const;
+    Fl_Box* groupCountBox() const;
 
   private:
-    // Tells the user once about every journal entry that could not be written
-    // since the last time (a full disk, say).
-    void tellJournalFailures();
-    unsigned journalFailuresTold = 0;
+    int screen_ = SCREEN_LIST;
+    int halfWidth_, halfHeight_;
+    std::string clipboardFile_;
+    int editTopLine_ = 0;
+    Velk* engine_ = nullptr;
+    char clockText_[30] = "";
+    SaveAtEnd saveAtEnd_;
     SessionEnd sessionEnd_ = SESSION_OPEN;
-    // Refreshes the path above the list and the list's place (layout steps 3, 4).
-    void layoutTitleAndList();
-    // The line for row r of a normal, only-active or search view.
-    void listLine(unsigned r, int lineIndex, std::string& line) const;
-    // The line for row r of the calendar view; flips or resets the background.
-    std::string calendarLine(unsigned r, int& background) const;
-    // Pushes the list's top and selected lines onto the engine's stacks.
-    void pushListPosition();
-    // Pops the stacks; returns the top line (0 when empty) and the selected
-    // line through selected (0 when empty).
-    int popListPosition(int* selected);
-    // The selected browser line, 0 when none.
-    int selectedLine() const;
-    // The row shown on browser line (1-based).
-    unsigned rowOfLine(int line) const;
-    // Sets the "show completed" and "completed last" entries of the View menu.
-    void setViewToggles(bool showCompleted, bool completedLast);
-    // Opens an item after a click or a key, with the login when needed.
-    void openCurrentItem(bool descriptionFirst);
 
-    // Editor parts (gui/item_editor.cpp, gui/group_editor.cpp).
-    void makeEditorWidgets();
-    void layoutEditors(int W, int H);
-    void showItemPage(int n);
-    void showGroupEditor();
-    // The crypt flag is active only while a password is logged in.
-    void updateCryptFlag();
-    // Moves the start/stop button's label to the running state.
-    void labelStartStop();
-
-    std::string aboutText;
-    std::unique_ptr<Fl_Text_Buffer> descrBuffer;
-    // The description could be read when the editor opened; an enciphered one
-    // that could not be is never overwritten by the (empty) editor text.
-    bool descrReadable = true;
-    std::string prioLabels[6];
-    std::string complText, begText, endText, timeSum, groupCount, recText;
+    Fl_Button* kbdHideButton_ = nullptr;
+    Fl_Box* kbdBox_ = nullptr;
+    Fl_Button* closeButton_ = nullptr;
+    std::unique_ptr<ListScreen> list_;
+    std::unique_ptr<AboutScreen> about_;
+    std::unique_ptr<InputScreen> input_;
+    std::unique_ptr<ItemEditor> item_;
+    std::unique_ptr<GroupEditor> group_;
 };
 
 extern VelkGUI* mainWin;
@@ -270,18 +280,22 @@ extern VelkGUI* mainWin;
 // The main menu and the calendar menu of the menu button.
 extern Fl_Menu_Item menu_Menu[];
 extern Fl_Menu_Item menu_CalMenu[];
-// The item editor's and the group editor's menus, and the positions of the
-// item menu's entries.
+// The item editor's and the group editor's menus. The item menu's entries, in
+// their order, each with its name, label, callback, data and flags (the
+// table is built from this list in gui/item_editor_layout.cpp); the names are the
+// entries' positions in the table.
+#define VELK_ITEM_MENU(ITEM, END)                                                                  \
+    ITEM(EM_SHOWGROUP, "&go to item's group", cb_editToDo_Menu_showGroup, 0, 0)                    \
+    ITEM(EM_DELETE, "cut/&delete", cb_editToDo_Menu_del, 0, 0)                                     \
+    ITEM(EM_COPY, "&copy", cb_editToDo_Menu_copy, 0, 0)                                            \
+    ITEM(EM_T2GROUP, "turn to group", cb_editToDo_Menu_t2Group, 0, FL_MENU_DIVIDER)                \
+    ITEM(EM_BASICS, "&basics", cb_showScreen, SCREEN_ITEM_BASICS, FL_MENU_RADIO)                   \
+    ITEM(EM_DESCRIPTION, "description/&text", cb_showScreen, SCREEN_ITEM_DESCRIPTION,              \
+         FL_MENU_RADIO)                                                                            \
+    ITEM(EM_TIMES, "times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER)     \
+    ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)
+enum ItemMenuEntry { VELK_ITEM_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 extern Fl_Menu_Item menu_EditToDoMenu[];
-enum {
-    EM_SHOWGROUP = 0,
-    EM_DELETE = 1,
-    EM_COPY = 2,
-    EM_T2GROUP = 3,
-    EM_BASICS = 4,
-    EM_DESCRIPTION = 5,
-    EM_TIMES = 6,
-};
 extern Fl_Menu_Item menu_EditGroupMenu[];
 
 // Key bindings of the description editor. kill_selection removes the selected

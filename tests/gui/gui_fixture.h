@@ -51,8 +51,8 @@ class GuiTest : public testing::Test {
     // The browser's lines, as the user sees them (format codes included).
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
-        for (int i = 1; i <= mainWin->listView->size(); ++i)
-            out.push_back(mainWin->listView->text(i));
+        for (int i = 1; i <= mainWin->listView()->size(); ++i)
+            out.push_back(mainWin->listView()->text(i));
         return out;
     }
     // Sends a key-down event for key (with modifier state) to the window.
@@ -65,8 +65,8 @@ class GuiTest : public testing::Test {
     }
     // Clicks browser line (1-based) at x with the left mouse button.
     void click(int line, int x) {
-        mainWin->listView->deselect();
-        mainWin->listView->select(line);
+        mainWin->listView()->deselect();
+        mainWin->listView()->select(line);
         Fl::e_x = x;
         Fl::e_state = 0;
         Fl::e_keysym = FL_Button + FL_LEFT_MOUSE;

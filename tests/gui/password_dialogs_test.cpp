@@ -1,4 +1,5 @@
 #include "crypt/crypt_man.h"
+#include "engine/crypt_password_keeper.h"
 #include "gui/password_dialogs.h"
 #include "gui_driver.h"
 
@@ -15,6 +16,16 @@ namespace {
 
 constexpr const char* ADD_TITLE = "Add decryption password";
 constexpr const char* ASK_TITLE = "Decryption: Login";
+
+// The dialogs on a password manager of the test's own.
+int pwd_add_run_window(CryptMan* c) {
+    CryptPasswordKeeper keeper(*c);
+    return ::pwd_add_run_window(&keeper);
+}
+int pwd_ask_run_window(CryptMan* c) {
+    CryptPasswordKeeper keeper(*c);
+    return ::pwd_ask_run_window(&keeper);
+}
 
 // The manager as the next start reads it from the data file: locked.
 CryptMan lockedCopy(const CryptMan& c) {

@@ -1,5 +1,5 @@
+#include "engine/recurrence_edit.h"
 #include "gui/date_select.h"
-#include "gui/recurrence_edit.h"
 #include "gui/recurrence_select.h"
 #include "gui_driver.h"
 #include "model/clock.h"

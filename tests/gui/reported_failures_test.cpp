@@ -119,12 +119,12 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
         engine->createRoot();
         ASSERT_EQ(engine->readData(data.c_str()), 0);
         mainWin->init(engine.get(), "velkXXXXXX.tmp");
-        mainWin->saveAtEnd = [this](std::string& error) {
+        mainWin->setSaveAtEnd([this](std::string& error) {
             T_SaveReport report;
             const int r = engine->saveData(report);
             error = report.error;
             return r;
-        };
+        });
         mainWin->showMain(SCREEN_LIST);
         mainWin->show();
         ToDoListToDo* t = addToDo(engine->getRoot(), "journaled");
@@ -214,7 +214,7 @@ TEST_F(GuiTest, AFailedImportOrExportIsToldWithItsReason) {
         SCOPED_TRACE(c.file);
         asked.clear();
         mainWin->showInput(c.mode);
-        mainWin->inputField->value(c.file.c_str());
+        mainWin->inputField()->value(c.file.c_str());
         mainWin->CB_Done();
         EXPECT_EQ(asked, std::vector<std::string>{c.told});
         EXPECT_EQ(dumpTree(*engine), tree);

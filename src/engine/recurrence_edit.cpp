@@ -1,4 +1,4 @@
-#include "gui/recurrence_edit.h"
+#include "engine/recurrence_edit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,7 +35,7 @@ void normaliseRecurrenceInterval(T_recData& rec) {
 }
 
 packedDT withPickedDate(packedDT v, int day, int month, int year) {
-    return packDate(day, month, year) | (v & 0x7fff);
+    return withDate(v, day, month, year);
 }
 
 std::string rangeDateText(packedDT v) {

@@ -1,0 +1,344 @@
+// Screen 0 of the main window: the rows of the engine's current view as list
+// lines, and moving through the tree and the calendar with mouse and keys.
+
+#include "gui/list_screen.h"
+#include "engine/velk.h"
+#include "gui/ask.h"
+#include "gui/date_select.h"
+#include "gui/group_editor.h"
+#include "gui/password_dialogs.h"
+#include "gui/velk_gui.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Text_Editor.H>
+
+namespace {
+
+// A time of day as the calendar shows it: 9:05, 14:30.
+std::string timeText(packedDT v) {
+    std::string minute = std::to_string(dtMinute(v));
+    if (minute.size() < 2) minute = "0" + minute;
+    return std::to_string(dtHour(v)) + ":" + minute;
+}
+
+bool isToDoPrio(uint32_t prio) {
+    return prio >= 1 && prio <= 6;
+}
+
+// Day headers, special days and blank separators of the calendar.
+bool isMarkerRow(const T_viewDataItem& row) {
+    return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
+}
+
+} // namespace
+
+int ListScreen::selectedLine() const {
+    for (int line = 1; line <= listView_->size(); ++line)
+        if (listView_->selected(line)) return line;
+    return 0;
+}
+
+unsigned ListScreen::rowOfLine(int line) const {
+    return engine->getViewOrder()[std::size_t(line - 1)];
+}
+
+void ListScreen::listLine(unsigned r, int lineIndex, std::string& line) const {
+    const T_viewDataItem& row = engine->getViewData()[r];
+    const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
+    const char* marker;
+    if (row.kind == 1)
+        marker = row.completed ? "@bX\t@b" : "@bO\t@b";
+    else if (row.completed && isToDoPrio(row.prio))
+        marker = "x\t";
+    else if (row.prio == PRIO_APPOINTMENT)
+        marker = "a\t";
+    else if (row.prio == PRIO_NOTE)
+        marker = "i\t";
+    else
+        marker = "o\t";
+    // One buffer serves every line of a list: a flat view may have 100,000.
+    line.assign(b).append(marker).append(b).append("@.").append(row.text.view());
+}
+
+std::string ListScreen::calendarLine(unsigned r, int& background) const {
+    const T_viewDataItem& row = engine->getViewData()[r];
+    const std::string& b = rowBackground[background];
+    auto flip = [&] { background = background == 2 ? 1 : 2; };
+    if (row.completed && isToDoPrio(row.prio)) {
+        flip();
+        return b + "x\t" + b + "@." + row.text;
+    }
+    if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY) {
+        background = 2;
+        return rowBackground[0] + "\t" + rowBackground[0] + row.text;
+    }
+    if (row.prio == PRIO_SEPARATOR) return std::string();
+    if (row.prio < PRIO_DAYHEADER) {
+        bool todo = row.prio <= 6;
+        packedDT s = todo ? row.secondaryDate : row.primaryDate;
+        packedDT e = todo ? row.primaryDate : row.secondaryDate;
+        std::string start = row.startsHere && dtHasTime(s) ? timeText(s) : std::string();
+        std::string end = row.endsHere && dtHasTime(e) ? timeText(e) : std::string();
+        std::string text = row.text;
+        if (!start.empty() || !end.empty()) text = "(" + start + "-" + end + ") " + text;
+        const char* marker = row.prio == PRIO_APPOINTMENT ? "a\t"
+                             : row.prio == PRIO_NOTE      ? "i\t"
+                                                          : "o\t";
+        flip();
+        return b + marker + b + "@." + text;
+    }
+    flip();
+    return b + "o\t" + b + "@." + row.text;
+}
+
+void ListScreen::tellJournalFailures() {
+    const unsigned failures = engine->incsave_unjournaledCount();
+    if (failures == journalFailuresTold) return;
+    journalFailuresTold = failures;
+    GuiAsk::alert("A change could not be written to the journal file next to the data file\n"
+                  "(is the disk full?). It is kept in memory: Velk writes it to the journal\n"
+                  "with your next change, and to the data file when Velk ends.");
+}
+
+void ListScreen::showList(int topLine) {
+    // Every change ends by showing the list: the place to report one that
+    // could not be journaled.
+    tellJournalFailures();
+    listView_->clear();
+    engine->buildView();
+    if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
+        layoutTitleAndList();
+        setViewToggles(engine->getOptShowCompleted(), engine->getOptCompletedLast());
+        if (engine->getViewOrder().empty()) {
+            listView_->add("<empty>");
+            return;
+        }
+        int index = 0;
+        std::string line;
+        for (unsigned r : engine->getViewOrder()) {
+            listLine(r, index++, line);
+            listView_->add(line.c_str());
+        }
+    } else {
+        titleLines = 0;
+        titleButton_->resize(0, 0, 2 * win.halfWidth(), 0);
+        if (win.screen() == SCREEN_LIST)
+            listView_->resize(0, 0, 2 * win.halfWidth(), 2 * win.halfHeight() - 30);
+        int background = 2;
+        for (unsigned r : engine->getViewOrder())
+            listView_->add(calendarLine(r, background).c_str());
+    }
+    if (topLine != 0) listView_->topline(topLine);
+    listView_->redraw();
+}
+
+void ListScreen::listViewClicked() {
+    int line = selectedLine();
+    if (line == 0 || win.screen() != SCREEN_LIST || engine->getViewOrder().empty()) return;
+    if (Fl::pushed() || Fl::event_button() != FL_LEFT_MOUSE) return;
+    if (Fl::event_state() & (FL_CTRL | FL_SHIFT)) return; // only extends the selection
+    if (line > int(engine->getViewOrder().size())) return;
+    const unsigned r = rowOfLine(line);
+    const T_viewDataItem& row = engine->getViewData()[r];
+    const int x = Fl::event_x();
+    if (row.prio == PRIO_SPECIALDAY) return;
+    if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SEPARATOR) {
+        const int made = engine->newItemAtRow(r, x <= win.halfWidth());
+        // A note opens on its description.
+        if (made >= 0) win.show_editToDoWin(false, made == 1);
+        return;
+    }
+    if (row.kind == 1) {
+        if (x <= MARKER_COLUMN_WIDTH) {
+            engine->beginGroupEditAtRow(r);
+            win.groupEditor().setFromList(true);
+            win.setEditTopLine(listView_->topline());
+            win.showMain(SCREEN_GROUP);
+        } else {
+            enterGroup(int(r), false);
+        }
+        return;
+    }
+    if (x <= MARKER_COLUMN_WIDTH)
+        toggleCompleted(int(r), false);
+    else
+        openItem(int(r), x > MARKER_COLUMN_WIDTH + win.halfWidth());
+}
+
+void ListScreen::openItem(int row, bool descriptionFirst) {
+    engine->setItem2ViewItem(row);
+    openCurrentItem(descriptionFirst);
+}
+
+void ListScreen::openCurrentItem(bool descriptionFirst) {
+    if (engine->beginItemEdit() == 1) {
+        // Enciphered and nobody logged in: the login comes first.
+        pwd_ask_run_window(&engine->passwords());
+        win.UpdateCryptMenu();
+        return;
+    }
+    win.show_editToDoWin(descriptionFirst, false);
+}
+
+void ListScreen::search(const std::string& text) {
+    engine->searchFor(text, listView_->topline(), selectedLine());
+}
+
+void ListScreen::enterGroup(int row, bool select) {
+    engine->enterGroupAtRow(unsigned(row), listView_->topline(), selectedLine());
+    showList(0);
+    if (select && listView_->size() >= 1) listView_->select(1);
+}
+
+void ListScreen::up() {
+    int top = 0, selected = 0;
+    if (engine->leaveGroup(top, selected) != 0) return;
+    setMenuActive();
+    showList(top);
+    listView_->deselect();
+    int line = selected >= 1 ? selected : 1;
+    if (line <= listView_->size()) listView_->select(line);
+}
+
+int ListScreen::checkActiveJobs() {
+    if (engine->getNrActiveJobs() != 0) {
+        if (win.screen() == SCREEN_LIST) jobsButton_->show();
+        return 0;
+    }
+    jobsButton_->hide();
+    if (!engine->leaveIdleActiveView()) return 0;
+    setMenuActive();
+    return jobsTopLine;
+}
+
+void ListScreen::toggleCompleted(int row, bool keep) {
+    int remembered = selectedLine();
+    win.setCompletedMessage(engine->toggleRowCompleted(unsigned(row)));
+    const bool wasActiveView = engine->getMainViewType() == MAINVIEW_ACTIVE;
+    const int top = listView_->topline();
+    int back = checkActiveJobs();
+    if (wasActiveView && engine->getMainViewType() != MAINVIEW_ACTIVE)
+        showList(back ? back : top);
+    else
+        showList(top);
+    if (keep && listView_->size() >= 1) {
+        listView_->deselect();
+        int line = remembered <= listView_->size() ? remembered : listView_->size();
+        if (line >= 1) listView_->select(line);
+    }
+}
+
+int ListScreen::handleKey(int key, int state) {
+    const int s = selectedLine();
+    const bool haveRow = s >= 1 && s <= int(engine->getViewOrder().size());
+    const unsigned r = haveRow ? rowOfLine(s) : 0;
+    switch (key) {
+    case FL_Right:
+        if (haveRow && !isMarkerRow(engine->getViewData()[r])) {
+            if (engine->getViewData()[r].kind == 1)
+                enterGroup(int(r), true);
+            else
+                openItem(int(r), false);
+        }
+        break;
+    case FL_Left:
+        up();
+        break;
+    case FL_Up:
+    case FL_Page_Up:
+        if (s >= 2) {
+            listView_->deselect();
+            listView_->select(s - 1);
+            listView_->middleline(s - 1);
+        }
+        break;
+    case FL_Down:
+    case FL_Page_Down:
+        if (s < listView_->size()) {
+            listView_->deselect();
+            listView_->select(s + 1);
+            listView_->middleline(s + 1);
+        }
+        break;
+    case FL_Enter:
+    case FL_KP_Enter:
+        if (haveRow && engine->getViewData()[r].kind != 1 && !isMarkerRow(engine->getViewData()[r]))
+            toggleCompleted(int(r), true);
+        break;
+    default:
+        if ((state & FL_ALT) && key == 'm') {
+            menuButton_->popup();
+        } else if ((state & FL_ALT) && key == 'n') {
+            newToDo();
+        } else if ((state & FL_CTRL) && key == 'q') {
+            win.CB_Done();
+        }
+        break;
+    }
+    return 1;
+}
+
+void ListScreen::changeView(int view) {
+    if (view == VIEW_KEYBOARD) {
+        engine->setOptShowKbd(true);
+        win.showKeyboard(true);
+        win.resize(win.x(), win.y(), win.w(), win.h());
+        win.redraw();
+        return;
+    }
+    const int top = engine->switchMainView(view, listView_->topline(), jobsTopLine);
+    setMenuActive();
+    showList(top);
+}
+
+void ListScreen::calFirstDay(int n) {
+    if (n == CAL_SELECT_DAY) {
+        const packedDT first = engine->getCalFirstDay();
+        int year = dtYear(first), month = dtMonth(first), day = dtDay(first);
+        DateSelect picker(&year, &month, &day);
+        picker.run();
+        if (day == -1) return; // cancelled: nothing changes
+        engine->setCalendarDay(year, month, day);
+    } else {
+        engine->stepCalendar(n);
+    }
+    showList(0);
+}
+
+void ListScreen::calSpan(int days) {
+    engine->setCalSpan(days);
+    showList(0);
+}
+
+void ListScreen::sort(int type) {
+    engine->setOptsSort(type);
+    showList(0);
+}
+
+void ListScreen::viewFlat() {
+    engine->useFlatView();
+    showList(0);
+}
+
+void ListScreen::viewTree() {
+    engine->setOptViewtype(VIEWTYPE_TREE);
+    showList(0);
+}
+
+void ListScreen::toggleShowCompleted() {
+    engine->toggleGroupShowCompleted();
+    showList(0);
+}
+
+void ListScreen::toggleCompletedLast() {
+    engine->toggleGroupCompletedLast();
+    showList(0);
+}
+
+void ListScreen::toggleTextSize() {
+    textSize_ = textSize_ == TEXT_SIZE_LARGE ? TEXT_SIZE_SMALL : TEXT_SIZE_LARGE;
+    listView_->labelsize(textSize_);
+    listView_->textsize(textSize_);
+    win.editDescr()->textsize(textSize_);
+    showList(0);
+}

@@ -1,0 +1,119 @@
+#pragma once
+#include "gui/screen_part.h"
+
+#include <string>
+
+class Fl_Browser;
+class Fl_Button;
+class Fl_Menu_Button;
+
+// Screen 0: the rows of the engine's current view as list lines under the
+// path of the current group, the bottom bar ("&Menu", "&New Item", "..", the
+// active-jobs button, the calendar's buttons) and the main and calendar
+// menus; moving through the tree and the calendar with mouse and keys.
+// gui/list_screen.cpp holds the list, gui/list_menus.cpp the menus and the
+// bar, gui/list_actions.cpp what the menu entries do.
+class ListScreen : public ScreenPart {
+  public:
+    using ScreenPart::ScreenPart;
+
+    // The list and the path above it (made first, so they lie below the rest).
+    void makeList(int W, int H);
+    // The bottom bar, made last.
+    void makeBar(int W, int H);
+    // The list's and the bar's places for a window of W x H.
+    void layout(int W, int H);
+    // Shows the list screen's widgets; returns the top line to rebuild the
+    // list at when the only-active view was left on the way, else 0.
+    int show();
+    // Sets the menus' radio and toggle entries from the engine's options.
+    void initMenus();
+    void setMenuActive();
+    void updateCryptMenu();
+    // Keys on the list screen; returns 1 (every key is taken).
+    int handleKey(int key, int state);
+    // "&Close" on the list: keeps the top line and ends the run.
+    void done();
+
+    void showList(int topLine);
+    void listViewClicked();
+    void enterGroup(int row, bool select);
+    void up();
+    void toggleCompleted(int row, bool keep);
+    int checkActiveJobs();
+    void openItem(int row, bool descriptionFirst);
+    void changeView(int view);
+    void calFirstDay(int n);
+    void calSpan(int days);
+    void sort(int type);
+    void viewFlat();
+    void viewTree();
+    void toggleShowCompleted();
+    void toggleCompletedLast();
+    void toggleTextSize();
+    // Searches for text, keeping the list's position for the way back.
+    void search(const std::string& text);
+    int textSize() const { return textSize_; }
+
+    // What the menu entries do (gui/list_actions.cpp).
+    void actOnSelected(int action);
+    void newToDo();
+    void newGroup();
+    void deleteGroup();
+    void deleteCompleted();
+    void paste();
+    void copyGroup();
+    void copyContent();
+    bool tellWriteResult(int result, const std::string& name, bool toClipboard);
+    void tellReadResult(int result, const std::string& name, bool fromClipboard);
+    void addPassword();
+    void logIn();
+
+    const std::string& pathText() const { return pathText_; }
+    Fl_Browser* listView() const { return listView_; }
+    Fl_Button* titleButton() const { return titleButton_; }
+    Fl_Menu_Button* menuButton() const { return menuButton_; }
+    Fl_Button* newItemButton() const { return newItemButton_; }
+    Fl_Button* upButton() const { return upButton_; }
+    Fl_Button* jobsButton() const { return jobsButton_; }
+    Fl_Button* calTodayButton() const { return calTodayButton_; }
+
+  private:
+    // Tells the user once about every journal entry that could not be written
+    // since the last time (a full disk, say).
+    void tellJournalFailures();
+    // Refreshes the path above the list and the list's place (layout steps 3, 4).
+    void layoutTitleAndList();
+    // The line for row r of a normal, only-active or search view.
+    void listLine(unsigned r, int lineIndex, std::string& line) const;
+    // The line for row r of the calendar view; flips or resets the background.
+    std::string calendarLine(unsigned r, int& background) const;
+    // The selected browser line, 0 when none.
+    int selectedLine() const;
+    // The row shown on browser line (1-based).
+    unsigned rowOfLine(int line) const;
+    // Sets the "show completed" and "completed last" entries of the View menu.
+    void setViewToggles(bool showCompleted, bool completedLast);
+    // Opens an item after a click or a key, with the login when needed.
+    void openCurrentItem(bool descriptionFirst);
+
+    std::string pathText_;
+    int titleLines = 0;
+    int jobsTopLine = 0;
+    std::string rowBackground[3];
+    int textSize_ = 20;
+    unsigned journalFailuresTold = 0;
+
+    Fl_Browser* listView_ = nullptr;
+    Fl_Button* titleButton_ = nullptr;
+    Fl_Menu_Button* menuButton_ = nullptr;
+    Fl_Button* newItemButton_ = nullptr;
+    Fl_Button* upButton_ = nullptr;
+    Fl_Button* jobsButton_ = nullptr;
+    Fl_Button* calTodayButton_ = nullptr;
+    Fl_Button* calSelectButton_ = nullptr;
+    Fl_Button* calPrevButton_ = nullptr;
+    Fl_Button* calMinusButton_ = nullptr;
+    Fl_Button* calPlusButton_ = nullptr;
+    Fl_Button* calNextButton_ = nullptr;
+};
