@@ -83,7 +83,7 @@ int ItemOperations::newGroup() {
     if (view.options().mainviewtype != MAINVIEW_NORMAL || !curGroup) return -1;
     if (curGroup->getLevel() >= MAX_GROUP_LEVEL) {
         std::fprintf(stderr, "%s\n", GROUPS_TOO_DEEP);
-        return -1;
+        return NEW_GROUP_TOO_DEEP;
     }
     ToDoListGroup* g = curGroup->newGroup();
     g->setSyncID(tree.newSyncID());

@@ -31,6 +31,9 @@ class ItemOperations {
 
     // Results: 0 done; -1 refused, nothing changed (see item_operations.cpp).
     int newToDo(unsigned priority, unsigned row);
+    // Results: 0 done; -1 refused, nothing changed; NEW_GROUP_TOO_DEEP (-2)
+    // refused, the current group is at the deepest level.
+    static constexpr int NEW_GROUP_TOO_DEEP = -2;
     int newGroup();
     int turnCurItem2Group();
     int delCurGroup();

@@ -8,6 +8,7 @@
 #include "engine/crypt_password_keeper.h"
 #include "engine/editor_text.h"
 #include "engine/row_text.h"
+#include "engine/user_actions.h"
 #include "model/calendar.h"
 #include "model/group.h"
 #include "model/recurrence.h"
@@ -288,6 +289,9 @@ class Velk {
     // --- Item operations (see item_operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed.
     int newToDo(unsigned priority, unsigned row) { return ops_.newToDo(priority, row); }
+    // Also NEW_GROUP_TOO_DEEP (-2): refused, the current group is at the
+    // deepest level.
+    static constexpr int NEW_GROUP_TOO_DEEP = ItemOperations::NEW_GROUP_TOO_DEEP;
     int newGroup() { return ops_.newGroup(); }
     int turnCurItem2Group() { return ops_.turnCurItem2Group(); }
     int delCurGroup() { return ops_.delCurGroup(); }
@@ -348,7 +352,8 @@ class Velk {
     void setItemSaveCrypt(bool on) { edit_.setItemSaveCrypt(on); }
 
     // --- User actions: one call per action of the window, each doing the
-    // whole rule of that action (engine/user_actions.cpp) ---
+    // whole rule of that action (engine/user_actions.h says what each does and
+    // what it results in) ---
     // Ways to move the calendar's first day.
     enum CalendarStep {
         CAL_TODAY = 0,
@@ -357,149 +362,57 @@ class Velk {
         CAL_BACK_DAY = 4,
         CAL_FORWARD_DAY = 5,
     };
-    // Moves the calendar's first day to today, or back or forward by the
-    // span shown or by one day.
-    void stepCalendar(int step);
-    // Makes the picked day the calendar's first day; the time bits stay.
-    void setCalendarDay(int year, int month, int day);
-    // Completes the todo shown at display position row, or takes its
-    // completion back, journals the change and recounts the groups.
-    // Results: when it completes, setItemCompleted's (0 done; 1 a recurring
-    // todo moved on to its next date; -1 not due yet, nothing changed);
-    // when it takes back, clearItemCompleted's (0, or -2 nothing to take back).
-    int toggleRowCompleted(unsigned row);
-    // A click on a calendar marker row: a day header makes an appointment on
-    // its day, a blank separator a todo (priority 3, left half) or a note
-    // (right half); the new item is marked for the journal. Results: 0 an
-    // appointment or todo was made; 1 a note was made; -1 nothing was made
-    // (another row, or refused).
-    int newItemAtRow(unsigned row, bool leftHalf);
-    // "New Item": a todo in the current group, marked for the journal.
-    // Results: 0 made; -1 refused.
-    int newToDoForEditing();
-    // "New group": a group in the current group, made current and marked for
-    // the journal; in the tree view the list's position (topLine,
-    // selectedLine) is kept for the way back. Results: 0 made; -1 refused;
-    // -2 refused because the current group is at the deepest level
-    // (GROUPS_TOO_DEEP tells the user).
-    int newGroupForEditing(int topLine, int selectedLine);
-    // Opening the current item in the editor takes the journal snapshot.
-    // Results: 0 taken; 1 its description is enciphered and nobody is logged
-    // in, nothing done (the login comes first).
-    int beginItemEdit();
-    // Opening the group editor on the current group takes the journal
-    // snapshot. Results: 0 taken; -1 in the root group, nothing done.
-    int beginGroupEdit();
-    // Opening the group editor on the group shown at display position row:
-    // the current group is remembered, the row's group becomes current and
-    // its snapshot is taken.
-    void beginGroupEditAtRow(unsigned row);
-    // Stores the item editor's summary and description (description null:
-    // the description was unreadable and stays as it is).
-    void storeItemText(const std::string& summary, const char* description);
-    // Closing the item editor: stores its texts, journals the item when it
-    // changed, forgets the snapshot and recounts the groups.
-    void closeItemEditor(const std::string& summary, const char* description);
-    // "go to item's group" in the search, calendar and only-active views:
-    // closes the editor as above and shows the normal view of the item's
-    // group, from its top. Results: 0 done; -1 already in the normal view,
-    // nothing done (closing the editor is all that is left to do).
-    int showGroupOfCurrentItem(const std::string& summary, const char* description);
-    // "turn to group": stores the editor's texts and turns the current todo
-    // into a group; in the tree view the list returns to topLine when the
-    // group is left. Results: turnCurItem2Group's (0 done; -1 refused).
-    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine);
-    // Deletes the current todo, forgets its snapshot and recounts the groups.
-    // Results: delToDo's (0 deleted; -1 refused, nothing changed).
-    int deleteCurrentItem();
-    // Closing the group editor: stores the summary, journals the group when
-    // it changed, forgets the snapshot, recounts, and returns to the group
-    // remembered when the editor was opened from a list row.
-    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup);
-    // Deletes the current group after forgetting its snapshot. Results:
-    // delCurGroup's (0 deleted; -1 refused).
-    int deleteCurrentGroup();
-    // Deletes the items shown at the display positions rows (ascending),
-    // last first so that the positions stay valid, and recounts.
-    void deleteRows(const std::vector<unsigned>& rows);
-    // Leaves the only-active view when no todo runs any more. Result: true
-    // when it was left.
-    bool leaveIdleActiveView();
-    // The flat view forgets the list positions kept for the tree.
-    void useFlatView();
-    // The todo flag of the item editor: a todo becomes an appointment or
-    // note and back. Result: true when the item is now a todo.
-    bool toggleItemIsToDo();
-    // Starts or stops the current todo's time recording.
-    void toggleItemRunning();
-    // Brings the current item's dates into order and says which date and
-    // time controls fit them; an item that cannot be shown as busy is shown
-    // as free.
-    DateControls refreshItemDates();
-    // A date or time picked for the current item's begin (which != 0) or end
-    // (which == 0): a new begin moves the end along (setBeginDateMovingEnd,
-    // setBeginTimeMovingEnd), a new end is set alone.
-    void setPickedDate(int which, int year, int month, int day);
-    void setPickedTime(int which, int hour, int minute);
-    // The current item's recurrence rule from the recurrence selector; the
-    // dates follow. Results as setRecData.
-    int applyRecurrence(const T_recData& rec);
-    // The date a rule of the current item refers to (the due date of a todo,
-    // else the begin): its day, month and weekday (0 Monday; 0 without a date).
-    void recurrenceReference(int& day, int& month, int& weekday) const;
-    // The list positions kept for every group entered in the tree view: the
-    // list's top line and selected line (1-based, 0 none) at that moment.
-    void pushListPosition(int topLine, int selectedLine);
-    // Takes the last position kept; returns its top line (0 when none kept)
-    // and its selected line through selected (0 when none kept).
-    int popListPosition(int* selected);
-    // Enters the group shown at display position row; in the tree view the
-    // list's position is kept for the way back.
-    void enterGroupAtRow(unsigned row, int topLine, int selectedLine);
-    // Goes up one level (or leaves the search view) and gives the list's
-    // position kept for it. Results: 0 done; -1 nothing changed.
-    int leaveGroup(int& topLine, int& selectedLine);
-    // Searches for text; in the tree view the list's position is kept when
-    // the search starts from the normal view.
-    void searchFor(const std::string& text, int topLine, int selectedLine);
-    // Switches the main view to MAINVIEW_NORMAL, _ACTIVE (again: back to the
-    // view before) or _CALENDAR, keeping each view's top line: topLine is the
-    // list's top line now, jobsTopLine the one of the view the only-active
-    // view was entered from. Result: the top line to show the new view at.
-    int switchMainView(int view, int topLine, int& jobsTopLine);
-    // Keeps the list's top line for the view shown, for the next start.
-    void keepListTopLine(int topLine);
-    // Rebuilds the rows of the main view; outside the calendar the view
-    // options follow the current group's settings.
-    void buildView();
-    // Opens the data file at start-up into a new, empty organizer. Results
-    // as readData.
-    int openDataFile(const char* name);
-    // The start-up merge: replays the journal files that a run which did not
-    // end normally left onto the loaded tree; when an entry was applied, saves
-    // the data file with them in one commit (saveResult and report: saveData's
-    // result and report); then sets aside the journal files behind a gap in
-    // the numbering (strays: old and new names). Results as incsave_readFiles:
-    // 0 nothing replayed; 1 replayed and saved as saveResult says; -1, -2, -3
-    // nothing may be written, error says why (nothing saved or set aside).
-    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
-                            std::vector<std::pair<std::string, std::string>>& strays);
-    // The save at the end of a run: only when the journal holds changes of
-    // this run (or a change waits for it), when always is set, or when a
-    // password was added. Results: 1 nothing to save; else saveData's.
-    int saveChangesAtEnd(bool always, T_SaveReport& report);
+    void stepCalendar(int step) { actions_.stepCalendar(step); }
+    void setCalendarDay(int year, int month, int day) { actions_.setCalendarDay(year, month, day); }
+    int toggleRowCompleted(unsigned row) { return actions_.toggleRowCompleted(row); }
+    int newItemAtRow(unsigned row, bool leftHalf) { return actions_.newItemAtRow(row, leftHalf); }
+    int newToDoForEditing() { return actions_.newToDoForEditing(); }
+    int newGroupForEditing(int topLine, int selectedLine) { return actions_.newGroupForEditing(topLine, selectedLine); }
+    int beginItemEdit() { return actions_.beginItemEdit(); }
+    int beginGroupEdit() { return actions_.beginGroupEdit(); }
+    void beginGroupEditAtRow(unsigned row) { actions_.beginGroupEditAtRow(row); }
+    void storeItemText(const std::string& summary, const char* description) { actions_.storeItemText(summary, description); }
+    void closeItemEditor(const std::string& summary, const char* description) { actions_.closeItemEditor(summary, description); }
+    int showGroupOfCurrentItem(const std::string& summary, const char* description) { return actions_.showGroupOfCurrentItem(summary, description); }
+    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine) { return actions_.turnCurrentItemIntoGroup(summary, description, topLine); }
+    int deleteCurrentItem() { return actions_.deleteCurrentItem(); }
+    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup) { actions_.closeGroupEditor(summary, backToRememberedGroup); }
+    int deleteCurrentGroup() { return actions_.deleteCurrentGroup(); }
+    void deleteRows(const std::vector<unsigned>& rows) { actions_.deleteRows(rows); }
+    bool leaveIdleActiveView() { return actions_.leaveIdleActiveView(); }
+    void useFlatView() { actions_.useFlatView(); }
+    bool toggleItemIsToDo() { return actions_.toggleItemIsToDo(); }
+    void toggleItemRunning() { actions_.toggleItemRunning(); }
+    DateControls refreshItemDates() { return actions_.refreshItemDates(); }
+    void setPickedDate(int which, int year, int month, int day) { actions_.setPickedDate(which, year, month, day); }
+    void setPickedTime(int which, int hour, int minute) { actions_.setPickedTime(which, hour, minute); }
+    int applyRecurrence(const T_recData& rec) { return actions_.applyRecurrence(rec); }
+    void recurrenceReference(int& day, int& month, int& weekday) const { actions_.recurrenceReference(day, month, weekday); }
+    void pushListPosition(int topLine, int selectedLine) { actions_.pushListPosition(topLine, selectedLine); }
+    int popListPosition(int* selected) { return actions_.popListPosition(selected); }
+    void enterGroupAtRow(unsigned row, int topLine, int selectedLine) { actions_.enterGroupAtRow(row, topLine, selectedLine); }
+    int leaveGroup(int& topLine, int& selectedLine) { return actions_.leaveGroup(topLine, selectedLine); }
+    void searchFor(const std::string& text, int topLine, int selectedLine) { actions_.searchFor(text, topLine, selectedLine); }
+    int switchMainView(int view, int topLine, int& jobsTopLine) { return actions_.switchMainView(view, topLine, jobsTopLine); }
+    void keepListTopLine(int topLine) { actions_.keepListTopLine(topLine); }
+    void buildView() { actions_.buildView(); }
+    int openDataFile(const char* name) { return actions_.openDataFile(name); }
+    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report, std::vector<std::pair<std::string, std::string>>& strays) { return actions_.mergeJournalAtStart(error, saveResult, report, strays); }
+    int saveChangesAtEnd(bool always, T_SaveReport& report) { return actions_.saveChangesAtEnd(always, report); }
 
-    // --- Passwords and descriptions (engine/user_actions.cpp) ---
-    bool canLogIn() const;
-    bool canAddPassword() const;
-    bool isLoggedIn() const;
-    bool passwordsChanged() const;
-    int passwordCount() const;
-    std::string passwordDescription(int i) const;
+    // --- Passwords and descriptions ---
+    bool canLogIn() const { return crypt.CanLogIn(); }
+    bool canAddPassword() const { return crypt.CanAddPwd(); }
+    bool isLoggedIn() const { return crypt.IsLoggedIn(); }
+    bool passwordsChanged() const { return crypt.PwdsChanged(); }
+    int passwordCount() const { return passwordKeeper.passwordCount(); }
+    std::string passwordDescription(int i) const { return passwordKeeper.passwordDescription(i); }
     // Results: 0 logged in; -1 not.
-    int logIn(int i, const std::string& password);
+    int logIn(int i, const std::string& password) { return passwordKeeper.logIn(i, password); }
     // Results: 0 added; -1 refused.
-    int addPassword(const std::string& description, const std::string& password);
+    int addPassword(const std::string& description, const std::string& password) {
+        return passwordKeeper.addPassword(description, password);
+    }
     // The passwords as the password dialogs see them.
     PasswordKeeper& passwords() { return passwordKeeper; }
     // The external editor's command, from the configuration.
@@ -531,6 +444,7 @@ class Velk {
     Navigation nav_{tree_, view_};
     EditSession edit_{tree_, nav_, crypt};
     ItemOperations ops_;
+    UserActions actions_{*this};
 
     // --- Data file, journal and transfer glue (engine/velk_files.cpp) ---
     // The data file's header values from the engine's state, and back.

@@ -4,6 +4,7 @@
 // state, the current group and item, the view shown and the password manager.
 
 #include "engine/velk.h"
+#include "storage/external_edit.h"
 #include "storage/file_tools.h"
 #include "storage/records.h"
 #include "storage/transfer.h"
@@ -257,4 +258,10 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
                                            nav_.setItem(static_cast<ToDoListToDo*>(&item));
                                        incsave_writeNew(item, *parent);
                                    });
+}
+
+// --- Descriptions in the external editor ---
+
+int Velk::editDescriptionExternally(std::string& text) const {
+    return editInExternalEditor(editorCommand, text);
 }

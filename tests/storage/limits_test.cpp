@@ -79,7 +79,7 @@ TEST_F(Limits, ATreeAsDeepAsAllowedLoadsWalksSavesAndJournals) {
 
     // No group below the deepest level: refused, nothing changed.
     const std::size_t groups = bottom->getNrGroups();
-    EXPECT_EQ(v->newGroup(), -1);
+    EXPECT_EQ(v->newGroup(), Velk::NEW_GROUP_TOO_DEEP);
     EXPECT_EQ(bottom->getNrGroups(), groups);
 
     // The records come back; the header keeps the view of each organizer.
