@@ -59,39 +59,39 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
         todayYear = t.tm_year + 1900;
     }
 
-    window = new Fl_Window(320, 280, "DateSelector");
-    window->user_data(this);
-    window->callback(cb_Window);
-    window->labelsize(20);
-    monthBox = new Fl_Box(0, 0, 40, 30, monthText);
-    monthBox->box(FL_FLAT_BOX);
-    monthBox->labelsize(20);
-    yearBox = new Fl_Box(40, 0, 80, 30, yearText);
-    yearBox->box(FL_FLAT_BOX);
-    yearBox->labelsize(20);
+    window_ = new Fl_Window(320, 280, "DateSelector");
+    window_->user_data(this);
+    window_->callback(cb_Window);
+    window_->labelsize(20);
+    monthBox_ = new Fl_Box(0, 0, 40, 30, monthText);
+    monthBox_->box(FL_FLAT_BOX);
+    monthBox_->labelsize(20);
+    yearBox_ = new Fl_Box(40, 0, 80, 30, yearText);
+    yearBox_->box(FL_FLAT_BOX);
+    yearBox_->labelsize(20);
     addButton(160, 250, 40, 30, "Y-", cb_Year, -1);
     addButton(200, 250, 40, 30, "M-", cb_Month, -1);
     addButton(240, 250, 40, 30, "M+", cb_Month, 1);
     addButton(280, 250, 40, 30, "Y+", cb_Year, 1);
-    monthView = new Fl_Select_Browser(0, 30, 320, 220);
-    monthView->box(FL_FLAT_BOX);
-    monthView->labeltype(FL_NO_LABEL);
-    monthView->textfont(FL_HELVETICA_BOLD);
-    monthView->textsize(20);
-    monthView->column_widths(monthGridColumnWidths);
-    monthView->column_char('\t');
-    monthView->callback(cb_MonthView);
-    monthView->when(FL_WHEN_CHANGED | FL_WHEN_RELEASE_ALWAYS);
-    doneButton = addButton(0, 250, 70, 30, "Done", cb_Done);
+    monthView_ = new Fl_Select_Browser(0, 30, 320, 220);
+    monthView_->box(FL_FLAT_BOX);
+    monthView_->labeltype(FL_NO_LABEL);
+    monthView_->textfont(FL_HELVETICA_BOLD);
+    monthView_->textsize(20);
+    monthView_->column_widths(monthGridColumnWidths);
+    monthView_->column_char('\t');
+    monthView_->callback(cb_MonthView);
+    monthView_->when(FL_WHEN_CHANGED | FL_WHEN_RELEASE_ALWAYS);
+    doneButton_ = addButton(0, 250, 70, 30, "Done", cb_Done);
     addButton(70, 250, 70, 30, "Cancel", cb_Cancel);
-    window->end();
-    window->set_modal();
-    window->hotspot(window);
+    window_->end();
+    window_->set_modal();
+    window_->hotspot(window_);
 
     // Without a date (or with one a packed date cannot hold) the picker opens
     // on today's month; a day must be clicked before "Done" can be pressed.
     if (*pDay == -1 || !isValidDate(*pDay, *pMonth, *pYear)) {
-        doneButton->deactivate();
+        doneButton_->deactivate();
         year = std::clamp(todayYear, DT_MINYEAR, DT_MAXYEAR);
         month = todayMonth;
     } else {
@@ -102,17 +102,17 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
 }
 
 DateSelect::~DateSelect() {
-    delete window;
+    delete window_;
 }
 
 void DateSelect::show() {
-    window->show();
+    window_->show();
 }
 void DateSelect::hide() {
-    window->hide();
+    window_->hide();
 }
 bool DateSelect::visible() const {
-    return window->visible() != 0;
+    return window_->visible() != 0;
 }
 
 void DateSelect::run() {
@@ -124,10 +124,10 @@ void DateSelect::run() {
 void DateSelect::dispMonYear() {
     std::snprintf(monthText, sizeof monthText, "%d", month);
     std::snprintf(yearText, sizeof yearText, "%4d", year);
-    monthBox->redraw();
-    yearBox->redraw();
-    firstWeekday = Wochentag(1, month, year);
-    firstWeek = Kalenderwoche(1, month, year);
+    monthBox_->redraw();
+    yearBox_->redraw();
+    firstWeekday_ = Wochentag(1, month, year);
+    firstWeek_ = Kalenderwoche(1, month, year);
     dispMonth();
 }
 
@@ -139,10 +139,10 @@ void DateSelect::dispMonth() {
     marks.todayDay = todayDay;
     marks.todayMonth = todayMonth;
     marks.todayYear = todayYear;
-    monthView->clear();
+    monthView_->clear();
     for (const std::string& line : monthGridLines(month, year, marks))
-        monthView->add(line.c_str());
-    monthView->redraw();
+        monthView_->add(line.c_str());
+    monthView_->redraw();
 }
 
 void DateSelect::CB_Window() {
@@ -176,15 +176,15 @@ void DateSelect::CB_Month(int d) {
 
 void DateSelect::CB_MonthView() {
     if (Fl::event() != FL_RELEASE) return;
-    const int line = monthView->value();
+    const int line = monthView_->value();
     if (line < 1) return;
-    clickCell(line, Fl::event_x() - monthView->x());
+    clickCell(line, Fl::event_x() - monthView_->x());
 }
 
 void DateSelect::clickCell(int line, int x) {
     const int column = monthGridColumnAt(x);
     if (column == 0) return;
-    const int day = monthGridDayAt(line, column, firstWeekday);
+    const int day = monthGridDayAt(line, column, firstWeekday_);
     if (day < 1) {
         CB_Month(-1);
     } else if (day > MaxTag(month, year)) {
@@ -193,7 +193,7 @@ void DateSelect::clickCell(int line, int x) {
         *pDay = day;
         *pMonth = month;
         *pYear = year;
-        doneButton->activate();
+        doneButton_->activate();
         dispMonth();
     }
 }

@@ -15,21 +15,6 @@ class Fl_Window;
 // owns the picker and deletes it afterwards.
 class DateSelect {
   public:
-    int firstWeekday = 0; // weekday (0 = Monday) of the 1st of the shown month
-    int firstWeek = 1;    // ISO week of the 1st of the shown month
-    int* pYear;
-    int* pMonth;
-    int* pDay;                  // -1: no date chosen
-    int year = 2000, month = 1; // the month on display
-    int todayDay = 1, todayMonth = 1, todayYear = 2000;
-    char monthText[3] = "";
-    char yearText[5] = "";
-    Fl_Box* monthBox = nullptr;
-    Fl_Box* yearBox = nullptr;
-    Fl_Window* window = nullptr;
-    Fl_Button* doneButton = nullptr;
-    Fl_Select_Browser* monthView = nullptr;
-
     // Opens on the caller's month, or on today's month when *day is -1 (then
     // "Done" stays inactive until a day is clicked).
     DateSelect(int* year, int* month, int* day);
@@ -43,11 +28,6 @@ class DateSelect {
     // Shows the picker and runs the event loop until it is hidden.
     void run();
 
-    // Shows month and year in the header and refills the grid.
-    void dispMonYear();
-    // Refills the grid of the shown month.
-    void dispMonth();
-
     // What the widgets do.
     void CB_Window();
     void CB_Done();
@@ -60,10 +40,41 @@ class DateSelect {
     // empty cells around the month.
     void clickCell(int line, int x);
 
+    // The widgets, and the first weekday (0 = Monday) and ISO week of the
+    // shown month, as the grid lays them out.
+    Fl_Window* window() const { return window_; }
+    Fl_Box* monthBox() const { return monthBox_; }
+    Fl_Box* yearBox() const { return yearBox_; }
+    Fl_Button* doneButton() const { return doneButton_; }
+    Fl_Select_Browser* monthView() const { return monthView_; }
+    int firstWeekday() const { return firstWeekday_; }
+    int firstWeek() const { return firstWeek_; }
+
+  private:
+    // Shows month and year in the header and refills the grid.
+    void dispMonYear();
+    // Refills the grid of the shown month.
+    void dispMonth();
+
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
     static void cb_Cancel(Fl_Widget* w, void*);
     static void cb_Year(Fl_Widget* w, void* d);
     static void cb_Month(Fl_Widget* w, void* d);
     static void cb_MonthView(Fl_Widget* w, void*);
+
+    int firstWeekday_ = 0; // weekday (0 = Monday) of the 1st of the shown month
+    int firstWeek_ = 1;    // ISO week of the 1st of the shown month
+    int* pYear;
+    int* pMonth;
+    int* pDay;                  // -1: no date chosen
+    int year = 2000, month = 1; // the month on display
+    int todayDay = 1, todayMonth = 1, todayYear = 2000;
+    char monthText[3] = "";
+    char yearText[5] = "";
+    Fl_Box* monthBox_ = nullptr;
+    Fl_Box* yearBox_ = nullptr;
+    Fl_Window* window_ = nullptr;
+    Fl_Button* doneButton_ = nullptr;
+    Fl_Select_Browser* monthView_ = nullptr;
 };

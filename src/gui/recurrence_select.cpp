@@ -93,38 +93,38 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
     if (record->type == REC_DAILY_RESETABLE && !isTodo) record->type = REC_DAILY;
     normaliseRecurrenceInterval(*record);
 
-    window = new Fl_Window(320, 320, "RecurrenceSelector");
-    window->user_data(this);
-    window->callback(cb_Window);
-    window->labelsize(20);
-    typeChoice = new Fl_Choice(4, 4, 316, 30, "");
-    typeChoice->labelsize(20);
-    typeChoice->textsize(20);
-    typeChoice->menu(menu_recType);
+    window_ = new Fl_Window(320, 320, "RecurrenceSelector");
+    window_->user_data(this);
+    window_->callback(cb_Window);
+    window_->labelsize(20);
+    typeChoice_ = new Fl_Choice(4, 4, 316, 30, "");
+    typeChoice_->labelsize(20);
+    typeChoice_->textsize(20);
+    typeChoice_->menu(menu_recType);
     flatBox(0, 36, 100, 30, "every");
     auto* minus = new Fl_Repeat_Button(100, 36, 26, 26, "-");
     minus->labelsize(20);
     minus->callback(cb_Int, reinterpret_cast<void*>(-1L));
-    intervalBox = flatBox(126, 36, 76, 30, "");
+    intervalBox_ = flatBox(126, 36, 76, 30, "");
     auto* plus = new Fl_Repeat_Button(202, 36, 26, 26, "+");
     plus->labelsize(20);
     plus->callback(cb_Int, reinterpret_cast<void*>(1L));
-    unitBox = flatBox(228, 36, 92, 30, "");
-    unitBox->labelsize(18); // "month(s)" clears the "+" button
-    explBox = flatBox(0, 70, 320, 160, "");
-    begDateMenu = dateMenu(0, 230, 120, 30, "Begin Date", menu_BegDate);
-    endDateMenu = dateMenu(0, 260, 120, 30, "End Date", menu_EndDate);
-    begDateBox = dateBox(120, 230, 200, 30);
-    endDateBox = dateBox(120, 260, 200, 30);
-    doneButton = new Fl_Button(0, 290, 70, 30, "Done");
-    doneButton->labelsize(20);
-    doneButton->callback(cb_Done);
+    unitBox_ = flatBox(228, 36, 92, 30, "");
+    unitBox_->labelsize(18); // "month(s)" clears the "+" button
+    explBox_ = flatBox(0, 70, 320, 160, "");
+    begDateMenu_ = dateMenu(0, 230, 120, 30, "Begin Date", menu_BegDate);
+    endDateMenu_ = dateMenu(0, 260, 120, 30, "End Date", menu_EndDate);
+    begDateBox_ = dateBox(120, 230, 200, 30);
+    endDateBox_ = dateBox(120, 260, 200, 30);
+    doneButton_ = new Fl_Button(0, 290, 70, 30, "Done");
+    doneButton_->labelsize(20);
+    doneButton_->callback(cb_Done);
     auto* cancel = new Fl_Button(70, 290, 70, 30, "Cancel");
     cancel->labelsize(20);
     cancel->callback(cb_Cancel);
-    window->end();
-    window->set_modal();
-    window->hotspot(window);
+    window_->end();
+    window_->set_modal();
+    window_->hotspot(window_);
 
     dispInt();
     dispExpl();
@@ -133,17 +133,17 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
 }
 
 RecurrenceSelect::~RecurrenceSelect() {
-    delete window;
+    delete window_;
 }
 
 void RecurrenceSelect::show() {
-    window->show();
+    window_->show();
 }
 void RecurrenceSelect::hide() {
-    window->hide();
+    window_->hide();
 }
 bool RecurrenceSelect::visible() const {
-    return window->visible() != 0;
+    return window_->visible() != 0;
 }
 
 void RecurrenceSelect::run() {
@@ -153,38 +153,38 @@ void RecurrenceSelect::run() {
 }
 
 void RecurrenceSelect::dispExpl() {
-    if (record->type >= REC_NONE && record->type <= REC_YEARLY) typeChoice->value(record->type);
-    unitBox->label(recurrenceUnit(record->type));
+    if (record->type >= REC_NONE && record->type <= REC_YEARLY) typeChoice_->value(record->type);
+    unitBox_->label(recurrenceUnit(record->type));
     explText = recurrenceExplanation(*record, day, month, weekday);
-    explBox->label(explText.c_str());
-    typeChoice->redraw();
-    unitBox->redraw();
-    explBox->redraw();
+    explBox_->label(explText.c_str());
+    typeChoice_->redraw();
+    unitBox_->redraw();
+    explBox_->redraw();
 }
 
 void RecurrenceSelect::dispDates() {
     begText = rangeDateText(record->rangeBegin);
     endText = rangeDateText(record->rangeEnd);
-    begDateBox->label(begText.c_str());
-    endDateBox->label(endText.c_str());
-    begDateBox->redraw();
-    endDateBox->redraw();
+    begDateBox_->label(begText.c_str());
+    endDateBox_->label(endText.c_str());
+    begDateBox_->redraw();
+    endDateBox_->redraw();
 }
 
 void RecurrenceSelect::dispInt() {
     intervalText = std::to_string(record->interval);
-    intervalBox->label(intervalText.c_str());
-    intervalBox->redraw();
+    intervalBox_->label(intervalText.c_str());
+    intervalBox_->redraw();
 }
 
 void RecurrenceSelect::check_active() {
     if (record->type == REC_NONE) {
         record->interval = 1;
-        begDateMenu->deactivate();
-        endDateMenu->deactivate();
+        begDateMenu_->deactivate();
+        endDateMenu_->deactivate();
     } else {
-        begDateMenu->activate();
-        endDateMenu->activate();
+        begDateMenu_->activate();
+        endDateMenu_->activate();
     }
 }
 

@@ -21,23 +21,6 @@ class Fl_Window;
 // when its type is not -1. The caller owns the selector.
 class RecurrenceSelect {
   public:
-    T_recData* record;
-    std::string explText;
-    Fl_Box* explBox = nullptr;
-    Fl_Box* unitBox = nullptr;
-    Fl_Choice* typeChoice = nullptr;
-    Fl_Window* window = nullptr;
-    Fl_Button* doneButton = nullptr;
-    Fl_Menu_Button* begDateMenu = nullptr;
-    Fl_Menu_Button* endDateMenu = nullptr;
-    Fl_Box* endDateBox = nullptr;
-    Fl_Box* begDateBox = nullptr;
-    std::string endText, begText;
-    Fl_Box* intervalBox = nullptr;
-    std::string intervalText;
-    int day, month, weekday; // of the reference date; weekday 0 = Monday
-    bool isTodo;
-
     RecurrenceSelect(T_recData* record, int day, int month, int weekday, bool isTodo);
     ~RecurrenceSelect();
     RecurrenceSelect(const RecurrenceSelect&) = delete;
@@ -49,12 +32,6 @@ class RecurrenceSelect {
     // Shows the selector and runs the event loop until it is hidden.
     void run();
 
-    void dispExpl();
-    void dispDates();
-    void dispInt();
-    // The range-date menus are active exactly for a rule other than "none".
-    void check_active();
-
     void CB_Window();
     void CB_Done();
     void CB_Cancel();
@@ -64,8 +41,46 @@ class RecurrenceSelect {
     // 2 "select" (which runs the date picker).
     void CB_Date(int u);
 
+    // The widgets: the window, the rule's type, interval, unit and
+    // explanation, the range dates with their menus, and "Done".
+    Fl_Window* window() const { return window_; }
+    Fl_Choice* typeChoice() const { return typeChoice_; }
+    Fl_Box* intervalBox() const { return intervalBox_; }
+    Fl_Box* unitBox() const { return unitBox_; }
+    Fl_Box* explBox() const { return explBox_; }
+    Fl_Menu_Button* begDateMenu() const { return begDateMenu_; }
+    Fl_Menu_Button* endDateMenu() const { return endDateMenu_; }
+    Fl_Box* begDateBox() const { return begDateBox_; }
+    Fl_Box* endDateBox() const { return endDateBox_; }
+    Fl_Button* doneButton() const { return doneButton_; }
+
+  private:
+    // Show the rule's type, unit and explanation; its range dates; its interval.
+    void dispExpl();
+    void dispDates();
+    void dispInt();
+    // The range-date menus are active exactly for a rule other than "none".
+    void check_active();
+
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
     static void cb_Cancel(Fl_Widget* w, void*);
     static void cb_Int(Fl_Widget* w, void* d);
+
+    T_recData* record;
+    std::string explText;
+    Fl_Box* explBox_ = nullptr;
+    Fl_Box* unitBox_ = nullptr;
+    Fl_Choice* typeChoice_ = nullptr;
+    Fl_Window* window_ = nullptr;
+    Fl_Button* doneButton_ = nullptr;
+    Fl_Menu_Button* begDateMenu_ = nullptr;
+    Fl_Menu_Button* endDateMenu_ = nullptr;
+    Fl_Box* endDateBox_ = nullptr;
+    Fl_Box* begDateBox_ = nullptr;
+    std::string endText, begText;
+    Fl_Box* intervalBox_ = nullptr;
+    std::string intervalText;
+    int day, month, weekday; // of the reference date; weekday 0 = Monday
+    bool isTodo;
 };

@@ -70,41 +70,41 @@ TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
         *pHour = 0;
         *pMinute = 0;
     }
-    window = new Fl_Window(140, 140, "TimeSelector");
-    window->user_data(this);
-    window->callback(cb_Window);
-    window->labelsize(20);
+    window_ = new Fl_Window(140, 140, "TimeSelector");
+    window_->user_data(this);
+    window_->callback(cb_Window);
+    window_->labelsize(20);
     addButton<Fl_Repeat_Button>(20, 50, 26, 26, "+", cb_Hour, 1);
     addButton<Fl_Repeat_Button>(20, 76, 26, 26, "-", cb_Hour, -1);
-    display = new Fl_Box(4, 0, 100, 30, timeText);
-    display->box(FL_FLAT_BOX);
-    display->labelsize(20);
+    display_ = new Fl_Box(4, 0, 100, 30, timeText);
+    display_->box(FL_FLAT_BOX);
+    display_->labelsize(20);
     addButton<Fl_Repeat_Button>(60, 50, 26, 26, "+", cb_Minute, 10);
     addButton<Fl_Repeat_Button>(60, 76, 26, 26, "-", cb_Minute, -10);
     addButton<Fl_Repeat_Button>(86, 50, 26, 26, "+", cb_Minute, 1);
     addButton<Fl_Repeat_Button>(86, 76, 26, 26, "-", cb_Minute, -1);
-    doneButton = new Fl_Button(0, 110, 70, 30, "Done");
-    doneButton->labelsize(20);
-    doneButton->callback(cb_Done);
+    doneButton_ = new Fl_Button(0, 110, 70, 30, "Done");
+    doneButton_->labelsize(20);
+    doneButton_->callback(cb_Done);
     addButton<Fl_Button>(70, 110, 70, 30, "Cancel", cb_Cancel, 0);
-    window->end();
-    window->set_modal();
-    window->hotspot(window);
+    window_->end();
+    window_->set_modal();
+    window_->hotspot(window_);
     dispTime();
 }
 
 TimeSelect::~TimeSelect() {
-    delete window;
+    delete window_;
 }
 
 void TimeSelect::show() {
-    window->show();
+    window_->show();
 }
 void TimeSelect::hide() {
-    window->hide();
+    window_->hide();
 }
 bool TimeSelect::visible() const {
-    return window->visible() != 0;
+    return window_->visible() != 0;
 }
 
 void TimeSelect::run() {
@@ -115,7 +115,7 @@ void TimeSelect::run() {
 
 void TimeSelect::dispTime() {
     std::snprintf(timeText, sizeof timeText, "%s", timeSelectText(*pHour, *pMinute).c_str());
-    display->redraw();
+    display_->redraw();
 }
 
 void TimeSelect::CB_Window() {

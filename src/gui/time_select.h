@@ -23,13 +23,6 @@ std::string timeSelectText(int hour, int minute);
 // caller owns the picker and deletes it afterwards.
 class TimeSelect {
   public:
-    int* pHour;
-    int* pMinute; // -1: cancelled
-    char timeText[8] = "";
-    Fl_Box* display = nullptr;
-    Fl_Window* window = nullptr;
-    Fl_Button* doneButton = nullptr;
-
     // A time outside 0:00..24:00 (such as a minute of -1 for "no time yet")
     // starts at 0:00 and is written back, so that "Done" returns what is shown.
     TimeSelect(int* hour, int* minute);
@@ -42,7 +35,6 @@ class TimeSelect {
     bool visible() const;
     // Shows the picker and runs the event loop until it is hidden.
     void run();
-    void dispTime();
 
     void CB_Window();
     void CB_Done();
@@ -50,9 +42,25 @@ class TimeSelect {
     void CB_Hour(int d);
     void CB_Minute(int d);
 
+    // The widgets: the window, the shown time and "Done".
+    Fl_Window* window() const { return window_; }
+    Fl_Box* display() const { return display_; }
+    Fl_Button* doneButton() const { return doneButton_; }
+
+  private:
+    // Shows the caller's time in the display.
+    void dispTime();
+
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
     static void cb_Cancel(Fl_Widget* w, void*);
     static void cb_Hour(Fl_Widget* w, void* d);
     static void cb_Minute(Fl_Widget* w, void* d);
+
+    int* pHour;
+    int* pMinute; // -1: cancelled
+    char timeText[8] = "";
+    Fl_Box* display_ = nullptr;
+    Fl_Window* window_ = nullptr;
+    Fl_Button* doneButton_ = nullptr;
 };

@@ -168,20 +168,20 @@ class DateSelectTest : public ::testing::Test {
 
     static std::vector<std::string> gridLines(const DateSelect& ds) {
         std::vector<std::string> lines;
-        for (int i = 1; i <= ds.monthView->size(); ++i)
-            lines.push_back(ds.monthView->text(i));
+        for (int i = 1; i <= ds.monthView()->size(); ++i)
+            lines.push_back(ds.monthView()->text(i));
         return lines;
     }
     // A mouse release on grid line `line` at x, through the grid's callback.
     static void clickGrid(DateSelect& ds, int line, int x) {
-        ds.monthView->select(line);
+        ds.monthView()->select(line);
         Fl::e_number = FL_RELEASE;
-        Fl::e_x = ds.monthView->x() + x;
-        ds.monthView->do_callback();
+        Fl::e_x = ds.monthView()->x() + x;
+        ds.monthView()->do_callback();
         Fl::e_number = 0;
     }
     static void press(DateSelect& ds, const char* label) {
-        Fl_Button* b = childLabelled<Fl_Button>(ds.window, label);
+        Fl_Button* b = childLabelled<Fl_Button>(ds.window(), label);
         ASSERT_NE(b, nullptr) << label;
         b->do_callback();
     }
@@ -190,22 +190,22 @@ class DateSelectTest : public ::testing::Test {
 TEST_F(DateSelectTest, WithoutADateOpensOnTodayWithDoneInactive) {
     int y = 0, m = 0, d = -1;
     DateSelect ds(&y, &m, &d);
-    EXPECT_STREQ(ds.window->label(), "DateSelector");
-    EXPECT_EQ(ds.window->w(), 320);
-    EXPECT_EQ(ds.window->h(), 280);
-    EXPECT_STREQ(ds.monthBox->label(), "3");
-    EXPECT_STREQ(ds.yearBox->label(), "2011");
-    EXPECT_FALSE(ds.doneButton->active());
+    EXPECT_STREQ(ds.window()->label(), "DateSelector");
+    EXPECT_EQ(ds.window()->w(), 320);
+    EXPECT_EQ(ds.window()->h(), 280);
+    EXPECT_STREQ(ds.monthBox()->label(), "3");
+    EXPECT_STREQ(ds.yearBox()->label(), "2011");
+    EXPECT_FALSE(ds.doneButton()->active());
     EXPECT_EQ(gridLines(ds), monthGridLines(3, 2011, {-1, 0, 0, 5, 3, 2011}));
-    EXPECT_EQ(ds.firstWeekday, 1); // 1 March 2011 was a Tuesday
-    EXPECT_EQ(ds.firstWeek, 9);
+    EXPECT_EQ(ds.firstWeekday(), 1); // 1 March 2011 was a Tuesday
+    EXPECT_EQ(ds.firstWeek(), 9);
 }
 
 TEST_F(DateSelectTest, WithADateOpensOnItsMonthUnderlined) {
     int y = 2014, m = 12, d = 30;
     DateSelect ds(&y, &m, &d);
-    EXPECT_TRUE(ds.doneButton->active());
-    EXPECT_STREQ(ds.monthBox->label(), "12");
+    EXPECT_TRUE(ds.doneButton()->active());
+    EXPECT_STREQ(ds.monthBox()->label(), "12");
     EXPECT_EQ(gridLines(ds).back(), "1\t29\t@u30\t31\t");
 }
 
@@ -216,21 +216,21 @@ TEST_F(DateSelectTest, ClickingADayWritesAllThreeAndMovesTheUnderline) {
     EXPECT_EQ(d, 9);
     EXPECT_EQ(m, 3);
     EXPECT_EQ(y, 2011);
-    EXPECT_TRUE(ds.doneButton->active());
-    EXPECT_EQ(ds.monthView->text(3), std::string("10\t7\t8\t@u9\t10\t11\t12\t13"));
+    EXPECT_TRUE(ds.doneButton()->active());
+    EXPECT_EQ(ds.monthView()->text(3), std::string("10\t7\t8\t@u9\t10\t11\t12\t13"));
     clickGrid(ds, 2, 300); // Sunday of the first week: 6 March
     EXPECT_EQ(d, 6);
-    EXPECT_EQ(ds.monthView->text(2), std::string("9\t\t1\t2\t3\t4\t@i5\t@u6"));
-    EXPECT_EQ(ds.monthView->text(3), std::string("10\t7\t8\t9\t10\t11\t12\t13"));
+    EXPECT_EQ(ds.monthView()->text(2), std::string("9\t\t1\t2\t3\t4\t@i5\t@u6"));
+    EXPECT_EQ(ds.monthView()->text(3), std::string("10\t7\t8\t9\t10\t11\t12\t13"));
     // The week-number column and the right edge ignore clicks.
     clickGrid(ds, 3, 20);
     clickGrid(ds, 3, 317);
     EXPECT_EQ(d, 6);
     // Only the release acts.
-    ds.monthView->select(4);
+    ds.monthView()->select(4);
     Fl::e_number = FL_PUSH;
     Fl::e_x = 100;
-    ds.monthView->do_callback();
+    ds.monthView()->do_callback();
     EXPECT_EQ(d, 6);
 }
 
@@ -238,41 +238,41 @@ TEST_F(DateSelectTest, EmptyCellsAroundTheMonthShowItsNeighbours) {
     int y = 2011, m = 1, d = 10;
     DateSelect ds(&y, &m, &d);
     clickGrid(ds, 2, 60); // Monday before Saturday 1 January 2011
-    EXPECT_STREQ(ds.monthBox->label(), "12");
-    EXPECT_STREQ(ds.yearBox->label(), "2010");
+    EXPECT_STREQ(ds.monthBox()->label(), "12");
+    EXPECT_STREQ(ds.yearBox()->label(), "2010");
     EXPECT_EQ(d, 10); // nothing chosen
     EXPECT_EQ(m, 1);
     // December 2010 ends on a Friday: the Saturday after it is January.
     clickGrid(ds, 6, 250);
-    EXPECT_STREQ(ds.monthBox->label(), "1");
-    EXPECT_STREQ(ds.yearBox->label(), "2011");
+    EXPECT_STREQ(ds.monthBox()->label(), "1");
+    EXPECT_STREQ(ds.yearBox()->label(), "2011");
     // The header line counts as before the 1st.
     clickGrid(ds, 1, 100);
-    EXPECT_STREQ(ds.monthBox->label(), "12");
+    EXPECT_STREQ(ds.monthBox()->label(), "12");
     // December's last line ends after the 31st; its empty cell is January.
     clickGrid(ds, 6, 300);
-    EXPECT_STREQ(ds.monthBox->label(), "1");
+    EXPECT_STREQ(ds.monthBox()->label(), "1");
 }
 
 TEST_F(DateSelectTest, MonthAndYearButtonsStepTheShownMonth) {
     int y = 2000, m = 2, d = 29;
     DateSelect ds(&y, &m, &d);
     press(ds, "M-");
-    EXPECT_STREQ(ds.monthBox->label(), "1");
+    EXPECT_STREQ(ds.monthBox()->label(), "1");
     press(ds, "M-"); // no month before January 2000
-    EXPECT_STREQ(ds.monthBox->label(), "1");
-    EXPECT_STREQ(ds.yearBox->label(), "2000");
+    EXPECT_STREQ(ds.monthBox()->label(), "1");
+    EXPECT_STREQ(ds.yearBox()->label(), "2000");
     press(ds, "Y-");
-    EXPECT_STREQ(ds.yearBox->label(), "2000");
+    EXPECT_STREQ(ds.yearBox()->label(), "2000");
     press(ds, "Y+");
     press(ds, "Y+");
-    EXPECT_STREQ(ds.yearBox->label(), "2002");
+    EXPECT_STREQ(ds.yearBox()->label(), "2002");
     for (int i = 0; i < 12; ++i)
         press(ds, "M+");
-    EXPECT_STREQ(ds.monthBox->label(), "1");
-    EXPECT_STREQ(ds.yearBox->label(), "2003");
-    EXPECT_EQ(ds.firstWeekday, 2); // 1 January 2003 was a Wednesday
-    EXPECT_EQ(ds.firstWeek, 1);
+    EXPECT_STREQ(ds.monthBox()->label(), "1");
+    EXPECT_STREQ(ds.yearBox()->label(), "2003");
+    EXPECT_EQ(ds.firstWeekday(), 2); // 1 January 2003 was a Wednesday
+    EXPECT_EQ(ds.firstWeek(), 1);
     EXPECT_EQ(gridLines(ds), monthGridLines(1, 2003, {29, 2, 2000, 5, 3, 2011}));
     // Stepping months shows them; it does not choose a date.
     EXPECT_EQ(d, 29);
@@ -296,7 +296,7 @@ TEST_F(DateSelectTest, CloseBoxAfterAClickKeepsTheDayAndEscapeCancels) {
     ds.show();
     clickGrid(ds, 4, 300); // Sunday 20 March 2011
     Fl::e_number = FL_CLOSE;
-    ds.window->do_callback();
+    ds.window()->do_callback();
     EXPECT_FALSE(ds.visible());
     EXPECT_EQ(d, 20);
 
@@ -305,7 +305,7 @@ TEST_F(DateSelectTest, CloseBoxAfterAClickKeepsTheDayAndEscapeCancels) {
     ds2.show();
     Fl::e_number = FL_SHORTCUT;
     Fl::e_keysym = FL_Escape;
-    ds2.window->do_callback();
+    ds2.window()->do_callback();
     EXPECT_FALSE(ds2.visible());
     EXPECT_EQ(d2, -1);
     Fl::e_number = 0;
@@ -316,10 +316,10 @@ TEST_F(DateSelectTest, RunsModallyUntilDone) {
     int y = 0, m = 0, d = -1;
     DateSelect ds(&y, &m, &d);
     WindowDriver driver("DateSelector", [&](Fl_Window* w) {
-        EXPECT_EQ(w, ds.window);
+        EXPECT_EQ(w, ds.window());
         EXPECT_TRUE(w->modal());
         clickGrid(ds, 5, 160); // Thursday 24 March 2011
-        ds.doneButton->do_callback();
+        ds.doneButton()->do_callback();
     });
     ds.run();
     EXPECT_TRUE(driver.ran());

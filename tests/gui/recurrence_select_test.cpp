@@ -92,7 +92,7 @@ class RecurrenceSelectTest : public ::testing::Test {
     void TearDown() override { setVelkNowForTesting(-1); }
 
     static void pickType(RecurrenceSelect& rs, int type) {
-        rs.typeChoice->picked(&rs.typeChoice->menu()[type]);
+        rs.typeChoice()->picked(&rs.typeChoice()->menu()[type]);
     }
     static void pickDate(Fl_Menu_Button* menu, int entry) { menu->picked(&menu->menu()[entry]); }
 };
@@ -100,24 +100,24 @@ class RecurrenceSelectTest : public ::testing::Test {
 TEST_F(RecurrenceSelectTest, OpensWithTheRecordShownAndDatesInactiveForNone) {
     T_recData r = rule(0, 1);
     RecurrenceSelect rs(&r, 15, 3, 1, true);
-    EXPECT_STREQ(rs.window->label(), "RecurrenceSelector");
-    EXPECT_EQ(rs.window->w(), 320);
-    EXPECT_EQ(rs.window->h(), 320);
-    EXPECT_EQ(rs.typeChoice->value(), 0);
-    EXPECT_STREQ(rs.explBox->label(), "No recurrence.");
-    EXPECT_STREQ(rs.intervalBox->label(), "1");
-    EXPECT_STREQ(rs.begDateBox->label(), "none");
-    EXPECT_FALSE(rs.begDateMenu->active());
-    EXPECT_FALSE(rs.endDateMenu->active());
+    EXPECT_STREQ(rs.window()->label(), "RecurrenceSelector");
+    EXPECT_EQ(rs.window()->w(), 320);
+    EXPECT_EQ(rs.window()->h(), 320);
+    EXPECT_EQ(rs.typeChoice()->value(), 0);
+    EXPECT_STREQ(rs.explBox()->label(), "No recurrence.");
+    EXPECT_STREQ(rs.intervalBox()->label(), "1");
+    EXPECT_STREQ(rs.begDateBox()->label(), "none");
+    EXPECT_FALSE(rs.begDateMenu()->active());
+    EXPECT_FALSE(rs.endDateMenu()->active());
 
     T_recData r2 = rule(5, 2, packDate(1, 3, 2011) | DT_NOTIME, DT_EMPTY);
     RecurrenceSelect rs2(&r2, 15, 3, 1, true);
-    EXPECT_EQ(rs2.typeChoice->value(), 5);
-    EXPECT_STREQ(rs2.explBox->label(), "Repeat on day 15\nevery 2 month(s).");
-    EXPECT_STREQ(rs2.unitBox->label(), "month(s)");
-    EXPECT_STREQ(rs2.begDateBox->label(), "01.03.2011");
-    EXPECT_STREQ(rs2.endDateBox->label(), "none");
-    EXPECT_TRUE(rs2.begDateMenu->active());
+    EXPECT_EQ(rs2.typeChoice()->value(), 5);
+    EXPECT_STREQ(rs2.explBox()->label(), "Repeat on day 15\nevery 2 month(s).");
+    EXPECT_STREQ(rs2.unitBox()->label(), "month(s)");
+    EXPECT_STREQ(rs2.begDateBox()->label(), "01.03.2011");
+    EXPECT_STREQ(rs2.endDateBox()->label(), "none");
+    EXPECT_TRUE(rs2.begDateMenu()->active());
 }
 
 TEST_F(RecurrenceSelectTest, ChoosingTypesUpdatesRecordAndWidgets) {
@@ -125,17 +125,17 @@ TEST_F(RecurrenceSelectTest, ChoosingTypesUpdatesRecordAndWidgets) {
     RecurrenceSelect rs(&r, 15, 3, 1, true);
     pickType(rs, 4);
     EXPECT_EQ(r.type, 4);
-    EXPECT_STREQ(rs.explBox->label(), "Repeat on 3. Tuesday\nevery 4 month(s).");
+    EXPECT_STREQ(rs.explBox()->label(), "Repeat on 3. Tuesday\nevery 4 month(s).");
     // "none" after a rule with a range empties it and sets the interval to 1.
     pickType(rs, 0);
     EXPECT_EQ(r, rule(0, 1));
-    EXPECT_STREQ(rs.begDateBox->label(), "none");
-    EXPECT_STREQ(rs.endDateBox->label(), "none");
-    EXPECT_STREQ(rs.intervalBox->label(), "1");
-    EXPECT_FALSE(rs.endDateMenu->active());
+    EXPECT_STREQ(rs.begDateBox()->label(), "none");
+    EXPECT_STREQ(rs.endDateBox()->label(), "none");
+    EXPECT_STREQ(rs.intervalBox()->label(), "1");
+    EXPECT_FALSE(rs.endDateMenu()->active());
     pickType(rs, 1);
-    EXPECT_TRUE(rs.endDateMenu->active());
-    EXPECT_STREQ(rs.unitBox->label(), "day(s)");
+    EXPECT_TRUE(rs.endDateMenu()->active());
+    EXPECT_STREQ(rs.unitBox()->label(), "day(s)");
 }
 
 TEST_F(RecurrenceSelectTest, ResetableDailyFallsBackToDailyForAppointments) {
@@ -143,26 +143,26 @@ TEST_F(RecurrenceSelectTest, ResetableDailyFallsBackToDailyForAppointments) {
     RecurrenceSelect rs(&r, 15, 3, 1, false);
     pickType(rs, 2);
     EXPECT_EQ(r.type, 1);
-    EXPECT_EQ(rs.typeChoice->value(), 1);
-    EXPECT_STREQ(rs.typeChoice->text(), "daily");
-    EXPECT_STREQ(rs.explBox->label(), "Repeat every 1 day(s).");
+    EXPECT_EQ(rs.typeChoice()->value(), 1);
+    EXPECT_STREQ(rs.typeChoice()->text(), "daily");
+    EXPECT_STREQ(rs.explBox()->label(), "Repeat every 1 day(s).");
 }
 
 TEST_F(RecurrenceSelectTest, IntervalButtonsStopAtTheBounds) {
     T_recData r = rule(1, 998);
     RecurrenceSelect rs(&r, 15, 3, 1, true);
-    Fl_Button* plus = childLabelled<Fl_Button>(rs.window, "+");
-    Fl_Button* minus = childLabelled<Fl_Button>(rs.window, "-");
+    Fl_Button* plus = childLabelled<Fl_Button>(rs.window(), "+");
+    Fl_Button* minus = childLabelled<Fl_Button>(rs.window(), "-");
     for (int i = 0; i < 5; ++i)
         plus->do_callback();
     EXPECT_EQ(r.interval, 1000);
-    EXPECT_STREQ(rs.intervalBox->label(), "1000");
-    EXPECT_STREQ(rs.explBox->label(), "Repeat every 1000 day(s).");
+    EXPECT_STREQ(rs.intervalBox()->label(), "1000");
+    EXPECT_STREQ(rs.explBox()->label(), "Repeat every 1000 day(s).");
     r.interval = 3;
     for (int i = 0; i < 5; ++i)
         minus->do_callback();
     EXPECT_EQ(r.interval, 1);
-    EXPECT_STREQ(rs.intervalBox->label(), "1");
+    EXPECT_STREQ(rs.intervalBox()->label(), "1");
 }
 
 TEST_F(RecurrenceSelectTest, RangeDatesComeFromTheDatePicker) {
@@ -172,30 +172,30 @@ TEST_F(RecurrenceSelectTest, RangeDatesComeFromTheDatePicker) {
         // Begin "select": the picker opens on today's month without a date.
         WindowDriver driver("DateSelector", [](Fl_Window* w) {
             auto* ds = static_cast<DateSelect*>(w->user_data());
-            EXPECT_FALSE(ds->doneButton->active());
-            EXPECT_STREQ(ds->monthBox->label(), "3");
+            EXPECT_FALSE(ds->doneButton()->active());
+            EXPECT_STREQ(ds->monthBox()->label(), "3");
             ds->clickCell(3, 130); // Wednesday 9 March 2011
             ds->CB_Done();
         });
-        pickDate(rs.begDateMenu, 1);
+        pickDate(rs.begDateMenu(), 1);
         EXPECT_TRUE(driver.ran());
     }
     EXPECT_EQ(r.rangeBegin, packDate(9, 3, 2011) | DT_NOTIME);
-    EXPECT_STREQ(rs.begDateBox->label(), "09.03.2011");
+    EXPECT_STREQ(rs.begDateBox()->label(), "09.03.2011");
     {
         // End "select": preset to the end date, which keeps its time.
         WindowDriver driver("DateSelector", [](Fl_Window* w) {
             auto* ds = static_cast<DateSelect*>(w->user_data());
-            EXPECT_STREQ(ds->monthBox->label(), "9");
+            EXPECT_STREQ(ds->monthBox()->label(), "9");
             ds->CB_Month(1);
             ds->clickCell(3, 60); // Monday 3 October 2011
             ds->CB_Done();
         });
-        pickDate(rs.endDateMenu, 1);
+        pickDate(rs.endDateMenu(), 1);
         EXPECT_TRUE(driver.ran());
     }
     EXPECT_EQ(r.rangeEnd, packDate(3, 10, 2011) | packTime(18, 30));
-    EXPECT_STREQ(rs.endDateBox->label(), "03.10.2011");
+    EXPECT_STREQ(rs.endDateBox()->label(), "03.10.2011");
     {
         // A cancelled picker changes nothing.
         WindowDriver driver("DateSelector", [](Fl_Window* w) {
@@ -203,14 +203,14 @@ TEST_F(RecurrenceSelectTest, RangeDatesComeFromTheDatePicker) {
             ds->clickCell(3, 100);
             ds->CB_Cancel();
         });
-        pickDate(rs.endDateMenu, 1);
+        pickDate(rs.endDateMenu(), 1);
         EXPECT_TRUE(driver.ran());
     }
     EXPECT_EQ(r.rangeEnd, packDate(3, 10, 2011) | packTime(18, 30));
     // "none" empties a range date.
-    pickDate(rs.begDateMenu, 0);
+    pickDate(rs.begDateMenu(), 0);
     EXPECT_EQ(r.rangeBegin, DT_EMPTY);
-    EXPECT_STREQ(rs.begDateBox->label(), "none");
+    EXPECT_STREQ(rs.begDateBox()->label(), "none");
     EXPECT_EQ(r.rangeEnd, packDate(3, 10, 2011) | packTime(18, 30));
 }
 
@@ -219,7 +219,7 @@ TEST_F(RecurrenceSelectTest, CancelMarksTheRecordDoneAndCloseBoxKeepIt) {
     RecurrenceSelect rs(&r, 15, 3, 1, true);
     WindowDriver driver("RecurrenceSelector", [&](Fl_Window*) {
         pickType(rs, 3);
-        childLabelled<Fl_Button>(rs.window, "Cancel")->do_callback();
+        childLabelled<Fl_Button>(rs.window(), "Cancel")->do_callback();
     });
     rs.run();
     EXPECT_TRUE(driver.ran());
@@ -230,7 +230,7 @@ TEST_F(RecurrenceSelectTest, CancelMarksTheRecordDoneAndCloseBoxKeepIt) {
     rs2.show();
     pickType(rs2, 3);
     Fl::e_number = FL_CLOSE;
-    rs2.window->do_callback();
+    rs2.window()->do_callback();
     Fl::e_number = 0;
     EXPECT_FALSE(rs2.visible());
     EXPECT_EQ(r2, rule(3, 2));
@@ -239,7 +239,7 @@ TEST_F(RecurrenceSelectTest, CancelMarksTheRecordDoneAndCloseBoxKeepIt) {
     RecurrenceSelect rs3(&r3, 15, 3, 1, true);
     rs3.show();
     pickType(rs3, 5);
-    rs3.doneButton->do_callback();
+    rs3.doneButton()->do_callback();
     EXPECT_FALSE(rs3.visible());
     EXPECT_EQ(r3, rule(5, 2));
 }

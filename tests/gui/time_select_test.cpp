@@ -38,31 +38,31 @@ TEST(TimeSelectSteps, WrapAroundTheDay) {
 // The step buttons in the window's order: hour +, hour -, ten minutes +,
 // ten minutes -, minute +, minute -.
 Fl_Button* stepButton(TimeSelect& ts, const char* label, int column) {
-    return childLabelled<Fl_Button>(ts.window, label, column);
+    return childLabelled<Fl_Button>(ts.window(), label, column);
 }
 
 TEST(TimeSelect, RepeatButtonsStepAndRedrawTheDisplay) {
     int h = 0, m = 0;
     TimeSelect ts(&h, &m);
-    EXPECT_STREQ(ts.window->label(), "TimeSelector");
-    EXPECT_EQ(ts.window->w(), 140);
-    EXPECT_STREQ(ts.display->label(), " 0:00");
+    EXPECT_STREQ(ts.window()->label(), "TimeSelector");
+    EXPECT_EQ(ts.window()->w(), 140);
+    EXPECT_STREQ(ts.display()->label(), " 0:00");
     stepButton(ts, "-", 2)->do_callback(); // minute down from 0:00
     EXPECT_EQ(h, 23);
     EXPECT_EQ(m, 59);
-    EXPECT_STREQ(ts.display->label(), "23:59");
+    EXPECT_STREQ(ts.display()->label(), "23:59");
     stepButton(ts, "+", 2)->do_callback();
     stepButton(ts, "+", 1)->do_callback();
     stepButton(ts, "+", 1)->do_callback();
-    EXPECT_STREQ(ts.display->label(), " 0:20");
+    EXPECT_STREQ(ts.display()->label(), " 0:20");
     stepButton(ts, "+", 0)->do_callback();
     stepButton(ts, "-", 1)->do_callback();
-    EXPECT_STREQ(ts.display->label(), " 1:10");
+    EXPECT_STREQ(ts.display()->label(), " 1:10");
     stepButton(ts, "-", 0)->do_callback();
     stepButton(ts, "-", 0)->do_callback();
     EXPECT_EQ(h, 23);
     EXPECT_EQ(m, 10);
-    EXPECT_STREQ(ts.display->label(), "23:10");
+    EXPECT_STREQ(ts.display()->label(), "23:10");
 }
 
 TEST(TimeSelect, AnInvalidStartTimeBecomesMidnight) {
@@ -70,11 +70,11 @@ TEST(TimeSelect, AnInvalidStartTimeBecomesMidnight) {
     TimeSelect ts(&h, &m);
     EXPECT_EQ(h, 0);
     EXPECT_EQ(m, 0);
-    EXPECT_STREQ(ts.display->label(), " 0:00");
+    EXPECT_STREQ(ts.display()->label(), " 0:00");
     int h2 = 24, m2 = 0; // midnight at the end of a day stays
     TimeSelect ts2(&h2, &m2);
     EXPECT_EQ(h2, 24);
-    EXPECT_STREQ(ts2.display->label(), "24:00");
+    EXPECT_STREQ(ts2.display()->label(), "24:00");
 }
 
 TEST(TimeSelect, CancelWritesMinusOneCloseBoxKeepsTheTime) {
@@ -82,7 +82,7 @@ TEST(TimeSelect, CancelWritesMinusOneCloseBoxKeepsTheTime) {
     TimeSelect ts(&h, &m);
     ts.show();
     stepButton(ts, "+", 2)->do_callback();
-    childLabelled<Fl_Button>(ts.window, "Cancel")->do_callback();
+    childLabelled<Fl_Button>(ts.window(), "Cancel")->do_callback();
     EXPECT_FALSE(ts.visible());
     EXPECT_EQ(m, -1);
 
@@ -91,7 +91,7 @@ TEST(TimeSelect, CancelWritesMinusOneCloseBoxKeepsTheTime) {
     ts2.show();
     stepButton(ts2, "+", 2)->do_callback();
     Fl::e_number = FL_CLOSE;
-    ts2.window->do_callback();
+    ts2.window()->do_callback();
     Fl::e_number = 0;
     EXPECT_FALSE(ts2.visible());
     EXPECT_EQ(h2, 9);
@@ -104,7 +104,7 @@ TEST(TimeSelect, RunsModallyUntilDone) {
     WindowDriver driver("TimeSelector", [&](Fl_Window* w) {
         EXPECT_TRUE(w->modal());
         stepButton(ts, "+", 1)->do_callback();
-        ts.doneButton->do_callback();
+        ts.doneButton()->do_callback();
     });
     ts.run();
     EXPECT_TRUE(driver.ran());
