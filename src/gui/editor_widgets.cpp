@@ -10,14 +10,18 @@ Fl_Box* labelBox(int x, int y, int w, int h) {
     return b;
 }
 
-Fl_Menu_Button* barMenu(Fl_Menu_Item* items) {
-    auto* m = new Fl_Menu_Button(70, 0, 66, 30, "&Menu");
+Fl_Menu_Button* editorMenuButton(int x, int y, const char* label, Fl_Menu_Item* items) {
+    auto* m = new Fl_Menu_Button(x, y, 66, 30, label);
     m->labelsize(16);
     m->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     m->textsize(20);
     m->menu(items);
     m->when(FL_WHEN_RELEASE_ALWAYS);
     return m;
+}
+
+Fl_Menu_Button* barMenu(Fl_Menu_Item* items) {
+    return editorMenuButton(70, 0, "&Menu", items);
 }
 
 void showIf(Fl_Widget* w, bool on) {

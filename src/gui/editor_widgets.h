@@ -10,8 +10,12 @@ struct Fl_Menu_Item;
 // A text box: left-aligned, clipped, 20-point label.
 Fl_Box* labelBox(int x, int y, int w, int h);
 
-// The "&Menu" button of the editors' bottom bar. Its label is a little
-// smaller and left-aligned, so that it clears the arrow at the 320-pixel width.
+// A 66 x 30 menu button of the editors. Its label is a little smaller and
+// left-aligned, so that it clears the arrow; picking the entry picked last
+// time acts again.
+Fl_Menu_Button* editorMenuButton(int x, int y, const char* label, Fl_Menu_Item* items);
+
+// The "&Menu" button of the editors' bottom bar.
 Fl_Menu_Button* barMenu(Fl_Menu_Item* items);
 
 // Shows w when on, else hides it.

@@ -108,18 +108,6 @@ static Fl_Menu_Item menu_EditToDoShowAsBusy[] = {
 
 namespace {
 
-Fl_Menu_Button* dateMenu(int x, int y, const char* label, Fl_Menu_Item* items) {
-    auto* m = new Fl_Menu_Button(x, y, 66, 30, label);
-    // Left-aligned and a little smaller, so that the label clears the arrow.
-    m->labelsize(16);
-    m->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-    m->textsize(20);
-    m->menu(items);
-    // Picking the entry picked last time acts again.
-    m->when(FL_WHEN_RELEASE_ALWAYS);
-    return m;
-}
-
 Fl_Button* barButton(int x, int w, const char* label, Fl_Callback* cb, int data = 0) {
     auto* b = new Fl_Button(x, 0, w, 30, label);
     b->labelsize(20);
@@ -156,10 +144,10 @@ void ItemEditor::make(int W, int H) {
     // completion text do not run into each other.
     editComplBox_ = labelBox(84, 100, 236, 30);
     editTimeSumBox_ = labelBox(0, 0, 240, 30);
-    editBegDateMenu_ = dateMenu(0, 140, "&Begin", menu_EditToDoBegDate);
-    editEndDateMenu_ = dateMenu(0, 170, "End", menu_EditToDoEndDate);
-    editBegTimeMenu_ = dateMenu(66, 140, "Time", menu_EditToDoBegTime);
-    editEndTimeMenu_ = dateMenu(66, 170, "Time", menu_EditToDoEndTime);
+    editBegDateMenu_ = editorMenuButton(0, 140, "&Begin", menu_EditToDoBegDate);
+    editEndDateMenu_ = editorMenuButton(0, 170, "End", menu_EditToDoEndDate);
+    editBegTimeMenu_ = editorMenuButton(66, 140, "Time", menu_EditToDoBegTime);
+    editEndTimeMenu_ = editorMenuButton(66, 170, "Time", menu_EditToDoEndTime);
     editBegBox_ = labelBox(132, 140, 188, 30);
     editEndBox_ = labelBox(132, 170, 188, 30);
     editShowAs_ = new Fl_Choice(100, 200, 140, 30, "show as:");

@@ -38,11 +38,6 @@ std::string tagValue(const std::string& line, const char* tag) {
     return line.substr(from, line.size() - from - 1);
 }
 
-// Every group and entry of the tree, each group before its content.
-template <class F> void forEachItem(ToDoListGroup& root, F f) {
-    forEachInSubtree(root, true, f);
-}
-
 // The saved marks of a whole tree. Writing a file marks every item as saved;
 // when what was written is not (or did not become) the data file, the marks
 // go back to what they were, or later journal entries would name items that
@@ -50,7 +45,9 @@ template <class F> void forEachItem(ToDoListGroup& root, F f) {
 class SavedMarks {
   public:
     explicit SavedMarks(ToDoListGroup& root) {
-        forEachItem(root, [this](ToDoListItem& i) { marks.push_back({&i, i.hasBeenSaved()}); });
+        forEachInSubtree(root, true, [this](ToDoListItem& i) {
+            marks.push_back({&i, i.hasBeenSaved()});
+        });
     }
     void restore() const {
         for (const auto& m : marks)
@@ -115,7 +112,7 @@ int DataFile::write(const std::string& name, const DataFileWriter& content) {
 
 std::vector<uint32_t> DataFile::plainDescriptionIDs(ToDoListGroup& root) {
     std::vector<uint32_t> ids;
-    forEachItem(root, [&](ToDoListItem& item) {
+    forEachInSubtree(root, true, [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) ids.push_back(t->getSyncID());
     });
@@ -126,13 +123,12 @@ std::vector<uint32_t> DataFile::plainDescriptionIDs(ToDoListGroup& root) {
 bool DataFile::savingEnciphersPlainText(ToDoListGroup& root) const {
     if (plainInDataFile.empty()) return false;
     bool found = false;
-    forEachItem(root, [&](ToDoListItem& item) {
+    forEachInSubtree(root, true, [&](ToDoListItem& item) {
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (found || !t || t->getDescrData().getLength() == 0 ||
             !(t->getDescrData().getFlags() & DescrData::DESCR_SAVECRYPT))
             return;
-        found = std::binary_search(plainInDataFile.begin(), plainInDataFile.end(),
-                                   t->getSyncID());
+        found = std::binary_search(plainInDataFile.begin(), plainInDataFile.end(), t->getSyncID());
     });
     return found;
 }
@@ -273,7 +269,7 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
     // items take free numbers below it.
     plainInDataFile.clear();
     numberedAtLoad.clear();
-    forEachItem(root, [&](ToDoListItem& item) {
+    forEachInSubtree(root, true, [&](ToDoListItem& item) {
         if (!item.hasBeenSaved()) numberedAtLoad.push_back(item.getSyncID());
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
@@ -285,10 +281,10 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
 
 void DataFile::repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax) {
     std::unordered_map<uint32_t, unsigned> uses;
-    forEachItem(root, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
+    forEachInSubtree(root, true, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
     // Only records read without a sync ID are not marked saved; they are the
     // ones renumbered.
-    forEachItem(root, [&](ToDoListItem& item) {
+    forEachInSubtree(root, true, [&](ToDoListItem& item) {
         if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1)
             item.setSyncID(newSyncID(idmax, &root));
     });
