@@ -231,9 +231,13 @@ TEST_F(Operations, DeleteCompletedTakesVisibleFinishedTodosOnlyAndEachOnce) {
     ToDoListToDo* open = todoIn(a, "open");
     ToDoListToDo* appointment = todoIn(a, "meeting");
     appointment->setPriority(PRIO_APPOINTMENT);
-    v().setItem(done);
-    ASSERT_EQ(v().setItemCompleted(), 0);
-    showRows({done, open, appointment, done}); // done shown on two days
+    ToDoListToDo* lowest = todoIn(a, "done, lowest priority");
+    lowest->setPriority(6);
+    for (ToDoListToDo* t : {done, lowest}) {
+        v().setItem(t);
+        ASSERT_EQ(v().setItemCompleted(), 0);
+    }
+    showRows({done, open, appointment, done, lowest}); // done shown on two days
     std::vector<T_viewDataItem> rows = v().getViewData();
     rows[2].completed = true;
     v().contentView().setRows(rows, v().getViewItems(), v().getViewOrder());

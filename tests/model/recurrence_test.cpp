@@ -208,6 +208,12 @@ TEST_F(Recurrence, NoFollowingDate) {
     EXPECT_EQ(followingRecurrenceDate(T_recData{REC_WEEKLY, 1, DT_EMPTY, on(2024, 1, 8)}, 3, b, e),
               1);
     EXPECT_EQ(e, at(2024, 1, 8, 10, 0));
+    // A range end at the very moment of the next occurrence still allows it.
+    b = at(2024, 1, 1, 9, 0), e = at(2024, 1, 1, 10, 0);
+    EXPECT_EQ(
+        followingRecurrenceDate(T_recData{REC_WEEKLY, 1, DT_EMPTY, at(2024, 1, 8, 10, 0)}, 3, b, e),
+        1);
+    EXPECT_EQ(e, at(2024, 1, 8, 10, 0));
 }
 
 TEST_F(Recurrence, ResetableDailyCountsFromToday) {

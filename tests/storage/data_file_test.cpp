@@ -114,16 +114,18 @@ TEST(DataFile, PrioritiesAreClampedAsStored) {
     TempDir dir;
     Organizer o;
     ASSERT_EQ(loadText(o, dir,
-                       fixed + "g\nI1\nt\np100\n>\nt\np150\n>\nt\np-2\n>\nt\np200\n>\ng\np9\n>\n"
-                               "g\np-1\n>\n>\n"),
+                       fixed + "g\nI1\nt\np100\n>\nt\np150\n>\nt\np-2\n>\nt\np200\n>\nt\np6\n>\n"
+                               "g\np9\n>\ng\np-1\n>\ng\np6\n>\n>\n"),
               0);
     ToDoListGroup& r = *o.engine->getRoot();
     EXPECT_EQ(r.getToDo(0)->getPriority(), 100u);
     EXPECT_EQ(r.getToDo(1)->getPriority(), 1u);
     EXPECT_EQ(int32_t(r.getToDo(2)->getPriority()), -2);
     EXPECT_EQ(r.getToDo(3)->getPriority(), 200u);
+    EXPECT_EQ(r.getToDo(4)->getPriority(), 6u) << "the lowest priority is kept";
     EXPECT_EQ(r.getGroup(0)->getPriority(), 1u);
     EXPECT_EQ(int32_t(r.getGroup(1)->getPriority()), -1);
+    EXPECT_EQ(r.getGroup(2)->getPriority(), 6u) << "the lowest priority is kept";
 }
 
 TEST(DataFile, RecordsWithoutSyncIDAreNumberedAndCollisionsRepaired) {
