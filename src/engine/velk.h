@@ -46,9 +46,10 @@ struct T_Session {
 // the tests. Its members forward to the part that owns each rule: ItemTree
 // (the tree, calendar lists, running count, sync IDs), ContentView (options
 // and the list shown), Navigation (current group and item, search),
-// EditSession (changes of the current item, journal snapshots) and
-// ItemOperations (new, restructured and deleted items); the data file, the
-// journal and the transfer files keep their own sections.
+// EditSession (changes of the current item, journal snapshots),
+// ItemOperations (new, restructured and deleted items) and UserActions (one
+// call per action of the window); the data file, the journal and the transfer
+// files keep their own sections (engine/velk_files.cpp).
 class Velk {
   public:
     Velk();
