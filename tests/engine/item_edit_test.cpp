@@ -1,5 +1,6 @@
 #include "engine/editor_text.h"
 #include "engine/velk.h"
+#include "support/dates.h"
 #include "support/organizer.h"
 #include "support/temp_dir.h"
 
@@ -11,16 +12,12 @@ namespace {
 
 using namespace std::chrono;
 
-packedDT at(int day, int month, int year, int hour, int minute) {
-    return packDate(day, month, year) | packTime(hour, minute);
-}
-
 // The packed value of a <chrono> local time (date and time of day).
 packedDT packed(sys_seconds t) {
     const sys_days d = floor<days>(t);
     const year_month_day ymd{d};
     const hh_mm_ss hms{t - d};
-    return at(int(unsigned(ymd.day())), int(unsigned(ymd.month())), int(ymd.year()),
+    return at(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())),
               int(hms.hours().count()), int(hms.minutes().count()));
 }
 
@@ -77,14 +74,14 @@ TEST_F(ItemEdit, BeginPlusThirtyMinutesCarriesIntoDayMonthAndYear) {
 TEST_F(ItemEdit, BeginPlusThirtyMinutesWithoutBeginTimeOrDate) {
     v().setItemPriority(PRIO_APPOINTMENT);
     // A begin without a time: the end takes its date and loses its time.
-    setBoth(packDate(5, 3, 2011) | DT_NOTIME, at(7, 3, 2011, 10, 0));
+    setBoth(packDate(5, 3, 2011) | DT_NOTIME, at(2011, 3, 7, 10, 0));
     v().setEndToBeginPlus30();
     EXPECT_EQ(v().getDateTime(0), packDate(5, 3, 2011) | DT_NOTIME);
     // No begin date (a todo, which may have an end alone): the end stays.
     v().setItemPriority(3);
-    setBoth(DT_EMPTY, at(7, 3, 2011, 10, 0));
+    setBoth(DT_EMPTY, at(2011, 3, 7, 10, 0));
     v().setEndToBeginPlus30();
-    EXPECT_EQ(v().getDateTime(0), at(7, 3, 2011, 10, 0));
+    EXPECT_EQ(v().getDateTime(0), at(2011, 3, 7, 10, 0));
 }
 
 TEST_F(ItemEdit, MovingTheBeginDateKeepsTheLengthInDays) {
@@ -97,14 +94,14 @@ TEST_F(ItemEdit, MovingTheBeginDateKeepsTheLengthInDays) {
         packedDT newBegin, newEnd;
     };
     const Case cases[] = {
-        {at(5, 3, 2011, 9, 0), at(7, 3, 2011, 17, 30), 12, 3, 2011, at(12, 3, 2011, 9, 0),
-         at(14, 3, 2011, 17, 30)},
-        {at(5, 3, 2011, 9, 0), at(7, 3, 2011, 17, 30), 26, 2, 2011, at(26, 2, 2011, 9, 0),
-         at(28, 2, 2011, 17, 30)},
-        {at(5, 3, 2011, 9, 0), at(7, 3, 2011, 17, 30), 30, 12, 2011, at(30, 12, 2011, 9, 0),
-         at(1, 1, 2012, 17, 30)},
-        {at(5, 3, 2011, 9, 0), at(7, 3, 2011, 17, 30), 6, 3, 2011, at(6, 3, 2011, 9, 0),
-         at(8, 3, 2011, 17, 30)},
+        {at(2011, 3, 5, 9, 0), at(2011, 3, 7, 17, 30), 12, 3, 2011, at(2011, 3, 12, 9, 0),
+         at(2011, 3, 14, 17, 30)},
+        {at(2011, 3, 5, 9, 0), at(2011, 3, 7, 17, 30), 26, 2, 2011, at(2011, 2, 26, 9, 0),
+         at(2011, 2, 28, 17, 30)},
+        {at(2011, 3, 5, 9, 0), at(2011, 3, 7, 17, 30), 30, 12, 2011, at(2011, 12, 30, 9, 0),
+         at(2012, 1, 1, 17, 30)},
+        {at(2011, 3, 5, 9, 0), at(2011, 3, 7, 17, 30), 6, 3, 2011, at(2011, 3, 6, 9, 0),
+         at(2011, 3, 8, 17, 30)},
     };
     for (const Case& c : cases) {
         setBoth(c.begin, c.end);
@@ -118,31 +115,31 @@ TEST_F(ItemEdit, MovingTheBeginDateKeepsTheLengthInDays) {
     EXPECT_EQ(v().getDateTime(16), packDate(9, 3, 2011) | DT_NOTIME);
     EXPECT_FALSE(dtHasDate(v().getDateTime(0)));
     // An impossible date changes nothing.
-    setBoth(at(5, 3, 2011, 9, 0), at(7, 3, 2011, 17, 30));
+    setBoth(at(2011, 3, 5, 9, 0), at(2011, 3, 7, 17, 30));
     v().setBeginDateMovingEnd(2011, 2, 30);
-    EXPECT_EQ(v().getDateTime(16), at(5, 3, 2011, 9, 0));
-    EXPECT_EQ(v().getDateTime(0), at(7, 3, 2011, 17, 30));
+    EXPECT_EQ(v().getDateTime(16), at(2011, 3, 5, 9, 0));
+    EXPECT_EQ(v().getDateTime(0), at(2011, 3, 7, 17, 30));
 }
 
 TEST_F(ItemEdit, MovingTheBeginTimeMovesTheEndByTheSameMinutes) {
     v().setItemPriority(PRIO_APPOINTMENT);
-    setBoth(at(5, 3, 2011, 9, 0), at(5, 3, 2011, 10, 0));
+    setBoth(at(2011, 3, 5, 9, 0), at(2011, 3, 5, 10, 0));
     v().setBeginTimeMovingEnd(23, 30); // the end passes midnight
-    EXPECT_EQ(v().getDateTime(16), at(5, 3, 2011, 23, 30));
-    EXPECT_EQ(v().getDateTime(0), at(6, 3, 2011, 0, 30));
+    EXPECT_EQ(v().getDateTime(16), at(2011, 3, 5, 23, 30));
+    EXPECT_EQ(v().getDateTime(0), at(2011, 3, 6, 0, 30));
     v().setBeginTimeMovingEnd(8, 15); // and comes back, earlier than it was
-    EXPECT_EQ(v().getDateTime(16), at(5, 3, 2011, 8, 15));
-    EXPECT_EQ(v().getDateTime(0), at(5, 3, 2011, 9, 15));
+    EXPECT_EQ(v().getDateTime(16), at(2011, 3, 5, 8, 15));
+    EXPECT_EQ(v().getDateTime(0), at(2011, 3, 5, 9, 15));
     // A begin that had no time only gets one.
-    setBoth(packDate(5, 3, 2011) | DT_NOTIME, at(5, 3, 2011, 10, 0));
+    setBoth(packDate(5, 3, 2011) | DT_NOTIME, at(2011, 3, 5, 10, 0));
     v().setBeginTimeMovingEnd(9, 0);
-    EXPECT_EQ(v().getDateTime(16), at(5, 3, 2011, 9, 0));
-    EXPECT_EQ(v().getDateTime(0), at(5, 3, 2011, 10, 0));
+    EXPECT_EQ(v().getDateTime(16), at(2011, 3, 5, 9, 0));
+    EXPECT_EQ(v().getDateTime(0), at(2011, 3, 5, 10, 0));
 }
 
 TEST_F(ItemEdit, TheTodoFlagTurnsKindsByTheBusyState) {
     v().setItemPriority(5);
-    setBoth(at(5, 3, 2011, 9, 0), at(5, 3, 2011, 10, 0));
+    setBoth(at(2011, 3, 5, 9, 0), at(2011, 3, 5, 10, 0));
     v().setShowTimeAs(1);
     v().setItemIsToDo(false);
     EXPECT_EQ(v().getItemPriority(), PRIO_APPOINTMENT);
@@ -184,8 +181,8 @@ TEST_F(ItemEdit, TheCryptFlagIsTheDescriptionsSaveEncryptedFlag) {
 TEST(EditorText, DatesTimeSumsAndCounts) {
     EXPECT_EQ(dateTime2str(DT_EMPTY), "none");
     EXPECT_EQ(dateTime2str(packDate(5, 3, 2011) | DT_NOTIME), "05.03.2011 xx:xx");
-    EXPECT_EQ(dateTime2str(at(5, 3, 2011, 9, 5)), "05.03.2011 9:05");
-    EXPECT_EQ(dateTime2str(at(31, 12, 2127, 23, 59)), "31.12.2127 23:59");
+    EXPECT_EQ(dateTime2str(at(2011, 3, 5, 9, 5)), "05.03.2011 9:05");
+    EXPECT_EQ(dateTime2str(at(2127, 12, 31, 23, 59)), "31.12.2127 23:59");
     EXPECT_EQ(timeSumText(0), "Time: 0:00");
     EXPECT_EQ(timeSumText(29), "Time: 0:00");
     EXPECT_EQ(timeSumText(30), "Time: 0:01");

@@ -5,6 +5,7 @@
 #include "gui_driver.h"
 #include "gui_fixture.h"
 #include "storage/external_edit.h"
+#include "support/dates.h"
 
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
@@ -19,10 +20,6 @@ namespace {
 // Menu entries of the date and time menus, by position.
 enum { D_NONE = 0, D_TODAY = 1, D_SELECT = 2, D_PLUS30 = 3 };
 enum { T_NONE = 0, T_SELECT = 1 };
-
-packedDT at(int day, int month, int year, int hour, int minute) {
-    return packDate(day, month, year) | packTime(hour, minute);
-}
 
 class ItemEditorTest : public GuiTest {
   protected:
@@ -161,7 +158,7 @@ TEST_F(ItemEditorTest, DatesAndTimesChangeThroughTheMenusAndPickers) {
 
     mainWin->CB_Done();
     EXPECT_EQ(mainWin->screen(), SCREEN_LIST);
-    EXPECT_EQ(t->getDateTime(16), at(24, 3, 2011, 9, 0));
+    EXPECT_EQ(t->getDateTime(16), at(2011, 3, 24, 9, 0));
     EXPECT_EQ(t->getDateTime(0), packDate(24, 3, 2011) | DT_NOTIME);
     ASSERT_EQ(engine->incsave_getNrOfFiles(), 1);
     const std::string entry = journal(0);

@@ -2,6 +2,7 @@
 #include "model/clock.h"
 #include "model/recurrence.h"
 #include "model/todo_item.h"
+#include "support/dates.h"
 
 #include <chrono>
 #include <ctime>
@@ -13,16 +14,9 @@ namespace c = std::chrono;
 
 namespace {
 
-packedDT at(int year, int month, int day, int hour, int minute) {
-    return packDate(day, month, year) | packTime(hour, minute);
-}
-packedDT on(int year, int month, int day) {
-    return packDate(day, month, year) | DT_NOTIME;
-}
-
 packedDT withDate(const c::year_month_day& d, packedDT timeBits) {
     return packDate(int(unsigned(d.day())), int(unsigned(d.month())), int(d.year())) |
-           (timeBits & 0x7fff);
+           dtTimeBits(timeBits);
 }
 
 // The next anchor day by the <chrono> calendar, or nothing beyond 2127.

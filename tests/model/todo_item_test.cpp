@@ -1,6 +1,7 @@
 #include "model/calendar.h"
 #include "model/clock.h"
 #include "model/todo_item.h"
+#include "support/dates.h"
 
 #include <ctime>
 #include <gtest/gtest.h>
@@ -19,13 +20,6 @@ std::time_t localMoment(int year, int month, int day, int hour = 12, int minute 
     t.tm_min = minute;
     t.tm_isdst = -1;
     return std::mktime(&t);
-}
-
-packedDT at(int year, int month, int day, int hour, int minute) {
-    return packDate(day, month, year) | packTime(hour, minute);
-}
-packedDT on(int year, int month, int day) {
-    return packDate(day, month, year) | DT_NOTIME;
 }
 
 // Sets begin (which = 1) or end (which = 0), still empty, to v without any
