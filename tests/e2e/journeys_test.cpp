@@ -59,7 +59,7 @@ class Journey : public testing::Test {
     // Keeps a picture of the screen when the journey has failed so far.
     void keepShot(VelkWindow& w, const std::string& name) {
         if (HasFailure()) {
-            std::string file = "/tmp/velk_journey_" + name + ".png";
+            std::string file = work.file("failure_" + name + ".png");
             w.screenshot(file);
             ADD_FAILURE() << "screen at the failure: " << file;
         }
@@ -144,7 +144,7 @@ TEST_F(Journey, CopyPasteCutAndTransferBetweenOrganizers) {
         w.keys("Right");                   // open "Fix the tap"
         w.keys("alt+m d");                 // "cut/&delete"
         unsigned long ask = w.waitForDialog();
-        if (!ask) w.screenshot("/tmp/velk_journey_cut.png");
+        if (!ask) w.screenshot(work.file("cut.png"));
         ASSERT_NE(ask, 0u) << "the question before a delete";
         w.keysTo(ask, "Return");           // "Delete"
         w.keys("alt+m p");                 // paste it back
@@ -311,9 +311,9 @@ TEST_F(Journey, TodoWithPriorityDueDateAndTimeInAGroup) {
         w.clickIn(clock, 35, 125); // "Done": the offered 8:00
         w.keys("alt+c");
         ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "1"); })) << "the new todo";
-        w.screenshot("/tmp/velk_journey_todo_list.png");
+        w.screenshot(work.file("todo_list.png"));
         w.keys("alt+m v Right Return"); // "&View" > "calendar"
-        w.screenshot("/tmp/velk_journey_todo_calendar.png");
+        w.screenshot(work.file("todo_calendar.png"));
         keepShot(w, "todo");
         ProcessResult r = w.quit();
         EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -377,12 +377,12 @@ TEST_F(Journey, TimeRecordingAndTheActiveJobsView) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         w.keys("alt+s"); // "&Stop"
         w.keys("alt+m Down Down Down Down Down Down Down Return"); // "times", with the sum
-        w.screenshot("/tmp/velk_journey_times.png");
+        w.screenshot(work.file("times.png"));
         w.click(PAGE_X, Y0 + 15); // back to the basics
         w.keys("alt+s alt+c");
         ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the todo";
         w.click(W - 10, Y0 + 15); // "!"
-        w.screenshot("/tmp/velk_journey_active_jobs.png");
+        w.screenshot(work.file("active_jobs.png"));
         keepShot(w, "jobs");
         ProcessResult r = w.quit();
         EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -431,7 +431,7 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     {
         VelkWindow w(x, launch(data), data);
         ASSERT_TRUE(w.ok());
-        w.screenshot("/tmp/velk_journey_encrypted.png");
+        w.screenshot(work.file("encrypted.png"));
         w.keys(crypt + " Down Return"); // "Login..."
         unsigned long login = w.waitForWindow("Decryption: Login");
         ASSERT_NE(login, 0u) << "the login dialog";

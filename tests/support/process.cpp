@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -16,9 +17,26 @@
 namespace {
 
 // Standard output and error of a child are kept outside its working directory,
-// whose content the tests inspect.
-std::string outFile(pid_t pid) { return "/tmp/velk_e2e_" + std::to_string(pid) + ".out"; }
-std::string errFile(pid_t pid) { return "/tmp/velk_e2e_" + std::to_string(pid) + ".err"; }
+// whose content the tests inspect: in a private folder of this test process,
+// removed when the process ends. It is made before the first fork, so that
+// parent and child name the same folder.
+const std::string& outputFolder() {
+    static const struct Folder {
+        std::string path;
+        Folder() {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "velk_e2eXXXXXX").string();
+            if (mkdtemp(pattern.data())) path = pattern;
+        }
+        ~Folder() {
+            std::error_code ec;
+            if (!path.empty()) std::filesystem::remove_all(path, ec);
+        }
+    } folder;
+    return folder.path;
+}
+std::string outFile(pid_t pid) { return outputFolder() + "/" + std::to_string(pid) + ".out"; }
+std::string errFile(pid_t pid) { return outputFolder() + "/" + std::to_string(pid) + ".err"; }
 
 int statusToCode(int status) {
     if (WIFEXITED(status)) return int(static_cast<signed char>(WEXITSTATUS(status)));
@@ -33,6 +51,7 @@ pid_t startProcess(const ProcessSpec& command) {
     // VELK_TEST_PROGRAM runs the end-to-end tests against another build.
     if (command.program.empty() && std::getenv("VELK_TEST_PROGRAM"))
         program = std::getenv("VELK_TEST_PROGRAM");
+    outputFolder(); // made before the fork; a child without it exits with 127
     pid_t pid = fork();
     if (pid != 0) return pid;
     std::string out = outFile(getpid()), err = errFile(getpid());

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -32,6 +34,12 @@ TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
+    // The folder of a failed test is kept, with its files and screenshots, to
+    // look at afterwards.
+    if (testing::Test::HasFailure()) {
+        std::cerr << "kept for the failed test: " << path_ << "\n";
+        return;
+    }
     std::filesystem::remove_all(path_, ec);
 }
 

@@ -3,7 +3,8 @@
 #include <vector>
 
 // A fresh temporary directory for one test, removed with everything in it when
-// the object goes away. With asHome, HOME and USERPROFILE point at it for the
+// the object goes away, unless the test has failed by then: then it is kept and
+// its path is printed. With asHome, HOME and USERPROFILE point at it for the
 // object's lifetime, so no test ever touches the developer's real home.
 class TempDir {
   public:
