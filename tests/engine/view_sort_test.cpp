@@ -1,5 +1,6 @@
 // The list sort must give exactly the order of a plain bubble sort over the
-// row numbers with the list's comparator.
+// row numbers, with the display order written out here from the list's rules
+// (not the engine's own comparators).
 
 #include "engine/velk.h"
 #include "view_test_util.h"
@@ -12,18 +13,52 @@ using namespace viewtest;
 
 namespace {
 
+// True when row a is shown after row b in a normal, only-active or search
+// list: completed rows last when so chosen; then by date and priority (or
+// priority and date), each as an unsigned number; then by text, byte by byte
+// as unsigned characters, a text after every text that is a prefix of it.
+bool listedAfter(const T_viewDataItem& a, const T_viewDataItem& b, const T_Options& o) {
+    if (o.completedLast && a.completed != b.completed) return a.completed;
+    const bool byDate = o.sorttype == SORT_DATE;
+    const uint32_t keysA[2] = {byDate ? a.primaryDate : a.prio, byDate ? a.prio : a.primaryDate};
+    const uint32_t keysB[2] = {byDate ? b.primaryDate : b.prio, byDate ? b.prio : b.primaryDate};
+    for (int k = 0; k < 2; ++k)
+        if (keysA[k] != keysB[k]) return keysA[k] > keysB[k];
+    const std::string ta = a.text, tb = b.text;
+    for (std::size_t i = 0; i < std::min(ta.size(), tb.size()); ++i)
+        if (ta[i] != tb[i])
+            return static_cast<unsigned char>(ta[i]) > static_cast<unsigned char>(tb[i]);
+    return ta.size() > tb.size();
+}
+
+// True when row a is shown after row b in the calendar: by day; on one day
+// by priority, the day header first and a special day right after it; then
+// by date and time.
+bool calendarAfter(const T_viewDataItem& a, const T_viewDataItem& b) {
+    if (a.day != b.day) return a.day > b.day;
+    if (a.prio != b.prio) {
+        if (a.prio > b.prio) return true;
+        if (b.prio == PRIO_DAYHEADER) return true;
+        if (a.prio == PRIO_DAYHEADER) return false;
+        return b.prio == PRIO_SPECIALDAY;
+    }
+    return a.primaryDate > b.primaryDate;
+}
+
 // Passes over positions 1 .. n-1, swapping neighbours when the earlier row
 // must come after the later one, until a pass swaps nothing.
 std::vector<unsigned> bubbleSorted(const Velk& v, bool calendar) {
-    std::vector<unsigned> order(v.getViewData().size());
+    const std::vector<T_viewDataItem>& rows = v.getViewData();
+    std::vector<unsigned> order(rows.size());
     for (unsigned i = 0; i < order.size(); ++i)
         order[i] = i;
     bool swapped = true;
     while (swapped) {
         swapped = false;
         for (std::size_t i = 1; i < order.size(); ++i) {
-            bool after = calendar ? v.cmpViewDataCal(order[i - 1], order[i])
-                                  : v.cmpViewData(order[i - 1], order[i]);
+            const T_viewDataItem &earlier = rows[order[i - 1]], &later = rows[order[i]];
+            bool after = calendar ? calendarAfter(earlier, later)
+                                  : listedAfter(earlier, later, v.getOptions());
             if (after) {
                 std::swap(order[i - 1], order[i]);
                 swapped = true;
