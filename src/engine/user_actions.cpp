@@ -64,8 +64,9 @@ int UserActions::newToDoForEditing() {
 }
 
 int UserActions::newGroupForEditing(int topLine, int selectedLine) {
+    // Results as newGroup's: -1 refused, NEW_GROUP_TOO_DEEP (-2) too deep.
     const int made = v.newGroup();
-    if (made != 0) return made == Velk::NEW_GROUP_TOO_DEEP ? -2 : -1;
+    if (made != 0) return made;
     if (v.getOptViewtype() == VIEWTYPE_TREE) pushListPosition(topLine, selectedLine);
     v.incsave_newItem();
     return 0;

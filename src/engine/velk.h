@@ -406,15 +406,8 @@ class Velk {
     bool canAddPassword() const { return crypt.CanAddPwd(); }
     bool isLoggedIn() const { return crypt.IsLoggedIn(); }
     bool passwordsChanged() const { return crypt.PwdsChanged(); }
-    int passwordCount() const { return passwordKeeper.passwordCount(); }
-    std::string passwordDescription(int i) const { return passwordKeeper.passwordDescription(i); }
-    // Results: 0 logged in; -1 not.
-    int logIn(int i, const std::string& password) { return passwordKeeper.logIn(i, password); }
-    // Results: 0 added; -1 refused.
-    int addPassword(const std::string& description, const std::string& password) {
-        return passwordKeeper.addPassword(description, password);
-    }
-    // The passwords as the password dialogs see them.
+    // The passwords as the password dialogs see them: count, descriptions,
+    // logging in and adding.
     PasswordKeeper& passwords() { return passwordKeeper; }
     // The external editor's command, from the configuration.
     void setEditorCommand(const std::string& command) { editorCommand = command; }
