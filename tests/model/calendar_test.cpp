@@ -1,6 +1,5 @@
 #include "model/calendar.h"
 #include "model/todo_item.h"
-#include "support/dates.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -70,63 +69,5 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
             ASSERT_EQ(dated.contains(item), std::any_of(refDated.begin(), refDated.end(), ofItem));
             ASSERT_EQ(rec.contains(item), std::count(refRec.begin(), refRec.end(), item) > 0);
         }
-    }
-}
-
-// Which list an entry is filed in by kind, recurrence and dates, and under
-// which key; it is unfiled from the list that holds it, whatever its fields say.
-TEST(CalendarLists, EntriesAreFiledByKindRecurrenceAndDates) {
-    const packedDT B = at(2024, 6, 19, 8, 0), E = at(2024, 6, 20, 18, 0), N = DT_EMPTY;
-    struct Row {
-        const char* rule;
-        unsigned prio;
-        int type;
-        packedDT begin, end;
-        const char* list;
-        packedDT key;
-    } rows[] = {
-        // clang-format off
-        {"todo by its end",                3, REC_NONE, B, E, "datedToDos", E},
-        {"daily from today stays dated",   0, REC_DAILY_RESETABLE, B, E, "datedToDos", E},
-        {"recurring todo, priority 6",     6, REC_MONTHLY_BY_DAY, B, E, "recToDos", 0},
-        {"todo with a begin alone",        1, REC_NONE, B, N, "datedToDos", N},
-        {"todo without dates",             3, REC_NONE, N, N, "", 0},
-        {"appointment by its begin",     100, REC_NONE, B, E, "datedAppointments", B},
-        {"recurring appointment",        100, REC_YEARLY, B, E, "recAppointments", 0},
-        {"note by its begin",            200, REC_NONE, B, E, "datedNotes", B},
-        {"recurring note",               200, REC_WEEKLY, B, E, "recNotes", 0},
-        // clang-format on
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
-        T_Calendar cal;
-        ToDoListToDo t(0, "/0/");
-        t.setPriority(r.prio);
-        t.setDateTimeDirect(WHICH_BEGIN, r.begin);
-        t.setDateTimeDirect(WHICH_END, r.end);
-        t.setRecDataDirect(T_recData{r.type, 1, DT_EMPTY, DT_EMPTY});
-        t.putIntoCalList(cal);
-        const std::pair<std::string, const T_DatedCalList*> dated[] = {
-            {"datedToDos", &cal.datedToDos},
-            {"datedAppointments", &cal.datedAppointments},
-            {"datedNotes", &cal.datedNotes}};
-        const std::pair<std::string, const T_RecCalList*> recurring[] = {
-            {"recToDos", &cal.recToDos},
-            {"recAppointments", &cal.recAppointments},
-            {"recNotes", &cal.recNotes}};
-        std::string where;
-        for (auto [name, l] : dated)
-            where += l->empty()                                                             ? ""
-                     : l->size() == 1 && l->begin()->item == &t && l->begin()->key == r.key ? name
-                                                                                            : "?";
-        for (auto [name, l] : recurring)
-            where += l->empty() ? "" : l->size() == 1 && *l->begin() == &t ? name : "?";
-        EXPECT_EQ(where, r.list);
-        t.setPriority(100);
-        t.removeFromCalLists(cal);
-        for (auto [name, l] : dated)
-            EXPECT_TRUE(l->empty()) << name;
-        for (auto [name, l] : recurring)
-            EXPECT_TRUE(l->empty()) << name;
     }
 }

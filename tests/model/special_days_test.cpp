@@ -74,13 +74,7 @@ TEST(SpecialDays, VariableDaysAgreeWithAnIndependentComputationEveryYear) {
     }
 }
 
-TEST(SpecialDays, KnownEasterDatesAndFixedDays) {
-    const int easter[][3] = {{2000, 23, 4}, {2008, 23, 3}, {2011, 24, 4}, {2127, 30, 3}};
-    for (const auto& e : easter) {
-        int d = 0, m = 0;
-        SpecialDays::ostern(d, m, e[0]);
-        EXPECT_EQ(d * 100 + m, e[1] * 100 + e[2]) << e[0];
-    }
+TEST(SpecialDays, FixedDays) {
     const std::map<std::string, std::string> fixed = {
         // clang-format off
         {"New Years Day", "1.1"},       {"Independence Day", "4.7"},     {"Veterans Day", "11.11"},
@@ -92,5 +86,4 @@ TEST(SpecialDays, KnownEasterDatesAndFixedDays) {
     };
     SpecialDays sd;
     EXPECT_EQ(byName(sd.fixedHolidays, sd.fixedOther), fixed);
-    EXPECT_EQ(sd.fixedHolidays.size() + sd.fixedOther.size(), 15u);
 }

@@ -9,12 +9,8 @@
 namespace {
 
 const packedDT N = DT_EMPTY;
-packedDT D(int m, int d) {
-    return on(2024, m, d);
-}
-packedDT T(int m, int d, int h) {
-    return at(2024, m, d, h, 0);
-}
+const auto D = [](int m, int d) { return on(2024, m, d); };
+const auto T = [](int m, int d, int h) { return at(2024, m, d, h, 0); };
 
 // An entry with the given fields, filed in cal as a record reader leaves it.
 void make(ToDoListToDo& t, T_Calendar& cal, unsigned prio, packedDT b, packedDT e,
@@ -26,14 +22,31 @@ void make(ToDoListToDo& t, T_Calendar& cal, unsigned prio, packedDT b, packedDT 
     t.putIntoCalList(cal);
 }
 
-// The key under which the entry is filed in a dated list, 1 in a recurring list, 0 in none.
-packedDT filedKey(const T_Calendar& cal, const ToDoListToDo& t) {
-    for (const T_DatedCalList* l : {&cal.datedToDos, &cal.datedAppointments, &cal.datedNotes})
+// Where the entry is filed: the list's name, for a dated list with "@" and its key.
+std::string filed(T_Calendar& cal, const ToDoListToDo& t) {
+    std::string r;
+    // clang-format off
+    const std::pair<const char*, T_DatedCalList*> dated[] = {{"datedToDos", &cal.datedToDos},
+        {"datedAppointments", &cal.datedAppointments}, {"datedNotes", &cal.datedNotes}};
+    const std::pair<const char*, T_RecCalList*> rec[] = {{"recToDos", &cal.recToDos},
+        {"recAppointments", &cal.recAppointments}, {"recNotes", &cal.recNotes}};
+    // clang-format on
+    for (auto [name, l] : dated)
         for (const auto& e : *l)
-            if (e.item == &t) return e.key;
-    for (const T_RecCalList* l : {&cal.recToDos, &cal.recAppointments, &cal.recNotes})
-        if (l->contains(&t)) return 1;
-    return 0;
+            r += e.item == &t ? name + ("@" + std::to_string(e.key)) : "?";
+    for (auto [name, l] : rec)
+        r += l->contains(&t) ? name : l->empty() ? "" : "?";
+    return r;
+}
+
+// Where the filing rules put an entry: nowhere without dates; appointments
+// (100) and notes (200) by their begin, every other priority as a todo by its
+// end; in the recurring lists when it recurs, unless counted from today.
+std::string filingRule(unsigned prio, int type, packedDT b, packedDT e) {
+    if (!dtHasDate(b) && !dtHasDate(e)) return "";
+    const std::string kind = prio == 100 ? "Appointments" : prio == 200 ? "Notes" : "ToDos";
+    if (type != REC_NONE && type != REC_DAILY_RESETABLE) return "rec" + kind;
+    return "dated" + kind + "@" + std::to_string(prio == 100 || prio == 200 ? b : e);
 }
 
 } // namespace
@@ -41,21 +54,12 @@ packedDT filedKey(const T_Calendar& cal, const ToDoListToDo& t) {
 // The setters of a todo's begin (16) and end (0): impossible dates change
 // nothing, the checking setters repair the order, the todo stays filed by its end.
 TEST(ToDo, DateAndTimeSetters) {
-    struct Row {
-        const char* rule;
-        packedDT b, e;
-        char op; // d setDate, D setDateDontCheck, t setTime, T setTimeDontCheck, x clearDate, y
-                 // clearTime
-        int which, y, m, d;
-        packedDT wantB, wantE;
+    // clang-format off
+    // op: d setDate, D setDateDontCheck, t setTime, T setTimeDontCheck, x clearDate, y clearTime
+    struct Row { const char* rule; packedDT b, e; char op; int which, y, m, d; packedDT wantB, wantE;
     } rows[] = {
-        // clang-format off
         {"a date keeps the time",      N, T(5, 17, 24), 'd', 0, 2025, 1, 2, N, at(2025, 1, 2, 24, 0)},
-        {"29 February, leap year",     N, D(3, 1), 'd', 0, 2024, 2, 29, N, D(2, 29)},
         {"29 February refused",        N, D(3, 1), 'd', 0, 2023, 2, 29, N, D(3, 1)},
-        {"31 April refused",           N, D(3, 1), 'd', 0, 2024, 4, 31, N, D(3, 1)},
-        {"month 13 refused",           N, D(3, 1), 'D', 0, 2024, 13, 1, N, D(3, 1)},
-        {"1999 refused",               N, D(3, 1), 'D', 0, 1999, 12, 31, N, D(3, 1)},
         {"2128 refused",               N, D(3, 1), 'd', 0, 2128, 1, 1, N, D(3, 1)},
         {"2000 to 2127 taken", on(2000, 1, 1), D(3, 1), 'd', 0, 2127, 12, 31, on(2000, 1, 1), on(2127, 12, 31)},
         {"begin after end: swapped",   N, D(3, 1), 'd', 16, 2024, 3, 2, D(3, 1), D(3, 2)},
@@ -65,37 +69,26 @@ TEST(ToDo, DateAndTimeSetters) {
         {"same day, one without time", T(3, 1, 9), D(3, 1), 'y', 16, 0, 0, 0, D(3, 1), D(3, 1)},
         {"no due date: no begin",      D(3, 1), T(3, 2, 8), 'x', 0, 0, 0, 0, N, N},
         {"a begin alone, unchecked",   N, N, 'D', 16, 2024, 6, 1, D(6, 1), N},
-        // clang-format on
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         T_Calendar cal;
         ToDoListToDo t(0, "/0/");
         make(t, cal, 3, r.b, r.e);
+        // clang-format off
         switch (r.op) {
-        case 'd':
-            t.setDate(r.which, r.y, r.m, r.d, cal);
-            break;
-        case 'D':
-            t.setDateDontCheck(r.which, r.y, r.m, r.d, cal);
-            break;
-        case 't':
-            t.setTime(r.which, r.y, r.m, cal);
-            break;
-        case 'T':
-            t.setTimeDontCheck(r.which, r.y, r.m, cal);
-            break;
-        case 'x':
-            t.clearDate(r.which, cal);
-            break;
-        case 'y':
-            t.clearTime(r.which, cal);
-            break;
+        case 'd': t.setDate(r.which, r.y, r.m, r.d, cal); break;
+        case 'D': t.setDateDontCheck(r.which, r.y, r.m, r.d, cal); break;
+        case 't': t.setTime(r.which, r.y, r.m, cal); break;
+        case 'T': t.setTimeDontCheck(r.which, r.y, r.m, cal); break;
+        case 'x': t.clearDate(r.which, cal); break;
+        case 'y': t.clearTime(r.which, cal); break;
         }
+        // clang-format on
         EXPECT_EQ(t.getDateTime(WHICH_BEGIN), r.wantB);
         EXPECT_EQ(t.getDateTime(WHICH_END), r.wantE);
-        EXPECT_EQ(cal.datedToDos.size(), dtHasDate(r.wantB) || dtHasDate(r.wantE) ? 1u : 0u);
-        EXPECT_EQ(filedKey(cal, t), r.wantB == N && r.wantE == N ? 0 : r.wantE);
+        EXPECT_EQ(filed(cal, t), filingRule(3, REC_NONE, r.wantB, r.wantE));
     }
 }
 
@@ -104,17 +97,9 @@ TEST(ToDo, DateAndTimeSetters) {
 // and the reason returned is the last of them.
 TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
     const packedDT B = D(5, 1), E = D(5, 10);
-    struct Row {
-        const char* rule;
-        unsigned prio;
-        packedDT b, e;
-        int type;
-        packedDT rangeB, rangeE;
-        const char* msgs;
-        int wantType;
-        packedDT wantB, wantE;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    struct Row { const char* rule; unsigned prio; packedDT b, e; int type; packedDT rangeB, rangeE;
+                 const char* msgs; int wantType; packedDT wantB, wantE; } rows[] = {
         {"due on the range's first day",  3, B, E, REC_DAILY, E, N, "", REC_DAILY, B, E},
         {"due on the range's last day",   6, B, E, REC_DAILY, N, T(5, 10, 0), "", REC_DAILY, B, E},
         {"range swapped",                 3, B, E, REC_WEEKLY, D(6, 1), D(5, 2), "", REC_WEEKLY, B, E},
@@ -130,14 +115,12 @@ TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
         {"appointment: daily from today is daily", 100, B, E, REC_DAILY_RESETABLE, N, N, "", REC_DAILY, B, E},
         {"todo: daily from today stays", 3, B, E, REC_DAILY_RESETABLE, N, N, "", REC_DAILY_RESETABLE, B, E},
         {"note without begin drops even an interval", 200, N, N, REC_NONE, N, D(1, 1), "", 0, N, N},
-        // clang-format on
     };
-    const char* text[] = {"",
-                          "(1): no range [",
-                          "(2): no end date for todo [",
-                          "(3): date not in range [",
-                          "(4): type date without start date/time [",
-                          "(5) ["};
+    // clang-format on
+    // clang-format off
+    const char* text[] = {"", "(1): no range [", "(2): no end date for todo [",
+        "(3): date not in range [", "(4): type date without start date/time [", "(5) ["};
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         T_Calendar cal;
@@ -159,30 +142,22 @@ TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
         EXPECT_EQ(t.getDateTime(WHICH_BEGIN), r.wantB);
         EXPECT_EQ(t.getDateTime(WHICH_END), r.wantE);
         EXPECT_EQ(t.getShowTimeAs(), r.msgs[0] != '1') << "a missing date sets it free";
-        // Appointments and notes are filed by their begin, every other priority by its end.
-        const packedDT key = r.prio == 100 || r.prio == 200 ? r.wantB : r.wantE;
-        const bool dated = dtHasDate(r.wantB) || dtHasDate(r.wantE);
-        const bool recurring = r.wantType && r.wantType != REC_DAILY_RESETABLE;
-        EXPECT_EQ(filedKey(cal, t), !dated ? 0 : recurring ? 1 : key);
+        EXPECT_EQ(filed(cal, t), filingRule(r.prio, r.wantType, r.wantB, r.wantE));
+        t.setPriority(100); // unfiled from the list that holds it, whatever its fields say
+        t.removeFromCalLists(cal);
+        EXPECT_EQ(filed(cal, t), "");
     }
 }
 
 // Completing on Saturday 5 March 2011 a todo due on the 10th, begun on the 9th
 // and recording for ten minutes: a recurring one moves on while its range
-// allows, and completing stops the recording.
+// allows (one counted from today moves to tomorrow), and completing stops the
+// recording.
 TEST(ToDo, CompletionAndRecurringMoveOn) {
     const packedDT due = on(2011, 3, 10), next = on(2011, 3, 17);
-    struct Row {
-        const char* rule;
-        unsigned prio;
-        int type;
-        packedDT rangeB, rangeE;
-        bool completed;
-        int result;
-        bool wantCompleted;
-        packedDT wantE;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    struct Row { const char* rule; unsigned prio; int type; packedDT rangeB, rangeE; bool completed;
+                 int result; bool wantCompleted; packedDT wantE; } rows[] = {
         {"todo completed",             3, REC_NONE, N, N, false, 0, true, due},
         {"priority 6 is a todo",       6, REC_NONE, N, N, false, 0, true, due},
         {"appointment refused",      100, REC_NONE, N, N, false, -2, false, due},
@@ -192,8 +167,9 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         {"range begins tomorrow",      3, REC_WEEKLY, on(2011, 3, 6), N, false, -1, false, due},
         {"range ends on the next day", 3, REC_WEEKLY, N, next, false, 1, false, next},
         {"range ends the day before",  3, REC_WEEKLY, N, on(2011, 3, 16), false, 0, true, due},
-        // clang-format on
+        {"daily from today",           3, REC_DAILY_RESETABLE, N, N, false, 1, false, on(2011, 3, 6)},
     };
+    // clang-format on
     PinnedClock clock;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
@@ -204,80 +180,29 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         clock.set(SATURDAY_5_MARCH_2011);
         make(t, cal, r.prio, on(2011, 3, 9), due, T_recData{r.type, 1, r.rangeB, r.rangeE});
         t.setCompletedDirect({r.completed, 7});
+        const ToDoListToDo before(t);
         EXPECT_EQ(t.setCompleted(cal), r.result);
+        EXPECT_EQ(t == before, r.result < 0) << "an edit to journal";
         EXPECT_EQ(t.isCompleted(), r.wantCompleted);
         EXPECT_EQ(t.getCompletedTime(), r.result == 0 ? SATURDAY_5_MARCH_2011 : 7);
         EXPECT_EQ(t.getDateTime(WHICH_END), r.wantE);
         EXPECT_EQ(t.getDateTime(WHICH_BEGIN), r.wantE - (1u << 15)) << "still a day before";
-        const packedDT key = r.prio > 6 ? t.getDateTime(WHICH_BEGIN) : r.wantE;
-        EXPECT_EQ(filedKey(cal, t), r.type ? 1 : key) << "filed again";
-        EXPECT_EQ(t.isRunning(), r.result < 0);
-        EXPECT_EQ(t.getTimeSum(), r.result < 0 ? 0 : 600);
+        EXPECT_EQ(filed(cal, t), filingRule(r.prio, r.type, r.wantE - (1u << 15), r.wantE));
+        EXPECT_EQ(t.getTimeSum(), r.result < 0 ? 0 : 600) << "an open interval does not count";
+        EXPECT_EQ(t.setRunning(false), r.result < 0 ? 0 : -1) << "stopped by the completion";
         EXPECT_EQ(t.clearCompleted(), r.wantCompleted ? 0 : -2);
         EXPECT_FALSE(t.isCompleted());
     }
 }
 
-TEST(ToDo, TimeRecordingAddsClosedIntervals) {
-    struct Step {
-        long at;
-        bool on;
-        int result, intervals;
-        double sum;
-    } steps[] = {{0, false, -1, 0, 0},  {0, true, 0, 1, 0},     {30, true, -1, 1, 0},
-                 {60, false, 0, 1, 60}, {1000, true, 0, 2, 60}, {5000, false, 0, 2, 4060}};
-    PinnedClock clock;
-    ToDoListToDo t(0, "/0/");
-    for (const Step& s : steps) {
-        clock.set(SATURDAY_5_MARCH_2011 + s.at);
-        EXPECT_EQ(t.setRunning(s.on), s.result) << s.at;
-        EXPECT_EQ(t.getNrTimes(), s.intervals) << s.at;
-        EXPECT_EQ(t.getTimeSum(), s.sum) << s.at << ": the open interval does not count";
-    }
-    ToDoListToDo loaded(1, "/0/"); // a file may mark an entry running without an interval
-    loaded.setRunningDirect(true);
-    EXPECT_EQ(loaded.setRunning(false), 0);
-    EXPECT_EQ(loaded.getTimeSum(), 0.0);
-}
-
-// Equality decides whether an edited entry is journalled: which changes count.
-TEST(ToDo, EqualityTellsEveryJournalledChange) {
-    T_Calendar cal;
-    ToDoListToDo a(3, "/0/");
-    make(a, cal, 3, D(5, 1), D(5, 10), T_recData{REC_DAILY, 2, N, N});
-    a.addTime(100, 200);
-    a.setDescription("text");
-    a.setCompletedDirect({true, 50});
-    a.removeFromCalLists(cal);
-    using Change = void (*)(ToDoListToDo&);
-    const std::pair<Change, bool> rows[] = {
-        // clang-format off
-        {[](ToDoListToDo&) {}, true},
-        {[](ToDoListToDo& t) { t.setRecDataDirect(T_recData{REC_DAILY, 9, N, N}); }, true},
-        {[](ToDoListToDo& t) { t.hasBeenSaved(true); }, true},
-        {[](ToDoListToDo& t) { t.setSummary("b"); }, false},
-        {[](ToDoListToDo& t) { t.setSyncID(5); }, false},
-        {[](ToDoListToDo& t) { t.setID(4); }, false},
-        {[](ToDoListToDo& t) { t.setPath("/0/1/"); }, false},
-        {[](ToDoListToDo& t) { t.setPriority(2); }, false},
-        {[](ToDoListToDo& t) { t.setShowTimeAsDirect(1); }, false},
-        {[](ToDoListToDo& t) { t.setDateTimeDirect(WHICH_END, T(5, 10, 9)); }, false},
-        {[](ToDoListToDo& t) { t.setDateTimeDirect(WHICH_BEGIN, D(5, 2)); }, false},
-        {[](ToDoListToDo& t) { t.addTime(1, 2); }, false},
-        {[](ToDoListToDo& t) { t.setRunningDirect(true); }, false},
-        {[](ToDoListToDo& t) { t.setCompletedDirect({false, 50}); }, false},
-        {[](ToDoListToDo& t) { t.setCompletedDirect({true, 51}); }, false},
-        {[](ToDoListToDo& t) { t.setDescription("texT"); }, false},
-        {[](ToDoListToDo& t) { t.SetSaveCrypt(true); }, false},
-        {[](ToDoListToDo& t) { t.setRecDataDirect(T_recData{REC_WEEKLY, 2, N, N}); }, false},
-        {[](ToDoListToDo& t) { t.setRecDataDirect(T_recData{REC_DAILY, 2, D(1, 1), N}); }, false},
-        {[](ToDoListToDo& t) { t.setRecDataDirect(T_recData{REC_DAILY, 2, N, D(9, 1)}); }, false},
-        // clang-format on
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        ToDoListToDo changed(a);
-        rows[i].first(changed);
-        EXPECT_EQ(changed == a, rows[i].second) << "row " << i;
-        EXPECT_EQ(changed != a, !rows[i].second) << "row " << i;
-    }
+// Equality decides whether an edit is journalled: the recorded intervals'
+// times, the recurrence interval and the saved mark do not count.
+TEST(ToDo, EqualityIgnoresIntervalTimesRecurrenceIntervalAndSavedMark) {
+    ToDoListToDo a(3, "/0/"), b(3, "/0/");
+    a.addTime(100, 200), b.addTime(1, 2), b.hasBeenSaved(true);
+    a.setRecDataDirect(T_recData{REC_DAILY, 2, N, N}),
+        b.setRecDataDirect(T_recData{REC_DAILY, 9, N, N});
+    EXPECT_TRUE(a == b);
+    b.addTime(1, 2);
+    EXPECT_TRUE(a != b) << "the number of intervals counts";
 }
