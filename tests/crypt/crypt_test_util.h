@@ -8,15 +8,12 @@
 using Bytes = std::vector<unsigned char>;
 
 // Hex text of bytes, upper case, for comparing with published vectors.
-inline std::string hexOf(const unsigned char* p, std::size_t n) {
+inline std::string hexOf(const Bytes& v) {
     std::string s;
     char b[3];
-    for (std::size_t i = 0; i < n; ++i)
-        s += (std::snprintf(b, sizeof b, "%02X", unsigned(p[i])), b);
+    for (unsigned char c : v)
+        s += (std::snprintf(b, sizeof b, "%02X", unsigned(c)), b);
     return s;
-}
-inline std::string hexOf(const Bytes& v) {
-    return hexOf(v.data(), v.size());
 }
 
 inline Bytes bytesOfHex(const std::string& hex) {
@@ -27,11 +24,7 @@ inline Bytes bytesOfHex(const std::string& hex) {
 }
 
 // Makes the random source fail for the lifetime of the object.
-class NoRandomBytes {
-  public:
-    NoRandomBytes() : previous(SetRandomSource([](unsigned char*, std::size_t) { return -1; })) {}
+struct NoRandomBytes {
+    RandomSource previous = SetRandomSource([](unsigned char*, std::size_t) { return -1; });
     ~NoRandomBytes() { SetRandomSource(previous); }
-
-  private:
-    RandomSource previous;
 };
