@@ -35,7 +35,7 @@ TEST(Group, FreeIdIsOneMoreThanTheLargestChildId) {
     }
 }
 
-// Groups by ID path ("/0/5/" is group 5 of the root) and by summary path,
+// Groups by ID path ("/0/5/" is child 5 of the root) and by summary path,
 // items by sync ID, and the counts and deletions that keep the calendar lists
 // and the running count in step.
 TEST(Group, FindsCountsAndDeletesInTheTree) {
@@ -44,53 +44,42 @@ TEST(Group, FindsCountsAndDeletesInTheTree) {
     EXPECT_TRUE(root.checkCompleted()) << "an empty group counts as completed";
     auto entry = [&](ToDoListGroup& g, unsigned prio, int type, bool running) {
         ToDoListToDo* t = g.newToDo();
-        t->setPriority(prio), t->setRunningDirect(running);
-        t->setDateTimeDirect(WHICH_END, on(2024, 7, 1)),
-            t->setDateTimeDirect(WHICH_BEGIN, on(2024, 7, 1));
-        t->setRecDataDirect(T_recData{type, 1, DT_EMPTY, DT_EMPTY});
-        t->putIntoCalList(cal);
+        t->setPriority(prio), t->setRunningDirect(running), t->setSyncID(prio + type);
+        t->setDateTimeDirect(WHICH_BEGIN, on(2024, 7, 1)),
+            t->setDateTimeDirect(WHICH_END, on(2024, 7, 1));
+        t->setRecDataDirect(T_recData{type, 1, DT_EMPTY, DT_EMPTY}), t->putIntoCalList(cal);
         return t;
     };
     ToDoListToDo* keep = entry(root, 3, REC_NONE, false);
-    for (int i = 0; i < 4; ++i)
-        root.newToDo();
-    ToDoListGroup* five = root.newGroup();
-    five->setSummary("calendar");
-    entry(*five, 3, REC_NONE, true)->setCompletedDirect({true, 0});
-    entry(*five, 3, REC_WEEKLY, false)->addTime(100, 190);
-    five->getToDo(1)->setSyncID(11);
-    ToDoListGroup* inner = five->newGroup()->newGroup();
+    ToDoListGroup* one = root.newGroup();
+    one->setSummary("calendar");
+    entry(*one, 3, REC_NONE, true)->setCompletedDirect({true, 0});
+    entry(*one, 4, REC_WEEKLY, false)->addTime(100, 190);
+    ToDoListGroup* inner = one->newGroup()->newGroup();
     inner->setSummary("work");
-    entry(*inner, 100, REC_NONE, true);
-    entry(*inner, 200, REC_MONTHLY_BY_DATE, false);
-    ToDoListToDo* other = entry(*root.newGroup(), 3, REC_NONE, true);
-    EXPECT_EQ(root.getGroupPtr("/0/5/2/0/"), inner);
-    EXPECT_EQ(inner->getPath() + std::to_string(inner->getLevel()), "/0/5/2/3");
+    entry(*inner, 100, REC_NONE, true), entry(*inner, 200, REC_MONTHLY_BY_DATE, false);
+    ToDoListToDo* other = entry(*root.newGroup(), 5, REC_NONE, true);
+    EXPECT_EQ(inner->getPath() + std::to_string(inner->getLevel()), "/0/1/2/3");
+    EXPECT_EQ(root.getGroupPtr("/0/1/2/0/"), inner);
     EXPECT_EQ(root.getGroupPtrFromSumPath("/", "/<unnamed>/calendar/<unnamed>/work/"), inner);
-    EXPECT_EQ(root.getPathText("0/5/2/0"), "calendar\n<unnamed>\nwork");
-    for (const char* nowhere : {"/0/9/", "/0/5/1/", "/1/", ""})
+    EXPECT_EQ(root.getPathText("0/1/2/0"), "calendar\n<unnamed>\nwork");
+    for (const char* nowhere : {"/0/9/", "/0/1/1/", "/1/", ""})
         EXPECT_EQ(root.getGroupPtr(nowhere), nullptr) << nowhere;
-    EXPECT_EQ(root.getGroupPtrFromSumPath("/", "/<unnamed>/work/"), nullptr);
     bool isGroup = true;
-    EXPECT_EQ(root.getPtrToItemWithSyncID(11, isGroup, false), nullptr) << "not a direct child";
-    EXPECT_EQ(root.getPtrToItemWithSyncID(11, isGroup, true), five->getToDo(1));
+    EXPECT_EQ(root.getPtrToItemWithSyncID(7, isGroup, false), nullptr) << "not a direct child";
+    EXPECT_EQ(root.getPtrToItemWithSyncID(7, isGroup, true), one->getToDo(1));
     EXPECT_FALSE(isGroup);
     EXPECT_FALSE(root.checkCompleted());
-    unsigned completed = 9, todos = 9;
-    five->getCompletedNr(completed, todos);
+    unsigned completed = 9, todos = 9, running = root.getNrActiveJobs();
+    one->getCompletedNr(completed, todos);
     EXPECT_EQ(completed * 10 + todos, 12u) << "appointments and notes do not count";
-    EXPECT_EQ(root.getTimeSum(), 90.0);
-    unsigned running = root.getNrActiveJobs();
-    ASSERT_EQ(running, 3u);
+    EXPECT_EQ(root.getTimeSum() * 10 + running, 903);
     root.delGroup(inner, running, cal); // not root's to delete
-    root.delGroup(five, running, cal);
-    EXPECT_EQ(running, 1u);
-    EXPECT_EQ(cal.datedToDos.size() + cal.recToDos.size() + cal.datedAppointments.size() +
-                  cal.recNotes.size(),
-              2u)
-        << "the subtree is unfiled";
+    root.delGroup(one, running, cal);
+    EXPECT_EQ(running * 10 + cal.datedToDos.size() + cal.recToDos.size() +
+                  cal.datedAppointments.size() + cal.recNotes.size(),
+              12u);
     EXPECT_EQ(root.delToDo(other, running, cal), -1) << "not a direct child";
-    EXPECT_EQ(root.delToDo(keep, running, cal), 0);
-    EXPECT_EQ(root.getGroup(0)->delToDo(other, running, cal), 0);
+    EXPECT_EQ(root.delToDo(keep, running, cal) + root.getGroup(0)->delToDo(other, running, cal), 0);
     EXPECT_EQ(running * 10 + cal.datedToDos.size(), 0u);
 }
