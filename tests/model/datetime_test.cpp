@@ -39,55 +39,44 @@ TEST(DateTime, EveryDayAgreesWithTheChronoCalendar) {
     }
 }
 
-TEST(DateTime, MovesKeepTheTimeAndStopAtTheEndsOfTheRange) {
-    // clang-format off
-    // moveDate by days, else moveDateTime by minutes
-    struct Row { const char* rule; packedDT from; int days, minutes; packedDT to; } rows[] = {
-        {"back over the year end, time kept", at(2001, 1, 1, 13, 45), -1, 0, at(2000, 12, 31, 13, 45)},
-        {"into leap day, no-date bit cleared", on(2004, 2, 28) | DT_NODATE, 1, 0, on(2004, 2, 29)},
-        {"past 2127: its last day",           on(2127, 12, 31), 10, 0, on(2127, 12, 31)},
-        {"before 2000: its first day",        on(2000, 1, 2), -5, 0, on(2000, 1, 1)},
-        {"undated (month 0) gets a date",     DT_EMPTY, 1, 0, on(2000, 1, 1)},
-        {"minutes over midnight",             at(2010, 12, 31, 23, 30), 0, 30, at(2011, 1, 1, 0, 0)},
-        {"back to midnight is 24:00",         at(2011, 1, 1, 0, 30), 0, -30, at(2010, 12, 31, 24, 0)},
-        {"back over leap day",                at(2012, 3, 1, 1, 0), 0, -61, at(2012, 2, 29, 23, 59)},
-        {"0:00 unmoved is 24:00 before",      at(2011, 3, 5, 0, 0), 0, 0, at(2011, 3, 4, 24, 0)},
-        {"date only counts from 0:00",        on(2011, 3, 5), 0, 90, at(2011, 3, 5, 1, 30)},
-        {"three days on",                     at(2011, 3, 5, 12, 0), 0, 3 * 1440, at(2011, 3, 8, 12, 0)},
-        {"a minute after 24:00",              at(2011, 3, 5, 24, 0), 0, 1, at(2011, 3, 6, 0, 1)},
+// Moves by days (moveDate) and minutes (moveDateTime), values outside the
+// domain, the order of packed values and today on the pinned clock.
+TEST(DateTime, KnownValuesAtTheBoundaries) {
+    auto days = [](packedDT v, int n) { return moveDate(v, n), v; };
+    auto minutes = [](packedDT v, int n) { return moveDateTime(v, n), v; };
+    auto dayOf = [](int number) {
+        int d, m, y;
+        getDayByNumber(number, d, m, y);
+        return on(y, m, d);
     };
-    // clang-format on
-    for (const Row& r : rows) {
-        packedDT v = r.from;
-        r.days ? moveDate(v, r.days) : moveDateTime(v, r.minutes);
-        EXPECT_EQ(v, r.to) << r.rule;
-    }
-    packedDT v = at(2000, 1, 1, 0, 0);
-    moveDateTime(v, -100000000);
-    EXPECT_EQ(dtDateOnly(v), on(2000, 1, 1)) << "minutes before 2000 stop on its first day";
-}
-
-TEST(DateTime, KnownValuesAndOrder) {
-    int d, m, y, d2, m2, y2;
-    getDayByNumber(-5, d, m, y);
-    getDayByNumber(2000000000, d2, m2, y2);
+    PinnedClock clock;
     // clang-format off
-    const struct { const char* rule; long got, want; } rows[] = {
-        {"1900 began on a Monday",      CurrentDoomDay(1900), 0},
-        {"2100 began on a Friday",      CurrentDoomDay(2100), 4},
-        {"2128 does not fit",           isValidDate(1, 1, 2128), 0},
-        {"month 0 has no days",         MaxTag(0, 2000), 0},
-        {"2100 is no leap year",        getDateDiff(on(2100, 3, 1), on(2100, 2, 28)), 1},
-        {"numbers below 1 pulled up",   d * 1000000 + m * 10000 + y, 1010000 + 1999},
-        {"large numbers pulled down",   d2 * 1000000 + m2 * 10000 + y2, 31120000 + 2127},
-        {"date only after every time",  on(2011, 3, 5) > at(2011, 3, 5, 24, 0), 1},
-        {"undated after every date",    DT_EMPTY > on(2127, 12, 31), 1},
+    const struct { const char* rule; packedDT got, want; } rows[] = {
+        {"back over the year end, time kept", days(at(2001, 1, 1, 13, 45), -1), at(2000, 12, 31, 13, 45)},
+        {"into leap day, no-date bit cleared", days(on(2004, 2, 28) | DT_NODATE, 1), on(2004, 2, 29)},
+        {"past 2127: its last day",            days(on(2127, 12, 31), 10), on(2127, 12, 31)},
+        {"before 2000: its first day",         days(on(2000, 1, 2), -5), on(2000, 1, 1)},
+        {"undated (month 0) gets a date",      days(DT_EMPTY, 1), on(2000, 1, 1)},
+        {"minutes over midnight",              minutes(at(2010, 12, 31, 23, 30), 30), at(2011, 1, 1, 0, 0)},
+        {"back to midnight is 24:00",          minutes(at(2011, 1, 1, 0, 30), -30), at(2010, 12, 31, 24, 0)},
+        {"back over leap day",                 minutes(at(2012, 3, 1, 1, 0), -61), at(2012, 2, 29, 23, 59)},
+        {"0:00 unmoved is 24:00 before",       minutes(at(2011, 3, 5, 0, 0), 0), at(2011, 3, 4, 24, 0)},
+        {"date only counts from 0:00",         minutes(on(2011, 3, 5), 90), at(2011, 3, 5, 1, 30)},
+        {"three days on",                      minutes(at(2011, 3, 5, 12, 0), 3 * 1440), at(2011, 3, 8, 12, 0)},
+        {"a minute after 24:00",               minutes(at(2011, 3, 5, 24, 0), 1), at(2011, 3, 6, 0, 1)},
+        {"minutes before 2000: its first day", dtDateOnly(minutes(at(2000, 1, 1, 0, 0), -100000000)), on(2000, 1, 1)},
+        {"day numbers below 1 pulled up",      dayOf(-5), on(1999, 1, 1)},
+        {"large day numbers pulled down",      dayOf(2000000000), on(2127, 12, 31)},
+        {"2100 is no leap year",               packedDT(getDateDiff(on(2100, 3, 1), on(2100, 2, 28))), 1},
+        {"2128 does not fit",                  isValidDate(1, 1, 2128), 0},
+        {"month 0 has no days",                packedDT(MaxTag(0, 2000)), 0},
+        {"date only after every time",         on(2011, 3, 5) > at(2011, 3, 5, 24, 0), 1},
+        {"undated after every date",           DT_EMPTY > on(2127, 12, 31), 1},
+        {"today",                              getTodayDate(DT_NOTIME), on(2011, 3, 5)},
+        {"today drops the no-date bit",        getTodayDate(DT_EMPTY), on(2011, 3, 5)},
+        {"today with a time",                  getTodayDate(packTime(7, 5)), at(2011, 3, 5, 7, 5)},
     };
     // clang-format on
     for (const auto& r : rows)
         EXPECT_EQ(r.got, r.want) << r.rule;
-    PinnedClock clock;
-    EXPECT_EQ(getTodayDate(DT_NOTIME), on(2011, 3, 5));
-    EXPECT_EQ(getTodayDate(DT_EMPTY), on(2011, 3, 5)) << "the no-date bit is not kept";
-    EXPECT_EQ(getTodayDate(packTime(7, 5)), at(2011, 3, 5, 7, 5));
 }
