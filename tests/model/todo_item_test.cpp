@@ -194,15 +194,3 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         EXPECT_FALSE(t.isCompleted());
     }
 }
-
-// Equality decides whether an edit is journalled: the recorded intervals'
-// times, the recurrence interval and the saved mark do not count.
-TEST(ToDo, EqualityIgnoresIntervalTimesRecurrenceIntervalAndSavedMark) {
-    ToDoListToDo a(3, "/0/"), b(3, "/0/");
-    a.addTime(100, 200), b.addTime(1, 2), b.hasBeenSaved(true);
-    a.setRecDataDirect(T_recData{REC_DAILY, 2, N, N}),
-        b.setRecDataDirect(T_recData{REC_DAILY, 9, N, N});
-    EXPECT_TRUE(a == b);
-    b.addTime(1, 2);
-    EXPECT_TRUE(a != b) << "the number of intervals counts";
-}
