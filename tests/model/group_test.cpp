@@ -18,11 +18,12 @@ TEST(Group, FreeIdIsOneMoreThanTheLargestChildId) {
     unsigned running = 0;
     for (int step = 0; step < 600; ++step) {
         const unsigned op = rng() % 7, todos = unsigned(g.getNrToDos());
+        const unsigned groups = unsigned(g.getNrGroups());
         // clang-format off
         if (op < 2) g.newToDo();
         else if (op == 2) g.newGroup();
         else if (op == 3 && todos) g.delToDo(g.getToDo(rng() % todos), running, cal);
-        else if (op == 4 && g.getNrGroups()) g.delGroup(g.getGroup(rng() % g.getNrGroups()), running, cal);
+        else if (op == 4 && groups) g.delGroup(g.getGroup(rng() % groups), running, cal);
         else if (op == 5 && todos) g.getToDo(rng() % todos)->setID(rng() % 500);
         else if (op == 6) g.addToDo(std::make_unique<ToDoListToDo>(rng() % 500, "/0/"));
         // clang-format on

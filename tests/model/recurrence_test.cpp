@@ -88,18 +88,20 @@ void checkAgainstRules(T_recData rec, unsigned prio, packedDT begin, packedDT en
 } // namespace
 
 TEST(Recurrence, BoundaryRowsFollowTheRules) {
-    const packedDT N = DT_EMPTY, at9 = at(2024, 1, 1, 9, 0), at10 = at(2024, 1, 1, 10, 0);
+    const packedDT N = DT_EMPTY, at9 = at(2024, 1, 1, 9, 0), at10 = at(2024, 1, 1, 10, 0),
+                   j31 = on(2024, 1, 31);
     const int DAY = REC_DAILY, WEEK = REC_WEEKLY, BYDATE = REC_MONTHLY_BY_DATE,
               BYDAY = REC_MONTHLY_BY_DAY, YEAR = REC_YEARLY;
     // clang-format off
-    struct Row { const char* rule; int type, interval; unsigned prio; packedDT b, e, rangeEnd; } rows[] = {
+    struct Row { const char* rule; int type, interval; unsigned prio; packedDT b, e, rangeEnd;
+    } rows[] = {
         {"range end on the next day",   DAY, 1, 3, on(2024, 1, 1), on(2024, 1, 1), on(2024, 1, 2)},
         {"range end the day before it", DAY, 1, 3, on(2024, 1, 1), on(2024, 1, 1), on(2024, 1, 1)},
         {"range end at the next moment", WEEK, 1, 3, at9, at10, at(2024, 1, 8, 10, 0)},
         {"range end a minute before it", WEEK, 1, 3, at9, at10, at(2024, 1, 8, 9, 59)},
         {"date-only range end: whole day", WEEK, 1, 100, at9, at10, on(2024, 1, 8)},
-        {"31st, range ends 31 March",   BYDATE, 1, 3, on(2024, 1, 31), on(2024, 1, 31), on(2024, 3, 31)},
-        {"31st, range ends 30 March",   BYDATE, 1, 3, on(2024, 1, 31), on(2024, 1, 31), on(2024, 3, 30)},
+        {"31st, range ends 31 March", BYDATE, 1, 3, j31, j31, on(2024, 3, 31)},
+        {"31st, range ends 30 March", BYDATE, 1, 3, j31, j31, on(2024, 3, 30)},
         {"5th Friday skips months",     BYDAY, 1, 3, on(2024, 3, 29), on(2024, 3, 29), N},
         {"leap day yearly",             YEAR, 1, 3, on(2012, 2, 29), on(2012, 2, 29), N},
         {"leap day over 2100, interval ignored", YEAR, 7, 3, on(2096, 2, 29), on(2096, 2, 29), N},

@@ -54,18 +54,20 @@ std::string filingRule(unsigned prio, int type, packedDT b, packedDT e) {
 // The setters of a todo's begin (16) and end (0): impossible dates change
 // nothing, the checking setters repair the order, the todo stays filed by its end.
 TEST(ToDo, DateAndTimeSetters) {
+    const packedDT y2000 = on(2000, 1, 1);
     // clang-format off
     // op: d setDate, D setDateDontCheck, t setTime, T setTimeDontCheck, x clearDate, y clearTime
-    struct Row { const char* rule; packedDT b, e; char op; int which, y, m, d; packedDT wantB, wantE;
+    struct Row { const char* rule; packedDT b, e; char op; int which, y, m, d;
+                 packedDT wantB, wantE;
     } rows[] = {
-        {"a date keeps the time",      N, T(5, 17, 24), 'd', 0, 2025, 1, 2, N, at(2025, 1, 2, 24, 0)},
+        {"a date keeps the time", N, T(5, 17, 24), 'd', 0, 2025, 1, 2, N, at(2025, 1, 2, 24, 0)},
         {"29 February refused",        N, D(3, 1), 'd', 0, 2023, 2, 29, N, D(3, 1)},
         {"2128 refused",               N, D(3, 1), 'd', 0, 2128, 1, 1, N, D(3, 1)},
-        {"2000 to 2127 taken", on(2000, 1, 1), D(3, 1), 'd', 0, 2127, 12, 31, on(2000, 1, 1), on(2127, 12, 31)},
+        {"2000 to 2127", y2000, D(3, 1), 'd', 0, 2127, 12, 31, y2000, on(2127, 12, 31)},
         {"begin after end: swapped",   N, D(3, 1), 'd', 16, 2024, 3, 2, D(3, 1), D(3, 2)},
         {"unless set without check",   N, D(3, 1), 'D', 16, 2024, 3, 2, D(3, 2), D(3, 1)},
-        {"earlier time, same day",     T(3, 1, 9), T(3, 1, 10), 't', 0, 8, 0, 0, T(3, 1, 8), T(3, 1, 9)},
-        {"unless set without check",   T(3, 1, 9), T(3, 1, 10), 'T', 0, 8, 0, 0, T(3, 1, 9), T(3, 1, 8)},
+        {"earlier, same day", T(3, 1, 9), T(3, 1, 10), 't', 0, 8, 0, 0, T(3, 1, 8), T(3, 1, 9)},
+        {"unless unchecked", T(3, 1, 9), T(3, 1, 10), 'T', 0, 8, 0, 0, T(3, 1, 9), T(3, 1, 8)},
         {"same day, one without time", T(3, 1, 9), D(3, 1), 'y', 16, 0, 0, 0, D(3, 1), D(3, 1)},
         {"no due date: no begin",      D(3, 1), T(3, 2, 8), 'x', 0, 0, 0, 0, N, N},
         {"a begin alone, unchecked",   N, N, 'D', 16, 2024, 6, 1, D(6, 1), N},
@@ -97,12 +99,13 @@ TEST(ToDo, DateAndTimeSetters) {
 // and the reason returned is the last of them.
 TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
     const packedDT B = D(5, 1), E = D(5, 10);
+    const int RESETABLE = REC_DAILY_RESETABLE;
     // clang-format off
     struct Row { const char* rule; unsigned prio; packedDT b, e; int type; packedDT rangeB, rangeE;
                  const char* msgs; int wantType; packedDT wantB, wantE; } rows[] = {
         {"due on the range's first day",  3, B, E, REC_DAILY, E, N, "", REC_DAILY, B, E},
         {"due on the range's last day",   6, B, E, REC_DAILY, N, T(5, 10, 0), "", REC_DAILY, B, E},
-        {"range swapped",                 3, B, E, REC_WEEKLY, D(6, 1), D(5, 2), "", REC_WEEKLY, B, E},
+        {"range swapped", 3, B, E, REC_WEEKLY, D(6, 1), D(5, 2), "", REC_WEEKLY, B, E},
         {"begin and end swapped",         3, E, B, REC_WEEKLY, N, N, "", REC_WEEKLY, B, E},
         {"todo due before the range",     3, B, E, REC_DAILY, D(5, 11), N, "3", 0, B, E},
         {"todo due after the range",      3, B, E, REC_DAILY_RESETABLE, N, D(5, 9), "3", 0, B, E},
@@ -112,8 +115,8 @@ TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
         {"appointment without end",     100, E, N, REC_WEEKLY, N, N, "1", 0, E, N},
         {"note without dates",          200, N, N, REC_MONTHLY_BY_DAY, N, N, "14", 0, N, N},
         {"appointment before the range",100, B, E, REC_YEARLY, T(5, 2, 0), N, "5", 0, B, E},
-        {"appointment: daily from today is daily", 100, B, E, REC_DAILY_RESETABLE, N, N, "", REC_DAILY, B, E},
-        {"todo: daily from today stays", 3, B, E, REC_DAILY_RESETABLE, N, N, "", REC_DAILY_RESETABLE, B, E},
+        {"appointment: from today is daily", 100, B, E, RESETABLE, N, N, "", REC_DAILY, B, E},
+        {"todo: from today stays", 3, B, E, RESETABLE, N, N, "", RESETABLE, B, E},
         {"note without begin drops even an interval", 200, N, N, REC_NONE, N, D(1, 1), "", 0, N, N},
     };
     // clang-format on
@@ -167,7 +170,7 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         {"range begins tomorrow",      3, REC_WEEKLY, on(2011, 3, 6), N, false, -1, false, due},
         {"range ends on the next day", 3, REC_WEEKLY, N, next, false, 1, false, next},
         {"range ends the day before",  3, REC_WEEKLY, N, on(2011, 3, 16), false, 0, true, due},
-        {"daily from today",           3, REC_DAILY_RESETABLE, N, N, false, 1, false, on(2011, 3, 6)},
+        {"daily from today", 3, REC_DAILY_RESETABLE, N, N, false, 1, false, on(2011, 3, 6)},
     };
     // clang-format on
     PinnedClock clock;
