@@ -1,88 +1,60 @@
 #include "common/bin_ascii.h"
+#include "crypt_test_util.h"
 
-#include <climits>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 
-namespace {
-
-std::string encode(const std::vector<unsigned char>& v) {
-    std::ostringstream os;
-    WriteBinASCII(os, v.data(), int(v.size()));
-    return os.str();
-}
-
-} // namespace
-
-TEST(BinAscii, EncodesGroupsOfThreeAndReadsTerminatorGroupToo) {
-    const std::vector<unsigned char> abc{'a', 'b', 'c'};
-    EXPECT_EQ(encode(abc), "Q9fH!!!!");
-    EXPECT_EQ(encode({}), "!!!!");
-    EXPECT_EQ(encode({'a', 'b', 'c', 'd'}).size(), 12u);
-
-    std::istringstream is("Q9fH!!!!rest");
-    int len = 0;
-    auto v = ReadBinASCII(is, len, 3);
-    EXPECT_EQ(len, 6);
-    ASSERT_EQ(v.size(), 6u);
-    EXPECT_EQ(std::vector<unsigned char>(v.begin(), v.begin() + 3), abc);
-    EXPECT_EQ(is.get(), 'r'); // nothing after the terminator is taken
-
-    std::istringstream four(encode({1, 2, 3, 4}));
-    ReadBinASCII(four, len, 4);
-    EXPECT_EQ(len, 9);
-}
-
-TEST(BinAscii, ReportsMalformedBlocks) {
-    const struct {
-        const char* text;
-        int len;
-    } cases[] = {
-        {"Q9fH!!x!", -2}, {"Q9fH", -1},     {"Q9fH!!!", -1},   {"Q9f", -1},
-        {"", -1},         {"Q9f~!!!!", -3}, {"Q9\nH!!!!", -3}, {"Q!!!!!!!", -3},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::istringstream is(c.text);
-        int len = 0;
-        ReadBinASCII(is, len, 0);
-        EXPECT_EQ(len, c.len);
+// Every length up to 70 of pseudo-random bytes written and read back: 3 bytes
+// become 4 characters "0".."o", the last group filled with zero bytes, and
+// "!!!!" ends the block; nothing after it is read.
+TEST(BinAscii, EveryLengthRoundTrips) {
+    const Bytes ab = {'a', 'b'};
+    for (auto [len, text] : {std::pair{2, "Q960!!!!"}, std::pair{1, "Q100!!!!"}}) {
+        std::ostringstream os; // the byte after the given length must not leak in
+        WriteBinASCII(os, ab.data(), len);
+        EXPECT_EQ(os.str(), text);
     }
-}
-
-TEST(BinAscii, HugeExpectedCountReservesNothingLarge) {
-    std::istringstream is("Q9fH!!!!");
-    int len = 0;
-    auto v = ReadBinASCII(is, len, UINT_MAX);
-    EXPECT_EQ(len, 6);
-    EXPECT_LE(v.capacity(), 1u << 16);
-}
-
-TEST(BinAscii, DataReaderRoundTripsEveryLengthAndByte) {
-    std::mt19937 rng(7);
+    unsigned seed = 7;
     for (int n = 0; n <= 70; ++n) {
-        std::vector<unsigned char> in(static_cast<std::size_t>(n));
-        for (auto& b : in)
-            b = static_cast<unsigned char>(rng());
-        std::istringstream is(encode(in) + "\n");
-        std::vector<unsigned char> out;
+        Bytes in, out;
+        for (int i = 0; i < n; ++i)
+            in.push_back(static_cast<unsigned char>((seed = seed * 1103515245 + 12345) >> 16));
+        std::ostringstream os;
+        WriteBinASCII(os, in.data(), n);
+        std::istringstream is(os.str() + "\n");
         int got = 0;
-        ASSERT_EQ(ReadBinASCIIData(is, n, out, got), 0) << n;
-        EXPECT_EQ(out, in);
-        EXPECT_EQ(got, (n + 2) / 3 * 3);
-        EXPECT_EQ(is.get(), '\n');
+        EXPECT_EQ(ReadBinASCIIData(is, n, out, got), 0) << n;
+        EXPECT_EQ(out, in) << n;
+        EXPECT_EQ(got * 100 + is.get(), (n + 2) / 3 * 300 + '\n') << n;
     }
 }
 
-TEST(BinAscii, TerminatorNeverMakesUpShortData) {
-    std::vector<unsigned char> out;
-    int got = 0;
-    std::istringstream is("Q9fH!!!!");
-    EXPECT_EQ(ReadBinASCIIData(is, 4, out, got), -1); // 3 data bytes + terminator group
-    EXPECT_EQ(got, 3);
-    EXPECT_TRUE(out.empty());
-    std::istringstream bad("Q9fH!!x!");
-    EXPECT_EQ(ReadBinASCIIData(bad, 3, out, got), -1);
-    EXPECT_EQ(got, -2);
+// Malformed blocks, and blocks that do not hold the count of bytes expected:
+// the length ReadBinASCII reports (3 per group, the terminator's included) and
+// the count ReadBinASCIIData gives back (data bytes, or the reader's code) as
+// it refuses them all; a hostile count reserves nothing large.
+TEST(BinAscii, MalformedBlocksAreReported) {
+    // clang-format off
+    const struct { const char* text; int len, expected, got; const char* rule; } rows[] = {
+        {"Q9fH!!!!", 6, 4, 3, "the terminator never makes up short data"},
+        {"Q9fH!!x!", -2, 3, -2, "a group beginning with ! that is no terminator"},
+        {"Q9fH", -1, 3, -1, "no terminator"},
+        {"Q9fH!!!", -1, 3, -1, "a short terminator"},
+        {"", -1, 0, -1, "nothing"},
+        {"Q9f~!!!!", -3, 3, -3, "a character beyond o"},
+        {"Q9\nH!!!!", -3, 3, -3, "a line break"},
+        {"Q!!!!!!!", -3, 3, -3, "a ! inside a data group"},
+        {"Q9fH!!!!", 6, -1, -1, "a negative count, read as the largest"},
+    };
+    // clang-format on
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.rule);
+        std::istringstream a(r.text), b(r.text);
+        int len = 0, got = 0;
+        Bytes out{1};
+        EXPECT_LE(ReadBinASCII(a, len, unsigned(r.expected)).capacity(), 1u << 16);
+        EXPECT_EQ(len, r.len);
+        EXPECT_EQ(ReadBinASCIIData(b, r.expected, out, got), -1);
+        EXPECT_EQ(got * 10 + int(out.size()), r.got * 10);
+    }
 }

@@ -5,37 +5,26 @@
 #include <string>
 #include <vector>
 
+using Bytes = std::vector<unsigned char>;
+
 // Hex text of bytes, upper case, for comparing with published vectors.
-inline std::string hexOf(const unsigned char* p, std::size_t n) {
+inline std::string hexOf(const Bytes& v) {
     std::string s;
     char b[3];
-    for (std::size_t i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, "%02X", unsigned(p[i]));
-        s += b;
-    }
+    for (unsigned char c : v)
+        s += (std::snprintf(b, sizeof b, "%02X", unsigned(c)), b);
     return s;
 }
-inline std::string hexOf(const std::vector<unsigned char>& v) {
-    return hexOf(v.data(), v.size());
-}
 
-inline std::vector<unsigned char> bytesOfHex(const std::string& hex) {
-    std::vector<unsigned char> v;
+inline Bytes bytesOfHex(const std::string& hex) {
+    Bytes v;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
         v.push_back(static_cast<unsigned char>(std::stoul(hex.substr(i, 2), nullptr, 16)));
     return v;
 }
 
-// Replaces the random source for the lifetime of the object.
-class RandomSourceOverride {
-  public:
-    explicit RandomSourceOverride(RandomSource s) : previous(SetRandomSource(s)) {}
-    ~RandomSourceOverride() { SetRandomSource(previous); }
-
-  private:
-    RandomSource previous;
+// Makes the random source fail for the lifetime of the object.
+struct NoRandomBytes {
+    RandomSource previous = SetRandomSource([](unsigned char*, std::size_t) { return -1; });
+    ~NoRandomBytes() { SetRandomSource(previous); }
 };
-
-inline int failingRandom(unsigned char*, std::size_t) {
-    return -1;
-}

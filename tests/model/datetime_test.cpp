@@ -1,151 +1,84 @@
-#include "model/clock.h"
 #include "model/datetime.h"
+#include "support/dates.h"
 
+#include <array>
 #include <chrono>
 #include <gtest/gtest.h>
 
 namespace c = std::chrono;
 
-namespace {
-
-// Weekday with 0 = Monday from the <chrono> calendar.
-int chronoWeekday(const c::year_month_day& ymd) {
-    return int((c::weekday(c::sys_days(ymd)).iso_encoding() + 6) % 7);
-}
-
-// ISO 8601 week number from <chrono>: the week of the Thursday of the same week.
-int chronoIsoWeek(const c::year_month_day& ymd) {
-    c::sys_days d(ymd);
-    c::sys_days thursday = d + c::days(3 - chronoWeekday(ymd));
-    c::year y = c::year_month_day(thursday).year();
-    c::sys_days firstDay = c::sys_days(y / c::January / 1);
-    return int((thursday - firstDay).count() / 7 + 1);
-}
-
-} // namespace
-
-TEST(DateTime, EveryDayAgreesWithChronoCalendar) {
-    const c::sys_days first = c::sys_days(c::year(1999) / c::January / 1);
-    const c::sys_days last = c::sys_days(c::year(2127) / c::December / 31);
-    int expectedNumber = 1;
-    for (c::sys_days d = first; d <= last; d += c::days(1), ++expectedNumber) {
-        c::year_month_day ymd(d);
-        int day = int(unsigned(ymd.day())), month = int(unsigned(ymd.month())),
-            year = int(ymd.year());
-        SCOPED_TRACE(testing::Message() << year << "-" << month << "-" << day);
-        ASSERT_EQ(Wochentag(day, month, year), chronoWeekday(ymd));
-        ASSERT_EQ(Kalenderwoche(day, month, year), chronoIsoWeek(ymd));
-        ASSERT_EQ(Tag_des_Jahres(day, month, year),
-                  (d - c::sys_days(ymd.year() / c::January / 1)).count() + 1);
-        ASSERT_EQ(MaxTag(month, year), int(unsigned((ymd.year() / ymd.month() / c::last).day())));
-        ASSERT_EQ(getNumberOfDay(day, month, year), expectedNumber);
-        int d2, m2, y2;
-        getDayByNumber(expectedNumber, d2, m2, y2);
-        ASSERT_EQ(d2, day);
-        ASSERT_EQ(m2, month);
-        ASSERT_EQ(y2, year);
-        if (month == 1 && day == 1) {
-            ASSERT_EQ(CurrentDoomDay(year), chronoWeekday(ymd));
-            ASSERT_EQ(daysOfYear(year), ymd.year().is_leap() ? 366 : 365);
-        }
+// Every day from 1 January 1999 (day number 1) to 31 December 2127 against
+// the <chrono> calendar: weekday (0 = Monday), ISO week, day of the year,
+// month length, day number both ways, validity and the year's first weekday.
+TEST(DateTime, EveryDayAgreesWithTheChronoCalendar) {
+    const c::sys_days first = c::year(1999) / 1 / 1, last = c::year(2127) / 12 / 31;
+    int number = 1;
+    for (c::sys_days d = first; d <= last; d += c::days(1), ++number) {
+        const c::year_month_day ymd(d);
+        const c::sys_days jan1 = ymd.year() / 1 / 1;
+        const int day = int(unsigned(ymd.day())), month = int(unsigned(ymd.month())),
+                  year = int(ymd.year()), weekday = int(c::weekday(d).iso_encoding()) - 1;
+        const c::sys_days thursday = d + c::days(3 - weekday); // an ISO week is its Thursday's
+        const c::sys_days thursdaysJan1 = c::year_month_day(thursday).year() / 1 / 1;
+        int d2 = 0, m2 = 0, y2 = 0;
+        getDayByNumber(number, d2, m2, y2);
+        // clang-format off
+        const std::array<int, 10> got = {
+            Wochentag(day, month, year), Kalenderwoche(day, month, year),
+            Tag_des_Jahres(day, month, year), MaxTag(month, year),
+            getNumberOfDay(day, month, year), d2 * 1000000 + m2 * 10000 + y2,
+            isValidDate(day, month, year), CurrentDoomDay(year), daysOfYear(year),
+            isLeapYear(year)};
+        const std::array<int, 10> want = {
+            weekday, int((thursday - thursdaysJan1).count() / 7 + 1),
+            int((d - jan1).count()) + 1, int(unsigned((ymd.year() / ymd.month() / c::last).day())),
+            number, day * 1000000 + month * 10000 + year,
+            year >= 2000, int(c::weekday(jan1).iso_encoding()) - 1,
+            ymd.year().is_leap() ? 366 : 365, ymd.year().is_leap()};
+        // clang-format on
+        ASSERT_EQ(got, want) << year << "-" << month << "-" << day;
     }
 }
 
-TEST(DateTime, KnownValues) {
-    EXPECT_EQ(CurrentDoomDay(2000), 5);
-    EXPECT_EQ(CurrentDoomDay(2011), 5);
-    EXPECT_EQ(CurrentDoomDay(2012), 6);
-    EXPECT_EQ(CurrentDoomDay(1999), 4);
-    EXPECT_EQ(CurrentDoomDay(1900), 0);
-    EXPECT_EQ(CurrentDoomDay(2100), 4);
-    EXPECT_EQ(Kalenderwoche(1, 1, 2010), 53);
-    EXPECT_EQ(Kalenderwoche(31, 12, 2012), 1);
-    EXPECT_EQ(Kalenderwoche(31, 12, 2015), 53);
-    EXPECT_EQ(Kalenderwoche(4, 1, 2010), 1);
-    EXPECT_EQ(Wochentag(1, 1, 2000), 5);
-    EXPECT_EQ(Wochentag(29, 2, 2000), 1);
-    EXPECT_EQ(Wochentag(1, 3, 2100), 0);
-    EXPECT_EQ(getNumberOfDay(1, 1, 2000), 366);
-    EXPECT_EQ(getDateDiff(packDate(1, 3, 2000), packDate(28, 2, 2000)), 2);
-    EXPECT_EQ(getDateDiff(packDate(1, 3, 2100), packDate(28, 2, 2100)), 1);
-    EXPECT_STREQ(dayName[6], "Sunday");
-    EXPECT_STREQ(weekDaysShort, "\tM\tT\tW\tT\tF\tSa\tSu");
-}
-
-TEST(DateTime, OrderOfPackedValues) {
-    packedDT day = packDate(5, 3, 2011);
-    EXPECT_GT(DT_EMPTY, day | packTime(23, 59));
-    EXPECT_GT(DT_EMPTY, packDate(31, 12, 2127) | DT_NOTIME);
-    EXPECT_EQ(dtDateOnly(day | packTime(10, 0)), dtDateOnly(day | packTime(22, 15)));
-    EXPECT_GT(day | DT_NOTIME, day | packTime(23, 59));
-    EXPECT_GT(day | packTime(24, 0), day | packTime(23, 59));
-}
-
-TEST(DateTime, MoveDateKeepsTimeBits) {
-    packedDT v = packDate(1, 1, 2001) | packTime(13, 45);
-    moveDate(v, -1);
-    EXPECT_EQ(v, packDate(31, 12, 2000) | packTime(13, 45));
-    v = packDate(28, 2, 2004) | DT_NOTIME | DT_NODATE;
-    moveDate(v, 1);
-    EXPECT_EQ(v, packDate(29, 2, 2004) | DT_NOTIME) << "bit 31 is cleared";
-    moveDate(v, 366);
-    EXPECT_EQ(v, packDate(1, 3, 2005) | DT_NOTIME);
-}
-
-TEST(DateTime, MoveDateTimeAcrossMidnight) {
-    struct Case {
-        packedDT from;
-        int minutes;
-        packedDT to;
-    } cases[] = {
-        {packDate(31, 12, 2010) | packTime(23, 30), 30, packDate(1, 1, 2011) | packTime(0, 0)},
-        {packDate(1, 1, 2011) | packTime(0, 30), -30, packDate(31, 12, 2010) | packTime(24, 0)},
-        {packDate(1, 3, 2012) | packTime(1, 0), -61, packDate(29, 2, 2012) | packTime(23, 59)},
-        {packDate(5, 3, 2011) | packTime(10, 0), 0, packDate(5, 3, 2011) | packTime(10, 0)},
-        {packDate(5, 3, 2011) | DT_NOTIME, 90, packDate(5, 3, 2011) | packTime(1, 30)},
-        {packDate(5, 3, 2011) | packTime(0, 0), 0, packDate(4, 3, 2011) | packTime(24, 0)},
-        {packDate(5, 3, 2011) | packTime(12, 0), 3 * 1440, packDate(8, 3, 2011) | packTime(12, 0)},
-        {packDate(5, 3, 2011) | packTime(12, 0), -3 * 1440, packDate(2, 3, 2011) | packTime(12, 0)},
-        {packDate(5, 3, 2011) | packTime(24, 0), 1, packDate(6, 3, 2011) | packTime(0, 1)},
+// Moves by days (moveDate) and minutes (moveDateTime), values outside the
+// domain, the order of packed values and today on the pinned clock.
+TEST(DateTime, KnownValuesAtTheBoundaries) {
+    auto days = [](packedDT v, int n) { return moveDate(v, n), v; };
+    auto minutes = [](packedDT v, int n) { return moveDateTime(v, n), v; };
+    auto dayOf = [](int number) {
+        int d, m, y;
+        getDayByNumber(number, d, m, y);
+        return on(y, m, d);
     };
-    for (const Case& c : cases) {
-        packedDT v = c.from;
-        moveDateTime(v, c.minutes);
-        EXPECT_EQ(v, c.to) << std::hex << c.from << " by " << std::dec << c.minutes;
-    }
-}
-
-TEST(DateTime, OutOfDomainValuesNeitherCrashNorLoop) {
-    int d, m, y;
-    getDayByNumber(-5, d, m, y);
-    EXPECT_EQ(getNumberOfDay(d, m, y), 1);
-    getDayByNumber(2000000000, d, m, y);
-    EXPECT_EQ(y, 2127);
-    EXPECT_EQ(MaxTag(0, 2000), 0);
-    EXPECT_EQ(MaxTag(13, 2000), 0);
-    packedDT v = DT_EMPTY; // month 0, day 0
-    moveDate(v, 1);
-    EXPECT_TRUE(dtHasDate(v));
-    v = packDate(31, 12, 2127) | DT_NOTIME;
-    moveDate(v, 10);
-    EXPECT_EQ(v, packDate(31, 12, 2127) | DT_NOTIME) << "moves stop at the end of the range";
-    v = packDate(1, 1, 2000) | packTime(0, 0);
-    moveDateTime(v, -100000000);
-    EXPECT_EQ(dtDateOnly(v), packDate(1, 1, 2000) | DT_NOTIME) << "moves stop at 1 January 2000";
-    v = packDate(2, 1, 2000) | DT_NOTIME;
-    moveDate(v, -5);
-    EXPECT_EQ(v, packDate(1, 1, 2000) | DT_NOTIME);
-    EXPECT_FALSE(isValidDate(29, 2, 2100));
-    EXPECT_TRUE(isValidDate(29, 2, 2000));
-    EXPECT_FALSE(isValidDate(1, 1, 1999));
-    EXPECT_FALSE(isValidDate(1, 13, 2010));
-}
-
-TEST(DateTime, TodayFollowsThePinnedClock) {
-    setVelkNowForTesting(1299326400); // 2011-03-05 12:00 UTC
-    EXPECT_EQ(getTodayDate(0x4000), packDate(5, 3, 2011) | DT_NOTIME);
-    EXPECT_EQ(getTodayDate(0x80004000), packDate(5, 3, 2011) | DT_NOTIME);
-    EXPECT_EQ(getTodayDate(0x80000000), packDate(5, 3, 2011));
-    EXPECT_EQ(getTodayDate(0x4000) & 0x3fff, 0u);
-    setVelkNowForTesting(-1);
+    const packedDT early = minutes(at(2000, 1, 1, 0, 0), -100000000);
+    PinnedClock clock;
+    // clang-format off
+    const struct { const char* rule; packedDT got, want; } rows[] = {
+        {"back over the year end", days(at(2001, 1, 1, 13, 45), -1), at(2000, 12, 31, 13, 45)},
+        {"into leap day, bit 31 cleared", days(on(2004, 2, 28) | DT_NODATE, 1), on(2004, 2, 29)},
+        {"past 2127: its last day",            days(on(2127, 12, 31), 10), on(2127, 12, 31)},
+        {"before 2000: its first day",         days(on(2000, 1, 2), -5), on(2000, 1, 1)},
+        {"undated (month 0) gets a date",      days(DT_EMPTY, 1), on(2000, 1, 1)},
+        {"minutes over midnight", minutes(at(2010, 12, 31, 23, 30), 30), at(2011, 1, 1, 0, 0)},
+        {"back to midnight is 24:00", minutes(at(2011, 1, 1, 0, 30), -30), at(2010, 12, 31, 24, 0)},
+        {"back over leap day", minutes(at(2012, 3, 1, 1, 0), -61), at(2012, 2, 29, 23, 59)},
+        {"0:00 unmoved is 24:00 before", minutes(at(2011, 3, 5, 0, 0), 0), at(2011, 3, 4, 24, 0)},
+        {"date only counts from 0:00",         minutes(on(2011, 3, 5), 90), at(2011, 3, 5, 1, 30)},
+        {"three days on", minutes(at(2011, 3, 5, 12, 0), 3 * 1440), at(2011, 3, 8, 12, 0)},
+        {"a minute after 24:00", minutes(at(2011, 3, 5, 24, 0), 1), at(2011, 3, 6, 0, 1)},
+        {"minutes before 2000: its first day", dtDateOnly(early), on(2000, 1, 1)},
+        {"day numbers below 1 pulled up",      dayOf(-5), on(1999, 1, 1)},
+        {"large day numbers pulled down",      dayOf(2000000000), on(2127, 12, 31)},
+        {"2100 is no leap year", packedDT(getDateDiff(on(2100, 3, 1), on(2100, 2, 28))), 1},
+        {"2128 does not fit",                  isValidDate(1, 1, 2128), 0},
+        {"month 0 has no days",                packedDT(MaxTag(0, 2000)), 0},
+        {"date only after every time",         on(2011, 3, 5) > at(2011, 3, 5, 24, 0), 1},
+        {"undated after every date",           DT_EMPTY > on(2127, 12, 31), 1},
+        {"today",                              getTodayDate(DT_NOTIME), on(2011, 3, 5)},
+        {"today drops the no-date bit",        getTodayDate(DT_EMPTY), on(2011, 3, 5)},
+        {"today with a time",                  getTodayDate(packTime(7, 5)), at(2011, 3, 5, 7, 5)},
+    };
+    // clang-format on
+    for (const auto& r : rows)
+        EXPECT_EQ(r.got, r.want) << r.rule;
 }

@@ -1,6 +1,5 @@
 #include "model/description.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -10,284 +9,106 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 // A stand-in cipher: bytes XOR 0x5a, padded with 0xa5 to whole 16-byte blocks
-// (deciphering keeps the padding, as a block cipher does). It counts how often
-// it enciphered, so tests can tell a fresh encipherment from a saved form.
-struct FakeCipher {
-    static inline bool loggedIn = false;
-    static inline bool decryptFails = false;
-    static inline int encryptions = 0;
-
-    static bool isLoggedIn(DescriptionCipher* crypt) { return crypt != nullptr && loggedIn; }
-    static Bytes transform(const Bytes& in) {
-        Bytes out = in;
-        for (auto& b : out)
-            b ^= 0x5a;
-        while (out.size() % 16 != 0)
-            out.push_back(0xa5);
-        return out;
-    }
-    static bool decrypt(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
-        if (decryptFails) return false;
-        out = transform(in);
-        return true;
-    }
-    static bool encrypt(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
-        ++encryptions;
-        out = transform(in);
-        return true;
-    }
-};
-
-const T_DescrCipher fakeCipher = {FakeCipher::isLoggedIn, FakeCipher::decrypt, FakeCipher::encrypt};
-
-// Any non-null manager; the fake cipher never looks behind it.
-DescriptionCipher* const manager = reinterpret_cast<DescriptionCipher*>(&FakeCipher::loggedIn);
+// (deciphering keeps the padding, as a block cipher does), so that the saved
+// form of every state can be written out by hand.
+bool loggedIn = true, keyFits = true;
+Bytes transform(Bytes out) {
+    for (auto& b : out)
+        b ^= 0x5a;
+    out.resize((out.size() + 15) / 16 * 16, 0xa5);
+    return out;
+}
+bool isLoggedIn(DescriptionCipher* crypt) {
+    return crypt && loggedIn;
+}
+bool apply(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
+    return out = transform(in), keyFits;
+}
+const T_DescrCipher fakeCipher = {isLoggedIn, apply, apply};
+DescriptionCipher* const manager = reinterpret_cast<DescriptionCipher*>(&loggedIn);
 
 Bytes textBytes(const std::string& s) {
     return Bytes(s.c_str(), s.c_str() + s.size() + 1);
 }
 
-// The cipher text of s as the data file would hold it.
-Bytes cipherOf(const std::string& s) {
-    return FakeCipher::transform(textBytes(s));
+// What the lists show: the text, "" for none, "<hidden>" while it cannot be deciphered.
+std::string shown(DescrData& d) {
+    const char* text = nullptr;
+    if (d.GetDescription(text, manager)) return text ? "<text while hidden>" : "<hidden>";
+    return text ? text : "";
 }
-
-struct SaveResult {
-    int result;
-    Bytes data;
-    int length;
-    int flags;
-    bool allocated;
-};
-
-SaveResult save(DescrData& d, DescriptionCipher* crypt = manager) {
-    SaveResult r{};
-    r.result = d.GetDataToSave(r.data, r.length, r.flags, r.allocated, crypt);
-    return r;
-}
-
-class Description : public testing::Test {
-  protected:
-    void SetUp() override {
-        setDescrCipherForTesting(&fakeCipher);
-        FakeCipher::loggedIn = true;
-        FakeCipher::decryptFails = false;
-        FakeCipher::encryptions = 0;
-    }
-    void TearDown() override { setDescrCipherForTesting(nullptr); }
-
-    // A description as read from the data file: enciphered, to be saved enciphered.
-    static DescrData readEnciphered(const std::string& text) {
-        DescrData d;
-        d.SetStoredForm(cipherOf(text), 0x20006);
-        return d;
-    }
-};
 
 } // namespace
 
-TEST_F(Description, EmptyOrNullTextLeavesNoDescription) {
-    for (const char* text : {static_cast<const char*>(nullptr), ""}) {
+// Each row walks a description through steps and saves it:
+//   p  plain text "text" typed in          e  "text" read enciphered, to be saved so (0x20006)
+//   E  "text" read enciphered, flags 0x6   v  shown (deciphered in memory when logged in)
+//   S  "save enciphered" on                s  "save enciphered" off
+//   t  the same text typed again           n  changed to "new"
+//   0  emptied                             c  replaced by a copy of itself
+//   U  password no longer entered          X  the key does not fit (deciphering fails)
+// then checks the result, the saved bytes (- none, p plain, c cipher of the text),
+// the flags word, whether the bytes were enciphered for this save, and what the
+// lists show afterwards in the same state.
+TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
+    // clang-format off
+    struct Row { const char* steps; int result; const char* saved; int32_t flags; bool allocated;
+                 const char* shows; const char* rule; } rows[] = {
+        {"",     0, "-",      0,       false, "",         "no description"},
+        {"S",    0, "-",      0x20000, false, "",         "empty keeps only the high flags"},
+        {"p",    0, "p text", 0,       false, "text",     "plain text with its zero byte"},
+        {"pS",   0, "c text", 0x20006, true,  "text",     "plain enciphered on save, memory plain"},
+        {"pSU", -1, "-",      0x20000, false, "text",     "plain cannot be enciphered locked"},
+        {"e",    0, "c text", 0x20006, false, "text",     "unshown cipher text saved as read"},
+        {"eXv",  0, "c text", 0x20006, false, "<hidden>", "wrong key: hidden, saved as read"},
+        {"ev",   0, "c text", 0x20006, false, "text",     "shown cipher text saved as read"},
+        {"evt",  0, "c text", 0x20006, false, "text",     "same text keeps the saved form"},
+        {"evn",  0, "c new",  0x20006, true,  "new",      "changed text enciphered anew"},
+        {"eUn", -1, "-",      0x20004, false, "new",      "changed while locked: refused"},
+        {"evS",  0, "c text", 0x20006, true,  "text",     "save enciphered set again: anew"},
+        {"es",   0, "p text", 4,       false, "text",     "off, unshown: deciphered on save"},
+        {"esU", -1, "-",      6,       false, "<hidden>", "off, locked: refused"},
+        {"E",    0, "p text", 4,       false, "text",     "enciphered, no save flag: plain"},
+        {"evc",  0, "c text", 0x20006, true,  "text",     "copy of shown text enciphered anew"},
+        {"evcU",-1, "-",      0x20004, false, "text",     "copy of shown text, locked: refused"},
+        {"ecU",  0, "c text", 0x20006, false, "<hidden>", "copy of cipher text keeps it"},
+        {"e0",   0, "-",      0x20000, false, "",         "emptied cipher text"},
+    };
+    // clang-format on
+    setDescrCipherForTesting(&fakeCipher);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.rule) + " [" + r.steps + "]");
+        loggedIn = true;
+        keyFits = true;
+        const Bytes text = textBytes("text"), cipherText = transform(text);
         DescrData d;
-        d.SetNewChar("something");
-        d.SetNewChar(text);
-        EXPECT_EQ(d.getLength(), 0);
-        const char* out = "x";
-        EXPECT_FALSE(d.GetDescription(out, nullptr));
-        EXPECT_EQ(out, nullptr);
+        for (const char* s = r.steps; *s; ++s) {
+            DescrData copy;
+            // clang-format off
+            switch (*s) {
+            case 'p': case 't': d.SetNewChar("text"); break;
+            case 'e': d.SetStoredForm(cipherText, 0x20006); break;
+            case 'E': d.SetStoredForm(cipherText, 0x6); break;
+            case 'v': shown(d); break;
+            case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
+            case 'n': d.SetNewChar("new"); break;
+            case '0': d.SetNewChar(""); break;
+            case 'c': copy = d, d = copy; break;
+            case 'U': loggedIn = false; break;
+            case 'X': keyFits = false; break;
+            }
+            // clang-format on
+        }
+        Bytes data;
+        int length = -5, flags = -5;
+        bool allocated = !r.allocated;
+        EXPECT_EQ(d.GetDataToSave(data, length, flags, allocated, manager), r.result);
+        const Bytes plain = textBytes(r.saved[0] == '-' ? "" : r.saved + 2);
+        EXPECT_EQ(data, r.saved[0] == '-' ? Bytes() : r.saved[0] == 'p' ? plain : transform(plain));
+        EXPECT_EQ(length, int(data.size()));
+        EXPECT_EQ(flags, r.flags);
+        EXPECT_EQ(allocated, r.allocated);
+        EXPECT_EQ(shown(d), r.shows);
     }
-}
-
-TEST_F(Description, PlainTextCountsItsTerminatingZero) {
-    DescrData d;
-    d.SetNewChar("abc");
-    EXPECT_EQ(d.getLength(), 4);
-    const char* out = nullptr;
-    EXPECT_FALSE(d.GetDescription(out, nullptr));
-    EXPECT_STREQ(out, "abc");
-    SaveResult r = save(d, nullptr);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, textBytes("abc"));
-    EXPECT_EQ(r.length, 4);
-    EXPECT_EQ(r.flags, 0);
-    EXPECT_FALSE(r.allocated);
-}
-
-TEST_F(Description, UnchangedEncipheredTextIsSavedAsReadEvenAfterBeingShown) {
-    DescrData d = readEnciphered("secret plans");
-    const char* out = nullptr;
-    ASSERT_FALSE(d.GetDescription(out, manager));
-    EXPECT_STREQ(out, "secret plans");
-    EXPECT_FALSE(d.CurDescrIsBinary());
-
-    SaveResult r = save(d);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, cipherOf("secret plans"));
-    EXPECT_EQ(r.flags, 0x20006);
-    EXPECT_FALSE(r.allocated);
-    EXPECT_EQ(FakeCipher::encryptions, 0);
-}
-
-TEST_F(Description, EncipheredTextCannotBeShownWithoutLogin) {
-    for (bool decryptFails : {false, true}) {
-        FakeCipher::loggedIn = !decryptFails; // logged in, but the key does not fit
-        FakeCipher::decryptFails = decryptFails;
-        DescrData d = readEnciphered("hidden");
-        const char* out = "x";
-        EXPECT_TRUE(d.GetDescription(out, decryptFails ? manager : nullptr));
-        EXPECT_EQ(out, nullptr);
-        EXPECT_TRUE(d.CurDescrIsBinary());
-        // It can still be saved in its saved form.
-        SaveResult r = save(d, nullptr);
-        EXPECT_EQ(r.result, 0);
-        EXPECT_EQ(r.data, cipherOf("hidden"));
-    }
-}
-
-TEST_F(Description, SameTextKeepsSavedFormAndChangedTextIsEncipheredAnew) {
-    DescrData d = readEnciphered("note");
-    const char* out = nullptr;
-    d.GetDescription(out, manager);
-
-    d.SetNewChar("note");
-    ASSERT_NE(d.getSavedForm(), nullptr);
-    EXPECT_EQ(save(d).data, cipherOf("note"));
-    EXPECT_EQ(FakeCipher::encryptions, 0);
-
-    d.SetNewChar("nots");
-    EXPECT_EQ(d.getSavedForm(), nullptr);
-    SaveResult r = save(d);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, cipherOf("nots"));
-    EXPECT_EQ(r.flags, 0x20006);
-    EXPECT_TRUE(r.allocated);
-    EXPECT_EQ(FakeCipher::encryptions, 1);
-    // The text in memory stays plain; every save enciphers a fresh copy.
-    EXPECT_FALSE(d.CurDescrIsBinary());
-    save(d);
-    EXPECT_EQ(FakeCipher::encryptions, 2);
-}
-
-TEST_F(Description, SaveCryptOffWritesDecipheredTextPlain) {
-    DescrData d = readEnciphered("was secret");
-    const char* out = nullptr;
-    d.GetDescription(out, manager);
-    d.SetSaveCrypt(false);
-    SaveResult r = save(d);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, textBytes("was secret"));
-    EXPECT_EQ(r.flags & 0x30002, 0);
-}
-
-TEST_F(Description, SaveCryptOffDeciphersOnSaveOrRefusesWithoutLogin) {
-    DescrData d = readEnciphered("text");
-    d.SetSaveCrypt(false);
-    FakeCipher::loggedIn = false;
-    SaveResult refused = save(d);
-    EXPECT_EQ(refused.result, -1);
-    EXPECT_TRUE(refused.data.empty());
-    FakeCipher::loggedIn = true;
-    SaveResult r = save(d);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, textBytes("text"));
-}
-
-TEST_F(Description, PlainTextToBeEncipheredIsRefusedWithoutLogin) {
-    DescrData d;
-    d.SetNewChar("plain");
-    d.SetSaveCrypt(true);
-    FakeCipher::loggedIn = false;
-    EXPECT_EQ(save(d).result, -1);
-    EXPECT_EQ(save(d, nullptr).result, -1);
-    EXPECT_EQ(FakeCipher::encryptions, 0);
-}
-
-TEST_F(Description, EmptyDescriptionSavesWithoutLowFlags) {
-    DescrData d;
-    d.SetSaveCrypt(true);
-    SaveResult r = save(d, nullptr);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_TRUE(r.data.empty());
-    EXPECT_EQ(r.length, 0);
-    EXPECT_EQ(r.flags, 0x20000);
-}
-
-TEST_F(Description, CopyOfDecipheredTextIsEncipheredAnewNeverSavedPlainAsCipher) {
-    DescrData source = readEnciphered("copied");
-    const char* out = nullptr;
-    source.GetDescription(out, manager); // plain in memory, saved form kept
-
-    DescrData copy;
-    copy = source;
-    EXPECT_EQ(copy.getSavedForm(), nullptr);
-    SaveResult r = save(copy);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, cipherOf("copied"));
-    EXPECT_TRUE(r.allocated);
-
-    DescrData other;
-    other.CopyFrom(&source);
-    FakeCipher::loggedIn = false;
-    EXPECT_EQ(save(other).result, -1);
-}
-
-TEST_F(Description, CopyOfCipherTextKeepsItAsSavedForm) {
-    DescrData source = readEnciphered("still enciphered");
-    DescrData copy(source);
-    ASSERT_NE(copy.getSavedForm(), nullptr);
-    EXPECT_TRUE(copy == source);
-    SaveResult r = save(copy, nullptr);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.data, cipherOf("still enciphered"));
-}
-
-TEST_F(Description, NewTextOverCipherTextIsPlain) {
-    DescrData d = readEnciphered("old");
-    d.SetNewChar("typed while locked");
-    EXPECT_FALSE(d.CurDescrIsBinary());
-    const char* out = nullptr;
-    EXPECT_FALSE(d.GetDescription(out, nullptr));
-    EXPECT_STREQ(out, "typed while locked");
-    // Saved enciphered only through the cipher, never as plain bytes marked enciphered.
-    FakeCipher::loggedIn = false;
-    EXPECT_EQ(save(d).result, -1);
-    FakeCipher::loggedIn = true;
-    EXPECT_EQ(save(d).data, cipherOf("typed while locked"));
-}
-
-TEST_F(Description, EqualityComparesLengthFlagsAndBytes) {
-    DescrData a, b;
-    EXPECT_TRUE(a == b);
-    a.SetNewChar("same");
-    b.SetNewChar("same");
-    EXPECT_TRUE(a == b);
-    b.SetSaveCrypt(true);
-    EXPECT_FALSE(a == b); // equal bytes, different flags
-    a.SetSaveCrypt(true);
-    EXPECT_TRUE(a == b);
-    b.SetNewChar("samf");
-    EXPECT_TRUE(a != b);
-    b.SetNewChar("same!");
-    EXPECT_TRUE(a != b);
-    // The saved form does not take part.
-    DescrData shown = readEnciphered("x"), plain;
-    const char* out = nullptr;
-    shown.GetDescription(out, manager); // plain now, flags 0x20004, saved form kept
-    plain.SetStoredForm(textBytes("x"), 0x20004);
-    ASSERT_NE(shown.getSavedForm(), nullptr);
-    ASSERT_EQ(plain.getSavedForm(), nullptr);
-    EXPECT_TRUE(shown == plain);
-}
-
-TEST(DescriptionWithoutPasswordManager, NobodyIsLoggedIn) {
-    DescrData d;
-    d.SetStoredForm(Bytes{1, 2, 3, 4}, 0x20006);
-    const char* out = nullptr;
-    EXPECT_TRUE(d.GetDescription(out, nullptr));
-    d.SetSaveCrypt(false);
-    int length = 0, flags = 0;
-    bool allocated = true;
-    Bytes data;
-    EXPECT_EQ(d.GetDataToSave(data, length, flags, allocated, nullptr), -1);
-    EXPECT_FALSE(allocated);
+    setDescrCipherForTesting(nullptr);
 }
