@@ -8,7 +8,6 @@
 #include "support/x_window.h"
 
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
@@ -17,9 +16,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using Files = std::vector<std::pair<std::string, std::string>>;
 const std::string fresh = readWholeFile(VELK_TEST_DATA_DIR "/fresh.dat");
 const std::string journaled = "<type=Velk>\n<version=0.54>\n<data>\n<new parent=1>\nt\n"
                               "sjournaled\nI3\n>\n>\n</new>\n</data>\n";
+const std::string header = "<type=Velk>\n<version=0.54>\n<data>\n";
+
+// s with "@W" and "@H" replaced by the work and home folders.
+std::string with(std::string s, const std::string& w, const std::string& h) {
+    for (auto [mark, by] : {std::pair{"@W", &w}, {"@H", &h}})
+        for (std::size_t at = s.find(mark); at != std::string::npos; at = s.find(mark))
+            s.replace(at, 2, *by);
+    return s;
+}
+
+// Makes each file (its folders too) with its content, or: "<dir>" a folder,
+// "<fifo>" a FIFO, "->x" a link to x, "<held>" the lock of the named data file
+// taken (returned to be held), "<read-only>" the folder made read-only.
+std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, const std::string& h) {
+    std::shared_ptr<DataFileLock> lock;
+    for (const auto& [relative, content] : files) {
+        const std::string name = with(relative, w, h), to = with(content, w, h);
+        fs::create_directories(fs::path(name).parent_path());
+        if (to == "<dir>") fs::create_directory(name);
+        else if (to == "<fifo>") ::mkfifo(name.c_str(), 0600);
+        else if (to.starts_with("->")) fs::create_symlink(to.substr(2), name);
+        else if (to == "<held>") lock = std::make_shared<DataFileLock>(), lock->acquire(name);
+        else if (to == "<read-only>") fs::permissions(name, fs::perms::owner_read | fs::perms::owner_exec);
+        else writeWholeFile(name, to);
+    }
+    return lock;
+}
 
 // Everything below dir, sorted, links marked " (link)".
 std::vector<std::string> treeOf(const std::string& dir) {
@@ -30,42 +57,21 @@ std::vector<std::string> treeOf(const std::string& dir) {
     return names;
 }
 
-// s with "@W" and "@H" replaced by the work and home folders.
-std::string with(std::string s, const std::string& w, const std::string& h) {
-    for (auto [mark, by] : {std::pair{"@W", &w}, {"@H", &h}})
-        for (std::size_t at = s.find(mark); at != std::string::npos; at = s.find(mark))
-            s.replace(at, 2, *by);
-    return s;
-}
-
-// The data file v.dat in real/, with a journal entry, reached through links/l.dat.
-std::shared_ptr<void> linked(const std::string& w, bool absolute, bool dangling) {
-    fs::create_directories(w + "/real");
-    fs::create_directories(w + "/links");
-    if (!dangling) writeWholeFile(w + "/real/v.dat", fresh);
-    writeWholeFile(w + "/real/v.dat0", journaled);
-    fs::create_symlink(absolute ? w + "/real/v.dat" : "../real/v.dat", w + "/links/l.dat");
-    return nullptr;
-}
-
 } // namespace
 
 // Every row is a headless start on 5 March 2011 in the folder @W with the home
-// @H: the exit code, standard output (when given), a text standard error holds
-// (empty: nothing on it), everything in @W after the run, and a file and its
-// expected content.
+// @H and the files made there: the exit code, standard output (when given), a
+// text standard error holds (empty: nothing on it), everything in @W after the
+// run, and the text a file then holds (fresh.dat: all of it).
 TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
-    using Setup = std::function<std::shared_ptr<void>(const std::string& w, const std::string& h)>;
-    const Setup none = [](auto&, auto&) { return nullptr; };
-    const Setup freshD = [](const std::string& w, auto&) {
-        writeWholeFile(w + "/d.dat", fresh);
-        return nullptr;
-    };
+    const Files link = {{"@W/real/v.dat", fresh}, {"@W/real/v.dat0", journaled},
+                        {"@W/links/l.dat", "->../real/v.dat"}};
     const std::vector<std::string> linkTree = {"links", "links/l.dat (link)", "real", "real/v.dat",
                                                "real/v.datb0", "real/v.datb1"};
-    struct Row {
+    const std::vector<std::string> d = {"-q", "-s", "-f", "@W/d.dat"}, l = {"-q", "-s", "-f", "@W/links/l.dat"};
+    const struct Row {
         const char* rule;
-        Setup setup;
+        Files files;
         std::vector<std::string> args;
         int exitCode;
         const char* out;
@@ -73,85 +79,51 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
         std::vector<std::string> after;
         std::string file, content;
     } rows[] = {
-        {"a headless run reports the candidates and makes no clipboard", none,
-         {"-q", "-f", "@W/x.dat"}, 0,
+        {"a headless run reports the candidates and makes no clipboard", {}, {"-q", "-f", "@W/x"}, 0,
          "@H/.velk/velk_default.dat does not exist\n@H/velk/velk_default.dat does not exist\n"
          "velk_default.dat does not exist\n", "", {}, "", ""},
         {"a headless run works where it may not write",
-         [](const std::string& w, const std::string& h) {
-             fs::create_directories(h + "/.velkrc");
-             writeWholeFile(h + "/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n");
-             writeWholeFile(h + "/mine.dat", fresh);
-             fs::permissions(w, fs::perms::owner_read | fs::perms::owner_exec);
-             return nullptr;
-         },
-         {"-q"}, 0, "user config: editor = vim\nuser config: default = ~/mine.dat\n", "", {}, "",
-         ""},
-        {"a headless save writes the fresh file", none, {"-q", "-s", "-f", "@W/d.dat"}, 0, nullptr,
-         "", {"d.dat"}, "d.dat", fresh},
-        {"a second save keeps the previous generation", freshD, {"-q", "-s", "-f", "@W/d.dat"}, 0,
-         nullptr, "", {"d.dat", "d.datb0"}, "d.dat", fresh},
-        {"a corrupt data file stops the run",
-         [](const std::string& w, auto&) {
-             writeWholeFile(w + "/d.dat", "<type=Velk>\n<version=0.54>\n<data>\n");
-             return nullptr;
-         },
-         {"-q", "-s", "-f", "@W/d.dat"}, -1, nullptr,
+         {{"@H/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n"}, {"@H/mine.dat", fresh},
+          {"@W", "<read-only>"}},
+         {"-q"}, 0, "user config: editor = vim\nuser config: default = ~/mine.dat\n", "", {}, "", ""},
+        {"a headless save writes the fresh file", {}, d, 0, nullptr, "", {"d.dat"}, "d.dat", fresh},
+        {"a second save keeps the previous generation", {{"@W/d.dat", fresh}}, d, 0, nullptr, "",
+         {"d.dat", "d.datb0"}, "d.dat", fresh},
+        {"a corrupt data file stops the run", {{"@W/d.dat", header}}, d, -1, nullptr,
          "Master data file corrupt. Read Documentation about data recovery.\n", {"d.dat"}, "d.dat",
-         "<type=Velk>\n<version=0.54>\n<data>\n"},
-        {"a folder as the data file is not read",
-         [](const std::string& w, auto&) { return fs::create_directory(w + "/d.dat"), nullptr; },
-         {"-q", "-s", "-f", "@W/d.dat"}, -1, nullptr, "Cannot read the data file @W/d.dat: ",
-         {"d.dat"}, "", ""},
-        {"a FIFO as the data file is not opened",
-         [](const std::string& w, auto&) { return ::mkfifo((w + "/d.dat").c_str(), 0600), nullptr; },
-         {"-q", "-s", "-f", "@W/d.dat"}, -1, nullptr,
+         header},
+        {"a folder as the data file is not read", {{"@W/d.dat", "<dir>"}}, d, -1, nullptr,
+         "Cannot read the data file @W/d.dat: ", {"d.dat"}, "", ""},
+        {"a FIFO as the data file is not opened", {{"@W/d.dat", "<fifo>"}}, d, -1, nullptr,
          "Cannot read the data file @W/d.dat: it exists but is not a readable file (it is a FIFO",
          {"d.dat"}, "", ""},
-        {"a folder in the place of the lock",
-         [&](const std::string& w, auto& h) {
-             fs::create_directory(w + "/d.dat.lock");
-             return freshD(w, h);
-         },
-         {"-q", "-s", "-f", "@W/d.dat"}, -1, nullptr,
+        {"a folder in the place of the lock", {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "<dir>"}}, d,
+         -1, nullptr,
          "Cannot take the lock file @W/d.dat.lock: it is a directory, not a regular file.\n"
          "Nothing was changed.\n", {"d.dat", "d.dat.lock"}, "d.dat", fresh},
-        {"a dangling link in the place of the lock",
-         [&](const std::string& w, auto& h) {
-             fs::create_symlink("gone", w + "/d.dat.lock");
-             return freshD(w, h);
-         },
-         {"-q", "-s", "-f", "@W/d.dat"}, -1, nullptr,
-         "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\n",
+        {"a dangling link in the place of the lock", {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "->x"}},
+         d, -1, nullptr, "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\n",
          {"d.dat", "d.dat.lock (link)"}, "d.dat", fresh},
-        {"a relative link is followed", [](auto& w, auto&) { return linked(w, false, false); },
-         {"-q", "-s", "-f", "@W/links/l.dat"}, 0, nullptr, "", linkTree, "real/v.dat",
-         "\nsjournaled\n"},
-        {"an absolute link is followed", [](auto& w, auto&) { return linked(w, true, false); },
-         {"-q", "-s", "-f", "@W/links/l.dat"}, 0, nullptr, "", linkTree, "real/v.dat",
-         "\nsjournaled\n"},
-        {"a dangling link makes the file where it leads",
-         [](auto& w, auto&) { return linked(w, false, true); }, {"-q", "-s", "-f", "@W/links/l.dat"},
-         0, nullptr, "", {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.datb0"},
+        {"a relative link is followed", link, l, 0, nullptr, "", linkTree, "real/v.dat", "\nsjournaled\n"},
+        {"an absolute link is followed",
+         {link[0], link[1], {"@W/links/l.dat", "->@W/real/v.dat"}}, l, 0, nullptr, "", linkTree,
          "real/v.dat", "\nsjournaled\n"},
+        {"a dangling link makes the file where it leads", {link[1], link[2]}, l, 0, nullptr, "",
+         {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.datb0"}, "real/v.dat",
+         "\nsjournaled\n"},
         {"the lock on the real file keeps out a run through a link",
-         [](auto& w, auto&) {
-             linked(w, false, false);
-             auto lock = std::make_shared<DataFileLock>();
-             return lock->acquire(w + "/real/v.dat") == 0 ? lock : nullptr;
-         },
-         {"-q", "-s", "-f", "@W/links/l.dat"}, -1, nullptr,
+         {link[0], link[1], link[2], {"@W/real/v.dat", "<held>"}}, l, -1, nullptr,
          "Velk is already running on the data file @W/links/l.dat.\n",
          {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.dat.lock", "real/v.dat0"},
          "real/v.dat", fresh},
-        {"a refused calendar date is reported", none, {"-q", "-c", "2011-02-30"}, 0, nullptr,
+        {"a refused calendar date is reported", {}, {"-q", "-c", "2011-02-30"}, 0, nullptr,
          "Invalid date '2011-02-30' after -c", {}, "", ""},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         TempDir home, work;
         const std::string w = fs::canonical(work.path()), h = home.path();
-        const std::shared_ptr<void> held = r.setup(w, h);
+        const auto held = make(r.files, w, h);
         ProcessSpec command{{}, w, {{"USERPROFILE", h}, {"HOME", h}, {"DISPLAY", ""},
                                     {"VELK_NOW", "1299326400"}}, {}};
         for (const std::string& a : r.args) command.args.push_back(with(a, w, h));
@@ -161,11 +133,9 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
         EXPECT_NE(result.err.find(with(r.err, w, h)), std::string::npos) << result.err;
         EXPECT_EQ(result.err.empty(), r.err.empty()) << result.err;
         EXPECT_EQ(treeOf(w), r.after);
-        if (!r.file.empty()) {
-            const std::string content = readWholeFile(w + "/" + r.file);
-            EXPECT_NE(content.find(r.content), std::string::npos) << content;
-            EXPECT_TRUE(r.content != fresh || content == fresh) << content;
-        }
+        const std::string content = r.file.empty() ? "" : readWholeFile(w + "/" + r.file);
+        EXPECT_NE(content.find(r.content), std::string::npos) << content;
+        EXPECT_TRUE(r.content != fresh || content == fresh) << content;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -106,8 +107,17 @@ void VelkWindow::keys(const std::string& names) { keysTo(window_, names); }
 
 bool VelkWindow::menu(const std::string& names) {
     keys("alt+m");
-    if (!::waitForPopup()) return false;
-    return xdo("key " + names);
+    std::size_t shown = 1;
+    std::string batch;
+    std::istringstream in(names + " ");
+    for (std::string key; in >> key; batch += key + " ") {
+        if (key != "Right") continue;
+        // A submenu opens once its entry is chosen; "Right" enters it only then.
+        if (!::waitForPopups(shown) || (!batch.empty() && !xdo("key " + batch))) return false;
+        ++shown;
+        batch.clear();
+    }
+    return ::waitForPopups(shown) && (batch.empty() || xdo("key " + batch));
 }
 void VelkWindow::type(const std::string& text) { typeTo(window_, text); }
 void VelkWindow::click(int x, int y, int count) { clickIn(window_, x, y, count); }

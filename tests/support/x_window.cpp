@@ -4,65 +4,70 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace {
 
-// The first shown top-level window that matches, polled every 20 ms until
-// timeoutSeconds have passed; 0 when none matches by then. Popups (menus) are
-// looked at only when asked for, other windows only when not.
-Window pollWindows(const std::function<bool(Display*, Window)>& matches, double timeoutSeconds,
-                   bool popup = false) {
+// The shown top-level windows that match, polled every 20 ms until at least
+// want match or timeoutSeconds have passed. Popups (menus) are looked at only
+// when asked for, other windows only when not.
+std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& matches,
+                                double timeoutSeconds, bool popup = false, std::size_t want = 1) {
     // A window destroyed between the listing and the question is an error
     // that the default handler would end the test process for.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    std::vector<Window> found;
     Display* d = XOpenDisplay(nullptr);
-    if (!d) return 0;
+    if (!d) return found;
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(long(timeoutSeconds * 1000));
-    Window found = 0;
     for (;;) {
+        found.clear();
         Window root = DefaultRootWindow(d), parent, *children = nullptr;
         unsigned n = 0;
         if (XQueryTree(d, root, &root, &parent, &children, &n))
-            for (unsigned i = 0; i < n && !found; ++i) {
+            for (unsigned i = 0; i < n; ++i) {
                 XWindowAttributes a;
                 if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
                     bool(a.override_redirect) == popup && a.width > 1 && matches(d, children[i]))
-                    found = children[i];
+                    found.push_back(children[i]);
             }
         if (children) XFree(children);
-        if (found || std::chrono::steady_clock::now() > deadline) break;
+        if (found.size() >= want || std::chrono::steady_clock::now() > deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     XCloseDisplay(d);
     return found;
 }
 
+Window firstOf(const std::vector<Window>& windows) { return windows.empty() ? 0 : windows[0]; }
+
 } // namespace
 
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
-    return pollWindows(
+    return firstOf(pollWindows(
         [&title](Display* d, Window w) {
             char* name = nullptr;
             const bool same = XFetchName(d, w, &name) && name && title == name;
             if (name) XFree(name);
             return same;
         },
-        timeoutSeconds);
+        timeoutSeconds));
 }
 
 unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds) {
-    return pollWindows([except](Display*, Window w) { return w != except; }, timeoutSeconds);
+    return firstOf(pollWindows([except](Display*, Window w) { return w != except; }, timeoutSeconds));
 }
 
-bool waitForPopup(double timeoutSeconds) {
-    return pollWindows([](Display*, Window) { return true; }, timeoutSeconds, true) != 0;
+bool waitForPopups(std::size_t count, double timeoutSeconds) {
+    return pollWindows([](Display*, Window) { return true; }, timeoutSeconds, true, count).size() >=
+           count;
 }
 
 bool waitForWindowGone(unsigned long window, double timeoutSeconds) {
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(long(timeoutSeconds * 1000));
-    while (pollWindows([window](Display*, Window w) { return w == window; }, 0)) {
+    while (!pollWindows([window](Display*, Window w) { return w == window; }, 0).empty()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 // Finding and closing top-level windows on the X server of the test run, the
@@ -16,5 +17,6 @@ unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds = 1
 // Waits up to timeoutSeconds until the window is no longer shown; false when
 // it still is.
 bool waitForWindowGone(unsigned long window, double timeoutSeconds = 10);
-// Waits up to timeoutSeconds for a popup menu to be shown; false when none is.
-bool waitForPopup(double timeoutSeconds = 10);
+// Waits up to timeoutSeconds until count popup menus (a menu and its open
+// submenus) are shown; false when fewer are.
+bool waitForPopups(std::size_t count, double timeoutSeconds = 10);
