@@ -95,8 +95,9 @@ TEST(DefaultFile, TheFirstExistingCandidateWinsAndMissingOnesAreReported) {
         for (const std::string& c : r.candidates) velkconfig.defaultFiles.push_back(with(c, dir.path()));
         std::string path;
         testing::internal::CaptureStdout();
-        EXPECT_EQ(defaultFile(path), r.out.ends_with("@/x does not exist\n") ? -1 : 0);
+        const int found = defaultFile(path);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), with(r.out, dir.path()));
+        EXPECT_EQ(found, r.out.ends_with("@/x does not exist\n") ? -1 : 0);
         EXPECT_EQ(path, with(r.path, dir.path()));
     }
 }

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const int PAGE_X = 171, PAGE_Y = 625; // the item editor's page button in the bottom bar
-const std::string CRYPT_MENU = "Down Down Down Down Down Down Down Down Down Right";
+const std::string CRYPT_MENU = "v+ Down+ Right"; // "&View", then "Crypt" below it
 
 std::size_t count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -62,7 +62,7 @@ TEST_F(Journey, CrashAfterSeveralEditsLosesNoClosedEdit) {
     {
         VelkWindow& w = start(launch(data), data);
         ASSERT_TRUE(w.ok());
-        ASSERT_TRUE(w.menu("g Right Return")); // "&group" > "new": the group editor opens
+        ASSERT_TRUE(w.menu("g+ Right Return")); // "&group" > "new": the group editor opens
         w.keys("ctrl+a");
         w.type("Errands");
         w.keys("alt+c alt+n ctrl+a"); // the new todo's summary "<unnamed>" is replaced

@@ -32,17 +32,18 @@ std::string with(std::string s, const std::string& w, const std::string& h) {
 
 // Makes each file (its folders too) with its content, or: "<dir>" a folder,
 // "<fifo>" a FIFO, "->x" a link to x, "<held>" the lock of the named data file
-// taken (returned to be held), "<read-only>" the folder made read-only.
+// taken (returned to be held). The entry "cwd" names the folder the run
+// works in instead of @W.
 std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, const std::string& h) {
     std::shared_ptr<DataFileLock> lock;
     for (const auto& [relative, content] : files) {
+        if (relative == "cwd") continue;
         const std::string name = with(relative, w, h), to = with(content, w, h);
         fs::create_directories(fs::path(name).parent_path());
         if (to == "<dir>") fs::create_directory(name);
         else if (to == "<fifo>") ::mkfifo(name.c_str(), 0600);
         else if (to.starts_with("->")) fs::create_symlink(to.substr(2), name);
         else if (to == "<held>") lock = std::make_shared<DataFileLock>(), lock->acquire(name);
-        else if (to == "<read-only>") fs::permissions(name, fs::perms::owner_read | fs::perms::owner_exec);
         else writeWholeFile(name, to);
     }
     return lock;
@@ -84,7 +85,7 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          "velk_default.dat does not exist\n", "", {}, "", ""},
         {"a headless run works where it may not write",
          {{"@H/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n"}, {"@H/mine.dat", fresh},
-          {"@W", "<read-only>"}},
+          {"cwd", "/proc"}}, // where nobody, not even the superuser, may make a file
          {"-q"}, 0, "user config: editor = vim\nuser config: default = ~/mine.dat\n", "", {}, "", ""},
         {"a headless save writes the fresh file", {}, d, 0, nullptr, "", {"d.dat"}, "d.dat", fresh},
         {"a second save keeps the previous generation", {{"@W/d.dat", fresh}}, d, 0, nullptr, "",
@@ -127,6 +128,8 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
         ProcessSpec command{{}, w, {{"USERPROFILE", h}, {"HOME", h}, {"DISPLAY", ""},
                                     {"VELK_NOW", "1299326400"}}, {}};
         for (const std::string& a : r.args) command.args.push_back(with(a, w, h));
+        for (const auto& [relative, content] : r.files)
+            if (relative == "cwd") command.cwd = content;
         ProcessResult result = runProcess(command, 20);
         EXPECT_EQ(result.exitCode, r.exitCode) << result.err;
         EXPECT_EQ(r.out ? result.out : "", with(r.out ? r.out : "", w, h));

@@ -106,18 +106,16 @@ void VelkWindow::clickIn(unsigned long window, int x, int y, int count) {
 void VelkWindow::keys(const std::string& names) { keysTo(window_, names); }
 
 bool VelkWindow::menu(const std::string& names) {
+    std::vector<unsigned long> before = shownPopups();
     keys("alt+m");
-    std::size_t shown = 1;
-    std::string batch;
-    std::istringstream in(names + " ");
-    for (std::string key; in >> key; batch += key + " ") {
-        if (key != "Right") continue;
-        // A submenu opens once its entry is chosen; "Right" enters it only then.
-        if (!::waitForPopups(shown) || (!batch.empty() && !xdo("key " + batch))) return false;
-        ++shown;
-        batch.clear();
+    bool opened = waitForNewPopup(before);
+    std::istringstream in(names);
+    for (std::string key; opened && in >> key;) {
+        const bool opens = key.ends_with('+');
+        before = shownPopups();
+        opened = xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
     }
-    return ::waitForPopups(shown) && (batch.empty() || xdo("key " + batch));
+    return opened;
 }
 void VelkWindow::type(const std::string& text) { typeTo(window_, text); }
 void VelkWindow::click(int x, int y, int count) { clickIn(window_, x, y, count); }

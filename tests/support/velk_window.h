@@ -43,10 +43,10 @@ class VelkWindow {
     bool waitUntilClosed(unsigned long dialog, double seconds = 10) const;
     // xdotool key names, separated by blanks ("alt+m g Right Return").
     void keys(const std::string& names);
-    // The main menu opened with alt+m and the keys that follow ("Down Right
-    // Return"), each part sent once the menu or submenu it goes to is shown:
-    // keys sent earlier would be lost to the opening menu's pointer grab, or
-    // choose the submenu's title instead of an entry of it.
+    // The main menu opened with alt+m, then the keys one by one ("v+ Down+
+    // Right Return"). After a key marked "+", which chooses an entry with a
+    // submenu, the next waits until that submenu is shown: the menu, when it
+    // shows a window, takes the entry from the pointer and forgets the keys.
     bool menu(const std::string& names);
     // Text typed as it stands.
     void type(const std::string& text);

@@ -1,6 +1,7 @@
 #include "support/x_window.h"
 
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -59,9 +60,17 @@ unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds) {
     return firstOf(pollWindows([except](Display*, Window w) { return w != except; }, timeoutSeconds));
 }
 
-bool waitForPopups(std::size_t count, double timeoutSeconds) {
-    return pollWindows([](Display*, Window) { return true; }, timeoutSeconds, true, count).size() >=
-           count;
+std::vector<unsigned long> shownPopups() {
+    const auto all = [](Display*, Window) { return true; };
+    const std::vector<Window> shown = pollWindows(all, 0, true, 0);
+    return std::vector<unsigned long>(shown.begin(), shown.end());
+}
+
+bool waitForNewPopup(const std::vector<unsigned long>& before, double timeoutSeconds) {
+    const auto isNew = [&before](Display*, Window w) {
+        return std::find(before.begin(), before.end(), w) == before.end();
+    };
+    return !pollWindows(isNew, timeoutSeconds, true).empty();
 }
 
 bool waitForWindowGone(unsigned long window, double timeoutSeconds) {

@@ -1,6 +1,6 @@
 #pragma once
-#include <cstddef>
 #include <string>
+#include <vector>
 
 // Finding and closing top-level windows on the X server of the test run, the
 // way a window manager would. Kept apart from the tests because the X headers
@@ -17,6 +17,8 @@ unsigned long waitForOtherWindow(unsigned long except, double timeoutSeconds = 1
 // Waits up to timeoutSeconds until the window is no longer shown; false when
 // it still is.
 bool waitForWindowGone(unsigned long window, double timeoutSeconds = 10);
-// Waits up to timeoutSeconds until count popup menus (a menu and its open
-// submenus) are shown; false when fewer are.
-bool waitForPopups(std::size_t count, double timeoutSeconds = 10);
+// The popup menus shown now.
+std::vector<unsigned long> shownPopups();
+// Waits up to timeoutSeconds for a popup menu that is not one of before;
+// false when none is shown.
+bool waitForNewPopup(const std::vector<unsigned long>& before, double timeoutSeconds = 10);
