@@ -41,7 +41,7 @@ class VelkWindow {
     unsigned long waitForDialog(double seconds = 10) const;
     // Waits until the dialog has closed; false when it is still shown.
     bool waitUntilClosed(unsigned long dialog, double seconds = 10) const;
-    // xdotool key names, separated by blanks ("alt+m g Right Return").
+    // xdotool key names, separated by blanks ("ctrl+a BackSpace alt+c").
     void keys(const std::string& names);
     // The main menu opened with alt+m, then the keys one by one ("v+ Down+
     // Right Return"). After a key marked "+", which chooses an entry with a
