@@ -157,7 +157,7 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
         std::vector<std::string> names;
         std::string todos;
     } rows[] = {
-        {"merged in order and removed, a half-written entry dropped",
+        {"merged and removed, a half-written entry dropped",
          {{"0", fixed + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"},
           {"1", fixed + "<new parent=1>\nt\nsd\nI4\n>\n>\n</new>\n</data>\n"}, {"1.tmpAbCdEf", "x"}},
          0, "", merged, "bcd"},
