@@ -1,80 +1,59 @@
 #include "app/command_line.h"
-#include "model/clock.h"
+#include "support/dates.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
-struct Pinned {
-    Pinned() { setVelkNowForTesting(1299326400); } // 5 March 2011, noon UTC
-    ~Pinned() { setVelkNowForTesting(-1); }
-};
-
-const packedDT today = packDate(5, 3, 2011) | DT_NOTIME;
-
-} // namespace
-
+// Every row is an argument vector after the program name, parsed onto the
+// default data file "d.dat" on 5 March 2011; a refused -c date starts the
+// calendar today and says why.
 TEST(CommandLine, ArgumentVectorsGiveTheExpectedRun) {
-    Pinned pin;
-    struct Case {
+    PinnedClock pin;
+    const packedDT today = on(2011, 3, 5), none = DT_EMPTY;
+    struct Row {
+        const char* rule;
         std::vector<std::string> args;
-        std::string path;
-        std::string g, i;
-        bool calendar, quiet, save;
+        std::string path, g, i;
+        std::string states; // of -f, -g, -i: 0 not given, 1 waiting, 2 value received
+        std::string flags;  // c calendar, q no window, s always save, ! date refused
         packedDT start;
-        bool dateRefused;
-    } cases[] = {
-        {{}, "default.dat", "", "", false, false, false, DT_EMPTY, false},
-        {{"-f", "a.dat", "-f", "b.dat"}, "b.dat", "", "", false, false, false, DT_EMPTY, false},
-        {{"-f", "-i", "x.dat"}, "x.dat", "", "x.dat", false, false, false, DT_EMPTY, false},
-        {{"lonely", "-g", "gv", "extra"}, "default.dat", "gv", "", false, false, false, DT_EMPTY,
-         false},
-        {{"-file", "long.dat", "-quiet", "-s"}, "long.dat", "", "", false, true, true, DT_EMPTY,
-         false},
-        {{"-", "-x", "-q"}, "default.dat", "", "", false, true, false, DT_EMPTY, false},
-        {{"-c"}, "default.dat", "", "", true, false, false, today, false},
-        {{"-c", "-f", "c.dat"}, "c.dat", "", "", true, false, false, today, false},
-        {{"-c", "2011-03-05"}, "default.dat", "", "", true, false, false,
-         packDate(5, 3, 2011) | DT_NOTIME, false},
-        {{"-f", "-c", "2012-02-29", "d.dat"}, "d.dat", "", "", true, false, false,
-         packDate(29, 2, 2012) | DT_NOTIME, false},
-        {{"-c", "2011-3-5"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2011-02-30"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "1999-12-31"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2128-01-01"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2011-x3-05"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2011-13-05"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2011-03-00"}, "default.dat", "", "", true, false, false, today, true},
-        {{"-c", "2127-12-31T10"}, "default.dat", "", "", true, false, false,
-         packDate(31, 12, 2127) | DT_NOTIME, false},
+    } rows[] = {
+        {"no options", {}, "d.dat", "", "", "000", "", none},
+        {"the last -f wins", {"-f", "a", "-f", "b"}, "b", "", "", "200", "", none},
+        {"one value fills every waiting option", {"-f", "-i", "x"}, "x", "", "x", "202", "", none},
+        {"values nobody waits for are dropped", {"v", "-g", "gv", "w"}, "d.dat", "gv", "", "020",
+         "", none},
+        {"options still waiting at the end", {"-f", "-g"}, "d.dat", "", "", "110", "", none},
+        {"only the second character counts", {"-file", "l", "-quiet", "-s"}, "l", "", "", "200",
+         "qs", none},
+        {"a bare dash and unknown options are ignored", {"-", "-x", "-q"}, "d.dat", "", "", "000",
+         "q", none},
+        {"-c alone starts today", {"-c"}, "d.dat", "", "", "000", "c", today},
+        {"-c takes no option as its date", {"-c", "-f", "c"}, "c", "", "", "200", "c", today},
+        {"the -c date is not the -f value", {"-f", "-c", "2012-02-29", "e"}, "e", "", "", "200",
+         "c", on(2012, 2, 29)},
+        {"text after the day is ignored", {"-c", "2127-12-31T1"}, "d.dat", "", "", "000", "c",
+         on(2127, 12, 31)},
+        {"fields without leading zeros", {"-c", "2011-3-5"}, "d.dat", "", "", "000", "c!", today},
+        {"30 February", {"-c", "2011-02-30"}, "d.dat", "", "", "000", "c!", today},
+        {"after 2127", {"-c", "2128-01-01"}, "d.dat", "", "", "000", "c!", today},
+        {"year not a number", {"-c", "x011-03-05"}, "d.dat", "", "", "000", "c!", today},
+        {"month not a number", {"-c", "2011-x3-05"}, "d.dat", "", "", "000", "c!", today},
+        {"day not a number", {"-c", "2011-03-x5"}, "d.dat", "", "", "000", "c!", today},
     };
-    for (const Case& c : cases) {
-        std::string joined;
-        for (const std::string& a : c.args) joined += a + " ";
-        SCOPED_TRACE(joined);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
         CommandLine cl;
-        cl.path = "default.dat";
-        parseCommandLine(c.args, cl);
-        EXPECT_EQ(cl.path, c.path);
-        EXPECT_EQ(cl.gValue, c.g);
-        EXPECT_EQ(cl.iValue, c.i);
-        EXPECT_EQ(cl.startInCalendar, c.calendar);
-        EXPECT_EQ(cl.noWindow, c.quiet);
-        EXPECT_EQ(cl.alwaysSave, c.save);
-        EXPECT_EQ(cl.startDate, c.start) << std::hex << cl.startDate;
-        EXPECT_EQ(!cl.dateError.empty(), c.dateRefused);
+        cl.path = "d.dat";
+        parseCommandLine(r.args, cl);
+        EXPECT_EQ(cl.path + "|" + cl.gValue + "|" + cl.iValue, r.path + "|" + r.g + "|" + r.i);
+        EXPECT_EQ(std::to_string(cl.fState) + std::to_string(cl.gState) + std::to_string(cl.iState),
+                  r.states);
+        EXPECT_EQ(std::string(cl.startInCalendar ? "c" : "") + (cl.noWindow ? "q" : "") +
+                      (cl.alwaysSave ? "s" : "") + (cl.dateError.empty() ? "" : "!"),
+                  r.flags);
+        EXPECT_EQ(cl.startDate, r.start) << std::hex << cl.startDate;
+        if (!cl.dateError.empty()) {
+            EXPECT_NE(cl.dateError.find("'" + r.args[1] + "'"), std::string::npos);
+        }
     }
-}
-
-TEST(CommandLine, WaitingStatesFollowTheValues) {
-    CommandLine cl;
-    parseCommandLine({"-f", "-g"}, cl);
-    EXPECT_EQ(cl.fState, 1);
-    EXPECT_EQ(cl.gState, 1);
-    EXPECT_EQ(cl.iState, 0);
-    parseCommandLine({"v"}, cl);
-    EXPECT_EQ(cl.fState, 2);
-    EXPECT_EQ(cl.gState, 2);
-    EXPECT_EQ(cl.path, "v");
-    EXPECT_EQ(cl.gValue, "v");
 }

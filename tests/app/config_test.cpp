@@ -12,117 +12,92 @@ namespace {
 const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
                                           "velk_default.dat"};
 
-// Writes the configuration file into the temporary home and reads it,
-// returning what was printed.
-std::string readConfig(const TempDir& home, const std::string* content) {
-    if (content) {
-        std::filesystem::create_directories(home.file(".velkrc"));
-        writeWholeFile(home.file(".velkrc/velk.config"), *content);
-    }
-    testing::internal::CaptureStdout();
-    ReadConfigFile();
-    return testing::internal::GetCapturedStdout();
+// s with every "@" replaced by at.
+std::string with(std::string s, const std::string& at) {
+    for (std::size_t i = s.find('@'); i != std::string::npos; i = s.find('@', i + at.size()))
+        s.replace(i, 1, at);
+    return s;
 }
 
 } // namespace
 
+// Every row is the content of ~/.velkrc/velk.config ("none": no file; "FIFO":
+// a FIFO in its place, "@" its name) and what was printed on standard output
+// and error. Each printed line names a value taken: the last editor wins, the
+// defaults replace the built-in list.
 TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
-    struct Case {
-        const char* name;
-        const char* content; // null: no file
-        const char* editor;
-        std::vector<std::string> candidates;
-        const char* printed;
-    } cases[] = {
-        {"no file", nullptr, "/etc/alternatives/emacs", builtIn, ""},
-        {"editor only", "editor = vim\n", "vim", builtIn, "user config: editor = vim\n"},
-        {"two defaults replace the built-in list", "default=~/a.dat\ndefault = b.dat\n",
-         "/etc/alternatives/emacs", {"~/a.dat", "b.dat"},
-         "user config: default = ~/a.dat\nuser config: default = b.dat\n"},
-        {"value keeps later equals signs", "default = x=y.dat \n", "/etc/alternatives/emacs",
-         {"x=y.dat"}, "user config: default = x=y.dat\n"},
-        {"leading blanks, comments and prefixes",
-         "   editor=nano\n#editor=vi\neditorial = ed\nno equals here\nother=1\n", "ed", builtIn,
-         "user config: editor = nano\nuser config: editor = ed\n"},
-        {"tabs and carriage returns around the value", "editor=\t emacs -nw\t\r\n",
-         "emacs -nw", builtIn, "user config: editor = emacs -nw\n"},
-        {"empty default value", "default=\n", "/etc/alternatives/emacs", {""},
-         "user config: default = \n"},
-        {"last line without line feed", "editor=joe", "joe", builtIn,
-         "user config: editor = joe\n"},
+    const std::string e491 = "user config: editor = " + std::string(491, 'e') + "\n";
+    const struct Row {
+        const char* rule;
+        std::string content, out, err;
+    } rows[] = {
+        {"no file", "none", "", ""},
+        {"the value keeps later equals signs; an empty one counts", "default = x=y \ndefault=",
+         "user config: default = x=y\nuser config: default = \n", ""},
+        {"names are prefixes; lines without '=' are skipped",
+         "   editor=nano\n#editor=vi\neditorial = ed\nno equals\nother=1\n",
+         "user config: editor = nano\nuser config: editor = ed\n", ""},
+        {"blanks, tabs and CR around the value", "editor=\t emacs -nw\t\r\n",
+         "user config: editor = emacs -nw\n", ""},
+        {"an overlong line is cut, the next one read",
+         "editor=" + std::string(100000, 'e') + "\ndefault=b\n", e491 + "user config: default = b\n",
+         ""},
+        {"a FIFO is skipped without being opened", "FIFO", "",
+         "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
         TempDir home(true);
-        std::string content = c.content ? c.content : "";
-        std::string printed = readConfig(home, c.content ? &content : nullptr);
-        EXPECT_EQ(velkconfig.editor, c.editor);
-        EXPECT_EQ(velkconfig.defaultFiles, c.candidates);
-        EXPECT_EQ(printed, c.printed);
+        const std::string name = home.file(".velkrc/velk.config");
+        std::filesystem::create_directories(home.file(".velkrc"));
+        if (r.content == "FIFO") ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+        else if (r.content != "none") writeWholeFile(name, r.content);
+        ::alarm(10); // an open that blocks on the FIFO ends the test instead of hanging it
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        ReadConfigFile();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), r.out);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), with(r.err, name));
+        ::alarm(0);
+        std::string editor = "/etc/alternatives/emacs";
+        std::vector<std::string> defaults;
+        std::istringstream printed(r.out);
+        for (std::string line; std::getline(printed, line);)
+            if (line.starts_with("user config: editor = ")) editor = line.substr(22);
+            else defaults.push_back(line.substr(23));
+        EXPECT_EQ(velkconfig.editor, editor);
+        EXPECT_EQ(velkconfig.defaultFiles, defaults.empty() ? builtIn : defaults);
     }
 }
 
-TEST(Config, OverlongLinesNeitherHangNorCrash) {
-    TempDir home(true);
-    std::string content = "editor=" + std::string(100000, 'e') + "\ndefault=after.dat\n";
-    readConfig(home, &content);
-    EXPECT_EQ(velkconfig.editor, std::string(498 - 7, 'e'));
-    EXPECT_EQ(velkconfig.defaultFiles, std::vector<std::string>{"after.dat"});
-}
-
-TEST(Config, HomeComesFromUserProfileThenHome) {
-    TempDir home(true);
-    setenv("USERPROFILE", "/profile", 1);
-    setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(GetHomeDir(), "/profile");
-    unsetenv("USERPROFILE");
-    EXPECT_EQ(GetHomeDir(), "/home/u");
-    unsetenv("HOME");
-    EXPECT_EQ(GetHomeDir(), "");
-    testing::internal::CaptureStdout();
-    ReadConfigFile(); // no home: no file is looked for
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(velkconfig.defaultFiles, builtIn);
-}
-
-TEST(DefaultFile, FirstExistingCandidateWinsAndMissingOnesAreReported) {
-    TempDir home(true);
-    std::filesystem::create_directories(home.file("velk"));
-    writeWholeFile(home.file("velk/velk_default.dat"), "");
-    velkconfig.defaultFiles = builtIn;
-    std::string path;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(defaultFile(path), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              home.file(".velk/velk_default.dat") + " does not exist\n");
-    EXPECT_EQ(path, home.file("velk/velk_default.dat"));
-}
-
-TEST(DefaultFile, WithoutHomeTildeCandidatesCountAsMissing) {
-    TempDir home(true);
-    writeWholeFile(home.file("x"), "");
-    unsetenv("USERPROFILE");
-    unsetenv("HOME");
-    velkconfig.defaultFiles = {"~/x", "/nonexistent/velk.dat"};
-    std::string path;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(defaultFile(path), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "~/x does not exist\n/nonexistent/velk.dat does not exist\n");
-    EXPECT_EQ(path, "/nonexistent/velk.dat");
-}
-
-TEST(Config, SpecialConfigurationFileIsSkippedWithAMessage) {
-    TempDir home(true);
-    std::filesystem::create_directories(home.file(".velkrc"));
-    const std::string config = home.file(".velkrc/velk.config");
-    ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
-    ::alarm(10); // an open that blocks ends the test here instead of hanging it
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(readConfig(home, nullptr), "");
-    ::alarm(0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "The configuration file " + config +
-                  " is skipped: it is a FIFO, not a regular file.\n");
-    EXPECT_EQ(velkconfig.defaultFiles, builtIn);
+// Every row sets USERPROFILE and HOME (null: unset) and the candidates; "@"
+// stands for a folder that holds "a.dat". Without a home "~" candidates count
+// as missing; a missing candidate is printed, the last one kept when none exists.
+TEST(DefaultFile, TheFirstExistingCandidateWinsAndMissingOnesAreReported) {
+    const struct Row {
+        const char *rule, *profile, *home;
+        std::vector<std::string> candidates;
+        std::string path, out;
+    } rows[] = {
+        {"the profile comes first", "@", "/no", {"~/a.dat"}, "@/a.dat", ""},
+        {"then the home", nullptr, "@", {"~/gone", "~/a.dat"}, "@/a.dat", "@/gone does not exist\n"},
+        {"an empty profile counts as unset", "", "@", {"~/a.dat"}, "@/a.dat", ""},
+        {"without a home", nullptr, nullptr, {"~/a.dat", "@/x"}, "@/x",
+         "~/a.dat does not exist\n@/x does not exist\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
+        TempDir dir(true);
+        writeWholeFile(dir.file("a.dat"), "");
+        for (auto [var, value] : {std::pair{"USERPROFILE", r.profile}, {"HOME", r.home}})
+            value ? setenv(var, with(value, dir.path()).c_str(), 1) : unsetenv(var);
+        velkconfig.defaultFiles.clear();
+        for (const std::string& c : r.candidates) velkconfig.defaultFiles.push_back(with(c, dir.path()));
+        std::string path;
+        testing::internal::CaptureStdout();
+        const int found = defaultFile(path);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), with(r.out, dir.path()));
+        EXPECT_EQ(found, r.out.ends_with("@/x does not exist\n") ? -1 : 0);
+        EXPECT_EQ(path, with(r.path, dir.path()));
+    }
 }

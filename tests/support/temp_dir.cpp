@@ -8,39 +8,29 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
 
 TempDir::TempDir(bool asHome) : asHome_(asHome) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velktestXXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = buf.data();
-    if (asHome_) {
-        if (const char* h = std::getenv("HOME")) hadHome_ = true, oldHome_ = h;
-        if (const char* p = std::getenv("USERPROFILE")) hadProfile_ = true, oldProfile_ = p;
-        setenv("HOME", path_.c_str(), 1);
-        setenv("USERPROFILE", path_.c_str(), 1);
-    }
+    path_ = (std::filesystem::temp_directory_path() / "velktestXXXXXX").string();
+    if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
+    if (!asHome_) return;
+    if (const char* h = std::getenv("HOME")) hadHome_ = true, oldHome_ = h;
+    if (const char* p = std::getenv("USERPROFILE")) hadProfile_ = true, oldProfile_ = p;
+    setenv("HOME", path_.c_str(), 1);
+    setenv("USERPROFILE", path_.c_str(), 1);
 }
 
 TempDir::~TempDir() {
     if (asHome_) {
-        if (hadHome_) setenv("HOME", oldHome_.c_str(), 1);
-        else unsetenv("HOME");
-        if (hadProfile_) setenv("USERPROFILE", oldProfile_.c_str(), 1);
-        else unsetenv("USERPROFILE");
+        hadHome_ ? setenv("HOME", oldHome_.c_str(), 1) : unsetenv("HOME");
+        hadProfile_ ? setenv("USERPROFILE", oldProfile_.c_str(), 1) : unsetenv("USERPROFILE");
     }
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     // The folder of a failed test is kept, with its files and screenshots, to
     // look at afterwards.
-    if (testing::Test::HasFailure()) {
-        std::cerr << "kept for the failed test: " << path_ << "\n";
-        return;
-    }
-    std::filesystem::remove_all(path_, ec);
+    if (testing::Test::HasFailure()) std::cerr << "kept for the failed test: " << path_ << "\n";
+    else std::filesystem::remove_all(path_, ec);
 }
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
@@ -53,8 +43,7 @@ std::string readWholeFile(const std::string& path) {
 }
 
 void writeWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 std::vector<std::string> namesIn(const std::string& dir) {

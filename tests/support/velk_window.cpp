@@ -3,10 +3,11 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -16,22 +17,18 @@ namespace {
 
 std::string quoted(const std::string& s) {
     std::string q = "'";
-    for (char c : s) {
-        if (c == '\'') q += "'\\''";
-        else q += c;
-    }
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
-
-void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 } // namespace
 
 bool waitUntil(const std::function<bool()>& cond, double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
     while (!cond()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        pause(50);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
@@ -41,32 +38,24 @@ PrivateXServer::PrivateXServer() {
     if (pipe(fds) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
-        // The server ends with the test, even when the test aborts.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        prctl(PR_SET_PDEATHSIG, SIGTERM); // the server ends with the test, even an aborted one
         close(fds[0]);
-        std::string fd = std::to_string(fds[1]);
-        int devnull = ::open("/dev/null", O_WRONLY);
-        if (devnull >= 0) {
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-        }
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x900x24",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        // -noreset: the server would reset whenever its last client leaves,
+        // between two runs of the program, and refuse connections meanwhile.
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
+               "1024x900x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
-    if (pid_ < 0) {
-        close(fds[0]);
-        return;
-    }
     // The server writes its display number once it accepts connections.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0) {
-        char c;
-        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    char c;
+    while (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
         number += c;
-    }
     close(fds[0]);
     if (number.empty()) return;
     display_ = ":" + number;
@@ -74,11 +63,10 @@ PrivateXServer::PrivateXServer() {
 }
 
 PrivateXServer::~PrivateXServer() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        int status;
-        waitpid(pid_, &status, 0);
-    }
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    int status;
+    waitpid(pid_, &status, 0);
 }
 
 VelkWindow::VelkWindow(const PrivateXServer& x, ProcessSpec command, const std::string& dataFile)
@@ -86,7 +74,9 @@ VelkWindow::VelkWindow(const PrivateXServer& x, ProcessSpec command, const std::
     command.env["DISPLAY"] = display_;
     pid_ = startProcess(command);
     window_ = ::waitForWindow("Velk: " + dataFile, 20);
-    if (window_) settle();
+    // The pointer is parked off the window: a menu that opens under it would
+    // take its item from the pointer instead of from the keys.
+    xdo("mousemove 1020 890");
 }
 
 VelkWindow::~VelkWindow() {
@@ -94,52 +84,66 @@ VelkWindow::~VelkWindow() {
 }
 
 bool VelkWindow::xdo(const std::string& args) const {
-    std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";
+    const std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";
     return std::system(cmd.c_str()) == 0;
 }
 
-// Gives the program time to handle what was sent and to redraw.
-void VelkWindow::settle() const { pause(350); }
-
 void VelkWindow::keysTo(unsigned long window, const std::string& names) {
-    xdo("windowfocus --sync " + std::to_string(window) + " key --delay 60 " + names);
-    settle();
+    xdo("windowfocus --sync " + std::to_string(window) + " key " + names);
 }
 
 void VelkWindow::typeTo(unsigned long window, const std::string& text) {
-    xdo("windowfocus --sync " + std::to_string(window) + " type --delay 30 " + quoted(text));
-    settle();
+    xdo("windowfocus --sync " + std::to_string(window) + " type " + quoted(text));
 }
 
+// The pointer is moved without --sync, which would wait in vain while the
+// pointer already stands there; the server handles the move before the click.
 void VelkWindow::clickIn(unsigned long window, int x, int y, int count) {
-    xdo("mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+    xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
         std::to_string(y) + " click --repeat " + std::to_string(count) + " --delay 80 1");
-    settle();
 }
 
 void VelkWindow::keys(const std::string& names) { keysTo(window_, names); }
+
+bool VelkWindow::menu(const std::string& names) {
+    std::vector<unsigned long> before = shownPopups();
+    keys("alt+m");
+    bool opened = waitForNewPopup(before);
+    std::istringstream in(names);
+    for (std::string key; opened && in >> key;) {
+        const bool opens = key.ends_with('+');
+        before = shownPopups();
+        opened = xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
+    }
+    return opened;
+}
 void VelkWindow::type(const std::string& text) { typeTo(window_, text); }
 void VelkWindow::click(int x, int y, int count) { clickIn(window_, x, y, count); }
 
 unsigned long VelkWindow::waitForWindow(const std::string& title, double seconds) const {
-    unsigned long w = ::waitForWindow(title, seconds);
-    if (w) settle();
-    return w;
+    return ::waitForWindow(title, seconds);
 }
 
 unsigned long VelkWindow::waitForDialog(double seconds) const {
-    unsigned long w = ::waitForOtherWindow(window_, seconds);
-    if (w) settle();
-    return w;
+    return ::waitForOtherWindow(window_, seconds);
+}
+
+bool VelkWindow::waitUntilClosed(unsigned long dialog, double seconds) const {
+    return ::waitForWindowGone(dialog, seconds);
 }
 
 void VelkWindow::screenshot(const std::string& file) const {
-    std::string cmd = "DISPLAY=" + display_ + " import -window root " + quoted(file) + " >/dev/null 2>&1";
+    const std::string cmd =
+        "DISPLAY=" + display_ + " import -window root " + quoted(file) + " >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", file.c_str());
 }
 
 ProcessResult VelkWindow::quit(double seconds) {
     keys("ctrl+q");
+    return waitForEnd(seconds);
+}
+
+ProcessResult VelkWindow::waitForEnd(double seconds) {
     ended_ = true;
     return waitProcess(pid_, seconds);
 }

@@ -22,7 +22,10 @@ class PrivateXServer {
 };
 
 // The real velk program with its window, driven as a user drives it: keys
-// and clicks through xdotool, at the widgets' places in the window.
+// and clicks through xdotool, at the widgets' places in the window. Nothing
+// here waits a fixed time: the X server hands the program its input in the
+// order it was sent, so a test waits only for what it can see (a window, a
+// dialog gone, a file).
 class VelkWindow {
   public:
     // Starts the program with command (its DISPLAY is set to the server's) and
@@ -36,8 +39,15 @@ class VelkWindow {
     unsigned long id() const { return window_; }
     // The dialog the program has opened over its window, or 0 after a few seconds.
     unsigned long waitForDialog(double seconds = 10) const;
-    // xdotool key names, separated by blanks ("alt+m g Right Return").
+    // Waits until the dialog has closed; false when it is still shown.
+    bool waitUntilClosed(unsigned long dialog, double seconds = 10) const;
+    // xdotool key names, separated by blanks ("ctrl+a BackSpace alt+c").
     void keys(const std::string& names);
+    // The main menu opened with alt+m, then the keys one by one ("v+ Down+
+    // Right Return"). After a key marked "+", which chooses an entry with a
+    // submenu, the next waits until that submenu is shown: the menu, when it
+    // shows a window, takes the entry from the pointer and forgets the keys.
+    bool menu(const std::string& names);
     // Text typed as it stands.
     void type(const std::string& text);
     // A click (or double click with count 2) at x, y inside the window.
@@ -52,18 +62,19 @@ class VelkWindow {
     void screenshot(const std::string& file) const;
     // Ctrl+q and the end of the run.
     ProcessResult quit(double seconds = 30);
+    // The end of a run that ends by itself (its window was closed).
+    ProcessResult waitForEnd(double seconds = 30);
     // The end the user did not choose: SIGKILL.
     ProcessResult kill();
     bool running() const;
 
   private:
     bool xdo(const std::string& args) const;
-    void settle() const;
     std::string display_;
     pid_t pid_ = -1;
     unsigned long window_ = 0;
     bool ended_ = false;
 };
 
-// Polls cond every 50 ms for up to seconds; true as soon as it holds.
+// Polls cond every 20 ms for up to seconds; true as soon as it holds.
 bool waitUntil(const std::function<bool()>& cond, double seconds = 10);
