@@ -47,21 +47,13 @@ template <class F> auto step(Step s, F call) -> decltype(call()) {
     return r;
 }
 
-const T_FileOps planned = {
-    [](int fd, const void* d, std::size_t n) {
-        return step(Step::Write, [&] { return FileTools::systemOps().write(fd, d, n); });
-    },
-    // A kill does not drop what the system has cached: syncing is counted, not done.
-    [](int) { return step(Step::Fsync, [] { return 0; }); },
-    [](const char* a, const char* b) {
-        return step(Step::Rename, [&] { return FileTools::systemOps().rename(a, b); });
-    },
-    [](int fd) { return step(Step::Close, [&] { return FileTools::systemOps().close(fd); }); },
-    [](const char* a) { return step(Step::Unlink, [&] { return FileTools::systemOps().unlink(a); }); },
-    [](const char* a, const char* b) {
-        return step(Step::Link, [&] { return FileTools::systemOps().link(a, b); });
-    },
-};
+// The system's call, under the plan. A kill does not drop what the system has
+// cached: syncing is counted, not done.
+#define PLANNED(S, call)                                                                           \
+    [](auto... a) { return step(Step::S, [&] { return FileTools::systemOps().call(a...); }); }
+const T_FileOps planned = {PLANNED(Write, write), [](int) { return step(Step::Fsync, [] { return 0; }); },
+                           PLANNED(Rename, rename), PLANNED(Close, close), PLANNED(Unlink, unlink),
+                           PLANNED(Link, link)};
 
 T_FileOps unsynced() {
     T_FileOps o = FileTools::systemOps();
