@@ -57,6 +57,25 @@ void remove(Velk& v, const std::string& summary) {
     ToDoListItem* item = findToDo(*v.getRoot(), summary);
     ASSERT_EQ(v.DeleteItem(item ? item : findGroup(*v.getRoot(), summary)), 0);
 }
+void changeGroup(Velk& v, const char* name, const char* summary, uint32_t priority) {
+    v.setGroup(findGroup(*v.getRoot(), name));
+    v.incsave_rememberGroup();
+    v.setGroupSummary(summary);
+    v.setGroupPriority(priority);
+    ASSERT_TRUE(v.incsave_groupHasChanged());
+    ASSERT_EQ(v.incsave_saveCurGroup(), 0);
+}
+// A new entry on 7 March 2011 in the calendar view, with Work as the current group.
+void newInCalendar(Velk& v, int kind) {
+    v.setGroup(findGroup(*v.getRoot(), "Work"));
+    v.setMainViewType(MAINVIEW_CALENDAR);
+    T_viewDataItem row;
+    row.day = packDate(7, 3, 2011) | DT_NOTIME;
+    row.prio = PRIO_DAYHEADER;
+    v.clearViewData();
+    v.contentView().addRow(row, nullptr);
+    newToDo(v, "", kind);
+}
 
 } // namespace
 
@@ -68,66 +87,41 @@ TEST(Journal, EachEditWritesItsEntryAndTheReplayGivesTheSameTree) {
         std::vector<std::string> entries;
         std::string base = baseFile;
     } rows[] = {
-        {"a new todo; description lines that look like records stay in the block", [](Velk& v) {
-             newToDo(v, "fresh", 0, false);
-             v.setItemDescription("one\n>\nt\nlast");
-             ASSERT_EQ(v.incsave_saveCurItem(), 0);
-         }, {"<new parent=1>\nt\nsfresh\nI10\nd12\none\n>\nt\nlast\n>\n>\n</new>\n"}},
+        {"a new todo; description lines that look like records stay in the block",
+         [](Velk& v) { newToDo(v, "fresh", 0, false), v.setItemDescription("one\n>\nt\nlast"), v.incsave_saveCurItem(); },
+         {"<new parent=1>\nt\nsfresh\nI10\nd12\none\n>\nt\nlast\n>\n>\n</new>\n"}},
         {"a changed todo: its whole record", [](Velk& v) {
              editToDo(v, "plain", [&] { v.setItemSummary("p2"), v.setItemPriority(5), v.setItemDescription("a\nb"); });
          }, {"<changed>\nt\nsp2\nI2\np5\nd3\na\nb\n>\n</changed>\n"}},
         {"an unchanged todo writes nothing",
          [](Velk& v) { editToDo(v, "dated", [&] { v.setItemSummary("dated"); }); }, {}},
-        {"an item in the file is changed whatever the new-item flag says", [](Velk& v) {
-             v.incsave_newItem();
-             v.setItem(findToDo(*v.getRoot(), "plain"));
-             v.setItemSummary("p");
-             ASSERT_EQ(v.incsave_saveCurItem(), 0);
-         }, {"<changed>\nt\nsp\nI2\n>\n</changed>\n"}},
+        {"an item in the file is changed whatever the new-item flag says",
+         [](Velk& v) { v.incsave_newItem(), editToDo(v, "plain", [&] { v.setItemSummary("p"); }); },
+         {"<changed>\nt\nsp\nI2\n>\n</changed>\n"}},
         {"a deleted todo", [](Velk& v) { remove(v, "dated"); }, {"<deleted>\n3\n</deleted>\n"}},
         {"a new group", [](Velk& v) { newGroup(v, "Work", "G"); }, {"<new parent=4>\ng\nsG\nI10\n>\n>\n</new>\n"}},
-        {"a changed group: its own lines, not its children", [](Velk& v) {
-             v.setGroup(findGroup(*v.getRoot(), "Work"));
-             v.incsave_rememberGroup();
-             v.setGroupSummary("Work2");
-             v.setGroupPriority(2);
-             ASSERT_TRUE(v.incsave_groupHasChanged());
-             ASSERT_EQ(v.incsave_saveCurGroup(), 0);
-         }, {"<changed>\ng\nsWork2\nI4\np2\n>\n</changed>\n"}},
+        {"a changed group: its own lines, not its children", [](Velk& v) { changeGroup(v, "Work", "W2", 2); },
+         {"<changed>\ng\nsW2\nI4\np2\n>\n</changed>\n"}},
         {"a deleted group, with its subtree", [](Velk& v) { remove(v, "Sub"); }, {"<deleted>\n6\n</deleted>\n"}},
-        {"a calendar item comes with the calendar group made for it, under the root", [](Velk& v) {
-             v.setGroup(findGroup(*v.getRoot(), "Work"));
-             v.setMainViewType(MAINVIEW_CALENDAR);
-             T_viewDataItem row;
-             row.day = packDate(7, 3, 2011) | DT_NOTIME;
-             row.prio = PRIO_DAYHEADER;
-             v.clearViewData();
-             v.contentView().addRow(row, nullptr);
-             newToDo(v, "", 200);
-         }, {"<new parent=1>\ng\nscalendar\nI10\nt\ns\nI11\np200\nm" + march7 + "\nn" + march7 + "\n>\n>\n>\n</new>\n"}},
+        {"a calendar item comes with the calendar group made for it, under the root",
+         [](Velk& v) { newInCalendar(v, 200); },
+         {"<new parent=1>\ng\nscalendar\nI10\nt\ns\nI11\np200\nm" + march7 + "\nn" + march7 + "\n>\n>\n>\n</new>\n"}},
         {"a saved todo turned into a group: its deletion, then the new group", [](Velk& v) {
-             v.setGroup(findGroup(*v.getRoot(), "Work"));
-             v.setItem(findToDo(*v.getRoot(), "w1"));
+             v.setGroup(findGroup(*v.getRoot(), "Work")), v.setItem(findToDo(*v.getRoot(), "w1"));
              ASSERT_EQ(v.turnCurItem2Group(), 0);
          }, {"<deleted>\n5\n</deleted>\n", "<new parent=4>\ng\nsw1\nI10\nt\nsw1\nI11\n>\n>\n>\n</new>\n"}},
         {"a group never journaled comes with its first todo",
          [](Velk& v) { newGroup(v, "<unnamed>", "Unsaved", false), newToDo(v, "inside"); },
          {"<new parent=1>\ng\nsUnsaved\nI10\nt\nsinside\nI11\n>\n>\n>\n</new>\n"}},
         {"items in no file are deleted without an entry", [](Velk& v) {
-             newToDo(v, "", 0, false);
-             ASSERT_EQ(v.delToDo(), 0);
-             newGroup(v, "<unnamed>", "", false);
-             ASSERT_EQ(v.delCurGroup(), 0);
+             newToDo(v, "", 0, false), v.delToDo(), newGroup(v, "<unnamed>", "", false), v.delCurGroup();
          }, {}},
         {"records the file stored without a sync ID are in the file all the same",
          [](Velk& v) { remove(v, "a"), editToDo(v, "b", [&] { v.setItemSummary("b2"); }); },
          {"<deleted>\n2\n</deleted>\n", "<changed>\nt\nsb2\nI3\n>\n</changed>\n"},
          fixed + "<idmax=1>\ng\ns<unnamed>\nI1\nt\nsa\n>\nt\nsb\n>\n>\n"},
-        {"after the sync IDs wrapped, an item dropped before it was journaled needs no entry", [](Velk& v) {
-             newToDo(v, "", 0, false);
-             EXPECT_EQ(v.getCurItem()->getSyncID(), 3u);
-             ASSERT_EQ(v.DeleteItem(v.getCurItem()), 0);
-         }, {}, fixed + wrapped},
+        {"after the sync IDs wrapped, an item dropped before it was journaled needs no entry",
+         [](Velk& v) { newToDo(v, "", 0, false), v.DeleteItem(v.getCurItem()); }, {}, fixed + wrapped},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);

