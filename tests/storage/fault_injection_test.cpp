@@ -98,10 +98,11 @@ struct Operation {
     bool editsFirst;              // the run edits before the operation
     std::function<int(Velk&)> op; // what runs under the plan
 };
+T_SaveReport report; // of the last save
 const Operation operations[] = {
     {"journal entry", true, false, newToDo},
-    {"save at the end of a run", false, true, [](Velk& v) { T_SaveReport r; return v.saveData(r); }},
-    {"merge at start-up", true, false, [](Velk& v) { T_SaveReport r; return v.saveData(r); }},
+    {"save at the end of a run", false, true, [](Velk& v) { return v.saveData(report); }},
+    {"merge at start-up", true, false, [](Velk& v) { return v.saveData(report); }},
 };
 
 struct FaultInjection : testing::Test {
@@ -201,6 +202,9 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                     v.reset();
                     expectNextStart(run);
                 } else {
+                    EXPECT_EQ(report.error.empty(), r == 0) << "a failed save is reported";
+                    // Only a failed link is not reported: a copy stands in for it.
+                    EXPECT_TRUE(r != 0 || !report.warnings.empty() || steps[k] == Step::Link);
                     if (r == -1) {
                         EXPECT_EQ(files(), filesBefore) << "every file stays as it was";
                         EXPECT_GT((*v)->incsave_getNrOfFiles(), 0);
