@@ -40,6 +40,9 @@ TEST_F(ExternalEdit, TheScratchFolderIsPrivateAndNeverALink) {
     EXPECT_EQ(f.create("secret"), -1);
     EXPECT_EQ(removeStaleScratchFiles(folder), -1);
     EXPECT_TRUE(namesIn(run).empty());
+    // A folder of another user is left alone; the superuser makes one.
+    const std::string theirs = ::chown(run.c_str(), 65534, 65534) == 0 ? run : "/";
+    EXPECT_EQ(removeStaleScratchFiles(theirs), -1);
 }
 
 TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
