@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -121,4 +122,17 @@ TEST(FileTools, SavesKeepThreeGenerationsOfBackups) {
     EXPECT_EQ(readWholeFile(p) + readWholeFile(p + "b0") + readWholeFile(p + "b1") +
                   readWholeFile(p + "b2"), "5432");
     EXPECT_EQ(namesIn(dir.path()).size(), 4u);
+}
+
+// A program started with standard input closed gets descriptor 0 for a file.
+TEST(FileTools, FoldersAreSyncedAlsoThroughDescriptorZero) {
+    TempDir dir;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(0);
+        ::_exit(syncDirectory(dir.path()) == 0 ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
