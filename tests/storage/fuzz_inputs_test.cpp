@@ -106,25 +106,23 @@ TEST(FuzzInputs, PasswordSectionsBinAsciiAndConfigurationFilesAreRead) {
 }
 
 TEST(FuzzInputs, InsertedFilesAndJournalEntriesNeverBreakTheTree) {
-    TempDir dir;
-    const std::string path = dir.file("v.dat");
     const std::string base = "<type=Velk>\n<version=0.54>\n<data>\n<idmax=9>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\n"
                              "t\nsplain\nI2\n>\nt\nsdated\nI3\nn187875328\n>\n"
                              "g\nsWork\nI4\nt\nsw1\nI5\nR\nr1300000000,0\n>\ng\nsSub\nI6\nt\nss1\nI7\n>\n>\n>\n"
                              "g\nsOld\nI8\nt\nso1\nI9\nF20000\nd3\nabc\n>\n>\n>\n</data>\n";
     for (const std::string& input : inputsOf("insert")) {
         SCOPED_TRACE(input);
-        writeWholeFile(path, base);
-        TestOrganizer v(path);
+        TempDir dir;
+        writeWholeFile(dir.file("v.dat"), base);
+        TestOrganizer v(dir.file("v.dat"));
         v->insertDataFromFile(input.c_str());
-        TestOrganizer again(path);
-        EXPECT_EQ(dumpTree(*again), dumpTree(*v));
-        for (unsigned n = 0; n < 100; ++n)
-            std::remove(journalFile(path, n).c_str());
+        EXPECT_EQ(dumpTree(*TestOrganizer(dir.file("v.dat"))), dumpTree(*v)) << "every insertion is journaled";
     }
     // The journal inputs are cut into files at each line "~~".
     for (const std::string& input : inputsOf("journal")) {
         SCOPED_TRACE(input);
+        TempDir dir;
+        const std::string path = dir.file("v.dat");
         writeWholeFile(path, base);
         const std::string text = readWholeFile(input);
         unsigned files = 0;
@@ -144,7 +142,5 @@ TEST(FuzzInputs, InsertedFilesAndJournalEntriesNeverBreakTheTree) {
             }
         }
         EXPECT_EQ(readWholeFile(path), base) << "a replay never writes the data file";
-        for (unsigned n = 0; n <= files; ++n)
-            std::remove(journalFile(path, n).c_str());
     }
 }
