@@ -1,23 +1,176 @@
 #pragma once
 #include "engine/velk.h"
 #include "gui/ask.h"
+#include "gui/date_grid.h"
+#include "gui/date_select.h"
 #include "gui/velk_gui.h"
-#include "model/clock.h"
+#include "support/dates.h"
 #include "support/temp_dir.h"
+#include <gtest/gtest.h> // before the X headers, whose macros clash with it
 
 #include <FL/Fl.H>
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Select_Browser.H>
+#include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
-// The real main window on a real engine with an empty organizer in a fresh
-// directory (the clipboard file lives there), on a pinned clock: 5 March 2011,
-// noon. Message boxes are answered by the test.
+#include <FL/fl_draw.H> // last: it brings the X headers
+
+// Mouse and keys reach the widgets through the toolkit's own dispatch
+// (Fl::handle), as the X server's events do: focus, shortcuts, Escape and the
+// close box take the routes they take for a user.
+
+// Runs the toolkit until done() holds, for at most a few seconds.
+inline bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done() && std::chrono::steady_clock::now() < end)
+        Fl::wait(0.01);
+    return done();
+}
+// Waits for w to be mapped and draws it as the user would see it now (a list
+// knows where its lines are only once drawn).
+inline void drawn(Fl_Window* w) {
+    EXPECT_TRUE(waitFor([w] {
+        Fl::flush();
+        return w->shown() && !w->damage();
+    }));
+}
+// A left click at x, y in w's coordinates (those of its widgets).
+inline void clickAt(Fl_Window* w, int x, int y, int state = 0) {
+    drawn(w);
+    Fl::e_x = x, Fl::e_y = y, Fl::e_x_root = w->x() + x, Fl::e_y_root = w->y() + y;
+    Fl::e_keysym = FL_Button + FL_LEFT_MOUSE, Fl::e_clicks = 0, Fl::e_is_click = 1;
+    Fl::e_state = state | FL_BUTTON1;
+    Fl::handle(FL_PUSH, w);
+    Fl::e_state = state;
+    Fl::handle(FL_RELEASE, w);
+    Fl::e_state = 0;
+}
+inline void click(Fl_Widget* b) {
+    ASSERT_TRUE(b && b->visible()) << (b && b->label() ? b->label() : "?");
+    clickAt(b->window(), b->x() + b->w() / 2, b->y() + b->h() / 2);
+}
+// A key pressed while w has the keyboard.
+inline void press(Fl_Window* w, int key, int state = 0, const char* text = "") {
+    if (!w->contains(Fl::focus())) Fl::focus(w);
+    Fl::e_keysym = key, Fl::e_state = state;
+    Fl::e_text = const_cast<char*>(text), Fl::e_length = int(std::strlen(text));
+    Fl::handle(FL_KEYBOARD, w);
+    Fl::e_state = 0;
+}
+inline void closeBox(Fl_Window* w) {
+    Fl::handle(FL_CLOSE, w);
+}
+// Entry n of a menu, as choosing it in the popup does.
+inline void pick(Fl_Menu_* m, int n) {
+    m->picked(m->menu() + n);
+}
+// The middle of browser line (1-based), every line being one text line high.
+inline int lineY(Fl_Browser* b, int line) {
+    fl_font(b->textfont(), b->textsize());
+    return b->y() + Fl::box_dy(b->box()) + (line - 1) * fl_height() - b->position() +
+           fl_height() / 2;
+}
+
+// The n-th (from 0) direct child of g labelled label, as T; null when none.
+template <class T = Fl_Widget> T* childLabelled(Fl_Group* g, const char* label, int n = 0) {
+    for (int i = 0; i < g->children(); ++i) {
+        const char* l = g->child(i)->label();
+        if (l && std::strcmp(l, label) == 0 && n-- == 0) return static_cast<T*>(g->child(i));
+    }
+    return nullptr;
+}
+
+// Runs action on the first shown window titled title (or holding a widget
+// labelled title) from inside the modal loop the test starts next. A window
+// the action leaves open is hidden after a few seconds, so a failing test ends.
+class WindowDriver {
+  public:
+    WindowDriver(std::string title, std::function<void(Fl_Window*)> action)
+        : title_(std::move(title)), action_(std::move(action)) {
+        Fl::add_timeout(0.0, tick, this);
+    }
+    ~WindowDriver() { Fl::remove_timeout(tick, this); }
+    bool ran() const { return ran_; }
+
+  private:
+    Fl_Window* find() const {
+        for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
+            if (w->label() && title_ == w->label()) return w;
+            for (int i = 0; i < w->children(); ++i)
+                if (w->child(i)->label() && title_ == w->child(i)->label()) return w;
+        }
+        return nullptr;
+    }
+    static void tick(void* p) {
+        auto* d = static_cast<WindowDriver*>(p);
+        Fl_Window* w = d->find();
+        if (w && !d->ran_) {
+            d->ran_ = true;
+            d->action_(w);
+        } else if (++d->ticks_ > 300 || (d->ran_ && !w)) {
+            if (w) w->hide();
+            return;
+        }
+        Fl::repeat_timeout(0.01, tick, p);
+    }
+    std::string title_;
+    std::function<void(Fl_Window*)> action_;
+    bool ran_ = false;
+    int ticks_ = 0;
+};
+
+// Runs the steps, separated by blanks, on picker window w: a button's label
+// (its n-th one with "label#n"), "Esc", "Close", or through more(step).
+inline void run(Fl_Window* w, const std::string& steps,
+                const std::function<bool(const std::string&)>& more = {}) {
+    std::istringstream in(steps);
+    for (std::string s; in >> s;) {
+        SCOPED_TRACE(s);
+        const std::size_t hash = s.find('#');
+        if (s == "Esc")
+            press(w, FL_Escape);
+        else if (s == "Close")
+            closeBox(w);
+        else if (!more || !more(s))
+            click(childLabelled(w, s.substr(0, hash).c_str(),
+                                hash == s.npos ? 0 : std::stoi(s.substr(hash + 1))));
+    }
+}
+
+// The date picker's grid cell at browser line, weekday column (1 Monday .. 7
+// Sunday; 0 the week number), clicked.
+inline void clickCell(DateSelect& ds, int line, int column) {
+    int x = ds.monthView()->x();
+    for (int c = 0; c < column; ++c)
+        x += monthGridColumnWidths[c];
+    clickAt(ds.window(), x + monthGridColumnWidths[column] / 2, lineY(ds.monthView(), line));
+}
+// The date picker's steps; "line:column" clicks a grid cell.
+inline void runDate(DateSelect& ds, const std::string& steps) {
+    run(ds.window(), steps, [&](const std::string& s) {
+        if (s.size() != 3 || s[1] != ':') return false;
+        clickCell(ds, s[0] - '0', s[2] - '0');
+        return true;
+    });
+}
+
+// The real main window, 320 x 480 (the narrowest it can be), on a real engine
+// with an empty organizer in a fresh directory (the clipboard file lives
+// there), on a clock pinned to Saturday 5 March 2011, 13:00. Message boxes of
+// the window are answered by the test and their texts kept in `asked`.
 class GuiTest : public testing::Test {
-  protected:
+  public:
     void SetUp() override {
-        setVelkNowForTesting(1299326400);
         ASSERT_EQ(getcwd(oldCwd, sizeof oldCwd), oldCwd);
         ASSERT_EQ(chdir(dir.path().c_str()), 0);
         engine = std::make_unique<Velk>();
@@ -29,12 +182,10 @@ class GuiTest : public testing::Test {
             asked.push_back(q);
             return answer;
         };
-        GuiAsk::message = [](const char* t) { asked.push_back(t); };
-        GuiAsk::alert = [](const char* t) { asked.push_back(t); };
+        GuiAsk::message = GuiAsk::alert = [](const char* t) { asked.push_back(t); };
         make_windows(dir.file("gui.dat").c_str(), 160, 240);
         mainWin->init(engine.get(), "velkXXXXXX.tmp");
         mainWin->showMain(SCREEN_LIST);
-        mainWin->setMenuActive();
         mainWin->showList(0);
         mainWin->show();
         Fl::wait(0);
@@ -45,32 +196,30 @@ class GuiTest : public testing::Test {
         engine.reset();
         GuiAsk::useToolkit();
         ASSERT_EQ(chdir(oldCwd), 0);
-        setVelkNowForTesting(-1);
     }
 
-    // The browser's lines, as the user sees them (format codes included).
+    // The list's lines as shown, without their background colours.
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
         for (int i = 1; i <= mainWin->listView()->size(); ++i)
-            out.push_back(mainWin->listView()->text(i));
+            out.push_back(
+                std::regex_replace(mainWin->listView()->text(i), std::regex("@B\\d+"), ""));
         return out;
     }
-    // Sends a key-down event for key (with modifier state) to the window.
-    void key(int k, int state = 0) {
-        Fl::e_keysym = k;
-        Fl::e_state = state;
-        Fl::e_number = FL_KEYDOWN;
-        mainWin->handle(FL_KEYDOWN);
-        Fl::e_state = 0;
+    // The line showing text (1-based); 0 when none does.
+    int lineOf(const std::string& text) const {
+        const std::vector<std::string> l = lines();
+        for (std::size_t i = 0; i < l.size(); ++i)
+            if (l[i].size() >= text.size() && l[i].substr(l[i].size() - text.size()) == text)
+                return int(i + 1);
+        return 0;
     }
-    // Clicks browser line (1-based) at x with the left mouse button.
-    void click(int line, int x) {
-        mainWin->listView()->deselect();
-        mainWin->listView()->select(line);
-        Fl::e_x = x;
-        Fl::e_state = 0;
-        Fl::e_keysym = FL_Button + FL_LEFT_MOUSE;
-        mainWin->listViewClicked();
+    void key(int k, int state = 0, const char* text = "") { press(mainWin, k, state, text); }
+    // A click on the list line showing text, at x.
+    void clickLine(const std::string& text, int x, int state = 0) {
+        const int line = lineOf(text);
+        ASSERT_NE(line, 0) << text;
+        clickAt(mainWin, x, lineY(mainWin->listView(), line), state);
     }
     ToDoListToDo* addToDo(ToDoListGroup* g, const std::string& summary) {
         ToDoListToDo* t = g->newToDo();
@@ -85,6 +234,7 @@ class GuiTest : public testing::Test {
         return n;
     }
 
+    PinnedClock clock;
     TempDir dir;
     char oldCwd[4096];
     std::unique_ptr<Velk> engine;

@@ -1,36 +1,14 @@
-// What the main window tells the user when a change is refused or cannot be
-// written: a new group below the deepest level, a journal entry or the save at
-// the end that cannot be written because the disk is full, and an import or
-// export that fails.
+// What the window tells the user when a change is refused or cannot be
+// written, and the save at the end that fails.
 
 #include "gui_fixture.h"
+#include "storage/external_edit.h"
 #include "storage/file_tools.h"
-#include "support/organizer.h"
 
-#include <algorithm>
+#include <FL/Fl_Menu_Button.H>
+
 #include <cerrno>
-#include <cstdio>
-#include <fstream>
-
-TEST_F(GuiTest, ANewGroupBelowTheDeepestLevelIsRefusedWithAMessage) {
-    for (unsigned l = 0; l < MAX_GROUP_LEVEL; ++l)
-        ASSERT_EQ(engine->newGroup(), 0);
-    ToDoListGroup* bottom = engine->getCurGroup();
-    ASSERT_EQ(bottom->getLevel(), MAX_GROUP_LEVEL);
-    mainWin->showList(0);
-
-    mainWin->CB_Menu_newGroup();
-    EXPECT_EQ(asked, std::vector<std::string>{"Groups cannot be nested deeper than 1000 levels."});
-    EXPECT_EQ(engine->getCurGroup(), bottom);
-    EXPECT_EQ(bottom->getNrGroups(), 0u);
-
-    // One level up a group is made as before.
-    asked.clear();
-    engine->leaveCurGroup();
-    mainWin->CB_Menu_newGroup();
-    EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(engine->getCurGroup()->getLevel(), MAX_GROUP_LEVEL);
-}
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,185 +17,172 @@ ssize_t diskFull(int, const void*, std::size_t) {
     return -1;
 }
 
-} // namespace
-
-TEST_F(GuiTest, AChangeThatCannotBeJournaledIsReportedOnce) {
-    ToDoListToDo* t = addToDo(engine->getRoot(), "before");
+TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
+    addToDo(engine->getRoot(), "a");
     mainWin->showList(0);
-    const std::string told = "A change could not be written to the journal file next to the "
-                             "data file\n(is the disk full?). It is kept in memory: Velk "
-                             "writes it to the journal\nwith your next change, and to the data "
-                             "file when Velk ends.";
-    auto rename = [&](const char* summary) {
-        engine->setItem(t);
-        engine->incsave_rememberTodo();
-        engine->setItemSummary(summary);
-        const int r = engine->incsave_saveCurItem();
-        engine->incsave_forgetTodo();
-        mainWin->showList(0);
-        return r;
+    setScratchFolder(dir.file("scratch"));
+    writeWholeFile(dir.file("victim"), "letter\n");
+    writeWholeFile(dir.file("fail.sh"), "#!/bin/sh\nexit 1\n");
+    chmod(dir.file("fail.sh").c_str(), 0700);
+    Fl_Menu_Button* menu = mainWin->menuButton();
+    auto menuEntry = [menu](const char* path) {
+        return [=] { menu->picked(menu->find_item(path)); };
     };
-
-    FileTools::ops().write = diskFull;
-    EXPECT_EQ(rename("first"), -1);
-    EXPECT_EQ(asked, std::vector<std::string>{told});
-    mainWin->showList(0);
-    EXPECT_EQ(asked.size(), 1u) << "told once per failure";
-    EXPECT_EQ(rename("second"), -1);
-    EXPECT_EQ(asked.size(), 2u);
-    FileTools::ops() = FileTools::systemOps();
-
-    EXPECT_EQ(rename("third"), 0);
-    EXPECT_EQ(asked.size(), 2u) << "a change that is journaled is not reported";
-    EXPECT_FALSE(engine->incsave_hasUnjournaledChanges());
-    EXPECT_EQ(engine->incsave_getNrOfFiles(), 3) << "the waiting changes went first";
+    auto fileInput = [menu](const char* entry, std::string file) {
+        return [=] {
+            menu->picked(menu->find_item(entry));
+            mainWin->inputField()->value(file.c_str());
+            click(mainWin->closeButton());
+        };
+    };
+    const std::string missing = dir.file("missing.dat"), nowhere = dir.file("no/such/out.dat");
+    struct Row {
+        const char* rule;
+        std::function<void()> act;
+        std::string told;
+    };
+    const Row rows[] = {
+        {"a failed import names the file and the reason", fileInput("&file/import", missing),
+         "The file " + missing +
+             " could not be read: No such file or directory;\nnothing was imported."},
+        {"a folder is no file to import", fileInput("&file/import", dir.path()),
+         "The file " + dir.path() +
+             " could not be read: it is a directory, not a regular file;\nnothing was imported."},
+        {"a failed export names the file and the reason", fileInput("&file/export group+", nowhere),
+         "The file " + nowhere +
+             " could not be written: No such file or directory;\nnothing was exported."},
+        {"the clipboard is not written through a planted link",
+         [&] {
+             ASSERT_EQ(symlink(dir.file("victim").c_str(), dir.file("velkXXXXXX.tmp").c_str()), 0);
+             clickLine("a", 100, FL_CTRL);
+             menuEntry("&copy/selected")();
+         },
+         "The clipboard file velkXXXXXX.tmp is not a regular file of yours (it is a link, a folder "
+         "or another "
+         "user's file); it was left as it was and nothing was copied."},
+        {"a change that cannot be journaled is told once",
+         [&] {
+             FileTools::ops().write = diskFull;
+             clickLine("a", 10);
+             mainWin->showList(0);
+             FileTools::ops() = FileTools::systemOps();
+         },
+         "A change could not be written to the journal file next to the data file\n(is the disk "
+         "full?). It is "
+         "kept in memory: Velk writes it to the journal\nwith your next change, and to the data "
+         "file when Velk "
+         "ends."},
+        {"a failing external editor leaves the description",
+         [&] {
+             engine->setEditorCommand(dir.file("fail.sh"));
+             clickLine("a", 100);
+             key('e', FL_ALT, "e");
+             mainWin->CB_Done();
+         },
+         "The external editor did not end successfully; the description is unchanged."},
+        {"an item is deleted only when the user confirms",
+         [&] {
+             answer = 0;
+             clickLine("a", 100);
+             pick(mainWin->editMenuButton(), EM_DELETE);
+             mainWin->CB_Done();
+         },
+         "Do you really want to delete this item?"},
+        {"a group below the deepest level is refused",
+         [&] {
+             for (unsigned l = 0; l < MAX_GROUP_LEVEL; ++l)
+                 ASSERT_EQ(engine->newGroup(), 0);
+             mainWin->showList(0);
+             menuEntry("&group/new")();
+         },
+         "Groups cannot be nested deeper than 1000 levels."},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
+        asked.clear();
+        r.act();
+        EXPECT_EQ(asked, std::vector<std::string>{r.told});
+        EXPECT_EQ(mainWin->screen(), SCREEN_LIST);
+    }
+    EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
+    EXPECT_EQ(engine->getRoot()->getNrToDos(), 1u) << "the item was kept";
+    setScratchFolder("");
 }
 
-namespace {
+// The answers the user gives while the save at the end fails: a button of
+// the three-way question (0 try again, 1 save to another file, 2 end without
+// saving), then for 2 the confirmation (0 end, 1 cancel). The disk is freed
+// before the last answer.
+std::vector<int> answers;
+std::vector<bool> openWhenAsked;
 
-// The answers the user gives while the save at the end fails, in order: a
-// button of the three-way question (0 try again, 1 save to another file, 2
-// end without saving), then for 2 the confirmation (0 end, 1 cancel).
-std::vector<int> endAnswers;
-std::vector<bool> shownWhenAsked;
-std::string rescueFile;
-
-int nextEndAnswer() {
-    shownWhenAsked.push_back(mainWin->shown() && mainWin->visible());
-    if (endAnswers.empty()) return 2;
-    const int a = endAnswers.front();
-    endAnswers.erase(endAnswers.begin());
-    // The user frees space before the last attempt.
-    if (endAnswers.empty()) FileTools::ops() = FileTools::systemOps();
+int nextAnswer() {
+    openWhenAsked.push_back(mainWin->shown());
+    const int a = answers.empty() ? 2 : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    if (answers.empty()) FileTools::ops() = FileTools::systemOps();
     return a;
 }
 
-} // namespace
-
 TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
-    struct Journey {
-        const char* what;
+    struct Row {
+        const char* rule;
         std::vector<int> answers;
         VelkGUI::SessionEnd end;
-        bool saved;    // the data file holds every change
-        bool rescued;  // the other file holds every change
+        const char* savedTo; // the file that holds the change, if any
     };
-    const Journey journeys[] = {
-        {"try again until it works", {0, 0}, VelkGUI::SESSION_SAVED, true, false},
-        {"end without saving, cancelled, then try again", {2, 1, 0}, VelkGUI::SESSION_SAVED, true,
-         false},
-        {"end without saving, confirmed", {2, 0}, VelkGUI::SESSION_UNSAVED, false, false},
-        {"save to another file", {1}, VelkGUI::SESSION_UNSAVED, false, true},
+    const Row rows[] = {
+        {"try again until it works", {0, 0}, VelkGUI::SESSION_SAVED, "gui.dat"},
+        {"end without saving, cancelled, then try again",
+         {2, 1, 0},
+         VelkGUI::SESSION_SAVED,
+         "gui.dat"},
+        {"end without saving, confirmed", {2, 0}, VelkGUI::SESSION_UNSAVED, nullptr},
+        {"save to another file", {1}, VelkGUI::SESSION_UNSAVED, "rescue.dat"},
     };
-    const std::string data = dir.file("gui.dat");
-    rescueFile = dir.file("rescue.dat");
-    for (const Journey& j : journeys) {
-        SCOPED_TRACE(j.what);
-        std::remove(data.c_str());
-        std::remove(rescueFile.c_str());
-        engine = std::make_unique<Velk>();
-        engine->createRoot();
-        ASSERT_EQ(engine->readData(data.c_str()), 0);
-        mainWin->init(engine.get(), "velkXXXXXX.tmp");
+    GuiAsk::choice3 = [](const char* q, const char*, const char*, const char*) {
+        asked.push_back(q);
+        return nextAnswer();
+    };
+    GuiAsk::choice = [](const char* q, const char*, const char*) {
+        asked.push_back(q);
+        return nextAnswer();
+    };
+    GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
+        std::remove(dir.file("gui.dat").c_str());
+        std::remove(dir.file("rescue.dat").c_str());
         mainWin->setSaveAtEnd([this](std::string& error) {
             T_SaveReport report;
-            const int r = engine->saveData(report);
+            const int result = engine->saveData(report);
             error = report.error;
-            return r;
+            return result;
         });
+        addToDo(engine->getRoot(), r.rule);
+        FileTools::ops().write = diskFull;
+        answers = r.answers;
+        openWhenAsked.clear();
+        asked.clear();
+        closeBox(mainWin);
+        FileTools::ops() = FileTools::systemOps();
+        EXPECT_TRUE(answers.empty()) << "every question was asked";
+        EXPECT_EQ(openWhenAsked, std::vector<bool>(r.answers.size(), true));
+        ASSERT_FALSE(asked.empty());
+        EXPECT_NE(asked[0].find("could not save your data to " + dir.file("gui.dat")),
+                  std::string::npos);
+        EXPECT_EQ(mainWin->sessionEnd(), r.end);
+        EXPECT_FALSE(mainWin->shown()) << "the window closes at the end";
+        for (const char* file : {"gui.dat", "rescue.dat"})
+            EXPECT_EQ(readWholeFile(dir.file(file)).find(r.rule) != std::string::npos,
+                      r.savedTo && file == std::string(r.savedTo))
+                << file;
+        delete mainWin;
+        make_windows(dir.file("gui.dat").c_str(), 160, 240);
+        mainWin->init(engine.get(), "velkXXXXXX.tmp");
         mainWin->showMain(SCREEN_LIST);
         mainWin->show();
-        ToDoListToDo* t = addToDo(engine->getRoot(), "journaled");
-        engine->setItem(t);
-        engine->incsave_newItem();
-        ASSERT_EQ(engine->incsave_saveCurItem(), 0);
-        // The disk is full from here on: the next change waits in memory.
-        FileTools::ops().write = diskFull;
-        engine->incsave_rememberTodo();
-        engine->setItemSummary("in memory only");
-        ASSERT_EQ(engine->incsave_saveCurItem(), -1);
-        engine->incsave_forgetTodo();
-        const std::string entry0 = readWholeFile(data + "0");
-
-        endAnswers = j.answers;
-        shownWhenAsked.clear();
-        GuiAsk::choice3 = [](const char* q, const char*, const char*, const char*) {
-            asked.push_back(q);
-            return nextEndAnswer();
-        };
-        GuiAsk::choice = [](const char* q, const char*, const char*) {
-            asked.push_back(q);
-            return nextEndAnswer();
-        };
-        GuiAsk::input = [](const char*, const char*) { return rescueFile.c_str(); };
-        asked.clear();
-        mainWin->showMain(SCREEN_LIST);
-        mainWin->CB_Done();
-        FileTools::ops() = FileTools::systemOps();
-
-        EXPECT_TRUE(endAnswers.empty()) << "every question was asked";
-        EXPECT_EQ(std::count(shownWhenAsked.begin(), shownWhenAsked.end(), true),
-                  long(shownWhenAsked.size()))
-            << "the window stays open while the user decides";
-        ASSERT_FALSE(asked.empty());
-        EXPECT_NE(asked[0].find("could not save your data to " + data), std::string::npos)
-            << asked[0];
-        EXPECT_EQ(mainWin->sessionEnd(), j.end);
-        EXPECT_FALSE(mainWin->visible()) << "the window closes at the end";
-        if (j.saved) {
-            EXPECT_NE(readWholeFile(data).find("sin memory only"), std::string::npos);
-            EXPECT_FALSE(std::ifstream(data + "0").good()) << "the journal went with the save";
-        } else {
-            EXPECT_FALSE(std::ifstream(data).good()) << "the data file was not written";
-            EXPECT_EQ(readWholeFile(data + "0"), entry0) << "the journal is kept";
-        }
-        if (j.rescued) {
-            EXPECT_NE(readWholeFile(rescueFile).find("sin memory only"), std::string::npos);
-        }
-        // A new window for the next journey.
-        delete mainWin;
-        make_windows(data.c_str(), 160, 240);
     }
 }
 
-// An import from a file that cannot be read and an export into a folder that
-// does not exist are refused with an alert naming the file and the system's
-// reason; the tree and the clipboard stay as they were.
-TEST_F(GuiTest, AFailedImportOrExportIsToldWithItsReason) {
-    addToDo(engine->getRoot(), "kept");
-    mainWin->showList(0);
-    const std::string clipboard = "<type=Velk>\n<version=0.54>\n<data>\n</data>\n";
-    writeWholeFile(dir.file("velkXXXXXX.tmp"), clipboard);
-    const std::string tree = dumpTree(*engine);
-    struct Case {
-        int mode;
-        std::string file;
-        std::string told;
-    };
-    const std::string missing = dir.file("missing.dat");
-    const std::string nowhere = dir.file("no/such/folder/out.dat");
-    const Case cases[] = {
-        {INPUT_IMPORT, missing,
-         "The file " + missing + " could not be read: No such file or directory;\nnothing was "
-         "imported."},
-        {INPUT_IMPORT, dir.path(),
-         "The file " + dir.path() + " could not be read: it is a directory, not a regular "
-         "file;\nnothing was imported."},
-        {INPUT_EXPORT_GROUP, nowhere,
-         "The file " + nowhere + " could not be written: No such file or directory;\nnothing "
-         "was exported."},
-        {INPUT_EXPORT_CONTENT, nowhere,
-         "The file " + nowhere + " could not be written: No such file or directory;\nnothing "
-         "was exported."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        asked.clear();
-        mainWin->showInput(c.mode);
-        mainWin->inputField()->value(c.file.c_str());
-        mainWin->CB_Done();
-        EXPECT_EQ(asked, std::vector<std::string>{c.told});
-        EXPECT_EQ(dumpTree(*engine), tree);
-        EXPECT_EQ(readWholeFile(dir.file("velkXXXXXX.tmp")), clipboard);
-    }
-}
+} // namespace
