@@ -6,7 +6,6 @@
 #include "gui/velk_gui.h"
 #include "support/dates.h"
 #include "support/temp_dir.h"
-#include <gtest/gtest.h> // before the X headers, whose macros clash with it
 
 #include <FL/Fl.H>
 #include <FL/Fl_Browser.H>
@@ -14,6 +13,7 @@
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -29,20 +29,13 @@
 // (Fl::handle), as the X server's events do: focus, shortcuts, Escape and the
 // close box take the routes they take for a user.
 
-// Runs the toolkit until done() holds, for at most a few seconds.
-inline bool waitFor(const std::function<bool()>& done, double seconds = 5) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done() && std::chrono::steady_clock::now() < end)
-        Fl::wait(0.01);
-    return done();
-}
-// Waits for w to be mapped and draws it as the user would see it now (a list
-// knows where its lines are only once drawn).
+// Waits (a few seconds at most) for w to be mapped and drawn as the user sees
+// it now: a list knows where its lines are only once drawn.
 inline void drawn(Fl_Window* w) {
-    EXPECT_TRUE(waitFor([w] {
-        Fl::flush();
-        return w->shown() && !w->damage();
-    }));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((Fl::flush(), !w->shown() || w->damage()) && std::chrono::steady_clock::now() < end)
+        Fl::wait(0.01);
+    EXPECT_FALSE(w->damage()) << "not drawn";
 }
 // A left click at x, y in w's coordinates (those of its widgets).
 inline void clickAt(Fl_Window* w, int x, int y, int state = 0) {
@@ -56,7 +49,7 @@ inline void clickAt(Fl_Window* w, int x, int y, int state = 0) {
     Fl::e_state = 0;
 }
 inline void click(Fl_Widget* b) {
-    ASSERT_TRUE(b && b->visible()) << (b && b->label() ? b->label() : "?");
+    ASSERT_TRUE(b && b->visible());
     clickAt(b->window(), b->x() + b->w() / 2, b->y() + b->h() / 2);
 }
 // A key pressed while w has the keyboard.
@@ -103,17 +96,12 @@ class WindowDriver {
     bool ran() const { return ran_; }
 
   private:
-    Fl_Window* find() const {
-        for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
-            if (w->label() && title_ == w->label()) return w;
-            for (int i = 0; i < w->children(); ++i)
-                if (w->child(i)->label() && title_ == w->child(i)->label()) return w;
-        }
-        return nullptr;
-    }
     static void tick(void* p) {
         auto* d = static_cast<WindowDriver*>(p);
-        Fl_Window* w = d->find();
+        Fl_Window* w = Fl::first_window();
+        while (w && !(w->label() && d->title_ == w->label()) &&
+               !childLabelled(w, d->title_.c_str()))
+            w = Fl::next_window(w);
         if (w && !d->ran_) {
             d->ran_ = true;
             d->action_(w);
@@ -147,19 +135,15 @@ inline void run(Fl_Window* w, const std::string& steps,
     }
 }
 
-// The date picker's grid cell at browser line, weekday column (1 Monday .. 7
-// Sunday; 0 the week number), clicked.
-inline void clickCell(DateSelect& ds, int line, int column) {
-    int x = ds.monthView()->x();
-    for (int c = 0; c < column; ++c)
-        x += monthGridColumnWidths[c];
-    clickAt(ds.window(), x + monthGridColumnWidths[column] / 2, lineY(ds.monthView(), line));
-}
-// The date picker's steps; "line:column" clicks a grid cell.
+// The date picker's steps; "line:column" clicks the grid cell at that browser
+// line and weekday column (1 Monday .. 7 Sunday; 0 the week number).
 inline void runDate(DateSelect& ds, const std::string& steps) {
     run(ds.window(), steps, [&](const std::string& s) {
         if (s.size() != 3 || s[1] != ':') return false;
-        clickCell(ds, s[0] - '0', s[2] - '0');
+        int x = ds.monthView()->x() + monthGridColumnWidths[s[2] - '0'] / 2;
+        for (int c = 0; c < s[2] - '0'; ++c)
+            x += monthGridColumnWidths[c];
+        clickAt(ds.window(), x, lineY(ds.monthView(), s[0] - '0'));
         return true;
     });
 }
@@ -183,12 +167,16 @@ class GuiTest : public testing::Test {
             return answer;
         };
         GuiAsk::message = GuiAsk::alert = [](const char* t) { asked.push_back(t); };
+        openWindow();
+    }
+    // A new main window on the engine, showing the list.
+    void openWindow() {
+        delete mainWin;
         make_windows(dir.file("gui.dat").c_str(), 160, 240);
         mainWin->init(engine.get(), "velkXXXXXX.tmp");
         mainWin->showMain(SCREEN_LIST);
         mainWin->showList(0);
         mainWin->show();
-        Fl::wait(0);
     }
     void TearDown() override {
         delete mainWin;
@@ -206,13 +194,12 @@ class GuiTest : public testing::Test {
                 std::regex_replace(mainWin->listView()->text(i), std::regex("@B\\d+"), ""));
         return out;
     }
-    // The line showing text (1-based); 0 when none does.
+    // The line ending in text (1-based); 0 when none does.
     int lineOf(const std::string& text) const {
         const std::vector<std::string> l = lines();
-        for (std::size_t i = 0; i < l.size(); ++i)
-            if (l[i].size() >= text.size() && l[i].substr(l[i].size() - text.size()) == text)
-                return int(i + 1);
-        return 0;
+        const auto at =
+            std::find_if(l.begin(), l.end(), [&](auto& s) { return s.ends_with(text); });
+        return at == l.end() ? 0 : int(at - l.begin() + 1);
     }
     void key(int k, int state = 0, const char* text = "") { press(mainWin, k, state, text); }
     // A click on the list line showing text, at x.
@@ -221,17 +208,17 @@ class GuiTest : public testing::Test {
         ASSERT_NE(line, 0) << text;
         clickAt(mainWin, x, lineY(mainWin->listView(), line), state);
     }
-    ToDoListToDo* addToDo(ToDoListGroup* g, const std::string& summary) {
-        ToDoListToDo* t = g->newToDo();
-        t->setSummary(summary);
-        t->setSyncID(++engine->itemTree().idmax());
-        return t;
+    // A new todo or group of g (the root when null) with that summary.
+    ToDoListToDo* addToDo(const std::string& summary, ToDoListGroup* g = nullptr) {
+        return named((g ? g : engine->getRoot())->newToDo(), summary);
     }
-    ToDoListGroup* addGroup(ToDoListGroup* g, const std::string& summary) {
-        ToDoListGroup* n = g->newGroup();
-        n->setSummary(summary);
-        n->setSyncID(++engine->itemTree().idmax());
-        return n;
+    ToDoListGroup* addGroup(const std::string& summary) {
+        return named(engine->getRoot()->newGroup(), summary);
+    }
+    template <class T> T* named(T* item, const std::string& summary) {
+        item->setSummary(summary);
+        item->setSyncID(++engine->itemTree().idmax());
+        return item;
     }
 
     PinnedClock clock;

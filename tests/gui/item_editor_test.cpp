@@ -10,7 +10,7 @@
 namespace {
 
 TEST_F(GuiTest, EditorMenusAndPickersWriteTheItemsDates) {
-    addToDo(engine->getRoot(), "task");
+    addToDo("task");
     mainWin->showList(0);
     clickLine("task", 100);
     ASSERT_EQ(mainWin->screen(), SCREEN_ITEM_BASICS);

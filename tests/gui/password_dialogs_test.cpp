@@ -11,6 +11,8 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Button.H>
 
+#include <algorithm>
+
 namespace {
 
 // The manager as the next start reads it from the data file: locked.
@@ -24,45 +26,44 @@ CryptMan locked(const CryptMan& c) {
     return copy;
 }
 
-// Types into the fields of dialog w: description (or, for the login, the
-// index of the chosen description), hidden and visible password.
-void fill(Fl_Window* w, const char* description, const char* hidden, const char* visible) {
+// Types "description|hidden|visible" into the fields of dialog w; for the
+// login the description is the index of the one chosen.
+void fill(Fl_Window* w, std::string typed) {
+    std::replace(typed.begin(), typed.end(), '|', '\n');
+    std::istringstream in(typed);
+    std::string field[3];
+    for (std::string& f : field)
+        std::getline(in, f);
     if (auto* in = dynamic_cast<Fl_Input*>(childLabelled(w, "Password description:")))
-        in->value(description);
+        in->value(field[0].c_str());
     else
-        childLabelled<Fl_Choice>(w, "Password description:")->value(std::stoi(description));
-    childLabelled<Fl_Input>(w, "Hidden input:")->value(hidden);
-    childLabelled<Fl_Input>(w, "Visible input:")->value(visible);
+        childLabelled<Fl_Choice>(w, "Password description:")->value(std::stoi(field[0]));
+    childLabelled<Fl_Input>(w, "Hidden input:")->value(field[1].c_str());
+    childLabelled<Fl_Input>(w, "Visible input:")->value(field[2].c_str());
 }
 
 TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
     CryptMan three(2);
-    ASSERT_EQ(three.AddPwd("R&D @home", "p0"), 0);
-    ASSERT_EQ(three.AddPwd("R&D @home", "p1"), 0);
-    ASSERT_EQ(three.AddPwd("_x\\y@z", "p2"), 0);
+    for (const char* password : {"p0", "p1", "p2"})
+        ASSERT_EQ(three.AddPwd(password[1] == '2' ? "_x\\y@z" : "R&D @home", password), 0);
     struct Row {
         const char* rule;
         bool login; // else the add dialog
-        const char *description, *hidden, *visible, *button;
+        const char *typed, *button;
         int result;
-        const char* message;
-        const char* works; // the password that logs in afterwards
+        std::string message, works; // the message shown; the password that logs in afterwards
     };
     const Row rows[] = {
-        {"OK adds the hidden password", false, "R&D", "s3cret", "other", "OK", 0, nullptr,
-         "s3cret"},
-        {"the visible one serves when the hidden is empty", false, "v", "", "two\nlines", "OK", 0,
-         nullptr, "two\nlines"},
-        {"an empty password is refused", false, "none", "", "", "OK", -1, pwdEmptyMessage, nullptr},
-        {"Cancel adds nothing", false, "home", "s3cret", "", "Cancel", -2, nullptr, nullptr},
-        {"nor does the close box", false, "home", "s3cret", "", "Close", -2, nullptr, nullptr},
-        {"the chosen description's password logs in", true, "2", "p2", "", "OK", 0, nullptr, "p2"},
-        {"the hidden field wins over the visible", true, "0", "wrong", "p0", "OK", -1,
-         pwdWrongMessage, nullptr},
-        {"the close box still tries the typed password", true, "1", "p1", "", "Close", 0, nullptr,
-         "p1"},
-        {"closing without a password fails quietly", true, "0", "", "", "Close", -1, nullptr,
-         nullptr},
+        {"OK adds the hidden password", false, "R&D|s3cret|other", "OK", 0, "", "s3cret"},
+        {"the visible one serves when the hidden is empty", false, "v||two", "OK", 0, "", "two"},
+        {"an empty password is refused", false, "none||", "OK", -1, pwdEmptyMessage, ""},
+        {"Cancel adds nothing", false, "home|s3cret|", "Cancel", -2, "", ""},
+        {"nor does the close box", false, "home|s3cret|", "Close", -2, "", ""},
+        {"the chosen description's password logs in", true, "2|p2|", "OK", 0, "", "p2"},
+        {"the hidden field wins over the visible", true, "0|wrong|p0", "OK", -1, pwdWrongMessage,
+         ""},
+        {"the close box still tries the typed password", true, "1|p1|", "Close", 0, "", "p1"},
+        {"closing without a password fails quietly", true, "0||", "Close", -1, "", ""},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
@@ -71,22 +72,24 @@ TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
         WindowDriver dialog(
             r.login ? "Decryption: Login" : "Add decryption password", [&](Fl_Window* w) {
                 if (r.login) {
+                    // The toolkit shows "&&" as "&" and "@@" as "@": the description as typed.
                     EXPECT_STREQ(childLabelled<Fl_Choice>(w, "Password description:")->text(0),
                                  "R&&D @@home");
                 }
-                fill(w, r.description, r.hidden, r.visible);
+                fill(w, r.typed);
                 run(w, r.button);
             });
-        WindowDriver message(r.message ? r.message : "no message", [](Fl_Window* w) { w->hide(); });
+        WindowDriver message(r.message.empty() ? "no message" : r.message,
+                             [](Fl_Window* w) { w->hide(); });
         EXPECT_EQ(r.login ? pwd_ask_run_window(&keeper) : pwd_add_run_window(&keeper), r.result);
         EXPECT_TRUE(dialog.ran());
-        EXPECT_EQ(message.ran(), r.message != nullptr);
-        EXPECT_EQ(c.IsLoggedIn(), r.works != nullptr);
-        if (!r.works || r.login) continue;
-        EXPECT_EQ(c.GetPwdDescr(0), r.description);
+        EXPECT_EQ(message.ran(), !r.message.empty());
+        EXPECT_EQ(c.IsLoggedIn(), !r.works.empty());
+        if (r.works.empty() || r.login) continue;
+        EXPECT_TRUE(std::string(r.typed).starts_with(c.GetPwdDescr(0) + "|"));
         CryptMan next = locked(c);
         EXPECT_EQ(next.Login(0, "other"), -1);
-        EXPECT_EQ(next.Login(0, r.works), 0);
+        EXPECT_EQ(next.Login(0, r.works.c_str()), 0);
     }
 }
 
@@ -95,31 +98,25 @@ TEST_F(GuiTest, AnEncipheredItemOpensOnlyAfterTheLogin) {
     mainWin->UpdateCryptMenu();
     Fl_Menu_Button* menu = mainWin->menuButton();
     WindowDriver add("Add decryption password",
-                     [](Fl_Window* w) { fill(w, "home", "s3cret", ""), run(w, "OK"); });
+                     [](Fl_Window* w) { fill(w, "home|s3cret|"), run(w, "OK"); });
     menu->picked(menu->find_item("Crypt/Add Pwd..."));
-    addToDo(engine->getRoot(), "secret");
-    mainWin->showList(0);
-    clickLine("secret", 100);
+    addToDo("secret");
+    mainWin->showList(0), clickLine("secret", 100);
     click(mainWin->editCrypt());
     mainWin->SetDescrBuffer("the hidden text");
     mainWin->CB_Done();
     ASSERT_EQ(engine->writeData(dir.file("gui.dat").c_str()), 0);
-    EXPECT_EQ(readWholeFile(dir.file("gui.dat")).find("the hidden text"), std::string::npos);
-
     // The next start: nobody is logged in.
-    delete mainWin;
+    delete mainWin, mainWin = nullptr;
     engine = std::make_unique<Velk>();
     engine->createRoot();
     ASSERT_EQ(engine->readData(dir.file("gui.dat").c_str()), 0);
-    make_windows(dir.file("gui.dat").c_str(), 160, 240);
-    mainWin->init(engine.get(), "velkXXXXXX.tmp");
-    mainWin->showMain(SCREEN_LIST);
-    mainWin->showList(0);
-    mainWin->show();
+    openWindow();
     for (const char* password : {"wrong", "s3cret"}) {
         SCOPED_TRACE(password);
-        WindowDriver login("Decryption: Login",
-                           [&](Fl_Window* w) { fill(w, "0", password, ""), run(w, "OK"); });
+        WindowDriver login("Decryption: Login", [&](Fl_Window* w) {
+            fill(w, "0|" + std::string(password) + "|"), run(w, "OK");
+        });
         WindowDriver wrong(pwdWrongMessage, [](Fl_Window* w) { w->hide(); });
         clickLine("secret", 100);
         EXPECT_TRUE(login.ran());
