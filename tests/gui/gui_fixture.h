@@ -3,12 +3,13 @@
 #include "gui/ask.h"
 #include "gui/date_grid.h"
 #include "gui/date_select.h"
+#include "gui/recurrence_select.h"
 #include "gui/velk_gui.h"
 #include "support/dates.h"
 #include "support/temp_dir.h"
 
-#include <FL/Fl.H>
-#include <FL/Fl_Browser.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Select_Browser.H>
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
@@ -16,12 +17,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <functional>
 #include <regex>
 #include <sstream>
-#include <string>
 #include <unistd.h>
-#include <vector>
 
 #include <FL/fl_draw.H> // last: it brings the X headers
 
@@ -83,8 +81,8 @@ template <class T = Fl_Widget> T* childLabelled(Fl_Group* g, const char* label, 
     return nullptr;
 }
 
-// Runs action on the first shown window titled title (or holding a widget
-// labelled title) from inside the modal loop the test starts next. A window
+// Runs action on the first shown window whose title ends in title (or that
+// holds a widget labelled title) from inside the modal loop the test starts next. A window
 // the action leaves open is hidden after a few seconds, so a failing test ends.
 class WindowDriver {
   public:
@@ -99,7 +97,7 @@ class WindowDriver {
     static void tick(void* p) {
         auto* d = static_cast<WindowDriver*>(p);
         Fl_Window* w = Fl::first_window();
-        while (w && !(w->label() && d->title_ == w->label()) &&
+        while (w && !(w->label() && std::string(w->label()).ends_with(d->title_)) &&
                !childLabelled(w, d->title_.c_str()))
             w = Fl::next_window(w);
         if (w && !d->ran_) {
@@ -117,36 +115,42 @@ class WindowDriver {
     int ticks_ = 0;
 };
 
-// Runs the steps, separated by blanks, on picker window w: a button's label
-// (its n-th one with "label#n"), "Esc", "Close", or through more(step).
-inline void run(Fl_Window* w, const std::string& steps,
-                const std::function<bool(const std::string&)>& more = {}) {
+// Runs the steps, separated by blanks, in dialog w: a button's label (its
+// n-th one with "label#n"), "Esc", "Close"; in the date picker "line:column"
+// clicks the grid cell at that browser line and weekday column (1 Monday .. 7
+// Sunday; 0 the week number); in the recurrence picker "Tn" picks rule type n
+// and "Bn" / "En" entry n of the range dates' menus.
+inline void run(Fl_Window* w, const std::string& steps) {
+    const std::string title = w->label();
     std::istringstream in(steps);
     for (std::string s; in >> s;) {
         SCOPED_TRACE(s);
         const std::size_t hash = s.find('#');
-        if (s == "Esc")
+        if (s == "Esc") {
             press(w, FL_Escape);
-        else if (s == "Close")
+        } else if (s == "Close") {
             closeBox(w);
-        else if (!more || !more(s))
+        } else if (title == "DateSelector" && s.size() == 3 && s[1] == ':') {
+            auto* ds = static_cast<DateSelect*>(w->user_data());
+            int x = ds->monthView()->x() + monthGridColumnWidths[s[2] - '0'] / 2;
+            for (int c = 0; c < s[2] - '0'; ++c)
+                x += monthGridColumnWidths[c];
+            clickAt(w, x, lineY(ds->monthView(), s[0] - '0'));
+        } else if (title == "RecurrenceSelector" && s.size() == 2 && std::isdigit(s[1])) {
+            auto* rs = static_cast<RecurrenceSelect*>(w->user_data());
+            Fl_Menu_* menus[] = {rs->typeChoice(), rs->begDateMenu(), rs->endDateMenu()};
+            pick(menus[std::string("TBE").find(s[0])], s[1] - '0');
+        } else {
             click(childLabelled(w, s.substr(0, hash).c_str(),
                                 hash == s.npos ? 0 : std::stoi(s.substr(hash + 1))));
+        }
     }
 }
-
-// The date picker's steps; "line:column" clicks the grid cell at that browser
-// line and weekday column (1 Monday .. 7 Sunday; 0 the week number).
-inline void runDate(DateSelect& ds, const std::string& steps) {
-    run(ds.window(), steps, [&](const std::string& s) {
-        if (s.size() != 3 || s[1] != ':') return false;
-        int x = ds.monthView()->x() + monthGridColumnWidths[s[2] - '0'] / 2;
-        for (int c = 0; c < s[2] - '0'; ++c)
-            x += monthGridColumnWidths[c];
-        clickAt(ds.window(), x, lineY(ds.monthView(), s[0] - '0'));
-        return true;
-    });
-}
+// Runs steps in whichever picker opens next.
+struct PickerDriver : WindowDriver {
+    explicit PickerDriver(std::string steps)
+        : WindowDriver("Selector", [=](Fl_Window* w) { run(w, steps); }) {}
+};
 
 // The real main window, 320 x 480 (the narrowest it can be), on a real engine
 // with an empty organizer in a fresh directory (the clipboard file lives
@@ -161,10 +165,9 @@ class GuiTest : public testing::Test {
         engine->createRoot();
         ASSERT_EQ(engine->readData(dir.file("gui.dat").c_str()), 0);
         asked.clear();
-        answer = 1;
         GuiAsk::choice = [](const char* q, const char*, const char*) {
             asked.push_back(q);
-            return answer;
+            return 1;
         };
         GuiAsk::message = GuiAsk::alert = [](const char* t) { asked.push_back(t); };
         openWindow();
@@ -179,8 +182,7 @@ class GuiTest : public testing::Test {
         mainWin->show();
     }
     void TearDown() override {
-        delete mainWin;
-        mainWin = nullptr;
+        delete mainWin, mainWin = nullptr;
         engine.reset();
         GuiAsk::useToolkit();
         ASSERT_EQ(chdir(oldCwd), 0);
@@ -226,5 +228,4 @@ class GuiTest : public testing::Test {
     char oldCwd[4096];
     std::unique_ptr<Velk> engine;
     static inline std::vector<std::string> asked;
-    static inline int answer = 1;
 };

@@ -80,18 +80,6 @@ TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindow) {
     }
 }
 
-// What the window shows now, in short: the path and the selected line of
-// the list, the text of the description page, or the screen's number.
-std::string shown(GuiTest& t) {
-    if (!mainWin->shown()) return "closed";
-    if (mainWin->screen() == SCREEN_ITEM_DESCRIPTION) return "descr: " + mainWin->GetDescrBuffer();
-    if (mainWin->screen() != SCREEN_LIST) return "screen " + std::to_string(mainWin->screen());
-    std::string selected;
-    for (int i = 1; i <= mainWin->listView()->size(); ++i)
-        if (mainWin->listView()->selected(i)) selected = t.lines()[std::size_t(i - 1)];
-    return "/" + mainWin->pathText() + " " + selected;
-}
-
 TEST_F(GuiTest, KeysMoveOpenCompleteAndCloseButEscapeNeverEndsTheRun) {
     addToDo("inside", addGroup("Grp"));
     addToDo("one");
@@ -100,47 +88,47 @@ TEST_F(GuiTest, KeysMoveOpenCompleteAndCloseButEscapeNeverEndsTheRun) {
     mainWin->listView()->select(1);
     const std::string wide = "  first " + std::string(72, 'w'), wrapped = std::string(72, 'w');
     const int CLOSE_BOX = 0;
-    struct Row {
-        const char* rule;
-        int key, state;
-        const char* text;         // typed by the key
-        std::string typed, shown; // typed: the description before the key
-    };
-    const Row rows[] = {
-        {"Up on the first line stays", FL_Up, 0, "", "", "/ o\t@.one"},
-        {"Down moves one line", FL_Down, 0, "", "", "/ o\t@.two"},
-        {"Enter completes the selected todo, keeping the line", FL_Enter, 0, "", "", "/ o\t@.one"},
-        {"Down on the last line stays", FL_Down, 0, "", "", "/ x\t@.two"},
-        {"", FL_Down, 0, "", "", "/ x\t@.two"},
-        {"Up moves one line", FL_Up, 0, "", "", "/ o\t@.one"},
-        {"", FL_Up, 0, "", "", "/ @bO\t@b@.Grp"},
-        {"Right enters a group on its first line", FL_Right, 0, "", "", "/Grp o\t@.inside"},
-        {"Left goes back to the group's line", FL_Left, 0, "", "", "/ @bO\t@b@.Grp"},
-        {"Escape does not end the run", FL_Escape, 0, "", "", "/ @bO\t@b@.Grp"},
-        {"Alt+N opens a new item", 'n', FL_ALT, "n", "", "screen 2"},
-        {"Escape does not close the editor", FL_Escape, 0, "", "", "screen 2"},
-        {"Ctrl+BackSpace deletes the word before the cursor", FL_BackSpace, FL_CTRL, "",
-         "keep these words,  ", "descr: keep these "},
-        {"BackSpace deletes one character", FL_BackSpace, 0, "", "", "descr: keep these"},
-        {"typing past the end of a line wraps it", 'x', 0, "x", wide,
+    // The key with its modifiers, the description before it (the cursor at
+    // its end), and what the window shows after it.
+    const std::tuple<const char*, int, int, std::string, std::string> rows[] = {
+        {"Up on the first line stays", FL_Up, 0, "", "/ o\t@.one"},
+        {"Down moves one line", FL_Down, 0, "", "/ o\t@.two"},
+        {"Enter completes the selected todo, keeping the line", FL_Enter, 0, "", "/ o\t@.one"},
+        {"Down on the last line stays", FL_Down, 0, "", "/ x\t@.two"},
+        {"", FL_Down, 0, "", "/ x\t@.two"},
+        {"Up moves one line", FL_Up, 0, "", "/ o\t@.one"},
+        {"", FL_Up, 0, "", "/ @bO\t@b@.Grp"},
+        {"Right enters a group on its first line", FL_Right, 0, "", "/Grp o\t@.inside"},
+        {"Left goes back to the group's line", FL_Left, 0, "", "/ @bO\t@b@.Grp"},
+        {"Escape does not end the run", FL_Escape, 0, "", "/ @bO\t@b@.Grp"},
+        {"Alt+N opens a new item", 'n', FL_ALT, "", "screen 2"},
+        {"Escape does not close the editor", FL_Escape, 0, "", "screen 2"},
+        {"Ctrl+BackSpace deletes a word", FL_BackSpace, FL_CTRL, "keep these words,  ",
+         "descr: keep these "},
+        {"BackSpace deletes one character", FL_BackSpace, 0, "", "descr: keep these"},
+        {"typing past the end of a line wraps it", 'x', 0, wide,
          "descr:   first\n  " + wrapped + "x"},
-        {"Alt+C closes the editor", 'c', FL_ALT, "c", "", "/ "},
-        {"the close box ends the run", CLOSE_BOX, 0, "", "", "closed"},
-        {"so does Ctrl+Q", 'q', FL_CTRL, "q", "", "closed"},
+        {"Alt+C closes the editor", 'c', FL_ALT, "", "/ "},
+        {"the close box ends the run", CLOSE_BOX, 0, "", "closed"},
+        {"so does Ctrl+Q", 'q', FL_CTRL, "", "closed"},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
+    for (const auto& [rule, k, state, typed, shown] : rows) {
+        SCOPED_TRACE(rule);
         if (!mainWin->shown()) mainWin->show();
-        if (!r.typed.empty()) {
+        if (!typed.empty()) {
             if (mainWin->screen() != SCREEN_ITEM_DESCRIPTION) click(mainWin->editPageButton());
-            mainWin->SetDescrBuffer(r.typed.c_str());
-            mainWin->editDescr()->insert_position(int(r.typed.size()));
+            mainWin->SetDescrBuffer(typed.c_str());
+            mainWin->editDescr()->insert_position(int(typed.size()));
         }
-        if (r.key == CLOSE_BOX)
-            closeBox(mainWin);
-        else
-            key(r.key, r.state, r.text);
-        EXPECT_EQ(shown(*this), r.shown);
+        const char text[2] = {char(k < 128 ? k : 0), 0};
+        k == CLOSE_BOX ? closeBox(mainWin) : key(k, state, text);
+        std::string selected, now = "screen " + std::to_string(mainWin->screen());
+        for (int i = 1; i <= mainWin->listView()->size(); ++i)
+            if (mainWin->listView()->selected(i)) selected = lines()[std::size_t(i - 1)];
+        if (mainWin->screen() == SCREEN_LIST) now = "/" + mainWin->pathText() + " " + selected;
+        if (mainWin->screen() == SCREEN_ITEM_DESCRIPTION)
+            now = "descr: " + mainWin->GetDescrBuffer();
+        EXPECT_EQ(mainWin->shown() ? now : "closed", shown);
     }
     EXPECT_EQ(engine->incsave_getNrOfFiles(), 2) << "the completion and the new item are journaled";
 }
@@ -152,13 +140,9 @@ TEST_F(GuiTest, ClicksOnMarkersCompleteAndClicksOnTextsOpen) {
     addGroup("Home");
     mainWin->showList(0);
     const int right = MARKER_COLUMN_WIDTH + mainWin->halfWidth() + 10;
-    struct Row {
-        const char* rule;
-        const char* line;
-        int x, state, screen;
-        std::string shown; // the line clicked, the path entered or the editor's text
-    };
-    const Row rows[] = {
+    // The line clicked, where, and then the screen with the line clicked, the
+    // path entered or the text the editor shows.
+    const std::tuple<const char*, const char*, int, int, int, std::string> rows[] = {
         {"a click on a todo's marker completes it", "task", 10, 0, SCREEN_LIST, "x\t@.task"},
         {"and a second opens it again", "task", 10, 0, SCREEN_LIST, "o\t@.task"},
         {"Ctrl+click only selects", "task", 10, FL_CTRL, SCREEN_LIST, "o\t@.task"},
@@ -169,17 +153,16 @@ TEST_F(GuiTest, ClicksOnMarkersCompleteAndClicksOnTextsOpen) {
         {"a group's marker opens its editor", "Home", 10, 0, SCREEN_GROUP, "Home"},
         {"a group's text enters it", "Home", 100, 0, SCREEN_LIST, "/Home"},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
-        clickLine(r.line, r.x, r.state);
-        EXPECT_EQ(mainWin->screen(), r.screen);
-        const int line = lineOf(r.line);
-        if (r.screen == SCREEN_LIST)
-            EXPECT_EQ(line ? lines()[std::size_t(line - 1)] : "/" + mainWin->pathText(), r.shown);
-        else
-            EXPECT_EQ(r.screen == SCREEN_ITEM_DESCRIPTION ? mainWin->GetDescrBuffer()
-                                                          : mainWin->editSummary()->value(),
-                      r.shown);
+    for (const auto& [rule, text, x, state, screen, shown] : rows) {
+        SCOPED_TRACE(rule);
+        clickLine(text, x, state);
+        EXPECT_EQ(mainWin->screen(), screen);
+        const int line = lineOf(text);
+        std::string now = line ? lines()[std::size_t(line - 1)] : "/" + mainWin->pathText();
+        if (screen == SCREEN_ITEM_DESCRIPTION) now = mainWin->GetDescrBuffer();
+        if (screen == SCREEN_ITEM_BASICS || screen == SCREEN_GROUP)
+            now = mainWin->editSummary()->value();
+        EXPECT_EQ(now, shown);
         if (mainWin->screen() != SCREEN_LIST) mainWin->CB_Done();
         if (!mainWin->pathText().empty()) key(FL_Left);
     }
@@ -189,35 +172,29 @@ TEST_F(GuiTest, CalendarButtonsAndMenusMoveTheShownDays) {
     Fl_Menu_Button* menu = mainWin->menuButton();
     menu->picked(menu->find_item("&View/calendar"));
     ASSERT_EQ(menu->menu(), menu_CalMenu);
-    struct Row {
-        const char* rule;
-        const char* button; // or a menu entry
-        const char* picker; // the date picker's steps
-        int firstDayOfMarch, span;
-    };
-    const Row rows[] = {
-        {"Today", "Today", nullptr, 5, 7},
-        {"one day on", "+", nullptr, 6, 7},
-        {"the shown span on", ">", nullptr, 13, 7},
-        {"the shown span back", "<", nullptr, 6, 7},
-        {"one day back", "-", nullptr, 5, 7},
+    // The button or menu entry, the steps in the date picker it opens, and
+    // then the first day shown (in March 2011) and the days shown.
+    const std::tuple<const char*, const char*, const char*, int, int> rows[] = {
+        {"Today", "Today", "", 5, 7},
+        {"one day on", "+", "", 6, 7},
+        {"the shown span on", ">", "", 13, 7},
+        {"the shown span back", "<", "", 6, 7},
+        {"one day back", "-", "", 5, 7},
         {"a day from the picker", "Select", "4:7 Done", 20, 7},
         {"a cancelled picker moves nothing", "Select", "2:7 Cancel", 20, 7},
-        {"the span from the menu", "&View/one day", nullptr, 20, 1},
-        {"14 days", "&View/14 days", nullptr, 20, 14},
+        {"the span from the menu", "&View/one day", "", 20, 1},
+        {"14 days", "&View/14 days", "", 20, 14},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
-        WindowDriver picker("DateSelector", [&](Fl_Window* w) {
-            runDate(*static_cast<DateSelect*>(w->user_data()), r.picker ? r.picker : "Cancel");
-        });
-        if (const Fl_Menu_Item* entry = menu->find_item(r.button))
+    for (const auto& [rule, button, steps, firstDayOfMarch, span] : rows) {
+        SCOPED_TRACE(rule);
+        PickerDriver picker(steps);
+        if (const Fl_Menu_Item* entry = menu->find_item(button))
             menu->picked(entry);
         else
-            click(childLabelled(mainWin, r.button));
-        EXPECT_EQ(picker.ran(), r.picker != nullptr);
-        EXPECT_EQ(engine->getCalFirstDay(), on(2011, 3, r.firstDayOfMarch));
-        EXPECT_EQ(engine->getCalSpan(), r.span);
+            click(childLabelled(mainWin, button));
+        EXPECT_EQ(picker.ran(), *steps != 0);
+        EXPECT_EQ(engine->getCalFirstDay(), on(2011, 3, firstDayOfMarch));
+        EXPECT_EQ(engine->getCalSpan(), span);
     }
     menu->picked(menu->find_item("&View/data"));
     EXPECT_EQ(menu->menu(), menu_Menu);
