@@ -146,11 +146,6 @@ inline void run(Fl_Window* w, const std::string& steps) {
         }
     }
 }
-// Runs steps in whichever picker opens next.
-struct PickerDriver : WindowDriver {
-    explicit PickerDriver(std::string steps)
-        : WindowDriver("Selector", [=](Fl_Window* w) { run(w, steps); }) {}
-};
 
 // The real main window, 320 x 480 (the narrowest it can be), on a real engine
 // with an empty organizer in a fresh directory (the clipboard file lives
@@ -166,8 +161,7 @@ class GuiTest : public testing::Test {
         ASSERT_EQ(engine->readData(dir.file("gui.dat").c_str()), 0);
         asked.clear();
         GuiAsk::choice = [](const char* q, const char*, const char*) {
-            asked.push_back(q);
-            return 1;
+            return asked.push_back(q), 1;
         };
         GuiAsk::message = GuiAsk::alert = [](const char* t) { asked.push_back(t); };
         openWindow();

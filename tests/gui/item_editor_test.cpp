@@ -37,7 +37,7 @@ TEST_F(GuiTest, EditorMenusAndPickersWriteTheItemsDates) {
     for (const auto& [rule, menu, entry, steps, shown] : rows) {
         SCOPED_TRACE(rule);
         asked.clear();
-        PickerDriver picker(steps);
+        WindowDriver picker("Selector", [&](Fl_Window* w) { run(w, steps); }); // any picker
         if (menu)
             pick(menu, entry);
         else

@@ -187,7 +187,7 @@ TEST_F(GuiTest, CalendarButtonsAndMenusMoveTheShownDays) {
     };
     for (const auto& [rule, button, steps, firstDayOfMarch, span] : rows) {
         SCOPED_TRACE(rule);
-        PickerDriver picker(steps);
+        WindowDriver picker("Selector", [&](Fl_Window* w) { run(w, steps); }); // any picker
         if (const Fl_Menu_Item* entry = menu->find_item(button))
             menu->picked(entry);
         else

@@ -1,15 +1,12 @@
-// The password dialogs: adding a password, logging in, and the login that
-// comes before an enciphered item opens.
+// The password dialogs: adding a password and logging in.
 
 #include "crypt/crypt_man.h"
 #include "engine/crypt_password_keeper.h"
 #include "gui/password_dialogs.h"
 #include "gui_fixture.h"
 
-#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
-#include <FL/Fl_Menu_Button.H>
 
 #include <algorithm>
 
@@ -91,42 +88,6 @@ TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
         EXPECT_EQ(next.Login(0, "other"), -1);
         EXPECT_EQ(next.Login(0, r.works.c_str()), 0);
     }
-}
-
-TEST_F(GuiTest, AnEncipheredItemOpensOnlyAfterTheLogin) {
-    engine->getCrypt() = CryptMan(50);
-    mainWin->UpdateCryptMenu();
-    Fl_Menu_Button* menu = mainWin->menuButton();
-    WindowDriver add("Add decryption password",
-                     [](Fl_Window* w) { fill(w, "home|s3cret|"), run(w, "OK"); });
-    menu->picked(menu->find_item("Crypt/Add Pwd..."));
-    addToDo("secret");
-    mainWin->showList(0), clickLine("secret", 100);
-    click(mainWin->editCrypt());
-    mainWin->SetDescrBuffer("the hidden text");
-    mainWin->CB_Done();
-    ASSERT_EQ(engine->writeData(dir.file("gui.dat").c_str()), 0);
-    // The next start: nobody is logged in.
-    delete mainWin, mainWin = nullptr;
-    engine = std::make_unique<Velk>();
-    engine->createRoot();
-    ASSERT_EQ(engine->readData(dir.file("gui.dat").c_str()), 0);
-    openWindow();
-    for (const char* password : {"wrong", "s3cret"}) {
-        SCOPED_TRACE(password);
-        WindowDriver login("Decryption: Login", [&](Fl_Window* w) {
-            fill(w, "0|" + std::string(password) + "|"), run(w, "OK");
-        });
-        WindowDriver wrong(pwdWrongMessage, [](Fl_Window* w) { w->hide(); });
-        clickLine("secret", 100);
-        EXPECT_TRUE(login.ran());
-        EXPECT_EQ(wrong.ran(), password == std::string("wrong"));
-        EXPECT_EQ(mainWin->screen(), SCREEN_LIST) << "the login comes instead of the editor";
-    }
-    clickLine("secret", 100);
-    ASSERT_EQ(mainWin->screen(), SCREEN_ITEM_BASICS);
-    EXPECT_TRUE(mainWin->editCrypt()->value());
-    EXPECT_EQ(mainWin->GetDescrBuffer(), "the hidden text");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <FL/Fl_Menu_Button.H>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -87,33 +88,23 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
 // The user's answers while the save at the end fails: a button of the
 // three-way question (0 try again, 1 save to another file, 2 end without
 // saving), for 2 then the confirmation (0 end, 1 cancel). The disk is freed
-// before the last answer. Whether the window was open at each question.
+// before the last answer. Each question is kept with whether the window was
+// open when it was asked.
 std::vector<int> answers;
-std::vector<bool> openWhenAsked;
 
 int nextAnswer(const char* question) {
-    GuiTest::asked.push_back(question);
-    openWhenAsked.push_back(mainWin->shown());
-    if (answers.empty()) return 0; // asked once more than expected: try again
-    const int a = answers.front();
-    answers.erase(answers.begin());
+    GuiTest::asked.push_back((mainWin->shown() ? "open: " : "closed: ") + std::string(question));
+    const int a = answers.empty() ? 0 : answers.front(); // 0: asked once more than expected
+    if (!answers.empty()) answers.erase(answers.begin());
     if (answers.empty()) FileTools::ops() = FileTools::systemOps();
     return a;
 }
 
 TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
-    struct Row {
-        const char* rule;
-        std::vector<int> answers;
-        VelkGUI::SessionEnd end;
-        std::string savedTo; // the file that holds the new todo
-    };
-    const Row rows[] = {
+    // The answers, then how the run ended and the file that holds the change.
+    const std::tuple<const char*, std::vector<int>, VelkGUI::SessionEnd, std::string> rows[] = {
         {"try again until it works", {0, 0}, VelkGUI::SESSION_SAVED, "gui.dat"},
-        {"end without saving, cancelled, then try again",
-         {2, 1, 0},
-         VelkGUI::SESSION_SAVED,
-         "gui.dat"},
+        {"end without saving, cancelled, try again", {2, 1, 0}, VelkGUI::SESSION_SAVED, "gui.dat"},
         {"end without saving, confirmed", {2, 0}, VelkGUI::SESSION_UNSAVED, ""},
         {"save to another file", {1}, VelkGUI::SESSION_UNSAVED, "rescue.dat"},
     };
@@ -122,8 +113,8 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
     };
     GuiAsk::choice = [](const char* q, const char*, const char*) { return nextAnswer(q); };
     GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
+    for (const auto& [rule, given, end, savedTo] : rows) {
+        SCOPED_TRACE(rule);
         openWindow();
         mainWin->setSaveAtEnd([this](std::string& error) {
             T_SaveReport report;
@@ -131,23 +122,24 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
             error = report.error;
             return result;
         });
-        addToDo(r.rule);
+        addToDo(rule);
         FileTools::ops().write = diskFull;
-        answers = r.answers;
-        openWhenAsked.clear();
+        answers = given;
         asked.clear();
         closeBox(mainWin);
         FileTools::ops() = FileTools::systemOps();
-        EXPECT_TRUE(answers.empty()) << "every question was asked";
-        EXPECT_EQ(openWhenAsked, std::vector<bool>(r.answers.size(), true));
+        EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
+                                [](auto& q) { return q.starts_with("open: "); }),
+                  long(given.size()))
+            << "one question per answer, each while the window is open";
         ASSERT_FALSE(asked.empty());
         EXPECT_NE(asked[0].find("could not save your data to " + dir.file("gui.dat")),
                   std::string::npos);
-        EXPECT_EQ(mainWin->sessionEnd(), r.end);
+        EXPECT_EQ(mainWin->sessionEnd(), end);
         EXPECT_FALSE(mainWin->shown()) << "the window closes at the end";
         for (const std::string file : {"gui.dat", "rescue.dat"}) {
-            EXPECT_EQ(readWholeFile(dir.file(file)).find(r.rule) != std::string::npos,
-                      file == r.savedTo);
+            EXPECT_EQ(readWholeFile(dir.file(file)).find(rule) != std::string::npos,
+                      file == savedTo);
             std::remove(dir.file(file).c_str());
         }
     }
