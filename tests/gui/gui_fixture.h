@@ -11,7 +11,6 @@
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Select_Browser.H>
-#include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,24 +26,17 @@
 // (Fl::handle), as the X server's events do: focus, shortcuts, Escape and the
 // close box take the routes they take for a user.
 
-// Waits (a few seconds at most) for w to be mapped and drawn as the user sees
-// it now: a list knows where its lines are only once drawn.
-inline void drawn(Fl_Window* w) {
+// A left click at x, y in w's coordinates (those of its widgets), once w is
+// mapped and drawn as the user sees it (a list knows where its lines are only
+// once drawn); the wait ends after a few seconds at most.
+inline void clickAt(Fl_Window* w, int x, int y, int state = 0) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while ((Fl::flush(), !w->shown() || w->damage()) && std::chrono::steady_clock::now() < end)
         Fl::wait(0.01);
-    EXPECT_FALSE(w->damage()) << "not drawn";
-}
-// A left click at x, y in w's coordinates (those of its widgets).
-inline void clickAt(Fl_Window* w, int x, int y, int state = 0) {
-    drawn(w);
     Fl::e_x = x, Fl::e_y = y, Fl::e_x_root = w->x() + x, Fl::e_y_root = w->y() + y;
     Fl::e_keysym = FL_Button + FL_LEFT_MOUSE, Fl::e_clicks = 0, Fl::e_is_click = 1;
-    Fl::e_state = state | FL_BUTTON1;
-    Fl::handle(FL_PUSH, w);
-    Fl::e_state = state;
-    Fl::handle(FL_RELEASE, w);
-    Fl::e_state = 0;
+    Fl::e_state = state | FL_BUTTON1, Fl::handle(FL_PUSH, w);
+    Fl::e_state = state, Fl::handle(FL_RELEASE, w), Fl::e_state = 0;
 }
 inline void click(Fl_Widget* b) {
     ASSERT_TRUE(b && b->visible());
@@ -55,11 +47,7 @@ inline void press(Fl_Window* w, int key, int state = 0, const char* text = "") {
     if (!w->contains(Fl::focus())) Fl::focus(w);
     Fl::e_keysym = key, Fl::e_state = state;
     Fl::e_text = const_cast<char*>(text), Fl::e_length = int(std::strlen(text));
-    Fl::handle(FL_KEYBOARD, w);
-    Fl::e_state = 0;
-}
-inline void closeBox(Fl_Window* w) {
-    Fl::handle(FL_CLOSE, w);
+    Fl::handle(FL_KEYBOARD, w), Fl::e_state = 0;
 }
 // Entry n of a menu, as choosing it in the popup does.
 inline void pick(Fl_Menu_* m, int n) {
@@ -82,8 +70,9 @@ template <class T = Fl_Widget> T* childLabelled(Fl_Group* g, const char* label, 
 }
 
 // Runs action on the first shown window whose title ends in title (or that
-// holds a widget labelled title) from inside the modal loop the test starts next. A window
-// the action leaves open is hidden after a few seconds, so a failing test ends.
+// holds a widget labelled title) from inside the modal loop the test starts
+// next. A window the action leaves open is hidden after a few seconds, so that
+// a failing test ends.
 class WindowDriver {
   public:
     WindowDriver(std::string title, std::function<void(Fl_Window*)> action)
@@ -97,17 +86,12 @@ class WindowDriver {
     static void tick(void* p) {
         auto* d = static_cast<WindowDriver*>(p);
         Fl_Window* w = Fl::first_window();
-        while (w && !(w->label() && std::string(w->label()).ends_with(d->title_)) &&
+        while (w && !std::string(w->label() ? w->label() : "").ends_with(d->title_) &&
                !childLabelled(w, d->title_.c_str()))
             w = Fl::next_window(w);
-        if (w && !d->ran_) {
-            d->ran_ = true;
-            d->action_(w);
-        } else if (++d->ticks_ > 300 || (d->ran_ && !w)) {
-            if (w) w->hide();
-            return;
-        }
-        Fl::repeat_timeout(0.01, tick, p);
+        if (w && !d->ran_) d->ran_ = true, d->action_(w);
+        if (++d->ticks_ > 300 && w) w->hide();
+        if (d->ticks_ <= 300 && (w || !d->ran_)) Fl::repeat_timeout(0.01, tick, p);
     }
     std::string title_;
     std::function<void(Fl_Window*)> action_;
@@ -116,26 +100,24 @@ class WindowDriver {
 };
 
 // Runs the steps, separated by blanks, in dialog w: a button's label (its
-// n-th one with "label#n"), "Esc", "Close"; in the date picker "line:column"
-// clicks the grid cell at that browser line and weekday column (1 Monday .. 7
-// Sunday; 0 the week number); in the recurrence picker "Tn" picks rule type n
-// and "Bn" / "En" entry n of the range dates' menus.
+// n-th one with "label#n"), "Esc", "Close" (the frame's close box); in the
+// date picker "line:column" clicks the grid cell at that browser line and
+// weekday column (1 Monday .. 7 Sunday; 0 the week number); in the recurrence
+// picker "Tn" picks rule type n and "Bn" / "En" entry n of a range date's menu.
 inline void run(Fl_Window* w, const std::string& steps) {
     const std::string title = w->label();
     std::istringstream in(steps);
     for (std::string s; in >> s;) {
         SCOPED_TRACE(s);
         const std::size_t hash = s.find('#');
-        if (s == "Esc") {
-            press(w, FL_Escape);
-        } else if (s == "Close") {
-            closeBox(w);
+        if (s == "Esc" || s == "Close") {
+            s == "Esc" ? press(w, FL_Escape) : void(Fl::handle(FL_CLOSE, w));
         } else if (title == "DateSelector" && s.size() == 3 && s[1] == ':') {
-            auto* ds = static_cast<DateSelect*>(w->user_data());
-            int x = ds->monthView()->x() + monthGridColumnWidths[s[2] - '0'] / 2;
+            auto* grid = static_cast<DateSelect*>(w->user_data())->monthView();
+            int x = grid->x() + monthGridColumnWidths[s[2] - '0'] / 2;
             for (int c = 0; c < s[2] - '0'; ++c)
                 x += monthGridColumnWidths[c];
-            clickAt(w, x, lineY(ds->monthView(), s[0] - '0'));
+            clickAt(w, x, lineY(grid, s[0] - '0'));
         } else if (title == "RecurrenceSelector" && s.size() == 2 && std::isdigit(s[1])) {
             auto* rs = static_cast<RecurrenceSelect*>(w->user_data());
             Fl_Menu_* menus[] = {rs->typeChoice(), rs->begDateMenu(), rs->endDateMenu()};
@@ -190,21 +172,16 @@ class GuiTest : public testing::Test {
                 std::regex_replace(mainWin->listView()->text(i), std::regex("@B\\d+"), ""));
         return out;
     }
-    // The line ending in text (1-based); 0 when none does.
-    int lineOf(const std::string& text) const {
+    // A click at x on the list line ending in text.
+    void clickLine(const std::string& text, int x, int state = 0) {
         const std::vector<std::string> l = lines();
         const auto at =
             std::find_if(l.begin(), l.end(), [&](auto& s) { return s.ends_with(text); });
-        return at == l.end() ? 0 : int(at - l.begin() + 1);
+        ASSERT_NE(at, l.end()) << text;
+        clickAt(mainWin, x, lineY(mainWin->listView(), int(at - l.begin() + 1)), state);
     }
     void key(int k, int state = 0, const char* text = "") { press(mainWin, k, state, text); }
-    // A click on the list line showing text, at x.
-    void clickLine(const std::string& text, int x, int state = 0) {
-        const int line = lineOf(text);
-        ASSERT_NE(line, 0) << text;
-        clickAt(mainWin, x, lineY(mainWin->listView(), line), state);
-    }
-    // A new todo or group of g (the root when null) with that summary.
+    // A new todo of g (the root when null) or a new group of the root.
     ToDoListToDo* addToDo(const std::string& summary, ToDoListGroup* g = nullptr) {
         return named((g ? g : engine->getRoot())->newToDo(), summary);
     }

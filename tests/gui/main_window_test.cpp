@@ -121,7 +121,7 @@ TEST_F(GuiTest, KeysMoveOpenCompleteAndCloseButEscapeNeverEndsTheRun) {
             mainWin->editDescr()->insert_position(int(typed.size()));
         }
         const char text[2] = {char(k < 128 ? k : 0), 0};
-        k == CLOSE_BOX ? closeBox(mainWin) : key(k, state, text);
+        k == CLOSE_BOX ? void(Fl::handle(FL_CLOSE, mainWin)) : key(k, state, text);
         std::string selected, now = "screen " + std::to_string(mainWin->screen());
         for (int i = 1; i <= mainWin->listView()->size(); ++i)
             if (mainWin->listView()->selected(i)) selected = lines()[std::size_t(i - 1)];
@@ -157,8 +157,9 @@ TEST_F(GuiTest, ClicksOnMarkersCompleteAndClicksOnTextsOpen) {
         SCOPED_TRACE(rule);
         clickLine(text, x, state);
         EXPECT_EQ(mainWin->screen(), screen);
-        const int line = lineOf(text);
-        std::string now = line ? lines()[std::size_t(line - 1)] : "/" + mainWin->pathText();
+        std::string now = "/" + mainWin->pathText(); // or the line clicked
+        for (const std::string& line : lines())
+            if (line.ends_with(text)) now = line;
         if (screen == SCREEN_ITEM_DESCRIPTION) now = mainWin->GetDescrBuffer();
         if (screen == SCREEN_ITEM_BASICS || screen == SCREEN_GROUP)
             now = mainWin->editSummary()->value();

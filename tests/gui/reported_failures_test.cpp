@@ -126,7 +126,7 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
         FileTools::ops().write = diskFull;
         answers = given;
         asked.clear();
-        closeBox(mainWin);
+        Fl::handle(FL_CLOSE, mainWin);
         FileTools::ops() = FileTools::systemOps();
         EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
                                 [](auto& q) { return q.starts_with("open: "); }),
