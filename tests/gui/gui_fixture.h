@@ -22,6 +22,20 @@
 
 #include <FL/fl_draw.H> // last: it brings the X headers
 
+// Opens the connection to the X server once, before any window test runs. A
+// busy server can refuse a connection for a moment, which the toolkit would
+// treat as fatal, so the attempt is repeated for a while first.
+struct XDisplay : testing::Environment {
+    void SetUp() override {
+        for (int attempt = 0; attempt < 100 && !fl_display; ++attempt)
+            if (Display* d = XOpenDisplay(nullptr))
+                fl_open_display(d);
+            else
+                usleep(100000);
+    }
+};
+inline testing::Environment* const xDisplay = testing::AddGlobalTestEnvironment(new XDisplay);
+
 // Mouse and keys reach the widgets through the toolkit's own dispatch
 // (Fl::handle), as the X server's events do: focus, shortcuts, Escape and the
 // close box take the routes they take for a user.

@@ -8,8 +8,6 @@
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
 
-#include <algorithm>
-
 namespace {
 
 // The manager as the next start reads it from the data file: locked.
@@ -25,18 +23,15 @@ CryptMan locked(const CryptMan& c) {
 
 // Types "description|hidden|visible" into the fields of dialog w; for the
 // login the description is the index of the one chosen.
-void fill(Fl_Window* w, std::string typed) {
-    std::replace(typed.begin(), typed.end(), '|', '\n');
-    std::istringstream in(typed);
-    std::string field[3];
-    for (std::string& f : field)
-        std::getline(in, f);
+void fill(Fl_Window* w, const std::string& typed) {
+    const std::size_t bar = typed.find('|'), bar2 = typed.find('|', bar + 1);
     if (auto* in = dynamic_cast<Fl_Input*>(childLabelled(w, "Password description:")))
-        in->value(field[0].c_str());
+        in->value(typed.substr(0, bar).c_str());
     else
-        childLabelled<Fl_Choice>(w, "Password description:")->value(std::stoi(field[0]));
-    childLabelled<Fl_Input>(w, "Hidden input:")->value(field[1].c_str());
-    childLabelled<Fl_Input>(w, "Visible input:")->value(field[2].c_str());
+        childLabelled<Fl_Choice>(w, "Password description:")->value(std::stoi(typed));
+    childLabelled<Fl_Input>(w, "Hidden input:")
+        ->value(typed.substr(bar + 1, bar2 - bar - 1).c_str());
+    childLabelled<Fl_Input>(w, "Visible input:")->value(typed.substr(bar2 + 1).c_str());
 }
 
 TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {

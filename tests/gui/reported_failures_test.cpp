@@ -29,12 +29,8 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
         };
     };
     const std::string missing = dir.file("missing.dat"), nowhere = dir.file("no/such/out.dat");
-    struct Row {
-        const char* rule;
-        std::function<void()> act;
-        std::string told;
-    };
-    const Row rows[] = {
+    // What the user does, then what the window tells.
+    const std::tuple<const char*, std::function<void()>, std::string> rows[] = {
         {"a failed import names the file and the reason", menu("&file/import", missing),
          "The file " + missing +
              " could not be read: No such file or directory;\nnothing was imported."},
@@ -75,11 +71,11 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
          },
          "Groups cannot be nested deeper than 1000 levels."},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.rule);
+    for (const auto& [rule, act, told] : rows) {
+        SCOPED_TRACE(rule);
         asked.clear();
-        r.act();
-        EXPECT_EQ(asked, std::vector<std::string>{r.told});
+        act();
+        EXPECT_EQ(asked, std::vector<std::string>{told});
         EXPECT_EQ(mainWin->screen(), SCREEN_LIST);
     }
     EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
