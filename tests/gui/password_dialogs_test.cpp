@@ -52,8 +52,7 @@ TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
         {"Cancel adds nothing", false, "home|s3cret|", "Cancel", -2, "", ""},
         {"nor does the close box", false, "home|s3cret|", "Close", -2, "", ""},
         {"the chosen description's password logs in", true, "2|p2|", "OK", 0, "", "p2"},
-        {"the hidden field wins over the visible", true, "0|wrong|p0", "OK", -1, pwdWrongMessage,
-         ""},
+        {"the hidden field wins", true, "0|wrong|p0", "OK", -1, pwdWrongMessage, ""},
         {"the close box still tries the typed password", true, "1|p1|", "Close", 0, "", "p1"},
         {"closing without a password fails quietly", true, "0||", "Close", -1, "", ""},
     };

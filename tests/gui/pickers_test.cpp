@@ -93,34 +93,27 @@ TEST(TimePicker, ClicksAndKeysWriteTheTimeOrMinusOne) {
     }
 }
 
-T_recData rule(int type, int interval, packedDT begin = DT_EMPTY, packedDT end = DT_EMPTY) {
-    T_recData r;
-    r.type = type, r.interval = interval, r.rangeBegin = begin, r.rangeEnd = end;
-    return r;
-}
-
 TEST(RecurrencePicker, ClicksAndKeysEditTheRuleOrMarkItCancelled) {
     PinnedClock clock;
-    const packedDT b = on(2011, 3, 1), e = at(2011, 9, 1, 18, 30), none = DT_EMPTY;
+    const packedDT b = on(2011, 3, 1), e = at(2011, 9, 1, 18, 30), no = DT_EMPTY;
+    const packedDT mar9 = on(2011, 3, 9), oct3 = at(2011, 10, 3, 18, 30);
+    using R = T_recData; // type, interval, range begin and end
     // The rule given, for a todo or not, the steps ("Tn" picks rule type n,
     // "B1" / "E1" opens the date picker on a range date), those in the date
     // picker after "|", then the rule written and whether the picker is open.
-    const std::tuple<const char*, T_recData, bool, std::string, T_recData, bool> rows[] = {
-        {"a rule is picked, Done closes", rule(0, 1), true, "T4 Done", rule(4, 1), false},
-        {"none empties range and interval", rule(3, 4, b, e), true, "T0", rule(0, 1), true},
-        {"resetable daily is for todos only", rule(0, 1), false, "T2", rule(1, 1), true},
-        {"the interval stops at 1000", rule(1, 998), true, "+ + + +", rule(1, 1000), true},
-        {"and at 1", rule(1, 3), true, "- - - -", rule(1, 1), true},
-        {"a begin picked on today's month", rule(1, 1, none, e), true, "B1|3:3 Done",
-         rule(1, 1, on(2011, 3, 9), e), true},
-        {"an end picked keeps its time", rule(1, 1, b, e), true, "E1|M+ 3:1 Done",
-         rule(1, 1, b, at(2011, 10, 3, 18, 30)), true},
-        {"a cancelled date changes nothing", rule(1, 1, b, e), true, "E1|Cancel", rule(1, 1, b, e),
-         true},
-        {"none empties a range date", rule(1, 1, b, e), true, "B0", rule(1, 1, none, e), true},
-        {"Cancel marks the rule -1", rule(1, 2), true, "T3 Cancel", rule(-1, 2), false},
-        {"Escape cancels", rule(1, 2), true, "T3 Esc", rule(-1, 2), false},
-        {"the close box keeps the edits", rule(1, 2), true, "T3 Close", rule(3, 2), false},
+    const std::tuple<const char*, R, bool, std::string, R, bool> rows[] = {
+        {"a rule is picked, Done closes", R{0, 1}, true, "T4 Done", R{4, 1}, false},
+        {"none empties range and interval", R{3, 4, b, e}, true, "T0", R{0, 1}, true},
+        {"resetable daily is for todos only", R{0, 1}, false, "T2", R{1, 1}, true},
+        {"the interval stops at 1000", R{1, 998}, true, "+ + + +", R{1, 1000}, true},
+        {"and at 1", R{1, 3}, true, "- - - -", R{1, 1}, true},
+        {"begin from the picker", R{1, 1, no, e}, true, "B1|3:3 Done", R{1, 1, mar9, e}, true},
+        {"end picked, time kept", R{1, 1, b, e}, true, "E1|M+ 3:1 Done", R{1, 1, b, oct3}, true},
+        {"a cancelled date, no change", R{1, 1, b, e}, true, "E1|Cancel", R{1, 1, b, e}, true},
+        {"none empties a range date", R{1, 1, b, e}, true, "B0", R{1, 1, no, e}, true},
+        {"Cancel marks the rule -1", R{1, 2}, true, "T3 Cancel", R{-1, 2}, false},
+        {"Escape cancels", R{1, 2}, true, "T3 Esc", R{-1, 2}, false},
+        {"the close box keeps the edits", R{1, 2}, true, "T3 Close", R{3, 2}, false},
     };
     for (auto [rule, r, todo, steps, result, open] : rows) {
         SCOPED_TRACE(rule);

@@ -51,8 +51,7 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
              mainWin->showList(0);
              FileTools::ops() = FileTools::systemOps();
          },
-         "A change could not be written to the journal file next to the data file\n(is the disk "
-         "full?)"},
+         "A change could not be written to the journal file next to the data file"},
         {"a group below the deepest level is refused",
          [&] {
              for (unsigned l = 0; l < MAX_GROUP_LEVEL; ++l)
