@@ -194,7 +194,10 @@ class GuiTest : public testing::Test {
         ASSERT_NE(at, l.end()) << text;
         clickAt(mainWin, x, lineY(mainWin->listView(), int(at - l.begin() + 1)), state);
     }
-    void key(int k, int state = 0, const char* text = "") { press(mainWin, k, state, text); }
+    // The entry of the main window's menu at path ("&View/calendar").
+    static void choose(const char* path) {
+        mainWin->menuButton()->picked(mainWin->menuButton()->find_item(path));
+    }
     // A new todo of g (the root when null) or a new group of the root.
     ToDoListToDo* addToDo(const std::string& summary, ToDoListGroup* g = nullptr) {
         return named((g ? g : engine->getRoot())->newToDo(), summary);

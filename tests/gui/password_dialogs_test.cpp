@@ -5,7 +5,6 @@
 #include "gui/password_dialogs.h"
 #include "gui_fixture.h"
 
-#include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
 
 namespace {
@@ -14,8 +13,7 @@ namespace {
 CryptMan locked(const CryptMan& c) {
     std::stringstream file;
     EXPECT_EQ(c.Write(file), 0);
-    std::string first;
-    std::getline(file, first);
+    file.ignore(100, '\n'); // the section's header line
     CryptMan copy(2);
     EXPECT_EQ(copy.Read(file), 0);
     return copy;
@@ -78,9 +76,7 @@ TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
         EXPECT_EQ(c.IsLoggedIn(), !r.works.empty());
         if (r.works.empty() || r.login) continue;
         EXPECT_TRUE(std::string(r.typed).starts_with(c.GetPwdDescr(0) + "|"));
-        CryptMan next = locked(c);
-        EXPECT_EQ(next.Login(0, "other"), -1);
-        EXPECT_EQ(next.Login(0, r.works.c_str()), 0);
+        EXPECT_EQ(locked(c).Login(0, r.works.c_str()), 0) << "the password works after a restart";
     }
 }
 
