@@ -48,10 +48,10 @@ TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindow) {
     engine->setItemRunning(true);
     addGroup("group");
     const std::pair<const char*, std::function<void()>> screens[] = {
-        {"list with the jobs button", [] { mainWin->showList(0); }},
+        {"list with the jobs button", [] { mainWin->showMain(SCREEN_LIST), mainWin->showList(0); }},
         {"calendar", [] { mainWin->CB_Menu_VelkView(MAINVIEW_CALENDAR); }},
         {"item basics, both dates",
-         [&] { mainWin->CB_Menu_VelkView(0), clickLine("running", 99); }},
+         [&] { mainWin->CB_Menu_VelkView(MAINVIEW_NORMAL), clickLine("running", 99); }},
         {"item times", [] { mainWin->showMain(SCREEN_ITEM_TIMES); }},
         {"item description", [] { mainWin->showMain(SCREEN_ITEM_DESCRIPTION); }},
         {"item and clock strip", [] { pick(mainWin->editMenuButton(), EM_KEYBOARD); }},
