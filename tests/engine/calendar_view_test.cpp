@@ -2,7 +2,6 @@
 
 #include "view_test_util.h"
 
-#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <vector>
@@ -18,7 +17,6 @@ struct Entry {
     packedDT begin = DT_EMPTY, end = DT_EMPTY;
     int rec = REC_NONE, interval = 1;
     packedDT rangeEnd = DT_EMPTY;
-    bool done = false;
 };
 
 std::string show(const std::vector<Entry>& entries, packedDT first, unsigned days, int leave) {
@@ -26,8 +24,8 @@ std::string show(const std::vector<Entry>& entries, packedDT first, unsigned day
     v.createRoot();
     for (const Entry& e : entries) {
         ToDoListToDo* t = entry(v, v.getRoot(), e.summary, e.prio, e.begin, e.end);
-        if (e.done) t->setCompleted(v.calendar());
-        const T_recData rec{e.rec, e.interval, DT_EMPTY, e.rangeEnd};
+        if (e.rec < 0) t->setCompleted(v.calendar());
+        const T_recData rec{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
         EXPECT_EQ(t->setRecData(rec, v.calendar()), REC_KEPT) << e.summary;
     }
     v.setMainViewType(MAINVIEW_CALENDAR);
@@ -36,16 +34,17 @@ std::string show(const std::vector<Entry>& entries, packedDT first, unsigned day
     return shownRows(v, leave);
 }
 
-c::sys_days dayOf(packedDT p) { return c::year(dtYear(p)) / dtMonth(p) / dtDay(p); }
+c::sys_days dayOf(packedDT p) {
+    return c::year(dtYear(p)) / dtMonth(p) / dtDay(p);
+}
 
 } // namespace
 
 TEST(Calendar, ShowsTheRowsOfEachShownDay) {
     PinnedClock clock;
     const std::vector<Entry> late = {{"late", 2, DT_EMPTY, on(2011, 3, 1)},
-                                     {"done", 2, DT_EMPTY, on(2011, 3, 2), 0, 1, DT_EMPTY, true},
+                                     {"done", 2, DT_EMPTY, on(2011, 3, 2), -1}, // completed
                                      {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}};
-    const std::vector<Entry> trip = {{"trip", NOTE, at(2011, 3, 7, 8, 0), at(2011, 3, 9, 18, 0)}};
     struct Case {
         const char* rule;
         std::vector<Entry> entries;
@@ -54,61 +53,47 @@ TEST(Calendar, ShowsTheRowsOfEachShownDay) {
         int leave;
         const char* rows;
     } cases[] = {
-        {"starting today: open overdue todos first, today's header in italics", late,
-         on(2011, 3, 5), 2, ALL_ROWS,
-         "overdue late|--|@i@b@rSaturday 05.03.2011  9|--|@b@rSunday 06.03.2011  9|--|"},
-        {"not starting today: no overdue todos", late, on(2011, 3, 6), 1, ALL_ROWS,
+        // clang-format off
+        {"starting today: open overdue todos first, today's header in italics", late, on(2011, 3, 5),
+         2, ALL_ROWS, "overdue late|--|@i@b@rSaturday 05.03.2011  9|--|@b@rSunday 06.03.2011  9|--|"},
+        {"no overdue todos when not starting today", late, on(2011, 3, 6), 1, ALL_ROWS,
          "@b@rSunday 06.03.2011  9|--|"},
         {"a day: todos by priority, appointments by time, then notes",
-         {{"note 9", NOTE, at(2011, 3, 7, 9, 0), at(2011, 3, 7, 10, 0)},
-          {"appt 14", APPT, at(2011, 3, 7, 14, 0), at(2011, 3, 7, 15, 0)},
-          {"appt 8", APPT, at(2011, 3, 7, 8, 0), at(2011, 3, 7, 9, 0)},
-          {"todo 5", 5, on(2011, 3, 7), on(2011, 3, 7)},
-          {"todo 1", 1, on(2011, 3, 7), on(2011, 3, 7)}},
+         {{"n9", NOTE, at(2011, 3, 7, 9, 0), at(2011, 3, 7, 10, 0)},
+          {"a14", APPT, at(2011, 3, 7, 14, 0), at(2011, 3, 7, 15, 0)},
+          {"a8", APPT, at(2011, 3, 7, 8, 0), at(2011, 3, 7, 9, 0)},
+          {"t5", 5, on(2011, 3, 7), on(2011, 3, 7)}, {"t1", 1, on(2011, 3, 7), on(2011, 3, 7)}},
          on(2011, 3, 7), 1, ALL_ROWS,
-         "@rMonday 07.03.2011  10|07.03 todo 1 [ ]|07.03 todo 5 [ ]|07.03 appt 8 [ ]|"
-         "07.03 appt 14 [ ]|07.03 note 9 [ ]|--|"},
-        {"a multi-day note on each shown day; a special day after the header", trip,
-         on(2011, 3, 8), 3, ALL_ROWS,
+         "@rMonday 07.03.2011  10|07.03 t1 [ ]|07.03 t5 [ ]|07.03 a8 [ ]|07.03 a14 [ ]|07.03 n9 [ ]|--|"},
+        {"a multi-day note on each shown day; a special day after the header",
+         {{"trip", NOTE, at(2011, 3, 7, 8, 0), at(2011, 3, 9, 18, 0)}}, on(2011, 3, 8), 3, ALL_ROWS,
          "@rTuesday 08.03.2011  10|08.03 trip|--|@rWednesday 09.03.2011  10|"
          "09.03 @rAsh Wednesday|09.03 trip ]|--|@rThursday 10.03.2011  10|--|"},
-        {"a multi-day note starting on the last shown day", trip, on(2011, 3, 6), 2, NO_BLANKS,
-         "07.03 trip [|"},
-        {"a todo without begin on every shown day up to its due day; then by due date",
-         {{"report", 3, DT_EMPTY, at(2011, 3, 11, 12, 0)},
-          {"paint", 3, on(2011, 3, 9), on(2011, 3, 10)}},
-         on(2011, 3, 8), 5, NO_BLANKS,
-         "08.03 report|09.03 @rAsh Wednesday|09.03 paint [|09.03 report|10.03 paint ]|"
-         "10.03 report|11.03 report ]|"},
+        {"a todo without begin on every shown day up to its due day; equal priorities by due date",
+         {{"report", 3, DT_EMPTY, at(2011, 3, 11, 12, 0)}, {"paint", 3, on(2011, 3, 9), on(2011, 3, 10)}},
+         on(2011, 3, 8), 5, ENTRIES,
+         "08.03 report|09.03 paint [|09.03 report|10.03 paint ]|10.03 report|11.03 report ]|"},
         {"an appointment without end only on its begin day", {{"call", APPT, at(2011, 3, 7, 8, 0)}},
-         on(2011, 3, 7), 2, NO_BLANKS, "07.03 call [ ]|"},
-        {"recurring appointments: occurrences in the span, none after the range end",
-         {{"every 3", APPT, at(2011, 3, 1, 10, 0), at(2011, 3, 1, 11, 0), REC_DAILY, 3},
-          {"ended", APPT, at(2011, 2, 1, 10, 0), at(2011, 2, 1, 11, 0), REC_DAILY, 1,
-           on(2011, 3, 2)}},
-         on(2011, 3, 3), 5, NO_BLANKS, "04.03 every 3 [ ]|07.03 every 3 [ ]|"},
-        {"a recurring todo: overdue, and on its next day",
-         {{"water", 2, on(2011, 3, 3), on(2011, 3, 3), REC_WEEKLY}}, on(2011, 3, 5), 7, NO_BLANKS,
-         "overdue water|09.03 @rAsh Wednesday|10.03 water [ ]|"},
+         on(2011, 3, 7), 2, ENTRIES, "07.03 call [ ]|"},
+        {"a recurring todo overdue and on its next day",
+         {{"water", 2, on(2011, 3, 3), on(2011, 3, 3), REC_WEEKLY}}, on(2011, 3, 5), 7, ENTRIES,
+         "overdue water|10.03 water [ ]|"},
         {"holidays and the special days beside them bold", {}, on(2011, 4, 22), 2, ALL_ROWS,
          "@b@rFriday 22.04.2011  16|22.04 @b@rGood Friday|22.04 @b@rEarth Day|--|"
          "@b@rSaturday 23.04.2011  16|--|"},
-        {"a special day on a working day plain", {}, on(2011, 10, 31), 1, ALL_ROWS,
-         "@rMonday 31.10.2011  44|31.10 @rHalloween|--|"},
-        {"span 14: the 14th day shown, the 15th not, over the month's last day",
-         {{"before", APPT, at(2011, 3, 18, 9, 0)}, {"first", APPT, at(2011, 3, 19, 9, 0)},
-          {"last", APPT, at(2011, 4, 1, 9, 0)}, {"after", APPT, at(2011, 4, 2, 9, 0)}},
-         on(2011, 3, 19), 14, NO_BLANKS, "19.03 first [ ]|01.04 @rApril Fools' Day|01.04 last [ ]|"},
-        {"leap day", {{"task", 3, DT_EMPTY, on(2012, 3, 1)}}, on(2012, 2, 27), 4, NO_BLANKS,
+        {"span 14: the 14th day shown, the 15th not, over the month's end",
+         {{"0", APPT, at(2011, 3, 18, 9, 0)}, {"1", APPT, at(2011, 3, 19, 9, 0)},
+          {"14", APPT, at(2011, 4, 1, 9, 0)}, {"15", APPT, at(2011, 4, 2, 9, 0)}},
+         on(2011, 3, 19), 14, NO_BLANKS, "19.03 1 [ ]|01.04 @rApril Fools' Day|01.04 14 [ ]|"},
+        {"leap day", {{"task", 3, DT_EMPTY, on(2012, 3, 1)}}, on(2012, 2, 27), 4, ENTRIES,
          "27.02 task|28.02 task|29.02 task|01.03 task ]|"},
-        {"into a new year: that year's holidays (17 January is the third Monday of 2011)", {},
-         on(2010, 12, 23), 26, NO_BLANKS,
-         "24.12 @rChristmas Eve|25.12 @b@rChristmas|31.12 @rNew Years Eve|"
-         "01.01 @b@rNew Years Day|06.01 @rEpiphany|17.01 @b@rMartin Luther King Day|"},
+        {"into a new year: that year's holidays (the third Monday of January 2011)", {},
+         on(2010, 12, 23), 26, NO_BLANKS, "24.12 @rChristmas Eve|25.12 @b@rChristmas|"
+         "31.12 @rNew Years Eve|01.01 @b@rNew Years Day|06.01 @rEpiphany|17.01 @b@rMartin Luther King Day|"},
         {"the days stop at the last day a date can hold", {{"far", 3, DT_EMPTY, on(2127, 12, 31)}},
-         on(2127, 12, 30), 14, ALL_ROWS,
-         "@rTuesday 30.12.2127  1|30.12 far|--|@rWednesday 31.12.2127  1|31.12 @rNew Years Eve|"
-         "31.12 far ]|--|"},
+         on(2127, 12, 30), 14, ALL_ROWS, "@rTuesday 30.12.2127  1|30.12 far|--|"
+         "@rWednesday 31.12.2127  1|31.12 @rNew Years Eve|31.12 far ]|--|"},
+        // clang-format on
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
@@ -130,29 +115,31 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
         packedDT first;
         unsigned days;
     } cases[] = {
-        {"daily two-day appointment from 2008: an end and a start on one day",
+        // clang-format off
+        {"2-day appointment daily since 2008: an end and a start on one day",
          {"r", APPT, B08, E08, REC_DAILY}, on(2011, 3, 3), 10},
-        {"every 3 days, todo from 2008", {"r", 2, on(2008, 2, 27), E08, REC_DAILY, 3}, on(2011, 3, 6), 14},
-        {"every 5 days up to a range end in the span", {"r", APPT, B08, E08, REC_DAILY, 5, on(2011, 3, 9)},
+        {"a todo every 3 days since 2008", {"r", 2, B08, E08, REC_DAILY, 3}, on(2011, 3, 6), 14},
+        {"every 5 days to a range end in the span", {"r", APPT, B08, E08, REC_DAILY, 5, on(2011, 3, 9)},
          on(2011, 3, 3), 14},
         {"a range that ended before the span", {"r", 2, B08, E08, REC_DAILY, 2, on(2011, 3, 2)},
          on(2011, 3, 3), 14},
-        {"weekly todo from 2008", {"r", 2, B08, E08, REC_WEEKLY}, on(2011, 3, 3), 14},
         {"every 4 weeks to 2012", {"r", APPT, B08, E08, REC_WEEKLY, 4, on(2012, 1, 1)}, on(2011, 3, 3), 14},
-        {"a one-day weekly appointment, span 1 on its day",
-         {"r", APPT, B08, at(2008, 2, 27, 9, 0), REC_WEEKLY}, on(2011, 3, 9), 1},
-        {"daily one-day appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, on(2011, 3, 6), 14},
+        {"a one-day weekly appointment, span 1 on its day", {"r", APPT, B08, B08, REC_WEEKLY},
+         on(2011, 3, 9), 1},
+        {"a one-day daily appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, on(2011, 3, 6), 14},
         {"range end on the occurrence day", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 15)},
          on(2011, 3, 14), 3},
-        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 14)}, on(2011, 3, 14), 3},
+        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 14)},
+         on(2011, 3, 14), 3},
         {"a todo's range end counts against its due day",
          {"r", 2, on(2011, 3, 14), on(2011, 3, 15), REC_WEEKLY, 1, on(2011, 3, 22)}, on(2011, 3, 20), 14},
         {"monthly on the 31st skips the short months",
          {"r", APPT, at(2011, 1, 31, 8, 0), at(2011, 2, 1, 9, 0), REC_MONTHLY_BY_DATE}, on(2011, 3, 25), 14},
-        {"every 2 months, todo over a leap day",
+        {"a todo every 2 months over a leap day",
          {"r", 2, on(2011, 12, 28), on(2012, 1, 1), REC_MONTHLY_BY_DATE, 2}, on(2012, 2, 26), 14},
         {"daily up to the last day a date can hold",
          {"r", APPT, at(2127, 12, 29, 10, 0), at(2127, 12, 29, 11, 0), REC_DAILY}, on(2127, 12, 30), 14},
+        // clang-format on
     };
     const c::sys_days lastHeld = c::year(2127) / 12 / 31;
     for (const Case& k : cases) {
@@ -160,22 +147,26 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
         const bool todo = k.e.prio <= PRIO_MAXTODO;
         const c::year_month_day anchor0(dayOf(todo ? k.e.end : k.e.begin));
         const c::days toOther = dayOf(todo ? k.e.begin : k.e.end) - c::sys_days(anchor0);
-        const c::sys_days first = dayOf(k.first), last = std::min(first + c::days(k.days - 1), lastHeld);
+        const c::sys_days first = dayOf(k.first);
+        const c::sys_days last = std::min(first + c::days(k.days - 1), lastHeld);
         std::vector<std::string> perDay(std::size_t((last - first).count() + 1));
         const int step = k.e.interval * (k.e.rec == REC_WEEKLY ? 7 : 1);
         for (int n = 0;; ++n) {
             c::year_month_day a = c::sys_days(anchor0) + c::days(n * step);
             if (k.e.rec == REC_MONTHLY_BY_DATE)
-                a = (anchor0.year() / anchor0.month() + c::months(n * k.e.interval)) / anchor0.day();
+                a = (anchor0.year() / anchor0.month() + c::months(n * k.e.interval)) /
+                    anchor0.day();
             if (!a.ok()) continue;
             const c::sys_days A = a;
             if (A > lastHeld || (dtHasDate(k.e.rangeEnd) && A > dayOf(k.e.rangeEnd))) break;
-            const c::sys_days b = todo ? A + toOther : A, e = std::min(todo ? A : A + toOther, lastHeld);
+            const c::sys_days b = todo ? A + toOther : A;
+            const c::sys_days e = std::min(todo ? A : A + toOther, lastHeld);
             if (b > last) break;
             for (c::sys_days d = std::max(b, first); d <= std::min(e, last); d += c::days(1)) {
+                const c::year_month_day ymd(d);
                 char row[32];
-                std::snprintf(row, sizeof row, "%02u.%02u r%s%s|", unsigned(c::year_month_day(d).day()),
-                              unsigned(c::year_month_day(d).month()), d == b ? " [" : "", d == e ? " ]" : "");
+                std::snprintf(row, sizeof row, "%02u.%02u r%s%s|", unsigned(ymd.day()),
+                              unsigned(ymd.month()), d == b ? " [" : "", d == e ? " ]" : "");
                 perDay[std::size_t((d - first).count())] += row;
             }
         }
@@ -183,29 +174,5 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
         for (const std::string& day : perDay)
             expected += day;
         EXPECT_EQ(show({k.e}, k.first, k.days, ENTRIES), expected);
-    }
-}
-
-// The blank line after the overdue todos belongs to the day before the first
-// shown day: a todo made from it lands there, also on the 1st of a month or a
-// year, and the calendar shows it.
-TEST(Calendar, NewTodoFromTheOverdueBlankLineLandsOnTheDayBefore) {
-    for (const c::year_month_day f : {c::year(2011) / 3 / 1, c::year(2012) / 3 / 1,
-                                      c::year(2011) / 1 / 1, c::year(2011) / 6 / 15}) {
-        SCOPED_TRACE(testing::Message() << int(f.year()) << "-" << unsigned(f.month()));
-        PinnedClock clock(c::sys_seconds(c::sys_days(f) + c::hours(12)).time_since_epoch().count());
-        Velk v;
-        v.createRoot();
-        entry(v, v.getRoot(), "late", 2, DT_EMPTY, on(2010, 6, 1));
-        v.setMainViewType(MAINVIEW_CALENDAR);
-        v.setCalFirstDay(on(int(f.year()), int(unsigned(f.month())), int(unsigned(f.day()))));
-        v.setCalSpan(1);
-        ASSERT_EQ(shownRows(v).substr(0, 16), "overdue late|--|");
-        ASSERT_EQ(v.newToDo(2, v.getViewOrder()[1]), 0);
-        const c::year_month_day b(c::sys_days(f) - c::days(1));
-        const packedDT day = on(int(b.year()), int(unsigned(b.month())), int(unsigned(b.day())));
-        EXPECT_EQ(v.getCurItem()->getDateTime(0), day);
-        EXPECT_EQ(v.getCurItem()->getDateTime(16), day);
-        EXPECT_EQ(shownRows(v).substr(0, 31), "overdue late|overdue <unnamed>|");
     }
 }

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
-// '+': the end set to the begin plus 30 minutes; 'D': a begin date y-m-d
-// moving the end along; 'T': a begin time y:m moving the end along.
-TEST(ItemEdit, BeginAndEndMoveTogether) {
+// Operations on the current item: '+' the end set to the begin plus 30
+// minutes; 'D' a begin date x-y-z moving the end along; 'T' a begin time x:y
+// moving the end along; 'K' shown busy when x, the todo flag set to y (the
+// expectation is then the priority after it).
+TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
     const unsigned APPT = PRIO_APPOINTMENT;
     const packedDT B = at(2011, 3, 5, 9, 0), E = at(2011, 3, 7, 17, 30);
     struct Case {
@@ -15,83 +17,71 @@ TEST(ItemEdit, BeginAndEndMoveTogether) {
         unsigned prio;
         packedDT begin, end;
         char op;
-        int y, m, d;
-        packedDT newBegin, newEnd;
+        int x, y, z;
+        const char* after;
     } cases[] = {
-        {"+30", APPT, at(2011, 3, 5, 9, 5), E, '+', 0, 0, 0, at(2011, 3, 5, 9, 5), at(2011, 3, 5, 9, 35)},
-        {"+30 up to 23:59", APPT, at(2011, 3, 5, 23, 29), E, '+', 0, 0, 0, at(2011, 3, 5, 23, 29),
-         at(2011, 3, 5, 23, 59)},
-        {"+30 into the next day", APPT, at(2011, 3, 5, 23, 30), E, '+', 0, 0, 0, at(2011, 3, 5, 23, 30),
-         at(2011, 3, 6, 0, 0)},
-        {"+30 into the next month", APPT, at(2011, 3, 31, 23, 45), at(2011, 3, 31, 23, 59), '+', 0, 0, 0,
-         at(2011, 3, 31, 23, 45), at(2011, 4, 1, 0, 15)},
-        {"+30 into the next year", APPT, at(2011, 12, 31, 23, 45), at(2011, 12, 31, 23, 59), '+', 0, 0, 0,
-         at(2011, 12, 31, 23, 45), at(2012, 1, 1, 0, 15)},
+        // clang-format off
+        {"+30", APPT, at(2011, 3, 5, 9, 5), E, '+', 0, 0, 0, "05.03.2011 9:05 05.03.2011 9:35"},
+        {"+30 up to 23:59", APPT, at(2011, 3, 5, 23, 29), E, '+', 0, 0, 0,
+         "05.03.2011 23:29 05.03.2011 23:59"},
+        {"+30 into the next day", APPT, at(2011, 3, 5, 23, 30), E, '+', 0, 0, 0,
+         "05.03.2011 23:30 06.03.2011 0:00"},
+        {"+30 into the next month", APPT, at(2011, 3, 31, 23, 45), at(2011, 3, 31, 23, 59), '+', 0, 0,
+         0, "31.03.2011 23:45 01.04.2011 0:15"},
+        {"+30 into the next year", APPT, at(2011, 12, 31, 23, 45), at(2011, 12, 31, 23, 59), '+', 0,
+         0, 0, "31.12.2011 23:45 01.01.2012 0:15"},
         {"+30 onto a leap day", APPT, at(2012, 2, 28, 23, 30), at(2012, 2, 28, 23, 59), '+', 0, 0, 0,
-         at(2012, 2, 28, 23, 30), at(2012, 2, 29, 0, 0)},
+         "28.02.2012 23:30 29.02.2012 0:00"},
         {"+30 from a leap day", APPT, at(2012, 2, 29, 23, 45), at(2012, 2, 29, 23, 59), '+', 0, 0, 0,
-         at(2012, 2, 29, 23, 45), at(2012, 3, 1, 0, 15)},
-        {"+30, no leap day in 2013", APPT, at(2013, 2, 28, 23, 45), at(2013, 2, 28, 23, 59), '+', 0, 0, 0,
-         at(2013, 2, 28, 23, 45), at(2013, 3, 1, 0, 15)},
-        {"+30 from a begin without time: its day", APPT, on(2011, 3, 5), E, '+', 0, 0, 0, on(2011, 3, 5),
-         on(2011, 3, 5)},
-        {"+30 without a begin: the end stays", 3, DT_EMPTY, E, '+', 0, 0, 0, DT_EMPTY, E},
-        {"a week later keeps the length", APPT, B, E, 'D', 2011, 3, 12, at(2011, 3, 12, 9, 0),
-         at(2011, 3, 14, 17, 30)},
-        {"back over a month's end", APPT, B, E, 'D', 2011, 2, 26, at(2011, 2, 26, 9, 0),
-         at(2011, 2, 28, 17, 30)},
-        {"the end into the next year", APPT, B, E, 'D', 2011, 12, 30, at(2011, 12, 30, 9, 0),
-         at(2012, 1, 1, 17, 30)},
-        {"one day on, before the old end", APPT, B, E, 'D', 2011, 3, 6, at(2011, 3, 6, 9, 0),
-         at(2011, 3, 8, 17, 30)},
-        {"without an end only the begin", APPT, DT_EMPTY, DT_EMPTY, 'D', 2011, 3, 9, on(2011, 3, 9),
-         DT_EMPTY},
-        {"an impossible date changes nothing", APPT, B, E, 'D', 2011, 2, 30, B, E},
+         "29.02.2012 23:45 01.03.2012 0:15"},
+        {"+30, no leap day in 2013", APPT, at(2013, 2, 28, 23, 45), at(2013, 2, 28, 23, 59), '+', 0,
+         0, 0, "28.02.2013 23:45 01.03.2013 0:15"},
+        {"+30 from a begin without time: its day", APPT, on(2011, 3, 5), E, '+', 0, 0, 0,
+         "05.03.2011 xx:xx 05.03.2011 xx:xx"},
+        {"+30 without a begin: the end stays", 3, DT_EMPTY, E, '+', 0, 0, 0, "none 07.03.2011 17:30"},
+        {"a week later keeps the length", APPT, B, E, 'D', 2011, 3, 12,
+         "12.03.2011 9:00 14.03.2011 17:30"},
+        {"back over a month's end", APPT, B, E, 'D', 2011, 2, 26, "26.02.2011 9:00 28.02.2011 17:30"},
+        {"the end into the next year", APPT, B, E, 'D', 2011, 12, 30,
+         "30.12.2011 9:00 01.01.2012 17:30"},
+        {"one day on, before the old end", APPT, B, E, 'D', 2011, 3, 6,
+         "06.03.2011 9:00 08.03.2011 17:30"},
+        {"without an end only the begin", APPT, DT_EMPTY, DT_EMPTY, 'D', 2011, 3, 9,
+         "09.03.2011 xx:xx none"},
+        {"an impossible date changes nothing", APPT, B, E, 'D', 2011, 2, 30,
+         "05.03.2011 9:00 07.03.2011 17:30"},
         {"later: the end passes midnight", APPT, B, at(2011, 3, 5, 10, 0), 'T', 23, 30, 0,
-         at(2011, 3, 5, 23, 30), at(2011, 3, 6, 0, 30)},
-        {"earlier", APPT, B, at(2011, 3, 5, 10, 0), 'T', 8, 15, 0, at(2011, 3, 5, 8, 15),
-         at(2011, 3, 5, 9, 15)},
-        {"a begin without time only gets one", APPT, on(2011, 3, 5), at(2011, 3, 5, 10, 0), 'T', 9, 0, 0,
-         at(2011, 3, 5, 9, 0), at(2011, 3, 5, 10, 0)},
-        {"an end without time: the begin alone", APPT, at(2011, 3, 5, 8, 0), on(2011, 3, 6), 'T', 9, 0, 0,
-         B, on(2011, 3, 6)},
+         "05.03.2011 23:30 06.03.2011 0:30"},
+        {"earlier", APPT, B, at(2011, 3, 5, 10, 0), 'T', 8, 15, 0, "05.03.2011 8:15 05.03.2011 9:15"},
+        {"a begin without time only gets one", APPT, on(2011, 3, 5), at(2011, 3, 5, 10, 0), 'T', 9,
+         0, 0, "05.03.2011 9:00 05.03.2011 10:00"},
+        {"an end without time: the begin alone", APPT, at(2011, 3, 5, 8, 0), on(2011, 3, 6), 'T', 9,
+         0, 0, "05.03.2011 9:00 06.03.2011 xx:xx"},
+        {"a busy todo becomes an appointment", 5, B, B, 'K', 1, 0, 0, "100"},
+        {"a free todo becomes a note", 5, B, B, 'K', 0, 0, 0, "200"},
+        {"an appointment becomes a todo of priority 3", APPT, B, B, 'K', 1, 1, 0, "3"},
+        {"a note stays a note", PRIO_NOTE, B, B, 'K', 0, 0, 0, "200"},
+        {"a todo stays a todo", 5, B, B, 'K', 0, 1, 0, "5"},
+        // clang-format on
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
         Velk v;
         v.createRoot();
         v.setItem(entry(v, v.getRoot(), "job", k.prio, k.begin, k.end));
-        auto dates = [&v] { return dateTime2str(v.getDateTime(16)) + " " + dateTime2str(v.getDateTime(0)); };
+        auto dates = [&v] {
+            return dateTime2str(v.getDateTime(16)) + " " + dateTime2str(v.getDateTime(0));
+        };
         ASSERT_EQ(dates(), dateTime2str(k.begin) + " " + dateTime2str(k.end));
         if (k.op == '+') v.setEndToBeginPlus30();
-        if (k.op == 'D') v.setBeginDateMovingEnd(k.y, k.m, k.d);
-        if (k.op == 'T') v.setBeginTimeMovingEnd(k.y, k.m);
-        EXPECT_EQ(dates(), dateTime2str(k.newBegin) + " " + dateTime2str(k.newEnd));
+        if (k.op == 'D') v.setBeginDateMovingEnd(k.x, k.y, k.z);
+        if (k.op == 'T') v.setBeginTimeMovingEnd(k.x, k.y);
+        if (k.op == 'K') v.setShowTimeAs(k.x), v.setItemIsToDo(k.y);
+        EXPECT_EQ(k.op == 'K' ? std::to_string(v.getItemPriority()) : dates(), k.after);
     }
 }
 
-// The todo flag turns an item into a todo of priority 3, or into an
-// appointment when shown busy and a note when free.
-TEST(ItemEdit, TheTodoFlagTurnsKindsByTheBusyState) {
-    struct Case {
-        unsigned prio;
-        int busy;
-        bool todo;
-        unsigned after;
-    } cases[] = {{5, 1, false, PRIO_APPOINTMENT}, {5, 0, false, PRIO_NOTE}, {PRIO_APPOINTMENT, 1, true, 3},
-                 {PRIO_NOTE, 0, true, 3}, {PRIO_NOTE, 0, false, PRIO_NOTE}, {5, 0, true, 5}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(testing::Message() << k.prio << " busy " << k.busy << " todo " << k.todo);
-        Velk v;
-        v.createRoot();
-        v.setItem(entry(v, v.getRoot(), "job", k.prio, at(2011, 3, 5, 9, 0), at(2011, 3, 5, 10, 0)));
-        v.setShowTimeAs(k.busy);
-        v.setItemIsToDo(k.todo);
-        EXPECT_EQ(v.getItemPriority(), k.after);
-    }
-}
-
-TEST(EditorText, DatesTimesSumsControlsWrappingAndWordBackspace) {
+TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
     const int32_t noon = 1299326400; // 5 March 2011, 13:00 in Europe/Berlin
     auto lines = [](const std::vector<std::string>& all) {
         std::string s;
@@ -107,9 +97,13 @@ TEST(EditorText, DatesTimesSumsControlsWrappingAndWordBackspace) {
     auto controls = [](bool todo, packedDT begin, packedDT end) {
         const DateControls c = dateControlsShown(todo, begin, end);
         std::string s;
-        for (bool b : {c.begDate, c.begTime, c.begBox, c.endDate, c.endTime, c.endBox, c.busy, c.recurrence})
+        for (bool b :
+             {c.begDate, c.begTime, c.begBox, c.endDate, c.endTime, c.endBox, c.busy, c.recurrence})
             s += b ? '1' : '0';
-        return s;
+        return s + " ";
+    };
+    auto back = [](const std::string& text, int pos) {
+        return std::to_string(wordBackspaceStart(text, pos));
     };
     const std::string words = "  aaaa " + std::string(80, 'b'), no = "0 -7 -7";
     std::string umlauts = "a ";
@@ -120,42 +114,43 @@ TEST(EditorText, DatesTimesSumsControlsWrappingAndWordBackspace) {
         const char* rule;
         std::string got, expected;
     } cases[] = {
-        {"dates", dateTime2str(none) + "|" + dateTime2str(d) + "|" + dateTime2str(at(2011, 3, 5, 9, 5)) +
-                      "|" + dateTime2str(at(2127, 12, 31, 23, 59)),
+        // clang-format off
+        {"dates", dateTime2str(none) + "|" + dateTime2str(d) + "|" + dateTime2str(at(2011, 3, 5, 9, 5))
+         + "|" + dateTime2str(at(2127, 12, 31, 23, 59)),
          "none|05.03.2011 xx:xx|05.03.2011 9:05|31.12.2127 23:59"},
         {"sums rounded to minutes", timeSumText(29) + "|" + timeSumText(30) + "|" +
-                                        timeSumText(3600 + 59 * 60 + 31) + "|" + timeSumText(360000),
+         timeSumText(3600 + 59 * 60 + 31) + "|" + timeSumText(360000),
          "Time: 0:00|Time: 0:01|Time: 2:00|Time: 100:00"},
         {"counts", groupCountText(0, 0) + "|" + groupCountText(1, 3) + "|" + groupCountText(3, 3),
          "0/0 ( 100%) done|1/3 (33 %) done|3/3 (100 %) done"},
-        {"rules 0 to 6, others unknown", recurrenceLabel(2) + "|" + recurrenceLabel(6) + "|" +
-                                             recurrenceLabel(7) + "|" + recurrenceLabel(-1),
-         "Recurrence: daily, resetable|Recurrence: yearly|Recurring:|Recurring:"},
-        {"completion", completionText(false, 0) + "|" + completionText(true, noon), "not yet...|05.03.2011 13:00"},
+        {"rules 0 to 6, others unknown",
+         recurrenceLabel(0) + "|" + recurrenceLabel(6) + "|" + recurrenceLabel(7) + "|" +
+         recurrenceLabel(-1), "Recurrence: none|Recurrence: yearly|Recurring:|Recurring:"},
+        {"completion", completionText(false, 0) + "|" + completionText(true, noon),
+         "not yet...|05.03.2011 13:00"},
         {"a closed working time", lines(workingTimeLines({noon}, {noon + 3600}, false)),
          "05.03.2011 13:00|      -> 05.03.2011 14:00|"},
-        {"only the last interval runs", lines(workingTimeLines({noon, noon + 7200}, {noon + 3600, 0}, true)),
-         "05.03.2011 13:00|      -> 05.03.2011 14:00|05.03.2011 15:00|   running|"},
-        {"todo: none, due date, both", controls(true, none, none) + " " + controls(true, none, d) + " " +
-                                           controls(true, d, d), "00010100 10111101 11111111"},
-        {"appointment: none, begin, both", controls(false, none, none) + " " + controls(false, d, none) +
-                                               " " + controls(false, d, d), "10100000 11110101 11111111"},
+        {"only the last interval runs", lines(workingTimeLines({noon, noon + 7200}, {noon + 3600, 0},
+         true)), "05.03.2011 13:00|      -> 05.03.2011 14:00|05.03.2011 15:00|   running|"},
+        {"todo: no dates, due date, both",
+         controls(true, none, none) + controls(true, none, d) + controls(true, d, d),
+         "00010100 10111101 11111111 "},
+        {"appointment: no dates, begin, both",
+         controls(false, none, none) + controls(false, d, none) + controls(false, d, d),
+         "10100000 11110101 11111111 "},
         {"87 characters: the last blank breaks, the indent kept", wrap(words, 87), "1 6 2"},
         {"80 characters are not wrapped", wrap("x " + std::string(78, 'y'), 80), no},
         {"only the cursor's line counts", wrap(std::string(90, 'a') + "\nshort words", 102), no},
         {"a line beginning with | is never split", wrap("|" + words, 88), no},
-        {"a line without a blank, or only those of its indent", wrap(std::string(90, 'z'), 90) + " " +
-                                                                   wrap("   " + std::string(90, 'z'), 93),
-         no + " " + no},
-        {"characters count, not bytes: 81 and 80", wrap(umlauts, 160) + " " + wrap(umlauts, 158), "1 1 0 " + no},
-        {"a cursor before or past the text", wrap(words, -1) + " " + wrap(words, 88), no + " " + no},
-        {"word backspace: marks, then letters; from within, the start, past the end; marks alone",
-         std::to_string(wordBackspaceStart("one two,  ", 10)) + std::to_string(wordBackspaceStart("one", 2)) +
-             std::to_string(wordBackspaceStart("one", 0)) + std::to_string(wordBackspaceStart("ab cd", 9)) +
-             std::to_string(wordBackspaceStart("  ...", 5)),
+        {"a line without a blank, or only those of its indent",
+         wrap(std::string(90, 'z'), 90) + wrap("   " + std::string(90, 'z'), 93), no + no},
+        {"characters count, not bytes: 81, 80", wrap(umlauts, 160) + wrap(umlauts, 158), "1 1 0" + no},
+        {"a cursor before or past the text", wrap(words, -1) + wrap(words, 88), no + no},
+        {"word backspace: marks then letters; from within, the start, past the end; marks alone",
+         back("one two,  ", 10) + back("one", 2) + back("one", 0) + back("ab cd", 9) + back("  ...", 5),
          "40030"},
-        {"word backspace cuts no character in two", std::to_string(wordBackspaceStart("x gr\xc3\xbc\xc3\x9f", 8)),
-         "2"},
+        {"word backspace cuts no character in two", back("x gr\xc3\xbc\xc3\x9f", 8), "2"},
+        // clang-format on
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);

@@ -15,10 +15,8 @@ namespace {
 // item with a sync ID; b1 is due on 9 March 2011.
 struct Tree {
     Tree() {
-        a = v.getRoot()->newGroup();
-        a->setSummary("A");
-        b = a->newGroup();
-        b->setSummary("B");
+        (a = v.getRoot()->newGroup())->setSummary("A");
+        (b = a->newGroup())->setSummary("B");
         r1 = entry(v, v.getRoot(), "r1", 3);
         a1 = entry(v, a, "a1", 3);
         b1 = entry(v, b, "b1", 3, DT_EMPTY, on(2011, 3, 9));
@@ -49,10 +47,8 @@ struct Tree {
 
 std::string shape(ToDoListGroup& g) {
     std::string s = "{";
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
-        ToDoListToDo& t = *g.getToDo(i);
-        s += " " + (t.getSummary().empty() ? "_" : t.getSummary()) + (t.isRunning() ? "*" : "");
-    }
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        s += " " + g.getToDo(i)->getSummary() + (g.getToDo(i)->isRunning() ? "*" : "");
     for (std::size_t i = 0; i < g.getNrGroups(); ++i)
         s += " " + g.getGroup(i)->getSummary() + shape(*g.getGroup(i));
     return s + " }";
@@ -81,82 +77,84 @@ TEST(Operations, ChangeTheTreeAsTheirRulesSay) {
         int result;
         std::string after;
     } cases[] = {
+        // clang-format off
         {"normal view: a new todo in the current group, the priority not used",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.newToDo(5, 0u); }, 0,
-         "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
+         [](Tree& t) { return t.v.setGroup(t.a), t.v.newToDo(5, 0u); },
+         0, "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
         {"calendar day: an appointment 8:00-8:30 in the group 'calendar', the group stays",
          [](Tree& t) { return t.calendar().show({nullptr}).v.setGroup(t.b), t.v.newToDo(100, 0u); },
          0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } B/<unnamed>:100 07.03.2026 8:00.."
             "07.03.2026 8:30 r0 d1"},
         {"calendar day: a todo on that day, and a note without summary beside it",
          [](Tree& t) { return t.calendar().show({nullptr}).v.newToDo(2, 0u) + t.v.newToDo(200, 0u); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> _ } } /:200 07.03.2026 xx:xx.."
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } /:200 07.03.2026 xx:xx.."
             "07.03.2026 xx:xx r0 d2"},
+        {"calendar starting today on the 1st: a todo made from the overdue todos' blank line is due "
+         "the last day of the month before",
+         [](Tree& t) { setVelkNowForTesting(1330603200); // 1 March 2012, 13:00
+                       t.calendar().v.setCalFirstDay(on(2012, 3, 1)), t.v.setCalSpan(1);
+                       EXPECT_EQ(shownRows(t.v), "overdue b1|--|@i@rThursday 01.03.2012  9|--|");
+                       return t.v.newToDo(2, t.v.getViewOrder()[1]); },
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } /<unnamed>:2 29.02.2012 xx:xx.."
+            "29.02.2012 xx:xx r0 d2"},
         {"nothing new in the calendar on a row without a day or one that is not there",
-         [](Tree& t) { return t.calendar().show({t.a1}).v.newToDo(3, 0u) + t.v.newToDo(3, 1u); }, -2,
-         same},
-        {"no new todo in the search view", [](Tree& t) { return t.v.search("zzz"), t.v.newToDo(3, 0u); },
+         [](Tree& t) { return t.calendar().show({t.a1}).v.newToDo(3, 0u) + t.v.newToDo(3, 1u); },
+         -2, same},
+        {"no new todo in the search view",
+         [](Tree& t) { return t.v.search("zzz"), t.v.newToDo(3, 0u); },
          -1, "{ r1 A{ a1 B{ b1 } } search results{ } } search results/- r0 d1"},
-        {"a new group becomes current", [](Tree& t) { return t.v.setGroup(t.a), t.v.newGroup(); }, 0,
-         "{ r1 A{ a1 B{ b1 } <unnamed>{ } } } <unnamed>/- r0 d1"},
+        {"a new group becomes current",
+         [](Tree& t) { return t.v.setGroup(t.a), t.v.newGroup(); },
+         0, "{ r1 A{ a1 B{ b1 } <unnamed>{ } } } <unnamed>/- r0 d1"},
         {"no new group, turned todo or deleted group in the calendar",
          [](Tree& t) { return t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar().v.newGroup() +
                               t.v.turnCurItem2Group() + t.v.delCurGroup(); },
          -3, "{ r1 A{ a1 B{ b1 } } } A/a1:3 r0 d1"},
         {"a running todo turned into a group: the copy runs, is dated and current",
-         [](Tree& t) { return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); }, 0,
-         "{ r1 A{ a1 B{ b1{ b1* } } } } b1/b1:3" + b1Due + " r1 d1"},
+         [](Tree& t) { return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); },
+         0, "{ r1 A{ a1 B{ b1{ b1* } } } } b1/b1:3" + b1Due + " r1 d1"},
         {"a todo without summary becomes the group '<unnamed>'",
-         [](Tree& t) { return t.a1->setSummary(""), t.v.setItem(t.a1), t.v.turnCurItem2Group(); }, 0,
-         "{ r1 A{ B{ b1 } <unnamed>{ _ } } } <unnamed>/:3 r0 d1"},
+         [](Tree& t) { return t.a1->setSummary(""), t.v.setItem(t.a1), t.v.turnCurItem2Group(); },
+         0, "{ r1 A{ B{ b1 } <unnamed>{  } } } <unnamed>/:3 r0 d1"},
         {"a todo of a subgroup shown flat becomes a group in its own group",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.setItem(t.b1), t.v.turnCurItem2Group(); }, 0,
-         "{ r1 A{ a1 B{ b1{ b1 } } } } b1/b1:3" + b1Due + " r0 d1"},
+         [](Tree& t) { return t.v.setGroup(t.a), t.v.setItem(t.b1), t.v.turnCurItem2Group(); },
+         0, "{ r1 A{ a1 B{ b1{ b1 } } } } b1/b1:3" + b1Due + " r0 d1"},
         {"the current group deleted with its running todo; its parent becomes current",
-         [](Tree& t) { return t.running(t.b1), t.v.setGroup(t.b), t.v.delCurGroup(); }, 0,
-         "{ r1 A{ a1 } } A/- r0 d0"},
+         [](Tree& t) { return t.running(t.b1), t.v.setGroup(t.b), t.v.delCurGroup(); },
+         0, "{ r1 A{ a1 } } A/- r0 d0"},
         {"the root is not deleted", [](Tree& t) { return t.v.delCurGroup(); }, -1, same},
         {"a deleted group takes the current group and item inside it to its parent",
-         [](Tree& t) { return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); }, 0,
-         "{ r1 } /- r0 d0"},
-        {"a deleted sibling group leaves the current group and item",
-         [](Tree& t) { return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a->newGroup()); },
-         0, "{ r1 A{ a1 B{ b1 } } } B/b1:3" + b1Due + " r0 d1"},
+         [](Tree& t) { return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); },
+         0, "{ r1 } /- r0 d0"},
         {"an item outside the tree, or the root, is not deleted",
          [](Tree& t) { ToDoListToDo stray(7, "/0/");
-                       return t.v.DeleteItem(&stray) + t.v.DeleteItem(t.v.getRoot()); }, -2, same},
+                       return t.v.DeleteItem(&stray) + t.v.DeleteItem(t.v.getRoot()); },
+         -2, same},
         {"rows deleted by position from the first: a todo gone with its group shows nothing",
          [](Tree& t) { t.show({t.b, t.b1, t.a1, t.r1});
                        return 100 * t.v.DeleteItem(0u) + 10 * t.v.DeleteItem(1u) + t.v.DeleteItem(2u); },
          -10, "{ r1 A{ } } /- r0 d0"},
-        {"rows deleted by position from the last",
-         [](Tree& t) { t.show({t.b, t.b1, t.a1, t.r1});
-                       return 100 * t.v.DeleteItem(2u) + 10 * t.v.DeleteItem(1u) + t.v.DeleteItem(0u); },
-         0, "{ r1 A{ } } /- r0 d0"},
-        {"a position just past the rows deletes nothing",
-         [](Tree& t) { return t.show({t.a1, t.r1}).v.DeleteItem(2u); }, -1, same},
-        {"a marker row deletes nothing", [](Tree& t) { return t.show({nullptr, t.r1}).v.DeleteItem(0u); },
-         -1, same},
+        {"a position just past the rows, or of a marker, deletes nothing",
+         [](Tree& t) { return t.show({nullptr, t.r1}).v.DeleteItem(2u) + t.v.DeleteItem(0u); },
+         -2, same},
         {"completed todos shown (once or twice, priority 6 too) go; open todos, appointments, "
          "groups and items not shown stay",
-         [](Tree& t) {
-             ToDoListToDo* appt = entry(t.v, t.a, "appt", PRIO_APPOINTMENT, at(2011, 3, 1, 9, 0));
-             for (ToDoListToDo* d : {t.a1, t.b1, appt, t.r1})
-                 d->setCompleted(t.v.calendar());
-             t.b1->setPriority(6, t.v.calendar());
-             t.v.checkCompleted();
-             return t.show({t.a1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
+         [](Tree& t) { ToDoListToDo* appt = entry(t.v, t.a, "appt", PRIO_APPOINTMENT, on(2011, 3, 1));
+                       for (ToDoListToDo* d : {t.a1, t.b1, appt, t.r1}) d->setCompleted(t.v.calendar());
+                       t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
+                       return t.show({t.a1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
          0, "{ r1 A{ appt B{ } } } /- r0 d0"},
         {"the current item is not deleted in the search view",
          [](Tree& t) { return t.v.setItem(t.r1), t.v.setMainViewType(MAINVIEW_SEARCH), t.v.delToDo(); },
          -1, "{ r1 A{ a1 B{ b1 } } } /r1:3 r0 d1"},
         {"the current item deleted in the calendar",
-         [](Tree& t) { return t.v.setItem(t.b1), t.calendar().v.delToDo(); }, 0,
-         "{ r1 A{ a1 B{ } } } /- r0 d0"},
+         [](Tree& t) { return t.v.setItem(t.b1), t.calendar().v.delToDo(); },
+         0, "{ r1 A{ a1 B{ } } } /- r0 d0"},
         {"recording started twice counts once; completing stops it; stopping again does nothing",
          [](Tree& t) { return 1000 * t.running(t.a1) + 100 * t.v.setItemRunning(true) +
                               10 * t.v.setItemCompleted() + t.v.setItemRunning(false); },
          -101, "{ r1 A{ a1 B{ b1 } } } /a1:3 r0 d1"},
+        // clang-format on
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);

@@ -41,9 +41,9 @@ inline std::string shownRows(Velk& v, int leave = ALL_ROWS) {
         const T_viewDataItem& row = v.getViewData()[i];
         char day[16];
         std::snprintf(day, sizeof day, "%02d.%02d ", dtDay(row.day), dtMonth(row.day));
-        if (v.getMainViewType() != MAINVIEW_CALENDAR || row.prio == PRIO_DAYHEADER)
-            day[0] = '\0';
-        if (leave > ALL_ROWS && (row.prio == PRIO_SEPARATOR || row.prio == PRIO_DAYHEADER)) continue;
+        if (v.getMainViewType() != MAINVIEW_CALENDAR || row.prio == PRIO_DAYHEADER) day[0] = '\0';
+        if (leave > ALL_ROWS && (row.prio == PRIO_SEPARATOR || row.prio == PRIO_DAYHEADER))
+            continue;
         if (leave == ENTRIES && row.prio == PRIO_SPECIALDAY) continue;
         if ((row.day & DT_TIMEMASK) == DT_TIMEMASK) std::snprintf(day, sizeof day, "overdue ");
         s += row.prio == PRIO_SEPARATOR ? std::string("--") : day + row.text.str();
