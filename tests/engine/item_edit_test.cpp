@@ -12,47 +12,32 @@
 TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
     const unsigned APPT = PRIO_APPOINTMENT;
     const packedDT B = at(2011, 3, 5, 9, 0), E = at(2011, 3, 7, 17, 30);
-    struct Case {
-        const char* rule;
-        unsigned prio;
-        packedDT begin, end;
-        char op;
-        int x, y, z;
-        const char* after;
-    } cases[] = {
-        // clang-format off
-        {"+30", APPT, at(2011, 3, 5, 9, 5), E, '+', 0, 0, 0, "05.03.2011 9:05 05.03.2011 9:35"},
-        {"+30 up to 23:59", APPT, at(2011, 3, 5, 23, 29), E, '+', 0, 0, 0,
-         "05.03.2011 23:29 05.03.2011 23:59"},
+    // clang-format off
+    struct Case { const char* rule; unsigned prio; packedDT begin, end; char op; int x, y, z;
+                  const char* after; };
+    const Case cases[] = {
         {"+30 into the next day", APPT, at(2011, 3, 5, 23, 30), E, '+', 0, 0, 0,
          "05.03.2011 23:30 06.03.2011 0:00"},
-        {"+30 into the next month", APPT, at(2011, 3, 31, 23, 45), at(2011, 3, 31, 23, 59), '+', 0, 0,
-         0, "31.03.2011 23:45 01.04.2011 0:15"},
+        {"+30 into the next month", APPT, at(2011, 3, 31, 23, 45), at(2011, 3, 31, 23, 59), '+',
+         0, 0, 0, "31.03.2011 23:45 01.04.2011 0:15"},
         {"+30 into the next year", APPT, at(2011, 12, 31, 23, 45), at(2011, 12, 31, 23, 59), '+', 0,
          0, 0, "31.12.2011 23:45 01.01.2012 0:15"},
-        {"+30 onto a leap day", APPT, at(2012, 2, 28, 23, 30), at(2012, 2, 28, 23, 59), '+', 0, 0, 0,
-         "28.02.2012 23:30 29.02.2012 0:00"},
-        {"+30 from a leap day", APPT, at(2012, 2, 29, 23, 45), at(2012, 2, 29, 23, 59), '+', 0, 0, 0,
-         "29.02.2012 23:45 01.03.2012 0:15"},
-        {"+30, no leap day in 2013", APPT, at(2013, 2, 28, 23, 45), at(2013, 2, 28, 23, 59), '+', 0,
-         0, 0, "28.02.2013 23:45 01.03.2013 0:15"},
+        {"+30 onto a leap day", APPT, at(2012, 2, 28, 23, 30), at(2012, 2, 28, 23, 59), '+', 0, 0,
+         0, "28.02.2012 23:30 29.02.2012 0:00"},
         {"+30 from a begin without time: its day", APPT, on(2011, 3, 5), E, '+', 0, 0, 0,
          "05.03.2011 xx:xx 05.03.2011 xx:xx"},
-        {"+30 without a begin: the end stays", 3, DT_EMPTY, E, '+', 0, 0, 0, "none 07.03.2011 17:30"},
+        {"+30 without a begin: the end stays", 3, DT_EMPTY, E, '+', 0, 0, 0,
+         "none 07.03.2011 17:30"},
         {"a week later keeps the length", APPT, B, E, 'D', 2011, 3, 12,
          "12.03.2011 9:00 14.03.2011 17:30"},
-        {"back over a month's end", APPT, B, E, 'D', 2011, 2, 26, "26.02.2011 9:00 28.02.2011 17:30"},
         {"the end into the next year", APPT, B, E, 'D', 2011, 12, 30,
          "30.12.2011 9:00 01.01.2012 17:30"},
-        {"one day on, before the old end", APPT, B, E, 'D', 2011, 3, 6,
-         "06.03.2011 9:00 08.03.2011 17:30"},
         {"without an end only the begin", APPT, DT_EMPTY, DT_EMPTY, 'D', 2011, 3, 9,
          "09.03.2011 xx:xx none"},
         {"an impossible date changes nothing", APPT, B, E, 'D', 2011, 2, 30,
          "05.03.2011 9:00 07.03.2011 17:30"},
         {"later: the end passes midnight", APPT, B, at(2011, 3, 5, 10, 0), 'T', 23, 30, 0,
          "05.03.2011 23:30 06.03.2011 0:30"},
-        {"earlier", APPT, B, at(2011, 3, 5, 10, 0), 'T', 8, 15, 0, "05.03.2011 8:15 05.03.2011 9:15"},
         {"a begin without time only gets one", APPT, on(2011, 3, 5), at(2011, 3, 5, 10, 0), 'T', 9,
          0, 0, "05.03.2011 9:00 05.03.2011 10:00"},
         {"an end without time: the begin alone", APPT, at(2011, 3, 5, 8, 0), on(2011, 3, 6), 'T', 9,
@@ -60,8 +45,6 @@ TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
         {"a busy todo becomes an appointment", 5, B, B, 'K', 1, 0, 0, "100"},
         {"a free todo becomes a note", 5, B, B, 'K', 0, 0, 0, "200"},
         {"an appointment becomes a todo of priority 3", APPT, B, B, 'K', 1, 1, 0, "3"},
-        {"a note stays a note", PRIO_NOTE, B, B, 'K', 0, 0, 0, "200"},
-        {"a todo stays a todo", 5, B, B, 'K', 0, 1, 0, "5"},
         // clang-format on
     };
     for (const Case& k : cases) {
@@ -92,7 +75,7 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
     auto wrap = [](const std::string& text, int cursor) {
         int blank = -7, indent = -7;
         const bool wrapped = descriptionWrap(text, cursor, blank, indent);
-        return std::to_string(wrapped) + " " + std::to_string(blank) + " " + std::to_string(indent);
+        return wrapped ? std::to_string(blank) + "/" + std::to_string(indent) + " " : "no ";
     };
     auto controls = [](bool todo, packedDT begin, packedDT end) {
         const DateControls c = dateControlsShown(todo, begin, end);
@@ -105,51 +88,42 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
     auto back = [](const std::string& text, int pos) {
         return std::to_string(wordBackspaceStart(text, pos));
     };
-    const std::string words = "  aaaa " + std::string(80, 'b'), no = "0 -7 -7";
+    const std::string words = "  aaaa " + std::string(80, 'b'), z = std::string(90, 'z');
     std::string umlauts = "a ";
     for (int i = 0; i < 79; ++i)
         umlauts += "\xc3\xa4";
     const packedDT d = on(2011, 3, 5), none = DT_EMPTY;
-    struct Case {
-        const char* rule;
-        std::string got, expected;
-    } cases[] = {
-        // clang-format off
-        {"dates", dateTime2str(none) + "|" + dateTime2str(d) + "|" + dateTime2str(at(2011, 3, 5, 9, 5))
-         + "|" + dateTime2str(at(2127, 12, 31, 23, 59)),
-         "none|05.03.2011 xx:xx|05.03.2011 9:05|31.12.2127 23:59"},
+    // clang-format off
+    struct Case { const char* rule; std::string got, expected; };
+    const Case cases[] = {
         {"sums rounded to minutes", timeSumText(29) + "|" + timeSumText(30) + "|" +
          timeSumText(3600 + 59 * 60 + 31) + "|" + timeSumText(360000),
          "Time: 0:00|Time: 0:01|Time: 2:00|Time: 100:00"},
         {"counts", groupCountText(0, 0) + "|" + groupCountText(1, 3) + "|" + groupCountText(3, 3),
          "0/0 ( 100%) done|1/3 (33 %) done|3/3 (100 %) done"},
-        {"rules 0 to 6, others unknown",
-         recurrenceLabel(0) + "|" + recurrenceLabel(6) + "|" + recurrenceLabel(7) + "|" +
-         recurrenceLabel(-1), "Recurrence: none|Recurrence: yearly|Recurring:|Recurring:"},
-        {"completion", completionText(false, 0) + "|" + completionText(true, noon),
-         "not yet...|05.03.2011 13:00"},
-        {"a closed working time", lines(workingTimeLines({noon}, {noon + 3600}, false)),
-         "05.03.2011 13:00|      -> 05.03.2011 14:00|"},
-        {"only the last interval runs", lines(workingTimeLines({noon, noon + 7200}, {noon + 3600, 0},
-         true)), "05.03.2011 13:00|      -> 05.03.2011 14:00|05.03.2011 15:00|   running|"},
-        {"todo: no dates, due date, both",
-         controls(true, none, none) + controls(true, none, d) + controls(true, d, d),
-         "00010100 10111101 11111111 "},
-        {"appointment: no dates, begin, both",
+        {"rules 0 to 6, others unknown", recurrenceLabel(0) + "|" + recurrenceLabel(6) + "|" +
+         recurrenceLabel(7) + "|" + recurrenceLabel(-1),
+         "Recurrence: none|Recurrence: yearly|Recurring:|Recurring:"},
+        {"completion; working times, only the last open one running",
+         completionText(false, 0) + "|" + completionText(true, noon) + "|" +
+         lines(workingTimeLines({noon}, {noon + 3600}, false)) +
+         lines(workingTimeLines({noon, noon + 7200}, {noon + 3600, 0}, true)),
+         "not yet...|05.03.2011 13:00|05.03.2011 13:00|      -> 05.03.2011 14:00|05.03.2011 13:00|"
+         "      -> 05.03.2011 14:00|05.03.2011 15:00|   running|"},
+        {"date controls of a todo without dates, with a due date, with both; of an appointment",
+         controls(true, none, none) + controls(true, none, d) + controls(true, d, d) +
          controls(false, none, none) + controls(false, d, none) + controls(false, d, d),
-         "10100000 11110101 11111111 "},
-        {"87 characters: the last blank breaks, the indent kept", wrap(words, 87), "1 6 2"},
-        {"80 characters are not wrapped", wrap("x " + std::string(78, 'y'), 80), no},
-        {"only the cursor's line counts", wrap(std::string(90, 'a') + "\nshort words", 102), no},
-        {"a line beginning with | is never split", wrap("|" + words, 88), no},
-        {"a line without a blank, or only those of its indent",
-         wrap(std::string(90, 'z'), 90) + wrap("   " + std::string(90, 'z'), 93), no + no},
-        {"characters count, not bytes: 81, 80", wrap(umlauts, 160) + wrap(umlauts, 158), "1 1 0" + no},
-        {"a cursor before or past the text", wrap(words, -1) + wrap(words, 88), no + no},
-        {"word backspace: marks then letters; from within, the start, past the end; marks alone",
-         back("one two,  ", 10) + back("one", 2) + back("one", 0) + back("ab cd", 9) + back("  ...", 5),
-         "40030"},
-        {"word backspace cuts no character in two", back("x gr\xc3\xbc\xc3\x9f", 8), "2"},
+         "00010100 10111101 11111111 10100000 11110101 11111111 "},
+        {"wrapped at the last blank, the indent kept, past 80 characters (not bytes)",
+         wrap(words, 87) + wrap(umlauts, 160), "6/2 1/0 "},
+        {"not wrapped: 80 characters, a line not the cursor's, a '|' line, no blank but the indent",
+         wrap(umlauts, 158) + wrap("x " + std::string(78, 'y'), 80) +
+         wrap(z + "\nshort words", 102) + wrap("|" + words, 88) + wrap(z, 90) + wrap("   " + z, 93),
+         "no no no no no no "},
+        {"a cursor before or past the text", wrap(words, -1) + wrap(words, 88), "no no "},
+        {"word backspace: marks then letters; from within, the start, past the end; marks alone; "
+         "no character cut in two", back("one two,  ", 10) + back("one", 2) + back("one", 0) +
+         back("ab cd", 9) + back("  ...", 5) + back("x gr\xc3\xbc\xc3\x9f", 8), "400302"},
         // clang-format on
     };
     for (const Case& k : cases) {

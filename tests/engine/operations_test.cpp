@@ -37,6 +37,11 @@ struct Tree {
         return *this;
     }
     Tree& calendar() { return v.setMainViewType(MAINVIEW_CALENDAR), *this; }
+    // The calendar of 9 March 2011 alone: 0 its header, 1 Ash Wednesday, 2 b1, 3 its blank line.
+    Tree& march9() {
+        return calendar(), v.setCalFirstDay(on(2011, 3, 9)), v.setCalSpan(1), v.buildView(), *this;
+    }
+    unsigned row(unsigned pos) { return v.getViewOrder()[pos]; }
     int running(ToDoListToDo* t) { return v.setItem(t), v.setItemRunning(true); }
     TempDir dir;
     TestOrganizer org{dir.file("o.dat")};
@@ -44,6 +49,14 @@ struct Tree {
     ToDoListGroup *a, *b;
     ToDoListToDo *r1, *a1, *b1;
 };
+
+// The results of operations in the order they ran, as the digits of one number.
+int codes(std::initializer_list<int> results) {
+    int n = 0;
+    for (int r : results)
+        n = 10 * n + r;
+    return n;
+}
 
 std::string shape(ToDoListGroup& g) {
     std::string s = "{";
@@ -54,13 +67,16 @@ std::string shape(ToDoListGroup& g) {
     return s + " }";
 }
 
-// The tree, the current group (empty for the root) and item with its priority
-// and dates, the running count and the number of dated todos.
+// The tree, the main view when not the normal one, the current group (empty
+// for the root) and item with its priority and dates, the running count and
+// the number of dated todos.
 std::string state(Velk& v) {
     const ToDoListToDo* t = v.getCurItem();
-    std::string s = shape(*v.getRoot()) + " " +
-                    (v.getCurGroup() == v.getRoot() ? "" : v.getCurGroup()->getSummary()) + "/" +
-                    (t ? t->getSummary() + ":" + std::to_string(t->getPriority()) : "-");
+    const int view = v.getMainViewType();
+    std::string s = shape(*v.getRoot()) + (view ? " view " + std::to_string(view) : "") + " " +
+                    (v.inRootGroup() ? "" : v.getCurGroup()->getSummary()) + "/" +
+                    (t ? t->getSummary() + ":" + std::to_string(t->getPriority()) : "-") +
+                    (t && t->isCompleted() ? " done" : "");
     if (t && (dtHasDate(t->getDateTime(16)) || dtHasDate(t->getDateTime(0))))
         s += " " + dateTime2str(t->getDateTime(16)) + ".." + dateTime2str(t->getDateTime(0));
     return s + " r" + std::to_string(v.getNrActiveJobs()) + " d" +
@@ -69,91 +85,105 @@ std::string state(Velk& v) {
 
 } // namespace
 
-TEST(Operations, ChangeTheTreeAsTheirRulesSay) {
+TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
     const std::string same = "{ r1 A{ a1 B{ b1 } } } /- r0 d1", b1Due = " none..09.03.2011 xx:xx";
-    struct Case {
-        const char* rule;
-        int (*op)(Tree&);
-        int result;
-        std::string after;
-    } cases[] = {
-        // clang-format off
-        {"normal view: a new todo in the current group, the priority not used",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.newToDo(5, 0u); },
+    // clang-format off
+    struct Case { const char* rule; int (*op)(Tree&); int result; std::string after; };
+    const Case cases[] = {
+        {"normal view: a new todo in the current group, the priority not used", [](Tree& t) {
+             return t.v.setGroup(t.a), t.v.newToDo(5, 0u); },
          0, "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
         {"calendar day: an appointment 8:00-8:30 in the group 'calendar', the group stays",
          [](Tree& t) { return t.calendar().show({nullptr}).v.setGroup(t.b), t.v.newToDo(100, 0u); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } B/<unnamed>:100 07.03.2026 8:00.."
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 B/<unnamed>:100 07.03.2026 8:00.."
             "07.03.2026 8:30 r0 d1"},
-        {"calendar day: a todo on that day, and a note without summary beside it",
-         [](Tree& t) { return t.calendar().show({nullptr}).v.newToDo(2, 0u) + t.v.newToDo(200, 0u); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } /:200 07.03.2026 xx:xx.."
+        {"calendar day: a todo on that day, and a note without summary beside it", [](Tree& t) {
+             return codes({t.calendar().show({nullptr}).v.newToDo(2, 0u), t.v.newToDo(200, 0u)}); },
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } view 3 /:200 07.03.2026 xx:xx.."
             "07.03.2026 xx:xx r0 d2"},
-        {"calendar starting today on the 1st: a todo made from the overdue todos' blank line is due "
-         "the last day of the month before",
+        {"calendar starting today on a 1st: a todo from the overdue blank line due the day before",
          [](Tree& t) { setVelkNowForTesting(1330603200); // 1 March 2012, 13:00
                        t.calendar().v.setCalFirstDay(on(2012, 3, 1)), t.v.setCalSpan(1);
                        EXPECT_EQ(shownRows(t.v), "overdue b1|--|@i@rThursday 01.03.2012  9|--|");
                        return t.v.newToDo(2, t.v.getViewOrder()[1]); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } /<unnamed>:2 29.02.2012 xx:xx.."
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 /<unnamed>:2 29.02.2012 xx:xx.."
             "29.02.2012 xx:xx r0 d2"},
-        {"nothing new in the calendar on a row without a day or one that is not there",
-         [](Tree& t) { return t.calendar().show({t.a1}).v.newToDo(3, 0u) + t.v.newToDo(3, 1u); },
-         -2, same},
-        {"no new todo in the search view",
-         [](Tree& t) { return t.v.search("zzz"), t.v.newToDo(3, 0u); },
-         -1, "{ r1 A{ a1 B{ b1 } } search results{ } } search results/- r0 d1"},
-        {"a new group becomes current",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.newGroup(); },
-         0, "{ r1 A{ a1 B{ b1 } <unnamed>{ } } } <unnamed>/- r0 d1"},
-        {"no new group, turned todo or deleted group in the calendar",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar().v.newGroup() +
-                              t.v.turnCurItem2Group() + t.v.delCurGroup(); },
-         -3, "{ r1 A{ a1 B{ b1 } } } A/a1:3 r0 d1"},
-        {"a running todo turned into a group: the copy runs, is dated and current",
-         [](Tree& t) { return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); },
+        {"nothing new on a calendar row without a day or not there, nor in a search", [](Tree& t) {
+             return codes({t.calendar().show({t.a1}).v.newToDo(3, 0u), t.v.newToDo(3, 1u),
+                           (t.v.setMainViewType(MAINVIEW_NORMAL), t.v.search("zzz")),
+                           t.v.newToDo(3, 0u), t.v.delToDo()}); },
+         -11011, "{ r1 A{ a1 B{ b1 } } search results{ } } view 2 search results/- r0 d1"},
+        {"no new group, turned todo or deleted group in the calendar", [](Tree& t) {
+             t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar();
+             return codes({t.v.newGroup(), t.v.turnCurItem2Group(), t.v.delCurGroup()}); },
+         -111, "{ r1 A{ a1 B{ b1 } } } view 3 A/a1:3 r0 d1"},
+        {"a running todo turned into a group: the copy runs, is dated and current", [](Tree& t) {
+             return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); },
          0, "{ r1 A{ a1 B{ b1{ b1* } } } } b1/b1:3" + b1Due + " r1 d1"},
-        {"a todo without summary becomes the group '<unnamed>'",
-         [](Tree& t) { return t.a1->setSummary(""), t.v.setItem(t.a1), t.v.turnCurItem2Group(); },
-         0, "{ r1 A{ B{ b1 } <unnamed>{  } } } <unnamed>/:3 r0 d1"},
-        {"a todo of a subgroup shown flat becomes a group in its own group",
-         [](Tree& t) { return t.v.setGroup(t.a), t.v.setItem(t.b1), t.v.turnCurItem2Group(); },
+        {"a todo of a subgroup shown flat becomes a group in its own group", [](Tree& t) {
+             return t.v.setGroup(t.a), t.v.setItem(t.b1), t.v.turnCurItem2Group(); },
          0, "{ r1 A{ a1 B{ b1{ b1 } } } } b1/b1:3" + b1Due + " r0 d1"},
         {"the current group deleted with its running todo; its parent becomes current",
          [](Tree& t) { return t.running(t.b1), t.v.setGroup(t.b), t.v.delCurGroup(); },
          0, "{ r1 A{ a1 } } A/- r0 d0"},
-        {"the root is not deleted", [](Tree& t) { return t.v.delCurGroup(); }, -1, same},
-        {"a deleted group takes the current group and item inside it to its parent",
-         [](Tree& t) { return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); },
+        {"a deleted group takes the current group and item inside it to its parent", [](Tree& t) {
+             return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); },
          0, "{ r1 } /- r0 d0"},
-        {"an item outside the tree, or the root, is not deleted",
-         [](Tree& t) { ToDoListToDo stray(7, "/0/");
-                       return t.v.DeleteItem(&stray) + t.v.DeleteItem(t.v.getRoot()); },
-         -2, same},
+        {"an item outside the tree, or the root, is not deleted", [](Tree& t) {
+             ToDoListToDo stray(7, "/0/");
+             return codes(
+                 {t.v.DeleteItem(&stray), t.v.DeleteItem(t.v.getRoot()), t.v.delCurGroup()}); },
+         -111, same},
         {"rows deleted by position from the first: a todo gone with its group shows nothing",
-         [](Tree& t) { t.show({t.b, t.b1, t.a1, t.r1});
-                       return 100 * t.v.DeleteItem(0u) + 10 * t.v.DeleteItem(1u) + t.v.DeleteItem(2u); },
+         [](Tree& t) {
+             t.show({t.b, t.b1, t.a1, t.r1});
+             return codes({t.v.DeleteItem(0u), t.v.DeleteItem(1u), t.v.DeleteItem(2u)}); },
          -10, "{ r1 A{ } } /- r0 d0"},
-        {"a position just past the rows, or of a marker, deletes nothing",
-         [](Tree& t) { return t.show({nullptr, t.r1}).v.DeleteItem(2u) + t.v.DeleteItem(0u); },
-         -2, same},
-        {"completed todos shown (once or twice, priority 6 too) go; open todos, appointments, "
-         "groups and items not shown stay",
-         [](Tree& t) { ToDoListToDo* appt = entry(t.v, t.a, "appt", PRIO_APPOINTMENT, on(2011, 3, 1));
-                       for (ToDoListToDo* d : {t.a1, t.b1, appt, t.r1}) d->setCompleted(t.v.calendar());
-                       t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
-                       return t.show({t.a1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
+        {"a position just past the rows, or of a marker, deletes nothing", [](Tree& t) {
+             std::vector<unsigned> order = {0, 1, 0}; // a row number left past the end
+             order.pop_back();
+             t.show({t.r1, nullptr}).v.contentView().setRows(t.v.getViewData(), t.v.getViewItems(),
+                                                             std::move(order));
+             return codes({t.v.DeleteItem(2u), t.v.DeleteItem(1u)}); }, -11, same},
+        {"completed todos shown (once or twice, priority 6 too) go; open todos, completed "
+         "appointments and groups stay", [](Tree& t) {
+             ToDoListToDo* appt = entry(t.v, t.a, "appt", 3, DT_EMPTY, on(2011, 3, 1));
+             for (ToDoListToDo* d : {t.a1, t.b1, appt})
+                 d->setCompleted(t.v.calendar());
+             appt->setPriority(PRIO_APPOINTMENT, t.v.calendar()); // a completed todo made one
+             t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
+             return t.show({t.a1, t.r1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
          0, "{ r1 A{ appt B{ } } } /- r0 d0"},
-        {"the current item is not deleted in the search view",
-         [](Tree& t) { return t.v.setItem(t.r1), t.v.setMainViewType(MAINVIEW_SEARCH), t.v.delToDo(); },
-         -1, "{ r1 A{ a1 B{ b1 } } } /r1:3 r0 d1"},
-        {"the current item deleted in the calendar",
-         [](Tree& t) { return t.v.setItem(t.b1), t.calendar().v.delToDo(); },
-         0, "{ r1 A{ a1 B{ } } } /- r0 d0"},
         {"recording started twice counts once; completing stops it; stopping again does nothing",
-         [](Tree& t) { return 1000 * t.running(t.a1) + 100 * t.v.setItemRunning(true) +
-                              10 * t.v.setItemCompleted() + t.v.setItemRunning(false); },
-         -101, "{ r1 A{ a1 B{ b1 } } } /a1:3 r0 d1"},
+         [](Tree& t) { return codes({t.running(t.a1), t.v.setItemRunning(true),
+                                     t.v.setItemCompleted(),
+                                     t.v.setItemRunning(false)}); },
+         -101, "{ r1 A{ a1 B{ b1 } } } /a1:3 done r0 d1"},
+        {"the only-active view is not entered while nothing runs, nor another view left as idle",
+         [](Tree& t) {
+             return codes({t.v.setMainViewType(MAINVIEW_ACTIVE), t.v.leaveIdleActiveView()}); },
+         0, same},
+        {"a calendar day header makes an appointment, a blank line's left half a todo, its right "
+         "half a note; an entry or special day row nothing", [](Tree& t) {
+             return codes({t.march9().v.newItemAtRow(t.row(0), true),
+                           t.v.newItemAtRow(t.row(3), true),
+                           t.v.newItemAtRow(t.row(3), false), t.v.newItemAtRow(t.row(2), true),
+                           t.v.newItemAtRow(t.row(1), true)}); }, 89,
+         "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> <unnamed>  } } view 3 /:200 09.03.2011 xx:xx.."
+         "09.03.2011 xx:xx r0 d2"},
+        {"closing the editor journals nothing unchanged, but an item whose rule's interval changed",
+         [](Tree& t) { t.v.setItem(t.b1), t.v.setDate(16, 2011, 3, 9);
+             t.v.setRecData({REC_DAILY, 1, DT_EMPTY, DT_EMPTY}), t.v.beginItemEdit();
+             t.v.closeItemEditor("b1", nullptr);
+             const int unchanged = t.v.incsave_getNrOfFiles();
+             t.v.beginItemEdit(), t.v.setRecData({REC_DAILY, 3, DT_EMPTY, DT_EMPTY});
+             t.v.closeItemEditor("b1", nullptr);
+             return codes({unchanged, t.v.incsave_getNrOfFiles()}); },
+         1, "{ r1 A{ a1 B{ b1 } } } /b1:3 09.03.2011 xx:xx..09.03.2011 xx:xx r0 d0"},
+        {"the window size is stored only when given", [](Tree& t) {
+             unsigned w = 400, h = 300;
+             return t.v.windowSize(w, h), w = 0, t.v.windowSize(w, h), int(w * 1000 + h); },
+         400300, same},
         // clang-format on
     };
     for (const Case& k : cases) {

@@ -57,83 +57,63 @@ void expectBubbleSortOrder(Velk& v, int round) {
     ASSERT_EQ(v.getViewOrder(), order) << "round " << round;
 }
 
-// Few values of each key, so that equal keys, equal texts and prefixes are
-// common; dates include the empty value, texts a byte above 127.
-packedDT randomDate(std::mt19937& rng) {
-    static const packedDT dates[] = {
-        DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
-        on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
-    return dates[rng() % 6];
-}
-std::string randomText(std::mt19937& rng) {
-    std::string s;
-    for (unsigned n = rng() % 4; n > 0; --n)
-        s.push_back("abA \xe9"[rng() % 5]);
-    return s;
-}
-uint32_t randomItemPrio(std::mt19937& rng) {
-    static const uint32_t prios[] = {0, 1, 2, 3, 4, 5, 6, PRIO_APPOINTMENT, PRIO_NOTE};
-    return prios[rng() % 9];
-}
-
 } // namespace
 
-TEST(ViewSort, ListOrderEqualsBubbleSortForEverySortOption) {
+// Random rows of every list, with few values of each key so that equal keys,
+// equal texts and prefixes are common; dates include the empty value, texts a
+// byte above 127. Calendar rows are made as the calendar makes them: headers
+// and special days on a day key with the time 00:00, entries and blank lines
+// on date-only keys, overdue todos and their blank line on the key just before
+// today's header. Every 40th round is a few long days of entries whose dates
+// come in rising, falling and flat runs of every length, as the calendar
+// brings them from its several lists.
+TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
     const unsigned seed = 7;
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    for (int round = 0; round < 200; ++round) {
+    auto someDate = [&rng] {
+        const packedDT dates[] = {
+            DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
+            on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
+        return dates[rng() % 6];
+    };
+    for (int round = 0; round < 300; ++round) {
         Velk v;
-        v.setOptsSort(round % 2 ? SORT_DATE : SORT_PRIORITY);
-        v.setOptCompletedLast(round % 4 > 1);
-        for (unsigned i = 0, n = rng() % 120; i < n; ++i) {
-            T_viewDataItem row;
-            row.kind = rng() % 3 == 0;
-            row.prio = row.kind ? rng() % 7 : randomItemPrio(rng);
-            row.primaryDate = row.kind ? DT_EMPTY : randomDate(rng);
-            row.secondaryDate = randomDate(rng);
-            row.completed = rng() % 3 == 0;
-            row.text = randomText(rng);
-            v.contentView().addRow(row, nullptr);
-        }
-        expectBubbleSortOrder(v, round);
-    }
-}
-
-// Rows as the calendar makes them: headers and special days on a day key with
-// the time 00:00, entries and blank lines on date-only keys, overdue todos and
-// their blank line on the key just before today's header. Every 8th round has
-// long days of entries whose dates come in rising, falling and flat runs of
-// every length, as the calendar brings them from its several lists.
-TEST(ViewSort, CalendarOrderEqualsBubbleSort) {
-    const unsigned seed = 11;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
-    for (int round = 0; round < 160; ++round) {
-        Velk v;
-        v.setMainViewType(MAINVIEW_CALENDAR);
-        const bool longDay = round % 8 == 7;
+        const bool calendar = round % 2, longDays = round % 40 == 39;
+        v.setMainViewType(calendar ? MAINVIEW_CALENDAR : MAINVIEW_NORMAL);
+        v.setOptsSort(round % 4 > 1 ? SORT_DATE : SORT_PRIORITY);
+        v.setOptCompletedLast(round % 8 > 3);
         packedDT date = 0;
         int step = 0;
-        for (unsigned i = 0, n = longDay ? 400 + rng() % 1200 : rng() % 150, left = 0; i < n; ++i) {
+        for (unsigned i = 0, n = longDays ? 400 + rng() % 1200 : rng() % 150, left = 0; i < n;
+             ++i) {
             T_viewDataItem row;
-            const packedDT day = packDate(5 + int(rng() % 4), 3, 2011);
-            const unsigned kind = longDay ? 5 : rng() % 6;
-            row.text = longDay ? std::to_string(i) : randomText(rng);
-            row.prio = kind == 0 ? PRIO_DAYHEADER : kind == 1 ? PRIO_SPECIALDAY : PRIO_SEPARATOR;
-            row.day = row.primaryDate = day;
-            if (kind >= 2) {
-                row.day = longDay || rng() % 4 ? dtDateOnly(day) : packDate(5, 3, 2011) - 1;
-                if (kind > 2) row.prio = round % 16 == 7 ? 3 : randomItemPrio(rng);
-                if (left-- == 0) {
-                    left = round % 3 ? rng() % 300 : rng() % 6;
-                    step = int(rng() % 3) - 1;
-                    date = packDate(1, 1, 2011) + (rng() % 40) * 0x8000u;
-                }
-                row.primaryDate = round % 3 == 0 && !longDay ? randomDate(rng) : date;
-                if (rng() % 4) date += step * 0x8000;
-                row.completed = rng() % 2;
-                row.startsHere = rng() % 2;
+            const uint32_t prios[] = {0, 1, 2, 3, 4, 5, 6, PRIO_APPOINTMENT, PRIO_NOTE};
+            row.kind = !calendar && rng() % 3 == 0; // a group
+            row.prio = row.kind ? rng() % 7 : round % 80 == 39 ? 3 : prios[rng() % 9];
+            std::string text = longDays ? std::to_string(i) : ""; // tells long days' rows apart
+            for (unsigned k = longDays ? 0 : rng() % 4; k > 0; --k)
+                text.push_back("abA \xe9"[rng() % 5]);
+            row.text = text;
+            if (left-- == 0) {
+                left = round % 3 ? rng() % 300 : rng() % 6;
+                step = int(rng() % 3) - 1;
+                date = packDate(1, 1, 2011) + (rng() % 40) * 0x8000u;
+            }
+            row.primaryDate = row.kind ? DT_EMPTY : round % 3 == 0 ? someDate() : date;
+            if (rng() % 4) date += step * 0x8000;
+            row.secondaryDate = someDate();
+            row.completed = rng() % 3 == 0;
+            row.startsHere = rng() % 2;
+            if (calendar) {
+                const packedDT day = packDate(5 + int(rng() % 4), 3, 2011);
+                const unsigned kind = longDays ? 5 : rng() % 6;
+                row.day = longDays || rng() % 4 ? dtDateOnly(day) : packDate(5, 3, 2011) - 1;
+                if (kind < 3)
+                    row.prio = kind == 0   ? PRIO_DAYHEADER
+                               : kind == 1 ? PRIO_SPECIALDAY
+                                           : PRIO_SEPARATOR;
+                if (kind < 2) row.day = row.primaryDate = day;
             }
             v.contentView().addRow(row, nullptr);
         }

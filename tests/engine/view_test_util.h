@@ -39,13 +39,14 @@ inline std::string shownRows(Velk& v, int leave = ALL_ROWS) {
     std::string s;
     for (unsigned i : v.getViewOrder()) {
         const T_viewDataItem& row = v.getViewData()[i];
-        char day[16];
-        std::snprintf(day, sizeof day, "%02d.%02d ", dtDay(row.day), dtMonth(row.day));
-        if (v.getMainViewType() != MAINVIEW_CALENDAR || row.prio == PRIO_DAYHEADER) day[0] = '\0';
-        if (leave > ALL_ROWS && (row.prio == PRIO_SEPARATOR || row.prio == PRIO_DAYHEADER))
+        const bool marker = row.prio == PRIO_SEPARATOR || row.prio == PRIO_DAYHEADER;
+        if ((leave > ALL_ROWS && marker) || (leave == ENTRIES && row.prio == PRIO_SPECIALDAY))
             continue;
-        if (leave == ENTRIES && row.prio == PRIO_SPECIALDAY) continue;
-        if ((row.day & DT_TIMEMASK) == DT_TIMEMASK) std::snprintf(day, sizeof day, "overdue ");
+        char day[16] = "";
+        if ((row.day & DT_TIMEMASK) == DT_TIMEMASK)
+            std::snprintf(day, sizeof day, "overdue ");
+        else if (v.getMainViewType() == MAINVIEW_CALENDAR && row.prio != PRIO_DAYHEADER)
+            std::snprintf(day, sizeof day, "%02d.%02d ", dtDay(row.day), dtMonth(row.day));
         s += row.prio == PRIO_SEPARATOR ? std::string("--") : day + row.text.str();
         s += std::string(row.startsHere ? " [" : "") + (row.endsHere ? " ]" : "") + "|";
     }
