@@ -180,6 +180,12 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
              t.v.closeItemEditor("b1", nullptr);
              return codes({unchanged, t.v.incsave_getNrOfFiles()}); },
          1, "{ r1 A{ a1 B{ b1 } } } /b1:3 09.03.2011 xx:xx..09.03.2011 xx:xx r0 d0"},
+        {"closing the group editor journals a group the data file holds as changed", [](Tree& t) {
+             t.a->hasBeenSaved(true), t.v.setGroup(t.a), t.v.incsave_rememberGroup();
+             t.v.closeGroupEditor("A2", false);
+             const std::string journal = readWholeFile(journalFile(t.dir.file("o.dat"), 0));
+             return int(journal.find("<changed>") != std::string::npos); },
+         1, "{ r1 A2{ a1 B{ b1 } } } A2/- r0 d1"},
         {"the window size is stored only when given", [](Tree& t) {
              unsigned w = 400, h = 300;
              return t.v.windowSize(w, h), w = 0, t.v.windowSize(w, h), int(w * 1000 + h); },
