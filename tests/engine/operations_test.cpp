@@ -102,7 +102,7 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
          0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } view 3 /:200 07.03.2026 xx:xx.."
             "07.03.2026 xx:xx r0 d2"},
         {"calendar starting today on a 1st: a todo from the overdue blank line due the day before",
-         [](Tree& t) { setVelkNowForTesting(1330603200); // 1 March 2012, 13:00
+         [](Tree& t) { PinnedClock clock(1330603200); // 1 March 2012, 13:00
                        t.calendar().v.setCalFirstDay(on(2012, 3, 1)), t.v.setCalSpan(1);
                        EXPECT_EQ(shownRows(t.v), "overdue b1|--|@i@rThursday 01.03.2012  9|--|");
                        return t.v.newToDo(2, t.v.getViewOrder()[1]); },
