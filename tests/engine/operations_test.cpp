@@ -1,271 +1,201 @@
-#include "engine/velk.h"
-#include "model/clock.h"
+// New, turned and deleted items: a situation and an operation, its result, and
+// the tree with the current group and item after it.
+
+#include "engine/editor_text.h"
+#include "engine/item_views.h"
 #include "support/organizer.h"
 #include "support/temp_dir.h"
+#include "view_test_util.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// An organizer on a data file in a fresh directory: root { "A" { "B" } }.
-struct Operations : testing::Test {
-    void SetUp() override {
-        path = dir.file("o.dat");
-        org = std::make_unique<TestOrganizer>(path);
-        Velk& v = **org;
-        a = v.getRoot()->newGroup();
-        a->setSummary("A");
-        a->setSyncID(++v.itemTree().idmax());
-        b = a->newGroup();
-        b->setSummary("B");
-        b->setSyncID(++v.itemTree().idmax());
+// root { r1 A { a1 B { b1 } } } on a data file in a fresh directory, every
+// item with a sync ID; b1 is due on 9 March 2011.
+struct Tree {
+    Tree() {
+        (a = v.getRoot()->newGroup())->setSummary("A");
+        (b = a->newGroup())->setSummary("B");
+        r1 = entry(v, v.getRoot(), "r1", 3);
+        a1 = entry(v, a, "a1", 3);
+        b1 = entry(v, b, "b1", 3, DT_EMPTY, on(2011, 3, 9));
+        for (ToDoListItem* i : std::initializer_list<ToDoListItem*>{a, b, r1, a1, b1})
+            i->setSyncID(v.itemTree().newSyncID());
     }
-    Velk& v() { return **org; }
-    // Shows the rows as the list would: one row per item, in the given order.
-    void showRows(const std::vector<ToDoListItem*>& items) {
-        std::vector<T_viewDataItem> rows(items.size(), T_viewDataItem());
+    // The list shows these items in this order; null: a day header of 7 March 2026.
+    Tree& show(const std::vector<ToDoListItem*>& items) {
+        std::vector<T_viewDataItem> rows(items.size());
         std::vector<unsigned> order;
         for (unsigned i = 0; i < items.size(); ++i) {
             order.push_back(i);
-            if (auto* t = dynamic_cast<ToDoListToDo*>(items[i])) {
-                rows[i].completed = t->isCompleted();
-                rows[i].prio = t->getPriority();
-            } else {
-                rows[i].kind = 1;
-            }
+            if (auto* t = dynamic_cast<ToDoListToDo*>(items[i])) setViewData(*t, rows[i], nullptr);
+            if (auto* g = dynamic_cast<ToDoListGroup*>(items[i])) setViewData(*g, rows[i]);
+            if (!items[i]) rows[i].prio = PRIO_DAYHEADER, rows[i].day = on(2026, 3, 7);
         }
-        v().contentView().setRows(rows, items, order);
+        v.contentView().setRows(rows, items, order);
+        return *this;
     }
-    ToDoListToDo* todoIn(ToDoListGroup* g, const std::string& summary) {
-        ToDoListToDo* t = g->newToDo();
-        t->setSummary(summary);
-        t->setSyncID(++v().itemTree().idmax());
-        return t;
+    Tree& calendar() { return v.setMainViewType(MAINVIEW_CALENDAR), *this; }
+    // The calendar of 9 March 2011 alone: 0 its header, 1 Ash Wednesday, 2 b1, 3 its blank line.
+    Tree& march9() {
+        return calendar(), v.setCalFirstDay(on(2011, 3, 9)), v.setCalSpan(1), v.buildView(), *this;
     }
-    // A calendar row of the day.
-    void showCalendarDay(packedDT day) {
-        v().setMainViewType(MAINVIEW_CALENDAR);
-        T_viewDataItem row;
-        row.day = day;
-        row.prio = PRIO_DAYHEADER;
-        v().contentView().setRows({row}, {nullptr}, {0});
-    }
-
+    unsigned row(unsigned pos) { return v.getViewOrder()[pos]; }
+    int running(ToDoListToDo* t) { return v.setItem(t), v.setItemRunning(true); }
     TempDir dir;
-    std::string path;
-    std::unique_ptr<TestOrganizer> org;
+    TestOrganizer org{dir.file("o.dat")};
+    Velk& v = *org;
     ToDoListGroup *a, *b;
+    ToDoListToDo *r1, *a1, *b1;
 };
+
+// The results of operations in the order they ran, as the digits of one number.
+int codes(std::initializer_list<int> results) {
+    int n = 0;
+    for (int r : results)
+        n = 10 * n + r;
+    return n;
+}
+
+std::string shape(ToDoListGroup& g) {
+    std::string s = "{";
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        s += " " + g.getToDo(i)->getSummary() + (g.getToDo(i)->isRunning() ? "*" : "");
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        s += " " + g.getGroup(i)->getSummary() + shape(*g.getGroup(i));
+    return s + " }";
+}
+
+// The tree, the main view when not the normal one, the current group (empty
+// for the root) and item with its priority and dates, the running count and
+// the number of dated todos.
+std::string state(Velk& v) {
+    const ToDoListToDo* t = v.getCurItem();
+    const int view = v.getMainViewType();
+    std::string s = shape(*v.getRoot()) + (view ? " view " + std::to_string(view) : "") + " " +
+                    (v.inRootGroup() ? "" : v.getCurGroup()->getSummary()) + "/" +
+                    (t ? t->getSummary() + ":" + std::to_string(t->getPriority()) : "-") +
+                    (t && t->isCompleted() ? " done" : "");
+    if (t && (dtHasDate(t->getDateTime(16)) || dtHasDate(t->getDateTime(0))))
+        s += " " + dateTime2str(t->getDateTime(16)) + ".." + dateTime2str(t->getDateTime(0));
+    return s + " r" + std::to_string(v.getNrActiveJobs()) + " d" +
+           std::to_string(v.calendar().datedToDos.size());
+}
 
 } // namespace
 
-TEST_F(Operations, NewToDoInTheNormalViewIgnoresThePriority) {
-    v().setGroup(a);
-    const uint32_t before = v().getIdMax();
-    ASSERT_EQ(v().newToDo(5, 0u), 0);
-    EXPECT_EQ(v().getCurItem()->getPriority(), 3u);
-    EXPECT_EQ(v().getCurItem()->getSyncID(), before + 1);
-    EXPECT_EQ(v().getIdMax(), before + 1);
-    EXPECT_EQ(a->getNrToDos(), 1u);
-}
-
-TEST_F(Operations, NewAppointmentOnACalendarDayGoesIntoTheCalendarGroup) {
-    v().setGroup(b);
-    showCalendarDay(packDate(7, 3, 2026) | DT_NOTIME);
-    ASSERT_EQ(v().newToDo(PRIO_APPOINTMENT, 0u), 0);
-    ToDoListToDo* t = v().getCurItem();
-    EXPECT_EQ(t->getPriority(), PRIO_APPOINTMENT);
-    EXPECT_EQ(t->getDateTime(16), packDate(7, 3, 2026) | packTime(8, 0));
-    EXPECT_EQ(t->getDateTime(0), packDate(7, 3, 2026) | packTime(8, 30));
-    EXPECT_EQ(t->getShowTimeAs(), 1);
-    EXPECT_EQ(v().getCurGroup(), b) << "the group shown before stays current";
-    EXPECT_EQ(v().calendar().datedAppointments.size(), 1u);
-    ToDoListGroup* calendar = v().GetParentOfItem(t);
-    ASSERT_NE(calendar, nullptr);
-    EXPECT_EQ(calendar->getSummary(), "calendar");
-    EXPECT_EQ(calendar->getPath(), "/0/");
-
-    // A note and a todo on the same day share the group; the note has no summary.
-    ASSERT_EQ(v().newToDo(PRIO_NOTE, 0u), 0);
-    EXPECT_EQ(v().getCurItem()->getSummary(), "");
-    EXPECT_EQ(v().getCurItem()->getDateTime(16), packDate(7, 3, 2026) | DT_NOTIME);
-    ASSERT_EQ(v().newToDo(2, 0u), 0);
-    EXPECT_EQ(v().getCurItem()->getPriority(), 2u);
-    EXPECT_EQ(v().getCurItem()->getDateTime(0), packDate(7, 3, 2026) | DT_NOTIME);
-    EXPECT_EQ(calendar->getNrToDos(), 3u);
-    EXPECT_EQ(v().getRoot()->getNrGroups(), 2u);
-}
-
-TEST_F(Operations, NewItemsAreRefusedWhereTheyDoNotApply) {
-    showCalendarDay(DT_EMPTY); // a row without a day
-    const std::string before = dumpTree(v());
-    EXPECT_EQ(v().newToDo(3, 0u), -1);
-    EXPECT_EQ(v().newToDo(3, 1u), -1) << "no such row";
-    EXPECT_EQ(v().newGroup(), -1);
-    v().setMainViewType(MAINVIEW_SEARCH);
-    EXPECT_EQ(v().newToDo(3, 0u), -1);
-    EXPECT_EQ(dumpTree(v()), before);
-}
-
-TEST_F(Operations, NewGroupBecomesCurrentWithTheNextSyncID) {
-    v().setGroup(a);
-    ASSERT_EQ(v().newGroup(), 0);
-    EXPECT_EQ(v().getCurGroup()->getSyncID(), v().getIdMax());
-    EXPECT_EQ(v().getCurGroupPath(), "/0/0/1/");
-}
-
-TEST_F(Operations, TodoTurnedIntoGroupKeepsEverythingAndTheRunningCount) {
-    v().setGroup(a);
-    ToDoListToDo* t = todoIn(a, "Report");
-    t->addTime(100, 200);
-    t->addTime(300, 400);
-    v().setItem(t);
-    ASSERT_EQ(v().setItemRunning(true), 0);
-    t->setDescription("notes");
-    t->setDate(0, 2011, 3, 9, v().calendar());
-    ASSERT_EQ(v().getNrActiveJobs(), 1u);
-
-    ASSERT_EQ(v().turnCurItem2Group(), 0);
-    ToDoListGroup* g = v().getCurGroup();
-    EXPECT_EQ(g->getSummary(), "Report");
-    EXPECT_EQ(v().GetParentOfItem(g), a);
-    ASSERT_EQ(g->getNrToDos(), 1u);
-    ToDoListToDo* copy = g->getToDo(0);
-    EXPECT_EQ(v().getCurItem(), copy);
-    EXPECT_EQ(copy->getNrTimes(), 3);
-    EXPECT_TRUE(copy->isRunning());
-    EXPECT_EQ(copy->getDateTime(0), packDate(9, 3, 2011) | DT_NOTIME);
-    const char* text = nullptr;
-    copy->GetDescription(text, &v().getCrypt());
-    EXPECT_STREQ(text, "notes");
-    EXPECT_EQ(copy->getSyncID(), g->getSyncID() + 1);
-    EXPECT_EQ(v().getNrActiveJobs(), 1u);
-    EXPECT_EQ(a->getNrToDos(), 0u);
-    EXPECT_EQ(v().calendar().datedToDos.size(), 1u);
-    EXPECT_TRUE(v().calendar().datedToDos.contains(copy));
-
-    ToDoListToDo* unnamed = todoIn(a, "");
-    v().setItem(unnamed);
-    ASSERT_EQ(v().turnCurItem2Group(), 0);
-    EXPECT_EQ(v().getCurGroup()->getSummary(), "<unnamed>");
-}
-
-TEST_F(Operations, TodoOfASubgroupShownFlatIsTurnedIntoAGroupInItsOwnGroup) {
-    ToDoListToDo* t = todoIn(b, "deep");
-    v().setGroup(a); // the flat list of A shows the todos of B
-    v().setItem(t);
-    ASSERT_EQ(v().turnCurItem2Group(), 0);
-    EXPECT_EQ(b->getNrToDos(), 0u);
-    ASSERT_EQ(b->getNrGroups(), 1u);
-    EXPECT_EQ(b->getGroup(0)->getToDo(0)->getSummary(), "deep");
-    EXPECT_EQ(a->getNrGroups(), 1u);
-}
-
-TEST_F(Operations, DeletingTheCurrentGroupTakesItsRunningTodosAlong) {
-    v().setGroup(b);
-    for (const char* s : {"r1", "r2"}) {
-        v().setItem(todoIn(b, s));
-        ASSERT_EQ(v().setItemRunning(true), 0);
+TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
+    const std::string same = "{ r1 A{ a1 B{ b1 } } } /- r0 d1", b1Due = " none..09.03.2011 xx:xx";
+    // clang-format off
+    struct Case { const char* rule; int (*op)(Tree&); int result; std::string after; };
+    const Case cases[] = {
+        {"normal view: a new todo in the current group, the priority not used", [](Tree& t) {
+             return t.v.setGroup(t.a), t.v.newToDo(5, 0u); },
+         0, "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
+        {"calendar day: an appointment 8:00-8:30 in the group 'calendar', the group stays",
+         [](Tree& t) { return t.calendar().show({nullptr}).v.setGroup(t.b), t.v.newToDo(100, 0u); },
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 B/<unnamed>:100 07.03.2026 8:00.."
+            "07.03.2026 8:30 r0 d1"},
+        {"calendar day: a todo on that day, and a note without summary beside it", [](Tree& t) {
+             return codes({t.calendar().show({nullptr}).v.newToDo(2, 0u), t.v.newToDo(200, 0u)}); },
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } view 3 /:200 07.03.2026 xx:xx.."
+            "07.03.2026 xx:xx r0 d2"},
+        {"calendar starting today on a 1st: a todo from the overdue blank line due the day before",
+         [](Tree& t) { PinnedClock clock(1330603200); // 1 March 2012, 13:00
+                       t.calendar().v.setCalFirstDay(on(2012, 3, 1)), t.v.setCalSpan(1);
+                       EXPECT_EQ(shownRows(t.v), "overdue b1|--|@i@rThursday 01.03.2012  9|--|");
+                       return t.v.newToDo(2, t.v.getViewOrder()[1]); },
+         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 /<unnamed>:2 29.02.2012 xx:xx.."
+            "29.02.2012 xx:xx r0 d2"},
+        {"nothing new on a calendar row without a day or not there, nor in a search", [](Tree& t) {
+             return codes({t.calendar().show({t.a1}).v.newToDo(3, 0u), t.v.newToDo(3, 1u),
+                           (t.v.setMainViewType(MAINVIEW_NORMAL), t.v.search("zzz")),
+                           t.v.newToDo(3, 0u), t.v.delToDo()}); },
+         -11011, "{ r1 A{ a1 B{ b1 } } search results{ } } view 2 search results/- r0 d1"},
+        {"no new group, turned todo or deleted group in the calendar", [](Tree& t) {
+             t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar();
+             return codes({t.v.newGroup(), t.v.turnCurItem2Group(), t.v.delCurGroup()}); },
+         -111, "{ r1 A{ a1 B{ b1 } } } view 3 A/a1:3 r0 d1"},
+        {"a running todo turned into a group: the copy runs, is dated and current", [](Tree& t) {
+             return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); },
+         0, "{ r1 A{ a1 B{ b1{ b1* } } } } b1/b1:3" + b1Due + " r1 d1"},
+        {"a todo of a subgroup shown flat becomes a group in its own group", [](Tree& t) {
+             return t.v.setGroup(t.a), t.v.setItem(t.b1), t.v.turnCurItem2Group(); },
+         0, "{ r1 A{ a1 B{ b1{ b1 } } } } b1/b1:3" + b1Due + " r0 d1"},
+        {"the current group deleted with its running todo; its parent becomes current",
+         [](Tree& t) { return t.running(t.b1), t.v.setGroup(t.b), t.v.delCurGroup(); },
+         0, "{ r1 A{ a1 } } A/- r0 d0"},
+        {"a deleted group takes the current group and item inside it to its parent", [](Tree& t) {
+             return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); },
+         0, "{ r1 } /- r0 d0"},
+        {"an item outside the tree, or the root, is not deleted", [](Tree& t) {
+             ToDoListToDo stray(7, "/0/");
+             return codes(
+                 {t.v.DeleteItem(&stray), t.v.DeleteItem(t.v.getRoot()), t.v.delCurGroup()}); },
+         -111, same},
+        {"rows deleted by position from the first: a todo gone with its group shows nothing",
+         [](Tree& t) {
+             t.show({t.b, t.b1, t.a1, t.r1});
+             return codes({t.v.DeleteItem(0u), t.v.DeleteItem(1u), t.v.DeleteItem(2u)}); },
+         -10, "{ r1 A{ } } /- r0 d0"},
+        {"a position just past the rows, or of a marker, deletes nothing", [](Tree& t) {
+             std::vector<unsigned> order = {0, 1, 0}; // a row number left past the end
+             order.pop_back();
+             t.show({t.r1, nullptr}).v.contentView().setRows(t.v.getViewData(), t.v.getViewItems(),
+                                                             std::move(order));
+             return codes({t.v.DeleteItem(2u), t.v.DeleteItem(1u)}); }, -11, same},
+        {"completed todos shown (once or twice, priority 6 too) go; open todos, completed "
+         "appointments and groups stay", [](Tree& t) {
+             ToDoListToDo* appt = entry(t.v, t.a, "appt", 3, DT_EMPTY, on(2011, 3, 1));
+             for (ToDoListToDo* d : {t.a1, t.b1, appt})
+                 d->setCompleted(t.v.calendar());
+             appt->setPriority(PRIO_APPOINTMENT, t.v.calendar()); // a completed todo made one
+             t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
+             return t.show({t.a1, t.r1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
+         0, "{ r1 A{ appt B{ } } } /- r0 d0"},
+        {"recording started twice counts once; completing stops it; stopping again does nothing",
+         [](Tree& t) { return codes({t.running(t.a1), t.v.setItemRunning(true),
+                                     t.v.setItemCompleted(),
+                                     t.v.setItemRunning(false)}); },
+         -101, "{ r1 A{ a1 B{ b1 } } } /a1:3 done r0 d1"},
+        {"the only-active view is not entered while nothing runs, nor another view left as idle",
+         [](Tree& t) {
+             return codes({t.v.setMainViewType(MAINVIEW_ACTIVE), t.v.leaveIdleActiveView()}); },
+         0, same},
+        {"a calendar day header makes an appointment, a blank line's left half a todo, its right "
+         "half a note; an entry or special day row nothing", [](Tree& t) {
+             return codes({t.march9().v.newItemAtRow(t.row(0), true),
+                           t.v.newItemAtRow(t.row(3), true),
+                           t.v.newItemAtRow(t.row(3), false), t.v.newItemAtRow(t.row(2), true),
+                           t.v.newItemAtRow(t.row(1), true)}); }, 89,
+         "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> <unnamed>  } } view 3 /:200 09.03.2011 xx:xx.."
+         "09.03.2011 xx:xx r0 d2"},
+        {"closing the editor journals nothing unchanged, but an item whose rule's interval changed",
+         [](Tree& t) { t.v.setItem(t.b1), t.v.setDate(16, 2011, 3, 9);
+             t.v.setRecData({REC_DAILY, 1, DT_EMPTY, DT_EMPTY}), t.v.beginItemEdit();
+             t.v.closeItemEditor("b1", nullptr);
+             const int unchanged = t.v.incsave_getNrOfFiles();
+             t.v.beginItemEdit(), t.v.setRecData({REC_DAILY, 3, DT_EMPTY, DT_EMPTY});
+             t.v.closeItemEditor("b1", nullptr);
+             return codes({unchanged, t.v.incsave_getNrOfFiles()}); },
+         1, "{ r1 A{ a1 B{ b1 } } } /b1:3 09.03.2011 xx:xx..09.03.2011 xx:xx r0 d0"},
+        {"closing the group editor journals a group the data file holds as changed", [](Tree& t) {
+             t.a->hasBeenSaved(true), t.v.setGroup(t.a), t.v.incsave_rememberGroup();
+             t.v.closeGroupEditor("A2", false);
+             const std::string journal = readWholeFile(journalFile(t.dir.file("o.dat"), 0));
+             return int(journal.find("<changed>") != std::string::npos); },
+         1, "{ r1 A2{ a1 B{ b1 } } } A2/- r0 d1"},
+        {"the window size is stored only when given", [](Tree& t) {
+             unsigned w = 400, h = 300;
+             return t.v.windowSize(w, h), w = 0, t.v.windowSize(w, h), int(w * 1000 + h); },
+         400300, same},
+        // clang-format on
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.rule);
+        Tree t;
+        EXPECT_EQ(k.op(t), k.result);
+        EXPECT_EQ(state(t.v), k.after);
     }
-    todoIn(a, "stays");
-    EXPECT_EQ(v().getNrActiveJobs(), 2u);
-    ASSERT_EQ(v().delCurGroup(), 0);
-    EXPECT_EQ(v().getNrActiveJobs(), 0u);
-    EXPECT_EQ(v().getCurGroup(), a);
-    EXPECT_EQ(v().getCurItem(), nullptr) << "the current item went with its group";
-    EXPECT_EQ(a->getNrGroups(), 0u);
-
-    v().setGroup(v().getRoot());
-    EXPECT_EQ(v().delCurGroup(), -1);
-    v().setGroup(a);
-    v().setMainViewType(MAINVIEW_CALENDAR);
-    EXPECT_EQ(v().delCurGroup(), -1);
-    EXPECT_EQ(v().getRoot()->getNrGroups(), 1u);
-}
-
-TEST_F(Operations, SelectedRowsKeepTheirMeaningInAnyDeletionOrder) {
-    // The flat list of A: group B, a todo inside B, a todo of A.
-    ToDoListToDo* inB = todoIn(b, "inB");
-    ToDoListToDo* inA = todoIn(a, "inA");
-    ToDoListToDo* other = todoIn(a, "other");
-    v().setGroup(a);
-    for (bool highestFirst : {true, false}) {
-        SCOPED_TRACE(highestFirst);
-        if (!highestFirst) {
-            b = a->newGroup();
-            inB = todoIn(b, "inB");
-            inA = todoIn(a, "inA");
-        }
-        showRows({inA, b, other, inB});
-        v().contentView().setRows(v().getViewData(), v().getViewItems(),
-                                  {1, 3, 0, 2}); // shown: B, inB, inA, other
-        const std::vector<unsigned> selected = {0, 1, 2};
-        std::vector<int> results;
-        if (highestFirst)
-            for (auto it = selected.rbegin(); it != selected.rend(); ++it)
-                results.push_back(v().DeleteItem(*it));
-        else
-            for (unsigned pos : selected)
-                results.push_back(v().DeleteItem(pos));
-        // Deleting B took inB with it: its row shows nothing any more.
-        EXPECT_EQ(results,
-                  highestFirst ? (std::vector<int>{0, 0, 0}) : (std::vector<int>{0, -1, 0}));
-        EXPECT_EQ(a->getNrGroups(), 0u);
-        ASSERT_EQ(a->getNrToDos(), 1u);
-        EXPECT_EQ(a->getToDo(0), other);
-    }
-}
-
-TEST_F(Operations, DeleteItemRefusesItemsOutsideTheTree) {
-    ToDoListToDo stray(7, "/0/");
-    EXPECT_EQ(v().DeleteItem(&stray), -1);
-    EXPECT_EQ(v().DeleteItem(v().getRoot()), -1);
-    EXPECT_EQ(v().DeleteItem(static_cast<ToDoListItem*>(nullptr)), -1);
-    showRows({nullptr});
-    EXPECT_EQ(v().DeleteItem(0u), -1);
-    EXPECT_EQ(v().DeleteItem(5u), -1);
-}
-
-TEST_F(Operations, DeleteCompletedTakesVisibleFinishedTodosOnlyAndEachOnce) {
-    ToDoListToDo* done = todoIn(a, "done");
-    ToDoListToDo* open = todoIn(a, "open");
-    ToDoListToDo* appointment = todoIn(a, "meeting");
-    appointment->setPriority(PRIO_APPOINTMENT);
-    ToDoListToDo* lowest = todoIn(a, "done, lowest priority");
-    lowest->setPriority(6);
-    for (ToDoListToDo* t : {done, lowest}) {
-        v().setItem(t);
-        ASSERT_EQ(v().setItemCompleted(), 0);
-    }
-    showRows({done, open, appointment, done, lowest}); // done shown on two days
-    std::vector<T_viewDataItem> rows = v().getViewData();
-    rows[2].completed = true;
-    v().contentView().setRows(rows, v().getViewItems(), v().getViewOrder());
-    ASSERT_EQ(v().delCompleted(), 0);
-    ASSERT_EQ(a->getNrToDos(), 2u);
-    EXPECT_EQ(a->getToDo(0), open);
-    EXPECT_EQ(a->getToDo(1), appointment);
-}
-
-TEST_F(Operations, DelToDoWorksInTheNormalAndCalendarViewOnly) {
-    v().setItem(todoIn(a, "x"));
-    v().setMainViewType(MAINVIEW_SEARCH);
-    EXPECT_EQ(v().delToDo(), -1);
-    EXPECT_EQ(a->getNrToDos(), 1u);
-    v().setMainViewType(MAINVIEW_CALENDAR);
-    EXPECT_EQ(v().delToDo(), 0);
-    EXPECT_EQ(a->getNrToDos(), 0u);
-    EXPECT_EQ(v().getCurItem(), nullptr);
-}
-
-TEST_F(Operations, RunningCountFollowsOnlyRealChanges) {
-    v().setItem(todoIn(a, "job"));
-    ASSERT_EQ(v().setItemRunning(true), 0);
-    EXPECT_EQ(v().setItemRunning(true), -1);
-    EXPECT_EQ(v().getNrActiveJobs(), 1u);
-    EXPECT_EQ(v().setItemCompleted(), 0);
-    EXPECT_FALSE(v().isItemRunning());
-    EXPECT_EQ(v().getNrActiveJobs(), 0u);
-    EXPECT_EQ(v().setItemRunning(false), -1);
-    EXPECT_EQ(v().getNrActiveJobs(), 0u);
 }

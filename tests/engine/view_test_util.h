@@ -1,84 +1,54 @@
 #pragma once
 #include "engine/velk.h"
-#include "model/clock.h"
+#include "support/dates.h"
 
+#include <cstdio>
 #include <string>
-#include <vector>
 
-// Helpers for the tests of the content views: entries made through the
-// calendar-aware setters, and the list as the user would read it.
-namespace viewtest {
+// Entries made through the calendar-aware setters, and the lists as the user
+// reads them.
 
-// 13:00 on Saturday 5 March 2011 in Europe/Berlin.
-constexpr std::time_t SATURDAY_5_MARCH_2011 = 1299326400;
-
-struct When {
-    int y = 0, m = 0, d = 0; // y 0: no date
-    int h = -1, min = 0;     // h -1: no time
-};
-
-inline When on(int y, int m, int d, int h = -1, int min = 0) {
-    return When{y, m, d, h, min};
-}
-
+// A todo keeps a begin only beside its due date (the end), an appointment or
+// note an end only beside its begin, so the anchor is set first. DT_EMPTY: no
+// date; on(): a date without a time.
 inline ToDoListToDo* entry(Velk& v, ToDoListGroup* g, const std::string& summary, unsigned prio,
-                           When begin = When{}, When end = When{}) {
+                           packedDT begin = DT_EMPTY, packedDT end = DT_EMPTY) {
     ToDoListToDo* t = g->newToDo();
     t->setSummary(summary);
     t->setPriority(prio, v.calendar());
-    // A todo keeps a begin only beside its due date, an appointment or note an
-    // end only beside its begin: the anchor is set first.
-    auto set = [&](int which, const When& w) {
-        if (w.y) t->setDate(which, w.y, w.m, w.d, v.calendar());
-        if (w.y && w.h >= 0) t->setTime(which, w.h, w.min, v.calendar());
-    };
-    if (prio > PRIO_MAXTODO) {
-        set(16, begin);
-        set(0, end);
-    } else {
-        set(0, end);
-        set(16, begin);
+    const bool todo = prio <= PRIO_MAXTODO;
+    for (auto [which, w] : {std::pair{todo ? 0 : 16, todo ? end : begin},
+                            std::pair{todo ? 16 : 0, todo ? begin : end}}) {
+        if (dtHasDate(w)) t->setDate(which, dtYear(w), dtMonth(w), dtDay(w), v.calendar());
+        if (dtHasDate(w) && dtHasTime(w)) t->setTime(which, dtHour(w), dtMinute(w), v.calendar());
     }
     return t;
 }
 
-// Clear, build and sort, as the user interface does before it shows a list.
-inline void rebuild(Velk& v) {
+// Clears, builds and sorts the rows, as the window does before it shows a
+// list, and gives them in display order, each followed by "|". Calendar rows:
+// "--" for a blank line, a day header as its text, a special day or an entry
+// as "dd.mm text", an overdue todo as "overdue text"; an entry gets " [" on
+// the day it starts and " ]" on the day it ends. NO_BLANKS leaves out day
+// headers and blank lines, ENTRIES special days too.
+enum { ALL_ROWS, NO_BLANKS, ENTRIES };
+inline std::string shownRows(Velk& v, int leave = ALL_ROWS) {
     v.clearViewData();
     v.getContent();
     v.sortContent();
-}
-
-// The texts of the rows in display order.
-inline std::vector<std::string> texts(const Velk& v) {
-    std::vector<std::string> r;
-    for (unsigned i : v.getViewOrder())
-        r.push_back(v.getViewData()[i].text);
-    return r;
-}
-
-// Calendar rows in display order: markers as their text ("--" for a blank
-// line), entries as "dd.mm summary" ("overdue summary" before today's header)
-// with "[" when the row starts the entry and "]" when it ends it.
-inline std::vector<std::string> calendar(const Velk& v) {
-    std::vector<std::string> r;
+    std::string s;
     for (unsigned i : v.getViewOrder()) {
         const T_viewDataItem& row = v.getViewData()[i];
-        if (row.prio == PRIO_SEPARATOR) {
-            r.push_back("--");
-        } else if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY) {
-            r.push_back(row.text);
-        } else {
-            char day[8];
-            std::snprintf(day, sizeof day, "%02d.%02d", dtDay(row.day), dtMonth(row.day));
-            std::string s = (row.day & 0x7fff) == 0x7fff ? "overdue" : day;
-            s += " " + row.text;
-            if (row.startsHere) s += " [";
-            if (row.endsHere) s += " ]";
-            r.push_back(s);
-        }
+        const bool marker = row.prio == PRIO_SEPARATOR || row.prio == PRIO_DAYHEADER;
+        if ((leave > ALL_ROWS && marker) || (leave == ENTRIES && row.prio == PRIO_SPECIALDAY))
+            continue;
+        char day[16] = "";
+        if ((row.day & DT_TIMEMASK) == DT_TIMEMASK)
+            std::snprintf(day, sizeof day, "overdue ");
+        else if (v.getMainViewType() == MAINVIEW_CALENDAR && row.prio != PRIO_DAYHEADER)
+            std::snprintf(day, sizeof day, "%02d.%02d ", dtDay(row.day), dtMonth(row.day));
+        s += row.prio == PRIO_SEPARATOR ? std::string("--") : day + row.text.str();
+        s += std::string(row.startsHere ? " [" : "") + (row.endsHere ? " ]" : "") + "|";
     }
-    return r;
+    return s;
 }
-
-} // namespace viewtest
