@@ -52,12 +52,8 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
                 auto r = std::find(refRec.begin(), refRec.end(), item);
                 if (r != refRec.end()) refRec.erase(r);
             }
-            if (step == 100) { // emptied in one step, the lists take new entries as before
-                dated.clear();
-                rec.clear();
-                refDated.clear();
-                refRec.clear();
-            }
+            // Emptied in one step, the lists take new entries as before.
+            if (step == 100) dated.clear(), rec.clear(), refDated.clear(), refRec.clear();
             Entries walked, flat;
             for (const auto& e : dated)
                 walked.push_back({e.item, e.key});

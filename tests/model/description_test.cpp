@@ -78,24 +78,19 @@ TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
     setDescrCipherForTesting(&fakeCipher);
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.rule) + " [" + r.steps + "]");
-        loggedIn = true;
-        keyFits = true;
-        const Bytes text = textBytes("text"), cipherText = transform(text);
-        DescrData d;
+        loggedIn = keyFits = true;
+        DescrData d, copy;
         for (const char* s = r.steps; *s; ++s) {
-            DescrData copy;
             // clang-format off
             switch (*s) {
-            case 'p': case 't': d.SetNewChar("text"); break;
-            case 'e': d.SetStoredForm(cipherText, 0x20006); break;
-            case 'E': d.SetStoredForm(cipherText, 0x6); break;
+            case 'p': case 't': case 'n': case '0':
+                d.SetNewChar(*s == 'n' ? "new" : *s == '0' ? "" : "text"); break;
+            case 'e': case 'E':
+                d.SetStoredForm(transform(textBytes("text")), *s == 'e' ? 0x20006 : 0x6); break;
             case 'v': shown(d); break;
             case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
-            case 'n': d.SetNewChar("new"); break;
-            case '0': d.SetNewChar(""); break;
             case 'c': copy = d, d = copy; break;
-            case 'U': loggedIn = false; break;
-            case 'X': keyFits = false; break;
+            case 'U': case 'X': (*s == 'U' ? loggedIn : keyFits) = false; break;
             }
             // clang-format on
         }

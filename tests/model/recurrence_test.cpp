@@ -25,30 +25,27 @@ packedDT packed(const c::year_month_day& d, packedDT timeBits) {
 // would lie beyond 2127, there is no rule, or the interval is below 1 (yearly
 // ignores the interval).
 std::optional<c::year_month_day> nextDay(int type, long long interval, c::year_month_day a) {
-    if (type == REC_NONE || (type != REC_YEARLY && interval < 1)) return std::nullopt;
-    if (interval > 12 * 130) return std::nullopt; // beyond 2127 from any start
+    // An interval beyond 130 years leaves 2127 from any start.
+    if (type == REC_NONE || (type != REC_YEARLY && interval < 1) || interval > 12 * 130) return {};
     c::year_month_day n;
     if (type == REC_DAILY || type == REC_WEEKLY) {
         n = c::sys_days(a) + c::days(interval * (type == REC_WEEKLY ? 7 : 1));
-    } else if (type == REC_MONTHLY_BY_DATE) { // months without that day are skipped
-        c::year_month ym = a.year() / a.month();
-        do
-            ym += c::months(interval), n = ym / a.day();
-        while (!n.ok() && int(ym.year()) <= DT_MAXYEAR);
-    } else if (type == REC_MONTHLY_BY_DAY) { // the same ordinal weekday, e.g. the 5th Friday
+    } else if (type != REC_YEARLY) { // monthly: months without the day are skipped; by
+        // day it is the same ordinal weekday, e.g. the 5th Friday
         const c::weekday_indexed wd = c::weekday(c::sys_days(a))[(unsigned(a.day()) - 1) / 7 + 1];
-        c::year_month ym = a.year() / a.month();
-        c::year_month_weekday w;
-        do
-            ym += c::months(interval), w = ym / wd;
-        while (!w.ok() && int(ym.year()) <= DT_MAXYEAR);
-        n = c::sys_days(w);
+        for (c::year_month ym = a.year() / a.month(); !n.ok() && int(ym.year()) <= DT_MAXYEAR;) {
+            ym += c::months(interval);
+            if (type == REC_MONTHLY_BY_DATE)
+                n = ym / a.day();
+            else if ((ym / wd).ok())
+                n = c::sys_days(ym / wd);
+        }
     } else { // yearly; 29 February waits for the next leap year
         n = a + c::years(1);
         while (!n.ok() && int(n.year()) <= DT_MAXYEAR)
             n = n + c::years(1);
     }
-    if (int(n.year()) > DT_MAXYEAR) return std::nullopt;
+    if (!n.ok() || int(n.year()) > DT_MAXYEAR) return std::nullopt;
     return n;
 }
 

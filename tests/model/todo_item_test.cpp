@@ -15,11 +15,8 @@ const auto T = [](int m, int d, int h) { return at(2024, m, d, h, 0); };
 // An entry with the given fields, filed in cal as a record reader leaves it.
 void make(ToDoListToDo& t, T_Calendar& cal, unsigned prio, packedDT b, packedDT e,
           T_recData rec = {}) {
-    t.setPriority(prio);
-    t.setDateTimeDirect(WHICH_BEGIN, b);
-    t.setDateTimeDirect(WHICH_END, e);
-    t.setRecDataDirect(rec);
-    t.putIntoCalList(cal);
+    t.setPriority(prio), t.setDateTimeDirect(WHICH_BEGIN, b), t.setDateTimeDirect(WHICH_END, e);
+    t.setRecDataDirect(rec), t.putIntoCalList(cal);
 }
 
 // Where the entry is filed: the list's name, for a dated list with "@" and its key.
@@ -146,8 +143,8 @@ TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
         EXPECT_EQ(t.getDateTime(WHICH_END), r.wantE);
         EXPECT_EQ(t.getShowTimeAs(), r.msgs[0] != '1') << "a missing date sets it free";
         EXPECT_EQ(filed(cal, t), filingRule(r.prio, r.wantType, r.wantB, r.wantE));
-        t.setPriority(100); // unfiled from the list that holds it, whatever its fields say
-        t.removeFromCalLists(cal);
+        // Unfiled from the list that holds it, whatever its fields say.
+        t.setPriority(100), t.removeFromCalLists(cal);
         EXPECT_EQ(filed(cal, t), "");
     }
 }
