@@ -21,18 +21,14 @@ void make(ToDoListToDo& t, T_Calendar& cal, unsigned prio, packedDT b, packedDT 
 
 // Where the entry is filed: the list's name, for a dated list with "@" and its key.
 std::string filed(T_Calendar& cal, const ToDoListToDo& t) {
-    std::string r;
-    // clang-format off
-    const std::pair<const char*, T_DatedCalList*> dated[] = {{"datedToDos", &cal.datedToDos},
-        {"datedAppointments", &cal.datedAppointments}, {"datedNotes", &cal.datedNotes}};
-    const std::pair<const char*, T_RecCalList*> rec[] = {{"recToDos", &cal.recToDos},
-        {"recAppointments", &cal.recAppointments}, {"recNotes", &cal.recNotes}};
-    // clang-format on
-    for (auto [name, l] : dated)
-        for (const auto& e : *l)
-            r += e.item == &t ? name + ("@" + std::to_string(e.key)) : "?";
-    for (auto [name, l] : rec)
-        r += l->contains(&t) ? name : l->empty() ? "" : "?";
+    std::string r, kinds[] = {"ToDos", "Appointments", "Notes"};
+    T_DatedCalList* dated[] = {&cal.datedToDos, &cal.datedAppointments, &cal.datedNotes};
+    T_RecCalList* rec[] = {&cal.recToDos, &cal.recAppointments, &cal.recNotes};
+    for (int i = 0; i < 3; ++i) {
+        for (const auto& e : *dated[i])
+            r += e.item == &t ? "dated" + kinds[i] + "@" + std::to_string(e.key) : "?";
+        r += rec[i]->contains(&t) ? "rec" + kinds[i] : rec[i]->empty() ? "" : "?";
+    }
     return r;
 }
 
@@ -81,8 +77,7 @@ TEST(ToDo, DateAndTimeSetters) {
         case 'D': t.setDateDontCheck(r.which, r.y, r.m, r.d, cal); break;
         case 't': t.setTime(r.which, r.y, r.m, cal); break;
         case 'T': t.setTimeDontCheck(r.which, r.y, r.m, cal); break;
-        case 'x': t.clearDate(r.which, cal); break;
-        case 'y': t.clearTime(r.which, cal); break;
+        case 'x': t.clearDate(r.which, cal); break; case 'y': t.clearTime(r.which, cal); break;
         }
         // clang-format on
         EXPECT_EQ(t.getDateTime(WHICH_BEGIN), r.wantB);
