@@ -14,13 +14,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// Hex text of bytes, upper case, for comparing with published vectors, and back.
-std::string hexOf(const Bytes& v) {
-    std::string s;
-    for (unsigned char c : v)
-        s += {"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
-    return s;
-}
+// The bytes of hex text, for comparing with published vectors.
 Bytes bytesOfHex(const std::string& hex) {
     Bytes v;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -82,7 +76,7 @@ TEST(Sha1, MatchesPublishedVectors) {
         Bytes d;
         for (int i = 0; i < 20; ++i)
             d.push_back(h.GetDigestByte(i));
-        EXPECT_EQ(hexOf(d), r.digest) << r.piece.substr(0, 10);
+        EXPECT_EQ(d, bytesOfHex(r.digest)) << r.piece.substr(0, 10);
         EXPECT_EQ(h.GetDigestByte(20) + h.GetDigestByte(-1), 0) << "bytes out of range";
     }
 }
@@ -104,8 +98,7 @@ TEST(Twofish, MatchesTheDesignersVectors) {
     };
     // clang-format on
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::to_string(r.key.size() * 4) + "-bit key, steps " +
-                     std::to_string(r.steps));
+        SCOPED_TRACE(testing::Message() << r.key.size() * 4 << "-bit key, steps " << r.steps);
         Bytes k = bytesOfHex(r.key), plain(16, 0), cipher;
         for (int i = 1, n = 0; i <= r.steps; ++i, plain = cipher) {
             cipher = Twofish::Encrypt(plain.data(), 16, k.data(), int(k.size()), n, false);
@@ -114,7 +107,7 @@ TEST(Twofish, MatchesTheDesignersVectors) {
             std::memmove(k.data() + 16, k.data(), k.size() - 16);
             std::memcpy(k.data(), plain.data(), 16);
         }
-        EXPECT_EQ(hexOf(cipher), r.cipher);
+        EXPECT_EQ(cipher, bytesOfHex(r.cipher));
     }
 }
 
@@ -213,8 +206,8 @@ TEST(CryptMan, DerivedKeyIsTheSaltedHashChainThenSalt2) {
                                      std::pair{3, "0D3CED9BEC10A777AEC23CCC353A8C08A633045E"}}) {
         CryptMan cm(count);
         ASSERT_EQ(cm.AddPwd("", "x"), 0) << "the first password sets the count";
-        EXPECT_EQ(hexOf(cm.DeriveKey("ab", &c, 1, salt2.data(), 13)),
-                  key + std::string("0102030405060708090A0B0C"));
+        EXPECT_EQ(cm.DeriveKey("ab", &c, 1, salt2.data(), 13),
+                  bytesOfHex(key + std::string("0102030405060708090A0B0C")));
         EXPECT_TRUE(cm.DeriveKey("ab", &c, 1, salt2.data(), 11).empty()) << "salt2 too short";
     }
 }

@@ -22,9 +22,8 @@ Entries entries(const auto& list) {
 // first entry of the item from the front. Few items and keys, so that equal
 // keys, items filed twice and unfiling of items in no list are common.
 TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
-    const unsigned seed = 4711;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
+    std::mt19937 rng(4711);
+    SCOPED_TRACE("seed 4711");
     std::vector<ToDoListToDo> items(8, ToDoListToDo(0, "/0/"));
     for (int round = 0; round < 6; ++round) {
         std::vector<packedDT> keys;

@@ -50,7 +50,6 @@ TEST(DateTime, KnownValuesAtTheBoundaries) {
         getDayByNumber(number, d, m, y);
         return on(y, m, d);
     };
-    const packedDT early = minutes(at(2000, 1, 1, 0, 0), -100000000);
     PinnedClock clock;
     // clang-format off
     const struct { const char* rule; packedDT got, want; } rows[] = {
@@ -66,7 +65,7 @@ TEST(DateTime, KnownValuesAtTheBoundaries) {
         {"date only counts from 0:00",         minutes(on(2011, 3, 5), 90), at(2011, 3, 5, 1, 30)},
         {"three days on", minutes(at(2011, 3, 5, 12, 0), 3 * 1440), at(2011, 3, 8, 12, 0)},
         {"a minute after 24:00", minutes(at(2011, 3, 5, 24, 0), 1), at(2011, 3, 6, 0, 1)},
-        {"minutes before 2000: its first day", dtDateOnly(early), on(2000, 1, 1)},
+        {"minutes before 2000", dtDateOnly(minutes(on(2000, 1, 1), -100000000)), on(2000, 1, 1)},
         {"day numbers below 1 pulled up",      dayOf(-5), on(1999, 1, 1)},
         {"large day numbers pulled down",      dayOf(2000000000), on(2127, 12, 31)},
         {"2100 is no leap year", packedDT(getDateDiff(on(2100, 3, 1), on(2100, 2, 28))), 1},

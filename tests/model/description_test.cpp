@@ -18,13 +18,10 @@ Bytes transform(Bytes out) {
     out.resize((out.size() + 15) / 16 * 16, 0xa5);
     return out;
 }
-bool isLoggedIn(DescriptionCipher* crypt) {
-    return crypt && loggedIn;
-}
 bool apply(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
     return out = transform(in), keyFits;
 }
-const T_DescrCipher fakeCipher = {isLoggedIn, apply, apply};
+const T_DescrCipher fakeCipher = {[](DescriptionCipher* c) { return c && loggedIn; }, apply, apply};
 DescriptionCipher* const manager = reinterpret_cast<DescriptionCipher*>(&loggedIn);
 
 Bytes textBytes(const std::string& s) {
@@ -101,8 +98,7 @@ TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
         const Bytes plain = textBytes(r.saved[0] == '-' ? "" : r.saved + 2);
         EXPECT_EQ(data, r.saved[0] == '-' ? Bytes() : r.saved[0] == 'p' ? plain : transform(plain));
         EXPECT_EQ(length, int(data.size()));
-        EXPECT_EQ(flags, r.flags);
-        EXPECT_EQ(allocated, r.allocated);
+        EXPECT_EQ(std::pair(flags, allocated), std::pair(r.flags, r.allocated));
         EXPECT_EQ(shown(d), r.shows);
     }
     setDescrCipherForTesting(nullptr);

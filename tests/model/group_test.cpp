@@ -10,9 +10,8 @@
 // A new child gets one more than the largest ID among the children, whatever
 // was added, deleted or renumbered before.
 TEST(Group, FreeIdIsOneMoreThanTheLargestChildId) {
-    const unsigned seed = 99;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
+    std::mt19937 rng(99);
+    SCOPED_TRACE("seed 99");
     ToDoListGroup g(0, "/", 0);
     T_Calendar cal;
     unsigned running = 0;
