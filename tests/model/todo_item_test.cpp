@@ -122,8 +122,7 @@ TEST(ToDo, SettingARuleRepairsDatesOrDropsTheRule) {
         SCOPED_TRACE(r.rule);
         T_Calendar cal;
         ToDoListToDo t(0, "/0/");
-        make(t, cal, r.prio, r.b, r.e);
-        t.setShowTimeAsDirect(1);
+        make(t, cal, r.prio, r.b, r.e), t.setShowTimeAsDirect(1);
         std::string want;
         for (const char* m = r.msgs; *m; ++m)
             want += std::string("Recurrence reset ") + text[*m - '0'];
@@ -170,9 +169,8 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         SCOPED_TRACE(r.rule);
         T_Calendar cal;
         ToDoListToDo t(0, "/0/");
-        clock.set(SATURDAY_5_MARCH_2011 - 600);
-        t.setRunning(true);
-        clock.set(SATURDAY_5_MARCH_2011);
+        clock.set(SATURDAY_5_MARCH_2011 - 600), t.setRunning(true),
+            clock.set(SATURDAY_5_MARCH_2011);
         make(t, cal, r.prio, on(2011, 3, 9), due, T_recData{r.type, 1, r.rangeB, r.rangeE});
         t.setCompletedDirect({r.completed, 7});
         const ToDoListToDo before(t);
