@@ -137,10 +137,9 @@ TEST(Twofish, PadsToBlocksChainsBehindAHiddenIvAndRefusesBadInput) {
                   Twofish::Encrypt(zero.data(), 16, key.data(), r.keyLen, n, false));
         EXPECT_EQ(c == Twofish::Encrypt(text.data(), r.len, key.data(), r.keyLen, n, true),
                   r.len % 16 == 0);
+        Twofish::Decrypt(c.data(), 0, key.data(), r.keyLen, n, true);
+        EXPECT_EQ(n, -1) << "CBC without its chaining block";
     }
-    int n = 0;
-    Twofish::Decrypt(text.data(), 0, key.data(), 32, n, true);
-    EXPECT_EQ(n, -1) << "CBC without its chaining block";
 }
 
 // The first password makes the master key (not without random bytes) and

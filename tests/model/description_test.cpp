@@ -84,8 +84,7 @@ TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
                 d.SetNewChar(*s == 'n' ? "new" : *s == '0' ? "" : "text"); break;
             case 'e': case 'E':
                 d.SetStoredForm(transform(textBytes("text")), *s == 'e' ? 0x20006 : 0x6); break;
-            case 'v': shown(d); break;
-            case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
+            case 'v': shown(d); break; case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
             case 'c': copy = d, d = copy; break;
             case 'U': case 'X': (*s == 'U' ? loggedIn : keyFits) = false; break;
             }
