@@ -27,7 +27,7 @@ packedDT packed(const c::year_month_day& d, packedDT timeBits) {
 std::optional<c::year_month_day> nextDay(int type, long long interval, c::year_month_day a) {
     // An interval beyond 130 years leaves 2127 from any start.
     if (type == REC_NONE || (type != REC_YEARLY && interval < 1) || interval > 12 * 130) return {};
-    c::year_month_day n;
+    c::year_month_day n{}; // zero, not a day: the month loop runs at least once
     if (type == REC_DAILY || type == REC_WEEKLY) {
         n = c::sys_days(a) + c::days(interval * (type == REC_WEEKLY ? 7 : 1));
     } else if (type != REC_YEARLY) { // monthly: months without the day are skipped; by
