@@ -3,12 +3,18 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 using Entries = std::vector<std::pair<ToDoListToDo*, packedDT>>;
+
+Entries entries(const auto& list) {
+    Entries r;
+    for (const T_DatedCalListItem& e : list)
+        r.push_back({e.item, e.key});
+    return r;
+}
 
 // Random filing and unfiling against the lists as plain sequences walked from
 // the front: a dated entry goes before the first entry whose key is not less
@@ -16,12 +22,9 @@ using Entries = std::vector<std::pair<ToDoListToDo*, packedDT>>;
 // first entry of the item from the front. Few items and keys, so that equal
 // keys, items filed twice and unfiling of items in no list are common.
 TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
-    const unsigned seed = 4711;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
-    std::vector<std::unique_ptr<ToDoListToDo>> items;
-    for (int i = 0; i < 8; ++i)
-        items.push_back(std::make_unique<ToDoListToDo>(unsigned(i), "/0/"));
+    std::mt19937 rng(4711);
+    SCOPED_TRACE("seed 4711");
+    std::vector<ToDoListToDo> items(8, ToDoListToDo(0, "/0/"));
     for (int round = 0; round < 6; ++round) {
         std::vector<packedDT> keys;
         for (unsigned k = 0, n = 1 + rng() % 6; k < n; ++k)
@@ -34,7 +37,7 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
         std::vector<ToDoListToDo*> refRec;
         for (int step = 0; step < 150; ++step) {
             SCOPED_TRACE(testing::Message() << "round " << round << " step " << step);
-            ToDoListToDo* item = items[rng() % items.size()].get();
+            ToDoListToDo* item = &items[rng() % items.size()];
             auto ofItem = [&](auto& e) { return e.first == item; };
             if (rng() % 5 < 3) {
                 const packedDT key = keys[rng() % keys.size()];
@@ -42,29 +45,18 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
                 auto notLess = [&](auto& e) { return e.second >= key; };
                 refDated.insert(std::find_if(refDated.begin(), refDated.end(), notLess),
                                 {item, key});
-                rec.file(item);
-                refRec.push_back(item);
+                rec.file(item), refRec.push_back(item);
             } else {
-                dated.unfile(item);
+                dated.unfile(item), rec.unfile(item);
                 auto d = std::find_if(refDated.begin(), refDated.end(), ofItem);
                 if (d != refDated.end()) refDated.erase(d);
-                rec.unfile(item);
                 auto r = std::find(refRec.begin(), refRec.end(), item);
                 if (r != refRec.end()) refRec.erase(r);
             }
-            if (step == 100) { // emptied in one step, the lists take new entries as before
-                dated.clear();
-                rec.clear();
-                refDated.clear();
-                refRec.clear();
-            }
-            Entries walked, flat;
-            for (const auto& e : dated)
-                walked.push_back({e.item, e.key});
-            for (const T_DatedCalListItem& e : dated.inOrder())
-                flat.push_back({e.item, e.key});
-            ASSERT_EQ(walked, refDated);
-            ASSERT_EQ(flat, refDated) << "the array the calendar walks";
+            // Emptied in one step, the lists take new entries as before.
+            if (step == 100) dated.clear(), rec.clear(), refDated.clear(), refRec.clear();
+            ASSERT_EQ(entries(dated), refDated);
+            ASSERT_EQ(entries(dated.inOrder()), refDated) << "the array the calendar walks";
             ASSERT_EQ(std::vector<ToDoListToDo*>(rec.begin(), rec.end()), refRec);
             ASSERT_EQ(dated.contains(item), std::any_of(refDated.begin(), refDated.end(), ofItem));
             ASSERT_EQ(rec.contains(item), std::count(refRec.begin(), refRec.end(), item) > 0);

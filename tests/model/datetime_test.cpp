@@ -24,17 +24,16 @@ TEST(DateTime, EveryDayAgreesWithTheChronoCalendar) {
         getDayByNumber(number, d2, m2, y2);
         // clang-format off
         const std::array<int, 10> got = {
-            Wochentag(day, month, year), Kalenderwoche(day, month, year),
-            Tag_des_Jahres(day, month, year), MaxTag(month, year),
+            Wochentag(day, month, year), Kalenderwoche(day, month, year), isLeapYear(year),
+            Tag_des_Jahres(day, month, year), MaxTag(month, year), daysOfYear(year),
             getNumberOfDay(day, month, year), d2 * 1000000 + m2 * 10000 + y2,
-            isValidDate(day, month, year), CurrentDoomDay(year), daysOfYear(year),
-            isLeapYear(year)};
+            isValidDate(day, month, year), CurrentDoomDay(year)};
+        const bool leap = ymd.year().is_leap();
         const std::array<int, 10> want = {
-            weekday, int((thursday - thursdaysJan1).count() / 7 + 1),
+            weekday, int((thursday - thursdaysJan1).count() / 7 + 1), leap,
             int((d - jan1).count()) + 1, int(unsigned((ymd.year() / ymd.month() / c::last).day())),
-            number, day * 1000000 + month * 10000 + year,
-            year >= 2000, int(c::weekday(jan1).iso_encoding()) - 1,
-            ymd.year().is_leap() ? 366 : 365, ymd.year().is_leap()};
+            leap ? 366 : 365, number, day * 1000000 + month * 10000 + year,
+            year >= 2000, int(c::weekday(jan1).iso_encoding()) - 1};
         // clang-format on
         ASSERT_EQ(got, want) << year << "-" << month << "-" << day;
     }
@@ -50,7 +49,6 @@ TEST(DateTime, KnownValuesAtTheBoundaries) {
         getDayByNumber(number, d, m, y);
         return on(y, m, d);
     };
-    const packedDT early = minutes(at(2000, 1, 1, 0, 0), -100000000);
     PinnedClock clock;
     // clang-format off
     const struct { const char* rule; packedDT got, want; } rows[] = {
@@ -66,7 +64,7 @@ TEST(DateTime, KnownValuesAtTheBoundaries) {
         {"date only counts from 0:00",         minutes(on(2011, 3, 5), 90), at(2011, 3, 5, 1, 30)},
         {"three days on", minutes(at(2011, 3, 5, 12, 0), 3 * 1440), at(2011, 3, 8, 12, 0)},
         {"a minute after 24:00", minutes(at(2011, 3, 5, 24, 0), 1), at(2011, 3, 6, 0, 1)},
-        {"minutes before 2000: its first day", dtDateOnly(early), on(2000, 1, 1)},
+        {"minutes before 2000", dtDateOnly(minutes(on(2000, 1, 1), -100000000)), on(2000, 1, 1)},
         {"day numbers below 1 pulled up",      dayOf(-5), on(1999, 1, 1)},
         {"large day numbers pulled down",      dayOf(2000000000), on(2127, 12, 31)},
         {"2100 is no leap year", packedDT(getDateDiff(on(2100, 3, 1), on(2100, 2, 28))), 1},

@@ -18,13 +18,10 @@ Bytes transform(Bytes out) {
     out.resize((out.size() + 15) / 16 * 16, 0xa5);
     return out;
 }
-bool isLoggedIn(DescriptionCipher* crypt) {
-    return crypt && loggedIn;
-}
 bool apply(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
     return out = transform(in), keyFits;
 }
-const T_DescrCipher fakeCipher = {isLoggedIn, apply, apply};
+const T_DescrCipher fakeCipher = {[](DescriptionCipher* c) { return c && loggedIn; }, apply, apply};
 DescriptionCipher* const manager = reinterpret_cast<DescriptionCipher*>(&loggedIn);
 
 Bytes textBytes(const std::string& s) {
@@ -78,24 +75,18 @@ TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
     setDescrCipherForTesting(&fakeCipher);
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.rule) + " [" + r.steps + "]");
-        loggedIn = true;
-        keyFits = true;
-        const Bytes text = textBytes("text"), cipherText = transform(text);
-        DescrData d;
+        loggedIn = keyFits = true;
+        DescrData d, copy;
         for (const char* s = r.steps; *s; ++s) {
-            DescrData copy;
             // clang-format off
             switch (*s) {
-            case 'p': case 't': d.SetNewChar("text"); break;
-            case 'e': d.SetStoredForm(cipherText, 0x20006); break;
-            case 'E': d.SetStoredForm(cipherText, 0x6); break;
-            case 'v': shown(d); break;
-            case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
-            case 'n': d.SetNewChar("new"); break;
-            case '0': d.SetNewChar(""); break;
+            case 'p': case 't': case 'n': case '0':
+                d.SetNewChar(*s == 'n' ? "new" : *s == '0' ? "" : "text"); break;
+            case 'e': case 'E':
+                d.SetStoredForm(transform(textBytes("text")), *s == 'e' ? 0x20006 : 0x6); break;
+            case 'v': shown(d); break; case 'S': case 's': d.SetSaveCrypt(*s == 'S'); break;
             case 'c': copy = d, d = copy; break;
-            case 'U': loggedIn = false; break;
-            case 'X': keyFits = false; break;
+            case 'U': case 'X': (*s == 'U' ? loggedIn : keyFits) = false; break;
             }
             // clang-format on
         }
@@ -106,8 +97,7 @@ TEST(Description, EveryStateSavesInItsFormOrIsRefused) {
         const Bytes plain = textBytes(r.saved[0] == '-' ? "" : r.saved + 2);
         EXPECT_EQ(data, r.saved[0] == '-' ? Bytes() : r.saved[0] == 'p' ? plain : transform(plain));
         EXPECT_EQ(length, int(data.size()));
-        EXPECT_EQ(flags, r.flags);
-        EXPECT_EQ(allocated, r.allocated);
+        EXPECT_EQ(std::pair(flags, allocated), std::pair(r.flags, r.allocated));
         EXPECT_EQ(shown(d), r.shows);
     }
     setDescrCipherForTesting(nullptr);

@@ -10,15 +10,13 @@
 // A new child gets one more than the largest ID among the children, whatever
 // was added, deleted or renumbered before.
 TEST(Group, FreeIdIsOneMoreThanTheLargestChildId) {
-    const unsigned seed = 99;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
+    std::mt19937 rng(99);
+    SCOPED_TRACE("seed 99");
     ToDoListGroup g(0, "/", 0);
     T_Calendar cal;
     unsigned running = 0;
     for (int step = 0; step < 600; ++step) {
-        const unsigned op = rng() % 7, todos = unsigned(g.getNrToDos());
-        const unsigned groups = unsigned(g.getNrGroups());
+        const unsigned op = rng() % 7, todos = g.getNrToDos(), groups = g.getNrGroups();
         // clang-format off
         if (op < 2) g.newToDo();
         else if (op == 2) g.newGroup();
@@ -43,13 +41,12 @@ TEST(Group, FindsCountsAndDeletesInTheTree) {
     T_Calendar cal;
     ToDoListGroup root(0, "/", 0);
     EXPECT_TRUE(root.checkCompleted()) << "an empty group counts as completed";
+    const packedDT july = on(2024, 7, 1);
     auto entry = [&](ToDoListGroup& g, unsigned prio, int type, bool running) {
         ToDoListToDo* t = g.newToDo();
         t->setPriority(prio), t->setRunningDirect(running), t->setSyncID(prio + type);
-        t->setDateTimeDirect(WHICH_BEGIN, on(2024, 7, 1)),
-            t->setDateTimeDirect(WHICH_END, on(2024, 7, 1));
-        t->setRecDataDirect(T_recData{type, 1, DT_EMPTY, DT_EMPTY}), t->putIntoCalList(cal);
-        return t;
+        t->setDateTimeDirect(WHICH_BEGIN, july), t->setDateTimeDirect(WHICH_END, july);
+        return t->setRecDataDirect({type, 1, DT_EMPTY, DT_EMPTY}), t->putIntoCalList(cal), t;
     };
     ToDoListToDo* keep = entry(root, 3, REC_NONE, false);
     ToDoListGroup* one = root.newGroup();

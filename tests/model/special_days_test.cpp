@@ -12,13 +12,10 @@ namespace {
 // Easter Sunday by the anonymous Gregorian algorithm, written independently
 // of the formula under test.
 c::sys_days easterSunday(int y) {
-    int a = y % 19, b = y / 100, cc = y % 100, d = b / 4, e = b % 4;
-    int f = (b + 8) / 25, g = (b - f + 1) / 3;
-    int h = (19 * a + b - d - g + 15) % 30;
-    int i = cc / 4, k = cc % 4;
-    int l = (32 + 2 * e + 2 * i - h - k) % 7;
-    int m = (a + 11 * h + 22 * l) / 451;
-    int n = h + l - 7 * m + 114;
+    const int a = y % 19, b = y / 100, cc = y % 100, d = b / 4, e = b % 4,
+              g = (b - (b + 8) / 25 + 1) / 3;
+    const int h = (19 * a + b - d - g + 15) % 30, l = (32 + 2 * e + 2 * (cc / 4) - h - cc % 4) % 7;
+    const int n = h + l - 7 * ((a + 11 * h + 22 * l) / 451) + 114;
     return c::year(y) / c::month(unsigned(n / 31)) / c::day(unsigned(n % 31 + 1));
 }
 
@@ -33,28 +30,38 @@ std::string nth(int y, unsigned month, c::weekday wd, unsigned n) {
 }
 
 // Both lists by name, the "other" days marked with "~".
-std::map<std::string, std::string> byName(const std::vector<T_SpecDay>& holidays,
-                                          const std::vector<T_SpecDay>& other) {
-    std::map<std::string, std::string> r;
-    for (const auto& s : holidays)
-        r[s.name] = std::to_string(s.day) + "." + std::to_string(s.month);
-    for (const auto& s : other)
-        r["~" + s.name] = std::to_string(s.day) + "." + std::to_string(s.month);
+using Names = std::map<std::string, std::string>;
+Names byName(const std::vector<T_SpecDay>& holidays, const std::vector<T_SpecDay>& other) {
+    Names r;
+    for (auto [mark, list] : {std::pair{"", &holidays}, std::pair{"~", &other}})
+        for (const T_SpecDay& s : *list)
+            r[mark + s.name] = std::to_string(s.day) + "." + std::to_string(s.month);
     return r;
 }
 
 } // namespace
 
-// Every variable day of the years 1990 to 2127 against <chrono> and a second
-// Easter algorithm; refilling replaces the days of the year before.
-TEST(SpecialDays, VariableDaysAgreeWithAnIndependentComputationEveryYear) {
+// The fixed days, and every variable day of the years 1990 to 2127 against
+// <chrono> and a second Easter algorithm; refilling replaces the days of the
+// year before.
+TEST(SpecialDays, DaysAgreeWithAnIndependentComputationEveryYear) {
+    const Names fixed = {
+        // clang-format off
+        {"New Years Day", "1.1"}, {"Independence Day", "4.7"}, {"Veterans Day", "11.11"},
+        {"Christmas", "25.12"}, {"~Epiphany", "6.1"}, {"~Groundhog Day", "2.2"},
+        {"~St. Valentine's Day", "14.2"}, {"~St. Patrick's Day", "17.3"}, {"~Flag Day", "14.6"},
+        {"~April Fools' Day", "1.4"}, {"~Income Tax Due", "15.4"}, {"~Earth Day", "22.4"},
+        {"~Halloween", "31.10"}, {"~Christmas Eve", "24.12"}, {"~New Years Eve", "31.12"},
+        // clang-format on
+    };
     SpecialDays sd;
+    EXPECT_EQ(byName(sd.fixedHolidays, sd.fixedOther), fixed);
     const c::weekday MO = c::Monday, TH = c::Thursday, SU = c::Sunday;
     for (int y = 1990; y <= 2127; ++y) {
         sd.fillVarLists(y);
         const c::sys_days e = easterSunday(y);
         auto easter = [&](int days) { return dm(e + c::days(days)); };
-        const std::map<std::string, std::string> want = {
+        const Names want = {
             // clang-format off
             {"Easter", easter(0)}, {"Good Friday", easter(-2)},
             {"Palm Sunday", easter(-7)}, {"Ascension Day", easter(39)},
@@ -72,19 +79,4 @@ TEST(SpecialDays, VariableDaysAgreeWithAnIndependentComputationEveryYear) {
         ASSERT_EQ(sd.varHolidays.size() * 100 + sd.varOther.size(), 1206u) << y;
         ASSERT_EQ(byName(sd.varHolidays, sd.varOther), want) << y;
     }
-}
-
-TEST(SpecialDays, FixedDays) {
-    const std::map<std::string, std::string> fixed = {
-        // clang-format off
-        {"New Years Day", "1.1"}, {"Independence Day", "4.7"}, {"Veterans Day", "11.11"},
-        {"Christmas", "25.12"}, {"~Epiphany", "6.1"}, {"~Groundhog Day", "2.2"},
-        {"~St. Valentine's Day", "14.2"}, {"~St. Patrick's Day", "17.3"},
-        {"~April Fools' Day", "1.4"},
-        {"~Income Tax Due", "15.4"}, {"~Earth Day", "22.4"}, {"~Flag Day", "14.6"},
-        {"~Halloween", "31.10"}, {"~Christmas Eve", "24.12"}, {"~New Years Eve", "31.12"},
-        // clang-format on
-    };
-    SpecialDays sd;
-    EXPECT_EQ(byName(sd.fixedHolidays, sd.fixedOther), fixed);
 }
