@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,7 @@ class TempDir {
 
   private:
     std::string path_;
-    bool asHome_;
-    std::string oldHome_, oldProfile_;
-    bool hadHome_ = false, hadProfile_ = false;
+    std::vector<std::pair<const char*, std::optional<std::string>>> oldHome_; // with asHome
 };
 
 // Whole-file helpers for tests.
