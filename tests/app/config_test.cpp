@@ -7,19 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
+static const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
                                           "velk_default.dat"};
 
 // s with every "@" replaced by at.
-std::string with(std::string s, const std::string& at) {
+static std::string with(std::string s, const std::string& at) {
     for (std::size_t i = s.find('@'); i != std::string::npos; i = s.find('@', i + at.size()))
         s.replace(i, 1, at);
     return s;
 }
-
-} // namespace
 
 // Every row is the content of ~/.velkrc/velk.config ("none": no file; "FIFO":
 // a FIFO in its place, "@" its name) and what was printed on standard output

@@ -65,9 +65,9 @@ std::vector<std::string> treeOf(const std::string& dir) {
 }
 
 ProcessSpec headless(const TempDir& home, const TempDir& work, std::vector<std::string> args) {
+    const std::string& h = home.path();
     return {std::move(args), work.path(),
-            {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""},
-             {"VELK_NOW", "1299326400"}}};
+            {{"USERPROFILE", h}, {"HOME", h}, {"DISPLAY", ""}, {"VELK_NOW", "1299326400"}}};
 }
 
 // The summaries of the groups ("g...") and todos of a subtree.
@@ -87,10 +87,8 @@ void collect(ToDoListGroup& g, std::set<std::string>& names) {
 [[noreturn]] void editUntilKilled(const std::string& path, const std::string& logPath,
                                   uint32_t seed, int round) {
     const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
-    Velk v;
-    v.createRoot();
-    std::string error;
-    if (log < 0 || v.readData(path.c_str()) != 0 || v.incsave_readFiles(error) != 0) _exit(3);
+    TestOrganizer v(path);
+    if (log < 0 || v.loaded != 0 || v.replayed != 0) _exit(3);
     std::vector<std::string> todos, groups;
     std::mt19937 rng(seed);
     const std::string big(120000, 'x');
@@ -103,23 +101,23 @@ void collect(ToDoListGroup& g, std::set<std::string>& names) {
                                  : op == 'r' ? "-" + todos[pick] + " +r" + name + "\n"
                                              : "+" + std::string(1, op) + name + "\n";
         if (::write(log, line.data(), line.size()) != ssize_t(line.size())) _exit(4);
-        v.setGroup(v.getRoot());
+        v->setGroup(v->getRoot());
         int r = 0;
         if (op == 'd' || op == 'r') {
-            v.setItem(findToDo(*v.getRoot(), todos[pick]));
-            if (op == 'd') r = v.delToDo(), todos.erase(todos.begin() + long(pick));
-            if (op == 'r') v.incsave_rememberTodo(), v.setItemSummary(todos[pick] = "r" + name);
+            v->setItem(findToDo(*v->getRoot(), todos[pick]));
+            if (op == 'd') r = v->delToDo(), todos.erase(todos.begin() + long(pick));
+            if (op == 'r') v->incsave_rememberTodo(), v->setItemSummary(todos[pick] = "r" + name);
         } else {
             if (!groups.empty() && rng() % 2)
-                v.setGroup(findGroup(*v.getRoot(), groups[rng() % groups.size()]));
-            op == 'g' ? v.newGroup() : v.newToDo(0, 0);
-            v.incsave_newItem();
-            if (op == 'g') v.setGroupSummary("g" + name), groups.push_back("g" + name);
-            else v.setItemSummary("n" + name), todos.push_back("n" + name);
-            if (op == 'n' && rng() % 3 == 0) v.setItemDescription(big.c_str());
+                v->setGroup(findGroup(*v->getRoot(), groups[rng() % groups.size()]));
+            op == 'g' ? v->newGroup() : v->newToDo(0, 0);
+            v->incsave_newItem();
+            if (op == 'g') v->setGroupSummary("g" + name), groups.push_back("g" + name);
+            else v->setItemSummary("n" + name), todos.push_back("n" + name);
+            if (op == 'n' && rng() % 3 == 0) v->setItemDescription(big.c_str());
         }
-        if (op == 'g') r = v.incsave_saveCurGroup();
-        else if (op != 'd') r = v.incsave_saveCurItem(), v.incsave_forgetTodo();
+        if (op == 'g') r = v->incsave_saveCurGroup();
+        else if (op != 'd') r = v->incsave_saveCurItem(), v->incsave_forgetTodo();
         if (r != 0) _exit(5);
     }
 }
@@ -165,27 +163,27 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
         EXPECT_NE(r.out.find("write to file: 0\n"), std::string::npos) << r.out;
         for (const std::string& name : namesIn(work.path()))
             EXPECT_TRUE(name == "c.dat" || (name.starts_with("c.datb") && name.size() == 7)) << name;
-        Velk check;
-        check.createRoot();
-        ASSERT_EQ(check.readData(path.c_str()), 0);
+        TestOrganizer check(path);
+        ASSERT_EQ(check.loaded, 0);
         std::set<std::string> held;
-        collect(*check.getRoot(), held);
+        collect(*check->getRoot(), held);
         EXPECT_EQ(held, model);
     }
 }
 
 // Every row is a start with -s on m.dat (todos "a" I2 and "b" I3) and the
 // journal files beside it ("<fifo>", "<link>", "<folder>": a
-// special file in that place): the exit code, standard error ("@" stands for
-// m.dat), the names in the folder after, and the todos m.dat then holds ("c"
+// special file in that place): the exit code, standard error ("@W" stands for
+// the folder), the names in the folder after, and the todos m.dat then holds ("c"
 // is "a" renamed, "d" added; "-": m.dat and m.dat1 are untouched).
 TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::string data = fixed + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n",
                       delA = fixed + "<deleted>\n2\n</deleted>\n</data>\n",
                       delB = fixed + "<deleted>\n3\n</deleted>\n</data>\n";
-    const std::string damaged = "The journal file @1 holds no change Velk can read; it was passed "
-                                "over and kept as @1.damaged.\n";
-    const std::string refused = "\nVelk reads only journal files of its own. Move it away and start "
+    const std::string j1 = "The journal file @W/m.dat1",
+                      damaged = j1 + " holds no change Velk can read; it was passed over and kept as "
+                                     "@W/m.dat1.damaged.\n",
+                      refused = "\nVelk reads only journal files of its own. Move it away and start "
                                 "again; nothing was changed.\n";
     const std::vector<std::string> merged = {"m.dat", "m.datb0", "m.datb1"},
                                    kept = {"m.dat", "m.dat1.damaged", "m.datb0", "m.datb1"},
@@ -204,11 +202,11 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
          0, "", merged, "bcd"},
         {"a corrupt entry stops the run",
          {{"0", delA}, {"1", fixed + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"}, {"3", delA}},
-         -1, "Incremental file corrupt:\n@1\nRead Documentation about data recovery.\n",
+         -1, "Incremental file corrupt:\n@W/m.dat1\nRead Documentation about data recovery.\n",
          {"m.dat", "m.dat0", "m.dat1", "m.dat3"}, "-"},
         {"a file behind a gap is kept as an orphan", {{"0", delA}, {"2", delB}}, 0,
-         "Journal file @2 lies behind a gap in the numbering and was not replayed; it is kept as "
-         "@2.orphan for recovery by hand.\n",
+         "Journal file @W/m.dat2 lies behind a gap in the numbering and was not replayed; it is "
+         "kept as @W/m.dat2.orphan for recovery by hand.\n",
          {"m.dat", "m.dat2.orphan", "m.datb0", "m.datb1"}, "b"},
         {"a misspelt tag is damage", {{"0", delA}, {"1", fixed + "<new parant=1>\n"}, {"2", delB}},
          0, damaged, kept, ""},
@@ -222,12 +220,11 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
         {"fixed and blank lines are passed over",
          {{"0", delA}, {"1", fixed + "\n  \n"}, {"2", delB}}, 0, "", merged, ""},
         {"a FIFO is refused", {{"0", delB}, {"1", "<fifo>"}}, -1,
-         "The journal file @1: it is a FIFO, not a regular file." + refused, untouched, "-"},
+         j1 + ": it is a FIFO, not a regular file." + refused, untouched, "-"},
         {"a link to an entry is refused", {{"0", delB}, {"1", "->entry"}}, -1,
-         "The journal file @1: it is a symbolic link." + refused, {"entry", "m.dat", "m.dat0", "m.dat1 (link)"},
-         "-"},
+         j1 + ": it is a symbolic link." + refused, {"entry", "m.dat", "m.dat0", "m.dat1 (link)"}, "-"},
         {"a folder is refused", {{"0", delB}, {"1", "<dir>"}}, -1,
-         "The journal file @1: it is a directory, not a regular file." + refused, untouched, "-"},
+         j1 + ": it is a directory, not a regular file." + refused, untouched, "-"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rule);
@@ -240,10 +237,7 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
         make(files, work.path(), home.path());
         ProcessResult r = runProcess(headless(home, work, {"-q", "-s", "-f", path}), 20);
         EXPECT_EQ(r.exitCode, row.exitCode);
-        std::string err = row.err;
-        for (std::size_t at = err.find('@'); at != std::string::npos; at = err.find('@', at))
-            err.replace(at, 1, path);
-        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(r.err, with(row.err, work.path(), home.path()));
         EXPECT_EQ(treeOf(work.path()), row.names);
         const std::string after = readWholeFile(path);
         std::string todos;
@@ -300,9 +294,8 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          d, -1, nullptr, "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\n",
          {"d.dat", "d.dat.lock (link)"}, "d.dat", fresh},
         {"a relative link is followed", link, l, 0, nullptr, "", linkTree, "real/v.dat", "\nsjournaled\n"},
-        {"an absolute link is followed",
-         {link[0], link[1], {"@W/links/l.dat", "->@W/real/v.dat"}}, l, 0, nullptr, "", linkTree,
-         "real/v.dat", "\nsjournaled\n"},
+        {"an absolute link is followed", {link[0], link[1], {"@W/links/l.dat", "->@W/real/v.dat"}},
+         l, 0, nullptr, "", linkTree, "real/v.dat", "\nsjournaled\n"},
         {"a dangling link makes the file where it leads", {link[1], link[2]}, l, 0, nullptr, "",
          {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.datb0"}, "real/v.dat",
          "\nsjournaled\n"},

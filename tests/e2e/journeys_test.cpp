@@ -3,8 +3,8 @@
 // the program leaves. A failed journey keeps a picture of the screen beside
 // its data file, in its temporary folder, which is kept too.
 
-#include "engine/velk.h"
 #include "support/dates.h"
+#include "support/organizer.h"
 #include "support/temp_dir.h"
 #include "support/velk_window.h"
 
@@ -21,13 +21,9 @@ const std::string CRYPT_MENU = "v+ Down+ Right"; // "&View", then "Crypt" below 
 class Journey : public testing::Test {
   protected:
     ProcessSpec launch(const std::string& dataFile) const {
-        return {{"-f", dataFile},
-                work.path(),
-                {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"VELK_NOW", "1299322800"}}};
-    }
-    // Waits for the journal file n of the data file, the sign that an edit closed.
-    bool journaled(const std::string& data, int n) {
-        return waitUntil([&] { return fs::exists(data + std::to_string(n)); });
+        const std::string& h = home.path();
+        return {{"-f", dataFile}, work.path(),
+                {{"USERPROFILE", h}, {"HOME", h}, {"VELK_NOW", "1299322800"}}};
     }
     void SetUp() override { ASSERT_TRUE(x.ok()) << "Xvfb did not start"; }
     TempDir home, work;
@@ -35,6 +31,9 @@ class Journey : public testing::Test {
 };
 
 } // namespace
+
+// Each journey waits for the journal file of an edit, the sign that the edit
+// closed.
 
 // Groups and todos made and changed in the window, then the program killed:
 // a second run meanwhile is refused, the next start replays every closed edit,
@@ -56,7 +55,7 @@ TEST_F(Journey, CrashAfterSeveralEditsLosesNoClosedEdit) {
         w.keys("alt+c Down Right End"); // the first line opened, its summary changed
         w.type(" today");
         w.keys("alt+c");
-        ASSERT_TRUE(journaled(data, 3)) << "four closed edits";
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "3"); })) << "four closed edits";
         ProcessResult refused = runProcess(headless);
         EXPECT_EQ(refused.exitCode, -1);
         EXPECT_NE(refused.err.find("already running on the data file " + data), std::string::npos);
@@ -108,7 +107,7 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
         w.type("PIN 4711");
         w.click(PAGE_X, PAGE_Y); // "Basics"
         w.keys("alt+y alt+c");   // "Cr&ypt", "&Close"
-        ASSERT_TRUE(journaled(data, 0)) << "the todo";
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the todo";
         EXPECT_EQ(w.quit().exitCode, 0);
     }
     std::string saved = readWholeFile(data);
@@ -130,7 +129,7 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
         w.click(PAGE_X, PAGE_Y);     // "Descr"
         w.type("My ");
         w.keys("alt+c");
-        ASSERT_TRUE(journaled(data, 0)) << "the changed todo";
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the changed todo";
         // Closing the window ends the run, saves and removes the clipboard file.
         ASSERT_TRUE(askWindowToClose(w.id()));
         EXPECT_EQ(w.waitForEnd().exitCode, 0);
@@ -138,14 +137,12 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"e.dat", "e.datb0"}));
     saved = readWholeFile(data);
     EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "still enciphered";
-    Velk check;
-    check.createRoot();
-    ASSERT_EQ(check.readData(data.c_str()), 0);
-    ASSERT_EQ(check.getCrypt().Login(0, "open sesame"), 0);
-    ToDoListToDo* todo = check.getRoot()->getNrToDos() ? check.getRoot()->getToDo(0) : nullptr;
-    ASSERT_NE(todo, nullptr) << saved;
+    TestOrganizer check(data);
+    ASSERT_EQ(check.loaded, 0);
+    ASSERT_EQ(check->getCrypt().Login(0, "open sesame"), 0);
+    ASSERT_EQ(check->getRoot()->getNrToDos(), 1u) << saved;
     const char* text = nullptr;
-    ASSERT_FALSE(todo->getDescrData().GetDescription(text, &check.getCrypt())) << "deciphered";
-    ASSERT_NE(text, nullptr);
+    auto& description = check->getRoot()->getToDo(0)->getDescrData();
+    ASSERT_FALSE(description.GetDescription(text, &check->getCrypt())) << "deciphered";
     EXPECT_STREQ(text, "My PIN 4711");
 }

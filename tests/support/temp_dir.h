@@ -16,7 +16,7 @@ class TempDir {
 
     const std::string& path() const { return path_; }
     // path() + "/" + name
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;

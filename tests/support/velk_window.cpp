@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <poll.h>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 // Last: the X headers define macros that clash with other headers.
 #include <X11/Xlib.h>
 
@@ -53,15 +51,11 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
 }
 
 // The popup menus shown now.
-std::vector<Window> shownPopups() {
-    return pollWindows([](Display*, Window) { return true; }, 0, true);
-}
+std::vector<Window> shownPopups() { return pollWindows([](Display*, Window) { return true; }, 0, true); }
 
 // Waits for a popup menu that is not one of before; false when none is shown.
 bool waitForNewPopup(const std::vector<Window>& before) {
-    const auto isNew = [&before](Display*, Window w) {
-        return std::find(before.begin(), before.end(), w) == before.end();
-    };
+    const auto isNew = [&before](Display*, Window w) { return std::ranges::find(before, w) == before.end(); };
     return !pollWindows(isNew, 10, true).empty();
 }
 
@@ -80,9 +74,8 @@ unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
 }
 
 bool waitForWindowGone(unsigned long window, double timeoutSeconds) {
-    return waitUntil([window] {
-        return pollWindows([window](Display*, Window w) { return w == window; }, 0).empty();
-    }, timeoutSeconds);
+    const auto shown = [window](Display*, Window w) { return w == window; };
+    return waitUntil([&] { return pollWindows(shown, 0).empty(); }, timeoutSeconds);
 }
 
 bool askWindowToClose(unsigned long window) {
@@ -113,15 +106,15 @@ PrivateXServer::PrivateXServer() {
         _exit(127);
     }
     close(fds[1]);
-    // The server writes its display number once it accepts connections.
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c;
-    while (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    if (number.empty()) return;
-    display_ = ":" + number;
+    // The server writes its display number once it accepts connections; a
+    // server that fails ends, and the pipe with it.
+    FILE* in = fdopen(fds[0], "r");
+    int number = -1;
+    pollfd ready{fds[0], POLLIN, 0};
+    if (pid_ > 0 && poll(&ready, 1, 20000) > 0 && std::fscanf(in, "%d", &number) == 1)
+        display_ = ":" + std::to_string(number);
+    std::fclose(in);
+    if (display_.empty()) return;
     // For the program, xdotool and the window helpers.
     setenv("DISPLAY", display_.c_str(), 1);
 }
@@ -140,19 +133,8 @@ VelkWindow::VelkWindow(const ProcessSpec& command, const std::string& dataFile)
     xdo("mousemove 1020 890");
 }
 
-bool VelkWindow::xdo(const std::string& args) const {
-    return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 void VelkWindow::typeTo(unsigned long window, const std::string& text) {
     xdo(focus(window) + "type " + shellQuoted(text));
-}
-
-// The pointer is moved without --sync, which would wait in vain while the
-// pointer already stands there; the server handles the move before the click.
-void VelkWindow::clickIn(unsigned long window, int x, int y) {
-    xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
-        std::to_string(y) + " click 1");
 }
 
 bool VelkWindow::menu(const std::string& names) {
@@ -173,11 +155,6 @@ VelkWindow::~VelkWindow() {
     if (testing::Test::HasFailure() && !ended_ && std::system(shoot.c_str()) != 0)
         std::fprintf(stderr, "no picture %s\n", picture_.c_str());
     kill();
-}
-
-ProcessResult VelkWindow::waitForEnd(double seconds) {
-    ended_ = true;
-    return waitProcess(pid_, seconds);
 }
 
 ProcessResult VelkWindow::kill() {

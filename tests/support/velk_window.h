@@ -1,8 +1,7 @@
 #pragma once
 #include "support/process.h"
 
-#include <string>
-#include <sys/types.h>
+#include <cstdlib>
 
 // An X server of its own for one test, so that keys typed into one program
 // never reach a window of a test running beside it.
@@ -57,17 +56,24 @@ class VelkWindow {
     void typeTo(unsigned long window, const std::string& text);
     // A click at x, y inside the window or a dialog.
     void click(int x, int y) { clickIn(window_, x, y); }
-    void clickIn(unsigned long window, int x, int y);
+    // The pointer is moved without --sync, which would wait in vain while the
+    // pointer already stands there; the server handles the move before the click.
+    void clickIn(unsigned long window, int x, int y) {
+        xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+            std::to_string(y) + " click 1");
+    }
     // Ctrl+q and the end of the run.
-    ProcessResult quit() { return keys("ctrl+q"), waitForEnd(); }
+    ProcessResult quit() { keys("ctrl+q"); return waitForEnd(); }
     // The end of a run that ends by itself (its window was closed).
-    ProcessResult waitForEnd(double seconds = 30);
+    ProcessResult waitForEnd(double seconds = 30) { ended_ = true; return waitProcess(pid_, seconds); }
     // The end the user did not choose: SIGKILL (nothing once the run has ended).
     ProcessResult kill();
 
   private:
     static std::string focus(unsigned long w) { return "windowfocus --sync " + std::to_string(w) + " "; }
-    bool xdo(const std::string& args) const;
+    bool xdo(const std::string& args) const {
+        return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
+    }
     std::string picture_;
     pid_t pid_ = -1;
     unsigned long window_ = 0;
