@@ -31,7 +31,7 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         {"the value keeps later equals signs; an empty one counts", "default = x=y \ndefault=",
          "user config: default = x=y\nuser config: default = \n", ""},
         {"names are prefixes; lines without '=' are skipped",
-         "   editor=nano\n#editor=vi\neditorial = ed\nno equals\nother=1\n",
+         "   editor=nano\n#editor=vi\nno equals\neditorial = ed\nother=1\n",
          "user config: editor = nano\nuser config: editor = ed\n", ""},
         {"blanks, tabs and CR around the value", "editor=\t emacs -nw\t\r\n",
          "user config: editor = emacs -nw\n", ""},
