@@ -172,8 +172,8 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
 }
 
 // Every row is a start with -s on m.dat (todos "a" I2 and "b" I3) and the
-// journal files beside it ("<fifo>", "<link>", "<folder>": a
-// special file in that place): the exit code, standard error ("@W" stands for
+// journal files beside it (made as make() makes them: "<fifo>", "<dir>",
+// "->entry" a link to a journal file "entry" beside them): the exit code, standard error ("@W" stands for
 // the folder), the names in the folder after, and the todos m.dat then holds ("c"
 // is "a" renamed, "d" added; "-": m.dat and m.dat1 are untouched).
 TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {

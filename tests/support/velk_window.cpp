@@ -4,8 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <poll.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
