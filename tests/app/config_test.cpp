@@ -7,19 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
+static const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
                                           "velk_default.dat"};
 
 // s with every "@" replaced by at.
-std::string with(std::string s, const std::string& at) {
+static std::string with(std::string s, const std::string& at) {
     for (std::size_t i = s.find('@'); i != std::string::npos; i = s.find('@', i + at.size()))
         s.replace(i, 1, at);
     return s;
 }
-
-} // namespace
 
 // Every row is the content of ~/.velkrc/velk.config ("none": no file; "FIFO":
 // a FIFO in its place, "@" its name) and what was printed on standard output
@@ -35,7 +31,7 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         {"the value keeps later equals signs; an empty one counts", "default = x=y \ndefault=",
          "user config: default = x=y\nuser config: default = \n", ""},
         {"names are prefixes; lines without '=' are skipped",
-         "   editor=nano\n#editor=vi\neditorial = ed\nno equals\nother=1\n",
+         "   editor=nano\n#editor=vi\nno equals\neditorial = ed\nother=1\n",
          "user config: editor = nano\nuser config: editor = ed\n", ""},
         {"blanks, tabs and CR around the value", "editor=\t emacs -nw\t\r\n",
          "user config: editor = emacs -nw\n", ""},

@@ -1,17 +1,18 @@
-// The journal end to end: a run that is killed while it edits, and the real
-// program merging what runs before it left behind.
+// The built program started headless as a user starts it: a run that is
+// killed while it edits, and the real program starting on the files it finds,
+// among them the journal files that runs before it left behind.
 
-#include "engine/velk.h"
+#include "storage/file_lock.h"
 #include "support/organizer.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
-#include "support/velk_window.h"
 
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <sys/stat.h>
@@ -23,10 +24,50 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
+using Files = std::vector<std::pair<std::string, std::string>>;
+const std::string fresh = readWholeFile(VELK_TEST_DATA_DIR "/fresh.dat");
+const std::string journaled = fixed + "<new parent=1>\nt\nsjournaled\nI3\n>\n>\n</new>\n</data>\n";
+
+// s with "@W" and "@H" replaced by the work and home folders.
+std::string with(std::string s, const std::string& w, const std::string& h) {
+    for (auto [mark, by] : {std::pair{"@W", &w}, {"@H", &h}})
+        for (std::size_t at = s.find(mark); at != std::string::npos; at = s.find(mark))
+            s.replace(at, 2, *by);
+    return s;
+}
+
+// Makes each file (its folders too) with its content, or: "<dir>" a folder,
+// "<fifo>" a FIFO, "->x" a link to x, "<held>" the lock of the named data file
+// taken (returned to be held). The entry "cwd" names the folder the run
+// works in instead of @W.
+std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, const std::string& h) {
+    std::shared_ptr<DataFileLock> lock;
+    for (const auto& [relative, content] : files) {
+        if (relative == "cwd") continue;
+        const std::string name = with(relative, w, h), to = with(content, w, h);
+        fs::create_directories(fs::path(name).parent_path());
+        if (to == "<dir>") fs::create_directory(name);
+        else if (to == "<fifo>") ::mkfifo(name.c_str(), 0600);
+        else if (to.starts_with("->")) fs::create_symlink(to.substr(2), name);
+        else if (to == "<held>") lock = std::make_shared<DataFileLock>(), lock->acquire(name);
+        else writeWholeFile(name, to);
+    }
+    return lock;
+}
+
+// Everything below dir, sorted, links marked " (link)".
+std::vector<std::string> treeOf(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        names.push_back(e.path().lexically_relative(dir).string() + (e.is_symlink() ? " (link)" : ""));
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 ProcessSpec headless(const TempDir& home, const TempDir& work, std::vector<std::string> args) {
+    const std::string& h = home.path();
     return {std::move(args), work.path(),
-            {{"USERPROFILE", home.path()}, {"HOME", home.path()}, {"DISPLAY", ""}}, {}};
+            {{"USERPROFILE", h}, {"HOME", h}, {"DISPLAY", ""}, {"VELK_NOW", "1299326400"}}};
 }
 
 // The summaries of the groups ("g...") and todos of a subtree.
@@ -46,10 +87,8 @@ void collect(ToDoListGroup& g, std::set<std::string>& names) {
 [[noreturn]] void editUntilKilled(const std::string& path, const std::string& logPath,
                                   uint32_t seed, int round) {
     const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
-    Velk v;
-    v.createRoot();
-    std::string error;
-    if (log < 0 || v.readData(path.c_str()) != 0 || v.incsave_readFiles(error) != 0) _exit(3);
+    TestOrganizer v(path);
+    if (log < 0 || v.loaded != 0 || v.replayed != 0) _exit(3);
     std::vector<std::string> todos, groups;
     std::mt19937 rng(seed);
     const std::string big(120000, 'x');
@@ -62,23 +101,23 @@ void collect(ToDoListGroup& g, std::set<std::string>& names) {
                                  : op == 'r' ? "-" + todos[pick] + " +r" + name + "\n"
                                              : "+" + std::string(1, op) + name + "\n";
         if (::write(log, line.data(), line.size()) != ssize_t(line.size())) _exit(4);
-        v.setGroup(v.getRoot());
+        v->setGroup(v->getRoot());
         int r = 0;
         if (op == 'd' || op == 'r') {
-            v.setItem(findToDo(*v.getRoot(), todos[pick]));
-            if (op == 'd') r = v.delToDo(), todos.erase(todos.begin() + long(pick));
-            if (op == 'r') v.incsave_rememberTodo(), v.setItemSummary(todos[pick] = "r" + name);
+            v->setItem(findToDo(*v->getRoot(), todos[pick]));
+            if (op == 'd') r = v->delToDo(), todos.erase(todos.begin() + long(pick));
+            if (op == 'r') v->incsave_rememberTodo(), v->setItemSummary(todos[pick] = "r" + name);
         } else {
             if (!groups.empty() && rng() % 2)
-                v.setGroup(findGroup(*v.getRoot(), groups[rng() % groups.size()]));
-            op == 'g' ? v.newGroup() : v.newToDo(0, 0);
-            v.incsave_newItem();
-            if (op == 'g') v.setGroupSummary("g" + name), groups.push_back("g" + name);
-            else v.setItemSummary("n" + name), todos.push_back("n" + name);
-            if (op == 'n' && rng() % 3 == 0) v.setItemDescription(big.c_str());
+                v->setGroup(findGroup(*v->getRoot(), groups[rng() % groups.size()]));
+            op == 'g' ? v->newGroup() : v->newToDo(0, 0);
+            v->incsave_newItem();
+            if (op == 'g') v->setGroupSummary("g" + name), groups.push_back("g" + name);
+            else v->setItemSummary("n" + name), todos.push_back("n" + name);
+            if (op == 'n' && rng() % 3 == 0) v->setItemDescription(big.c_str());
         }
-        if (op == 'g') r = v.incsave_saveCurGroup();
-        else if (op != 'd') r = v.incsave_saveCurItem(), v.incsave_forgetTodo();
+        if (op == 'g') r = v->incsave_saveCurGroup();
+        else if (op != 'd') r = v->incsave_saveCurItem(), v->incsave_forgetTodo();
         if (r != 0) _exit(5);
     }
 }
@@ -124,27 +163,27 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
         EXPECT_NE(r.out.find("write to file: 0\n"), std::string::npos) << r.out;
         for (const std::string& name : namesIn(work.path()))
             EXPECT_TRUE(name == "c.dat" || (name.starts_with("c.datb") && name.size() == 7)) << name;
-        Velk check;
-        check.createRoot();
-        ASSERT_EQ(check.readData(path.c_str()), 0);
+        TestOrganizer check(path);
+        ASSERT_EQ(check.loaded, 0);
         std::set<std::string> held;
-        collect(*check.getRoot(), held);
+        collect(*check->getRoot(), held);
         EXPECT_EQ(held, model);
     }
 }
 
 // Every row is a start with -s on m.dat (todos "a" I2 and "b" I3) and the
-// journal files beside it ("<fifo>", "<link>", "<folder>": a
-// special file in that place): the exit code, standard error ("@" stands for
-// m.dat), the names in the folder after, and the todos m.dat then holds ("c"
+// journal files beside it (made as make() makes them: "<fifo>", "<dir>",
+// "->entry" a link to a journal file "entry" beside them): the exit code, standard error ("@W" stands for
+// the folder), the names in the folder after, and the todos m.dat then holds ("c"
 // is "a" renamed, "d" added; "-": m.dat and m.dat1 are untouched).
 TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::string data = fixed + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n",
                       delA = fixed + "<deleted>\n2\n</deleted>\n</data>\n",
                       delB = fixed + "<deleted>\n3\n</deleted>\n</data>\n";
-    const std::string damaged = "The journal file @1 holds no change Velk can read; it was passed "
-                                "over and kept as @1.damaged.\n";
-    const std::string refused = "\nVelk reads only journal files of its own. Move it away and start "
+    const std::string j1 = "The journal file @W/m.dat1",
+                      damaged = j1 + " holds no change Velk can read; it was passed over and kept as "
+                                     "@W/m.dat1.damaged.\n",
+                      refused = "\nVelk reads only journal files of its own. Move it away and start "
                                 "again; nothing was changed.\n";
     const std::vector<std::string> merged = {"m.dat", "m.datb0", "m.datb1"},
                                    kept = {"m.dat", "m.dat1.damaged", "m.datb0", "m.datb1"},
@@ -163,11 +202,11 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
          0, "", merged, "bcd"},
         {"a corrupt entry stops the run",
          {{"0", delA}, {"1", fixed + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"}, {"3", delA}},
-         -1, "Incremental file corrupt:\n@1\nRead Documentation about data recovery.\n",
+         -1, "Incremental file corrupt:\n@W/m.dat1\nRead Documentation about data recovery.\n",
          {"m.dat", "m.dat0", "m.dat1", "m.dat3"}, "-"},
         {"a file behind a gap is kept as an orphan", {{"0", delA}, {"2", delB}}, 0,
-         "Journal file @2 lies behind a gap in the numbering and was not replayed; it is kept as "
-         "@2.orphan for recovery by hand.\n",
+         "Journal file @W/m.dat2 lies behind a gap in the numbering and was not replayed; it is "
+         "kept as @W/m.dat2.orphan for recovery by hand.\n",
          {"m.dat", "m.dat2.orphan", "m.datb0", "m.datb1"}, "b"},
         {"a misspelt tag is damage", {{"0", delA}, {"1", fixed + "<new parant=1>\n"}, {"2", delB}},
          0, damaged, kept, ""},
@@ -181,42 +220,110 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
         {"fixed and blank lines are passed over",
          {{"0", delA}, {"1", fixed + "\n  \n"}, {"2", delB}}, 0, "", merged, ""},
         {"a FIFO is refused", {{"0", delB}, {"1", "<fifo>"}}, -1,
-         "The journal file @1: it is a FIFO, not a regular file." + refused, untouched, "-"},
-        {"a link to an entry is refused", {{"0", delB}, {"1", "<link>"}}, -1,
-         "The journal file @1: it is a symbolic link." + refused, {"entry", "m.dat", "m.dat0", "m.dat1"},
-         "-"},
-        {"a folder is refused", {{"0", delB}, {"1", "<folder>"}}, -1,
-         "The journal file @1: it is a directory, not a regular file." + refused, untouched, "-"},
+         j1 + ": it is a FIFO, not a regular file." + refused, untouched, "-"},
+        {"a link to an entry is refused", {{"0", delB}, {"1", "->entry"}}, -1,
+         j1 + ": it is a symbolic link." + refused, {"entry", "m.dat", "m.dat0", "m.dat1 (link)"}, "-"},
+        {"a folder is refused", {{"0", delB}, {"1", "<dir>"}}, -1,
+         j1 + ": it is a directory, not a regular file." + refused, untouched, "-"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.rule);
         TempDir home, work;
         const std::string path = work.file("m.dat");
-        writeWholeFile(path, data);
-        writeWholeFile(work.file("entry"), delA);
-        for (const auto& [suffix, content] : row.journal) {
-            const std::string name = path + suffix;
-            if (content == "<fifo>") ::mkfifo(name.c_str(), 0600);
-            else if (content == "<folder>") fs::create_directory(name);
-            else if (content == "<link>") fs::create_symlink(work.file("entry"), name);
-            else writeWholeFile(name, content);
-        }
         const std::string one = row.journal.count("1") ? row.journal.at("1") : "";
-        if (one != "<link>") fs::remove(work.file("entry"));
+        Files files = {{"@W/m.dat", data}};
+        for (const auto& [suffix, content] : row.journal) files.push_back({"@W/m.dat" + suffix, content});
+        if (one == "->entry") files.push_back({"@W/entry", delA});
+        make(files, work.path(), home.path());
         ProcessResult r = runProcess(headless(home, work, {"-q", "-s", "-f", path}), 20);
         EXPECT_EQ(r.exitCode, row.exitCode);
-        std::string err = row.err;
-        for (std::size_t at = err.find('@'); at != std::string::npos; at = err.find('@', at))
-            err.replace(at, 1, path);
-        EXPECT_EQ(r.err, err);
-        EXPECT_EQ(namesIn(work.path()), row.names);
+        EXPECT_EQ(r.err, with(row.err, work.path(), home.path()));
+        EXPECT_EQ(treeOf(work.path()), row.names);
         const std::string after = readWholeFile(path);
         std::string todos;
         for (std::string s : {"a", "b", "c", "d"}) todos += after.find("\ns" + s + "\n") != std::string::npos ? s : "";
         EXPECT_EQ(row.todos == "-" ? after : todos, row.todos == "-" ? data : row.todos) << after;
         const std::string aside = row.err == damaged ? path + "1.damaged" : path + "1";
-        if (fs::is_regular_file(fs::symlink_status(aside))) {
-            EXPECT_EQ(readWholeFile(aside), one);
-        }
+        EXPECT_TRUE(!fs::is_regular_file(fs::symlink_status(aside)) || readWholeFile(aside) == one);
+    }
+}
+
+// Every row is a headless start on 5 March 2011 in the folder @W with the home
+// @H and the files made there: the exit code, standard output (when given), a
+// text standard error holds (empty: nothing on it), everything in @W after the
+// run, and the text a file then holds (fresh.dat: all of it).
+TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
+    const Files link = {{"@W/real/v.dat", fresh}, {"@W/real/v.dat0", journaled},
+                        {"@W/links/l.dat", "->../real/v.dat"}};
+    const std::vector<std::string> linkTree = {"links", "links/l.dat (link)", "real", "real/v.dat",
+                                               "real/v.datb0", "real/v.datb1"};
+    const std::vector<std::string> d = {"-q", "-s", "-f", "@W/d.dat"}, l = {"-q", "-s", "-f", "@W/links/l.dat"};
+    const struct Row {
+        const char* rule;
+        Files files;
+        std::vector<std::string> args;
+        int exitCode;
+        const char* out;
+        std::string err;
+        std::vector<std::string> after;
+        std::string file, content;
+    } rows[] = {
+        {"a headless run reports the candidates and makes no clipboard", {}, {"-q", "-f", "@W/x"}, 0,
+         "@H/.velk/velk_default.dat does not exist\n@H/velk/velk_default.dat does not exist\n"
+         "velk_default.dat does not exist\n", "", {}, "", ""},
+        {"a headless run works where it may not write",
+         {{"@H/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n"}, {"@H/mine.dat", fresh},
+          {"cwd", "/proc"}}, // where nobody, not even the superuser, may make a file
+         {"-q"}, 0, "user config: editor = vim\nuser config: default = ~/mine.dat\n", "", {}, "", ""},
+        {"a headless save writes the fresh file", {}, d, 0, nullptr, "", {"d.dat"}, "d.dat", fresh},
+        {"a second save keeps the previous generation", {{"@W/d.dat", fresh}}, d, 0, nullptr, "",
+         {"d.dat", "d.datb0"}, "d.dat", fresh},
+        {"a corrupt data file stops the run", {{"@W/d.dat", fixed}}, d, -1, nullptr,
+         "Master data file corrupt. Read Documentation about data recovery.\n", {"d.dat"}, "d.dat",
+         fixed},
+        {"a folder as the data file is not read", {{"@W/d.dat", "<dir>"}}, d, -1, nullptr,
+         "Cannot read the data file @W/d.dat: ", {"d.dat"}, "", ""},
+        {"a FIFO as the data file is not opened", {{"@W/d.dat", "<fifo>"}}, d, -1, nullptr,
+         "Cannot read the data file @W/d.dat: it exists but is not a readable file (it is a FIFO",
+         {"d.dat"}, "", ""},
+        {"a folder in the place of the lock", {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "<dir>"}}, d,
+         -1, nullptr,
+         "Cannot take the lock file @W/d.dat.lock: it is a directory, not a regular file.\n"
+         "Nothing was changed.\n", {"d.dat", "d.dat.lock"}, "d.dat", fresh},
+        {"a dangling link in the place of the lock", {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "->x"}},
+         d, -1, nullptr, "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\n",
+         {"d.dat", "d.dat.lock (link)"}, "d.dat", fresh},
+        {"a relative link is followed", link, l, 0, nullptr, "", linkTree, "real/v.dat", "\nsjournaled\n"},
+        {"an absolute link is followed", {link[0], link[1], {"@W/links/l.dat", "->@W/real/v.dat"}},
+         l, 0, nullptr, "", linkTree, "real/v.dat", "\nsjournaled\n"},
+        {"a dangling link makes the file where it leads", {link[1], link[2]}, l, 0, nullptr, "",
+         {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.datb0"}, "real/v.dat",
+         "\nsjournaled\n"},
+        {"the lock on the real file keeps out a run through a link",
+         {link[0], link[1], link[2], {"@W/real/v.dat", "<held>"}}, l, -1, nullptr,
+         "Velk is already running on the data file @W/links/l.dat.\n",
+         {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.dat.lock", "real/v.dat0"},
+         "real/v.dat", fresh},
+        {"a refused calendar date is reported", {}, {"-q", "-c", "2011-02-30"}, 0, nullptr,
+         "Invalid date '2011-02-30' after -c", {}, "", ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rule);
+        TempDir home, work;
+        const std::string w = fs::canonical(work.path()), h = home.path();
+        const auto held = make(r.files, w, h);
+        ProcessSpec command = headless(home, work, {});
+        for (const std::string& a : r.args) command.args.push_back(with(a, w, h));
+        for (const auto& [relative, content] : r.files)
+            if (relative == "cwd") command.cwd = content;
+        ProcessResult result = runProcess(command, 20);
+        EXPECT_EQ(result.exitCode, r.exitCode) << result.err;
+        EXPECT_EQ(r.out ? result.out : "", with(r.out ? r.out : "", w, h));
+        EXPECT_NE(result.err.find(with(r.err, w, h)), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.empty(), r.err.empty()) << result.err;
+        EXPECT_EQ(treeOf(w), r.after);
+        const std::string content = r.file.empty() ? "" : readWholeFile(w + "/" + r.file);
+        EXPECT_NE(content.find(r.content), std::string::npos) << content;
+        EXPECT_TRUE(r.content != fresh || content == fresh) << content;
     }
 }

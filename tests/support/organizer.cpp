@@ -1,7 +1,5 @@
 #include "support/organizer.h"
 
-#include "model/clock.h"
-
 #include <sstream>
 
 TestOrganizer::TestOrganizer(const std::string& dataFile) {
@@ -10,10 +8,6 @@ TestOrganizer::TestOrganizer(const std::string& dataFile) {
     engine->createRoot();
     loaded = engine->readData(dataFile.c_str());
     if (loaded == 0) replayed = engine->incsave_readFiles(journalError);
-}
-
-TestOrganizer::~TestOrganizer() {
-    setVelkNowForTesting(-1);
 }
 
 namespace {
@@ -51,10 +45,6 @@ std::string dumpTree(Velk& v) {
        << v.calendar().recAppointments.size() << ' ' << v.calendar().datedNotes.size() << ' '
        << v.calendar().recNotes.size() << '\n';
     return os.str();
-}
-
-std::string journalFile(const std::string& dataFile, unsigned n) {
-    return dataFile + std::to_string(n);
 }
 
 ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary) {

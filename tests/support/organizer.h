@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/velk.h"
+#include "model/clock.h"
 
 #include <memory>
 #include <string>
@@ -8,7 +9,7 @@
 // the file and the replay of its journal, on a clock pinned to 5 March 2011.
 struct TestOrganizer {
     explicit TestOrganizer(const std::string& dataFile);
-    ~TestOrganizer();
+    ~TestOrganizer() { setVelkNowForTesting(-1); }
     Velk& operator*() { return *engine; }
     Velk* operator->() { return engine.get(); }
     std::unique_ptr<Velk> engine;
@@ -31,4 +32,6 @@ ToDoListToDo* findToDo(ToDoListGroup& g, const std::string& summary);
 ToDoListGroup* findGroup(ToDoListGroup& g, const std::string& summary);
 
 // The journal file n of the data file.
-std::string journalFile(const std::string& dataFile, unsigned n);
+inline std::string journalFile(const std::string& dataFile, unsigned n) {
+    return dataFile + std::to_string(n);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/types.h>
@@ -15,7 +16,6 @@ struct ProcessSpec {
     std::vector<std::string> args; // without the program name
     std::string cwd;
     std::map<std::string, std::string> env; // set (or, with an empty value, unset)
-    std::string program;                    // default: the velk binary
 };
 
 // Starts the program; its standard output and error are collected by waitProcess.
@@ -25,5 +25,6 @@ pid_t startProcess(const ProcessSpec& command);
 ProcessResult waitProcess(pid_t pid, double timeoutSeconds);
 // startProcess and waitProcess in one.
 ProcessResult runProcess(const ProcessSpec& command, double timeoutSeconds = 30);
-// True while the process has not ended.
-bool processRunning(pid_t pid);
+
+// Polls cond every 20 ms for up to seconds; true as soon as it holds.
+bool waitUntil(const std::function<bool()>& cond, double seconds = 10);

@@ -9,21 +9,19 @@
 #include <sstream>
 #include <stdexcept>
 
-TempDir::TempDir(bool asHome) : asHome_(asHome) {
-    path_ = (std::filesystem::temp_directory_path() / "velktestXXXXXX").string();
+TempDir::TempDir(bool asHome)
+    : path_((std::filesystem::temp_directory_path() / "velktestXXXXXX").string()) {
     if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
-    if (!asHome_) return;
-    if (const char* h = std::getenv("HOME")) hadHome_ = true, oldHome_ = h;
-    if (const char* p = std::getenv("USERPROFILE")) hadProfile_ = true, oldProfile_ = p;
-    setenv("HOME", path_.c_str(), 1);
-    setenv("USERPROFILE", path_.c_str(), 1);
+    for (const char* var : {"HOME", "USERPROFILE"}) {
+        if (!asHome) break;
+        const char* old = std::getenv(var);
+        oldHome_.emplace_back(var, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(var, path_.c_str(), 1);
+    }
 }
 
 TempDir::~TempDir() {
-    if (asHome_) {
-        hadHome_ ? setenv("HOME", oldHome_.c_str(), 1) : unsetenv("HOME");
-        hadProfile_ ? setenv("USERPROFILE", oldProfile_.c_str(), 1) : unsetenv("USERPROFILE");
-    }
+    for (const auto& [var, old] : oldHome_) old ? setenv(var, old->c_str(), 1) : unsetenv(var);
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
@@ -32,8 +30,6 @@ TempDir::~TempDir() {
     if (testing::Test::HasFailure()) std::cerr << "kept for the failed test: " << path_ << "\n";
     else std::filesystem::remove_all(path_, ec);
 }
-
-std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
 std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

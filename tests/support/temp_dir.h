@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,11 @@ class TempDir {
 
     const std::string& path() const { return path_; }
     // path() + "/" + name
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;
-    bool asHome_;
-    std::string oldHome_, oldProfile_;
-    bool hadHome_ = false, hadProfile_ = false;
+    std::vector<std::pair<const char*, std::optional<std::string>>> oldHome_; // with asHome
 };
 
 // Whole-file helpers for tests.

@@ -1,36 +1,92 @@
 #include "support/velk_window.h"
-#include "support/x_window.h"
 
-#include <chrono>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+// Last: the X headers define macros that clash with other headers.
+#include <X11/Xlib.h>
 
 namespace {
 
-std::string quoted(const std::string& s) {
+std::string shellQuoted(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
+// The shown top-level windows that match, polled until at least one matches
+// or timeoutSeconds have passed. Popups (menus) are looked at only when asked
+// for, other windows only when not.
+std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& matches,
+                                double timeoutSeconds, bool popup = false) {
+    // A window destroyed between the listing and the question is an error
+    // that the default handler would end the test process for.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    std::vector<Window> found;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return found;
+    waitUntil([&] {
+        found.clear();
+        Window root = DefaultRootWindow(d), parent, *children = nullptr;
+        unsigned n = 0;
+        if (XQueryTree(d, root, &root, &parent, &children, &n))
+            for (unsigned i = 0; i < n; ++i) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+                    bool(a.override_redirect) == popup && a.width > 1 && matches(d, children[i]))
+                    found.push_back(children[i]);
+            }
+        if (children) XFree(children);
+        return !found.empty();
+    }, timeoutSeconds);
+    XCloseDisplay(d);
+    return found;
+}
+
+// The popup menus shown now.
+std::vector<Window> shownPopups() { return pollWindows([](Display*, Window) { return true; }, 0, true); }
+
+// Waits for a popup menu that is not one of before; false when none is shown.
+bool waitForNewPopup(const std::vector<Window>& before) {
+    const auto isNew = [&before](Display*, Window w) { return std::ranges::find(before, w) == before.end(); };
+    return !pollWindows(isNew, 10, true).empty();
+}
+
 } // namespace
 
-bool waitUntil(const std::function<bool()>& cond, double seconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
+    const std::vector<Window> found = pollWindows(
+        [&title](Display* d, Window w) {
+            char* name = nullptr;
+            const bool same = XFetchName(d, w, &name) && name && title == name;
+            if (name) XFree(name);
+            return same;
+        },
+        timeoutSeconds);
+    return found.empty() ? 0 : found[0];
+}
+
+bool waitForWindowGone(unsigned long window, double timeoutSeconds) {
+    const auto shown = [window](Display*, Window w) { return w == window; };
+    return waitUntil([&] { return pollWindows(shown, 0).empty(); }, timeoutSeconds);
+}
+
+bool askWindowToClose(unsigned long window) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return false;
+    XEvent ev{};
+    ev.xclient = {ClientMessage, 0, False, d, window, XInternAtom(d, "WM_PROTOCOLS", False), 32, {}};
+    ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    const bool ok = XSendEvent(d, window, False, NoEventMask, &ev) != 0;
+    XCloseDisplay(d); // flushes the event
+    return ok;
 }
 
 PrivateXServer::PrivateXServer() {
@@ -50,63 +106,39 @@ PrivateXServer::PrivateXServer() {
         _exit(127);
     }
     close(fds[1]);
-    // The server writes its display number once it accepts connections.
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c;
-    while (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    if (number.empty()) return;
-    display_ = ":" + number;
-    setenv("DISPLAY", display_.c_str(), 1); // for xdotool and the window helpers
+    // The server writes its display number once it accepts connections; a
+    // server that fails ends, and the pipe with it.
+    FILE* in = fdopen(fds[0], "r");
+    int number = -1;
+    pollfd ready{fds[0], POLLIN, 0};
+    if (pid_ > 0 && poll(&ready, 1, 20000) > 0 && std::fscanf(in, "%d", &number) == 1)
+        display_ = ":" + std::to_string(number);
+    std::fclose(in);
+    if (display_.empty()) return;
+    // For the program, xdotool and the window helpers.
+    setenv("DISPLAY", display_.c_str(), 1);
 }
 
 PrivateXServer::~PrivateXServer() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
-    int status;
-    waitpid(pid_, &status, 0);
+    waitpid(pid_, nullptr, 0);
 }
 
-VelkWindow::VelkWindow(const PrivateXServer& x, ProcessSpec command, const std::string& dataFile)
-    : display_(x.display()) {
-    command.env["DISPLAY"] = display_;
-    pid_ = startProcess(command);
-    window_ = ::waitForWindow("Velk: " + dataFile, 20);
+VelkWindow::VelkWindow(const ProcessSpec& command, const std::string& dataFile)
+    : picture_(dataFile + ".failure.png"), pid_(startProcess(command)),
+      window_(::waitForWindow("Velk: " + dataFile, 20)) {
     // The pointer is parked off the window: a menu that opens under it would
     // take its item from the pointer instead of from the keys.
     xdo("mousemove 1020 890");
 }
 
-VelkWindow::~VelkWindow() {
-    if (!ended_ && pid_ > 0) kill();
-}
-
-bool VelkWindow::xdo(const std::string& args) const {
-    const std::string cmd = "DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-void VelkWindow::keysTo(unsigned long window, const std::string& names) {
-    xdo("windowfocus --sync " + std::to_string(window) + " key " + names);
-}
-
 void VelkWindow::typeTo(unsigned long window, const std::string& text) {
-    xdo("windowfocus --sync " + std::to_string(window) + " type " + quoted(text));
+    xdo(focus(window) + "type " + shellQuoted(text));
 }
-
-// The pointer is moved without --sync, which would wait in vain while the
-// pointer already stands there; the server handles the move before the click.
-void VelkWindow::clickIn(unsigned long window, int x, int y, int count) {
-    xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
-        std::to_string(y) + " click --repeat " + std::to_string(count) + " --delay 80 1");
-}
-
-void VelkWindow::keys(const std::string& names) { keysTo(window_, names); }
 
 bool VelkWindow::menu(const std::string& names) {
-    std::vector<unsigned long> before = shownPopups();
+    std::vector<Window> before = shownPopups();
     keys("alt+m");
     bool opened = waitForNewPopup(before);
     std::istringstream in(names);
@@ -117,41 +149,16 @@ bool VelkWindow::menu(const std::string& names) {
     }
     return opened;
 }
-void VelkWindow::type(const std::string& text) { typeTo(window_, text); }
-void VelkWindow::click(int x, int y, int count) { clickIn(window_, x, y, count); }
 
-unsigned long VelkWindow::waitForWindow(const std::string& title, double seconds) const {
-    return ::waitForWindow(title, seconds);
-}
-
-unsigned long VelkWindow::waitForDialog(double seconds) const {
-    return ::waitForOtherWindow(window_, seconds);
-}
-
-bool VelkWindow::waitUntilClosed(unsigned long dialog, double seconds) const {
-    return ::waitForWindowGone(dialog, seconds);
-}
-
-void VelkWindow::screenshot(const std::string& file) const {
-    const std::string cmd =
-        "DISPLAY=" + display_ + " import -window root " + quoted(file) + " >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "no screenshot %s\n", file.c_str());
-}
-
-ProcessResult VelkWindow::quit(double seconds) {
-    keys("ctrl+q");
-    return waitForEnd(seconds);
-}
-
-ProcessResult VelkWindow::waitForEnd(double seconds) {
-    ended_ = true;
-    return waitProcess(pid_, seconds);
+VelkWindow::~VelkWindow() {
+    const std::string shoot = "import -window root " + shellQuoted(picture_) + " >/dev/null 2>&1";
+    if (testing::Test::HasFailure() && !ended_ && std::system(shoot.c_str()) != 0)
+        std::fprintf(stderr, "no picture %s\n", picture_.c_str());
+    kill();
 }
 
 ProcessResult VelkWindow::kill() {
+    if (ended_ || pid_ <= 0) return {};
     ::kill(pid_, SIGKILL);
-    ended_ = true;
-    return waitProcess(pid_, 10);
+    return waitForEnd(10);
 }
-
-bool VelkWindow::running() const { return !ended_ && processRunning(pid_); }
