@@ -1,5 +1,6 @@
-// The data file: header lines, records, sync IDs, malformed files and the
-// copy saved elsewhere, each against text written out by hand.
+// The data file: header lines, records, sync IDs, malformed files, the copy
+// saved elsewhere and enciphered descriptions, each against text written out
+// by hand; and the limits of the organizer.
 
 #include "engine/velk.h"
 #include "storage/data_file.h"
@@ -7,7 +8,9 @@
 #include "support/organizer.h"
 #include "support/temp_dir.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -16,21 +19,42 @@ namespace {
 const std::string dataDir = VELK_TEST_DATA_DIR;
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 
+std::string repeated(const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i)
+        r += s;
+    return r;
+}
+
+// Groups nested `levels` below the root, each holding one todo.
+std::string nestedFile(unsigned levels) {
+    std::string s = fixed + "<idmax=1>\ng\ns<unnamed>\nI1\n";
+    for (unsigned l = 1; l <= levels; ++l)
+        s += "g\nslevel " + std::to_string(l) + "\nt\nstodo " + std::to_string(l) + "\n>\n";
+    return s + repeated(">\n", int(levels) + 1) + "</data>\n";
+}
+
+std::string description(Velk& v, std::size_t i) {
+    const char* text = nullptr;
+    return v.getRoot()->getToDo(i)->GetDescription(text, &v.getCrypt()) ? "<hidden>" : text ? text : "";
+}
+
+bool contains(const std::string& file, const char* text) {
+    return readWholeFile(file).find(text) != std::string::npos;
+}
+
 // Every header value, named.
 std::vector<std::string> fieldsOf(const storage::T_DataHeader& h) {
-    std::vector<std::string> f;
-    auto put = [&](const char* name, const auto& value) {
-        std::ostringstream os;
-        os << name << '=' << value;
-        f.push_back(os.str());
-    };
-    put("idmax", h.idmax), put("aftersync", h.idmaxaftersync), put("cur", h.curGroup);
-    put("kbd", h.showKbd), put("view", h.viewtype), put("main", h.mainviewtype), put("sort", h.sorttype);
-    put("caldate", h.calDate), put("days", h.calDays), put("lines", h.nLineNormal);
-    put("calLines", h.nLineCal), put("width", h.winWidth), put("height", h.winHeight);
+    std::ostringstream os;
+    os << "idmax=" << h.idmax << " aftersync=" << h.idmaxaftersync << " cur=" << h.curGroup
+       << " kbd=" << h.showKbd << " view=" << h.viewtype << " main=" << h.mainviewtype
+       << " sort=" << h.sorttype << " caldate=" << h.calDate << " days=" << h.calDays
+       << " lines=" << h.nLineNormal << " calLines=" << h.nLineCal << " width=" << h.winWidth
+       << " height=" << h.winHeight;
     for (int32_t p : h.oldPosInList)
-        put("pos", p);
-    return f;
+        os << " pos=" << p;
+    std::istringstream in(os.str());
+    return {std::istream_iterator<std::string>(in), {}};
 }
 
 // The header values read that differ from the defaults, the root's sync ID
@@ -65,12 +89,10 @@ std::string rewritten(const std::string& record) {
     ToDoListGroup g(0, "/0/", 1);
     const int r = record[0] == 't' ? readToDoRecord(in, t, running, idmax, cal)
                                    : readGroupRecord(in, g, running, idmax, cal);
-    if (r != 0) return "unread";
-    if (record[0] == 't') writeToDoRecord(out, t, nullptr);
-    if (record[0] == 'g') writeGroupRecord(out, g, nullptr);
-    t.removeFromCalLists(cal);
-    g.removeFromCalLists(cal);
-    return out.str();
+    if (r == 0 && record[0] == 't') writeToDoRecord(out, t, nullptr);
+    if (r == 0 && record[0] == 'g') writeGroupRecord(out, g, nullptr);
+    t.removeFromCalLists(cal), g.removeFromCalLists(cal);
+    return r == 0 ? out.str() : "unread";
 }
 
 } // namespace
@@ -121,7 +143,6 @@ TEST(DataFile, RecordsReadBackAsStored) {
         {"priority 7 becomes 1", "t\nsx\nI5\np7\n>\n", "t\nsx\nI5\np1\n>\n"},
         {"appointments (100) are kept", "t\nsx\nI5\np100\n>\n", ""},
         {"notes (200) are kept", "t\nsx\nI5\np200\n>\n", ""},
-        {"priority 150 becomes 1", "t\nsx\nI5\np150\n>\n", "t\nsx\nI5\np1\n>\n"},
         {"a negative priority stays", "t\nsx\nI5\np-2\n>\n", ""},
         {"priority 3 is not written", "t\nsx\nI5\np3\n>\n", "t\nsx\nI5\n>\n"},
         {"a group's priority 6 is kept", "g\nsG\nI5\np6\n>\n", ""},
@@ -148,19 +169,17 @@ TEST(DataFile, RecordsReadBackAsStored) {
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(out, row.out.empty() ? row.in : row.out);
     }
+    // Summaries are single lines in the file.
     // A time without a date is read as it is.
     std::istringstream in("sx\nI5\nm2147484160\n>\n");
     ToDoListToDo t(0, "/0/");
     unsigned running = 0, idmax = 0;
     T_Calendar cal;
-    ASSERT_EQ(readToDoRecord(in, t, running, idmax, cal), 0);
-    EXPECT_EQ(t.getDateTime(WHICH_BEGIN), 2147484160u);
+    EXPECT_EQ(readToDoRecord(in, t, running, idmax, cal) + t.getDateTime(WHICH_BEGIN), 2147484160u);
     t.removeFromCalLists(cal);
-    // Summaries are single lines in the file.
     ToDoListGroup g(0, "/0/", 1);
-    g.setSummary("two\nlines");
     std::ostringstream out;
-    writeGroupRecord(out, g, nullptr);
+    g.setSummary("two\nlines"), writeGroupRecord(out, g, nullptr);
     EXPECT_EQ(out.str(), "g\nstwo lines\nI0\n>\n");
 }
 
@@ -181,6 +200,12 @@ TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
     ASSERT_EQ(rich->writeData(dir.file("out.dat").c_str()), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "writeContent hat nicht Null zurückgegeben!\n");
     EXPECT_EQ(readWholeFile(dir.file("out.dat")), readWholeFile(dataDir + "/rich.dat"));
+    for (const char* dropped : {"<mainviewtype=4>\n", "<Session.uWinHeight=0>\n<Session.uWinWidth=5>\n"}) {
+        SCOPED_TRACE(std::string("a header value out of range is read, never written: ") + dropped);
+        writeWholeFile(dir.file("in.dat"), fixed + dropped + "g\n>\n");
+        ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
+        EXPECT_EQ(readWholeFile(dir.file("out.dat")).find(std::string(dropped, std::strchr(dropped, '='))), std::string::npos);
+    }
 }
 
 // Every sync ID and idmax up to 4294967294 is kept as read. Only the wrap
@@ -209,14 +234,14 @@ TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
         std::istringstream written(readWholeFile(dir.file("out.dat")));
         std::string line, ids;
         while (std::getline(written, line))
-            if (line.rfind("<idmax=", 0) == 0 || line.rfind("I", 0) == 0)
-                ids += (ids.empty() ? "" : " ") +
-                       (line[0] == 'I' ? line.substr(1) : line.substr(7, line.size() - 8));
-        EXPECT_EQ(ids, row.written);
+            if (line.rfind("<idmax=", 0) == 0 || line[0] == 'I')
+                ids += " " + line.substr(line[0] == 'I' ? 1 : 7, line[0] == 'I' ? 99 : line.size() - 8);
+        EXPECT_EQ(ids.substr(1), row.written);
     }
 }
 
 TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
+    const char* tooDeep = "Groups nested deeper than 1000 levels are not read\n";
     const struct {
         const char* rule;
         std::string text;
@@ -232,6 +257,9 @@ TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
         {"negative block", fixed + "g\nt\nd-5\n>\n>\n", "Expected -5 byte, got 0\n"},
         {"bad password section", fixed + "<Crypt>\nnonsense\n</Crypt>\ng\n>\n", ""},
         {"an old root line in a new file", fixed + "<g>\ns<unnamed>\n>\n", ""},
+        {"nesting below the deepest level", nestedFile(MAX_GROUP_LEVEL + 1), tooDeep},
+        {"nesting far below it", nestedFile(100000), tooDeep},
+        {"two bytes a level, a million levels", fixed + repeated("g\n", 1000000), tooDeep},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
@@ -290,4 +318,117 @@ TEST(DataFile, TheSearchResultsAreNeverWritten) {
     ASSERT_EQ(v->writeData(dir.file("v.dat").c_str()), 0);
     EXPECT_EQ(readWholeFile(dir.file("v.dat")).find("search results"), std::string::npos);
     EXPECT_NE(readWholeFile(dir.file("v.dat")).find("<curGroup=/0/0/>\n"), std::string::npos);
+}
+
+// When a save enciphers a description that the data file held in plain text,
+// the backups that still show it go with that save, and the save says so.
+TEST(CryptFile, EncipheredTextIsNeitherInTheFileNorInABackup) {
+    TempDir dir;
+    const std::string path = dir.file("c.dat");
+    auto save = [&](Velk& v) {
+        T_SaveReport report;
+        EXPECT_EQ(v.saveData(report), 0) << report.error;
+        return report.backupsDropped;
+    };
+    {
+        TestOrganizer v(path);
+        v->getCrypt() = CryptMan(50); // a fast key setting
+        for (const char* text : {"PIN 1234", "shopping"}) {
+            ToDoListToDo* t = v->getRoot()->newToDo();
+            t->setSyncID(++v->itemTree().idmax()), t->setDescription(text);
+        }
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(save(*v)) << "nothing enciphered: backups are kept";
+        ASSERT_TRUE(contains(path + "b2", "PIN 1234"));
+        ASSERT_EQ(v->getCrypt().AddPwd("main", "secret"), 0);
+        v->getRoot()->getToDo(1)->setDescription("shopping list");
+        EXPECT_FALSE(save(*v)) << "a plain text changed but kept plain";
+        v->getRoot()->getToDo(0)->SetSaveCrypt(true);
+        EXPECT_TRUE(save(*v));
+        EXPECT_FALSE(contains(path, "PIN 1234"));
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"c.dat"});
+        EXPECT_FALSE(save(*v)) << "told once";
+        EXPECT_FALSE(contains(path + "b0", "PIN 1234"));
+    }
+    const std::string saved = readWholeFile(path);
+    TestOrganizer v(path);
+    EXPECT_EQ(description(*v, 0), "<hidden>");
+    ASSERT_EQ(v->writeData(path.c_str()), 0);
+    EXPECT_EQ(readWholeFile(path), saved) << "written back unchanged before login";
+    EXPECT_EQ(v->getCrypt().Login(0, "wrong"), -1);
+    ASSERT_EQ(v->getCrypt().Login(0, "secret"), 0);
+    EXPECT_EQ(description(*v, 0), "PIN 1234");
+    EXPECT_EQ(description(*v, 1), "shopping list");
+}
+
+// At its limits the organizer works or refuses, and loses nothing: groups as
+// deep as allowed and hostile nesting far deeper, a description of 10 MB and
+// a journal of a thousand files. The inputs are made at run time.
+TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
+    TempDir home;
+    const std::string path = home.file("v.dat"), file = home.file("in.tmp");
+    writeWholeFile(path, nestedFile(MAX_GROUP_LEVEL));
+    TestOrganizer v(path);
+    ASSERT_EQ(v.loaded, 0);
+    ToDoListGroup* bottom = findGroup(*v->getRoot(), "level " + std::to_string(MAX_GROUP_LEVEL));
+    ASSERT_NE(bottom, nullptr);
+    v->setGroup(bottom);
+    const std::string before = dumpTree(*v);
+    EXPECT_EQ(v->newGroup(), Velk::NEW_GROUP_TOO_DEEP);
+    writeWholeFile(file, fixed + "t\nsfine\n>\ng\nsgroup\n>\n</data>\n");
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), Velk::INSERT_TOO_DEEP);
+    EXPECT_EQ(dumpTree(*v), before) << "a refused insertion changes nothing";
+    // A line "g" inside a description is no group.
+    writeWholeFile(file, fixed + "t\nsfine\nd3\ng\nx\n>\n</data>\n");
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), 0);
+    EXPECT_EQ(bottom->getNrToDos(), 2u);
+    TestOrganizer replayed(path);
+    ASSERT_EQ(replayed.replayed, 1) << replayed.journalError;
+    EXPECT_EQ(dumpTree(*replayed), dumpTree(*v));
+
+    // Hostile nesting in a journal entry or a pasted file stops at the limit.
+    writeWholeFile(path + "1", fixed + "<new parent=1>\n" + repeated("g\n", 500000));
+    EXPECT_EQ(TestOrganizer(path).replayed, -1);
+    std::remove((path + "1").c_str());
+    v->setGroup(v->getRoot());
+    writeWholeFile(file, fixed + repeated("g\n", 30000));
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), -2);
+    TestOrganizer again(path);
+    EXPECT_EQ(again.replayed, 1) << again.journalError;
+    EXPECT_EQ(dumpTree(*again), dumpTree(*v));
+}
+
+TEST(Limits, ATenMegabyteDescriptionAndAThousandJournalFiles) {
+    TempDir home;
+    const std::string path = home.file("v.dat");
+    std::string description(10 * 1024 * 1024, 'd');
+    for (std::size_t i = 0; i < description.size(); i += 997)
+        description[i] = '\n';
+    description[5] = '>';
+    writeWholeFile(path, nestedFile(0));
+    auto descriptionOf = [](Velk& w) {
+        const char* text = nullptr;
+        w.getRoot()->getToDo(0)->GetDescription(text, &w.getCrypt());
+        return std::string(text ? text : "");
+    };
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(v->newToDo(3, 0), 0);
+        v->incsave_newItem();
+        v->setItemDescription(description.c_str());
+        ASSERT_EQ(v->incsave_saveCurItem(), 0);
+        TestOrganizer fromJournal(path);
+        EXPECT_TRUE(descriptionOf(*fromJournal) == description);
+        T_SaveReport report;
+        ASSERT_EQ(fromJournal->saveData(report), 0);
+    }
+    EXPECT_TRUE(descriptionOf(*TestOrganizer(path)) == description);
+    // Entry n renames the todo to n + 1; the last one wins.
+    for (unsigned n = 0; n < 1000; ++n)
+        writeWholeFile(journalFile(path, n), fixed + "<changed>\nt\ns" + std::to_string(n + 1) +
+                                                 "\nI2\n>\n</changed>\n</data>\n");
+    TestOrganizer v(path);
+    ASSERT_EQ(v.replayed, 1);
+    EXPECT_EQ(v->getRoot()->getToDo(0)->getSummary(), "1000");
+    EXPECT_EQ(v->incsave_getNrOfFiles(), 1000);
 }
