@@ -10,7 +10,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -21,8 +20,7 @@ const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 
 std::string repeated(const std::string& s, int n) {
     std::string r;
-    for (int i = 0; i < n; ++i)
-        r += s;
+    while (n-- > 0) r += s;
     return r;
 }
 
@@ -39,12 +37,10 @@ std::string description(Velk& v, std::size_t i) {
     return v.getRoot()->getToDo(i)->GetDescription(text, &v.getCrypt()) ? "<hidden>" : text ? text : "";
 }
 
-bool contains(const std::string& file, const char* text) {
-    return readWholeFile(file).find(text) != std::string::npos;
-}
+bool contains(const std::string& file, const char* text) { return readWholeFile(file).find(text) != std::string::npos; }
 
 // Every header value, named.
-std::vector<std::string> fieldsOf(const storage::T_DataHeader& h) {
+std::string fieldsOf(const storage::T_DataHeader& h) {
     std::ostringstream os;
     os << "idmax=" << h.idmax << " aftersync=" << h.idmaxaftersync << " cur=" << h.curGroup
        << " kbd=" << h.showKbd << " view=" << h.viewtype << " main=" << h.mainviewtype
@@ -53,8 +49,7 @@ std::vector<std::string> fieldsOf(const storage::T_DataHeader& h) {
        << " height=" << h.winHeight;
     for (int32_t p : h.oldPosInList)
         os << " pos=" << p;
-    std::istringstream in(os.str());
-    return {std::istream_iterator<std::string>(in), {}};
+    return os.str();
 }
 
 // The header values read that differ from the defaults, the root's sync ID
@@ -71,9 +66,9 @@ std::string headerOf(const std::string& lines) {
     std::vector<uint32_t> numbered;
     const int r = file.read(in, h, [](std::istream&) { return -1; }, root, jobs, cal, error, numbered);
     root.removeFromCalLists(cal);
-    std::vector<std::string> read = fieldsOf(h), defaults = fieldsOf(byDefault);
-    for (std::size_t i = 0; i < read.size(); ++i)
-        if (i >= defaults.size() || read[i] != defaults[i]) shown += read[i] + " ";
+    std::istringstream read(fieldsOf(h)), defaults(fieldsOf(byDefault));
+    for (std::string a, b; read >> a;)
+        if (!(defaults >> b) || a != b) shown += a + " ";
     if (root.getSyncID() != 1) shown += "root=" + std::to_string(root.getSyncID()) + " ";
     if (r != 0) shown += "result=" + std::to_string(r) + " ";
     return shown.empty() ? shown : shown.substr(0, shown.size() - 1);
@@ -98,9 +93,7 @@ std::string rewritten(const std::string& record) {
 } // namespace
 
 TEST(DataFile, HeaderLinesGiveTheirValues) {
-    const struct {
-        const char *rule, *lines, *values;
-    } rows[] = {
+    const struct { const char *rule, *lines, *values; } rows[] = {
         {"every line the save writes",
          "<idmax=9>\n<idmaxaftersync=4>\n<curGroup=/0/2/>\n<ShowKbd>\n<viewtype=flat>\n<mainviewtype=3>\n"
          "<sorttype=priority>\n<cal.date=187875328>\n<cal.days=7>\n<GUIData.nLineNormal=-3>\n"
@@ -136,9 +129,7 @@ TEST(DataFile, HeaderLinesGiveTheirValues) {
 
 TEST(DataFile, RecordsReadBackAsStored) {
     const std::string longText(70000, 'x'), longSummary(5000, 's');
-    const struct {
-        std::string rule, in, out; // out empty: written back as read
-    } rows[] = {
+    const struct { std::string rule, in, out; } rows[] = { // out empty: written back as read
         {"priority 6, the lowest, is kept", "t\nsx\nI5\np6\n>\n", ""},
         {"priority 7 becomes 1", "t\nsx\nI5\np7\n>\n", "t\nsx\nI5\np1\n>\n"},
         {"appointments (100) are kept", "t\nsx\nI5\np100\n>\n", ""},
@@ -169,8 +160,7 @@ TEST(DataFile, RecordsReadBackAsStored) {
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(out, row.out.empty() ? row.in : row.out);
     }
-    // Summaries are single lines in the file.
-    // A time without a date is read as it is.
+    // A time without a date is read as it is; summaries are single lines in the file.
     std::istringstream in("sx\nI5\nm2147484160\n>\n");
     ToDoListToDo t(0, "/0/");
     unsigned running = 0, idmax = 0;
@@ -212,9 +202,7 @@ TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
 // round to 0 is avoided: past 4294967295 a record without "I" gets the lowest
 // number above 0 that no item of the whole file carries.
 TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
-    const struct {
-        const char *idmax, *records, *written;
-    } rows[] = {
+    const struct { const char *idmax, *records, *written; } rows[] = {
         {"2147483647", "I1\nt\nI2147483647\n>\nt\n>\n", "2147483648 1 2147483647 2147483648"},
         {"2147483648", "I1\nt\nI2147483648\n>\nt\n>\n", "2147483649 1 2147483648 2147483649"},
         {"4294967294", "I1\nt\nI4294967294\n>\nt\n>\n", "4294967295 1 4294967294 4294967295"},
@@ -242,11 +230,7 @@ TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
 
 TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
     const char* tooDeep = "Groups nested deeper than 1000 levels are not read\n";
-    const struct {
-        const char* rule;
-        std::string text;
-        const char* printed;
-    } rows[] = {
+    const struct { const char* rule; std::string text; const char* printed; } rows[] = {
         {"empty file", "", ""},
         {"no root record", fixed + "<idmax=3>\n", ""},
         {"end of file inside a record", fixed + "g\nI1\nt\nsx\n", ""},
@@ -296,9 +280,7 @@ TEST(DataFile, ACopyIsRefusedOnlyForTheDataFileItself) {
         EXPECT_EQ(v->saveCopyTo(name, error), result);
         EXPECT_EQ(error.empty(), result == 0) << error;
         EXPECT_EQ(readWholeFile(path), data);
-        if (result == 0) {
-            EXPECT_EQ(readWholeFile(name), data);
-        }
+        EXPECT_EQ(result == 0 ? readWholeFile(name) : data, data);
     }
     // An item in no file stays so: its deletion needs no entry.
     ASSERT_EQ(v->newToDo(0, 0u), 0);
@@ -382,9 +364,6 @@ TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
     writeWholeFile(file, fixed + "t\nsfine\nd3\ng\nx\n>\n</data>\n");
     EXPECT_EQ(v->insertDataFromFile(file.c_str()), 0);
     EXPECT_EQ(bottom->getNrToDos(), 2u);
-    TestOrganizer replayed(path);
-    ASSERT_EQ(replayed.replayed, 1) << replayed.journalError;
-    EXPECT_EQ(dumpTree(*replayed), dumpTree(*v));
 
     // Hostile nesting in a journal entry or a pasted file stops at the limit.
     writeWholeFile(path + "1", fixed + "<new parent=1>\n" + repeated("g\n", 500000));
@@ -395,7 +374,7 @@ TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
     EXPECT_EQ(v->insertDataFromFile(file.c_str()), -2);
     TestOrganizer again(path);
     EXPECT_EQ(again.replayed, 1) << again.journalError;
-    EXPECT_EQ(dumpTree(*again), dumpTree(*v));
+    EXPECT_EQ(dumpTree(*again), dumpTree(*v)) << "both insertions are journaled";
 }
 
 TEST(Limits, ATenMegabyteDescriptionAndAThousandJournalFiles) {

@@ -81,12 +81,9 @@ void editThree(Velk& v) {
     ASSERT_EQ(newToDo(v, "new"), 0);
 }
 
-struct Operation {
-    const char* name;
-    bool withJournal;             // entries of a crashed run wait beside the data file
-    bool editsFirst;              // the run edits before the operation
-    std::function<int(Velk&)> op; // what runs under the plan
-};
+// withJournal: entries of a crashed run wait beside the data file; editsFirst:
+// the run edits before the operation; op: what runs under the plan.
+struct Operation { const char* name; bool withJournal, editsFirst; std::function<int(Velk&)> op; };
 T_SaveReport report; // of the last save
 const Operation operations[] = {
     {"journal entry", true, false, [](Velk& v) { return newToDo(v, "fresh"); }},
@@ -102,8 +99,7 @@ struct FaultInjection : testing::Test {
     void SetUp() override {
         FileTools::ops() = unsynced();
         writeWholeFile(path, base);
-        TestOrganizer crashed(path);
-        editThree(*crashed);
+        editThree(*TestOrganizer(path));
         for (unsigned n = 0; n < 3; ++n)
             entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
     }

@@ -26,20 +26,16 @@ const std::string baseFile = fixed + "<idmax=7>\ng\ns<unnamed>\nI1\nt\nst0\nI2\n
 
 // Every summary in tree order, and whether two items share a sync ID.
 void walk(ToDoListGroup& g, std::string& s, std::vector<uint32_t>& ids) {
-    s += g.getSummary() + " ";
-    ids.push_back(g.getSyncID());
-    for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
-        s += g.getToDo(i)->getSummary() + " ";
-        ids.push_back(g.getToDo(i)->getSyncID());
-    }
+    s += g.getSummary() + " ", ids.push_back(g.getSyncID());
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        s += g.getToDo(i)->getSummary() + " ", ids.push_back(g.getToDo(i)->getSyncID());
     for (std::size_t i = 0; i < g.getNrGroups(); ++i)
         walk(*g.getGroup(i), s, ids);
 }
 
 struct Transfer : testing::Test {
     void SetUp() override {
-        writeWholeFile(path, baseFile);
-        org = std::make_unique<TestOrganizer>(path);
+        writeWholeFile(path, baseFile), org = std::make_unique<TestOrganizer>(path);
         proj = v().getRoot()->getGroup(0);
     }
     Velk& v() { return **org; }
@@ -68,8 +64,7 @@ TEST_F(Transfer, ExportsHoldTheRecordsWithoutSyncIDs) {
          },
          "g\nssearch results\nt\nsa\n>\ng\nsSub\nt\nsc\n>\n>\n>\n"},
     };
-    v().setGroup(proj);
-    v().setItem(proj->getToDo(0));
+    v().setGroup(proj), v().setItem(proj->getToDo(0));
     // Rows shown: a, a calendar marker, Sub; displayed in the order Sub, a, marker.
     v().contentView().setRows(std::vector<T_viewDataItem>(3), {proj->getToDo(0), nullptr, proj->getGroup(0)},
                               {2, 0, 1});
@@ -88,20 +83,15 @@ TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
     writeWholeFile(dir.file("cut"), fixed + "t\nsone\n>\ng\nstwo\nt\nsinside\n");
     writeWholeFile(dir.file("other.dat"), baseFile);
     auto paste = [&](int (Velk::*exportTo)(const char*, bool), bool cut, bool intoRoot) {
-        v().setGroup(proj);
-        (v().*exportTo)(clip.c_str(), false);
+        v().setGroup(proj), (v().*exportTo)(clip.c_str(), false);
         if (cut) v().delCurGroup();
         if (intoRoot) v().setGroup(v().getRoot());
         return v().insertDataFromFile(clip.c_str());
     };
     auto insert = [&](const std::string& name) { return v().insertDataFromFile(dir.file(name).c_str()); };
     const std::string unchanged = "<unnamed> t0 Proj a b Sub c ";
-    const struct {
-        const char* rule;
-        std::function<int()> insert;
-        int result, entries;
-        std::string tree;
-    } rows[] = {
+    const struct { const char* rule; std::function<int()> insert; int result, entries; std::string tree; }
+    rows[] = {
         {"a group pasted into itself becomes a copy inside", [&] { return paste(&Velk::exportGroupToFile, false, false); },
          0, 1, unchanged + "Proj a b Sub c "},
         {"a cut group comes back", [&] { return paste(&Velk::exportGroupToFile, true, false); }, 0, 2, unchanged},
@@ -123,12 +113,10 @@ TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
         EXPECT_EQ(v().incsave_getNrOfFiles(), row.entries);
         std::string tree;
         std::vector<uint32_t> ids;
-        walk(*v().getRoot(), tree, ids);
+        walk(*v().getRoot(), tree, ids), std::sort(ids.begin(), ids.end());
         EXPECT_EQ(tree, row.tree);
-        std::sort(ids.begin(), ids.end());
         EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "a sync ID given twice";
-        TestOrganizer again(path);
-        EXPECT_EQ(dumpTree(*again), dumpTree(v())) << "the journal holds every insertion";
+        EXPECT_EQ(dumpTree(*TestOrganizer(path)), dumpTree(v())) << "the journal holds every insertion";
         org.reset();
         for (int n = 0; n < row.entries; ++n)
             std::remove(journalFile(path, unsigned(n)).c_str());
@@ -137,8 +125,7 @@ TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
 
 TEST_F(Transfer, TheClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
     writeWholeFile(dir.file("victim"), "letter\n");
-    v().setGroup(proj);
-    v().setItem(proj->getToDo(0));
+    v().setGroup(proj), v().setItem(proj->getToDo(0));
     v().contentView().setRows(std::vector<T_viewDataItem>(1), {proj->getToDo(0)}, {0});
     const std::function<int()> writers[] = {[&] { return v().exportGroupToFile(clip.c_str(), true); },
                                             [&] { return v().exportRowsToFile(clip.c_str(), {0}, true); }};
@@ -159,9 +146,7 @@ TEST_F(Transfer, TheClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
             EXPECT_EQ(write(), ours ? 0 : -4);
             ASSERT_EQ(::lstat(clip.c_str(), &after), 0);
             EXPECT_EQ(after.st_mode, ours ? S_IFREG | 0600 : before.st_mode);
-            if (!ours) {
-                EXPECT_EQ(after.st_ino, before.st_ino) << "the planted file is kept";
-            }
+            EXPECT_TRUE(ours || after.st_ino == before.st_ino) << "the planted file is kept";
             EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
         }
     }
