@@ -47,8 +47,7 @@ std::string fieldsOf(const storage::T_DataHeader& h) {
        << " sort=" << h.sorttype << " caldate=" << h.calDate << " days=" << h.calDays
        << " lines=" << h.nLineNormal << " calLines=" << h.nLineCal << " width=" << h.winWidth
        << " height=" << h.winHeight;
-    for (int32_t p : h.oldPosInList)
-        os << " pos=" << p;
+    for (int32_t p : h.oldPosInList) os << " pos=" << p;
     return os.str();
 }
 
@@ -176,12 +175,10 @@ TEST(DataFile, RecordsReadBackAsStored) {
 TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
     TempDir dir;
     TestOrganizer fresh(dir.file("new.dat"));
-    ASSERT_EQ(fresh.loaded, 0);
     ASSERT_EQ(fresh->writeData(dir.file("new.dat").c_str()), 0);
     EXPECT_EQ(readWholeFile(dir.file("new.dat")), readWholeFile(dataDir + "/fresh.dat"));
 
     TestOrganizer rich(dataDir + "/rich.dat");
-    ASSERT_EQ(rich.loaded, 0);
     EXPECT_EQ(rich->getCurGroup()->getSummary(), "Deep");
     EXPECT_EQ(rich->itemTree().activeJobs(), 1u);
     // The note's description is to be stored enciphered but nobody is logged
@@ -216,9 +213,7 @@ TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
         SCOPED_TRACE(row.records);
         TempDir dir;
         writeWholeFile(dir.file("in.dat"), fixed + "<idmax=" + row.idmax + ">\ng\n" + row.records + ">\n");
-        TestOrganizer v(dir.file("in.dat"));
-        ASSERT_EQ(v.loaded, 0);
-        ASSERT_EQ(v->writeData(dir.file("out.dat").c_str()), 0);
+        ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
         std::istringstream written(readWholeFile(dir.file("out.dat")));
         std::string line, ids;
         while (std::getline(written, line))
@@ -319,8 +314,7 @@ TEST(CryptFile, EncipheredTextIsNeitherInTheFileNorInABackup) {
             ToDoListToDo* t = v->getRoot()->newToDo();
             t->setSyncID(++v->itemTree().idmax()), t->setDescription(text);
         }
-        for (int i = 0; i < 4; ++i)
-            EXPECT_FALSE(save(*v)) << "nothing enciphered: backups are kept";
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(save(*v)) << "nothing enciphered: backups are kept";
         ASSERT_TRUE(contains(path + "b2", "PIN 1234"));
         ASSERT_EQ(v->getCrypt().AddPwd("main", "secret"), 0);
         v->getRoot()->getToDo(1)->setDescription("shopping list");
@@ -351,7 +345,6 @@ TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
     const std::string path = home.file("v.dat"), file = home.file("in.tmp");
     writeWholeFile(path, nestedFile(MAX_GROUP_LEVEL));
     TestOrganizer v(path);
-    ASSERT_EQ(v.loaded, 0);
     ToDoListGroup* bottom = findGroup(*v->getRoot(), "level " + std::to_string(MAX_GROUP_LEVEL));
     ASSERT_NE(bottom, nullptr);
     v->setGroup(bottom);
@@ -380,28 +373,21 @@ TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
 TEST(Limits, ATenMegabyteDescriptionAndAThousandJournalFiles) {
     TempDir home;
     const std::string path = home.file("v.dat");
-    std::string description(10 * 1024 * 1024, 'd');
-    for (std::size_t i = 0; i < description.size(); i += 997)
-        description[i] = '\n';
-    description[5] = '>';
+    std::string text(10 * 1024 * 1024, 'd');
+    for (std::size_t i = 0; i < text.size(); i += 997) text[i] = '\n';
+    text[5] = '>';
     writeWholeFile(path, nestedFile(0));
-    auto descriptionOf = [](Velk& w) {
-        const char* text = nullptr;
-        w.getRoot()->getToDo(0)->GetDescription(text, &w.getCrypt());
-        return std::string(text ? text : "");
-    };
     {
         TestOrganizer v(path);
         ASSERT_EQ(v->newToDo(3, 0), 0);
-        v->incsave_newItem();
-        v->setItemDescription(description.c_str());
+        v->incsave_newItem(), v->setItemDescription(text.c_str());
         ASSERT_EQ(v->incsave_saveCurItem(), 0);
         TestOrganizer fromJournal(path);
-        EXPECT_TRUE(descriptionOf(*fromJournal) == description);
+        EXPECT_TRUE(description(*fromJournal, 0) == text);
         T_SaveReport report;
         ASSERT_EQ(fromJournal->saveData(report), 0);
     }
-    EXPECT_TRUE(descriptionOf(*TestOrganizer(path)) == description);
+    EXPECT_TRUE(description(*TestOrganizer(path), 0) == text);
     // Entry n renames the todo to n + 1; the last one wins.
     for (unsigned n = 0; n < 1000; ++n)
         writeWholeFile(journalFile(path, n), fixed + "<changed>\nt\ns" + std::to_string(n + 1) +

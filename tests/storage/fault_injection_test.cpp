@@ -100,18 +100,14 @@ struct FaultInjection : testing::Test {
         FileTools::ops() = unsynced();
         writeWholeFile(path, base);
         editThree(*TestOrganizer(path));
-        for (unsigned n = 0; n < 3; ++n)
-            entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
+        for (unsigned n = 0; n < 3; ++n) entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
     }
     void TearDown() override { FileTools::ops() = FileTools::systemOps(); }
     void reset(const Operation& o) {
-        for (const std::string& n : namesIn(home.path()))
-            std::remove(home.file(n).c_str());
+        for (const std::string& n : namesIn(home.path())) std::remove(home.file(n).c_str());
         writeWholeFile(path, base);
-        for (const char* b : {"b0", "b1", "b2"})
-            writeWholeFile(path + b, std::string("generation ") + b + "\n");
-        for (const auto& [name, text] : entries)
-            if (o.withJournal) writeWholeFile(home.file(name), text);
+        for (const char* b : {"b0", "b1", "b2"}) writeWholeFile(path + b, std::string("generation ") + b + "\n");
+        for (const auto& [name, text] : entries) if (o.withJournal) writeWholeFile(home.file(name), text);
     }
     std::unique_ptr<TestOrganizer> prepare(const Operation& o) {
         auto v = std::make_unique<TestOrganizer>(path);
@@ -120,8 +116,7 @@ struct FaultInjection : testing::Test {
     }
     std::map<std::string, std::string> files() {
         std::map<std::string, std::string> all;
-        for (const std::string& n : namesIn(home.path()))
-            all[n] = readWholeFile(home.file(n));
+        for (const std::string& n : namesIn(home.path())) all[n] = readWholeFile(home.file(n));
         return all;
     }
     // What the next start does: recover, replay, merge and set strays aside.

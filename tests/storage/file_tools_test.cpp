@@ -80,8 +80,7 @@ TEST(FileTools, ShortWritesAreCompletedAndAFailureAfterThemKeepsTheOldFile) {
     TempDir dir;
     const std::string p = dir.file("v.dat");
     std::string text(200000, ' ');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = char('a' + i % 26);
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = char('a' + i % 26);
     ASSERT_EQ(writeFileAtomically(p, "old\n"), 0);
     static int calls, failAt;
     FileTools::ops().write = [](int fd, const void* d, std::size_t n) -> ssize_t {
@@ -172,13 +171,12 @@ TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
     const pid_t ended = ::fork();
     if (ended == 0) ::_exit(0);
     ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
-    std::string first;
     {
         ScratchFile a, b;
         ASSERT_EQ(a.create("text\n"), 0);
         ASSERT_EQ(b.create(""), 0);
         EXPECT_EQ(modeOf(folder), S_IFDIR | 0700);
-        first = a.name();
+        const std::string first = a.name();
         EXPECT_NE(first, b.name());
         EXPECT_EQ(first.rfind(folder + "/velk-" + std::to_string(::getpid()) + "-", 0), 0u);
         EXPECT_EQ(modeOf(first), S_IFREG | 0600);

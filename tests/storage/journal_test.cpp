@@ -42,10 +42,6 @@ void editToDo(Velk& v, const std::string& summary, const std::function<void()>& 
     EXPECT_EQ(v.incsave_todoHasChanged() ? v.incsave_saveCurItem() : 0, 0);
     v.incsave_forgetTodo();
 }
-void remove(Velk& v, const std::string& summary) {
-    ToDoListItem* item = findToDo(*v.getRoot(), summary);
-    ASSERT_EQ(v.DeleteItem(item ? item : findGroup(*v.getRoot(), summary)), 0);
-}
 
 } // namespace
 
@@ -64,7 +60,7 @@ TEST(Journal, EachEditWritesItsEntryAndTheReplayGivesTheSameTree) {
         {"an item in the file is changed whatever the new-item flag says",
          [](Velk& v) { v.incsave_newItem(), editToDo(v, "plain", [&] { v.setItemSummary("p"); }); },
          {"<changed>\nt\nsp\nI2\n>\n</changed>\n"}},
-        {"a deleted todo", [](Velk& v) { remove(v, "dated"); }, {"<deleted>\n3\n</deleted>\n"}},
+        {"a deleted todo", [](Velk& v) { v.DeleteItem(findToDo(*v.getRoot(), "dated")); }, {"<deleted>\n3\n</deleted>\n"}},
         {"a new group", [](Velk& v) { newGroup(v, "Work", "G"); }, {"<new parent=4>\ng\nsG\nI10\n>\n>\n</new>\n"}},
         {"a changed group: its own lines, not its children", [](Velk& v) {
              v.setGroup(findGroup(*v.getRoot(), "Work")), v.incsave_rememberGroup();
@@ -73,7 +69,7 @@ TEST(Journal, EachEditWritesItsEntryAndTheReplayGivesTheSameTree) {
              ASSERT_EQ(v.incsave_saveCurGroup(), 0);
          },
          {"<changed>\ng\nsW2\nI4\np2\n>\n</changed>\n"}},
-        {"a deleted group, with its subtree", [](Velk& v) { remove(v, "Sub"); }, {"<deleted>\n6\n</deleted>\n"}},
+        {"a deleted group, with its subtree", [](Velk& v) { v.DeleteItem(findGroup(*v.getRoot(), "Sub")); }, {"<deleted>\n6\n</deleted>\n"}},
         {"a calendar item comes with the calendar group made for it, under the root",
          [](Velk& v) { // a note on 7 March 2011 in the calendar view, with Work as the current group
              v.setGroup(findGroup(*v.getRoot(), "Work")), v.setMainViewType(MAINVIEW_CALENDAR), v.clearViewData();
@@ -92,7 +88,7 @@ TEST(Journal, EachEditWritesItsEntryAndTheReplayGivesTheSameTree) {
              newToDo(v, "", 0, false), v.delToDo(), newGroup(v, "<unnamed>", "", false), v.delCurGroup();
          }, {}},
         {"records the file stored without a sync ID are in the file all the same",
-         [](Velk& v) { remove(v, "a"), editToDo(v, "b", [&] { v.setItemSummary("b2"); }); },
+         [](Velk& v) { v.DeleteItem(findToDo(*v.getRoot(), "a")), editToDo(v, "b", [&] { v.setItemSummary("b2"); }); },
          {"<deleted>\n2\n</deleted>\n", "<changed>\nt\nsb2\nI3\n>\n</changed>\n"},
          fixed + "<idmax=1>\ng\ns<unnamed>\nI1\nt\nsa\n>\nt\nsb\n>\n>\n"},
         {"after the sync IDs wrapped, an item dropped before it was journaled needs no entry",
@@ -158,8 +154,7 @@ TEST(Journal, AnEntryAppliesItsRuleOrStopsTheStartNamingItsFile) {
         const std::string path = dir.file("v.dat");
         writeWholeFile(path, baseFile);
         const auto entries = row.shown ? row.entries : std::vector<std::string>{good, row.entries[0], good};
-        for (unsigned n = 0; n < entries.size(); ++n)
-            writeWholeFile(journalFile(path, n), entry(entries[n]));
+        for (unsigned n = 0; n < entries.size(); ++n) writeWholeFile(journalFile(path, n), entry(entries[n]));
         TestOrganizer b(path);
         EXPECT_EQ(readWholeFile(path), baseFile) << "a replay never writes the data file";
         EXPECT_EQ(b.replayed, row.shown ? 1 : -1) << b.journalError;
