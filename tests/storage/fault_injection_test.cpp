@@ -54,14 +54,10 @@ const T_FileOps planned = {PLANNED(Write, write), [](int) { return step(Step::Fs
                            PLANNED(Rename, rename), PLANNED(Close, close), PLANNED(Unlink, unlink),
                            PLANNED(Link, link)};
 
-T_FileOps unsynced() {
-    T_FileOps o = FileTools::systemOps();
-    o.fsync = [](int) { return 0; };
-    return o;
-}
+const T_FileOps unsynced = [] { T_FileOps o = FileTools::systemOps(); o.fsync = [](int) { return 0; }; return o; }();
 struct PlanScope {
     PlanScope(long at, Action action) { plan = Plan{at, 0, action, {}}, FileTools::ops() = planned; }
-    ~PlanScope() { FileTools::ops() = unsynced(); }
+    ~PlanScope() { FileTools::ops() = unsynced; }
 };
 
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
@@ -97,7 +93,7 @@ struct FaultInjection : testing::Test {
     std::map<std::string, std::string> entries; // the journal of a crashed run
 
     void SetUp() override {
-        FileTools::ops() = unsynced();
+        FileTools::ops() = unsynced;
         writeWholeFile(path, base);
         editThree(*TestOrganizer(path));
         for (unsigned n = 0; n < 3; ++n) entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));

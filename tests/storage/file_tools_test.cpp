@@ -16,8 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 mode_t modeOf(const std::string& path) {
@@ -53,7 +51,7 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
     writeWholeFile(dir.file("f"), "text\n");
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     for (std::string target : {"fifo", "f", "none", "/dev/zero"})
-        fs::create_symlink(target, dir.file("to-" + target.substr(target.rfind('/') + 1)));
+        std::filesystem::create_symlink(target, dir.file("to-" + target.substr(target.rfind('/') + 1)));
     ::alarm(10); // an open that blocks ends the test here instead of hanging it
     for (const auto& [name, expected] : rows) {
         SCOPED_TRACE(name);
@@ -68,10 +66,10 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
         EXPECT_EQ(seen + (existDat(dir.file(name)) ? "yes" : "no"), expected);
     }
     ::alarm(0);
-    EXPECT_EQ(resolveDataFilePath(dir.file("to-none")), fs::canonical(dir.path()).string() + "/none")
+    EXPECT_EQ(resolveDataFilePath(dir.file("to-none")), std::filesystem::canonical(dir.path()).string() + "/none")
         << "a dangling link names the file to make";
     EXPECT_EQ(FileTools::copyFile(dir.file("none"), dir.file("copy")), -1);
-    EXPECT_FALSE(fs::exists(dir.file("copy")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("copy")));
 }
 
 // Every failing step of a write is driven in fault_injection_test.cpp; short
@@ -138,10 +136,7 @@ TEST(FileTools, SavesKeepThreeGenerationsOfBackups) {
 TEST(FileTools, FoldersAreSyncedAlsoThroughDescriptorZero) {
     TempDir dir;
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(0);
-        ::_exit(syncDirectory(dir.path()) == 0 ? 0 : 1);
-    }
+    if (pid == 0) ::_exit((::close(0), syncDirectory(dir.path())) == 0 ? 0 : 1);
     int status = -1;
     EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
@@ -158,13 +153,11 @@ TEST_F(ExternalEdit, TheScratchFolderIsPrivateAndNeverALink) {
     EXPECT_EQ(modeOf(home + "/.velkrc/scratch"), S_IFDIR | 0700);
 
     ASSERT_EQ(::symlink(run.c_str(), folder.c_str()), 0);
-    ScratchFile f;
-    EXPECT_EQ(f.create("secret"), -1);
+    EXPECT_EQ(ScratchFile().create("secret"), -1);
     EXPECT_EQ(removeStaleScratchFiles(folder), -1);
     EXPECT_TRUE(namesIn(run).empty());
     // A folder of another user is left alone; the superuser makes one.
-    const std::string theirs = ::chown(run.c_str(), 65534, 65534) == 0 ? run : "/";
-    EXPECT_EQ(removeStaleScratchFiles(theirs), -1);
+    EXPECT_EQ(removeStaleScratchFiles(::chown(run.c_str(), 65534, 65534) == 0 ? run : "/"), -1);
 }
 
 TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
