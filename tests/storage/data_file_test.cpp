@@ -1,5 +1,6 @@
-// The data file: header lines, records, sync IDs, malformed files and the
-// copy saved elsewhere, each against text written out by hand.
+// The data file: header lines, records, sync IDs, malformed files, the copy
+// saved elsewhere and enciphered descriptions, each against text written out
+// by hand; and the limits of the organizer.
 
 #include "engine/velk.h"
 #include "storage/data_file.h"
@@ -7,6 +8,7 @@
 #include "support/organizer.h"
 #include "support/temp_dir.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
@@ -16,21 +18,37 @@ namespace {
 const std::string dataDir = VELK_TEST_DATA_DIR;
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 
+std::string repeated(const std::string& s, int n) {
+    std::string r;
+    while (n-- > 0) r += s;
+    return r;
+}
+
+// Groups nested `levels` below the root, each holding one todo.
+std::string nestedFile(unsigned levels) {
+    std::string s = fixed + "<idmax=1>\ng\ns<unnamed>\nI1\n";
+    for (unsigned l = 1; l <= levels; ++l)
+        s += "g\nslevel " + std::to_string(l) + "\nt\nstodo " + std::to_string(l) + "\n>\n";
+    return s + repeated(">\n", int(levels) + 1) + "</data>\n";
+}
+
+std::string description(Velk& v, std::size_t i) {
+    const char* text = nullptr;
+    return v.getRoot()->getToDo(i)->GetDescription(text, &v.getCrypt()) ? "<hidden>" : text ? text : "";
+}
+
+bool contains(const std::string& file, const char* text) { return readWholeFile(file).find(text) != std::string::npos; }
+
 // Every header value, named.
-std::vector<std::string> fieldsOf(const storage::T_DataHeader& h) {
-    std::vector<std::string> f;
-    auto put = [&](const char* name, const auto& value) {
-        std::ostringstream os;
-        os << name << '=' << value;
-        f.push_back(os.str());
-    };
-    put("idmax", h.idmax), put("aftersync", h.idmaxaftersync), put("cur", h.curGroup);
-    put("kbd", h.showKbd), put("view", h.viewtype), put("main", h.mainviewtype), put("sort", h.sorttype);
-    put("caldate", h.calDate), put("days", h.calDays), put("lines", h.nLineNormal);
-    put("calLines", h.nLineCal), put("width", h.winWidth), put("height", h.winHeight);
-    for (int32_t p : h.oldPosInList)
-        put("pos", p);
-    return f;
+std::string fieldsOf(const storage::T_DataHeader& h) {
+    std::ostringstream os;
+    os << "idmax=" << h.idmax << " aftersync=" << h.idmaxaftersync << " cur=" << h.curGroup
+       << " kbd=" << h.showKbd << " view=" << h.viewtype << " main=" << h.mainviewtype
+       << " sort=" << h.sorttype << " caldate=" << h.calDate << " days=" << h.calDays
+       << " lines=" << h.nLineNormal << " calLines=" << h.nLineCal << " width=" << h.winWidth
+       << " height=" << h.winHeight;
+    for (int32_t p : h.oldPosInList) os << " pos=" << p;
+    return os.str();
 }
 
 // The header values read that differ from the defaults, the root's sync ID
@@ -47,9 +65,9 @@ std::string headerOf(const std::string& lines) {
     std::vector<uint32_t> numbered;
     const int r = file.read(in, h, [](std::istream&) { return -1; }, root, jobs, cal, error, numbered);
     root.removeFromCalLists(cal);
-    std::vector<std::string> read = fieldsOf(h), defaults = fieldsOf(byDefault);
-    for (std::size_t i = 0; i < read.size(); ++i)
-        if (i >= defaults.size() || read[i] != defaults[i]) shown += read[i] + " ";
+    std::istringstream read(fieldsOf(h)), defaults(fieldsOf(byDefault));
+    for (std::string a, b; read >> a;)
+        if (!(defaults >> b) || a != b) shown += a + " ";
     if (root.getSyncID() != 1) shown += "root=" + std::to_string(root.getSyncID()) + " ";
     if (r != 0) shown += "result=" + std::to_string(r) + " ";
     return shown.empty() ? shown : shown.substr(0, shown.size() - 1);
@@ -65,20 +83,16 @@ std::string rewritten(const std::string& record) {
     ToDoListGroup g(0, "/0/", 1);
     const int r = record[0] == 't' ? readToDoRecord(in, t, running, idmax, cal)
                                    : readGroupRecord(in, g, running, idmax, cal);
-    if (r != 0) return "unread";
-    if (record[0] == 't') writeToDoRecord(out, t, nullptr);
-    if (record[0] == 'g') writeGroupRecord(out, g, nullptr);
-    t.removeFromCalLists(cal);
-    g.removeFromCalLists(cal);
-    return out.str();
+    if (r == 0 && record[0] == 't') writeToDoRecord(out, t, nullptr);
+    if (r == 0 && record[0] == 'g') writeGroupRecord(out, g, nullptr);
+    t.removeFromCalLists(cal), g.removeFromCalLists(cal);
+    return r == 0 ? out.str() : "unread";
 }
 
 } // namespace
 
 TEST(DataFile, HeaderLinesGiveTheirValues) {
-    const struct {
-        const char *rule, *lines, *values;
-    } rows[] = {
+    const struct { const char *rule, *lines, *values; } rows[] = {
         {"every line the save writes",
          "<idmax=9>\n<idmaxaftersync=4>\n<curGroup=/0/2/>\n<ShowKbd>\n<viewtype=flat>\n<mainviewtype=3>\n"
          "<sorttype=priority>\n<cal.date=187875328>\n<cal.days=7>\n<GUIData.nLineNormal=-3>\n"
@@ -97,7 +111,6 @@ TEST(DataFile, HeaderLinesGiveTheirValues) {
         {"numbers are taken modulo 2^32", "<idmax=4294967298>\n", "idmax=2"},
         {"a window height of 0", "<Session.uWinHeight=0>\n", "height=0"},
         {"span 0 shows one day", "<cal.days=0>\n", "days=1"},
-        {"span 1", "<cal.days=1>\n", "days=1"},
         {"span 14, the longest", "<cal.days=14>\n", "days=14"},
         {"span 15 is cut to 14", "<cal.days=15>\n", "days=14"},
         {"a span of millions is cut to 14", "<cal.days=375750656>\n", "days=14"},
@@ -114,14 +127,11 @@ TEST(DataFile, HeaderLinesGiveTheirValues) {
 
 TEST(DataFile, RecordsReadBackAsStored) {
     const std::string longText(70000, 'x'), longSummary(5000, 's');
-    const struct {
-        std::string rule, in, out; // out empty: written back as read
-    } rows[] = {
+    const struct { std::string rule, in, out; } rows[] = { // out empty: written back as read
         {"priority 6, the lowest, is kept", "t\nsx\nI5\np6\n>\n", ""},
         {"priority 7 becomes 1", "t\nsx\nI5\np7\n>\n", "t\nsx\nI5\np1\n>\n"},
         {"appointments (100) are kept", "t\nsx\nI5\np100\n>\n", ""},
         {"notes (200) are kept", "t\nsx\nI5\np200\n>\n", ""},
-        {"priority 150 becomes 1", "t\nsx\nI5\np150\n>\n", "t\nsx\nI5\np1\n>\n"},
         {"a negative priority stays", "t\nsx\nI5\np-2\n>\n", ""},
         {"priority 3 is not written", "t\nsx\nI5\np3\n>\n", "t\nsx\nI5\n>\n"},
         {"a group's priority 6 is kept", "g\nsG\nI5\np6\n>\n", ""},
@@ -132,8 +142,7 @@ TEST(DataFile, RecordsReadBackAsStored) {
          "g\nsG\nI5\nt\nsa\nI6\n>\ng\nsH\nI7\n>\n>\n"},
         {"recorded times", "t\nsx\nI5\nr100,200\nr300,400\n>\n", ""},
         {"a completion", "t\nsx\nI5\nf1299326400\n>\n", ""},
-        {"a two-line description", "t\nsx\nI5\nd3\na\nb\n>\n", ""},
-        {"description lines that look like records", "t\nsx\nI5\nd5\n>\nt\ng\n>\n", ""},
+        {"a description of several lines, some looking like records", "t\nsx\nI5\nd5\n>\nt\ng\n>\n", ""},
         {"an empty description is dropped", "t\nsx\nI5\nd0\n\n>\n", "t\nsx\nI5\n>\n"},
         {"a description longer than a read buffer", "t\nsx\nI5\nd70000\n" + longText + "\n>\n", ""},
         {"a long summary", "t\ns" + longSummary + "\nI5\n>\n", ""},
@@ -148,31 +157,26 @@ TEST(DataFile, RecordsReadBackAsStored) {
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(out, row.out.empty() ? row.in : row.out);
     }
-    // A time without a date is read as it is.
+    // A time without a date is read as it is; summaries are single lines in the file.
     std::istringstream in("sx\nI5\nm2147484160\n>\n");
     ToDoListToDo t(0, "/0/");
     unsigned running = 0, idmax = 0;
     T_Calendar cal;
-    ASSERT_EQ(readToDoRecord(in, t, running, idmax, cal), 0);
-    EXPECT_EQ(t.getDateTime(WHICH_BEGIN), 2147484160u);
+    EXPECT_EQ(readToDoRecord(in, t, running, idmax, cal) + t.getDateTime(WHICH_BEGIN), 2147484160u);
     t.removeFromCalLists(cal);
-    // Summaries are single lines in the file.
     ToDoListGroup g(0, "/0/", 1);
-    g.setSummary("two\nlines");
     std::ostringstream out;
-    writeGroupRecord(out, g, nullptr);
+    g.setSummary("two\nlines"), writeGroupRecord(out, g, nullptr);
     EXPECT_EQ(out.str(), "g\nstwo lines\nI0\n>\n");
 }
 
 TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
     TempDir dir;
     TestOrganizer fresh(dir.file("new.dat"));
-    ASSERT_EQ(fresh.loaded, 0);
     ASSERT_EQ(fresh->writeData(dir.file("new.dat").c_str()), 0);
     EXPECT_EQ(readWholeFile(dir.file("new.dat")), readWholeFile(dataDir + "/fresh.dat"));
 
     TestOrganizer rich(dataDir + "/rich.dat");
-    ASSERT_EQ(rich.loaded, 0);
     EXPECT_EQ(rich->getCurGroup()->getSummary(), "Deep");
     EXPECT_EQ(rich->itemTree().activeJobs(), 1u);
     // The note's description is to be stored enciphered but nobody is logged
@@ -181,15 +185,19 @@ TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
     ASSERT_EQ(rich->writeData(dir.file("out.dat").c_str()), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "writeContent hat nicht Null zurückgegeben!\n");
     EXPECT_EQ(readWholeFile(dir.file("out.dat")), readWholeFile(dataDir + "/rich.dat"));
+    for (const char* dropped : {"<mainviewtype=4>\n", "<Session.uWinHeight=0>\n<Session.uWinWidth=5>\n"}) {
+        SCOPED_TRACE(std::string("a header value out of range is read, never written: ") + dropped);
+        writeWholeFile(dir.file("in.dat"), fixed + dropped + "g\n>\n");
+        ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
+        EXPECT_EQ(readWholeFile(dir.file("out.dat")).find(std::string(dropped, std::strchr(dropped, '='))), std::string::npos);
+    }
 }
 
 // Every sync ID and idmax up to 4294967294 is kept as read. Only the wrap
 // round to 0 is avoided: past 4294967295 a record without "I" gets the lowest
 // number above 0 that no item of the whole file carries.
 TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
-    const struct {
-        const char *idmax, *records, *written;
-    } rows[] = {
+    const struct { const char *idmax, *records, *written; } rows[] = {
         {"2147483647", "I1\nt\nI2147483647\n>\nt\n>\n", "2147483648 1 2147483647 2147483648"},
         {"2147483648", "I1\nt\nI2147483648\n>\nt\n>\n", "2147483649 1 2147483648 2147483649"},
         {"4294967294", "I1\nt\nI4294967294\n>\nt\n>\n", "4294967295 1 4294967294 4294967295"},
@@ -203,25 +211,19 @@ TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
         SCOPED_TRACE(row.records);
         TempDir dir;
         writeWholeFile(dir.file("in.dat"), fixed + "<idmax=" + row.idmax + ">\ng\n" + row.records + ">\n");
-        TestOrganizer v(dir.file("in.dat"));
-        ASSERT_EQ(v.loaded, 0);
-        ASSERT_EQ(v->writeData(dir.file("out.dat").c_str()), 0);
+        ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
         std::istringstream written(readWholeFile(dir.file("out.dat")));
         std::string line, ids;
         while (std::getline(written, line))
-            if (line.rfind("<idmax=", 0) == 0 || line.rfind("I", 0) == 0)
-                ids += (ids.empty() ? "" : " ") +
-                       (line[0] == 'I' ? line.substr(1) : line.substr(7, line.size() - 8));
-        EXPECT_EQ(ids, row.written);
+            if (line.rfind("<idmax=", 0) == 0 || line[0] == 'I')
+                ids += " " + line.substr(line[0] == 'I' ? 1 : 7, line[0] == 'I' ? 99 : line.size() - 8);
+        EXPECT_EQ(ids.substr(1), row.written);
     }
 }
 
 TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
-    const struct {
-        const char* rule;
-        std::string text;
-        const char* printed;
-    } rows[] = {
+    const char* tooDeep = "Groups nested deeper than 1000 levels are not read\n";
+    const struct { const char* rule; std::string text; const char* printed; } rows[] = {
         {"empty file", "", ""},
         {"no root record", fixed + "<idmax=3>\n", ""},
         {"end of file inside a record", fixed + "g\nI1\nt\nsx\n", ""},
@@ -232,6 +234,9 @@ TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
         {"negative block", fixed + "g\nt\nd-5\n>\n>\n", "Expected -5 byte, got 0\n"},
         {"bad password section", fixed + "<Crypt>\nnonsense\n</Crypt>\ng\n>\n", ""},
         {"an old root line in a new file", fixed + "<g>\ns<unnamed>\n>\n", ""},
+        {"nesting below the deepest level", nestedFile(MAX_GROUP_LEVEL + 1), tooDeep},
+        {"nesting far below it", nestedFile(100000), tooDeep},
+        {"two bytes a level, a million levels", fixed + repeated("g\n", 1000000), tooDeep},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.rule);
@@ -268,9 +273,7 @@ TEST(DataFile, ACopyIsRefusedOnlyForTheDataFileItself) {
         EXPECT_EQ(v->saveCopyTo(name, error), result);
         EXPECT_EQ(error.empty(), result == 0) << error;
         EXPECT_EQ(readWholeFile(path), data);
-        if (result == 0) {
-            EXPECT_EQ(readWholeFile(name), data);
-        }
+        EXPECT_EQ(result == 0 ? readWholeFile(name) : data, data);
     }
     // An item in no file stays so: its deletion needs no entry.
     ASSERT_EQ(v->newToDo(0, 0u), 0);
@@ -290,4 +293,105 @@ TEST(DataFile, TheSearchResultsAreNeverWritten) {
     ASSERT_EQ(v->writeData(dir.file("v.dat").c_str()), 0);
     EXPECT_EQ(readWholeFile(dir.file("v.dat")).find("search results"), std::string::npos);
     EXPECT_NE(readWholeFile(dir.file("v.dat")).find("<curGroup=/0/0/>\n"), std::string::npos);
+}
+
+// When a save enciphers a description that the data file held in plain text,
+// the backups that still show it go with that save, and the save says so.
+TEST(CryptFile, EncipheredTextIsNeitherInTheFileNorInABackup) {
+    TempDir dir;
+    const std::string path = dir.file("c.dat");
+    auto save = [&](Velk& v) {
+        T_SaveReport report;
+        EXPECT_EQ(v.saveData(report), 0) << report.error;
+        return report.backupsDropped;
+    };
+    {
+        TestOrganizer v(path);
+        v->getCrypt() = CryptMan(50); // a fast key setting
+        for (const char* text : {"PIN 1234", "shopping"}) {
+            ToDoListToDo* t = v->getRoot()->newToDo();
+            t->setSyncID(++v->itemTree().idmax()), t->setDescription(text);
+        }
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(save(*v)) << "nothing enciphered: backups are kept";
+        ASSERT_TRUE(contains(path + "b2", "PIN 1234"));
+        ASSERT_EQ(v->getCrypt().AddPwd("main", "secret"), 0);
+        v->getRoot()->getToDo(1)->setDescription("shopping list");
+        EXPECT_FALSE(save(*v)) << "a plain text changed but kept plain";
+        v->getRoot()->getToDo(0)->SetSaveCrypt(true);
+        EXPECT_TRUE(save(*v));
+        EXPECT_FALSE(contains(path, "PIN 1234"));
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"c.dat"});
+        EXPECT_FALSE(save(*v)) << "told once";
+        EXPECT_FALSE(contains(path + "b0", "PIN 1234"));
+    }
+    const std::string saved = readWholeFile(path);
+    TestOrganizer v(path);
+    EXPECT_EQ(description(*v, 0), "<hidden>");
+    ASSERT_EQ(v->writeData(path.c_str()), 0);
+    EXPECT_EQ(readWholeFile(path), saved) << "written back unchanged before login";
+    EXPECT_EQ(v->getCrypt().Login(0, "wrong"), -1);
+    ASSERT_EQ(v->getCrypt().Login(0, "secret"), 0);
+    EXPECT_EQ(description(*v, 0), "PIN 1234");
+    EXPECT_EQ(description(*v, 1), "shopping list");
+}
+
+// At its limits the organizer works or refuses, and loses nothing: groups as
+// deep as allowed and hostile nesting far deeper, a description of 10 MB and
+// a journal of a thousand files. The inputs are made at run time.
+TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
+    TempDir home;
+    const std::string path = home.file("v.dat"), file = home.file("in.tmp");
+    writeWholeFile(path, nestedFile(MAX_GROUP_LEVEL));
+    TestOrganizer v(path);
+    ToDoListGroup* bottom = findGroup(*v->getRoot(), "level " + std::to_string(MAX_GROUP_LEVEL));
+    ASSERT_NE(bottom, nullptr);
+    v->setGroup(bottom);
+    const std::string before = dumpTree(*v);
+    EXPECT_EQ(v->newGroup(), Velk::NEW_GROUP_TOO_DEEP);
+    writeWholeFile(file, fixed + "t\nsfine\n>\ng\nsgroup\n>\n</data>\n");
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), Velk::INSERT_TOO_DEEP);
+    EXPECT_EQ(dumpTree(*v), before) << "a refused insertion changes nothing";
+    // A line "g" inside a description is no group.
+    writeWholeFile(file, fixed + "t\nsfine\nd3\ng\nx\n>\n</data>\n");
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), 0);
+    EXPECT_EQ(bottom->getNrToDos(), 2u);
+
+    // Hostile nesting in a journal entry or a pasted file stops at the limit.
+    writeWholeFile(path + "1", fixed + "<new parent=1>\n" + repeated("g\n", 500000));
+    EXPECT_EQ(TestOrganizer(path).replayed, -1);
+    std::remove((path + "1").c_str());
+    v->setGroup(v->getRoot());
+    writeWholeFile(file, fixed + repeated("g\n", 30000));
+    EXPECT_EQ(v->insertDataFromFile(file.c_str()), -2);
+    TestOrganizer again(path);
+    EXPECT_EQ(again.replayed, 1) << again.journalError;
+    EXPECT_EQ(dumpTree(*again), dumpTree(*v)) << "both insertions are journaled";
+}
+
+TEST(Limits, ATenMegabyteDescriptionAndAThousandJournalFiles) {
+    TempDir home;
+    const std::string path = home.file("v.dat");
+    std::string text(10 * 1024 * 1024, 'd');
+    for (std::size_t i = 0; i < text.size(); i += 997) text[i] = '\n';
+    text[5] = '>';
+    writeWholeFile(path, nestedFile(0));
+    {
+        TestOrganizer v(path);
+        ASSERT_EQ(v->newToDo(3, 0), 0);
+        v->incsave_newItem(), v->setItemDescription(text.c_str());
+        ASSERT_EQ(v->incsave_saveCurItem(), 0);
+        TestOrganizer fromJournal(path);
+        EXPECT_TRUE(description(*fromJournal, 0) == text);
+        T_SaveReport report;
+        ASSERT_EQ(fromJournal->saveData(report), 0);
+    }
+    EXPECT_TRUE(description(*TestOrganizer(path), 0) == text);
+    // Entry n renames the todo to n + 1; the last one wins.
+    for (unsigned n = 0; n < 1000; ++n)
+        writeWholeFile(journalFile(path, n), fixed + "<changed>\nt\ns" + std::to_string(n + 1) +
+                                                 "\nI2\n>\n</changed>\n</data>\n");
+    TestOrganizer v(path);
+    ASSERT_EQ(v.replayed, 1);
+    EXPECT_EQ(v->getRoot()->getToDo(0)->getSummary(), "1000");
+    EXPECT_EQ(v->incsave_getNrOfFiles(), 1000);
 }

@@ -26,9 +26,8 @@ enum class Action { None, Fail, KillBefore, KillAfter };
 enum class Step { Write, Fsync, Rename, Close, Unlink, Link };
 
 struct Plan {
-    long at = -1;
+    long at = -1, count = 0;
     Action action = Action::None;
-    long count = 0;
     std::vector<Step> seen;
 } plan;
 
@@ -55,52 +54,35 @@ const T_FileOps planned = {PLANNED(Write, write), [](int) { return step(Step::Fs
                            PLANNED(Rename, rename), PLANNED(Close, close), PLANNED(Unlink, unlink),
                            PLANNED(Link, link)};
 
-T_FileOps unsynced() {
-    T_FileOps o = FileTools::systemOps();
-    o.fsync = [](int) { return 0; };
-    return o;
-}
-
+const T_FileOps unsynced = [] { T_FileOps o = FileTools::systemOps(); o.fsync = [](int) { return 0; }; return o; }();
 struct PlanScope {
-    PlanScope(long at, Action action) {
-        plan = Plan{at, action, 0, {}};
-        FileTools::ops() = planned;
-    }
-    ~PlanScope() { FileTools::ops() = unsynced(); }
+    PlanScope(long at, Action action) { plan = Plan{at, 0, action, {}}, FileTools::ops() = planned; }
+    ~PlanScope() { FileTools::ops() = unsynced; }
 };
 
 const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 const std::string base = fixed + "<idmax=5>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\nt\nsplain\nI2\n>\n"
                                  "t\nsdated\nI3\n>\ng\nsWork\nI4\nt\nsw1\nI5\n>\n>\n>\n</data>\n";
 
-// Three journaled edits: a changed, a deleted and a new todo.
-void editThree(Velk& v) {
-    v.setItem(findToDo(*v.getRoot(), "plain"));
-    v.setItemSummary("changed");
-    ASSERT_EQ(v.incsave_saveCurItem(), 0);
-    ASSERT_EQ(v.DeleteItem(findToDo(*v.getRoot(), "dated")), 0);
-    ASSERT_EQ(v.newToDo(0, 0u), 0);
-    v.incsave_newItem();
-    v.setItemSummary("new");
-    ASSERT_EQ(v.incsave_saveCurItem(), 0);
-}
-
-int newToDo(Velk& v) {
+int newToDo(Velk& v, const char* summary) {
     if (v.newToDo(0, 0u) != 0) return -9;
-    v.incsave_newItem();
-    v.setItemSummary("fresh");
+    v.incsave_newItem(), v.setItemSummary(summary);
     return v.incsave_saveCurItem();
 }
+// Three journaled edits: a changed, a deleted and a new todo.
+void editThree(Velk& v) {
+    v.setItem(findToDo(*v.getRoot(), "plain")), v.setItemSummary("changed");
+    ASSERT_EQ(v.incsave_saveCurItem(), 0);
+    ASSERT_EQ(v.DeleteItem(findToDo(*v.getRoot(), "dated")), 0);
+    ASSERT_EQ(newToDo(v, "new"), 0);
+}
 
-struct Operation {
-    const char* name;
-    bool withJournal;             // entries of a crashed run wait beside the data file
-    bool editsFirst;              // the run edits before the operation
-    std::function<int(Velk&)> op; // what runs under the plan
-};
+// withJournal: entries of a crashed run wait beside the data file; editsFirst:
+// the run edits before the operation; op: what runs under the plan.
+struct Operation { const char* name; bool withJournal, editsFirst; std::function<int(Velk&)> op; };
 T_SaveReport report; // of the last save
 const Operation operations[] = {
-    {"journal entry", true, false, newToDo},
+    {"journal entry", true, false, [](Velk& v) { return newToDo(v, "fresh"); }},
     {"save at the end of a run", false, true, [](Velk& v) { return v.saveData(report); }},
     {"merge at start-up", true, false, [](Velk& v) { return v.saveData(report); }},
 };
@@ -111,23 +93,17 @@ struct FaultInjection : testing::Test {
     std::map<std::string, std::string> entries; // the journal of a crashed run
 
     void SetUp() override {
-        FileTools::ops() = unsynced();
+        FileTools::ops() = unsynced;
         writeWholeFile(path, base);
-        TestOrganizer crashed(path);
-        editThree(*crashed);
-        for (unsigned n = 0; n < 3; ++n)
-            entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
+        editThree(*TestOrganizer(path));
+        for (unsigned n = 0; n < 3; ++n) entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
     }
     void TearDown() override { FileTools::ops() = FileTools::systemOps(); }
     void reset(const Operation& o) {
-        for (const std::string& n : namesIn(home.path()))
-            std::remove(home.file(n).c_str());
+        for (const std::string& n : namesIn(home.path())) std::remove(home.file(n).c_str());
         writeWholeFile(path, base);
-        for (const char* b : {"b0", "b1", "b2"})
-            writeWholeFile(path + b, std::string("generation ") + b + "\n");
-        if (o.withJournal)
-            for (const auto& [name, text] : entries)
-                writeWholeFile(home.file(name), text);
+        for (const char* b : {"b0", "b1", "b2"}) writeWholeFile(path + b, std::string("generation ") + b + "\n");
+        for (const auto& [name, text] : entries) if (o.withJournal) writeWholeFile(home.file(name), text);
     }
     std::unique_ptr<TestOrganizer> prepare(const Operation& o) {
         auto v = std::make_unique<TestOrganizer>(path);
@@ -136,8 +112,7 @@ struct FaultInjection : testing::Test {
     }
     std::map<std::string, std::string> files() {
         std::map<std::string, std::string> all;
-        for (const std::string& n : namesIn(home.path()))
-            all[n] = readWholeFile(home.file(n));
+        for (const std::string& n : namesIn(home.path())) all[n] = readWholeFile(home.file(n));
         return all;
     }
     // What the next start does: recover, replay, merge and set strays aside.
@@ -148,9 +123,7 @@ struct FaultInjection : testing::Test {
             ASSERT_GE(next.replayed, 0) << next.journalError;
             EXPECT_EQ(dumpTree(*next), expected);
             T_SaveReport report;
-            if (next.replayed == 1) {
-            EXPECT_EQ(next->saveData(report), 0) << report.error;
-        }
+            EXPECT_EQ(next.replayed == 1 ? next->saveData(report) : 0, 0) << report.error;
             EXPECT_TRUE(next->incsave_setAsideStrays().empty()) << "nothing is set aside";
         }
         for (const std::string& n : namesIn(home.path()))
@@ -170,10 +143,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
         reset(o);
         auto probe = prepare(o);
         const std::string before = dumpTree(**probe);
-        {
-            PlanScope scope(-1, Action::None);
-            ASSERT_EQ(o.op(**probe), 0);
-        }
+        ASSERT_EQ((PlanScope(-1, Action::None), o.op(**probe)), 0);
         const std::vector<Step> steps = plan.seen;
         const std::string withEntry = dumpTree(**probe);
         probe.reset();
@@ -187,11 +157,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                 reset(o);
                 auto v = prepare(o);
                 const auto filesBefore = files();
-                int r;
-                {
-                    PlanScope scope(k, Action::Fail);
-                    r = o.op(**v);
-                }
+                const int r = (PlanScope(k, Action::Fail), o.op(**v));
                 if (isEntry) {
                     // Unpublished, the entry waits and comes with the next one.
                     EXPECT_EQ(r, k <= renamed ? -1 : 0) << "a failed entry is reported";
@@ -199,8 +165,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                     (*v)->setItemSummary("fresh again");
                     ASSERT_EQ((*v)->incsave_saveCurItem(), 0);
                     const std::string run = dumpTree(**v);
-                    v.reset();
-                    expectNextStart(run);
+                    v.reset(), expectNextStart(run);
                 } else {
                     EXPECT_EQ(report.error.empty(), r == 0) << "a failed save is reported";
                     // Only a failed link is not reported: a copy stands in for it.
@@ -209,8 +174,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                         EXPECT_EQ(files(), filesBefore) << "every file stays as it was";
                         EXPECT_GT((*v)->incsave_getNrOfFiles(), 0);
                     }
-                    v.reset();
-                    expectNextStart(before);
+                    v.reset(), expectNextStart(before);
                 }
             }
             for (Action a : {Action::KillBefore, Action::KillAfter}) {
@@ -225,7 +189,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                     ::_exit(0);
                 }
                 int status = 0;
-                ::waitpid(pid, &status, 0);
+                ASSERT_EQ(::waitpid(pid, &status, 0), pid);
                 ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
                 const bool published = k > renamed || (k == renamed && a == Action::KillAfter);
                 expectNextStart(isEntry && published ? withEntry : before);

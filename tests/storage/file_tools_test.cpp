@@ -1,6 +1,9 @@
 // The file tools: regular files only and never a planted link, owner-only new
-// files, writes that replace a file whole or not at all, three backups.
+// files, writes that replace a file whole or not at all, three backups; and
+// editing a description in an external editor through an owner-only scratch
+// file in a private folder that is never reached through a link.
 
+#include "storage/external_edit.h"
 #include "storage/file_tools.h"
 #include "storage/journal_files.h"
 #include "support/temp_dir.h"
@@ -13,14 +16,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 mode_t modeOf(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
 }
+
+struct ExternalEdit : testing::Test {
+    void SetUp() override { setScratchFolder(folder); }
+    void TearDown() override { setScratchFolder(""); }
+    TempDir dir;
+    std::string folder = dir.file("scratch");
+};
 
 } // namespace
 
@@ -43,7 +51,7 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
     writeWholeFile(dir.file("f"), "text\n");
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     for (std::string target : {"fifo", "f", "none", "/dev/zero"})
-        fs::create_symlink(target, dir.file("to-" + target.substr(target.rfind('/') + 1)));
+        std::filesystem::create_symlink(target, dir.file("to-" + target.substr(target.rfind('/') + 1)));
     ::alarm(10); // an open that blocks ends the test here instead of hanging it
     for (const auto& [name, expected] : rows) {
         SCOPED_TRACE(name);
@@ -58,10 +66,10 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
         EXPECT_EQ(seen + (existDat(dir.file(name)) ? "yes" : "no"), expected);
     }
     ::alarm(0);
-    EXPECT_EQ(resolveDataFilePath(dir.file("to-none")), fs::canonical(dir.path()).string() + "/none")
+    EXPECT_EQ(resolveDataFilePath(dir.file("to-none")), std::filesystem::canonical(dir.path()).string() + "/none")
         << "a dangling link names the file to make";
     EXPECT_EQ(FileTools::copyFile(dir.file("none"), dir.file("copy")), -1);
-    EXPECT_FALSE(fs::exists(dir.file("copy")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("copy")));
 }
 
 // Every failing step of a write is driven in fault_injection_test.cpp; short
@@ -70,14 +78,14 @@ TEST(FileTools, ShortWritesAreCompletedAndAFailureAfterThemKeepsTheOldFile) {
     TempDir dir;
     const std::string p = dir.file("v.dat");
     std::string text(200000, ' ');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = char('a' + i % 26);
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = char('a' + i % 26);
     ASSERT_EQ(writeFileAtomically(p, "old\n"), 0);
     static int calls, failAt;
     FileTools::ops().write = [](int fd, const void* d, std::size_t n) -> ssize_t {
         return ++calls == failAt ? (errno = EIO, -1) : ::write(fd, d, n > 7000 ? 7000 : n);
     };
     for (int fail : {5, 0}) {
+        SCOPED_TRACE(fail ? "the fifth write fails" : "every write is short");
         calls = 0, failAt = fail;
         EXPECT_EQ(writeFileAtomically(p, text), fail ? -1 : 0);
         EXPECT_TRUE(readWholeFile(p) == (fail ? "old\n" : text)) << "the text written whole, or the old file";
@@ -90,23 +98,23 @@ TEST(FileTools, NewFilesAreOwnerOnlyAndKeptFilesKeepTheirMode) {
     TempDir dir;
     const std::string p = dir.file("v.dat");
     ASSERT_EQ(writeFileAtomically(p, "one\n"), 0);
-    EXPECT_EQ(modeOf(p), 0600u);
+    EXPECT_EQ(modeOf(p), S_IFREG | 0600);
     ::chmod(p.c_str(), 0640);
     ASSERT_EQ(writeFileAtomically(p, "two\n"), 0);
-    EXPECT_EQ(modeOf(p), 0640u);
+    EXPECT_EQ(modeOf(p), S_IFREG | 0640);
 
     const std::string clip = dir.file("clip.tmp"), victim = dir.file("victim");
     writeWholeFile(clip, "left over");
     ::chmod(clip.c_str(), 0666);
     ASSERT_EQ(FileTools::createPrivateFile(clip), 0);
     EXPECT_EQ(readWholeFile(clip), "");
-    EXPECT_EQ(modeOf(clip), 0600u);
+    EXPECT_EQ(modeOf(clip), S_IFREG | 0600);
     writeWholeFile(victim, "precious");
     ::chmod(victim.c_str(), 0644);
     ASSERT_EQ(::symlink(victim.c_str(), dir.file("link").c_str()), 0);
     EXPECT_EQ(FileTools::createPrivateFile(dir.file("link")), -1);
     EXPECT_EQ(readWholeFile(victim), "precious");
-    EXPECT_EQ(modeOf(victim), 0644u);
+    EXPECT_EQ(modeOf(victim), S_IFREG | 0644);
     EXPECT_EQ(FileTools::createPrivateFile(dir.file("no/such/dir")), -1);
 }
 
@@ -118,24 +126,78 @@ TEST(FileTools, SavesKeepThreeGenerationsOfBackups) {
         ASSERT_EQ(JournalFiles::commit(p, [&](std::ostream& os) { os << generation; }, false, report), 0)
             << report.error;
         EXPECT_TRUE(report.warnings.empty());
-        if (generation == 1) {
-            EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"v.dat"});
-        }
+        EXPECT_EQ(namesIn(dir.path()).size(), std::size_t(std::min(generation, 4)));
     }
     EXPECT_EQ(readWholeFile(p) + readWholeFile(p + "b0") + readWholeFile(p + "b1") +
                   readWholeFile(p + "b2"), "5432");
-    EXPECT_EQ(namesIn(dir.path()).size(), 4u);
 }
 
 // A program started with standard input closed gets descriptor 0 for a file.
 TEST(FileTools, FoldersAreSyncedAlsoThroughDescriptorZero) {
     TempDir dir;
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(0);
-        ::_exit(syncDirectory(dir.path()) == 0 ? 0 : 1);
-    }
+    if (pid == 0) ::_exit((::close(0), syncDirectory(dir.path())) == 0 ? 0 : 1);
     int status = -1;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(ExternalEdit, TheScratchFolderIsPrivateAndNeverALink) {
+    const std::string run = dir.file("run"), home = dir.file("home");
+    ASSERT_EQ(::mkdir(run.c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(run.c_str(), dir.file("runlink").c_str()), 0);
+    EXPECT_EQ(scratchFolderFor(run.c_str(), home), run + "/velk");
+    for (const std::string& unusable : {std::string(), dir.file("missing"), dir.file("runlink")})
+        EXPECT_EQ(scratchFolderFor(unusable.c_str(), home), home + "/.velkrc/scratch") << unusable;
+    ASSERT_EQ(::mkdir(home.c_str(), 0755), 0);
+    ASSERT_EQ(prepareScratchFolder(home + "/.velkrc/scratch"), 0) << "the settings folder is made";
+    EXPECT_EQ(modeOf(home + "/.velkrc/scratch"), S_IFDIR | 0700);
+
+    ASSERT_EQ(::symlink(run.c_str(), folder.c_str()), 0);
+    EXPECT_EQ(ScratchFile().create("secret"), -1);
+    EXPECT_EQ(removeStaleScratchFiles(folder), -1);
+    EXPECT_TRUE(namesIn(run).empty());
+    // A folder of another user is left alone; the superuser makes one.
+    EXPECT_EQ(removeStaleScratchFiles(::chown(run.c_str(), 65534, 65534) == 0 ? run : "/"), -1);
+}
+
+TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    {
+        ScratchFile a, b;
+        ASSERT_EQ(a.create("text\n"), 0);
+        ASSERT_EQ(b.create(""), 0);
+        EXPECT_EQ(modeOf(folder), S_IFDIR | 0700);
+        const std::string first = a.name();
+        EXPECT_NE(first, b.name());
+        EXPECT_EQ(first.rfind(folder + "/velk-" + std::to_string(::getpid()) + "-", 0), 0u);
+        EXPECT_EQ(modeOf(first), S_IFREG | 0600);
+        EXPECT_EQ(readWholeFile(first), "text\n");
+        EXPECT_EQ(a.create("again"), -1) << "one file per object";
+        // Files of runs that ended are removed, this run's and others' stay.
+        writeWholeFile(folder + "/velk-" + std::to_string(ended) + "-aB3dE9.tmp", "");
+        writeWholeFile(folder + "/notes.txt", "");
+        EXPECT_EQ(removeStaleScratchFiles(folder), 1);
+        EXPECT_EQ(namesIn(folder).size(), 3u);
+    }
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"notes.txt"});
+}
+
+TEST_F(ExternalEdit, TheEditedTextComesBackWithEveryLineEndedOrNotAtAll) {
+    // editor: the script's body; null: no such editor
+    const struct { const char* editor; int result; const char* text; } rows[] = {
+        {"printf 'one\\ntwo' > \"$1\"", 0, "one\ntwo\n"}, {"printf 'one\\n\\n' > \"$1\"", 0, "one\n\n"},
+        {": > \"$1\"", 0, ""}, {"echo junk > \"$1\"; exit 3", -2, "keep\n"}, {"rm -f \"$1\"", -3, "keep\n"},
+        {"rm -f \"$1\"; ln -s /etc/hostname \"$1\"", -3, "keep\n"}, {nullptr, -2, "keep\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.editor ? row.editor : "no such editor");
+        writeWholeFile(dir.file("ed.sh"), std::string("#!/bin/sh\n") + (row.editor ? row.editor : "") + "\n");
+        ::chmod(dir.file("ed.sh").c_str(), 0700);
+        std::string text = "keep\n";
+        EXPECT_EQ(editInExternalEditor(row.editor ? dir.file("ed.sh") : dir.file("none"), text), row.result);
+        EXPECT_EQ(text, row.text);
+        EXPECT_TRUE(namesIn(folder).empty()) << "a scratch file was left behind";
+    }
 }

@@ -13,17 +13,13 @@ TEST(SyncIDIndex, AnswersExactlyAsTheWalkThroughAdditionsAndDeletions) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         ToDoListGroup root(0, "/", 0);
-        root.setSyncID(1);
         std::vector<ToDoListGroup*> groups{&root};
         auto grow = [&](ToDoListGroup& parent) -> std::pair<ToDoListItem*, bool> {
-            const uint32_t id = rng() % 40 + 1;
             if (rng() % 3 != 0) return {parent.newToDo(), false};
-            groups.push_back(parent.newGroup());
-            groups.back()->setSyncID(id);
-            return {groups.back(), true};
+            return {groups.emplace_back(parent.newGroup()), true};
         };
-        for (int i = 0; i < 60; ++i)
-            grow(*groups[rng() % groups.size()]).first->setSyncID(rng() % 40 + 1);
+        for (int i = 0; i < 60; ++i) grow(*groups[rng() % groups.size()]).first->setSyncID(rng() % 40 + 1);
+        root.setSyncID(1);
         SyncIDIndex index;
         index.build(root);
         T_Calendar cal;
