@@ -16,8 +16,6 @@ TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
     struct Case { const char* rule; unsigned prio; packedDT begin, end; char op; int x, y, z;
                   const char* after; };
     const Case cases[] = {
-        {"+30 into the next day", APPT, at(2011, 3, 5, 23, 30), E, '+', 0, 0, 0,
-         "05.03.2011 23:30 06.03.2011 0:00"},
         {"+30 into the next month", APPT, at(2011, 3, 31, 23, 45), at(2011, 3, 31, 23, 59), '+',
          0, 0, 0, "31.03.2011 23:45 01.04.2011 0:15"},
         {"+30 into the next year", APPT, at(2011, 12, 31, 23, 45), at(2011, 12, 31, 23, 59), '+', 0,
@@ -50,12 +48,10 @@ TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
         Velk v;
-        v.createRoot();
-        v.setItem(entry(v, v.getRoot(), "job", k.prio, k.begin, k.end));
+        v.createRoot(), v.setItem(entry(v, v.getRoot(), "job", k.prio, k.begin, k.end));
         auto dates = [&v] {
             return dateTime2str(v.getDateTime(16)) + " " + dateTime2str(v.getDateTime(0));
         };
-        ASSERT_EQ(dates(), dateTime2str(k.begin) + " " + dateTime2str(k.end));
         if (k.op == '+') v.setEndToBeginPlus30();
         if (k.op == 'D') v.setBeginDateMovingEnd(k.x, k.y, k.z);
         if (k.op == 'T') v.setBeginTimeMovingEnd(k.x, k.y);
@@ -116,11 +112,10 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
          "00010100 10111101 11111111 10100000 11110101 11111111 "},
         {"wrapped at the last blank, the indent kept, past 80 characters (not bytes)",
          wrap(words, 87) + wrap(umlauts, 160), "6/2 1/0 "},
-        {"not wrapped: 80 characters, a line not the cursor's, a '|' line, no blank but the indent",
-         wrap(umlauts, 158) + wrap("x " + std::string(78, 'y'), 80) +
-         wrap(z + "\nshort words", 102) + wrap("|" + words, 88) + wrap(z, 90) + wrap("   " + z, 93),
-         "no no no no no no "},
-        {"a cursor before or past the text", wrap(words, -1) + wrap(words, 88), "no no "},
+        {"not wrapped: 80 characters, not the cursor's line, a '|' line, no blank but the indent, a "
+         "cursor outside the text", wrap(umlauts, 158) + wrap("x " + std::string(78, 'y'), 80) +
+         wrap(z + "\nshort words", 102) + wrap("|" + words, 88) + wrap(z, 90) + wrap("   " + z, 93) +
+         wrap(words, -1) + wrap(words, 88), "no no no no no no no no "},
         {"word backspace: marks then letters; from within, the start, past the end; marks alone; "
          "no character cut in two", back("one two,  ", 10) + back("one", 2) + back("one", 0) +
          back("ab cd", 9) + back("  ...", 5) + back("x gr\xc3\xbc\xc3\x9f", 8), "400302"},
