@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -28,9 +29,7 @@ std::string show(const std::vector<Entry>& entries, packedDT first, unsigned day
         const T_recData rec{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
         EXPECT_EQ(t->setRecData(rec, v.calendar()), REC_KEPT) << e.summary;
     }
-    v.setMainViewType(MAINVIEW_CALENDAR);
-    v.setCalFirstDay(first);
-    v.setCalSpan(int(days));
+    v.setMainViewType(MAINVIEW_CALENDAR), v.setCalFirstDay(first), v.setCalSpan(int(days));
     return shownRows(v, leave);
 }
 
@@ -42,6 +41,7 @@ c::sys_days dayOf(packedDT p) {
 
 TEST(Calendar, ShowsTheRowsOfEachShownDay) {
     PinnedClock clock;
+    const packedDT D7 = on(2011, 3, 7);
     const std::vector<Entry> late = {{"late", 2, DT_EMPTY, on(2011, 3, 1)},
                                      {"done", 2, DT_EMPTY, on(2011, 3, 2), -1}, // completed
                                      {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}};
@@ -53,13 +53,10 @@ TEST(Calendar, ShowsTheRowsOfEachShownDay) {
          on(2011, 3, 5), 2, ALL_ROWS,
          "overdue late|--|@i@b@rSaturday 05.03.2011  9|--|@b@rSunday 06.03.2011  9|--|"},
         {"a day: todos by priority, appointments by time, then notes",
-         {{"n9", NOTE, at(2011, 3, 7, 9, 0), at(2011, 3, 7, 10, 0)},
-          {"a14", APPT, at(2011, 3, 7, 14, 0), at(2011, 3, 7, 15, 0)},
-          {"a8", APPT, at(2011, 3, 7, 8, 0), at(2011, 3, 7, 9, 0)},
-          {"t5", 5, on(2011, 3, 7), on(2011, 3, 7)}, {"t1", 1, on(2011, 3, 7), on(2011, 3, 7)}},
-         on(2011, 3, 7), 1, ALL_ROWS,
-         "@rMonday 07.03.2011  10|07.03 t1 [ ]|07.03 t5 [ ]|07.03 a8 [ ]|07.03 a14 [ ]|"
-         "07.03 n9 [ ]|--|"},
+         {{"n9", NOTE, at(2011, 3, 7, 9, 0)}, {"a14", APPT, at(2011, 3, 7, 14, 0)},
+          {"a8", APPT, at(2011, 3, 7, 8, 0)}, {"t5", 5, DT_EMPTY, D7}, {"t1", 1, DT_EMPTY, D7}},
+         D7, 1, ALL_ROWS, "@rMonday 07.03.2011  10|07.03 t1 ]|07.03 t5 ]|07.03 a8 [ ]|"
+         "07.03 a14 [ ]|07.03 n9 [ ]|--|"},
         {"a multi-day note on each shown day; a special day after the header",
          {{"trip", NOTE, at(2011, 3, 7, 8, 0), at(2011, 3, 9, 18, 0)}}, on(2011, 3, 8), 3, ALL_ROWS,
          "@rTuesday 08.03.2011  10|08.03 trip|--|@rWednesday 09.03.2011  10|"
@@ -157,9 +154,7 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
                 perDay[std::size_t((d - first).count())] += row;
             }
         }
-        std::string expected;
-        for (const std::string& day : perDay)
-            expected += day;
-        EXPECT_EQ(show({k.e}, k.first, k.days, ENTRIES), expected);
+        EXPECT_EQ(show({k.e}, k.first, k.days, ENTRIES),
+                  std::accumulate(perDay.begin(), perDay.end(), std::string()));
     }
 }

@@ -81,8 +81,8 @@ TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
         Velk v;
         const bool calendar = round % 2, longDays = round % 40 == 39;
         v.setMainViewType(calendar ? MAINVIEW_CALENDAR : MAINVIEW_NORMAL);
-        v.setOptsSort(round % 4 > 1 ? SORT_DATE : SORT_PRIORITY);
-        v.setOptCompletedLast(round % 8 > 3);
+        v.setOptsSort(round % 4 > 1 ? SORT_DATE : SORT_PRIORITY),
+            v.setOptCompletedLast(round % 8 > 3);
         packedDT date = 0;
         int step = 0;
         for (unsigned i = 0, n = longDays ? 400 + rng() % 1200 : rng() % 150, left = 0; i < n;
