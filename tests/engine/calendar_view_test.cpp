@@ -101,22 +101,19 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
     PinnedClock clock;
     const packedDT B08 = at(2008, 2, 27, 8, 0), E08 = at(2008, 2, 28, 9, 0);
     const packedDT B11 = at(2011, 3, 1, 8, 0), E11 = at(2011, 3, 1, 9, 0);
+    const packedDT D2 = on(2011, 3, 2), D3 = on(2011, 3, 3), D6 = on(2011, 3, 6);
+    const packedDT D14 = on(2011, 3, 14), D15 = on(2011, 3, 15);
     // clang-format off
     struct Case { const char* rule; Entry e; packedDT first; unsigned days; };
     const Case cases[] = {
         {"2-day appointment daily since 2008: an end and a start on one day",
-         {"r", APPT, B08, E08, REC_DAILY}, on(2011, 3, 3), 10},
-        {"a range that ended before the span", {"r", 2, B08, E08, REC_DAILY, 2, on(2011, 3, 2)},
-         on(2011, 3, 3), 14},
-        {"a one-day daily appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, on(2011, 3, 6),
-         14},
-        {"range end on the occurrence day", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 15)},
-         on(2011, 3, 14), 3},
-        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 14)},
-         on(2011, 3, 14), 3},
+         {"r", APPT, B08, E08, REC_DAILY}, D3, 10},
+        {"a range that ended before the span", {"r", 2, B08, E08, REC_DAILY, 2, D2}, D3, 14},
+        {"a one-day daily appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, D6, 14},
+        {"range end on the occurrence day", {"r", APPT, B11, E11, REC_DAILY, 7, D15}, D14, 3},
+        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, D14}, D14, 3},
         {"a todo's range end counts against its due day",
-         {"r", 2, on(2011, 3, 14), on(2011, 3, 15), REC_WEEKLY, 1, on(2011, 3, 22)},
-         on(2011, 3, 20), 14},
+         {"r", 2, D14, D15, REC_WEEKLY, 1, on(2011, 3, 22)}, on(2011, 3, 20), 14},
         {"monthly on the 31st skips the short months",
          {"r", APPT, at(2011, 1, 31, 8, 0), at(2011, 2, 1, 9, 0), REC_MONTHLY_BY_DATE},
          on(2011, 3, 25), 14},

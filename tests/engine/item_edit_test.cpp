@@ -77,9 +77,7 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
             s += b ? '1' : '0';
         return s + " ";
     };
-    auto back = [](const std::string& text, int pos) {
-        return std::to_string(wordBackspaceStart(text, pos));
-    };
+    auto back = [](auto text, int at) { return std::to_string(wordBackspaceStart(text, at)); };
     const std::string words = "  aaaa " + std::string(80, 'b'), z = std::string(90, 'z');
     std::string umlauts = "a ";
     for (int i = 0; i < 79; ++i)

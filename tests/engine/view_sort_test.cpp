@@ -71,12 +71,10 @@ TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
     const unsigned seed = 7;
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    auto someDate = [&rng] {
-        const packedDT dates[] = {
-            DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
-            on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
-        return dates[rng() % 6];
-    };
+    const packedDT dates[] = {
+        DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
+        on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
+    auto someDate = [&] { return dates[rng() % 6]; };
     for (int round = 0; round < 300; ++round) {
         Velk v;
         const bool calendar = round % 2, longDays = round % 40 == 39;
