@@ -4,6 +4,7 @@
 #include "view_test_util.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 // Operations on the current item: '+' the end set to the begin plus 30
 // minutes; 'D' a begin date x-y-z moving the end along; 'T' a begin time x:y
@@ -25,8 +26,7 @@ TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
          0, "28.02.2012 23:30 29.02.2012 0:00"},
         {"+30 from a day without time: it", APPT, D5, E, '+', 0, 0, 0, "05.03 xx:xx 05.03 xx:xx"},
         {"+30 without a begin: the end stays", 3, DT_EMPTY, E, '+', 0, 0, 0, "none 07.03 17:30"},
-        {"a week later keeps the length", APPT, B, E, 'D', 2011, 3, 12, "12.03 9:00 14.03 17:30"},
-        {"the end into a new year", APPT, B, E, 'D', 2011, 12, 30, "30.12 9:00 01.01.2012 17:30"},
+        {"new year, length kept", APPT, B, E, 'D', 2011, 12, 30, "30.12 9:00 01.01.2012 17:30"},
         {"no end: the begin alone", APPT, DT_EMPTY, DT_EMPTY, 'D', 2011, 3, 9, "09.03 xx:xx none"},
         {"an impossible date: no change", APPT, B, E, 'D', 2011, 2, 30, "05.03 9:00 07.03 17:30"},
         {"later: the end passes midnight", APPT, B, B10, 'T', 23, 30, 0, "05.03 23:30 06.03 0:30"},
@@ -43,10 +43,8 @@ TEST(ItemEdit, BeginAndEndMoveTogetherAndTheTodoFlagTurnsKinds) {
         Velk v;
         v.createRoot(), v.setItem(entry(v, v.getRoot(), "job", k.prio, k.begin, k.end));
         auto dates = [&v] {
-            std::string s = dateTime2str(v.getDateTime(16)) + " " + dateTime2str(v.getDateTime(0));
-            for (std::size_t at; (at = s.find(".2011")) != std::string::npos;)
-                s.erase(at, 5);
-            return s;
+            auto s = dateTime2str(v.getDateTime(16)) + " " + dateTime2str(v.getDateTime(0));
+            return std::regex_replace(s, std::regex("\\.2011"), "");
         };
         if (k.op == '+') v.setEndToBeginPlus30();
         if (k.op == 'D') v.setBeginDateMovingEnd(k.x, k.y, k.z);
@@ -79,9 +77,8 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
     };
     auto back = [](auto text, int at) { return std::to_string(wordBackspaceStart(text, at)); };
     const std::string words = "  aaaa " + std::string(80, 'b'), z = std::string(90, 'z');
-    std::string umlauts = "a ";
-    for (int i = 0; i < 79; ++i)
-        umlauts += "\xc3\xa4";
+    const std::string umlauts =
+        "a " + std::regex_replace(std::string(79, 'x'), std::regex("x"), "\xc3\xa4");
     const packedDT d = on(2011, 3, 5), none = DT_EMPTY;
     // clang-format off
     struct Case { const char* rule; std::string got, expected; };

@@ -141,8 +141,7 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
         {"completed todos shown (once or twice, priority 6 too) go; open todos, completed "
          "appointments and groups stay", [](Tree& t) {
              ToDoListToDo* appt = entry(t.v, t.a, "appt", 3, DT_EMPTY, on(2011, 3, 1));
-             for (ToDoListToDo* d : {t.a1, t.b1, appt})
-                 d->setCompleted(t.v.calendar());
+             for (ToDoListToDo* d : {t.a1, t.b1, appt}) d->setCompleted(t.v.calendar());
              appt->setPriority(PRIO_APPOINTMENT, t.v.calendar()); // a completed todo made one
              t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
              return t.show({t.a1, t.r1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },

@@ -102,15 +102,12 @@ TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
             if (rng() % 4) date += step * 0x8000;
             row.secondaryDate = someDate();
             row.completed = rng() % 3 == 0;
-            row.startsHere = rng() % 2;
             if (calendar) {
                 const packedDT day = packDate(5 + int(rng() % 4), 3, 2011);
                 const unsigned kind = longDays ? 5 : rng() % 6;
                 row.day = longDays || rng() % 4 ? dtDateOnly(day) : packDate(5, 3, 2011) - 1;
-                if (kind < 3)
-                    row.prio = kind == 0   ? PRIO_DAYHEADER
-                               : kind == 1 ? PRIO_SPECIALDAY
-                                           : PRIO_SEPARATOR;
+                const uint32_t markers[] = {PRIO_DAYHEADER, PRIO_SPECIALDAY, PRIO_SEPARATOR};
+                if (kind < 3) row.prio = markers[kind];
                 if (kind < 2) row.day = row.primaryDate = day;
             }
             v.contentView().addRow(row, nullptr);
