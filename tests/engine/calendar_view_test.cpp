@@ -16,7 +16,7 @@ struct Entry {
     const char* summary;
     unsigned prio;
     packedDT begin = DT_EMPTY, end = DT_EMPTY;
-    int rec = REC_NONE, interval = 1;
+    int rec = REC_NONE, interval = 1; // rec -1: a completed todo without a rule
     packedDT rangeEnd = DT_EMPTY;
 };
 
@@ -26,8 +26,8 @@ std::string show(const std::vector<Entry>& entries, packedDT first, unsigned day
     for (const Entry& e : entries) {
         ToDoListToDo* t = entry(v, v.getRoot(), e.summary, e.prio, e.begin, e.end);
         if (e.rec < 0) t->setCompleted(v.calendar());
-        const T_recData rec{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
-        EXPECT_EQ(t->setRecData(rec, v.calendar()), REC_KEPT) << e.summary;
+        const T_recData r{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
+        EXPECT_EQ(t->setRecData(r, v.calendar()), REC_KEPT) << e.summary;
     }
     v.setMainViewType(MAINVIEW_CALENDAR), v.setCalFirstDay(first), v.setCalSpan(int(days));
     return shownRows(v, leave);
@@ -42,15 +42,13 @@ c::sys_days dayOf(packedDT p) {
 TEST(Calendar, ShowsTheRowsOfEachShownDay) {
     PinnedClock clock;
     const packedDT D7 = on(2011, 3, 7);
-    const std::vector<Entry> late = {{"late", 2, DT_EMPTY, on(2011, 3, 1)},
-                                     {"done", 2, DT_EMPTY, on(2011, 3, 2), -1}, // completed
-                                     {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}};
     // clang-format off
     struct Case { const char* rule; std::vector<Entry> entries; packedDT first; unsigned days;
                   int leave; const char* rows; };
     const Case cases[] = {
-        {"starting today: open overdue todos first, today's header in italics", late,
-         on(2011, 3, 5), 2, ALL_ROWS,
+        {"starting today: open overdue todos first, today's header in italics",
+         {{"late", 2, DT_EMPTY, on(2011, 3, 1)}, {"done", 2, DT_EMPTY, on(2011, 3, 2), -1},
+          {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}}, on(2011, 3, 5), 2, ALL_ROWS,
          "overdue late|--|@i@b@rSaturday 05.03.2011  9|--|@b@rSunday 06.03.2011  9|--|"},
         {"a day: todos by priority, appointments by time, then notes",
          {{"n9", NOTE, at(2011, 3, 7, 9, 0)}, {"a14", APPT, at(2011, 3, 7, 14, 0)},

@@ -104,8 +104,7 @@ TEST_F(Lists, TreeFlatAndOnlyActiveRowsInTheOrderOfTheWalk) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
         Tree t;
-        k.setup(t);
-        t.v.setOptViewtype(k.type), t.v.setOptShowCompleted(k.showCompleted);
+        k.setup(t), t.v.setOptViewtype(k.type), t.v.setOptShowCompleted(k.showCompleted);
         t.v.clearViewData(), t.v.getContent();
         EXPECT_EQ(rows(t.v), k.rows);
     }

@@ -33,8 +33,7 @@ struct Tree {
             if (auto* g = dynamic_cast<ToDoListGroup*>(items[i])) setViewData(*g, rows[i]);
             if (!items[i]) rows[i].prio = PRIO_DAYHEADER, rows[i].day = on(2026, 3, 7);
         }
-        v.contentView().setRows(rows, items, order);
-        return *this;
+        return v.contentView().setRows(rows, items, order), *this;
     }
     Tree& calendar() { return v.setMainViewType(MAINVIEW_CALENDAR), *this; }
     // The calendar of 9 March 2011 alone: 0 its header, 1 Ash Wednesday, 2 b1, 3 its blank line.
