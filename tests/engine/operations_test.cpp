@@ -33,15 +33,15 @@ struct Tree {
             if (auto* g = dynamic_cast<ToDoListGroup*>(items[i])) setViewData(*g, rows[i]);
             if (!items[i]) rows[i].prio = PRIO_DAYHEADER, rows[i].day = on(2026, 3, 7);
         }
-        v.contentView().setRows(rows, items, order);
-        return *this;
+        return v.contentView().setRows(rows, items, order), *this;
     }
     Tree& calendar() { return v.setMainViewType(MAINVIEW_CALENDAR), *this; }
     // The calendar of 9 March 2011 alone: 0 its header, 1 Ash Wednesday, 2 b1, 3 its blank line.
     Tree& march9() {
         return calendar(), v.setCalFirstDay(on(2011, 3, 9)), v.setCalSpan(1), v.buildView(), *this;
     }
-    unsigned row(unsigned pos) { return v.getViewOrder()[pos]; }
+    // A new item at the row in this place of the list, on its left or right half.
+    int row(unsigned pos, bool left) { return v.newItemAtRow(v.getViewOrder()[pos], left); }
     int running(ToDoListToDo* t) { return v.setItem(t), v.setItemRunning(true); }
     TempDir dir;
     TestOrganizer org{dir.file("o.dat")};
@@ -90,33 +90,27 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
     // clang-format off
     struct Case { const char* rule; int (*op)(Tree&); int result; std::string after; };
     const Case cases[] = {
-        {"normal view: a new todo in the current group, the priority not used", [](Tree& t) {
-             return t.v.setGroup(t.a), t.v.newToDo(5, 0u); },
-         0, "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
+        {"normal view: a new todo in the current group, the priority unused",
+         [](Tree& t) { return t.v.setGroup(t.a), t.v.newToDo(5, 0u); }, 0,
+         "{ r1 A{ a1 <unnamed> B{ b1 } } } A/<unnamed>:3 r0 d1"},
         {"calendar day: an appointment 8:00-8:30 in the group 'calendar', the group stays",
          [](Tree& t) { return t.calendar().show({nullptr}).v.setGroup(t.b), t.v.newToDo(100, 0u); },
          0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 B/<unnamed>:100 07.03.2026 8:00.."
             "07.03.2026 8:30 r0 d1"},
-        {"calendar day: a todo on that day, and a note without summary beside it", [](Tree& t) {
-             return codes({t.calendar().show({nullptr}).v.newToDo(2, 0u), t.v.newToDo(200, 0u)}); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed>  } } view 3 /:200 07.03.2026 xx:xx.."
-            "07.03.2026 xx:xx r0 d2"},
-        {"calendar starting today on a 1st: a todo from the overdue blank line due the day before",
+        {"calendar from today, a 1st: a todo from the overdue blank line is due the day before",
          [](Tree& t) { PinnedClock clock(1330603200); // 1 March 2012, 13:00
                        t.calendar().v.setCalFirstDay(on(2012, 3, 1)), t.v.setCalSpan(1);
                        EXPECT_EQ(shownRows(t.v), "overdue b1|--|@i@rThursday 01.03.2012  9|--|");
-                       return t.v.newToDo(2, t.v.getViewOrder()[1]); },
-         0, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> } } view 3 /<unnamed>:2 29.02.2012 xx:xx.."
-            "29.02.2012 xx:xx r0 d2"},
-        {"nothing new on a calendar row without a day or not there, nor in a search", [](Tree& t) {
-             return codes({t.calendar().show({t.a1}).v.newToDo(3, 0u), t.v.newToDo(3, 1u),
+                       return t.v.newToDo(2, t.v.getViewOrder()[1]); }, 0, "{ r1 A{ a1 B{ b1 } } "
+         "calendar{ <unnamed> } } view 3 /<unnamed>:2 29.02.2012 xx:xx..29.02.2012 xx:xx r0 d2"},
+        {"in the calendar no new item on a row without a day or not there, no new group, turned "
+         "todo or deleted group; in a search nothing new", [](Tree& t) {
+             t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar().show({t.a1});
+             return codes({t.v.newToDo(3, 0u), t.v.newToDo(3, 1u), t.v.newGroup(),
+                           t.v.turnCurItem2Group(), t.v.delCurGroup(),
                            (t.v.setMainViewType(MAINVIEW_NORMAL), t.v.search("zzz")),
                            t.v.newToDo(3, 0u), t.v.delToDo()}); },
-         -11011, "{ r1 A{ a1 B{ b1 } } search results{ } } view 2 search results/- r0 d1"},
-        {"no new group, turned todo or deleted group in the calendar", [](Tree& t) {
-             t.v.setGroup(t.a), t.v.setItem(t.a1), t.calendar();
-             return codes({t.v.newGroup(), t.v.turnCurItem2Group(), t.v.delCurGroup()}); },
-         -111, "{ r1 A{ a1 B{ b1 } } } view 3 A/a1:3 r0 d1"},
+         -11111011, "{ r1 A{ a1 B{ b1 } } search results{ } } view 2 search results/a1:3 r0 d1"},
         {"a running todo turned into a group: the copy runs, is dated and current", [](Tree& t) {
              return t.v.setGroup(t.b), t.running(t.b1), t.v.turnCurItem2Group(); },
          0, "{ r1 A{ a1 B{ b1{ b1* } } } } b1/b1:3" + b1Due + " r1 d1"},
@@ -130,14 +124,12 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
              return t.v.setGroup(t.b), t.v.setItem(t.b1), t.v.DeleteItem(t.a); },
          0, "{ r1 } /- r0 d0"},
         {"an item outside the tree, or the root, is not deleted", [](Tree& t) {
-             ToDoListToDo stray(7, "/0/");
-             return codes(
-                 {t.v.DeleteItem(&stray), t.v.DeleteItem(t.v.getRoot()), t.v.delCurGroup()}); },
-         -111, same},
+             ToDoListToDo x(7, "/0/");
+             return codes({t.v.DeleteItem(&x), t.v.DeleteItem(t.v.getRoot()),
+                           t.v.delCurGroup()}); }, -111, same},
         {"rows deleted by position from the first: a todo gone with its group shows nothing",
-         [](Tree& t) {
-             t.show({t.b, t.b1, t.a1, t.r1});
-             return codes({t.v.DeleteItem(0u), t.v.DeleteItem(1u), t.v.DeleteItem(2u)}); },
+         [](Tree& t) { return t.show({t.b, t.b1, t.a1, t.r1}),
+                       codes({t.v.DeleteItem(0u), t.v.DeleteItem(1u), t.v.DeleteItem(2u)}); },
          -10, "{ r1 A{ } } /- r0 d0"},
         {"a position just past the rows, or of a marker, deletes nothing", [](Tree& t) {
              std::vector<unsigned> order = {0, 1, 0}; // a row number left past the end
@@ -148,29 +140,23 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
         {"completed todos shown (once or twice, priority 6 too) go; open todos, completed "
          "appointments and groups stay", [](Tree& t) {
              ToDoListToDo* appt = entry(t.v, t.a, "appt", 3, DT_EMPTY, on(2011, 3, 1));
-             for (ToDoListToDo* d : {t.a1, t.b1, appt})
-                 d->setCompleted(t.v.calendar());
+             for (ToDoListToDo* d : {t.a1, t.b1, appt}) d->setCompleted(t.v.calendar());
              appt->setPriority(PRIO_APPOINTMENT, t.v.calendar()); // a completed todo made one
              t.b1->setPriority(6, t.v.calendar()), t.v.checkCompleted();
              return t.show({t.a1, t.r1, appt, t.b, t.a1, t.b1, nullptr}).v.delCompleted(); },
          0, "{ r1 A{ appt B{ } } } /- r0 d0"},
         {"recording started twice counts once; completing stops it; stopping again does nothing",
          [](Tree& t) { return codes({t.running(t.a1), t.v.setItemRunning(true),
-                                     t.v.setItemCompleted(),
-                                     t.v.setItemRunning(false)}); },
+                                     t.v.setItemCompleted(), t.v.setItemRunning(false)}); },
          -101, "{ r1 A{ a1 B{ b1 } } } /a1:3 done r0 d1"},
         {"the only-active view is not entered while nothing runs, nor another view left as idle",
-         [](Tree& t) {
-             return codes({t.v.setMainViewType(MAINVIEW_ACTIVE), t.v.leaveIdleActiveView()}); },
-         0, same},
+         [](Tree& t) { return codes({t.v.setMainViewType(MAINVIEW_ACTIVE),
+                                     t.v.leaveIdleActiveView()}); }, 0, same},
         {"a calendar day header makes an appointment, a blank line's left half a todo, its right "
          "half a note; an entry or special day row nothing", [](Tree& t) {
-             return codes({t.march9().v.newItemAtRow(t.row(0), true),
-                           t.v.newItemAtRow(t.row(3), true),
-                           t.v.newItemAtRow(t.row(3), false), t.v.newItemAtRow(t.row(2), true),
-                           t.v.newItemAtRow(t.row(1), true)}); }, 89,
-         "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> <unnamed>  } } view 3 /:200 09.03.2011 xx:xx.."
-         "09.03.2011 xx:xx r0 d2"},
+             return codes({t.march9().row(0, true), t.row(3, true), t.row(3, false), t.row(2, true),
+                           t.row(1, true)}); }, 89, "{ r1 A{ a1 B{ b1 } } calendar{ <unnamed> "
+         "<unnamed>  } } view 3 /:200 09.03.2011 xx:xx..09.03.2011 xx:xx r0 d2"},
         {"closing the editor journals nothing unchanged, but an item whose rule's interval changed",
          [](Tree& t) { t.v.setItem(t.b1), t.v.setDate(16, 2011, 3, 9);
              t.v.setRecData({REC_DAILY, 1, DT_EMPTY, DT_EMPTY}), t.v.beginItemEdit();
@@ -186,8 +172,7 @@ TEST(Operations, ChangeTheTreeAndTheViewAsTheirRulesSay) {
              const std::string journal = readWholeFile(journalFile(t.dir.file("o.dat"), 0));
              return int(journal.find("<changed>") != std::string::npos); },
          1, "{ r1 A2{ a1 B{ b1 } } } A2/- r0 d1"},
-        {"the window size is stored only when given", [](Tree& t) {
-             unsigned w = 400, h = 300;
+        {"the window size is stored only when given", [](Tree& t) { unsigned w = 400, h = 300;
              return t.v.windowSize(w, h), w = 0, t.v.windowSize(w, h), int(w * 1000 + h); },
          400300, same},
         // clang-format on

@@ -30,8 +30,7 @@ TEST(RowText, TextsOfEveryLengthSurviveTheDroppingOfOthersAndCopiesShare) {
     EXPECT_EQ(a.c_str(), b.c_str()) << "a copy shares the text";
     b = "Haircut"; // may take the block that a text of that size left
     EXPECT_EQ(a, "Dentist");
-    a = b;
-    b.clear();
+    a = b, b.clear();
     const RowText& same = a;
     a = same;
     EXPECT_EQ(a, "Haircut") << "assigned, and assigned to itself";

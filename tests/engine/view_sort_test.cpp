@@ -71,18 +71,16 @@ TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
     const unsigned seed = 7;
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    auto someDate = [&rng] {
-        const packedDT dates[] = {
-            DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
-            on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
-        return dates[rng() % 6];
-    };
+    const packedDT dates[] = {
+        DT_EMPTY,         on(2011, 3, 1),        at(2011, 3, 1, 9, 30), at(2011, 3, 2, 0, 0),
+        on(2127, 12, 31), at(2000, 1, 1, 23, 59)};
+    auto someDate = [&] { return dates[rng() % 6]; };
     for (int round = 0; round < 300; ++round) {
         Velk v;
         const bool calendar = round % 2, longDays = round % 40 == 39;
         v.setMainViewType(calendar ? MAINVIEW_CALENDAR : MAINVIEW_NORMAL);
-        v.setOptsSort(round % 4 > 1 ? SORT_DATE : SORT_PRIORITY);
-        v.setOptCompletedLast(round % 8 > 3);
+        v.setOptsSort(round % 4 > 1 ? SORT_DATE : SORT_PRIORITY),
+            v.setOptCompletedLast(round % 8 > 3);
         packedDT date = 0;
         int step = 0;
         for (unsigned i = 0, n = longDays ? 400 + rng() % 1200 : rng() % 150, left = 0; i < n;
@@ -104,15 +102,12 @@ TEST(ViewSort, OrderEqualsTheBubbleSortOfTheRules) {
             if (rng() % 4) date += step * 0x8000;
             row.secondaryDate = someDate();
             row.completed = rng() % 3 == 0;
-            row.startsHere = rng() % 2;
             if (calendar) {
                 const packedDT day = packDate(5 + int(rng() % 4), 3, 2011);
                 const unsigned kind = longDays ? 5 : rng() % 6;
                 row.day = longDays || rng() % 4 ? dtDateOnly(day) : packDate(5, 3, 2011) - 1;
-                if (kind < 3)
-                    row.prio = kind == 0   ? PRIO_DAYHEADER
-                               : kind == 1 ? PRIO_SPECIALDAY
-                                           : PRIO_SEPARATOR;
+                const uint32_t markers[] = {PRIO_DAYHEADER, PRIO_SPECIALDAY, PRIO_SEPARATOR};
+                if (kind < 3) row.prio = markers[kind];
                 if (kind < 2) row.day = row.primaryDate = day;
             }
             v.contentView().addRow(row, nullptr);

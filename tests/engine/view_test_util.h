@@ -33,9 +33,7 @@ inline ToDoListToDo* entry(Velk& v, ToDoListGroup* g, const std::string& summary
 // headers and blank lines, ENTRIES special days too.
 enum { ALL_ROWS, NO_BLANKS, ENTRIES };
 inline std::string shownRows(Velk& v, int leave = ALL_ROWS) {
-    v.clearViewData();
-    v.getContent();
-    v.sortContent();
+    v.clearViewData(), v.getContent(), v.sortContent();
     std::string s;
     for (unsigned i : v.getViewOrder()) {
         const T_viewDataItem& row = v.getViewData()[i];
