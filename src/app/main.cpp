@@ -51,7 +51,6 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
         velk->setCalFirstDay(cl.startDate);
         mainWin->showList(0);
     }
-    mainWin->initFakeKbd();
     mainWin->show();
     Fl::add_timeout(1.0, updateClock);
     mainWin->updateClock();

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <nettle/sha1.h>
@@ -59,11 +58,6 @@ bool readRecord(std::istream& is, PwdData& rec) {
 }
 
 } // namespace
-
-bool PwdData::Equals(const PwdData& other) const {
-    return descr == other.descr && encMasterKey == other.encMasterKey && salt1 == other.salt1 &&
-           salt2 == other.salt2;
-}
 
 CryptMan::CryptMan(int32_t newKeyIterations_) : newKeyIterations(newKeyIterations_) {}
 
@@ -307,16 +301,6 @@ bool CryptMan::encipherDescription(const std::vector<unsigned char>& plain, bool
     return true;
 }
 
-std::vector<unsigned char> CryptMan::Encrypt(const unsigned char* in, int len,
-                                             const unsigned char* key, int& outLen, bool cbc) {
-    return Twofish::Encrypt(in, len, key, KEY_SIZE, outLen, cbc);
-}
-
-std::vector<unsigned char> CryptMan::Decrypt(const unsigned char* in, int len,
-                                             const unsigned char* key, int& outLen, bool cbc) {
-    return Twofish::Decrypt(in, len, key, KEY_SIZE, outLen, cbc);
-}
-
 void CryptMan::WriteVector(std::ostream& os, const std::vector<unsigned char>& v) {
     std::string letters;
     letters.reserve(v.size() * 2);
@@ -387,33 +371,4 @@ int CryptMan::Read(std::istream& is) {
     loggedIn = false;
     wipeMasterKey();
     return 0;
-}
-
-void CryptMan::SetMKeyCheckData(const unsigned char* data, int len) {
-    if (!data || len < 0) len = 0;
-    mKeyCheckData.assign(data, data + len);
-}
-
-void CryptMan::SetPwdData(const std::string& descr, const unsigned char* encKey, int encKeyLen,
-                          const unsigned char* salt1, int salt1Len, const unsigned char* salt2,
-                          int salt2Len) {
-    auto bytes = [](const unsigned char* p, int n) {
-        return (p && n > 0) ? std::vector<unsigned char>(p, p + n) : std::vector<unsigned char>();
-    };
-    PwdData rec;
-    rec.descr = oneLine(descr);
-    rec.encMasterKey = bytes(encKey, encKeyLen);
-    rec.salt1 = bytes(salt1, salt1Len);
-    rec.salt2 = bytes(salt2, salt2Len);
-    pwds.push_back(std::move(rec));
-}
-
-bool CryptMan::MKeyEquals(const CryptMan& other) const {
-    return mKeyCheckData == other.mKeyCheckData;
-}
-
-void CryptMan::PrintBin(const unsigned char* data, int len) {
-    for (int i = 0; data && i < len; ++i)
-        std::printf(i ? " %u" : "%u", unsigned(data[i]));
-    std::printf("\n");
 }

@@ -15,9 +15,6 @@ struct PwdData {
     std::vector<unsigned char> encMasterKey; // 32 bytes, Twofish ECB under the derived key
     std::vector<unsigned char> salt1;        // 20 random bytes hashed with the password
     std::vector<unsigned char> salt2;        // 12 random bytes, the last 12 bytes of the key
-
-    // Same description and the same bytes in all three vectors.
-    bool Equals(const PwdData& other) const;
 };
 
 // The password manager. Every enciphered description is enciphered under one
@@ -120,12 +117,6 @@ class CryptMan : public DescriptionCipher {
     bool encipherDescription(const std::vector<unsigned char>& plain, bool cbc,
                              std::vector<unsigned char>& cipher) const override;
 
-    // Twofish with a given 32-byte key; results as Twofish::Encrypt/Decrypt.
-    static std::vector<unsigned char> Encrypt(const unsigned char* in, int len,
-                                              const unsigned char* key, int& outLen, bool cbc);
-    static std::vector<unsigned char> Decrypt(const unsigned char* in, int len,
-                                              const unsigned char* key, int& outLen, bool cbc);
-
     // Writes the "<Crypt>" section; nothing while no password exists. Returns
     // 0, or -1 when the stream failed.
     int Write(std::ostream& os) const;
@@ -143,19 +134,6 @@ class CryptMan : public DescriptionCipher {
     // not hold exactly two letters "a".."p" per byte.
     static int ReadVector(std::istream& is, std::vector<unsigned char>& v);
     static constexpr int MAX_VECTOR_BYTES = 249;
-
-    // Replaces the check data.
-    void SetMKeyCheckData(const unsigned char* data, int len);
-    // Appends a record built from the given bytes.
-    void SetPwdData(const std::string& descr, const unsigned char* encKey, int encKeyLen,
-                    const unsigned char* salt1, int salt1Len, const unsigned char* salt2,
-                    int salt2Len);
-    // The check data of both managers has the same length and bytes.
-    bool MKeyEquals(const CryptMan& other) const;
-
-    // Diagnostics: the bytes as decimal numbers separated by blanks, then a
-    // line feed, on standard output.
-    static void PrintBin(const unsigned char* data, int len);
 
     // The hash count that takes about `seconds` on this machine, within
     // MIN_NEW_ITERATIONS..MAX_ITERATIONS.

@@ -145,7 +145,7 @@ void ContentView::getContent(const std::string& groupPath) {
         return;
     case MAINVIEW_SEARCH: {
         // The hits are the search result; their rows are made anew. Hits whose
-        // items were deleted meanwhile (forgetViewItem) leave the list here.
+        // items were deleted meanwhile (forgetRowsOf) leave the list here.
         viewData.clear();
         viewOrder.clear();
         viewItems.erase(std::remove(viewItems.begin(), viewItems.end(), nullptr), viewItems.end());
@@ -219,19 +219,6 @@ bool ContentView::cmpViewDataCal(unsigned a, unsigned b) const {
         return B.prio == PRIO_SPECIALDAY;
     }
     return A.primaryDate > B.primaryDate;
-}
-
-void ContentView::forgetViewItem(const ToDoListItem* item) {
-    if (!item) return;
-    std::string subtree; // the ID path below a group, empty for an entry
-    if (auto* g = dynamic_cast<const ToDoListGroup*>(item))
-        subtree = g->childPath();
-    for (ToDoListItem*& shown : viewItems) {
-        if (!shown) continue;
-        if (shown == item ||
-            (!subtree.empty() && shown->getPath().compare(0, subtree.size(), subtree) == 0))
-            shown = nullptr;
-    }
 }
 
 void ContentView::forgetRowsOf(ToDoListItem& item, bool isGroup) {

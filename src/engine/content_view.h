@@ -130,8 +130,7 @@ class ContentView {
     // its item (null in the items), so that display positions taken before the
     // deletion still name the rows the user selected and no row or search hit
     // points at a deleted item. The search view's next rebuild drops the rows.
-    void forgetViewItem(const ToDoListItem* item);
-    // The same for the subtree of item, found by walking it.
+    // The subtree is found by walking it.
     void forgetRowsOf(ToDoListItem& item, bool isGroup);
 
     // Appends row for item (null for a marker) without numbering it; the

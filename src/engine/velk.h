@@ -25,8 +25,6 @@
 #include <utility>
 #include <vector>
 
-class AtomicFile;
-
 // What a save of the data file has to say beyond its result.
 struct T_SaveReport {
     std::string error;                 // why the save failed
@@ -208,7 +206,6 @@ class Velk {
     // (search view) for text and shows them in the "search results" group.
     // Results: 0; -1 (nothing changed) in the calendar and only-active views.
     int search(const std::string& text) { return nav_.search(text); }
-    void forgetViewItem(const ToDoListItem* item) { view_.forgetViewItem(item); }
 
     // --- Read access to the state, for the window, the program entry and the
     // tests. The window keeps its list positions in guiData().
@@ -242,12 +239,6 @@ class Velk {
     // temporary name and published under its number only when it is complete
     // and synced, so a crash never leaves a half entry to replay.
     //
-    // Opens the next journal entry (the first free number) and writes its
-    // three fixed lines. Results: 0 ready; -1 it cannot be created.
-    int incsave_getFile(std::unique_ptr<AtomicFile>& f);
-    // Ends the entry and publishes it. Results: 0 published; -1 a write,
-    // sync or rename failed and nothing was published.
-    int incsave_closeFile(std::unique_ptr<AtomicFile>& f);
     // The entry of the current todo or group: a changed entry when the item is
     // in the data file or an earlier journal file, else a new-item entry.
     // Results: 0 published; -1 nothing current, or nothing could be published

@@ -133,14 +133,6 @@ int Velk::readData(const char* name) {
 
 // --- Journal ---
 
-int Velk::incsave_getFile(std::unique_ptr<AtomicFile>& f) {
-    return journal.getFile(fileName, f);
-}
-
-int Velk::incsave_closeFile(std::unique_ptr<AtomicFile>& f) {
-    return journal.closeFile(f);
-}
-
 int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent) {
     return journal.writeNew(fileName, item, parent, *tree_.root(), &crypt);
 }

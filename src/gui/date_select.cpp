@@ -127,7 +127,6 @@ void DateSelect::dispMonYear() {
     monthBox_->redraw();
     yearBox_->redraw();
     firstWeekday_ = Wochentag(1, month, year);
-    firstWeek_ = Kalenderwoche(1, month, year);
     dispMonth();
 }
 

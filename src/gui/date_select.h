@@ -40,15 +40,11 @@ class DateSelect {
     // empty cells around the month.
     void clickCell(int line, int x);
 
-    // The widgets, and the first weekday (0 = Monday) and ISO week of the
-    // shown month, as the grid lays them out.
+    // The widgets.
     Fl_Window* window() const { return window_; }
     Fl_Box* monthBox() const { return monthBox_; }
     Fl_Box* yearBox() const { return yearBox_; }
-    Fl_Button* doneButton() const { return doneButton_; }
     Fl_Select_Browser* monthView() const { return monthView_; }
-    int firstWeekday() const { return firstWeekday_; }
-    int firstWeek() const { return firstWeek_; }
 
   private:
     // Shows month and year in the header and refills the grid.
@@ -64,7 +60,6 @@ class DateSelect {
     static void cb_MonthView(Fl_Widget* w, void*);
 
     int firstWeekday_ = 0; // weekday (0 = Monday) of the 1st of the shown month
-    int firstWeek_ = 1;    // ISO week of the 1st of the shown month
     int* pYear;
     int* pMonth;
     int* pDay;                  // -1: no date chosen

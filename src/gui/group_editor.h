@@ -25,9 +25,6 @@ class GroupEditor : public ScreenPart {
     bool fromList() const { return fromList_; }
     void setFromList(bool on) { fromList_ = on; }
 
-    Fl_Menu_Button* groupMenuButton() const { return groupMenuButton_; }
-    Fl_Box* groupCountBox() const { return groupCountBox_; }
-
   private:
     bool fromList_ = false;
     std::string timeSum, groupCount;

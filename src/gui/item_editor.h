@@ -66,11 +66,8 @@ class ItemEditor : public ScreenPart {
     void CB_editToDo_Menu_t2Group();
 
     Fl_Input* editSummary() const { return editSummary_; }
-    Fl_Check_Button* editIsToDo() const { return editIsToDo_; }
     Fl_Group* editPrioGroup() const { return editPrioGroup_; }
     Fl_Check_Button* editPrio(int i) const { return editPrio_[i]; }
-    Fl_Check_Button* editDone() const { return editDone_; }
-    Fl_Box* editComplBox() const { return editComplBox_; }
     Fl_Box* editTimeSumBox() const { return editTimeSumBox_; }
     Fl_Menu_Button* editBegDateMenu() const { return editBegDateMenu_; }
     Fl_Menu_Button* editEndDateMenu() const { return editEndDateMenu_; }
@@ -78,14 +75,11 @@ class ItemEditor : public ScreenPart {
     Fl_Menu_Button* editEndTimeMenu() const { return editEndTimeMenu_; }
     Fl_Box* editBegBox() const { return editBegBox_; }
     Fl_Box* editEndBox() const { return editEndBox_; }
-    Fl_Choice* editShowAs() const { return editShowAs_; }
     Fl_Button* editRecurring() const { return editRecurring_; }
     Fl_Check_Button* editCrypt() const { return editCrypt_; }
     Fl_Text_Editor* editDescr() const { return editDescr_; }
     Fl_Menu_Button* editMenuButton() const { return editMenuButton_; }
     Fl_Button* editPageButton() const { return editPageButton_; }
-    Fl_Button* editStartStop() const { return editStartStop_; }
-    Fl_Button* editExtEdit() const { return editExtEdit_; }
     Fl_Browser* editTimesBrowser() const { return editTimesBrowser_; }
 
   private:

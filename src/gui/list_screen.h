@@ -71,12 +71,7 @@ class ListScreen : public ScreenPart {
 
     const std::string& pathText() const { return pathText_; }
     Fl_Browser* listView() const { return listView_; }
-    Fl_Button* titleButton() const { return titleButton_; }
     Fl_Menu_Button* menuButton() const { return menuButton_; }
-    Fl_Button* newItemButton() const { return newItemButton_; }
-    Fl_Button* upButton() const { return upButton_; }
-    Fl_Button* jobsButton() const { return jobsButton_; }
-    Fl_Button* calTodayButton() const { return calTodayButton_; }
 
   private:
     // Tells the user once about every journal entry that could not be written

@@ -41,18 +41,15 @@ class RecurrenceSelect {
     // 2 "select" (which runs the date picker).
     void CB_Date(int u);
 
-    // The widgets: the window, the rule's type, interval, unit and
-    // explanation, the range dates with their menus, and "Done".
+    // The widgets: the window, the rule's type and explanation, and the range
+    // dates with their menus.
     Fl_Window* window() const { return window_; }
     Fl_Choice* typeChoice() const { return typeChoice_; }
-    Fl_Box* intervalBox() const { return intervalBox_; }
-    Fl_Box* unitBox() const { return unitBox_; }
     Fl_Box* explBox() const { return explBox_; }
     Fl_Menu_Button* begDateMenu() const { return begDateMenu_; }
     Fl_Menu_Button* endDateMenu() const { return endDateMenu_; }
     Fl_Box* begDateBox() const { return begDateBox_; }
     Fl_Box* endDateBox() const { return endDateBox_; }
-    Fl_Button* doneButton() const { return doneButton_; }
 
   private:
     // Show the rule's type, unit and explanation; its range dates; its interval.

@@ -42,10 +42,9 @@ class TimeSelect {
     void CB_Hour(int d);
     void CB_Minute(int d);
 
-    // The widgets: the window, the shown time and "Done".
+    // The widgets: the window and the shown time.
     Fl_Window* window() const { return window_; }
     Fl_Box* display() const { return display_; }
-    Fl_Button* doneButton() const { return doneButton_; }
 
   private:
     // Shows the caller's time in the display.

@@ -98,7 +98,6 @@ class VelkGUI : public Fl_Double_Window {
     void updateClock();
     void showKeyboard(bool on);
     void CB_hideKbd();
-    void initFakeKbd() {}
 
     // --- The list (screen 0, gui/list_screen.h) ---
     void showList(int topLine);
@@ -207,13 +206,11 @@ class VelkGUI : public Fl_Double_Window {
     int halfHeight() const { return halfHeight_; }
     Velk* engine() const { return engine_; }
     const std::string& clipboardFile() const { return clipboardFile_; }
-    const char* clockText() const { return clockText_; }
     // The list's top line when an editor opened, to return to on closing.
     int editTopLine() const { return editTopLine_; }
     void setEditTopLine(int line) { editTopLine_ = line; }
     // The "&Close" button of About, the editors and the input screen.
     Fl_Button* closeButton() const { return closeButton_; }
-    Fl_Box* kbdBox() const { return kbdBox_; }
 
     // --- The screens and their widgets, for the screens and the tests ---
     ListScreen& listScreen() const { return *list_; }
@@ -221,21 +218,13 @@ class VelkGUI : public Fl_Double_Window {
     GroupEditor& groupEditor() const { return *group_; }
     const std::string& pathText() const;
     Fl_Browser* listView() const;
-    Fl_Button* titleButton() const;
     Fl_Menu_Button* menuButton() const;
-    Fl_Button* newItemButton() const;
-    Fl_Button* upButton() const;
-    Fl_Button* jobsButton() const;
-    Fl_Button* calTodayButton() const;
     Fl_Box* promptBox() const;
     Fl_Input* inputField() const;
     Fl_Box* aboutBox() const;
     Fl_Input* editSummary() const;
-    Fl_Check_Button* editIsToDo() const;
     Fl_Group* editPrioGroup() const;
     Fl_Check_Button* editPrio(int i) const;
-    Fl_Check_Button* editDone() const;
-    Fl_Box* editComplBox() const;
     Fl_Box* editTimeSumBox() const;
     Fl_Menu_Button* editBegDateMenu() const;
     Fl_Menu_Button* editEndDateMenu() const;
@@ -243,17 +232,12 @@ class VelkGUI : public Fl_Double_Window {
     Fl_Menu_Button* editEndTimeMenu() const;
     Fl_Box* editBegBox() const;
     Fl_Box* editEndBox() const;
-    Fl_Choice* editShowAs() const;
     Fl_Button* editRecurring() const;
     Fl_Check_Button* editCrypt() const;
     Fl_Text_Editor* editDescr() const;
     Fl_Menu_Button* editMenuButton() const;
     Fl_Button* editPageButton() const;
-    Fl_Button* editStartStop() const;
-    Fl_Button* editExtEdit() const;
     Fl_Browser* editTimesBrowser() const;
-    Fl_Menu_Button* groupMenuButton() const;
-    Fl_Box* groupCountBox() const;
 
   private:
     int screen_ = SCREEN_LIST;

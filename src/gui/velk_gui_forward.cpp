@@ -185,23 +185,8 @@ const std::string& VelkGUI::pathText() const {
 Fl_Browser* VelkGUI::listView() const {
     return list_->listView();
 }
-Fl_Button* VelkGUI::titleButton() const {
-    return list_->titleButton();
-}
 Fl_Menu_Button* VelkGUI::menuButton() const {
     return list_->menuButton();
-}
-Fl_Button* VelkGUI::newItemButton() const {
-    return list_->newItemButton();
-}
-Fl_Button* VelkGUI::upButton() const {
-    return list_->upButton();
-}
-Fl_Button* VelkGUI::jobsButton() const {
-    return list_->jobsButton();
-}
-Fl_Button* VelkGUI::calTodayButton() const {
-    return list_->calTodayButton();
 }
 Fl_Box* VelkGUI::promptBox() const {
     return input_->promptBox();
@@ -215,20 +200,11 @@ Fl_Box* VelkGUI::aboutBox() const {
 Fl_Input* VelkGUI::editSummary() const {
     return item_->editSummary();
 }
-Fl_Check_Button* VelkGUI::editIsToDo() const {
-    return item_->editIsToDo();
-}
 Fl_Group* VelkGUI::editPrioGroup() const {
     return item_->editPrioGroup();
 }
 Fl_Check_Button* VelkGUI::editPrio(int i) const {
     return item_->editPrio(i);
-}
-Fl_Check_Button* VelkGUI::editDone() const {
-    return item_->editDone();
-}
-Fl_Box* VelkGUI::editComplBox() const {
-    return item_->editComplBox();
 }
 Fl_Box* VelkGUI::editTimeSumBox() const {
     return item_->editTimeSumBox();
@@ -251,9 +227,6 @@ Fl_Box* VelkGUI::editBegBox() const {
 Fl_Box* VelkGUI::editEndBox() const {
     return item_->editEndBox();
 }
-Fl_Choice* VelkGUI::editShowAs() const {
-    return item_->editShowAs();
-}
 Fl_Button* VelkGUI::editRecurring() const {
     return item_->editRecurring();
 }
@@ -269,18 +242,6 @@ Fl_Menu_Button* VelkGUI::editMenuButton() const {
 Fl_Button* VelkGUI::editPageButton() const {
     return item_->editPageButton();
 }
-Fl_Button* VelkGUI::editStartStop() const {
-    return item_->editStartStop();
-}
-Fl_Button* VelkGUI::editExtEdit() const {
-    return item_->editExtEdit();
-}
 Fl_Browser* VelkGUI::editTimesBrowser() const {
     return item_->editTimesBrowser();
-}
-Fl_Menu_Button* VelkGUI::groupMenuButton() const {
-    return group_->groupMenuButton();
-}
-Fl_Box* VelkGUI::groupCountBox() const {
-    return group_->groupCountBox();
 }

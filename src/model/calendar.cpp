@@ -31,11 +31,6 @@ void T_DatedCalList::clear() {
     orderedValid = false;
 }
 
-T_DatedCalList::const_iterator T_DatedCalList::lowerBound(packedDT key) const {
-    // The newest entry with this key has the highest filing number.
-    return index->entries.lower_bound(T_DatedCalListItem{nullptr, key, UINT64_MAX});
-}
-
 const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
     if (!orderedValid) {
         ordered.assign(index->entries.begin(), index->entries.end());

@@ -52,8 +52,6 @@ class T_DatedCalList {
     const_iterator end() const { return index->entries.end(); }
     const_reverse_iterator rbegin() const { return index->entries.rbegin(); }
     const_reverse_iterator rend() const { return index->entries.rend(); }
-    // The first entry whose key is not less than key.
-    const_iterator lowerBound(packedDT key) const;
     std::size_t size() const { return index->entries.size(); }
     bool empty() const { return index->entries.empty(); }
     // The entries in list order in one contiguous array, for the calendar's

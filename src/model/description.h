@@ -83,7 +83,6 @@ class DescrData {
     int getLength() const { return int(data.size()); }
     int getFlags() const { return flags; }
     const std::vector<unsigned char>& getData() const { return data; }
-    const T_DescrForm* getSavedForm() const { return savedForm.get(); }
 
   private:
     // Replaces cipher text by its plain text when the user is logged in; the
