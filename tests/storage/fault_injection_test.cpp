@@ -50,13 +50,20 @@ template <class F> auto step(Step s, F call) -> decltype(call()) {
 // cached: syncing is counted, not done.
 #define PLANNED(S, call)                                                                           \
     [](auto... a) { return step(Step::S, [&] { return FileTools::systemOps().call(a...); }); }
-const T_FileOps planned = {PLANNED(Write, write), [](int) { return step(Step::Fsync, [] { return 0; }); },
-                           PLANNED(Rename, rename), PLANNED(Close, close), PLANNED(Unlink, unlink),
-                           PLANNED(Link, link)};
+const T_FileOps planned = {
+    PLANNED(Write, write),   [](int) { return step(Step::Fsync, [] { return 0; }); },
+    PLANNED(Rename, rename), PLANNED(Close, close),
+    PLANNED(Unlink, unlink), PLANNED(Link, link)};
 
-const T_FileOps unsynced = [] { T_FileOps o = FileTools::systemOps(); o.fsync = [](int) { return 0; }; return o; }();
+const T_FileOps unsynced = [] {
+    T_FileOps o = FileTools::systemOps();
+    o.fsync = [](int) { return 0; };
+    return o;
+}();
 struct PlanScope {
-    PlanScope(long at, Action action) { plan = Plan{at, 0, action, {}}, FileTools::ops() = planned; }
+    PlanScope(long at, Action action) {
+        plan = Plan{at, 0, action, {}}, FileTools::ops() = planned;
+    }
     ~PlanScope() { FileTools::ops() = unsynced; }
 };
 
@@ -79,7 +86,11 @@ void editThree(Velk& v) {
 
 // withJournal: entries of a crashed run wait beside the data file; editsFirst:
 // the run edits before the operation; op: what runs under the plan.
-struct Operation { const char* name; bool withJournal, editsFirst; std::function<int(Velk&)> op; };
+struct Operation {
+    const char* name;
+    bool withJournal, editsFirst;
+    std::function<int(Velk&)> op;
+};
 T_SaveReport report; // of the last save
 const Operation operations[] = {
     {"journal entry", true, false, [](Velk& v) { return newToDo(v, "fresh"); }},
@@ -96,14 +107,18 @@ struct FaultInjection : testing::Test {
         FileTools::ops() = unsynced;
         writeWholeFile(path, base);
         editThree(*TestOrganizer(path));
-        for (unsigned n = 0; n < 3; ++n) entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
+        for (unsigned n = 0; n < 3; ++n)
+            entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
     }
     void TearDown() override { FileTools::ops() = FileTools::systemOps(); }
     void reset(const Operation& o) {
-        for (const std::string& n : namesIn(home.path())) std::remove(home.file(n).c_str());
+        for (const std::string& n : namesIn(home.path()))
+            std::remove(home.file(n).c_str());
         writeWholeFile(path, base);
-        for (const char* b : {"b0", "b1", "b2"}) writeWholeFile(path + b, std::string("generation ") + b + "\n");
-        for (const auto& [name, text] : entries) if (o.withJournal) writeWholeFile(home.file(name), text);
+        for (const char* b : {"b0", "b1", "b2"})
+            writeWholeFile(path + b, std::string("generation ") + b + "\n");
+        for (const auto& [name, text] : entries)
+            if (o.withJournal) writeWholeFile(home.file(name), text);
     }
     std::unique_ptr<TestOrganizer> prepare(const Operation& o) {
         auto v = std::make_unique<TestOrganizer>(path);
@@ -112,7 +127,8 @@ struct FaultInjection : testing::Test {
     }
     std::map<std::string, std::string> files() {
         std::map<std::string, std::string> all;
-        for (const std::string& n : namesIn(home.path())) all[n] = readWholeFile(home.file(n));
+        for (const std::string& n : namesIn(home.path()))
+            all[n] = readWholeFile(home.file(n));
         return all;
     }
     // What the next start does: recover, replay, merge and set strays aside.
@@ -147,7 +163,8 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
         const std::vector<Step> steps = plan.seen;
         const std::string withEntry = dumpTree(**probe);
         probe.reset();
-        const long renamed = long(std::find(steps.begin(), steps.end(), Step::Rename) - steps.begin());
+        const long renamed =
+            long(std::find(steps.begin(), steps.end(), Step::Rename) - steps.begin());
         ASSERT_LT(renamed, long(steps.size()));
 
         for (long k = 0; k < long(steps.size()); ++k) {
