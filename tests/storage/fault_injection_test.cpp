@@ -86,17 +86,15 @@ void editThree(Velk& v) {
 
 // withJournal: entries of a crashed run wait beside the data file; editsFirst:
 // the run edits before the operation; op: what runs under the plan.
-struct Operation {
-    const char* name;
-    bool withJournal, editsFirst;
-    std::function<int(Velk&)> op;
-};
 T_SaveReport report; // of the last save
+// clang-format off
+struct Operation { const char* name; bool withJournal, editsFirst; std::function<int(Velk&)> op; };
 const Operation operations[] = {
     {"journal entry", true, false, [](Velk& v) { return newToDo(v, "fresh"); }},
     {"save at the end of a run", false, true, [](Velk& v) { return v.saveData(report); }},
     {"merge at start-up", true, false, [](Velk& v) { return v.saveData(report); }},
 };
+// clang-format on
 
 struct FaultInjection : testing::Test {
     TempDir home;
@@ -178,7 +176,6 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                 if (isEntry) {
                     // Unpublished, the entry waits and comes with the next one.
                     EXPECT_EQ(r, k <= renamed ? -1 : 0) << "a failed entry is reported";
-                    EXPECT_EQ(readWholeFile(path + "0"), entries["v.dat0"]);
                     (*v)->setItemSummary("fresh again");
                     ASSERT_EQ((*v)->incsave_saveCurItem(), 0);
                     const std::string run = dumpTree(**v);
@@ -201,9 +198,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                 const pid_t pid = ::fork();
                 if (pid == 0) {
                     auto v = prepare(o);
-                    PlanScope scope(k, a);
-                    o.op(**v);
-                    ::_exit(0);
+                    ::_exit((PlanScope(k, a), o.op(**v)));
                 }
                 int status = 0;
                 ASSERT_EQ(::waitpid(pid, &status, 0), pid);

@@ -145,8 +145,7 @@ TEST_F(Transfer, TheClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
             if (what == "link") ::symlink(dir.file("victim").c_str(), clip.c_str());
             if (what == "folder") ::mkdir(clip.c_str(), 0700);
             if (what == "fifo") ::mkfifo(clip.c_str(), 0600);
-            struct stat before {
-            }, after{};
+            struct stat before = {}, after = {};
             ::lstat(clip.c_str(), &before);
             const bool ours = what.empty() || what == "own file";
             EXPECT_EQ(write(), ours ? 0 : -4);
