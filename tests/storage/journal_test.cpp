@@ -145,7 +145,6 @@ TEST(Journal, AnEntryAppliesItsRuleOrStopsTheStartNamingItsFile) {
         {"wrong closing line of new", {"<new parent=1>\nt\nsx\nI20\n>\n>\n</neu>\n"}},
         {"new entry gives its parent a sync ID", {"<new parent=4>\nt\nsx\nI20\n>\nI1\n>\n</new>\n"}},
         {"new entry renames its parent", {"<new parent=4>\nsRenamed\nt\nsx\nI20\n>\n>\n</new>\n"}},
-        {"new entry sets its parent's flags", {"<new parent=4>\nt\nsx\nI20\n>\nc\n>\n</new>\n"}},
         {"record cut short", {"<new parent=1>\nt\nsx\nI20\n"}},
         {"unknown deleted item", {"<deleted>\n99\n</deleted>\n"}},
         {"wrong closing line of deleted", {"<deleted>\n2\n</changed>\n"}},
@@ -155,7 +154,6 @@ TEST(Journal, AnEntryAppliesItsRuleOrStopsTheStartNamingItsFile) {
         {"changed group names a todo", {"<changed>\ng\nsx\nI2\n>\n</changed>\n"}},
         {"changed record without sync ID", {"<changed>\ng\nsx\n>\n</changed>\n"}},
         {"changed record cut short", {"<changed>\nt\nsx\nI2\n"}},
-        {"changed group cut short", {"<changed>\ng\nsx\nI4\n"}},
         {"changed neither todo nor group", {"<changed>\nsx\nI2\n>\n</changed>\n"}},
     };
     // clang-format on
