@@ -103,7 +103,8 @@ struct FaultInjection : testing::Test {
             entries["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
     }
     void TearDown() override { FileTools::ops() = FileTools::systemOps(); }
-    void reset(const Operation& o) {
+    // The files as the operation finds them, and the organizer it runs in.
+    std::unique_ptr<TestOrganizer> start(const Operation& o) {
         for (const std::string& n : namesIn(home.path()))
             std::remove(home.file(n).c_str());
         writeWholeFile(path, base);
@@ -111,8 +112,6 @@ struct FaultInjection : testing::Test {
             writeWholeFile(path + b, std::string("generation ") + b + "\n");
         for (const auto& [name, text] : entries)
             if (o.withJournal) writeWholeFile(home.file(name), text);
-    }
-    std::unique_ptr<TestOrganizer> prepare(const Operation& o) {
         auto v = std::make_unique<TestOrganizer>(path);
         if (o.editsFirst) editThree(**v);
         return v;
@@ -148,8 +147,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
     for (const Operation& o : operations) {
         SCOPED_TRACE(o.name);
         const bool isEntry = std::string(o.name) == "journal entry";
-        reset(o);
-        auto probe = prepare(o);
+        auto probe = start(o);
         const std::string before = dumpTree(**probe);
         ASSERT_EQ((PlanScope(-1, Action::None), o.op(**probe)), 0);
         const std::vector<Step> steps = plan.seen;
@@ -163,8 +161,7 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
             SCOPED_TRACE("step " + std::to_string(k));
             {
                 SCOPED_TRACE("fails");
-                reset(o);
-                auto v = prepare(o);
+                auto v = start(o);
                 const auto filesBefore = files();
                 const int r = (PlanScope(k, Action::Fail), o.op(**v));
                 if (isEntry) {
@@ -187,11 +184,10 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
             }
             for (Action a : {Action::KillBefore, Action::KillAfter}) {
                 SCOPED_TRACE(a == Action::KillBefore ? "killed before" : "killed after");
-                reset(o);
                 std::fflush(nullptr);
                 const pid_t pid = ::fork();
                 if (pid == 0) {
-                    auto v = prepare(o);
+                    auto v = start(o);
                     ::_exit((PlanScope(k, a), o.op(**v)));
                 }
                 int status = 0;
