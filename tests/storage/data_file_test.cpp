@@ -39,7 +39,7 @@ std::string description(Velk& v, std::size_t i) {
     return text ? text : "";
 }
 
-bool contains(const std::string& file, const char* text) {
+bool contains(const std::string& file, const std::string& text) {
     return readWholeFile(file).find(text) != std::string::npos;
 }
 
@@ -205,9 +205,8 @@ TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
         SCOPED_TRACE(std::string("a header value out of range is read, never written: ") + dropped);
         writeWholeFile(dir.file("in.dat"), fixed + dropped + "g\n>\n");
         ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
-        EXPECT_EQ(readWholeFile(dir.file("out.dat"))
-                      .find(std::string(dropped, std::strchr(dropped, '='))),
-                  std::string::npos);
+        EXPECT_FALSE(
+            contains(dir.file("out.dat"), std::string(dropped, std::strchr(dropped, '='))));
     }
 }
 

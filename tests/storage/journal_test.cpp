@@ -168,8 +168,7 @@ TEST(Journal, AnEntryAppliesItsRuleOrStopsTheStartNamingItsFile) {
         EXPECT_EQ(readWholeFile(path), baseFile) << "a replay never writes the data file";
         EXPECT_EQ(b.replayed, row.shown ? 1 : -1) << b.journalError;
         EXPECT_TRUE(row.shown || b.journalError == journalFile(path, 1)) << b.journalError;
-        EXPECT_EQ(row.shown ? 4u : namesIn(dir.path()).size(), 4u)
-            << "v.dat and its three entries stay";
+        EXPECT_EQ(row.shown ? 4u : namesIn(dir.path()).size(), 4u) << "the four files stay";
         if (!row.shown) continue;
         const std::string tree = dumpTree(*b);
         EXPECT_NE(tree.find(row.shown), std::string::npos) << tree;

@@ -121,8 +121,7 @@ TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
         walk(*v().getRoot(), tree, ids), std::sort(ids.begin(), ids.end());
         EXPECT_EQ(tree, row.tree);
         EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "a sync ID given twice";
-        EXPECT_EQ(dumpTree(*TestOrganizer(path)), dumpTree(v()))
-            << "the journal holds every insertion";
+        EXPECT_EQ(dumpTree(*TestOrganizer(path)), dumpTree(v())) << "every insertion journaled";
     }
 }
 
