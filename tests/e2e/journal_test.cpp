@@ -231,15 +231,9 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::vector<std::string> merged = {"m.dat", "m.datb0", "m.datb1"};
     const std::vector<std::string> kept = {"m.dat", "m.dat1.damaged", "m.datb0", "m.datb1"};
     const std::vector<std::string> untouched = {"m.dat", "m.dat0", "m.dat1"};
-    struct Row {
-        const char* rule;
-        std::map<std::string, std::string> journal;
-        int exitCode;
-        std::string err;
-        std::vector<std::string> names;
-        std::string todos;
-    };
     // clang-format off
+    struct Row { const char* rule; std::map<std::string, std::string> journal; int exitCode;
+                 std::string err; std::vector<std::string> names; std::string todos; };
     const Row rows[] = {
         {"merged and removed, a half-written entry dropped",
          {{"0", fixed + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"},
@@ -299,17 +293,10 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
                                                "real/v.dat", "real/v.datb0",       "real/v.datb1"};
     const std::vector<std::string> d = {"-q", "-s", "-f", "@W/d.dat"};
     const std::vector<std::string> l = {"-q", "-s", "-f", "@W/links/l.dat"};
-    struct Row {
-        const char* rule;
-        Files files;
-        std::vector<std::string> args;
-        int exitCode;
-        const char* out;
-        std::string err;
-        std::vector<std::string> after;
-        std::string file, content;
-    };
     // clang-format off
+    struct Row { const char* rule; Files files; std::vector<std::string> args; int exitCode;
+                 const char* out; std::string err; std::vector<std::string> after;
+                 std::string file, content; };
     const Row rows[] = {
         {"a headless run reports the candidates and makes no clipboard", {}, {"-q", "-f", "@W/x"}, 0,
          "@H/.velk/velk_default.dat does not exist\n@H/velk/velk_default.dat does not exist\n"

@@ -15,14 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int PAGE_X = 171, PAGE_Y = 625; // the item editor's page button in the bottom bar
+const int PAGE_X = 171, PAGE_Y = 625;            // the item editor's page button in the bottom bar
 const std::string CRYPT_MENU = "v+ Down+ Right"; // "&View", then "Crypt" below it
 
 class Journey : public testing::Test {
   protected:
     ProcessSpec launch(const std::string& dataFile) const {
         const std::string& h = home.path();
-        return {{"-f", dataFile}, work.path(),
+        return {{"-f", dataFile},
+                work.path(),
                 {{"USERPROFILE", h}, {"HOME", h}, {"VELK_NOW", "1299322800"}}};
     }
     void SetUp() override { ASSERT_TRUE(x.ok()) << "Xvfb did not start"; }
