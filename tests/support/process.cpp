@@ -13,8 +13,8 @@
 // whose content the tests inspect: in the temporary folder, named after this
 // test process and the child, and removed once read.
 static std::string output(pid_t parent, pid_t child, const char* kind) {
-    return std::filesystem::temp_directory_path().string() + "/velk_e2e_" +
-           std::to_string(parent) + "_" + std::to_string(child) + kind;
+    return std::filesystem::temp_directory_path().string() + "/velk_e2e_" + std::to_string(parent) +
+           "_" + std::to_string(child) + kind;
 }
 
 bool waitUntil(const std::function<bool()>& cond, double seconds) {
@@ -33,11 +33,14 @@ pid_t startProcess(const ProcessSpec& command) {
     if (!command.cwd.empty() && chdir(command.cwd.c_str()) != 0) _exit(127);
     for (const auto& [name, value] : command.env)
         value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
-    const int o = open(output(getppid(), getpid(), ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int e = open(output(getppid(), getpid(), ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int o =
+        open(output(getppid(), getpid(), ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int e =
+        open(output(getppid(), getpid(), ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(127);
     std::vector<char*> argv{const_cast<char*>(VELK_BINARY)};
-    for (const std::string& a : command.args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : command.args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(VELK_BINARY, argv.data());
     _exit(127);

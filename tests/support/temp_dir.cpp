@@ -21,14 +21,17 @@ TempDir::TempDir(bool asHome)
 }
 
 TempDir::~TempDir() {
-    for (const auto& [var, old] : oldHome_) old ? setenv(var, old->c_str(), 1) : unsetenv(var);
+    for (const auto& [var, old] : oldHome_)
+        old ? setenv(var, old->c_str(), 1) : unsetenv(var);
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     // The folder of a failed test is kept, with its files and screenshots, to
     // look at afterwards.
-    if (testing::Test::HasFailure()) std::cerr << "kept for the failed test: " << path_ << "\n";
-    else std::filesystem::remove_all(path_, ec);
+    if (testing::Test::HasFailure())
+        std::cerr << "kept for the failed test: " << path_ << "\n";
+    else
+        std::filesystem::remove_all(path_, ec);
 }
 
 std::string readWholeFile(const std::string& path) {

@@ -17,7 +17,8 @@ namespace {
 
 std::string shellQuoted(const std::string& s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
@@ -32,30 +33,37 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
     std::vector<Window> found;
     Display* d = XOpenDisplay(nullptr);
     if (!d) return found;
-    waitUntil([&] {
-        found.clear();
-        Window root = DefaultRootWindow(d), parent, *children = nullptr;
-        unsigned n = 0;
-        if (XQueryTree(d, root, &root, &parent, &children, &n))
-            for (unsigned i = 0; i < n; ++i) {
-                XWindowAttributes a;
-                if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
-                    bool(a.override_redirect) == popup && a.width > 1 && matches(d, children[i]))
-                    found.push_back(children[i]);
-            }
-        if (children) XFree(children);
-        return !found.empty();
-    }, timeoutSeconds);
+    waitUntil(
+        [&] {
+            found.clear();
+            Window root = DefaultRootWindow(d), parent, *children = nullptr;
+            unsigned n = 0;
+            if (XQueryTree(d, root, &root, &parent, &children, &n))
+                for (unsigned i = 0; i < n; ++i) {
+                    XWindowAttributes a;
+                    if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+                        bool(a.override_redirect) == popup && a.width > 1 &&
+                        matches(d, children[i]))
+                        found.push_back(children[i]);
+                }
+            if (children) XFree(children);
+            return !found.empty();
+        },
+        timeoutSeconds);
     XCloseDisplay(d);
     return found;
 }
 
 // The popup menus shown now.
-std::vector<Window> shownPopups() { return pollWindows([](Display*, Window) { return true; }, 0, true); }
+std::vector<Window> shownPopups() {
+    return pollWindows([](Display*, Window) { return true; }, 0, true);
+}
 
 // Waits for a popup menu that is not one of before; false when none is shown.
 bool waitForNewPopup(const std::vector<Window>& before) {
-    const auto isNew = [&before](Display*, Window w) { return std::ranges::find(before, w) == before.end(); };
+    const auto isNew = [&before](Display*, Window w) {
+        return std::ranges::find(before, w) == before.end();
+    };
     return !pollWindows(isNew, 10, true).empty();
 }
 
@@ -82,7 +90,8 @@ bool askWindowToClose(unsigned long window) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;
     XEvent ev{};
-    ev.xclient = {ClientMessage, 0, False, d, window, XInternAtom(d, "WM_PROTOCOLS", False), 32, {}};
+    ev.xclient = {
+        ClientMessage, 0, False, d, window, XInternAtom(d, "WM_PROTOCOLS", False), 32, {}};
     ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
     const bool ok = XSendEvent(d, window, False, NoEventMask, &ev) != 0;
     XCloseDisplay(d); // flushes the event
@@ -145,7 +154,8 @@ bool VelkWindow::menu(const std::string& names) {
     for (std::string key; opened && in >> key;) {
         const bool opens = key.ends_with('+');
         before = shownPopups();
-        opened = xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
+        opened =
+            xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
     }
     return opened;
 }

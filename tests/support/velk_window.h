@@ -63,14 +63,22 @@ class VelkWindow {
             std::to_string(y) + " click 1");
     }
     // Ctrl+q and the end of the run.
-    ProcessResult quit() { keys("ctrl+q"); return waitForEnd(); }
+    ProcessResult quit() {
+        keys("ctrl+q");
+        return waitForEnd();
+    }
     // The end of a run that ends by itself (its window was closed).
-    ProcessResult waitForEnd(double seconds = 30) { ended_ = true; return waitProcess(pid_, seconds); }
+    ProcessResult waitForEnd(double seconds = 30) {
+        ended_ = true;
+        return waitProcess(pid_, seconds);
+    }
     // The end the user did not choose: SIGKILL (nothing once the run has ended).
     ProcessResult kill();
 
   private:
-    static std::string focus(unsigned long w) { return "windowfocus --sync " + std::to_string(w) + " "; }
+    static std::string focus(unsigned long w) {
+        return "windowfocus --sync " + std::to_string(w) + " ";
+    }
     bool xdo(const std::string& args) const {
         return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
     }
