@@ -46,10 +46,8 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         TempDir home(true);
         const std::string name = home.file(".velkrc/velk.config");
         std::filesystem::create_directories(home.file(".velkrc"));
-        if (r.content == "FIFO")
-            ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
-        else if (r.content != "none")
-            writeWholeFile(name, r.content);
+        ASSERT_TRUE(r.content != "FIFO" || ::mkfifo(name.c_str(), 0600) == 0);
+        if (r.content != "FIFO" && r.content != "none") writeWholeFile(name, r.content);
         ::alarm(10); // an open that blocks on the FIFO ends the test instead of hanging it
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -60,11 +58,10 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         std::string editor = "/etc/alternatives/emacs";
         std::vector<std::string> defaults;
         std::istringstream printed(r.out);
-        for (std::string line; std::getline(printed, line);)
-            if (line.starts_with("user config: editor = "))
-                editor = line.substr(22);
-            else
-                defaults.push_back(line.substr(23));
+        for (std::string line; std::getline(printed, line);) {
+            if (line.starts_with("user config: editor = ")) editor = line.substr(22);
+            if (line.starts_with("user config: default = ")) defaults.push_back(line.substr(23));
+        }
         EXPECT_EQ(velkconfig.editor, editor);
         EXPECT_EQ(velkconfig.defaultFiles, defaults.empty() ? builtIn : defaults);
     }

@@ -133,13 +133,9 @@ void collect(ToDoListGroup& g, std::set<std::string>& names) {
     const std::string big(120000, 'x');
     for (int k = 0;; ++k) {
         const std::string name = std::to_string(round) + "_" + std::to_string(k);
-        const unsigned dice = rng() % 20;
+        const char dice = "dddrrrrggnnnnnnnnnnn"[rng() % 20];
         const std::size_t pick = todos.empty() ? 0 : rng() % todos.size();
-        const char op = todos.empty() ? 'n'
-                        : dice < 3    ? 'd'
-                        : dice < 7    ? 'r'
-                        : dice < 9    ? 'g'
-                                      : 'n';
+        const char op = todos.empty() ? 'n' : dice;
         const std::string line = op == 'd'   ? "-" + todos[pick] + "\n"
                                  : op == 'r' ? "-" + todos[pick] + " +r" + name + "\n"
                                              : "+" + std::string(1, op) + name + "\n";
@@ -204,7 +200,6 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
         ProcessResult r = runProcess(headless(home.path(), work.path(), {"-q", "-f", path}));
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        EXPECT_NE(r.out.find("write to file: 0\n"), std::string::npos) << r.out;
         for (const std::string& name : namesIn(work.path()))
             EXPECT_TRUE(name == "c.dat" || (name.starts_with("c.datb") && name.size() == 7))
                 << name;
