@@ -54,11 +54,6 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
     return found;
 }
 
-// The popup menus shown now.
-std::vector<Window> shownPopups() {
-    return pollWindows([](Display*, Window) { return true; }, 0, true);
-}
-
 // Waits for a popup menu that is not one of before; false when none is shown.
 bool waitForNewPopup(const std::vector<Window>& before) {
     const auto isNew = [&before](Display*, Window w) {
@@ -147,15 +142,13 @@ void VelkWindow::typeTo(unsigned long window, const std::string& text) {
 }
 
 bool VelkWindow::menu(const std::string& names) {
-    std::vector<Window> before = shownPopups();
-    keys("alt+m");
-    bool opened = waitForNewPopup(before);
-    std::istringstream in(names);
-    for (std::string key; opened && in >> key;) {
+    std::istringstream in("alt+m+ " + names);
+    bool opened = true;
+    for (std::string key, on = focus(window_); opened && in >> key; on = "") {
         const bool opens = key.ends_with('+');
-        before = shownPopups();
-        opened =
-            xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
+        const auto before = pollWindows([](Display*, Window) { return true; }, 0, true);
+        const std::string pressed = on + "key " + key.substr(0, key.size() - opens);
+        opened = xdo(pressed) && (!opens || waitForNewPopup(before));
     }
     return opened;
 }
