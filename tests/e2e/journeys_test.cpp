@@ -76,7 +76,8 @@ TEST_F(Journey, CrashAfterSeveralEditsLosesNoClosedEdit) {
     headless.args = {"-s", "-f", data, "-c", "2011-03-08"};
     VelkWindow calendar(headless, data);
     ASSERT_TRUE(calendar.ok());
-    EXPECT_EQ(calendar.quit().exitCode, 0);
+    calendar.keys("ctrl+q");
+    EXPECT_EQ(calendar.waitForEnd().exitCode, 0);
     const std::string shown = readWholeFile(data);
     EXPECT_NE(shown.find("<mainviewtype=3>\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("<cal.date=" + std::to_string(on(2011, 3, 8)) + ">\n"), std::string::npos);
@@ -105,7 +106,8 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
         w.click(PAGE_X, PAGE_Y); // "Basics"
         w.keys("alt+y alt+c");   // "Cr&ypt", "&Close"
         ASSERT_TRUE(waitUntil([&] { return fs::exists(data + "0"); })) << "the todo";
-        EXPECT_EQ(w.quit().exitCode, 0);
+        w.keys("ctrl+q");
+        EXPECT_EQ(w.waitForEnd().exitCode, 0);
     }
     {
         VelkWindow w(launch(data), data);

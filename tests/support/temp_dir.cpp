@@ -6,7 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 TempDir::TempDir(bool asHome)
@@ -36,9 +36,7 @@ TempDir::~TempDir() {
 
 std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void writeWholeFile(const std::string& path, const std::string& content) {

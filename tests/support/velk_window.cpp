@@ -138,16 +138,21 @@ VelkWindow::VelkWindow(const ProcessSpec& command, const std::string& dataFile)
 }
 
 void VelkWindow::typeTo(unsigned long window, const std::string& text) {
-    xdo(focus(window) + "type " + shellQuoted(text));
+    xdo(focus(window) + " type " + shellQuoted(text));
+}
+
+void VelkWindow::clickIn(unsigned long window, int x, int y) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    xdo("mousemove --window " + std::to_string(window) + " " + at + " click 1");
 }
 
 bool VelkWindow::menu(const std::string& names) {
     std::istringstream in("alt+m+ " + names);
     bool opened = true;
-    for (std::string key, on = focus(window_); opened && in >> key; on = "") {
+    for (std::string key, to = focus(window_) + " "; opened && in >> key; to = "") {
         const bool opens = key.ends_with('+');
         const auto before = pollWindows([](Display*, Window) { return true; }, 0, true);
-        const std::string pressed = on + "key " + key.substr(0, key.size() - opens);
+        const std::string pressed = to + "key " + key.substr(0, key.size() - opens);
         opened = xdo(pressed) && (!opens || waitForNewPopup(before));
     }
     return opened;
