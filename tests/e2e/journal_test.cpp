@@ -45,18 +45,12 @@ std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, con
         const std::string name = with(relative, w, h), to = with(content, w, h);
         if (relative == "cwd") continue;
         fs::create_directories(fs::path(name).parent_path());
-        if (to == "<dir>") {
-            fs::create_directory(name);
-        } else if (to == "<fifo>") {
-            ::mkfifo(name.c_str(), 0600);
-        } else if (to.starts_with("->")) {
-            fs::create_symlink(to.substr(2), name);
-        } else if (to != "<held>") {
-            writeWholeFile(name, to);
-        } else {
-            lock = std::make_shared<DataFileLock>();
-            lock->acquire(name);
-        }
+        const bool made = to == "<dir>" || to == "<fifo>" || to == "<held>" || to.starts_with("->");
+        if (!made) writeWholeFile(name, to);
+        if (to == "<dir>") fs::create_directory(name);
+        if (to == "<fifo>") ::mkfifo(name.c_str(), 0600);
+        if (to.starts_with("->")) fs::create_symlink(to.substr(2), name);
+        if (to == "<held>") (lock = std::make_shared<DataFileLock>())->acquire(name);
     }
     return lock;
 }

@@ -33,23 +33,21 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
     std::vector<Window> found;
     Display* d = XOpenDisplay(nullptr);
     if (!d) return found;
-    waitUntil(
-        [&] {
-            found.clear();
-            Window root = DefaultRootWindow(d), parent, *children = nullptr;
-            unsigned n = 0;
-            if (XQueryTree(d, root, &root, &parent, &children, &n))
-                for (unsigned i = 0; i < n; ++i) {
-                    XWindowAttributes a;
-                    if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
-                        bool(a.override_redirect) == popup && a.width > 1 &&
-                        matches(d, children[i]))
-                        found.push_back(children[i]);
-                }
-            if (children) XFree(children);
-            return !found.empty();
-        },
-        timeoutSeconds);
+    const auto listed = [&] {
+        found.clear();
+        Window root = DefaultRootWindow(d), parent, *children = nullptr;
+        unsigned n = 0;
+        if (XQueryTree(d, root, &root, &parent, &children, &n))
+            for (unsigned i = 0; i < n; ++i) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
+                    bool(a.override_redirect) == popup && a.width > 1 && matches(d, children[i]))
+                    found.push_back(children[i]);
+            }
+        if (children) XFree(children);
+        return !found.empty();
+    };
+    waitUntil(listed, timeoutSeconds);
     XCloseDisplay(d);
     return found;
 }
@@ -65,14 +63,13 @@ bool waitForNewPopup(const std::vector<Window>& before) {
 } // namespace
 
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
-    const std::vector<Window> found = pollWindows(
-        [&title](Display* d, Window w) {
-            char* name = nullptr;
-            const bool same = XFetchName(d, w, &name) && name && title == name;
-            if (name) XFree(name);
-            return same;
-        },
-        timeoutSeconds);
+    const auto named = [&title](Display* d, Window w) {
+        char* name = nullptr;
+        const bool same = XFetchName(d, w, &name) && name && title == name;
+        if (name) XFree(name);
+        return same;
+    };
+    const std::vector<Window> found = pollWindows(named, timeoutSeconds);
     return found.empty() ? 0 : found[0];
 }
 
