@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sstream>
@@ -52,14 +51,6 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
     return found;
 }
 
-// Waits for a popup menu that is not one of before; false when none is shown.
-bool waitForNewPopup(const std::vector<Window>& before) {
-    const auto isNew = [&before](Display*, Window w) {
-        return std::ranges::find(before, w) == before.end();
-    };
-    return !pollWindows(isNew, 10, true).empty();
-}
-
 } // namespace
 
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
@@ -97,9 +88,8 @@ PrivateXServer::PrivateXServer() {
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM); // the server ends with the test, even an aborted one
         close(fds[0]);
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
         // -noreset: the server would reset whenever its last client leaves,
         // between two runs of the program, and refuse connections meanwhile.
         execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
@@ -149,8 +139,11 @@ bool VelkWindow::menu(const std::string& names) {
     for (std::string key, to = focus(window_) + " "; opened && in >> key; to = "") {
         const bool opens = key.ends_with('+');
         const auto before = pollWindows([](Display*, Window) { return true; }, 0, true);
+        const auto isNew = [&](Display*, Window w) {
+            return std::ranges::find(before, w) == before.end();
+        };
         const std::string pressed = to + "key " + key.substr(0, key.size() - opens);
-        opened = xdo(pressed) && (!opens || waitForNewPopup(before));
+        opened = xdo(pressed) && (!opens || !pollWindows(isNew, 10, true).empty());
     }
     return opened;
 }
