@@ -12,7 +12,8 @@ TEST(CommandLine, ArgumentVectorsGiveTheExpectedRun) {
     // clang-format off
     // run: path|g|i|states of -f, -g, -i (0 not given, 1 waiting, 2 value received)|flags (c
     // calendar, q no window, s always save, ! date refused)
-    struct Row { const char* rule; std::vector<std::string> args; std::string run; packedDT start; };
+    struct Row { const char* rule; std::vector<std::string> args; std::string run;
+                 packedDT start; };
     const Row rows[] = {
         {"no options", {}, "d.dat|||000|", none},
         {"the last -f wins", {"-f", "a", "-f", "b"}, "b|||200|", none},

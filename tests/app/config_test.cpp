@@ -35,8 +35,8 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         {"blanks, tabs and CR around the value", "editor=\t emacs -nw\t\r\n",
          "user config: editor = emacs -nw\n", ""},
         {"an overlong line is cut, the next one read",
-         "editor=" + std::string(100000, 'e') + "\ndefault=b\n", e491 + "user config: default = b\n",
-         ""},
+         "editor=" + std::string(100000, 'e') + "\ndefault=b\n",
+         e491 + "user config: default = b\n", ""},
         {"a FIFO is skipped without being opened", "FIFO", "",
          "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
@@ -76,7 +76,8 @@ TEST(DefaultFile, TheFirstExistingCandidateWinsAndMissingOnesAreReported) {
                  std::string path, out; };
     const Row rows[] = {
         {"the profile comes first", "@", "/no", {"~/a.dat"}, "@/a.dat", ""},
-        {"then the home", nullptr, "@", {"~/gone", "~/a.dat"}, "@/a.dat", "@/gone does not exist\n"},
+        {"then the home", nullptr, "@", {"~/gone", "~/a.dat"}, "@/a.dat",
+         "@/gone does not exist\n"},
         {"an empty profile counts as unset", "", "@", {"~/a.dat"}, "@/a.dat", ""},
         {"without a home", nullptr, nullptr, {"~/a.dat", "@/x"}, "@/x",
          "~/a.dat does not exist\n@/x does not exist\n"},

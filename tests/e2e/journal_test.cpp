@@ -225,8 +225,11 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::vector<std::string> m = {"-q", "-s", "-f", "@W/m.dat"};
     const std::vector<std::string> merged = {"m.dat", "m.datb0", "m.datb1"};
     const std::vector<std::string> untouched = {"m.dat", "m.dat0", "m.dat1"};
+    const std::string root = "\ns<unnamed>\nI1\n"; // the group all todos are in
     const Files same = {{"m.dat", data}};
-    const Files none = {{"m.dat", "\ns<unnamed>\nI1\n>\n</data>\n"}};
+    const Files none = {{"m.dat", root + ">\n</data>\n"}};
+    const std::string bad[] = {fixed + "<new parant=1>\n", std::string(99, '\0'), "<type=Velk>\n<v",
+                               fixed + "</data>\n"};
     // m.dat with the journal files of that ending.
     const auto j = [&](Files journal) {
         for (auto& [name, content] : journal)
@@ -237,30 +240,33 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     // clang-format off
     const Row rows[] = {
         {"merged and removed, a half-written entry dropped",
-         j({{"0", fixed + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"},
-            {"1", fixed + "<new parent=1>\nt\nsd\nI4\n>\n>\n</new>\n</data>\n"}, {"1.tmpAbCdEf", "x"}}),
-         m, 0, nullptr, "", merged, {{"m.dat", "\ns<unnamed>\nI1\nt\nsc\nI2\n>\nt\nsb\nI3\n>\nt\nsd\nI4\n>\n>\n"}}},
+         j({{"0", fixed + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"}, {"1.tmpAbCdEf", "x"},
+            {"1", fixed + "<new parent=1>\nt\nsd\nI4\n>\n>\n</new>\n</data>\n"}}),
+         m, 0, nullptr, "", merged,
+         {{"m.dat", root + "t\nsc\nI2\n>\nt\nsb\nI3\n>\nt\nsd\nI4\n>\n>\n"}}},
         {"a corrupt entry stops the run",
-         j({{"0", delA}, {"1", fixed + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"}, {"3", delA}}),
-         m, -1, nullptr, "Incremental file corrupt:\n@W/m.dat1\nRead Documentation about data recovery.\n",
+         j({{"0", delA}, {"1", fixed + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"},
+            {"3", delA}}), m, -1, nullptr,
+         "Incremental file corrupt:\n@W/m.dat1\nRead Documentation about data recovery.\n",
          {"m.dat", "m.dat0", "m.dat1", "m.dat3"}, same},
         {"a file behind a gap is kept as an orphan", j({{"0", delA}, {"2", delB}}), m, 0, nullptr,
          "Journal file @W/m.dat2 lies behind a gap in the numbering and was not replayed; it is "
          "kept as @W/m.dat2.orphan for recovery by hand.\n",
-         {"m.dat", "m.dat2.orphan", "m.datb0", "m.datb1"}, {{"m.dat", "\ns<unnamed>\nI1\nt\nsb\nI3\n>\n>\n"}}},
+         {"m.dat", "m.dat2.orphan", "m.datb0", "m.datb1"}, {{"m.dat", root + "t\nsb\nI3\n>\n>\n"}}},
         {"a misspelt tag, zero bytes, the fixed lines cut short or with </data> alone are damage",
-         j({{"0", delA}, {"1", fixed + "<new parant=1>\n"}, {"2", std::string(99, '\0')},
-            {"3", "<type=Velk>\n<v"}, {"4", fixed + "</data>\n"}, {"5", delB}}), m, 0, nullptr, damaged,
-         {"m.dat", "m.dat1.damaged", "m.dat2.damaged", "m.dat3.damaged", "m.dat4.damaged", "m.datb0", "m.datb1"},
-         {none[0], {"m.dat1.damaged", fixed + "<new parant=1>\n"}, {"m.dat2.damaged", std::string(99, '\0')},
-          {"m.dat3.damaged", "<type=Velk>\n<v"}, {"m.dat4.damaged", fixed + "</data>\n"}}},
+         j({{"0", delA}, {"1", bad[0]}, {"2", bad[1]}, {"3", bad[2]}, {"4", bad[3]}, {"5", delB}}),
+         m, 0, nullptr, damaged, {"m.dat", "m.dat1.damaged", "m.dat2.damaged", "m.dat3.damaged",
+                                  "m.dat4.damaged", "m.datb0", "m.datb1"},
+         {none[0], {"m.dat1.damaged", bad[0]}, {"m.dat2.damaged", bad[1]},
+          {"m.dat3.damaged", bad[2]}, {"m.dat4.damaged", bad[3]}}},
         {"an empty file and fixed and blank lines are passed over",
-         j({{"0", delA}, {"1", ""}, {"2", fixed + "\n  \n"}, {"3", delB}}), m, 0, nullptr, "", merged, none},
+         j({{"0", delA}, {"1", ""}, {"2", fixed + "\n  \n"}, {"3", delB}}), m, 0, nullptr, "",
+         merged, none},
         {"a FIFO is refused", j({{"0", delB}, {"1", "<fifo>"}}), m, -1, nullptr,
          j1 + ": it is a FIFO, not a regular file." + refused, untouched, same},
-        {"a link to an entry is refused", j({{"0", delB}, {"1", "->entry"}, {"@W/entry", delA}}), m, -1,
-         nullptr, j1 + ": it is a symbolic link." + refused, {"entry", "m.dat", "m.dat0", "m.dat1 (link)"},
-         same},
+        {"a link to an entry is refused", j({{"0", delB}, {"1", "->entry"}, {"@W/entry", delA}}),
+         m, -1, nullptr, j1 + ": it is a symbolic link." + refused,
+         {"entry", "m.dat", "m.dat0", "m.dat1 (link)"}, same},
         {"a folder is refused", j({{"0", delB}, {"1", "<dir>"}}), m, -1, nullptr,
          j1 + ": it is a directory, not a regular file." + refused, untouched, same},
     };
@@ -281,14 +287,17 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
     const Files journaledFile = {{"real/v.dat", "\nsjournaled\n"}};
     // clang-format off
     const Row rows[] = {
-        {"a headless run reports the candidates and makes no clipboard", {}, {"-q", "-f", "@W/x"}, 0,
+        {"a headless run reports the candidates and makes no clipboard", {}, {"-q", "-f", "@W/x"},
+         0,
          "@H/.velk/velk_default.dat does not exist\n@H/velk/velk_default.dat does not exist\n"
          "velk_default.dat does not exist\n", "", {}, {}},
         {"a headless run works where it may not write",
-         {{"@H/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n"}, {"@H/mine.dat", fresh},
+         {{"@H/.velkrc/velk.config", "editor = vim\ndefault = ~/mine.dat\n"},
+          {"@H/mine.dat", fresh},
           {"cwd", "/proc"}}, // where nobody, not even the superuser, may make a file
          {"-q"}, 0, "user config: editor = vim\nuser config: default = ~/mine.dat\n", "", {}, {}},
-        {"a headless save writes the fresh file", {}, d, 0, nullptr, "", {"d.dat"}, {{"d.dat", fresh}}},
+        {"a headless save writes the fresh file", {}, d, 0, nullptr, "", {"d.dat"},
+         {{"d.dat", fresh}}},
         {"a second save keeps the previous generation", {{"@W/d.dat", fresh}}, d, 0, nullptr, "",
          {"d.dat", "d.datb0"}, {{"d.dat", fresh}}},
         {"a corrupt data file stops the run", {{"@W/d.dat", fixed}}, d, -1, nullptr,
@@ -303,9 +312,10 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          -1, nullptr,
          "Cannot take the lock file @W/d.dat.lock: it is a directory, not a regular file.\n"
          "Nothing was changed.\n", {"d.dat", "d.dat.lock"}, {{"d.dat", fresh}}},
-        {"a dangling link in the place of the lock", {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "->x"}},
-         d, -1, nullptr, "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\nNothing was "
-         "changed.\n", {"d.dat", "d.dat.lock (link)"}, {{"d.dat", fresh}}},
+        {"a dangling link in the place of the lock",
+         {{"@W/d.dat", fresh}, {"@W/d.dat.lock", "->x"}}, d, -1, nullptr,
+         "Cannot take the lock file @W/d.dat.lock: it is a symbolic link.\nNothing was changed.\n",
+         {"d.dat", "d.dat.lock (link)"}, {{"d.dat", fresh}}},
         {"a relative link is followed", link, l, 0, nullptr, "", linkTree, journaledFile},
         {"an absolute link is followed", {link[0], link[1], {"@W/links/l.dat", "->@W/real/v.dat"}},
          l, 0, nullptr, "", linkTree, journaledFile},
@@ -313,8 +323,8 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.datb0"}, journaledFile},
         {"the lock on the real file keeps out a run through a link",
          {link[0], link[1], link[2], {"@W/real/v.dat", "<held>"}}, l, -1, nullptr,
-         "Velk is already running on the data file @W/links/l.dat.\nClose that run first; nothing was "
-         "changed.\n",
+         "Velk is already running on the data file @W/links/l.dat.\n"
+         "Close that run first; nothing was changed.\n",
          {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.dat.lock", "real/v.dat0"},
          {{"real/v.dat", fresh}}},
         {"a refused calendar date is reported", {}, {"-q", "-c", "2011-02-30"}, 0, nullptr,

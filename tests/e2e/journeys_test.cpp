@@ -134,7 +134,6 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
     const std::string saved = readWholeFile(data);
     EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "still enciphered";
     TestOrganizer check(data);
-    ASSERT_EQ(check.loaded, 0);
     ASSERT_EQ(check->getCrypt().Login(0, "open sesame"), 0);
     ASSERT_EQ(check->getRoot()->getNrToDos(), 1u) << saved;
     const char* text = nullptr;

@@ -18,8 +18,7 @@ static std::string output(pid_t child, int fd) {
 }
 
 bool waitUntil(const std::function<bool()>& cond, double seconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!cond()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -28,10 +28,8 @@ TempDir::~TempDir() {
                                  std::filesystem::perm_options::add, ec);
     // The folder of a failed test is kept, with its files and screenshots, to
     // look at afterwards.
-    if (testing::Test::HasFailure())
-        std::cerr << "kept for the failed test: " << path_ << "\n";
-    else
-        std::filesystem::remove_all(path_, ec);
+    if (testing::Test::HasFailure()) std::cerr << "kept for the failed test: " << path_ << "\n";
+    if (!testing::Test::HasFailure()) std::filesystem::remove_all(path_, ec);
 }
 
 std::string readWholeFile(const std::string& path) {

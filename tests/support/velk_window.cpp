@@ -105,9 +105,8 @@ PrivateXServer::PrivateXServer() {
     if (pid_ > 0 && poll(&ready, 1, 20000) > 0 && std::fscanf(in, "%d", &number) == 1)
         display_ = ":" + std::to_string(number);
     std::fclose(in);
-    if (display_.empty()) return;
     // For the program, xdotool and the window helpers.
-    setenv("DISPLAY", display_.c_str(), 1);
+    if (!display_.empty()) setenv("DISPLAY", display_.c_str(), 1);
 }
 
 PrivateXServer::~PrivateXServer() {
