@@ -9,14 +9,12 @@
 TEST(CommandLine, ArgumentVectorsGiveTheExpectedRun) {
     PinnedClock pin;
     const packedDT today = on(2011, 3, 5), none = DT_EMPTY;
-    struct Row {
-        const char* rule;
-        std::vector<std::string> args;
-        // path|g|i|states of -f, -g, -i (0 not given, 1 waiting, 2 value received)|flags (c
-        // calendar, q no window, s always save, ! date refused)
-        std::string run;
-        packedDT start;
-    } rows[] = {
+    // clang-format off
+    // run: path|g|i|states of -f, -g, -i (0 not given, 1 waiting, 2 value received)|flags (c
+    // calendar, q no window, s always save, ! date refused)
+    struct Row { const char* rule; std::vector<std::string> args; std::string run;
+                 packedDT start; };
+    const Row rows[] = {
         {"no options", {}, "d.dat|||000|", none},
         {"the last -f wins", {"-f", "a", "-f", "b"}, "b|||200|", none},
         {"one value fills every waiting option", {"-f", "-i", "x"}, "x||x|202|", none},
@@ -37,6 +35,7 @@ TEST(CommandLine, ArgumentVectorsGiveTheExpectedRun) {
         {"month not a number", {"-c", "2011-x3-05"}, "d.dat|||000|c!", today},
         {"day not a number", {"-c", "2011-03-x5"}, "d.dat|||000|c!", today},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         CommandLine cl;

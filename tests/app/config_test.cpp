@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat", "~/velk/velk_default.dat",
-                                          "velk_default.dat"};
+static const std::vector<std::string> builtIn = {"~/.velk/velk_default.dat",
+                                                 "~/velk/velk_default.dat", "velk_default.dat"};
 
 // s with every "@" replaced by at.
 static std::string with(std::string s, const std::string& at) {
@@ -23,10 +23,9 @@ static std::string with(std::string s, const std::string& at) {
 // defaults replace the built-in list.
 TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
     const std::string e491 = "user config: editor = " + std::string(491, 'e') + "\n";
-    const struct Row {
-        const char* rule;
-        std::string content, out, err;
-    } rows[] = {
+    // clang-format off
+    struct Row { const char* rule; std::string content, out, err; };
+    const Row rows[] = {
         {"no file", "none", "", ""},
         {"the value keeps later equals signs; an empty one counts", "default = x=y \ndefault=",
          "user config: default = x=y\nuser config: default = \n", ""},
@@ -36,18 +35,19 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         {"blanks, tabs and CR around the value", "editor=\t emacs -nw\t\r\n",
          "user config: editor = emacs -nw\n", ""},
         {"an overlong line is cut, the next one read",
-         "editor=" + std::string(100000, 'e') + "\ndefault=b\n", e491 + "user config: default = b\n",
-         ""},
+         "editor=" + std::string(100000, 'e') + "\ndefault=b\n",
+         e491 + "user config: default = b\n", ""},
         {"a FIFO is skipped without being opened", "FIFO", "",
          "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         TempDir home(true);
         const std::string name = home.file(".velkrc/velk.config");
         std::filesystem::create_directories(home.file(".velkrc"));
-        if (r.content == "FIFO") ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
-        else if (r.content != "none") writeWholeFile(name, r.content);
+        ASSERT_TRUE(r.content != "FIFO" || ::mkfifo(name.c_str(), 0600) == 0);
+        if (r.content != "FIFO" && r.content != "none") writeWholeFile(name, r.content);
         ::alarm(10); // an open that blocks on the FIFO ends the test instead of hanging it
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -58,9 +58,10 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         std::string editor = "/etc/alternatives/emacs";
         std::vector<std::string> defaults;
         std::istringstream printed(r.out);
-        for (std::string line; std::getline(printed, line);)
+        for (std::string line; std::getline(printed, line);) {
             if (line.starts_with("user config: editor = ")) editor = line.substr(22);
-            else defaults.push_back(line.substr(23));
+            if (line.starts_with("user config: default = ")) defaults.push_back(line.substr(23));
+        }
         EXPECT_EQ(velkconfig.editor, editor);
         EXPECT_EQ(velkconfig.defaultFiles, defaults.empty() ? builtIn : defaults);
     }
@@ -70,17 +71,18 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
 // stands for a folder that holds "a.dat". Without a home "~" candidates count
 // as missing; a missing candidate is printed, the last one kept when none exists.
 TEST(DefaultFile, TheFirstExistingCandidateWinsAndMissingOnesAreReported) {
-    const struct Row {
-        const char *rule, *profile, *home;
-        std::vector<std::string> candidates;
-        std::string path, out;
-    } rows[] = {
+    // clang-format off
+    struct Row { const char *rule, *profile, *home; std::vector<std::string> candidates;
+                 std::string path, out; };
+    const Row rows[] = {
         {"the profile comes first", "@", "/no", {"~/a.dat"}, "@/a.dat", ""},
-        {"then the home", nullptr, "@", {"~/gone", "~/a.dat"}, "@/a.dat", "@/gone does not exist\n"},
+        {"then the home", nullptr, "@", {"~/gone", "~/a.dat"}, "@/a.dat",
+         "@/gone does not exist\n"},
         {"an empty profile counts as unset", "", "@", {"~/a.dat"}, "@/a.dat", ""},
         {"without a home", nullptr, nullptr, {"~/a.dat", "@/x"}, "@/x",
          "~/a.dat does not exist\n@/x does not exist\n"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         TempDir dir(true);
@@ -88,7 +90,8 @@ TEST(DefaultFile, TheFirstExistingCandidateWinsAndMissingOnesAreReported) {
         for (auto [var, value] : {std::pair{"USERPROFILE", r.profile}, {"HOME", r.home}})
             value ? setenv(var, with(value, dir.path()).c_str(), 1) : unsetenv(var);
         velkconfig.defaultFiles.clear();
-        for (const std::string& c : r.candidates) velkconfig.defaultFiles.push_back(with(c, dir.path()));
+        for (const std::string& c : r.candidates)
+            velkconfig.defaultFiles.push_back(with(c, dir.path()));
         std::string path;
         testing::internal::CaptureStdout();
         const int found = defaultFile(path);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 TempDir::TempDir(bool asHome)
@@ -21,21 +21,20 @@ TempDir::TempDir(bool asHome)
 }
 
 TempDir::~TempDir() {
-    for (const auto& [var, old] : oldHome_) old ? setenv(var, old->c_str(), 1) : unsetenv(var);
+    for (const auto& [var, old] : oldHome_)
+        old ? setenv(var, old->c_str(), 1) : unsetenv(var);
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     // The folder of a failed test is kept, with its files and screenshots, to
     // look at afterwards.
     if (testing::Test::HasFailure()) std::cerr << "kept for the failed test: " << path_ << "\n";
-    else std::filesystem::remove_all(path_, ec);
+    if (!testing::Test::HasFailure()) std::filesystem::remove_all(path_, ec);
 }
 
 std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void writeWholeFile(const std::string& path, const std::string& content) {

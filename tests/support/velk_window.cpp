@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sstream>
@@ -17,7 +16,8 @@ namespace {
 
 std::string shellQuoted(const std::string& s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
@@ -32,7 +32,7 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
     std::vector<Window> found;
     Display* d = XOpenDisplay(nullptr);
     if (!d) return found;
-    waitUntil([&] {
+    const auto listed = [&] {
         found.clear();
         Window root = DefaultRootWindow(d), parent, *children = nullptr;
         unsigned n = 0;
@@ -45,31 +45,22 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
             }
         if (children) XFree(children);
         return !found.empty();
-    }, timeoutSeconds);
+    };
+    waitUntil(listed, timeoutSeconds);
     XCloseDisplay(d);
     return found;
-}
-
-// The popup menus shown now.
-std::vector<Window> shownPopups() { return pollWindows([](Display*, Window) { return true; }, 0, true); }
-
-// Waits for a popup menu that is not one of before; false when none is shown.
-bool waitForNewPopup(const std::vector<Window>& before) {
-    const auto isNew = [&before](Display*, Window w) { return std::ranges::find(before, w) == before.end(); };
-    return !pollWindows(isNew, 10, true).empty();
 }
 
 } // namespace
 
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
-    const std::vector<Window> found = pollWindows(
-        [&title](Display* d, Window w) {
-            char* name = nullptr;
-            const bool same = XFetchName(d, w, &name) && name && title == name;
-            if (name) XFree(name);
-            return same;
-        },
-        timeoutSeconds);
+    const auto named = [&title](Display* d, Window w) {
+        char* name = nullptr;
+        const bool same = XFetchName(d, w, &name) && name && title == name;
+        if (name) XFree(name);
+        return same;
+    };
+    const std::vector<Window> found = pollWindows(named, timeoutSeconds);
     return found.empty() ? 0 : found[0];
 }
 
@@ -82,7 +73,8 @@ bool askWindowToClose(unsigned long window) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;
     XEvent ev{};
-    ev.xclient = {ClientMessage, 0, False, d, window, XInternAtom(d, "WM_PROTOCOLS", False), 32, {}};
+    ev.xclient = {
+        ClientMessage, 0, False, d, window, XInternAtom(d, "WM_PROTOCOLS", False), 32, {}};
     ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
     const bool ok = XSendEvent(d, window, False, NoEventMask, &ev) != 0;
     XCloseDisplay(d); // flushes the event
@@ -96,9 +88,8 @@ PrivateXServer::PrivateXServer() {
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM); // the server ends with the test, even an aborted one
         close(fds[0]);
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
         // -noreset: the server would reset whenever its last client leaves,
         // between two runs of the program, and refuse connections meanwhile.
         execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
@@ -114,9 +105,8 @@ PrivateXServer::PrivateXServer() {
     if (pid_ > 0 && poll(&ready, 1, 20000) > 0 && std::fscanf(in, "%d", &number) == 1)
         display_ = ":" + std::to_string(number);
     std::fclose(in);
-    if (display_.empty()) return;
     // For the program, xdotool and the window helpers.
-    setenv("DISPLAY", display_.c_str(), 1);
+    if (!display_.empty()) setenv("DISPLAY", display_.c_str(), 1);
 }
 
 PrivateXServer::~PrivateXServer() {
@@ -134,18 +124,25 @@ VelkWindow::VelkWindow(const ProcessSpec& command, const std::string& dataFile)
 }
 
 void VelkWindow::typeTo(unsigned long window, const std::string& text) {
-    xdo(focus(window) + "type " + shellQuoted(text));
+    xdo(focus(window) + " type " + shellQuoted(text));
+}
+
+void VelkWindow::clickIn(unsigned long window, int x, int y) {
+    const std::string at = std::to_string(x) + " " + std::to_string(y);
+    xdo("mousemove --window " + std::to_string(window) + " " + at + " click 1");
 }
 
 bool VelkWindow::menu(const std::string& names) {
-    std::vector<Window> before = shownPopups();
-    keys("alt+m");
-    bool opened = waitForNewPopup(before);
-    std::istringstream in(names);
-    for (std::string key; opened && in >> key;) {
+    std::istringstream in("alt+m+ " + names);
+    bool opened = true;
+    for (std::string key, to = focus(window_) + " "; opened && in >> key; to = "") {
         const bool opens = key.ends_with('+');
-        before = shownPopups();
-        opened = xdo("key " + key.substr(0, key.size() - opens)) && (!opens || waitForNewPopup(before));
+        const auto before = pollWindows([](Display*, Window) { return true; }, 0, true);
+        const auto isNew = [&](Display*, Window w) {
+            return std::ranges::find(before, w) == before.end();
+        };
+        const std::string pressed = to + "key " + key.substr(0, key.size() - opens);
+        opened = xdo(pressed) && (!opens || !pollWindows(isNew, 10, true).empty());
     }
     return opened;
 }

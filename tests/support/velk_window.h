@@ -45,7 +45,7 @@ class VelkWindow {
     bool ok() const { return window_ != 0; }
     unsigned long id() const { return window_; }
     // xdotool key names, separated by blanks ("ctrl+a BackSpace alt+c").
-    void keys(const std::string& names) { xdo(focus(window_) + "key " + names); }
+    void keys(const std::string& names) { xdo(focus(window_) + " key " + names); }
     // The main menu opened with alt+m, then the keys one by one ("v+ Down+
     // Right Return"). After a key marked "+", which chooses an entry with a
     // submenu, the next waits until that submenu is shown: the menu, when it
@@ -58,19 +58,17 @@ class VelkWindow {
     void click(int x, int y) { clickIn(window_, x, y); }
     // The pointer is moved without --sync, which would wait in vain while the
     // pointer already stands there; the server handles the move before the click.
-    void clickIn(unsigned long window, int x, int y) {
-        xdo("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
-            std::to_string(y) + " click 1");
-    }
-    // Ctrl+q and the end of the run.
-    ProcessResult quit() { keys("ctrl+q"); return waitForEnd(); }
+    void clickIn(unsigned long window, int x, int y);
     // The end of a run that ends by itself (its window was closed).
-    ProcessResult waitForEnd(double seconds = 30) { ended_ = true; return waitProcess(pid_, seconds); }
+    ProcessResult waitForEnd(double seconds = 30) {
+        ended_ = true;
+        return waitProcess(pid_, seconds);
+    }
     // The end the user did not choose: SIGKILL (nothing once the run has ended).
     ProcessResult kill();
 
   private:
-    static std::string focus(unsigned long w) { return "windowfocus --sync " + std::to_string(w) + " "; }
+    static std::string focus(unsigned long w) { return "windowfocus --sync " + std::to_string(w); }
     bool xdo(const std::string& args) const {
         return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
     }
