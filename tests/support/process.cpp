@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/wait.h>
@@ -10,11 +11,23 @@
 #include <unistd.h>
 
 // Standard output (fd 1) and error (2) of a child are kept outside its working
-// directory, whose content the tests inspect: in the temporary folder, named
-// after the child, and removed once read.
+// directory, whose content the tests inspect: in a private folder of this test
+// program, named after the child, and removed once read. The folder is made
+// before the first fork, so that parent and children agree on it.
+static const std::string& outputDir() {
+    static const std::string dir = [] {
+        std::string name = (std::filesystem::temp_directory_path() / "velk_e2e_XXXXXX").string();
+        if (!mkdtemp(name.data())) std::abort();
+        return name;
+    }();
+    // Registered after dir is made, so it runs before dir is destroyed.
+    static const int removed = std::atexit([] { ::rmdir(outputDir().c_str()); });
+    (void)removed;
+    return dir;
+}
+
 static std::string output(pid_t child, int fd) {
-    const std::string name = "velk_e2e_" + std::to_string(child) + (fd == 1 ? ".out" : ".err");
-    return std::filesystem::temp_directory_path() / name;
+    return outputDir() + "/" + std::to_string(child) + (fd == 1 ? ".out" : ".err");
 }
 
 bool waitUntil(const std::function<bool()>& cond, double seconds) {
@@ -27,6 +40,7 @@ bool waitUntil(const std::function<bool()>& cond, double seconds) {
 }
 
 pid_t startProcess(const ProcessSpec& command) {
+    outputDir();
     const pid_t pid = fork();
     if (pid != 0) return pid;
     if (!command.cwd.empty() && chdir(command.cwd.c_str()) != 0) _exit(127);
