@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 using Files = std::vector<std::pair<std::string, std::string>>;
 const std::string fresh = readWholeFile(VELK_TEST_DATA_DIR "/fresh.dat");
-const std::string journaled = fixed + "<new parent=1>\nt\nsjournaled\nI3\n>\n>\n</new>\n</data>\n";
+const std::string journaled =
+    fixedLines + "<new parent=1>\nt\nsjournaled\nI3\n>\n>\n</new>\n</data>\n";
 
 // s with "@W" and "@H" replaced by the work and home folders.
 std::string with(std::string s, const std::string& w, const std::string& h) {
@@ -97,8 +97,8 @@ void check(const Row& row) {
     EXPECT_EQ(names, row.after);
     for (const auto& [file, text] : row.contents) {
         const std::string content = readWholeFile(w + "/" + file);
-        EXPECT_TRUE(text.starts_with(fixed) ? content == text
-                                            : content.find(text) != std::string::npos)
+        EXPECT_TRUE(text.starts_with(fixedLines) ? content == text
+                                                 : content.find(text) != std::string::npos)
             << file << ": " << content;
     }
 }
@@ -212,9 +212,9 @@ TEST(CrashRecovery, EveryPublishedEntrySurvivesAKillAtARandomMoment) {
 // leaves m.dat as it was.
 TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::string data =
-        fixed + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n";
-    const std::string delA = fixed + "<deleted>\n2\n</deleted>\n</data>\n";
-    const std::string delB = fixed + "<deleted>\n3\n</deleted>\n</data>\n";
+        fixedLines + "<idmax=3>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI3\n>\n>\n</data>\n";
+    const std::string delA = fixedLines + "<deleted>\n2\n</deleted>\n</data>\n";
+    const std::string delB = fixedLines + "<deleted>\n3\n</deleted>\n</data>\n";
     const std::string j1 = "The journal file @W/m.dat1";
     std::string damaged;
     for (const std::string n : {"1", "2", "3", "4"})
@@ -228,8 +228,8 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     const std::string root = "\ns<unnamed>\nI1\n"; // the group all todos are in
     const Files same = {{"m.dat", data}};
     const Files none = {{"m.dat", root + ">\n</data>\n"}};
-    const std::string bad[] = {fixed + "<new parant=1>\n", std::string(99, '\0'), "<type=Velk>\n<v",
-                               fixed + "</data>\n"};
+    const std::string bad[] = {fixedLines + "<new parant=1>\n", std::string(99, '\0'),
+                               "<type=Velk>\n<v", fixedLines + "</data>\n"};
     // m.dat with the journal files of that ending.
     const auto j = [&](Files journal) {
         for (auto& [name, content] : journal)
@@ -240,12 +240,12 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
     // clang-format off
     const Row rows[] = {
         {"merged and removed, a half-written entry dropped",
-         j({{"0", fixed + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"}, {"1.tmpAbCdEf", "x"},
-            {"1", fixed + "<new parent=1>\nt\nsd\nI4\n>\n>\n</new>\n</data>\n"}}),
+         j({{"0", fixedLines + "<changed>\nt\nsc\nI2\n>\n</changed>\n</data>\n"}, {"1.tmpAbCdEf", "x"},
+            {"1", fixedLines + "<new parent=1>\nt\nsd\nI4\n>\n>\n</new>\n</data>\n"}}),
          m, 0, nullptr, "", merged,
          {{"m.dat", root + "t\nsc\nI2\n>\nt\nsb\nI3\n>\nt\nsd\nI4\n>\n>\n"}}},
         {"a corrupt entry stops the run",
-         j({{"0", delA}, {"1", fixed + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"},
+         j({{"0", delA}, {"1", fixedLines + "<changed>\nt\nsx\nI77\n>\n</changed>\n</data>\n"},
             {"3", delA}}), m, -1, nullptr,
          "Incremental file corrupt:\n@W/m.dat1\nRead Documentation about data recovery.\n",
          {"m.dat", "m.dat0", "m.dat1", "m.dat3"}, same},
@@ -260,7 +260,7 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
          {none[0], {"m.dat1.damaged", bad[0]}, {"m.dat2.damaged", bad[1]},
           {"m.dat3.damaged", bad[2]}, {"m.dat4.damaged", bad[3]}}},
         {"an empty file and fixed and blank lines are passed over",
-         j({{"0", delA}, {"1", ""}, {"2", fixed + "\n  \n"}, {"3", delB}}), m, 0, nullptr, "",
+         j({{"0", delA}, {"1", ""}, {"2", fixedLines + "\n  \n"}, {"3", delB}}), m, 0, nullptr, "",
          merged, none},
         {"a FIFO is refused", j({{"0", delB}, {"1", "<fifo>"}}), m, -1, nullptr,
          j1 + ": it is a FIFO, not a regular file." + refused, untouched, same},
@@ -300,9 +300,9 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          {{"d.dat", fresh}}},
         {"a second save keeps the previous generation", {{"@W/d.dat", fresh}}, d, 0, nullptr, "",
          {"d.dat", "d.datb0"}, {{"d.dat", fresh}}},
-        {"a corrupt data file stops the run", {{"@W/d.dat", fixed}}, d, -1, nullptr,
+        {"a corrupt data file stops the run", {{"@W/d.dat", fixedLines}}, d, -1, nullptr,
          "Master data file corrupt. Read Documentation about data recovery.\n", {"d.dat"},
-         {{"d.dat", fixed}}},
+         {{"d.dat", fixedLines}}},
         {"a folder as the data file is not read", {{"@W/d.dat", "<dir>"}}, d, -1, nullptr,
          "Cannot read the data file @W/d.dat: ", {"d.dat"}, {}},
         {"a FIFO as the data file is not opened", {{"@W/d.dat", "<fifo>"}}, d, -1, nullptr,

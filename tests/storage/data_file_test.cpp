@@ -16,7 +16,6 @@
 namespace {
 
 const std::string dataDir = VELK_TEST_DATA_DIR;
-const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 
 std::string repeated(const std::string& s, int n) {
     std::string r;
@@ -27,7 +26,7 @@ std::string repeated(const std::string& s, int n) {
 
 // Groups nested `levels` below the root, each holding one todo.
 std::string nestedFile(unsigned levels) {
-    std::string s = fixed + "<idmax=1>\ng\ns<unnamed>\nI1\n";
+    std::string s = fixedLines + "<idmax=1>\ng\ns<unnamed>\nI1\n";
     for (unsigned l = 1; l <= levels; ++l)
         s += "g\nslevel " + std::to_string(l) + "\nt\nstodo " + std::to_string(l) + "\n>\n";
     return s + repeated(">\n", int(levels) + 1) + "</data>\n";
@@ -59,7 +58,7 @@ std::string fieldsOf(const storage::T_DataHeader& h) {
 // The header values read that differ from the defaults, the root's sync ID
 // when it is not 1 and the result when it is not 0.
 std::string headerOf(const std::string& lines) {
-    std::istringstream in(fixed + lines + "g\nI1\n>\n");
+    std::istringstream in(fixedLines + lines + "g\nI1\n>\n");
     storage::T_DataHeader h, byDefault;
     byDefault.idmax = 1; // the root record carries 1
     ToDoListGroup root(0, "/", 0);
@@ -203,7 +202,7 @@ TEST(DataFile, FreshAndRichFilesWriteBackByteForByte) {
     for (const char* dropped :
          {"<mainviewtype=4>\n", "<Session.uWinHeight=0>\n<Session.uWinWidth=5>\n"}) {
         SCOPED_TRACE(std::string("a header value out of range is read, never written: ") + dropped);
-        writeWholeFile(dir.file("in.dat"), fixed + dropped + "g\n>\n");
+        writeWholeFile(dir.file("in.dat"), fixedLines + dropped + "g\n>\n");
         ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
         EXPECT_FALSE(
             contains(dir.file("out.dat"), std::string(dropped, std::strchr(dropped, '='))));
@@ -230,7 +229,7 @@ TEST(DataFile, SyncIDsReadBackUnchangedAndNewOnesNeverCollide) {
         SCOPED_TRACE(row.records);
         TempDir dir;
         writeWholeFile(dir.file("in.dat"),
-                       fixed + "<idmax=" + row.idmax + ">\ng\n" + row.records + ">\n");
+                       fixedLines + "<idmax=" + row.idmax + ">\ng\n" + row.records + ">\n");
         ASSERT_EQ(TestOrganizer(dir.file("in.dat"))->writeData(dir.file("out.dat").c_str()), 0);
         std::istringstream written(readWholeFile(dir.file("out.dat")));
         std::string ids;
@@ -246,17 +245,17 @@ TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
     // clang-format off
     const struct { const char* rule; std::string text; const char* printed; } rows[] = {
         {"empty file", "", ""},
-        {"no root record", fixed + "<idmax=3>\n", ""},
-        {"end of file inside a record", fixed + "g\nI1\nt\nsx\n", ""},
-        {"end of file inside a group", fixed + "g\nI1\ng\nI2\n>\n", ""},
-        {"plain block too short", fixed + "g\nt\nd100\nshort\n>\n>\n", "Expected 100 byte, got 10\n"},
-        {"binary block too short", fixed + "g\nt\nF6\nd9\nQ9fH!!!!\n>\n>\n", "Expected 9 byte, got 3\n"},
-        {"compressed description", fixed + "g\nt\nF1\nd3\nQ9fH!!!!\n>\n>\n", "unable to unzip\n"},
-        {"negative block", fixed + "g\nt\nd-5\n>\n>\n", "Expected -5 byte, got 0\n"},
-        {"bad password section", fixed + "<Crypt>\nnonsense\n</Crypt>\ng\n>\n", ""},
-        {"an old root line in a new file", fixed + "<g>\ns<unnamed>\n>\n", ""},
+        {"no root record", fixedLines + "<idmax=3>\n", ""},
+        {"end of file inside a record", fixedLines + "g\nI1\nt\nsx\n", ""},
+        {"end of file inside a group", fixedLines + "g\nI1\ng\nI2\n>\n", ""},
+        {"plain block too short", fixedLines + "g\nt\nd100\nshort\n>\n>\n", "Expected 100 byte, got 10\n"},
+        {"binary block too short", fixedLines + "g\nt\nF6\nd9\nQ9fH!!!!\n>\n>\n", "Expected 9 byte, got 3\n"},
+        {"compressed description", fixedLines + "g\nt\nF1\nd3\nQ9fH!!!!\n>\n>\n", "unable to unzip\n"},
+        {"negative block", fixedLines + "g\nt\nd-5\n>\n>\n", "Expected -5 byte, got 0\n"},
+        {"bad password section", fixedLines + "<Crypt>\nnonsense\n</Crypt>\ng\n>\n", ""},
+        {"an old root line in a new file", fixedLines + "<g>\ns<unnamed>\n>\n", ""},
         {"nesting below the deepest level", nestedFile(MAX_GROUP_LEVEL + 1), tooDeep},
-        {"two bytes a level, a million levels", fixed + repeated("g\n", 1000000), tooDeep},
+        {"two bytes a level, a million levels", fixedLines + repeated("g\n", 1000000), tooDeep},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -279,7 +278,7 @@ TEST(DataFile, MalformedFilesAreRefusedAndLeftUntouched) {
 TEST(DataFile, ACopyIsRefusedOnlyForTheDataFileItself) {
     TempDir dir;
     const std::string path = dir.file("v.dat");
-    writeWholeFile(path, fixed + "<idmax=2>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\n>\n</data>\n");
+    writeWholeFile(path, fixedLines + "<idmax=2>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\n>\n</data>\n");
     TestOrganizer v(path);
     ASSERT_EQ(v->writeData(path.c_str()), 0);
     const std::string data = readWholeFile(path);
@@ -357,19 +356,19 @@ TEST(Limits, GroupsGoAsDeepAsAllowedAndNoDeeper) {
     v->setGroup(bottom);
     const std::string before = dumpTree(*v);
     EXPECT_EQ(v->newGroup(), Velk::NEW_GROUP_TOO_DEEP);
-    writeWholeFile(file, fixed + "t\nsfine\n>\ng\nsgroup\n>\n</data>\n");
+    writeWholeFile(file, fixedLines + "t\nsfine\n>\ng\nsgroup\n>\n</data>\n");
     EXPECT_EQ(v->insertDataFromFile(file.c_str()), Velk::INSERT_TOO_DEEP);
     EXPECT_EQ(dumpTree(*v), before) << "a refused insertion changes nothing";
     // A line "g" inside a description is no group.
-    writeWholeFile(file, fixed + "t\nsfine\nd3\ng\nx\n>\n</data>\n");
+    writeWholeFile(file, fixedLines + "t\nsfine\nd3\ng\nx\n>\n</data>\n");
     EXPECT_EQ(v->insertDataFromFile(file.c_str()), 0);
 
     // Hostile nesting in a journal entry or a pasted file stops at the limit.
-    writeWholeFile(path + "1", fixed + "<new parent=1>\n" + repeated("g\n", 500000));
+    writeWholeFile(path + "1", fixedLines + "<new parent=1>\n" + repeated("g\n", 500000));
     EXPECT_EQ(TestOrganizer(path).replayed, -1);
     std::remove((path + "1").c_str());
     v->setGroup(v->getRoot());
-    writeWholeFile(file, fixed + repeated("g\n", 30000));
+    writeWholeFile(file, fixedLines + repeated("g\n", 30000));
     EXPECT_EQ(v->insertDataFromFile(file.c_str()), -2);
     TestOrganizer again(path);
     EXPECT_EQ(dumpTree(*again), dumpTree(*v)) << "both insertions are journaled";
@@ -395,7 +394,8 @@ TEST(Limits, ATenMegabyteDescriptionAndAThousandJournalFiles) {
     EXPECT_TRUE(description(*TestOrganizer(path), 0) == text);
     // Entry n renames the todo to n + 1; the last one wins.
     for (unsigned n = 0; n < 1000; ++n)
-        writeWholeFile(journalFile(path, n), fixed + "<changed>\nt\ns" + std::to_string(n + 1) +
+        writeWholeFile(journalFile(path, n), fixedLines + "<changed>\nt\ns" +
+                                                 std::to_string(n + 1) +
                                                  "\nI2\n>\n</changed>\n</data>\n");
     TestOrganizer v(path);
     ASSERT_EQ(v.replayed, 1);

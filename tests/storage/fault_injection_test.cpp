@@ -61,9 +61,9 @@ struct PlanScope {
     ~PlanScope() { plan.at = -1; }
 };
 
-const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
-const std::string base = fixed + "<idmax=5>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\nt\nsplain\nI2\n>\n"
-                                 "t\nsdated\nI3\n>\ng\nsWork\nI4\nt\nsw1\nI5\n>\n>\n>\n</data>\n";
+const std::string base = fixedLines +
+                         "<idmax=5>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\nt\nsplain\nI2\n>\n"
+                         "t\nsdated\nI3\n>\ng\nsWork\nI4\nt\nsw1\nI5\n>\n>\n>\n</data>\n";
 
 int newToDo(Velk& v, const char* summary) {
     if (v.newToDo(0, 0u) != 0) return -9;

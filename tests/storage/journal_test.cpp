@@ -12,13 +12,12 @@
 
 namespace {
 
-const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 const std::string march10 = std::to_string(packDate(10, 3, 2011) | DT_NOTIME);
 const std::string march7 = std::to_string(packDate(7, 3, 2011) | DT_NOTIME);
 
 // root: "plain", "dated" (due 10 March 2011), group "Work" { "w1", group "Sub"
 // { "s1" } }, group "Old" { "o1" }; sync IDs 1 to 9 in that order.
-const std::string baseFile = fixed +
+const std::string baseFile = fixedLines +
                              "<idmax=9>\n<curGroup=/0/>\ng\ns<unnamed>\nI1\n"
                              "t\nsplain\nI2\n>\nt\nsdated\nI3\nn" +
                              march10 +
@@ -26,7 +25,7 @@ const std::string baseFile = fixed +
                              "g\nsWork\nI4\nt\nsw1\nI5\n>\ng\nsSub\nI6\nt\nss1\nI7\n>\n>\n>\n"
                              "g\nsOld\nI8\nt\nso1\nI9\n>\n>\n>\n</data>\n";
 
-const auto entry = [](const std::string& body) { return fixed + body + "</data>\n"; };
+const auto entry = [](const std::string& body) { return fixedLines + body + "</data>\n"; };
 
 // Edits as the window makes them; journal says whether the editor saves.
 void newToDo(Velk& v, const std::string& summary, int kind = 0, bool journal = true) {
@@ -95,10 +94,10 @@ TEST(Journal, EachEditWritesItsEntryAndTheReplayGivesTheSameTree) {
         {"records the file stored without a sync ID are in the file all the same",
          [](Velk& v) { v.DeleteItem(findToDo(*v.getRoot(), "a")), editToDo(v, "b", [&] { v.setItemSummary("b2"); }); },
          {"<deleted>\n2\n</deleted>\n", "<changed>\nt\nsb2\nI3\n>\n</changed>\n"},
-         fixed + "<idmax=1>\ng\ns<unnamed>\nI1\nt\nsa\n>\nt\nsb\n>\n>\n"},
+         fixedLines + "<idmax=1>\ng\ns<unnamed>\nI1\nt\nsa\n>\nt\nsb\n>\n>\n"},
         {"after the sync IDs wrapped, an item dropped before it was journaled needs no entry",
          [](Velk& v) { newToDo(v, "", 0, false), v.DeleteItem(v.getCurItem()); }, {},
-         fixed + "<idmax=4294967295>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI4\n>\n>\n"},
+         fixedLines + "<idmax=4294967295>\ng\ns<unnamed>\nI1\nt\nsa\nI2\n>\nt\nsb\nI4\n>\n>\n"},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -193,7 +192,7 @@ TEST(Journal, AStartSortsOutTheFilesItFinds) {
          {"v.dat", "v.dat1.orphan"}},
         {"a damaged file is passed over and a copy kept aside",
          {{"v.dat0", "junk\n"}, {"v.dat1", drop2}}, 1, {"v.dat", "v.dat0.damaged", "v.datb0"}},
-        {"a file of only the fixed lines is passed over", {{"v.dat0", fixed}, {"v.dat1", drop2}}, 1,
+        {"a file of only the fixed lines is passed over", {{"v.dat0", fixedLines}, {"v.dat1", drop2}}, 1,
          {"v.dat", "v.datb0"}},
         {"an unreadable file ends the run and is set aside",
          {{"v.dat0", drop2}, {"v.dat1", "<unreadable>"}}, 1, {"v.dat", "v.dat1.orphan", "v.datb0"}},

@@ -16,11 +16,10 @@
 
 namespace {
 
-const std::string fixed = "<type=Velk>\n<version=0.54>\n<data>\n";
 const std::string march10 = std::to_string(packDate(10, 3, 2011) | DT_NOTIME);
 
 // root { "t0" (running), "Proj" { "a", "b" (due 10 March 2011), "Sub" { "c" } } }
-const std::string baseFile = fixed +
+const std::string baseFile = fixedLines +
                              "<idmax=7>\ng\ns<unnamed>\nI1\nt\nst0\nI2\nR\nr5,5\n>\n"
                              "g\nsProj\nI3\np2\nt\nsa\nI4\n>\nt\nsb\nI5\nn" +
                              march10 + "\n>\ng\nsSub\nI6\nt\nsc\nI7\n>\n>\n>\n>\n</data>\n";
@@ -74,14 +73,14 @@ TEST_F(Transfer, ExportsHoldTheRecordsWithoutSyncIDs) {
     for (const auto& [exportIt, records] : rows) {
         SCOPED_TRACE(records);
         ASSERT_EQ(exportIt(), 0);
-        EXPECT_EQ(readWholeFile(clip), fixed + records + "</data>\n");
+        EXPECT_EQ(readWholeFile(clip), fixedLines + records + "</data>\n");
     }
     EXPECT_EQ(v().incsave_getNrOfFiles(), 0) << "nothing was marked saved";
     EXPECT_EQ(v().insertDataFromFile(clip.c_str()), -1) << "paste only in the normal view";
 }
 
 TEST_F(Transfer, InsertedRecordsGetFreshSyncIDsAndAreJournaled) {
-    writeWholeFile(dir.file("cut"), fixed + "t\nsone\n>\ng\nstwo\nt\nsinside\n");
+    writeWholeFile(dir.file("cut"), fixedLines + "t\nsone\n>\ng\nstwo\nt\nsinside\n");
     writeWholeFile(dir.file("other.dat"), baseFile);
     auto paste = [&](int (Velk::*exportTo)(const char*, bool), bool cut, bool intoRoot) {
         v().setGroup(proj), (v().*exportTo)(clip.c_str(), false);
@@ -155,7 +154,7 @@ TEST_F(Transfer, TheClipboardIsWrittenOwnerOnlyAndNeverOverAPlantedFile) {
     // Pasting from the clipboard does not follow a link; an import may.
     std::filesystem::remove_all(clip);
     ::symlink(dir.file("victim").c_str(), clip.c_str());
-    writeWholeFile(dir.file("victim"), fixed + "t\nsinjected\n>\n</data>\n");
+    writeWholeFile(dir.file("victim"), fixedLines + "t\nsinjected\n>\n</data>\n");
     EXPECT_EQ(v().insertDataFromFile(clip.c_str(), false), -3);
     EXPECT_EQ(findToDo(*v().getRoot(), "injected"), nullptr);
     EXPECT_EQ(v().insertDataFromFile(clip.c_str()), 0);

@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+// The fixed lines every data file and every journal entry begins with.
+inline const std::string fixedLines = "<type=Velk>\n<version=0.54>\n<data>\n";
+
 // An engine started as the program entry starts it: createRoot, readData of
 // the file and the replay of its journal, on a clock pinned to 5 March 2011.
 struct TestOrganizer {
