@@ -2,71 +2,178 @@
 
 #include "model/todo_item.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Notes a new entry of item in list.
+void noteFiled(T_CalPlace& p, const void* list, packedDT key, uint64_t filed) {
+    if (p.entries == 0) {
+        p.list = list;
+        p.key = key;
+        p.filed = filed;
+    } else {
+        p.several = true;
+    }
+    ++p.entries;
+}
+
+// Notes that an entry of item is gone.
+void noteUnfiled(T_CalPlace& p) {
+    if (p.entries > 0) --p.entries;
+    if (p.entries == 0) {
+        p.list = nullptr;
+        p.several = false;
+    }
+}
+
+} // namespace
+
+std::size_t T_DatedCalList::apartLimit() const {
+    return std::max<std::size_t>(256, std::size_t(std::sqrt(double(main.size()))) * 2);
+}
+
 void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
+    const T_DatedCalListItem e{item, key, nextFiled++};
+    noteFiled(item->calPlace(), this, key, e.filed);
+    if (deferred) {
+        main.push_back(e);
+        unsorted = true;
+        return;
+    }
     // A new entry sorts before every older entry with the same key.
-    orderedValid = false;
-    const_iterator pos = index->entries.insert(T_DatedCalListItem{item, key, nextFiled++}).first;
-    index->byItem.emplace(item, pos);
+    added.insert(std::upper_bound(added.begin(), added.end(), e, before), e);
+    if (added.size() > apartLimit()) merge();
+}
+
+void T_DatedCalList::erase(const T_DatedCalListItem& which) {
+    auto a = std::lower_bound(added.begin(), added.end(), which, before);
+    if (a != added.end() && a->filed == which.filed) {
+        added.erase(a);
+        return;
+    }
+    if (unsorted) merge();
+    auto m = std::lower_bound(main.begin(), main.end(), which, before);
+    if (m != main.end() && m->filed == which.filed && m->item) {
+        m->item = nullptr;
+        if (++holes > apartLimit()) merge();
+    }
 }
 
 void T_DatedCalList::unfile(ToDoListToDo* item) {
-    auto range = index->byItem.equal_range(item);
-    if (range.first == range.second) return;
-    orderedValid = false;
-    // An item filed more than once is unfiled at its first entry from the front.
-    auto first = range.first;
-    for (auto it = std::next(range.first); it != range.second; ++it)
-        if (Order()(*it->second, *first->second)) first = it;
-    index->entries.erase(first->second);
-    index->byItem.erase(first);
+    T_CalPlace& p = item->calPlace();
+    if (p.entries == 0) return;
+    if (!p.several) {
+        if (p.list != this) return;
+        erase(T_DatedCalListItem{item, p.key, p.filed});
+        noteUnfiled(p);
+        return;
+    }
+    // Filed more than once: the first entry of the item from the front.
+    if (unsorted) merge();
+    const T_DatedCalListItem* first = nullptr;
+    for (const auto* list : {&main, &added}) {
+        auto it = std::find_if(list->begin(), list->end(),
+                               [item](const T_DatedCalListItem& e) { return e.item == item; });
+        if (it != list->end() && (!first || before(*it, *first))) first = &*it;
+    }
+    if (!first) return;
+    erase(T_DatedCalListItem(*first));
+    noteUnfiled(p);
 }
 
 bool T_DatedCalList::contains(const ToDoListToDo* item) const {
-    return index->byItem.count(item) != 0;
+    const T_CalPlace& p = const_cast<ToDoListToDo*>(item)->calPlace();
+    if (p.entries == 0) return false;
+    if (!p.several) return p.list == this;
+    auto of = [item](const T_DatedCalListItem& e) { return e.item == item; };
+    return std::any_of(main.begin(), main.end(), of) || std::any_of(added.begin(), added.end(), of);
 }
 
 void T_DatedCalList::clear() {
-    index.reset();
-    ordered.clear();
-    orderedValid = false;
+    for (const auto* list : {&main, &added})
+        for (const T_DatedCalListItem& e : *list)
+            if (e.item) noteUnfiled(e.item->calPlace());
+    drop();
+}
+
+void T_DatedCalList::drop() {
+    std::vector<T_DatedCalListItem>().swap(main);
+    std::vector<T_DatedCalListItem>().swap(added);
+    holes = 0;
+    unsorted = false;
+}
+
+void T_DatedCalList::defer(bool on) {
+    deferred = on;
+}
+
+void T_DatedCalList::merge() const {
+    if (unsorted) {
+        std::sort(main.begin(), main.end(), before);
+        unsorted = false;
+    }
+    if (holes) {
+        main.erase(std::remove_if(main.begin(), main.end(),
+                                  [](const T_DatedCalListItem& e) { return !e.item; }),
+                   main.end());
+        holes = 0;
+    }
+    if (!added.empty()) {
+        const auto middle = main.insert(main.end(), added.begin(), added.end());
+        std::inplace_merge(main.begin(), middle, main.end(), before);
+        added.clear();
+    }
 }
 
 const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
-    if (!orderedValid) {
-        ordered.assign(index->entries.begin(), index->entries.end());
-        orderedValid = true;
-    }
-    return ordered;
+    if (unsorted || holes || !added.empty()) merge();
+    return main;
 }
 
 void T_RecCalList::file(ToDoListToDo* item) {
-    index->items.push_back(item);
-    index->byItem.emplace(item, Place{nextFiled++, std::prev(index->items.end())});
+    noteFiled(item->calPlace(), this, DT_EMPTY, 0);
+    items.push_back(item);
 }
 
 void T_RecCalList::unfile(ToDoListToDo* item) {
-    auto range = index->byItem.equal_range(item);
-    if (range.first == range.second) return;
-    auto first = range.first;
-    for (auto it = std::next(range.first); it != range.second; ++it)
-        if (it->second.filed < first->second.filed) first = it;
-    index->items.erase(first->second.pos);
-    index->byItem.erase(first);
+    T_CalPlace& p = item->calPlace();
+    if (p.entries == 0 || (!p.several && p.list != this)) return;
+    auto it = std::find(items.begin(), items.end(), item);
+    if (it == items.end()) return;
+    items.erase(it);
+    noteUnfiled(p);
+}
+
+bool T_RecCalList::contains(const ToDoListToDo* item) const {
+    const T_CalPlace& p = const_cast<ToDoListToDo*>(item)->calPlace();
+    if (p.entries == 0) return false;
+    if (!p.several) return p.list == this;
+    return std::find(items.begin(), items.end(), item) != items.end();
 }
 
 void T_RecCalList::clear() {
-    index.reset();
+    for (ToDoListToDo* item : items)
+        noteUnfiled(item->calPlace());
+    drop();
 }
 
 T_Calendar::T_Calendar() : date(getTodayDate(DT_NOTIME)) {}
 
+void T_Calendar::deferDatedLists(bool on) {
+    datedToDos.defer(on);
+    datedAppointments.defer(on);
+    datedNotes.defer(on);
+}
+
 void T_Calendar::clearLists() {
-    recToDos.clear();
-    datedToDos.clear();
-    recAppointments.clear();
-    datedAppointments.clear();
-    recNotes.clear();
-    datedNotes.clear();
+    recToDos.drop();
+    datedToDos.drop();
+    recAppointments.drop();
+    datedAppointments.drop();
+    recNotes.drop();
+    datedNotes.drop();
 }
 
 namespace {

@@ -1,13 +1,8 @@
 #pragma once
-#include "model/arena_held.h"
 #include "model/datetime.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <list>
-#include <memory_resource>
-#include <set>
-#include <unordered_map>
 #include <vector>
 
 class ToDoListToDo;
@@ -21,91 +16,101 @@ struct T_DatedCalListItem {
     uint64_t filed = 0;
 };
 
-// A dated calendar list: entries sorted by key in ascending unsigned order
-// (values without a date last), entries with equal keys newest first. Filing
-// and unfiling take logarithmic time, so that a data file that is not sorted
-// by date loads quickly. The list's nodes live in a pool of their own, so that
-// emptying it frees them in bulk.
-class T_DatedCalList {
-    struct Order {
-        bool operator()(const T_DatedCalListItem& a, const T_DatedCalListItem& b) const {
-            if (a.key != b.key) return a.key < b.key;
-            return a.filed > b.filed; // newest first
-        }
-    };
-    using Entries = std::pmr::set<T_DatedCalListItem, Order>;
+// Where an item is filed, kept in the item so that a list finds its entry
+// without an index of its own: the list, and the key and number of the entry.
+// An item filed more than once (the lists allow it) no longer trusts this and
+// is looked for entry by entry until it is in no list again. A copy of an item
+// is in no list, and assigning an item keeps the target's own place.
+struct T_CalPlace {
+    T_CalPlace() = default;
+    T_CalPlace(const T_CalPlace&) {}
+    T_CalPlace& operator=(const T_CalPlace&) { return *this; }
 
+    const void* list = nullptr; // the list of the only entry; null in none
+    uint64_t filed = 0;
+    packedDT key = DT_EMPTY;
+    uint16_t entries = 0; // entries of the item in all lists
+    bool several = false; // filed more than once since it was last in no list
+};
+
+// A dated calendar list: entries sorted by key in ascending unsigned order
+// (values without a date last), entries with equal keys newest first.
+//
+// The entries lie in one sorted array, which the calendar walks as it is, and
+// which takes 24 bytes per entry. Filing one entry puts it into a small sorted
+// array beside it, unfiling marks its place in the large one as empty (found
+// by binary search from the item's place); once either grows past about the
+// square root of the size, or the calendar wants the entries in order, the
+// two are merged in one pass. A data file is read with the list deferred:
+// its entries are collected unsorted and sorted once at the end.
+class T_DatedCalList {
   public:
-    using const_iterator = Entries::const_iterator;
-    using const_reverse_iterator = Entries::const_reverse_iterator;
+    using const_iterator = std::vector<T_DatedCalListItem>::const_iterator;
 
     // Inserts the entry before the first entry whose key is not less than key.
     void file(ToDoListToDo* item, packedDT key);
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
     bool contains(const ToDoListToDo* item) const;
-    // Forgets every entry at once, releasing the pool without looking at the
-    // entries or the items.
+    // Empties the list; its items stay and are in it no more.
     void clear();
+    // Empties the list without looking at its items, for a tree that goes
+    // away as a whole: its items must not be filed or unfiled again.
+    void drop();
 
-    const_iterator begin() const { return index->entries.begin(); }
-    const_iterator end() const { return index->entries.end(); }
-    const_reverse_iterator rbegin() const { return index->entries.rbegin(); }
-    const_reverse_iterator rend() const { return index->entries.rend(); }
-    std::size_t size() const { return index->entries.size(); }
-    bool empty() const { return index->entries.empty(); }
+    // While deferred, file() only collects its entries; the first look at
+    // the list sorts them once, with the same result as filing them one at a
+    // time. A data file names its entries in no date order.
+    void defer(bool on);
+
+    const_iterator begin() const { return inOrder().begin(); }
+    const_iterator end() const { return inOrder().end(); }
+    std::size_t size() const { return main.size() - holes + added.size(); }
+    bool empty() const { return size() == 0; }
     // The entries in list order in one contiguous array, for the calendar's
-    // walks: made from the tree on first use after a change and kept until
-    // the next one, so that moving through the calendar does not chase the
-    // tree's nodes again and again.
+    // walks.
     const std::vector<T_DatedCalListItem>& inOrder() const;
 
   private:
-    struct Index {
-        explicit Index(std::pmr::memory_resource* pool) : entries(pool), byItem(pool) {}
-        Entries entries;
-        std::pmr::unordered_multimap<const ToDoListToDo*, const_iterator> byItem;
-    };
-    ArenaHeld<Index> index;
+    static bool before(const T_DatedCalListItem& a, const T_DatedCalListItem& b) {
+        if (a.key != b.key) return a.key < b.key;
+        return a.filed > b.filed; // newest first
+    }
+    // The largest number of recent entries or empty places kept apart.
+    std::size_t apartLimit() const;
+    void merge() const;
+    void erase(const T_DatedCalListItem& which);
+
+    mutable std::vector<T_DatedCalListItem> main;  // sorted; item null where unfiled
+    mutable std::vector<T_DatedCalListItem> added; // sorted; filed since the last merge
+    mutable std::size_t holes = 0;                 // unfiled places in main
+    mutable bool unsorted = false;                 // main collected while deferred
+    bool deferred = false;
     uint64_t nextFiled = 0;
-    mutable std::vector<T_DatedCalListItem> ordered;
-    mutable bool orderedValid = false;
 };
 
-// A recurring calendar list: items in the order in which they were filed. Its
-// nodes, too, live in a pool of their own.
+// A recurring calendar list: items in the order in which they were filed.
+// Few entries recur, so the list is one array.
 class T_RecCalList {
-    using Items = std::pmr::list<ToDoListToDo*>;
-    struct Place {
-        uint64_t filed;
-        Items::iterator pos;
-    };
-
   public:
-    using const_iterator = Items::const_iterator;
+    using const_iterator = std::vector<ToDoListToDo*>::const_iterator;
 
     // Appends the item at the end.
     void file(ToDoListToDo* item);
     // Erases the first entry (from the front) of item; nothing when there is none.
     void unfile(ToDoListToDo* item);
-    bool contains(const ToDoListToDo* item) const { return index->byItem.count(item) != 0; }
-    // Forgets every entry at once, releasing the pool without looking at the
-    // entries or the items.
+    bool contains(const ToDoListToDo* item) const;
+    // As T_DatedCalList::clear and drop.
     void clear();
+    void drop() { items.clear(); }
 
-    const_iterator begin() const { return index->items.begin(); }
-    const_iterator end() const { return index->items.end(); }
-    std::size_t size() const { return index->items.size(); }
-    bool empty() const { return index->items.empty(); }
+    const_iterator begin() const { return items.begin(); }
+    const_iterator end() const { return items.end(); }
+    std::size_t size() const { return items.size(); }
+    bool empty() const { return items.empty(); }
 
   private:
-    struct Index {
-        explicit Index(std::pmr::memory_resource* pool) : items(pool), byItem(pool) {}
-        Items items;
-        std::pmr::unordered_multimap<const ToDoListToDo*, Place> byItem;
-    };
-    ArenaHeld<Index> index;
-    uint64_t nextFiled = 0;
+    std::vector<ToDoListToDo*> items;
 };
 
 // The calendar lists: every dated entry of the tree, indexed by kind and by
@@ -119,9 +124,13 @@ class T_Calendar {
     T_Calendar& operator=(const T_Calendar&) = delete;
 
     // Empties all six lists in one step, for a tree that goes away as a whole:
-    // its entries are not unfiled one by one, as nothing points at them any
-    // more. Deleting single entries or groups during a run still unfiles them.
+    // its entries are not unfiled one by one and its items not looked at, as
+    // nothing points at them any more. Deleting single entries or groups
+    // during a run still unfiles them.
     void clearLists();
+    // Defers the indexing of the dated lists while many entries are filed at
+    // once (a file being read), and builds them when deferring ends.
+    void deferDatedLists(bool on);
 
     packedDT date;     // first day shown by the calendar view
     uint32_t days = 7; // number of days shown

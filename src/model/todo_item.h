@@ -1,4 +1,5 @@
 #pragma once
+#include "model/calendar.h"
 #include "model/datetime.h"
 #include "model/description.h"
 #include "model/recurrence.h"
@@ -171,6 +172,8 @@ class ToDoListToDo : public ToDoListItem {
     // priority and recurrence select (defined with the calendar lists).
     void putIntoCalList(T_Calendar& cal);
     void removeFromCalLists(T_Calendar& cal);
+    // Where the calendar lists hold the entry; theirs to keep.
+    T_CalPlace& calPlace() { return place; }
 
     // The fields as a record stores them, set without the calendar lists and
     // without repairing dates or recurrence: for the record readers, which
@@ -198,4 +201,5 @@ class ToDoListToDo : public ToDoListItem {
     packedDT end = DT_EMPTY;
     T_recData recData;
     DescrData description;
+    T_CalPlace place;
 };

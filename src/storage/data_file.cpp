@@ -5,6 +5,7 @@
 #include "storage/data_file.h"
 
 #include "common/text.h"
+#include "model/calendar.h"
 #include "model/group.h"
 #include "model/sync_ids.h"
 #include "storage/file_tools.h"
@@ -250,7 +251,10 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
                    std::vector<uint32_t>& numberedAtLoad) {
     bool foundEnd = false;
     int result = readHeader(in, header, passwords, foundEnd);
+    // The calendar lists are built once the whole tree has been read.
+    cal.deferDatedLists(true);
     if (!foundEnd || readGroupRecord(in, root, nrActiveJobs, header.idmax, cal) != 0) result = -1;
+    cal.deferDatedLists(false);
     if (in.bad()) {
         result = -2;
         error = "it could not be read to the end";
@@ -258,22 +262,29 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
     if (result != 0) return result;
     // Records read without a sync ID after the last number was handed out
     // have none yet: they are numbered now that the whole tree is known.
-    numberNewItems(header.idmax, root, root, true);
-    repairSyncIDCollisions(root, header.idmax);
-    root.checkCompleted();
+    // Before that number no record is left without one.
+    if (header.idmax == SYNCID_LAST) numberNewItems(header.idmax, root, root, true);
     // What the file holds, in one walk: the descriptions it keeps in plain
-    // text, and the items it stored without a sync ID. Those got theirs
-    // while loading, the same ones at every load of the file, so they count
-    // as in the file for the journal; they are compared by number, not
-    // against the highest one, because once the numbers have wrapped new
-    // items take free numbers below it.
+    // text, and the items it stored without a sync ID (the only ones not
+    // marked saved).
     plainInDataFile.clear();
-    numberedAtLoad.clear();
+    std::vector<ToDoListItem*> unnumbered;
     forEachInSubtree(root, true, [&](ToDoListItem& item) {
-        if (!item.hasBeenSaved()) numberedAtLoad.push_back(item.getSyncID());
+        if (!item.hasBeenSaved()) unnumbered.push_back(&item);
         auto* t = dynamic_cast<ToDoListToDo*>(&item);
         if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
     });
+    // Only such items can carry a number that another one has too.
+    if (!unnumbered.empty()) repairSyncIDCollisions(root, header.idmax);
+    root.checkCompleted();
+    // The items stored without a sync ID got theirs while loading, the same
+    // ones at every load of the file, so they count as in the file for the
+    // journal; they are compared by number, not against the highest one,
+    // because once the numbers have wrapped new items take free numbers
+    // below it.
+    numberedAtLoad.clear();
+    for (const ToDoListItem* item : unnumbered)
+        numberedAtLoad.push_back(item->getSyncID());
     std::sort(plainInDataFile.begin(), plainInDataFile.end());
     std::sort(numberedAtLoad.begin(), numberedAtLoad.end());
     return 0;
