@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
             exitCode = exitCode ? exitCode : -1;
         }
     }
+    velk->itemTree().leaveTreeToTheSystem();
     delete velk;
     velk = nullptr;
     if (haveClipboard) std::remove(clipboardFile);

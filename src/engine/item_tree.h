@@ -26,6 +26,11 @@ class ItemTree {
 
     // Makes the empty root group, replacing any tree.
     void createRoot();
+    // For the end of the process: the tree is left to the system, which takes
+    // back the memory of the whole process at once, instead of being freed
+    // item by item (a tenth of a quick start at 100,000 entries). The engine
+    // then holds no tree; nothing else may be done with it but deleting it.
+    void leaveTreeToTheSystem();
 
     ToDoListGroup* root() const { return root_.get(); }
     T_Calendar& calendar() { return cal_; }

@@ -400,10 +400,12 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
         }
         result = 1;
     }
+    nextNr = 0;
+    // Nothing was replayed: the tree and its counts are as loaded.
+    if (result == 0) return 0;
     root.checkCompleted();
     // A replayed record may have started or stopped a recording: count anew.
     nrActiveJobs = root.getNrActiveJobs();
-    nextNr = 0;
     return result;
 }
 

@@ -64,4 +64,4 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
 std::string oneLine(const std::string& text);
 
 // Reads one line of a record, of any length, without its line feed.
-std::string readRecordLine(std::istream& in);
+void readRecordLine(std::istream& in, std::string& line);
