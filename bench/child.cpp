@@ -49,6 +49,19 @@ bool writeTextFile(const std::string& path, const std::string& text) {
     return std::fclose(f) == 0 && whole;
 }
 
+bool readTextFile(const std::string& path, std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    text.clear();
+    char chunk[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        text.append(chunk, n);
+    const bool whole = !std::ferror(f);
+    std::fclose(f);
+    return whole;
+}
+
 long long fileSize(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? (long long)st.st_size : -1;

@@ -27,6 +27,9 @@ bool removeTree(const std::string& path);
 // Writes text to a new file. True when all of it was written.
 bool writeTextFile(const std::string& path, const std::string& text);
 
+// Reads a whole file into text. True when all of it was read.
+bool readTextFile(const std::string& path, std::string& text);
+
 // The size of a file in bytes, -1 when it cannot be read.
 long long fileSize(const std::string& path);
 
