@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <poll.h>
 #include <string>
@@ -37,16 +36,22 @@ namespace {
 
 void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
     fl_open_display();
-    const std::string dir = "/tmp/velk_gui_bench_" + std::to_string(::getpid());
-    const std::string path = dir + ".dat";
-    std::ofstream(path, std::ios::binary) << generateDataFile(100000);
+    // The data file, the clipboard and the journal files the toggles write
+    // beside the data file live in a private folder, removed at the end.
+    PrivateFolder folder("gui_toggle");
+    const std::string path = folder.path() + "/velk.dat";
+    std::error_code copied;
+    if (folder.path().empty() ||
+        !std::filesystem::copy_file(generatedDataFile(100000), path, copied)) {
+        state.SkipWithError("cannot write the data file");
+        return;
+    }
     Velk v;
     v.createRoot();
     if (v.readData(path.c_str()) != 0) {
         state.SkipWithError("load failed");
         return;
     }
-    std::remove(path.c_str());
     v.checkCompleted();
     v.setGroup(v.getRoot());
     v.setMainViewType(MAINVIEW_NORMAL);
@@ -54,7 +59,7 @@ void BM_ToggleCompletionAndRefillFlatList100k(benchmark::State& state) {
     GuiAsk::message = [](const char*) {};
     GuiAsk::alert = [](const char*) {};
 
-    const std::string clipboard = dir + ".tmp";
+    const std::string clipboard = folder.path() + "/velkXXXXXX.tmp";
     make_windows(path.c_str(), 320, 320);
     mainWin->init(&v, clipboard.c_str());
     mainWin->showMain(SCREEN_LIST);
