@@ -199,7 +199,7 @@ void BM_Load(benchmark::State& state) {
         auto v = std::make_unique<Velk>();
         v->createRoot();
         const int r = v->readData(path.c_str());
-        state.PauseTiming(); // checking and deleting the tree are not part of the load
+        state.PauseTiming(); // the check and the deletion of the tree are not timed
         const bool whole = r == 0 && countTodos(*v) == state.range(0);
         v.reset();
         if (!whole) {
@@ -294,8 +294,8 @@ void calendarBench(benchmark::State& state, int days, bool releaseAfter) {
     v->setCalSpan(days);
     for (auto _ : state)
         rebuild(*v);
-    // A day header for each day of the span (special days have rows of their
-    // own beside it), and entries beside them.
+    // A day header for each day of the span (a holiday or other marked day has
+    // a row of its own beside its header), and entries beside them.
     const auto& rows = v->getViewData();
     long long headers = 0;
     for (const T_viewDataItem& r : rows)
