@@ -8,11 +8,10 @@
 namespace {
 
 // Notes a new entry of item in list.
-void noteFiled(T_CalPlace& p, const void* list, packedDT key, uint64_t filed) {
+void noteFiled(T_CalPlace& p, const void* list, packedDT key) {
     if (p.entries == 0) {
         p.list = list;
         p.key = key;
-        p.filed = filed;
     } else {
         p.several = true;
     }
@@ -36,7 +35,7 @@ std::size_t T_DatedCalList::apartLimit() const {
 
 void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     const T_DatedCalListItem e{item, key, nextFiled++};
-    noteFiled(item->calPlace(), this, key, e.filed);
+    noteFiled(item->calPlace(), this, key);
     if (deferred) {
         main.push_back(e);
         unsorted = true;
@@ -47,18 +46,27 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     if (added.size() > apartLimit()) merge();
 }
 
-void T_DatedCalList::erase(const T_DatedCalListItem& which) {
-    auto a = std::lower_bound(added.begin(), added.end(), which, before);
-    if (a != added.end() && a->filed == which.filed) {
-        added.erase(a);
-        return;
-    }
+bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint64_t* filed) {
+    auto match = [&](const T_DatedCalListItem& e) {
+        return e.item == item && (!filed || e.filed == *filed);
+    };
+    auto keyBefore = [](const T_DatedCalListItem& e, packedDT k) { return e.key < k; };
+    auto a = std::lower_bound(added.begin(), added.end(), key, keyBefore);
+    for (; a != added.end() && a->key == key; ++a)
+        if (match(*a)) {
+            added.erase(a);
+            return true;
+        }
     if (unsorted) merge();
-    auto m = std::lower_bound(main.begin(), main.end(), which, before);
-    if (m != main.end() && m->filed == which.filed && m->item) {
-        m->item = nullptr;
-        if (++holes > apartLimit()) merge();
-    }
+    // An unfiled place keeps its key and number, so the array stays sorted.
+    auto m = std::lower_bound(main.begin(), main.end(), key, keyBefore);
+    for (; m != main.end() && m->key == key; ++m)
+        if (match(*m)) {
+            m->item = nullptr;
+            if (++holes > apartLimit()) merge();
+            return true;
+        }
+    return false;
 }
 
 void T_DatedCalList::unfile(ToDoListToDo* item) {
@@ -66,7 +74,7 @@ void T_DatedCalList::unfile(ToDoListToDo* item) {
     if (p.entries == 0) return;
     if (!p.several) {
         if (p.list != this) return;
-        erase(T_DatedCalListItem{item, p.key, p.filed});
+        erase(item, p.key, nullptr);
         noteUnfiled(p);
         return;
     }
@@ -79,7 +87,8 @@ void T_DatedCalList::unfile(ToDoListToDo* item) {
         if (it != list->end() && (!first || before(*it, *first))) first = &*it;
     }
     if (!first) return;
-    erase(T_DatedCalListItem(*first));
+    const T_DatedCalListItem which = *first;
+    erase(item, which.key, &which.filed);
     noteUnfiled(p);
 }
 
@@ -133,7 +142,7 @@ const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
 }
 
 void T_RecCalList::file(ToDoListToDo* item) {
-    noteFiled(item->calPlace(), this, DT_EMPTY, 0);
+    noteFiled(item->calPlace(), this, DT_EMPTY);
     items.push_back(item);
 }
 

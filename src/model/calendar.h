@@ -17,7 +17,7 @@ struct T_DatedCalListItem {
 };
 
 // Where an item is filed, kept in the item so that a list finds its entry
-// without an index of its own: the list, and the key and number of the entry.
+// without an index of its own: the list and the key of the entry.
 // An item filed more than once (the lists allow it) no longer trusts this and
 // is looked for entry by entry until it is in no list again. A copy of an item
 // is in no list, and assigning an item keeps the target's own place.
@@ -27,7 +27,6 @@ struct T_CalPlace {
     T_CalPlace& operator=(const T_CalPlace&) { return *this; }
 
     const void* list = nullptr; // the list of the only entry; null in none
-    uint64_t filed = 0;
     packedDT key = DT_EMPTY;
     uint16_t entries = 0; // entries of the item in all lists
     bool several = false; // filed more than once since it was last in no list
@@ -39,7 +38,8 @@ struct T_CalPlace {
 // The entries lie in one sorted array, which the calendar walks as it is, and
 // which takes 24 bytes per entry. Filing one entry puts it into a small sorted
 // array beside it, unfiling marks its place in the large one as empty (found
-// by binary search from the item's place); once either grows past about the
+// by binary search for the item's key, then among the entries of that key);
+// once either grows past about the
 // square root of the size, or the calendar wants the entries in order, the
 // two are merged in one pass. A data file is read with the list deferred:
 // its entries are collected unsorted and sorted once at the end.
@@ -79,7 +79,8 @@ class T_DatedCalList {
     // The largest number of recent entries or empty places kept apart.
     std::size_t apartLimit() const;
     void merge() const;
-    void erase(const T_DatedCalListItem& which);
+    // Erases the entry of item with that key (and that number, when given).
+    bool erase(const ToDoListToDo* item, packedDT key, const uint64_t* filed);
 
     mutable std::vector<T_DatedCalListItem> main;  // sorted; item null where unfiled
     mutable std::vector<T_DatedCalListItem> added; // sorted; filed since the last merge

@@ -43,27 +43,49 @@ DescrData& DescrData::operator=(const DescrData& src) {
     return *this;
 }
 
+const std::vector<unsigned char>& DescrData::getData() const {
+    static const std::vector<unsigned char> none;
+    return body ? body->data : none;
+}
+
+DescrData::Body& DescrData::made() {
+    if (!body) body = std::make_unique<Body>();
+    return *body;
+}
+
+void DescrData::setSavedForm(std::unique_ptr<T_DescrForm> form) {
+    if (form || body) made().savedForm = std::move(form);
+}
+
 void DescrData::CopyFrom(const DescrData* src) {
     if (src == this) return;
-    data = src->data;
     flags = src->flags;
-    savedForm.reset();
+    if (src->getData().empty()) {
+        body.reset();
+        return;
+    }
+    made().data = src->body->data;
+    body->savedForm.reset();
     // Only cipher text is kept as the saved form: plain text under the
     // enciphered flags must never be written back as if it were cipher text.
-    if (!data.empty() && (flags & DESCR_ENCIPHERED))
-        savedForm = std::make_unique<T_DescrForm>(T_DescrForm{data, flags});
+    if (flags & DESCR_ENCIPHERED)
+        body->savedForm = std::make_unique<T_DescrForm>(T_DescrForm{body->data, flags});
 }
 
 bool DescrData::operator==(const DescrData& other) const {
-    return flags == other.flags && data == other.data;
+    return flags == other.flags && getData() == other.getData();
 }
 
 void DescrData::SetNewChar(const char* text) {
     std::size_t n = (text && *text) ? std::strlen(text) + 1 : 0;
+    const std::vector<unsigned char>& data = getData();
     bool same = n != 0 && data.size() == n && std::memcmp(data.data(), text, n) == 0;
     if (same) return; // the same text again: data and saved form stay
-    if (!data.empty()) savedForm.reset();
-    data.assign(text, text + n);
+    if (!data.empty()) dropSavedForm();
+    if (n == 0)
+        body.reset();
+    else
+        made().data.assign(text, text + n);
     // The new data is plain text, whatever the old data was.
     flags &= ~DESCR_ENCIPHERED;
 }
@@ -73,18 +95,18 @@ void DescrData::SetSaveCrypt(bool on) {
         flags |= DESCR_SAVECRYPT;
     else
         flags &= ~(DESCR_SAVECRYPT | DESCR_SAVECRYPT2);
-    savedForm.reset();
+    dropSavedForm();
 }
 
 void DescrData::decipherInMemory(DescriptionCipher* crypt) {
     if (!(flags & DESCR_ENCIPHERED)) return;
-    if (data.empty()) {
+    if (getData().empty()) {
         flags &= ~DESCR_ENCIPHERED; // nothing to decipher
         return;
     }
     if (!cipher().isLoggedIn(crypt)) return;
     std::vector<unsigned char> plain;
-    if (!cipher().decrypt(crypt, data, (flags & DESCR_CBC) != 0, plain)) return;
+    if (!cipher().decrypt(crypt, body->data, (flags & DESCR_CBC) != 0, plain)) return;
     // The deciphered buffer is rounded up to whole blocks; the text ends at its
     // first zero byte.
     std::size_t len = 0;
@@ -92,7 +114,7 @@ void DescrData::decipherInMemory(DescriptionCipher* crypt) {
         ++len;
     plain.resize(len);
     plain.push_back(0);
-    data = std::move(plain);
+    body->data = std::move(plain);
     flags &= ~DESCR_ENCIPHERED;
 }
 
@@ -102,7 +124,7 @@ bool DescrData::GetDescription(const char*& text, DescriptionCipher* crypt) {
         text = nullptr;
         return true;
     }
-    text = data.empty() ? nullptr : reinterpret_cast<const char*>(data.data());
+    text = getData().empty() ? nullptr : reinterpret_cast<const char*>(body->data.data());
     return false;
 }
 
@@ -112,10 +134,10 @@ int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& 
     out.clear();
     length = 0;
     outFlags = flags;
-    if ((flags & DESCR_SAVECRYPT) && savedForm) {
-        out = savedForm->data;
+    if ((flags & DESCR_SAVECRYPT) && savedForm()) {
+        out = savedForm()->data;
         length = int(out.size());
-        outFlags = savedForm->flags;
+        outFlags = savedForm()->flags;
         return 0;
     }
     if (!(flags & DESCR_SAVECRYPT) && (flags & DESCR_ENCIPHERED)) {
@@ -123,6 +145,7 @@ int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& 
         decipherInMemory(crypt);
         if (flags & DESCR_ENCIPHERED) return -1;
     }
+    const std::vector<unsigned char>& data = getData();
     if (data.empty()) {
         outFlags = flags & ~0xffff;
         return 0;
@@ -145,9 +168,13 @@ int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& 
 }
 
 void DescrData::SetStoredForm(std::vector<unsigned char> bytes, int32_t flagsWord) {
-    data = std::move(bytes);
     flags = flagsWord;
-    savedForm.reset();
-    if ((flags & DESCR_ENCIPHERED) && !data.empty())
-        savedForm = std::make_unique<T_DescrForm>(T_DescrForm{data, flags});
+    if (bytes.empty()) {
+        body.reset();
+        return;
+    }
+    made().data = std::move(bytes);
+    body->savedForm.reset();
+    if (flags & DESCR_ENCIPHERED)
+        body->savedForm = std::make_unique<T_DescrForm>(T_DescrForm{body->data, flags});
 }

@@ -80,16 +80,27 @@ class DescrData {
     // keeps this form as its saved form.
     void SetStoredForm(std::vector<unsigned char> bytes, int32_t flagsWord);
 
-    int getLength() const { return int(data.size()); }
+    int getLength() const { return body ? int(body->data.size()) : 0; }
     int getFlags() const { return flags; }
-    const std::vector<unsigned char>& getData() const { return data; }
+    const std::vector<unsigned char>& getData() const;
 
   private:
     // Replaces cipher text by its plain text when the user is logged in; the
     // saved form (the cipher text as read) stays.
     void decipherInMemory(DescriptionCipher* crypt);
+    // The text and the saved form, made when first needed: most entries have
+    // no description, and an organizer may hold a million entries.
+    struct Body {
+        std::vector<unsigned char> data; // empty: no description
+        std::unique_ptr<T_DescrForm> savedForm;
+    };
+    Body& made();
+    void setSavedForm(std::unique_ptr<T_DescrForm> form);
+    void dropSavedForm() {
+        if (body) body->savedForm.reset();
+    }
+    const T_DescrForm* savedForm() const { return body ? body->savedForm.get() : nullptr; }
 
-    std::vector<unsigned char> data; // empty: no description
     int32_t flags = 0;
-    std::unique_ptr<T_DescrForm> savedForm;
+    std::unique_ptr<Body> body;
 };

@@ -34,7 +34,9 @@ ToDoListToDo::ToDoListToDo(const ToDoListToDo& src) : ToDoListItem(src) {
 ToDoListToDo& ToDoListToDo::operator=(const ToDoListToDo& src) {
     if (this == &src) return *this;
     description = src.description;
-    workingTimes = src.workingTimes;
+    workingTimes = src.workingTimes
+                       ? std::make_unique<std::vector<T_workingTimes>>(*src.workingTimes)
+                       : nullptr;
     completed = src.completed;
     showTimeAs = src.showTimeAs;
     running = src.running;
@@ -46,7 +48,7 @@ ToDoListToDo& ToDoListToDo::operator=(const ToDoListToDo& src) {
 }
 
 bool ToDoListToDo::operator==(const ToDoListToDo& o) const {
-    return description == o.description && workingTimes.size() == o.workingTimes.size() &&
+    return description == o.description && getNrTimes() == o.getNrTimes() &&
            completed.completed == o.completed.completed && completed.time == o.completed.time &&
            showTimeAs == o.showTimeAs && running == o.running && begin == o.begin && end == o.end &&
            recData.type == o.recData.type && recData.rangeBegin == o.recData.rangeBegin &&
@@ -222,7 +224,7 @@ int ToDoListToDo::clearCompleted() {
 }
 
 void ToDoListToDo::stopRecording(int32_t now) {
-    if (!workingTimes.empty()) workingTimes.back().end = now;
+    if (getNrTimes() != 0) workingTimes->back().end = now;
     running = false;
 }
 
@@ -231,7 +233,7 @@ int ToDoListToDo::setRunning(bool on) {
     const int32_t now = int32_t(velkNow());
     if (on) {
         // The open interval holds its begin as end until recording stops.
-        workingTimes.push_back({now, now});
+        times().push_back({now, now});
         running = true;
     } else {
         stopRecording(now);
@@ -240,10 +242,10 @@ int ToDoListToDo::setRunning(bool on) {
 }
 
 double ToDoListToDo::getTimeSum() const {
-    std::size_t n = workingTimes.size();
+    std::size_t n = std::size_t(getNrTimes());
     if (running && n > 0) --n; // the open interval has no end yet
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i)
-        sum += double(workingTimes[i].end) - double(workingTimes[i].begin);
+        sum += double((*workingTimes)[i].end) - double((*workingTimes)[i].begin);
     return sum;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -147,10 +148,10 @@ class ToDoListToDo : public ToDoListItem {
     int setRunning(bool on);
     void setRunningDirect(bool on) { running = on; }
     bool isRunning() const { return running; }
-    void addTime(int32_t b, int32_t e) { workingTimes.push_back({b, e}); }
-    int getNrTimes() const { return int(workingTimes.size()); }
-    int32_t getTimeBegin(int i) const { return workingTimes[std::size_t(i)].begin; }
-    int32_t getTimeEnd(int i) const { return workingTimes[std::size_t(i)].end; }
+    void addTime(int32_t b, int32_t e) { times().push_back({b, e}); }
+    int getNrTimes() const { return workingTimes ? int(workingTimes->size()) : 0; }
+    int32_t getTimeBegin(int i) const { return (*workingTimes)[std::size_t(i)].begin; }
+    int32_t getTimeEnd(int i) const { return (*workingTimes)[std::size_t(i)].end; }
     // Recorded seconds; the open interval of a running recording is left out.
     double getTimeSum() const;
 
@@ -193,7 +194,13 @@ class ToDoListToDo : public ToDoListItem {
     // Stops a running recording: the last interval ends at now.
     void stopRecording(int32_t now);
 
-    std::vector<T_workingTimes> workingTimes;
+    std::vector<T_workingTimes>& times() {
+        if (!workingTimes) workingTimes = std::make_unique<std::vector<T_workingTimes>>();
+        return *workingTimes;
+    }
+
+    // Made with the first interval: most entries never record time.
+    std::unique_ptr<std::vector<T_workingTimes>> workingTimes;
     T_completed completed;
     int showTimeAs = 0;
     bool running = false;
