@@ -34,10 +34,16 @@ std::size_t T_DatedCalList::apartLimit() const {
 }
 
 void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
+    if (nextFiled == UINT32_MAX) renumber();
     const T_DatedCalListItem e{item, key, nextFiled++};
     noteFiled(item->calPlace(), this, key);
     if (deferred) {
-        main.push_back(e);
+        constexpr std::size_t BLOCK = 1 << 16;
+        if (collected.empty() || collected.back().size() == BLOCK) {
+            collected.emplace_back();
+            collected.back().reserve(BLOCK);
+        }
+        collected.back().push_back(e);
         unsorted = true;
         return;
     }
@@ -46,7 +52,7 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     if (added.size() > apartLimit()) merge();
 }
 
-bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint64_t* filed) {
+bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed) {
     auto match = [&](const T_DatedCalListItem& e) {
         return e.item == item && (!filed || e.filed == *filed);
     };
@@ -96,11 +102,13 @@ bool T_DatedCalList::contains(const ToDoListToDo* item) const {
     const T_CalPlace& p = const_cast<ToDoListToDo*>(item)->calPlace();
     if (p.entries == 0) return false;
     if (!p.several) return p.list == this;
+    if (unsorted) merge();
     auto of = [item](const T_DatedCalListItem& e) { return e.item == item; };
     return std::any_of(main.begin(), main.end(), of) || std::any_of(added.begin(), added.end(), of);
 }
 
 void T_DatedCalList::clear() {
+    merge();
     for (const auto* list : {&main, &added})
         for (const T_DatedCalListItem& e : *list)
             if (e.item) noteUnfiled(e.item->calPlace());
@@ -110,6 +118,7 @@ void T_DatedCalList::clear() {
 void T_DatedCalList::drop() {
     std::vector<T_DatedCalListItem>().swap(main);
     std::vector<T_DatedCalListItem>().swap(added);
+    collected.clear();
     holes = 0;
     unsorted = false;
 }
@@ -120,6 +129,15 @@ void T_DatedCalList::defer(bool on) {
 
 void T_DatedCalList::merge() const {
     if (unsorted) {
+        std::size_t n = main.size();
+        for (const auto& block : collected)
+            n += block.size();
+        main.reserve(n);
+        for (auto& block : collected) {
+            main.insert(main.end(), block.begin(), block.end());
+            std::vector<T_DatedCalListItem>().swap(block);
+        }
+        collected.clear();
         std::sort(main.begin(), main.end(), before);
         unsorted = false;
     }
@@ -134,6 +152,23 @@ void T_DatedCalList::merge() const {
         std::inplace_merge(main.begin(), middle, main.end(), before);
         added.clear();
     }
+}
+
+std::size_t T_DatedCalList::size() const {
+    std::size_t n = main.size() - holes + added.size();
+    for (const auto& block : collected)
+        n += block.size();
+    return n;
+}
+
+void T_DatedCalList::renumber() {
+    merge();
+    // Along the array the numbers fall, so within each run of equal keys the
+    // newest entry still comes first.
+    const std::size_t n = main.size();
+    for (std::size_t i = 0; i < n; ++i)
+        main[i].filed = uint32_t(n - i);
+    nextFiled = uint32_t(n + 1);
 }
 
 const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {

@@ -13,7 +13,7 @@ class ToDoListToDo;
 struct T_DatedCalListItem {
     ToDoListToDo* item = nullptr;
     packedDT key = DT_EMPTY;
-    uint64_t filed = 0;
+    uint32_t filed = 0;
 };
 
 // Where an item is filed, kept in the item so that a list finds its entry
@@ -36,7 +36,7 @@ struct T_CalPlace {
 // (values without a date last), entries with equal keys newest first.
 //
 // The entries lie in one sorted array, which the calendar walks as it is, and
-// which takes 24 bytes per entry. Filing one entry puts it into a small sorted
+// which takes 16 bytes per entry. Filing one entry puts it into a small sorted
 // array beside it, unfiling marks its place in the large one as empty (found
 // by binary search for the item's key, then among the entries of that key);
 // once either grows past about the
@@ -46,6 +46,10 @@ struct T_CalPlace {
 class T_DatedCalList {
   public:
     using const_iterator = std::vector<T_DatedCalListItem>::const_iterator;
+
+    // Entries are numbered from firstNumber on (a test starts near the end of
+    // the numbers).
+    explicit T_DatedCalList(uint32_t firstNumber = 0) : nextFiled(firstNumber) {}
 
     // Inserts the entry before the first entry whose key is not less than key.
     void file(ToDoListToDo* item, packedDT key);
@@ -65,7 +69,7 @@ class T_DatedCalList {
 
     const_iterator begin() const { return inOrder().begin(); }
     const_iterator end() const { return inOrder().end(); }
-    std::size_t size() const { return main.size() - holes + added.size(); }
+    std::size_t size() const;
     bool empty() const { return size() == 0; }
     // The entries in list order in one contiguous array, for the calendar's
     // walks.
@@ -80,14 +84,20 @@ class T_DatedCalList {
     std::size_t apartLimit() const;
     void merge() const;
     // Erases the entry of item with that key (and that number, when given).
-    bool erase(const ToDoListToDo* item, packedDT key, const uint64_t* filed);
+    bool erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed);
+    // Numbers the entries anew from 1, keeping their order, when the numbers
+    // have run out.
+    void renumber();
 
     mutable std::vector<T_DatedCalListItem> main;  // sorted; item null where unfiled
     mutable std::vector<T_DatedCalListItem> added; // sorted; filed since the last merge
     mutable std::size_t holes = 0;                 // unfiled places in main
-    mutable bool unsorted = false;                 // main collected while deferred
+    mutable bool unsorted = false;                 // main and collected unsorted
+    // Entries collected while deferred, in blocks of a fixed size, so that a
+    // growing array is never copied and twice the size held for a while.
+    mutable std::vector<std::vector<T_DatedCalListItem>> collected;
     bool deferred = false;
-    uint64_t nextFiled = 0;
+    uint32_t nextFiled;
 };
 
 // A recurring calendar list: items in the order in which they were filed.

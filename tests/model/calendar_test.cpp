@@ -30,9 +30,12 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
     struct Round {
         std::size_t items;
         int steps, lookEvery, deferredUntil;
+        uint32_t firstNumber = 0; // near the end: the numbers run out on the way
     };
-    const Round rounds[] = {{8, 150, 1, 0}, {8, 150, 1, 0}, {8, 150, 1, 30},        {8, 150, 1, 0},
-                            {8, 150, 1, 0}, {8, 150, 1, 0}, {3000, 9000, 700, 2000}};
+    const Round rounds[] = {{8, 150, 1, 0},          {8, 150, 1, 0},
+                            {8, 150, 1, 30},         {8, 150, 1, 60, UINT32_MAX - 10},
+                            {8, 150, 1, 0},          {8, 150, 1, 0},
+                            {3000, 9000, 700, 2000}, {3000, 9000, 700, 0, UINT32_MAX - 4000}};
     for (std::size_t round = 0; round < std::size(rounds); ++round) {
         const Round& r = rounds[round];
         std::vector<ToDoListToDo> items(r.items, ToDoListToDo(0, "/0/"));
@@ -41,7 +44,7 @@ TEST(CalendarLists, RandomFilingAndUnfilingMatchesTheWalk) {
             keys.push_back(packDate(1 + int(rng() % 3), 5, 2000 + int(rng() % 128)) |
                            (rng() % 2 ? DT_NOTIME : packTime(int(rng() % 25), 0)) |
                            (rng() % 8 ? 0 : DT_NODATE));
-        T_DatedCalList dated;
+        T_DatedCalList dated(r.firstNumber);
         T_RecCalList rec;
         Entries refDated;
         std::vector<ToDoListToDo*> refRec;
