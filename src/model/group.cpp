@@ -8,6 +8,9 @@
 ToDoListGroup::ToDoListGroup(unsigned id, std::string p, unsigned lvl)
     : ToDoListItem(id, std::move(p)), level(lvl), freeIDChanges(idChanges()) {}
 
+ToDoListGroup::ToDoListGroup(unsigned id, SharedPath p, unsigned lvl)
+    : ToDoListItem(id, std::move(p)), level(lvl), freeIDChanges(idChanges()) {}
+
 ToDoListGroup::ToDoListGroup(const ToDoListGroup& src)
     : ToDoListItem(src), level(0), freeIDChanges(idChanges()) {
     copyItemFields(src);
@@ -19,7 +22,7 @@ ToDoListGroup& ToDoListGroup::operator=(const ToDoListGroup& src) {
 }
 
 bool ToDoListGroup::operator==(const ToDoListGroup& o) const {
-    return path == o.path && ID == o.ID && syncID == o.syncID && summary == o.summary &&
+    return getPath() == o.getPath() && ID == o.ID && syncID == o.syncID && summary == o.summary &&
            priority == o.priority;
 }
 
@@ -38,7 +41,16 @@ void ToDoListGroup::dump() {
 }
 
 std::string ToDoListGroup::childPath() const {
-    return path + std::to_string(ID) + "/";
+    return getPath() + std::to_string(ID) + "/";
+}
+
+SharedPath ToDoListGroup::sharedChildPath() const {
+    if (!childPathMade || childPathFrom != path || childPathID != ID) {
+        childPathMade = std::make_shared<const std::string>(childPath());
+        childPathFrom = path;
+        childPathID = ID;
+    }
+    return childPathMade;
 }
 
 unsigned ToDoListGroup::findFreeID() const {
@@ -81,11 +93,11 @@ ToDoListGroup* ToDoListGroup::addGroup(std::unique_ptr<ToDoListGroup> group) {
 }
 
 ToDoListToDo* ToDoListGroup::newToDo() {
-    return addToDo(std::make_unique<ToDoListToDo>(findFreeID(), childPath()));
+    return addToDo(std::make_unique<ToDoListToDo>(findFreeID(), sharedChildPath()));
 }
 
 ToDoListGroup* ToDoListGroup::newGroup() {
-    return addGroup(std::make_unique<ToDoListGroup>(findFreeID(), childPath(), level + 1));
+    return addGroup(std::make_unique<ToDoListGroup>(findFreeID(), sharedChildPath(), level + 1));
 }
 
 int ToDoListGroup::delToDo(ToDoListToDo* todo, unsigned& running, T_Calendar& cal) {

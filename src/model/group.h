@@ -26,6 +26,7 @@ constexpr const char* GROUPS_TOO_DEEP = "Groups cannot be nested deeper than 100
 class ToDoListGroup : public ToDoListItem {
   public:
     ToDoListGroup(unsigned id, std::string path, unsigned level);
+    ToDoListGroup(unsigned id, SharedPath path, unsigned level);
     // A group with the same path, ID, sync ID, summary and priority and no
     // children: the snapshot by which an edit of the group is recognised.
     ToDoListGroup(const ToDoListGroup& src);
@@ -91,6 +92,8 @@ class ToDoListGroup : public ToDoListItem {
 
     // The path of the children: the group's path, its ID and "/".
     std::string childPath() const;
+    // The same, one text shared by every child made with it.
+    SharedPath sharedChildPath() const;
 
   private:
     void noteChildID(unsigned id) const;
@@ -109,6 +112,12 @@ class ToDoListGroup : public ToDoListItem {
     mutable uint32_t freeID = 0;
     mutable std::size_t freeIDChildren = 0;
     mutable unsigned long freeIDChanges = 0;
+
+    // The shared path of the children, valid while the group's own path and
+    // ID are those it was made from.
+    mutable SharedPath childPathMade;
+    mutable SharedPath childPathFrom;
+    mutable uint32_t childPathID = 0;
 };
 
 // Calls f on every item of the subtree of item, the item itself first, then

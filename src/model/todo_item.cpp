@@ -8,7 +8,19 @@
 
 unsigned long ToDoListItem::idChangeCount = 0;
 
-ToDoListItem::ToDoListItem(unsigned id, std::string p) : path(std::move(p)), ID(id) {}
+ToDoListItem::ToDoListItem(unsigned id, std::string p)
+    : path(std::make_shared<const std::string>(std::move(p))), ID(id) {}
+
+ToDoListItem::ToDoListItem(unsigned id, SharedPath p) : path(std::move(p)), ID(id) {}
+
+const std::string& ToDoListItem::getPath() const {
+    static const std::string none;
+    return path ? *path : none;
+}
+
+void ToDoListItem::setPath(std::string p) {
+    if (getPath() != p) path = std::make_shared<const std::string>(std::move(p));
+}
 
 ToDoListItem::ToDoListItem(const ToDoListItem&) : summary() {}
 
@@ -26,6 +38,8 @@ void ToDoListItem::copyItemFields(const ToDoListItem& src) {
 }
 
 ToDoListToDo::ToDoListToDo(unsigned id, std::string p) : ToDoListItem(id, std::move(p)) {}
+
+ToDoListToDo::ToDoListToDo(unsigned id, SharedPath p) : ToDoListItem(id, std::move(p)) {}
 
 ToDoListToDo::ToDoListToDo(const ToDoListToDo& src) : ToDoListItem(src) {
     *this = src;
@@ -52,7 +66,7 @@ bool ToDoListToDo::operator==(const ToDoListToDo& o) const {
            completed.completed == o.completed.completed && completed.time == o.completed.time &&
            showTimeAs == o.showTimeAs && running == o.running && begin == o.begin && end == o.end &&
            recData.type == o.recData.type && recData.rangeBegin == o.recData.rangeBegin &&
-           recData.rangeEnd == o.recData.rangeEnd && path == o.path && ID == o.ID &&
+           recData.rangeEnd == o.recData.rangeEnd && getPath() == o.getPath() && ID == o.ID &&
            syncID == o.syncID && summary == o.summary && priority == o.priority;
 }
 

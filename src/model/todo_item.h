@@ -36,10 +36,15 @@ constexpr unsigned PRIO_MAXTODO = 6;
 constexpr int WHICH_BEGIN = 16;
 constexpr int WHICH_END = 0;
 
+// The path text of an item, shared by every child of a group: an organizer
+// may hold a million entries, and a group's children all have the same path.
+using SharedPath = std::shared_ptr<const std::string>;
+
 // A node of the item tree: a group or an entry.
 class ToDoListItem {
   public:
     ToDoListItem(unsigned id, std::string path);
+    ToDoListItem(unsigned id, SharedPath path);
     // A copy starts empty: the kinds' assignments copy the fields they need.
     ToDoListItem(const ToDoListItem&);
     ToDoListItem& operator=(const ToDoListItem&) = delete;
@@ -51,8 +56,8 @@ class ToDoListItem {
 
     unsigned getID() const { return ID; }
     void setID(unsigned id);
-    const std::string& getPath() const { return path; }
-    void setPath(std::string p) { path = std::move(p); }
+    const std::string& getPath() const;
+    void setPath(std::string p);
     unsigned getSyncID() const { return syncID; }
     void setSyncID(unsigned id) { syncID = id; }
     const std::string& getSummary() const { return summary; }
@@ -71,7 +76,7 @@ class ToDoListItem {
     // Copies path, ID, sync ID, summary and priority; the saved mark stays.
     void copyItemFields(const ToDoListItem& src);
 
-    std::string path;
+    SharedPath path; // null: the empty path
     uint32_t ID = 0;
     uint32_t syncID = 0;
     std::string summary = "<unnamed>";
@@ -91,6 +96,7 @@ class ToDoListItem {
 class ToDoListToDo : public ToDoListItem {
   public:
     ToDoListToDo(unsigned id, std::string path);
+    ToDoListToDo(unsigned id, SharedPath path);
     ToDoListToDo(const ToDoListToDo& src);
     // Copies every field except the has-been-saved mark.
     ToDoListToDo& operator=(const ToDoListToDo& src);
