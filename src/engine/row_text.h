@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/prefetch.h"
+
 // The text of one list row. The calendar shows one entry on every day it
 // spans, so many rows carry the same text: copying a row shares its text
 // instead of copying it. A text is never changed once made; assigning makes a
@@ -48,6 +50,8 @@ class RowText {
     RowText& operator=(const char* s) { return *this = std::string_view(s); }
     ~RowText() { release(); }
 
+    // Asks for the characters early (see prefetchLine).
+    void prefetch() const { prefetchLine(block); }
     std::string_view view() const {
         return block ? std::string_view(block->chars(), block->size) : std::string_view();
     }

@@ -82,7 +82,7 @@ class ListScreen : public ScreenPart {
     // The line for row r of a normal, only-active or search view.
     void listLine(unsigned r, int lineIndex, std::string& line) const;
     // The line for row r of the calendar view; flips or resets the background.
-    std::string calendarLine(unsigned r, int& background) const;
+    void calendarLine(unsigned r, int& background, std::string& line) const;
     // The selected browser line, 0 when none.
     int selectedLine() const;
     // The row shown on browser line (1-based).

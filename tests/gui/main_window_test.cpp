@@ -160,6 +160,51 @@ TEST_F(GuiTest, ClicksOnMarkersCompleteAndClicksOnTextsOpen) {
     }
 }
 
+// The lines of the calendar: day headers across the list, then each entry
+// with its kind's marker, a time span where it begins or ends at a time of
+// that day, and its summary; completed todos crossed; stripes alternate.
+TEST_F(GuiTest, CalendarLinesShowMarkersTimesAndSummaries) {
+    const struct {
+        const char* summary;
+        int kind; // 0 todo, 1 appointment, 2 note
+        int beginDay, beginHour, beginMinute, endDay, endHour, endMinute;
+        bool completed;
+    } entries[] = {
+        {"meeting", 1, 5, 9, 5, 5, 14, 30, false},
+        {"trip", 2, 5, 23, 0, 6, 10, 0, false},
+        {"report", 0, 0, 0, 0, 6, -1, 0, false},
+        {"done", 0, 0, 0, 0, 5, -1, 0, true},
+    };
+    for (const auto& e : entries) {
+        ToDoListToDo* t = addToDo(e.summary);
+        engine->setItem(t);
+        if (e.kind != 0) engine->setShowTimeAs(e.kind == 1 ? 1 : 0);
+        if (e.kind != 0) engine->setItemPriority(e.kind == 1 ? 100 : 200);
+        if (e.beginDay) engine->setDate(DATE_BEGIN, 2011, 3, e.beginDay);
+        if (e.beginDay) engine->setTime(DATE_BEGIN, e.beginHour, e.beginMinute);
+        engine->setDate(DATE_END, 2011, 3, e.endDay);
+        if (e.endHour >= 0) engine->setTime(DATE_END, e.endHour, e.endMinute);
+        if (e.completed) engine->setItemCompleted();
+    }
+    mainWin->CB_Menu_VelkView(MAINVIEW_CALENDAR);
+    engine->setCalFirstDay(on(2011, 3, 5));
+    engine->setCalSpan(2);
+    mainWin->showList(0);
+    std::string lines;
+    for (int i = 1; i <= mainWin->listView()->size(); ++i)
+        lines += std::string(mainWin->listView()->text(i)) + "\n";
+    EXPECT_EQ(lines, "@B50\t@B50@i@b@rSaturday 05.03.2011  9\n"
+                     "@B55x\t@B55@.done\n"
+                     "@B53o\t@B53@.report\n"
+                     "@B55a\t@B55@.(9:05-14:30) meeting\n"
+                     "@B53i\t@B53@.(23:00-) trip\n"
+                     "\n"
+                     "@B50\t@B50@b@rSunday 06.03.2011  9\n"
+                     "@B55o\t@B55@.report\n"
+                     "@B53i\t@B53@.(-10:00) trip\n"
+                     "\n");
+}
+
 TEST_F(GuiTest, CalendarButtonsAndMenusMoveTheShownDays) {
     choose("&View/calendar");
     ASSERT_EQ(mainWin->menuButton()->menu(), menu_CalMenu);
