@@ -170,10 +170,6 @@ std::string describeStatus(int status) {
     return "status " + std::to_string(status);
 }
 
-double peakMiB(const ChildEnd& end) {
-    return double(end.usage.ru_maxrss) / 1024.0; // ru_maxrss is in KiB on Linux
-}
-
 double monotonicSeconds() {
     struct timespec ts;
     ::clock_gettime(CLOCK_MONOTONIC, &ts);

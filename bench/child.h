@@ -75,8 +75,5 @@ void killChild(pid_t pid);
 // A readable account of a child's end status, e.g. "exit code 1" or "signal 11".
 std::string describeStatus(int status);
 
-// The peak resident memory of a child from its resource use, in MiB.
-double peakMiB(const ChildEnd& end);
-
 // Seconds on the monotonic clock.
 double monotonicSeconds();
