@@ -125,6 +125,8 @@ void T_DatedCalList::drop() {
 
 void T_DatedCalList::defer(bool on) {
     deferred = on;
+    // The list is put in order at once, so that loading a file includes it.
+    if (!on) merge();
 }
 
 void T_DatedCalList::merge() const {

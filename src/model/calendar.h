@@ -62,9 +62,9 @@ class T_DatedCalList {
     // away as a whole: its items must not be filed or unfiled again.
     void drop();
 
-    // While deferred, file() only collects its entries; the first look at
-    // the list sorts them once, with the same result as filing them one at a
-    // time. A data file names its entries in no date order.
+    // While deferred, file() only collects its entries; ending the deferral
+    // sorts them once, with the same result as filing them one at a time. A
+    // data file names its entries in no date order.
     void defer(bool on);
 
     const_iterator begin() const { return inOrder().begin(); }
