@@ -141,7 +141,8 @@ Display* watcher() {
 uint64_t grabPicture(Display* d, Window w) {
     XWindowAttributes a;
     if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) return 0;
-    XImage* image = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
     if (!image) return 0;
     // FNV-1a over the pixels of each line, without the padding at its end.
     uint64_t h = 1469598103934665603ull;
@@ -165,12 +166,12 @@ uint64_t grabPicture(Display* d, Window w) {
 
 // What one start showed.
 struct StartWatch {
-    double mapped = 0;       // the main window mapped
-    double painted = 0;      // the first grab of the final picture
+    double mapped = 0;  // the main window mapped
+    double painted = 0; // the first grab of the final picture
     uint64_t finalPicture = 0;
-    int pictures = 0;        // different pictures seen, counting each change
+    int pictures = 0; // different pictures seen, counting each change
     int grabs = 0;
-    std::string error;       // empty when the start was watched to the end
+    std::string error; // empty when the start was watched to the end
 };
 
 // The main window of the child among the top-level windows mapped: the one
@@ -235,7 +236,8 @@ StartWatch watchStart(const std::string& source) {
         if (window) break;
         if (monotonicSeconds() - start > kGiveUp) return failed("no window after 300 s");
         if (childHasEnded(pid, end)) {
-            watch.error = "velk ended with " + describeStatus(end.status) + " before its window showed";
+            watch.error =
+                "velk ended with " + describeStatus(end.status) + " before its window showed";
             return watch;
         }
         struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
@@ -281,8 +283,8 @@ PrivateFolder& startFiles() {
     return folder;
 }
 
-const std::vector<std::pair<std::string, std::string>> calendarHeaders = {
-    {"mainviewtype", "3"}, {"cal.days", "7"}};
+const std::vector<std::pair<std::string, std::string>> calendarHeaders = {{"mainviewtype", "3"},
+                                                                          {"cal.days", "7"}};
 
 const std::string& calendarFile(unsigned entries) {
     static std::map<unsigned, std::string> files;
@@ -359,12 +361,20 @@ void BM_StartToPaintedCalendar7Days(benchmark::State& state) {
     startToPainted(state, true);
 }
 BENCHMARK(BM_StartToPaintedList)
-    ->Arg(100000)->Arg(1000000)
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)
-    ->UseManualTime()->Unit(benchmark::kMillisecond);
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartToPaintedCalendar7Days)
-    ->Arg(100000)->Arg(1000000)
-    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)
-    ->UseManualTime()->Unit(benchmark::kMillisecond);
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -328,8 +328,8 @@ void BM_Calendar14Days(benchmark::State& state) {
 // Every figure is the median of 5 repetitions. Runs at a million entries, and
 // every run of a process, are one iteration each; the others as many as the
 // library needs.
-benchmark::internal::Benchmark* atSize(const char* name, void (*fn)(benchmark::State&),
-                                       int entries, bool process) {
+benchmark::internal::Benchmark* atSize(const char* name, void (*fn)(benchmark::State&), int entries,
+                                       bool process) {
     auto* b = benchmark::RegisterBenchmark(name, fn)
                   ->Arg(entries)
                   ->Repetitions(5)

@@ -219,8 +219,8 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
                 std::printf("Groups nested deeper than %u levels are not read\n", MAX_GROUP_LEVEL);
                 return -1;
             }
-            auto child = std::make_unique<ToDoListGroup>(group.findFreeID(), group.sharedChildPath(),
-                                                         group.getLevel() + 1);
+            auto child = std::make_unique<ToDoListGroup>(
+                group.findFreeID(), group.sharedChildPath(), group.getLevel() + 1);
             if (readGroupRecord(in, *child, nrActiveJobs, idmax, cal) != 0) {
                 // The part of the subtree read so far goes: unfile it and do
                 // not count its running recordings.
@@ -231,7 +231,8 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
             }
             group.addGroup(std::move(child));
         } else if (tag == 't') {
-            auto child = std::make_unique<ToDoListToDo>(group.findFreeID(), group.sharedChildPath());
+            auto child =
+                std::make_unique<ToDoListToDo>(group.findFreeID(), group.sharedChildPath());
             if (readToDoRecord(in, *child, nrActiveJobs, idmax, cal) != 0) return -1;
             group.addToDo(std::move(child));
         } else if (tag == 'I') {
