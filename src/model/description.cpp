@@ -53,10 +53,6 @@ DescrData::Body& DescrData::made() {
     return *body;
 }
 
-void DescrData::setSavedForm(std::unique_ptr<T_DescrForm> form) {
-    if (form || body) made().savedForm = std::move(form);
-}
-
 void DescrData::CopyFrom(const DescrData* src) {
     if (src == this) return;
     flags = src->flags;

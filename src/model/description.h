@@ -95,7 +95,6 @@ class DescrData {
         std::unique_ptr<T_DescrForm> savedForm;
     };
     Body& made();
-    void setSavedForm(std::unique_ptr<T_DescrForm> form);
     void dropSavedForm() {
         if (body) body->savedForm.reset();
     }
