@@ -38,10 +38,12 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     const T_DatedCalListItem e{item, key, nextFiled++};
     noteFiled(item->calPlace(), this, key);
     if (deferred) {
-        constexpr std::size_t BLOCK = 1 << 16;
-        if (collected.empty() || collected.back().size() == BLOCK) {
+        // Blocks grow with what was collected, from 256 entries up to 65,536,
+        // so that a small file does not take large blocks.
+        if (collected.empty() || collected.back().size() == collected.back().capacity()) {
+            const std::size_t size = collected.empty() ? 256 : collected.back().capacity() * 2;
             collected.emplace_back();
-            collected.back().reserve(BLOCK);
+            collected.back().reserve(std::min<std::size_t>(size, 1 << 16));
         }
         collected.back().push_back(e);
         unsorted = true;
