@@ -47,7 +47,7 @@ std::string itoStr(long value, char fill, uint8_t width, bool signInWidth) {
     return pad + (negative ? "-" : "") + digits;
 }
 
-std::string strU(const std::string& s) {
+std::string strU(std::string_view s) {
     std::string r(s);
     for (char& c : r)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
@@ -68,10 +68,12 @@ namespace {
 uint32_t parseModulo(const char* p, bool& negative) {
     negative = false;
     if (!p) return 0;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     uint32_t v = 0;
-    while (*p >= '0' && *p <= '9') v = v * 10u + uint32_t(*p++ - '0');
+    while (*p >= '0' && *p <= '9')
+        v = v * 10u + uint32_t(*p++ - '0');
     return v;
 }
 
@@ -83,4 +85,6 @@ uint32_t parseU32(const char* text) {
     return negative ? 0u - v : v;
 }
 
-int32_t parseI32(const char* text) { return static_cast<int32_t>(parseU32(text)); }
+int32_t parseI32(const char* text) {
+    return static_cast<int32_t>(parseU32(text));
+}

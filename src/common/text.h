@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 
 // Text helpers shared by every reader and writer of Velk's line-oriented files.
 
@@ -25,7 +26,7 @@ std::string readfLine(std::istream& in, std::size_t maxLen = MAX_LINE);
 std::string itoStr(long value, char fill, uint8_t width, bool signInWidth);
 
 // Copy with the letters a to z turned into capitals; other bytes stay.
-std::string strU(const std::string& s);
+std::string strU(std::string_view s);
 
 // Copy without leading and trailing white space (space, \t, \n, \v, \f, \r).
 std::string trim(const std::string& s);

@@ -39,8 +39,8 @@ void setViewData(ToDoListToDo& t, T_viewDataItem& row, DescriptionCipher* crypt)
     row.kind = 0;
     row.prio = priority;
     row.completed = t.isCompleted();
-    if (!t.getSummary().empty()) {
-        row.text = t.getSummary();
+    if (!t.summaryView().empty()) {
+        row.text = t.summaryView();
     } else {
         const char* descr = nullptr;
         if (t.GetDescription(descr, crypt))
@@ -65,7 +65,7 @@ void setViewData(const ToDoListGroup& g, T_viewDataItem& row) {
     row.primaryDate = DT_EMPTY;
     row.secondaryDate = DT_EMPTY;
     row.prio = g.getPriority();
-    row.text = g.getSummary();
+    row.text = g.summaryView();
     row.completed = g.isCompleted();
     row.startsHere = false;
     row.endsHere = false;

@@ -7,7 +7,7 @@
 
 bool containsText(ToDoListToDo& t, const std::string& text, DescriptionCipher* crypt) {
     const std::string needle = strU(text);
-    if (strU(t.getSummary()).find(needle) != std::string::npos) return true;
+    if (strU(t.summaryView()).find(needle) != std::string::npos) return true;
     const char* descr = nullptr;
     if (t.GetDescription(descr, crypt) || !descr) return false;
     // The description is searched up to its first zero byte.

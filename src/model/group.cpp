@@ -141,7 +141,7 @@ ToDoListGroup* ToDoListGroup::getGroupPtr(const std::string& idPath) {
 
 ToDoListGroup* ToDoListGroup::getGroupPtrFromSumPath(const std::string& prefix,
                                                      const std::string& target) {
-    const std::string s = prefix + summary + "/";
+    const std::string s = prefix + getSummary() + "/";
     if (s == target) return this;
     if (target.compare(0, s.size(), s) != 0) return nullptr;
     for (auto& g : groups)
@@ -151,7 +151,7 @@ ToDoListGroup* ToDoListGroup::getGroupPtrFromSumPath(const std::string& prefix,
 
 std::string ToDoListGroup::getPathText(const std::string& p) const {
     const std::string own = std::to_string(ID);
-    if (p == own) return level == 0 ? std::string() : summary;
+    if (p == own) return level == 0 ? std::string() : getSummary();
     if (p.compare(0, own.size() + 1, own + "/") != 0) return std::string();
     const std::string rest = p.substr(p.find('/') + 1);
     std::string r;
@@ -159,7 +159,7 @@ std::string ToDoListGroup::getPathText(const std::string& p) const {
         r = g->getPathText(rest);
         if (!r.empty()) break;
     }
-    return level == 0 ? r : summary + "\n" + r;
+    return level == 0 ? r : getSummary() + "\n" + r;
 }
 
 ToDoListItem* ToDoListGroup::getPtrToItemWithSyncID(unsigned id, bool& isGroup, bool recursive) {

@@ -2,6 +2,7 @@
 #include "model/calendar.h"
 #include "model/datetime.h"
 #include "model/description.h"
+#include "model/item_text.h"
 #include "model/recurrence.h"
 
 #include <cstdint>
@@ -60,8 +61,9 @@ class ToDoListItem {
     void setPath(std::string p);
     unsigned getSyncID() const { return syncID; }
     void setSyncID(unsigned id) { syncID = id; }
-    const std::string& getSummary() const { return summary; }
-    void setSummary(std::string s) { summary = std::move(s); }
+    std::string getSummary() const { return std::string(summary.view()); }
+    std::string_view summaryView() const { return summary.view(); }
+    void setSummary(std::string_view s) { summary = s; }
     unsigned getPriority() const { return priority; }
     // Sets the field only (groups); entries change it through their own setter.
     void setPriority(unsigned p) { priority = p; }
@@ -79,7 +81,7 @@ class ToDoListItem {
     SharedPath path; // null: the empty path
     uint32_t ID = 0;
     uint32_t syncID = 0;
-    std::string summary = "<unnamed>";
+    ItemText summary = ItemText("<unnamed>");
     uint32_t priority = 3;
     bool saved = false;
 
@@ -144,7 +146,7 @@ class ToDoListToDo : public ToDoListItem {
     // walk over scattered todos can overlap their loads.
     void prefetchCompletion() const { __builtin_prefetch(&completed); }
     // The same for the characters of the summary, which a list row copies.
-    void prefetchSummary() const { __builtin_prefetch(summary.data()); }
+    void prefetchSummary() const { __builtin_prefetch(summary.view().data()); }
     int32_t getCompletedTime() const { return completed.time; }
     T_completed getCompletedDirect() const { return completed; }
     void setCompletedDirect(T_completed c) { completed = c; }

@@ -240,7 +240,7 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
         } else if (tag == 'p') {
             group.setPriority(groupPriority(parseI32(line, 1)));
         } else if (tag == 's') {
-            group.setSummary(line.substr(1));
+            group.setSummary(std::string_view(line).substr(1));
         } else if (tag == 'c') {
             group.setShowCompleted(false);
         } else if (tag == 'l') {
@@ -269,7 +269,7 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
         char tag = line.empty() ? '\0' : line[0];
         switch (tag) {
         case 's':
-            todo.setSummary(line.substr(1));
+            todo.setSummary(std::string_view(line).substr(1));
             break;
         case 'F':
             flagsWord = int32_t(std::strtoul(line.c_str() + 1, nullptr, 16));

@@ -1,0 +1,26 @@
+#include "model/item_text.h"
+
+ItemText& ItemText::operator=(std::string_view s) {
+    const std::string copy(s); // s may be this text's own characters
+    release();
+    assign(copy);
+    return *this;
+}
+
+void ItemText::assign(std::string_view s) {
+    if (s.size() <= 15) {
+        setInline(s);
+        return;
+    }
+    char* chars = new char[s.size()];
+    std::memcpy(chars, s.data(), s.size());
+    const uint32_t n = uint32_t(s.size());
+    std::memcpy(raw, &chars, sizeof chars);
+    std::memcpy(raw + 8, &n, sizeof n);
+    raw[TAG] = HEAP;
+}
+
+void ItemText::release() {
+    if (!isInline()) delete[] view().data();
+    setInline(std::string_view());
+}
