@@ -1,9 +1,11 @@
 #include "model/item_text.h"
 
+#include <utility>
+
 ItemText& ItemText::operator=(std::string_view s) {
-    const std::string copy(s); // s may be this text's own characters
-    release();
-    assign(copy);
+    // The new text is made before the old one goes: s may be its characters.
+    ItemText fresh(s);
+    std::swap(raw, fresh.raw);
     return *this;
 }
 
