@@ -156,12 +156,24 @@ class CalendarGroups {
 bool sortCalendarRows(const std::vector<T_viewDataItem>& rows, std::vector<unsigned>& order) {
     const std::size_t n = order.size();
     CalendarGroups table;
-    std::vector<uint32_t> number(n);
+    // Working arrays of a row each, kept from one sort to the next as the
+    // rows themselves are: made anew, their memory came fresh from the system
+    // on every rebuild, a page fault every 4 KB, 60 MB for the 4.65 million
+    // rows of a 14-day calendar of 1,000,000 entries. The rows are read once:
+    // each one's sort key is kept beside its group, so that distributing them
+    // reads 8 bytes a row instead of the row again. Together they took that
+    // rebuild from about 178 ms to about 141 ms (each the median of four runs
+    // of five).
+    static std::vector<uint32_t> number;
+    static std::vector<KeyedRow> keyed, sorted;
+    number.resize(n);
+    keyed.resize(n);
     for (std::size_t j = 0; j < n; ++j) {
         const T_viewDataItem& row = rows[order[j]];
         const long g = table.numberOf((uint64_t(row.day) << 32) | row.prio);
         if (g < 0) return false;
         number[j] = uint32_t(g);
+        keyed[j] = {row.primaryDate, order[j]};
     }
     const std::vector<uint64_t>& groups = table.groups();
 
@@ -192,11 +204,11 @@ bool sortCalendarRows(const std::vector<T_viewDataItem>& rows, std::vector<unsig
         ++start[rank[number[j]] + 1];
     for (std::size_t b = 1; b < start.size(); ++b)
         start[b] += start[b - 1];
-    std::vector<KeyedRow> sorted(n);
+    sorted.resize(n);
     {
         std::vector<std::size_t> next(start.begin(), start.end() - 1);
         for (std::size_t j = 0; j < n; ++j)
-            sorted[next[rank[number[j]]]++] = {rows[order[j]].primaryDate, order[j]};
+            sorted[next[rank[number[j]]]++] = keyed[j];
     }
 
     RunSorter sorter;
