@@ -59,9 +59,9 @@ unsigned ListScreen::rowOfLine(int line) const {
     return engine->getViewOrder()[std::size_t(line - 1)];
 }
 
-void ListScreen::listLine(unsigned r, int lineIndex, std::string& line) const {
+void ListScreen::listLine(unsigned r, int& lineIndex, std::string& line) const {
     const T_viewDataItem& row = engine->getViewData()[r];
-    const std::string& b = rowBackground[lineIndex % 2 == 0 ? 2 : 1];
+    const std::string& b = rowBackground[lineIndex++ % 2 == 0 ? 2 : 1];
     const char* marker;
     if (row.kind == 1)
         marker = row.completed ? "@bX\t@b" : "@bO\t@b";
@@ -81,7 +81,6 @@ void ListScreen::calendarLine(unsigned r, int& background, std::string& line) co
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[background];
     auto flip = [&] { background = background == 2 ? 1 : 2; };
-    // One buffer serves every line: a calendar may have a million.
     if (row.completed && isToDoPrio(row.prio)) {
         flip();
         line.assign(b).append("x\t").append(b).append("@.").append(row.text.view());
@@ -128,6 +127,18 @@ void ListScreen::tellJournalFailures() {
                   "with your next change, and to the data file when Velk ends.");
 }
 
+void ListScreen::addLines(void (ListScreen::*makeLine)(unsigned, int&, std::string&) const,
+                          int state) {
+    std::string line; // one buffer for every line: a calendar may have millions
+    const std::vector<unsigned>& order = engine->getViewOrder();
+    const std::vector<T_viewDataItem>& rows = engine->getViewData();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        prefetchRows(rows, order, i);
+        (this->*makeLine)(order[i], state, line);
+        listView_->add(line.c_str());
+    }
+}
+
 void ListScreen::showList(int topLine) {
     // Every change ends by showing the list: the place to report one that
     // could not be journaled.
@@ -141,29 +152,13 @@ void ListScreen::showList(int topLine) {
             listView_->add("<empty>");
             return;
         }
-        int index = 0;
-        std::string line;
-        const std::vector<unsigned>& order = engine->getViewOrder();
-        const std::vector<T_viewDataItem>& rows = engine->getViewData();
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            prefetchRows(rows, order, i);
-            listLine(order[i], index++, line);
-            listView_->add(line.c_str());
-        }
+        addLines(&ListScreen::listLine, 0);
     } else {
         titleLines = 0;
         titleButton_->resize(0, 0, 2 * win.halfWidth(), 0);
         if (win.screen() == SCREEN_LIST)
             listView_->resize(0, 0, 2 * win.halfWidth(), 2 * win.halfHeight() - 30);
-        int background = 2;
-        std::string line;
-        const std::vector<unsigned>& order = engine->getViewOrder();
-        const std::vector<T_viewDataItem>& rows = engine->getViewData();
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            prefetchRows(rows, order, i);
-            calendarLine(order[i], background, line);
-            listView_->add(line.c_str());
-        }
+        addLines(&ListScreen::calendarLine, 2);
     }
     if (topLine != 0) listView_->topline(topLine);
     listView_->redraw();

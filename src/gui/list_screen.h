@@ -80,9 +80,12 @@ class ListScreen : public ScreenPart {
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
     void layoutTitleAndList();
     // The line for row r of a normal, only-active or search view.
-    void listLine(unsigned r, int lineIndex, std::string& line) const;
+    // lineIndex counts the lines made so far (it sets the stripes).
+    void listLine(unsigned r, int& lineIndex, std::string& line) const;
     // The line for row r of the calendar view; flips or resets the background.
     void calendarLine(unsigned r, int& background, std::string& line) const;
+    // Adds the line made by makeLine (from state) for each row in display order.
+    void addLines(void (ListScreen::*makeLine)(unsigned, int&, std::string&) const, int state);
     // The selected browser line, 0 when none.
     int selectedLine() const;
     // The row shown on browser line (1-based).

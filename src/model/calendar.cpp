@@ -27,6 +27,14 @@ void noteUnfiled(T_CalPlace& p) {
     }
 }
 
+// Whether list holds item as far as its place tells: 1 yes, 0 no, -1 it was
+// filed more than once and the list must be searched.
+int heldAsPlaceTells(const T_CalPlace& p, const void* list) {
+    if (p.entries == 0) return 0;
+    if (p.several) return -1;
+    return p.list == list ? 1 : 0;
+}
+
 } // namespace
 
 std::size_t T_DatedCalList::apartLimit() const {
@@ -79,9 +87,9 @@ bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_
 
 void T_DatedCalList::unfile(ToDoListToDo* item) {
     T_CalPlace& p = item->calPlace();
-    if (p.entries == 0) return;
-    if (!p.several) {
-        if (p.list != this) return;
+    const int held = heldAsPlaceTells(p, this);
+    if (held == 0) return;
+    if (held == 1) {
         erase(item, p.key, nullptr);
         noteUnfiled(p);
         return;
@@ -101,9 +109,8 @@ void T_DatedCalList::unfile(ToDoListToDo* item) {
 }
 
 bool T_DatedCalList::contains(const ToDoListToDo* item) const {
-    const T_CalPlace& p = const_cast<ToDoListToDo*>(item)->calPlace();
-    if (p.entries == 0) return false;
-    if (!p.several) return p.list == this;
+    const int held = heldAsPlaceTells(item->calPlace(), this);
+    if (held >= 0) return held == 1;
     if (unsorted) merge();
     auto of = [item](const T_DatedCalListItem& e) { return e.item == item; };
     return std::any_of(main.begin(), main.end(), of) || std::any_of(added.begin(), added.end(), of);
@@ -176,7 +183,7 @@ void T_DatedCalList::renumber() {
 }
 
 const std::vector<T_DatedCalListItem>& T_DatedCalList::inOrder() const {
-    if (unsorted || holes || !added.empty()) merge();
+    merge();
     return main;
 }
 
@@ -186,18 +193,16 @@ void T_RecCalList::file(ToDoListToDo* item) {
 }
 
 void T_RecCalList::unfile(ToDoListToDo* item) {
-    T_CalPlace& p = item->calPlace();
-    if (p.entries == 0 || (!p.several && p.list != this)) return;
+    if (heldAsPlaceTells(item->calPlace(), this) == 0) return;
     auto it = std::find(items.begin(), items.end(), item);
     if (it == items.end()) return;
     items.erase(it);
-    noteUnfiled(p);
+    noteUnfiled(item->calPlace());
 }
 
 bool T_RecCalList::contains(const ToDoListToDo* item) const {
-    const T_CalPlace& p = const_cast<ToDoListToDo*>(item)->calPlace();
-    if (p.entries == 0) return false;
-    if (!p.several) return p.list == this;
+    const int held = heldAsPlaceTells(item->calPlace(), this);
+    if (held >= 0) return held == 1;
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 

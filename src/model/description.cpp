@@ -53,19 +53,23 @@ DescrData::Body& DescrData::made() {
     return *body;
 }
 
-void DescrData::CopyFrom(const DescrData* src) {
-    if (src == this) return;
-    flags = src->flags;
-    if (src->getData().empty()) {
+void DescrData::setData(std::vector<unsigned char> bytes) {
+    if (bytes.empty()) {
         body.reset();
         return;
     }
-    made().data = src->body->data;
+    made().data = std::move(bytes);
     body->savedForm.reset();
     // Only cipher text is kept as the saved form: plain text under the
     // enciphered flags must never be written back as if it were cipher text.
     if (flags & DESCR_ENCIPHERED)
         body->savedForm = std::make_unique<T_DescrForm>(T_DescrForm{body->data, flags});
+}
+
+void DescrData::CopyFrom(const DescrData* src) {
+    if (src == this) return;
+    flags = src->flags;
+    setData(src->getData());
 }
 
 bool DescrData::operator==(const DescrData& other) const {
@@ -165,12 +169,5 @@ int DescrData::GetDataToSave(std::vector<unsigned char>& out, int& length, int& 
 
 void DescrData::SetStoredForm(std::vector<unsigned char> bytes, int32_t flagsWord) {
     flags = flagsWord;
-    if (bytes.empty()) {
-        body.reset();
-        return;
-    }
-    made().data = std::move(bytes);
-    body->savedForm.reset();
-    if (flags & DESCR_ENCIPHERED)
-        body->savedForm = std::make_unique<T_DescrForm>(T_DescrForm{body->data, flags});
+    setData(std::move(bytes));
 }

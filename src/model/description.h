@@ -95,6 +95,9 @@ class DescrData {
         std::unique_ptr<T_DescrForm> savedForm;
     };
     Body& made();
+    // Takes bytes under the current flags (no description when empty); cipher
+    // text is also kept as the saved form.
+    void setData(std::vector<unsigned char> bytes);
     void dropSavedForm() {
         if (body) body->savedForm.reset();
     }

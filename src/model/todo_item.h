@@ -183,6 +183,7 @@ class ToDoListToDo : public ToDoListItem {
     void removeFromCalLists(T_Calendar& cal);
     // Where the calendar lists hold the entry; theirs to keep.
     T_CalPlace& calPlace() { return place; }
+    const T_CalPlace& calPlace() const { return place; }
 
     // The fields as a record stores them, set without the calendar lists and
     // without repairing dates or recurrence: for the record readers, which

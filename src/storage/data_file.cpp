@@ -275,7 +275,7 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
         if (t && storedPlain(*t)) plainInDataFile.push_back(t->getSyncID());
     });
     // Only such items can carry a number that another one has too.
-    if (!unnumbered.empty()) repairSyncIDCollisions(root, header.idmax);
+    if (!unnumbered.empty()) repairSyncIDCollisions(root, header.idmax, unnumbered);
     root.checkCompleted();
     // The items stored without a sync ID got theirs while loading, the same
     // ones at every load of the file, so they count as in the file for the
@@ -290,15 +290,12 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
     return 0;
 }
 
-void DataFile::repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax) {
+void DataFile::repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax,
+                                      const std::vector<ToDoListItem*>& numbered) {
     std::unordered_map<uint32_t, unsigned> uses;
     forEachInSubtree(root, true, [&](ToDoListItem& item) { ++uses[item.getSyncID()]; });
-    // Only records read without a sync ID are not marked saved; they are the
-    // ones renumbered.
-    forEachInSubtree(root, true, [&](ToDoListItem& item) {
-        if (!item.hasBeenSaved() && uses[item.getSyncID()] > 1)
-            item.setSyncID(newSyncID(idmax, &root));
-    });
+    for (ToDoListItem* item : numbered)
+        if (uses[item->getSyncID()] > 1) item->setSyncID(newSyncID(idmax, &root));
 }
 
 } // namespace storage

@@ -11,6 +11,7 @@
 
 class DescriptionCipher;
 class T_Calendar;
+class ToDoListItem;
 class ToDoListGroup;
 
 // The files of the storage layer are named in this namespace, apart from the
@@ -103,9 +104,10 @@ class DataFile {
     // section was malformed (reading went on after it).
     static int readHeader(std::istream& in, T_DataHeader& header,
                           const PasswordSectionReader& passwords, bool& foundEnd);
-    // Gives records that were numbered while loading, and whose number a
-    // record read later also carries, a new sync ID above every other.
-    static void repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax);
+    // Gives the records that were numbered while loading (numbered, in tree
+    // order) and whose number another item also carries a new sync ID.
+    static void repairSyncIDCollisions(ToDoListGroup& root, uint32_t& idmax,
+                                       const std::vector<ToDoListItem*>& numbered);
     // The sync IDs of the todos whose description the file keeps in plain text, sorted.
     static std::vector<uint32_t> plainDescriptionIDs(ToDoListGroup& root);
     // True when a description that the data file holds in plain text is now

@@ -29,13 +29,14 @@ std::string oneLine(const std::string& text) {
     return s;
 }
 
+namespace {
+
+// Reads one line of a record, of any length, without its line feed, into a
+// buffer the reader keeps: the stream's own line reader scans its buffer in
+// blocks, where taking one character at a time cost a tenth of a whole load.
 void readRecordLine(std::istream& in, std::string& line) {
-    // The stream's own line reader scans its buffer in blocks, where taking
-    // one character at a time cost a tenth of a whole load.
     std::getline(in, line);
 }
-
-namespace {
 
 // Priorities as the records store them: a group's and a todo's priority is one
 // of 0..6, a todo's may also be 100 (appointment) or 200 (note); any other

@@ -62,6 +62,3 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
 // The text with every line break turned into a blank: summaries and paths are
 // single lines in the files.
 std::string oneLine(const std::string& text);
-
-// Reads one line of a record, of any length, without its line feed.
-void readRecordLine(std::istream& in, std::string& line);
