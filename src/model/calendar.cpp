@@ -62,7 +62,7 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
     if (added.size() > apartLimit()) merge();
 }
 
-bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed) {
+void T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed) {
     auto match = [&](const T_DatedCalListItem& e) {
         return e.item == item && (!filed || e.filed == *filed);
     };
@@ -71,7 +71,7 @@ bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_
     for (; a != added.end() && a->key == key; ++a)
         if (match(*a)) {
             added.erase(a);
-            return true;
+            return;
         }
     if (unsorted) merge();
     // An unfiled place keeps its key and number, so the array stays sorted.
@@ -80,9 +80,8 @@ bool T_DatedCalList::erase(const ToDoListToDo* item, packedDT key, const uint32_
         if (match(*m)) {
             m->item = nullptr;
             if (++holes > apartLimit()) merge();
-            return true;
+            return;
         }
-    return false;
 }
 
 void T_DatedCalList::unfile(ToDoListToDo* item) {

@@ -84,7 +84,7 @@ class T_DatedCalList {
     std::size_t apartLimit() const;
     void merge() const;
     // Erases the entry of item with that key (and that number, when given).
-    bool erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed);
+    void erase(const ToDoListToDo* item, packedDT key, const uint32_t* filed);
     // Numbers the entries anew from 1, keeping their order, when the numbers
     // have run out.
     void renumber();
