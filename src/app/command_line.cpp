@@ -66,14 +66,14 @@ void parseCommandLine(const std::vector<std::string>& args, CommandLine& cl) {
     }
 }
 
-int defaultFile(std::string& path) {
+int defaultFile(std::string& path, bool tell) {
     std::string home = GetHomeDir();
     for (const std::string& entry : velkconfig.defaultFiles) {
         path = entry;
         if (!entry.empty() && entry[0] == '~' && !home.empty()) path = home + entry.substr(1);
         bool usable = !(!entry.empty() && entry[0] == '~' && home.empty());
         if (usable && existDat(path)) return 0;
-        std::printf("%s does not exist\n", path.c_str());
+        if (tell) std::printf("%s does not exist\n", path.c_str());
     }
     return -1;
 }

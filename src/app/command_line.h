@@ -35,7 +35,7 @@ void parseCommandLine(const std::vector<std::string>& args, CommandLine& cl);
 int parseStartDate(const std::string& text, packedDT low, packedDT& date);
 
 // Chooses the data file among the configured candidates: the first one that
-// exists; "~" stands for the home directory. Each missing candidate is
-// reported on standard output. Result: 0 an existing file was found, -1 none
-// (path then holds the last candidate).
-int defaultFile(std::string& path);
+// exists; "~" stands for the home directory. With tell, each missing
+// candidate is reported on standard output. Result: 0 an existing file was
+// found, -1 none (path then holds the last candidate).
+int defaultFile(std::string& path, bool tell = true);

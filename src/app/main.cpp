@@ -3,6 +3,7 @@
 
 #include "app/command_line.h"
 #include "app/config.h"
+#include "app/terminal.h"
 #include "engine/velk.h"
 #include "gui/velk_gui.h"
 #include "storage/external_edit.h"
@@ -13,6 +14,7 @@
 #include <FL/fl_ask.H>
 #include <cstdio>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -99,10 +101,21 @@ extern "C" const char* __lsan_default_suppressions() {
 
 int main(int argc, char** argv) {
     ReadConfigFile();
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    // A long option makes a terminal run: it prints or adds without a window.
+    if (isTerminalCommandLine(args)) {
+        TerminalRequest request;
+        std::string error;
+        if (parseTerminalCommand(args, request, error) != 0) {
+            std::fprintf(stderr, "velk: %s (see velk --help)\n", error.c_str());
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        return runTerminalCommand(request, std::cout, std::cerr);
+    }
     startScratchFolder(GetHomeDir()); // private folder of the external editor's files
     CommandLine cl;
     defaultFile(cl.path);
-    parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), cl);
+    parseCommandLine(args, cl);
     if (!cl.dateError.empty()) std::fprintf(stderr, "%s\n", cl.dateError.c_str());
     const bool headless = cl.noWindow;
 

@@ -3,6 +3,7 @@
 
 #include "engine/user_actions.h"
 
+#include "engine/plain_views.h"
 #include "engine/velk.h"
 #include "model/datetime.h"
 
@@ -326,4 +327,39 @@ int UserActions::saveChangesAtEnd(bool always, T_SaveReport& report) {
         !v.passwordsChanged())
         return 1;
     return v.saveData(report);
+}
+
+namespace {
+
+// Sets the current item's begin or end to value as the date and time pickers
+// would; a value without a date leaves it empty.
+void setPickedDateTime(Velk& v, int which, packedDT value) {
+    if (!dtHasDate(value)) return;
+    v.setDate(which, dtYear(value), dtMonth(value), dtDay(value));
+    if (dtHasTime(value)) v.setTime(which, dtHour(value), dtMinute(value));
+}
+
+} // namespace
+
+int UserActions::addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) {
+    ToDoListGroup* group = nullptr;
+    if (groupAtPath(*v.getRoot(), item.groupPath, group, error) != 0) return ADD_NO_GROUP;
+    v.setMainViewType(MAINVIEW_NORMAL);
+    v.setGroup(group);
+    if (newToDoForEditing() != 0) {
+        error = "no entry can be made in that group";
+        return ADD_NO_GROUP;
+    }
+    v.incsave_rememberTodo();
+    const bool todo = item.priority >= 1 && item.priority <= 6;
+    if (!todo) v.setShowTimeAs(item.priority == PRIO_APPOINTMENT ? SHOW_TIME_BUSY : 0);
+    v.setItemPriority(item.priority);
+    setPickedDateTime(v, WHICH_BEGIN, item.begin);
+    setPickedDateTime(v, WHICH_END, item.due);
+    v.storeItemText(item.summary, nullptr);
+    const int journaled = v.incsave_saveCurItem();
+    syncID = v.getCurItem()->getSyncID();
+    v.incsave_forgetTodo();
+    v.checkCompleted();
+    return journaled == 0 ? 0 : ADD_NOT_JOURNALED;
 }

@@ -1,13 +1,26 @@
 #pragma once
 #include "engine/editor_text.h"
+#include "model/datetime.h"
 #include "model/recurrence.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 class Velk;
 struct T_SaveReport;
+
+// One entry to add without the window: a todo (priority 1 to 6), an
+// appointment (PRIO_APPOINTMENT) or a note (PRIO_NOTE), with its summary,
+// optional begin and due (end) date-times and the path of its group.
+struct T_NewItem {
+    std::string summary;
+    std::string groupPath; // names from the top separated by "/"; "" the top level
+    unsigned priority = 3;
+    packedDT begin = DT_EMPTY;
+    packedDT due = DT_EMPTY;
+};
 
 // The actions of the window, each one call that does the whole rule of the
 // action: the change, its journal entry, the recount of the groups and the
@@ -148,6 +161,16 @@ class UserActions {
     // this run (or a change waits for it), when always is set, or when a
     // password was added. Results: 1 nothing to save; else saveData's.
     int saveChangesAtEnd(bool always, T_SaveReport& report);
+
+    // Adds the entry to the group at item.groupPath as "New Item" and
+    // closing its editor do, and journals it as one new-item entry. Results:
+    // 0 added and journaled, syncID says its sync ID; ADD_NO_GROUP (-1) the
+    // group path names no single group, error says why (nothing added);
+    // ADD_NOT_JOURNALED (-2) the journal entry could not be written (the
+    // entry is in the tree and waits for the journal).
+    static constexpr int ADD_NO_GROUP = -1;
+    static constexpr int ADD_NOT_JOURNALED = -2;
+    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error);
 
   private:
     Velk& v;

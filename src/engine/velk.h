@@ -259,7 +259,9 @@ class Velk {
     // link, FIFO, device or folder), errorFile names it and says what it is
     // (the tree must not be written). A file without an entry that holds
     // anything else is passed over and kept aside (incsave_damagedFiles).
-    int incsave_readFiles(std::string& errorFile);
+    // With readOnly nothing on disk changes: an interrupted save is left
+    // alone and a damaged file is passed over without a copy.
+    int incsave_readFiles(std::string& errorFile, bool readOnly = false);
     // The damaged journal files the last replay passed over, as (name, the
     // name a copy is kept under; "" when no copy could be made).
     const std::vector<std::pair<std::string, std::string>>& incsave_damagedFiles() const {
@@ -391,6 +393,7 @@ class Velk {
     int openDataFile(const char* name) { return actions_.openDataFile(name); }
     int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report, std::vector<std::pair<std::string, std::string>>& strays) { return actions_.mergeJournalAtStart(error, saveResult, report, strays); }
     int saveChangesAtEnd(bool always, T_SaveReport& report) { return actions_.saveChangesAtEnd(always, report); }
+    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) { return actions_.addItem(item, syncID, error); }
 
     // --- Passwords and descriptions ---
     bool canLogIn() const { return crypt.CanLogIn(); }

@@ -179,7 +179,7 @@ int Velk::incsave_getNrOfFiles() {
     return journal.getNrOfFiles(fileName);
 }
 
-int Velk::incsave_readFiles(std::string& errorFile) {
+int Velk::incsave_readFiles(std::string& errorFile, bool readOnly) {
     // The replay changes the engine's tree and counters; an item it deletes
     // is first let go by the rows and pointers that show it.
     struct Target : storage::JournalTarget {
@@ -193,7 +193,7 @@ int Velk::incsave_readFiles(std::string& errorFile) {
             v.forgetReferencesInto(item, isGroup, parent);
         }
     } target(*this);
-    return journal.readFiles(fileName, target, errorFile);
+    return journal.readFiles(fileName, target, errorFile, readOnly);
 }
 
 std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() {

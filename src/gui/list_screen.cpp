@@ -2,6 +2,7 @@
 // lines, and moving through the tree and the calendar with mouse and keys.
 
 #include "gui/list_screen.h"
+#include "engine/plain_views.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
 #include "gui/date_select.h"
@@ -28,20 +29,6 @@ void prefetchRows(const std::vector<T_viewDataItem>& rows, const std::vector<uns
     if (i + PREFETCH_ROWS / 2 < order.size()) rows[order[i + PREFETCH_ROWS / 2]].text.prefetch();
 }
 
-// Appends a time of day as the calendar shows it: 9:05, 14:30.
-void appendTime(std::string& line, packedDT v) {
-    const int h = dtHour(v), m = dtMinute(v);
-    if (h >= 10) line += char('0' + h / 10);
-    line += char('0' + h % 10);
-    line += ':';
-    line += char('0' + m / 10);
-    line += char('0' + m % 10);
-}
-
-bool isToDoPrio(uint32_t prio) {
-    return prio >= 1 && prio <= 6;
-}
-
 // Day headers, special days and blank separators of the calendar.
 bool isMarkerRow(const T_viewDataItem& row) {
     return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
@@ -62,17 +49,9 @@ unsigned ListScreen::rowOfLine(int line) const {
 void ListScreen::listLine(unsigned r, int& lineIndex, std::string& line) const {
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[lineIndex++ % 2 == 0 ? 2 : 1];
-    const char* marker;
-    if (row.kind == 1)
-        marker = row.completed ? "@bX\t@b" : "@bO\t@b";
-    else if (row.completed && isToDoPrio(row.prio))
-        marker = "x\t";
-    else if (row.prio == PRIO_APPOINTMENT)
-        marker = "a\t";
-    else if (row.prio == PRIO_NOTE)
-        marker = "i\t";
-    else
-        marker = "o\t";
+    const char marks[] = {entryMark(row), '\t', '\0'};
+    const char* marker = marks;
+    if (row.kind == 1) marker = row.completed ? "@bX\t@b" : "@bO\t@b";
     // One buffer serves every line of a list: a flat view may have 100,000.
     line.assign(b).append(marker).append(b).append("@.").append(row.text.view());
 }
@@ -81,9 +60,10 @@ void ListScreen::calendarLine(unsigned r, int& background, std::string& line) co
     const T_viewDataItem& row = engine->getViewData()[r];
     const std::string& b = rowBackground[background];
     auto flip = [&] { background = background == 2 ? 1 : 2; };
-    if (row.completed && isToDoPrio(row.prio)) {
+    const char marks[] = {entryMark(row), '\t', '\0'};
+    if (row.completed && row.prio >= 1 && row.prio <= 6) {
         flip();
-        line.assign(b).append("x\t").append(b).append("@.").append(row.text.view());
+        line.assign(b).append(marks).append(b).append("@.").append(row.text.view());
         return;
     }
     if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY) {
@@ -95,25 +75,8 @@ void ListScreen::calendarLine(unsigned r, int& background, std::string& line) co
         line.clear();
         return;
     }
-    const char* marker = "o\t";
-    line.assign(b);
-    if (row.prio < PRIO_DAYHEADER) {
-        marker = row.prio == PRIO_APPOINTMENT ? "a\t" : row.prio == PRIO_NOTE ? "i\t" : "o\t";
-        line.append(marker).append(b).append("@.");
-        const bool todo = row.prio <= 6;
-        const packedDT s = todo ? row.secondaryDate : row.primaryDate;
-        const packedDT e = todo ? row.primaryDate : row.secondaryDate;
-        const bool start = row.startsHere && dtHasTime(s), end = row.endsHere && dtHasTime(e);
-        if (start || end) {
-            line += '(';
-            if (start) appendTime(line, s);
-            line += '-';
-            if (end) appendTime(line, e);
-            line += ") ";
-        }
-    } else {
-        line.append(marker).append(b).append("@.");
-    }
+    line.assign(b).append(marks).append(b).append("@.");
+    appendCalendarTimes(row, line);
     line.append(row.text.view());
     flip();
 }

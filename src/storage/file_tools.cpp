@@ -402,3 +402,16 @@ bool mayReplacePrivately(const std::string& name) {
     if (::lstat(name.c_str(), &st) != 0) return errno == ENOENT;
     return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
 }
+
+FileStamp stampOf(const std::string& path) {
+    FileStamp f;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return f;
+    f.exists = true;
+    f.device = st.st_dev;
+    f.inode = st.st_ino;
+    f.size = st.st_size;
+    f.changedSec = st.st_ctim.tv_sec;
+    f.changedNsec = st.st_ctim.tv_nsec;
+    return f;
+}

@@ -149,6 +149,23 @@ std::vector<std::string> namesInDirectory(const std::string& dir);
 // Result: 0 synced; -1 it could not be (errno tells why).
 int syncDirectory(const std::string& dir);
 
+// What tells one version of a file from the next: a replacement by rename
+// changes the inode, a write in place the size or the change time.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long changedSec = 0, changedNsec = 0;
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               changedSec == o.changedSec && changedNsec == o.changedNsec;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+// The stamp of the file that path names (links followed).
+FileStamp stampOf(const std::string& path);
+
 // Writes content to path through AtomicFile. Result: 0 written, -1 failed.
 int writeFileAtomically(const std::string& path, const std::string& content);
 

@@ -330,7 +330,8 @@ struct Replay {
 
 } // namespace
 
-int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile) {
+int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile,
+                       bool readOnly) {
     damaged.clear();
     ToDoListGroup& root = target.journalRoot();
     unsigned& nrActiveJobs = target.journalRunningCount();
@@ -338,7 +339,8 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
     T_Calendar& cal = target.journalCalendar();
     // A save that a crash interrupted is finished first, so that the journal
     // read below is exactly the one that applies to the data file as it is.
-    if (!dataPath.empty() && JournalFiles::recover(dataPath, errorFile) != 0) return -2;
+    if (!readOnly && !dataPath.empty() && JournalFiles::recover(dataPath, errorFile) != 0)
+        return -2;
     int result = 0;
     SyncIDIndex index;
     bool indexed = false;
@@ -376,7 +378,7 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
             in.clear();
             in.seekg(0);
             if (!holdsOnlyFixedLines(in)) {
-                std::string aside = setAsideDamaged(name);
+                std::string aside = readOnly ? std::string() : setAsideDamaged(name);
                 damaged.emplace_back(name, aside);
             }
             continue;

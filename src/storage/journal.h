@@ -79,7 +79,13 @@ class Journal {
     // device or folder), errorFile names it and says what it is (the tree
     // must not be written). A file without an entry that holds anything else
     // is passed over and kept aside (damagedFiles).
-    int readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile);
+    //
+    // With readOnly the replay only reads: an interrupted save is not
+    // finished (the caller asks JournalFiles::saveUnderway first) and a
+    // damaged file is passed over without a copy, so that a reader beside a
+    // running window changes nothing on disk.
+    int readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile,
+                  bool readOnly = false);
     // The damaged entries the last replay passed over, as (name, the name a
     // copy is kept under; "" when no copy could be made).
     const std::vector<std::pair<std::string, std::string>>& damagedFiles() const { return damaged; }

@@ -96,6 +96,16 @@ unsigned countEntries(const std::string& dataPath) {
     return n;
 }
 
+bool saveUnderway(const std::string& dataPath) {
+    const std::string base = baseNameOf(dataPath);
+    for (const std::string& name : namesInDirectory(directoryOf(dataPath))) {
+        Retired r;
+        if (parseRetired(name, base, r) || !suffixAfter(name, base, previousTag).empty())
+            return true;
+    }
+    return false;
+}
+
 int recover(const std::string& dataPath, std::string& error) {
     const std::string dir = directoryOf(dataPath), base = baseNameOf(dataPath),
                       prefix = prefixOf(dataPath);

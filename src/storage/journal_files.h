@@ -32,6 +32,12 @@ unsigned countEntries(const std::string& dataPath);
 // may be replayed or written).
 int recover(const std::string& dataPath, std::string& error);
 
+// True when a commit is under way or was interrupted: entries retired by a
+// commit, or a kept copy of the previous generation, lie beside P. Until it
+// ends (or a start finishes it) neither P nor the numbered entries alone say
+// which changes P holds.
+bool saveUnderway(const std::string& dataPath);
+
 // What a commit has to say beyond its result.
 struct CommitReport {
     std::string error;                 // why the commit failed

@@ -1,0 +1,480 @@
+#include "app/terminal.h"
+
+#include "app/command_line.h"
+#include "engine/plain_views.h"
+#include "engine/time_report.h"
+#include "engine/velk.h"
+#include "model/clock.h"
+#include "storage/file_lock.h"
+#include "storage/file_tools.h"
+#include "storage/journal_files.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#ifndef VELK_VERSION
+#define VELK_VERSION "unknown"
+#endif
+
+namespace {
+
+bool digitsAt(const std::string& s, std::size_t from, std::size_t n, int& value) {
+    if (from + n > s.size()) return false;
+    value = 0;
+    for (std::size_t i = from; i < from + n; ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        value = value * 10 + (s[i] - '0');
+    }
+    return true;
+}
+
+// The options each command accepts beside -f.
+struct Seen {
+    bool firstDay = false, due = false, begin = false, priority = false, group = false;
+    bool note = false, appointment = false, csv = false;
+};
+
+const char* commandName(TerminalCommand c) {
+    switch (c) {
+    case TerminalCommand::Agenda:
+        return "--agenda";
+    case TerminalCommand::Search:
+        return "--search";
+    case TerminalCommand::Add:
+        return "--add";
+    case TerminalCommand::Report:
+        return "--report";
+    case TerminalCommand::Help:
+        return "--help";
+    case TerminalCommand::Version:
+        return "--version";
+    default:
+        return "";
+    }
+}
+
+// Checks that every option given belongs to the command. Result: 0, or -1
+// with error set.
+int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& error) {
+    const bool add = r.command == TerminalCommand::Add;
+    const std::pair<bool, const char*> addOnly[] = {
+        {seen.due, "--due"},     {seen.begin, "--begin"}, {seen.priority, "--priority"},
+        {seen.group, "--group"}, {seen.note, "--note"},   {seen.appointment, "--appointment"}};
+    for (const auto& o : addOnly)
+        if (o.first && !add) {
+            error = std::string(o.second) + " belongs to --add";
+            return -1;
+        }
+    if (seen.csv && r.command != TerminalCommand::Report) {
+        error = "--csv belongs to --report";
+        return -1;
+    }
+    if (seen.firstDay && r.command != TerminalCommand::Agenda) {
+        error = "-c belongs to --agenda (or to a run with the window)";
+        return -1;
+    }
+    if (seen.note && seen.appointment) {
+        error = "--note and --appointment exclude each other";
+        return -1;
+    }
+    if (seen.priority && (seen.note || seen.appointment)) {
+        error = "--priority is for todos, not for notes or appointments";
+        return -1;
+    }
+    if (add) {
+        const packedDT b = r.item.begin, d = r.item.due;
+        // Without a time on both, the days are compared.
+        const bool late = dtHasTime(b) && dtHasTime(d) ? b > d : dtDateOnly(b) > dtDateOnly(d);
+        if (dtHasDate(b) && dtHasDate(d) && late) {
+            error =
+                "the begin " + plainDateTime(b) + " lies after the due date " + plainDateTime(d);
+            return -1;
+        }
+    }
+    if (r.command == TerminalCommand::Report && dtHasDate(r.from) && dtHasDate(r.to) &&
+        r.from > r.to) {
+        error = "the report's first day " + plainDateTime(r.from) + " lies after its last day " +
+                plainDateTime(r.to);
+        return -1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int parseDateTime(const std::string& text, bool allowTime, packedDT& value) {
+    int y, m, d, hour = 0, minute = 0;
+    if (text.size() != 10 && !(allowTime && text.size() == 16)) return -1;
+    if (!digitsAt(text, 0, 4, y) || text[4] != '-' || !digitsAt(text, 5, 2, m) || text[7] != '-' ||
+        !digitsAt(text, 8, 2, d) || !isValidDate(d, m, y))
+        return -1;
+    packedDT v = packDate(d, m, y) | DT_NOTIME;
+    if (text.size() == 16) {
+        if ((text[10] != ' ' && text[10] != 'T') || !digitsAt(text, 11, 2, hour) ||
+            text[13] != ':' || !digitsAt(text, 14, 2, minute) || hour > 23 || minute > 59)
+            return -1;
+        v = packDate(d, m, y) | packedDT(hour) << 9 | packedDT(minute) << 3;
+    }
+    value = v;
+    return 0;
+}
+
+bool isTerminalCommandLine(const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a.size() >= 2 && a[0] == '-' && a[1] == '-') return true;
+    return false;
+}
+
+int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& r,
+                         std::string& error) {
+    Seen seen;
+    int reportDays = 0;
+    auto setCommand = [&](TerminalCommand c) {
+        if (r.command != TerminalCommand::None && r.command != c) {
+            error = std::string(commandName(r.command)) + " and " + commandName(c) +
+                    " cannot be given together";
+            return false;
+        }
+        r.command = c;
+        return true;
+    };
+    auto badDate = [&](const std::string& option, const std::string& text, bool time) {
+        error = "invalid date '" + text + "' for " + option + " (expected YYYY-MM-DD" +
+                (time ? std::string("[ HH:MM]") : std::string()) + " between 2000 and 2127)";
+        return -1;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() >= 2 && a[0] == '-' && a[1] == '-') {
+            const std::size_t eq = a.find('=');
+            const std::string name = a.substr(0, eq);
+            const bool attached = eq != std::string::npos;
+            std::string value = attached ? a.substr(eq + 1) : std::string();
+            auto takeValue = [&]() {
+                if (attached) return true;
+                if (i + 1 >= args.size()) {
+                    error = name + " needs a value";
+                    return false;
+                }
+                value = args[++i];
+                return true;
+            };
+            auto noValue = [&]() {
+                if (attached) error = name + " takes no value";
+                return !attached;
+            };
+            if (name == "--agenda") {
+                if (!setCommand(TerminalCommand::Agenda)) return -1;
+                if (attached) {
+                    if (value != "1" && value != "2" && value != "3" && value != "7" &&
+                        value != "14") {
+                        error = "--agenda=DAYS: DAYS is 1, 2, 3, 7 or 14, not '" + value + "'";
+                        return -1;
+                    }
+                    r.days = std::stoi(value);
+                }
+            } else if (name == "--search") {
+                if (!setCommand(TerminalCommand::Search) || !takeValue()) return -1;
+                if (value.empty()) {
+                    error = "--search needs a text to search for";
+                    return -1;
+                }
+                r.text = value;
+            } else if (name == "--add") {
+                if (!setCommand(TerminalCommand::Add) || !takeValue()) return -1;
+                if (value.empty()) {
+                    error = "--add needs a summary";
+                    return -1;
+                }
+                r.item.summary = value;
+            } else if (name == "--report") {
+                if (!setCommand(TerminalCommand::Report) || !noValue()) return -1;
+                // Up to two days follow: FROM and TO.
+                while (reportDays < 2 && i + 1 < args.size() && !args[i + 1].empty() &&
+                       args[i + 1][0] != '-') {
+                    const std::string& day = args[++i];
+                    packedDT& slot = reportDays++ == 0 ? r.from : r.to;
+                    if (parseDateTime(day, false, slot) != 0)
+                        return badDate("--report", day, false);
+                }
+            } else if (name == "--csv") {
+                if (!noValue()) return -1;
+                seen.csv = r.csv = true;
+            } else if (name == "--due" || name == "--begin") {
+                if (!takeValue()) return -1;
+                packedDT& slot = name == "--due" ? r.item.due : r.item.begin;
+                if (parseDateTime(value, true, slot) != 0) return badDate(name, value, true);
+                (name == "--due" ? seen.due : seen.begin) = true;
+            } else if (name == "--priority") {
+                if (!takeValue()) return -1;
+                if (value.size() != 1 || value[0] < '1' || value[0] > '6') {
+                    error = "--priority is 1 to 6, not '" + value + "'";
+                    return -1;
+                }
+                r.item.priority = unsigned(value[0] - '0');
+                seen.priority = true;
+            } else if (name == "--group") {
+                if (!takeValue()) return -1;
+                r.item.groupPath = value;
+                seen.group = true;
+            } else if (name == "--note" || name == "--appointment") {
+                if (!noValue()) return -1;
+                (name == "--note" ? seen.note : seen.appointment) = true;
+                r.item.priority = name == "--note" ? PRIO_NOTE : PRIO_APPOINTMENT;
+            } else if (name == "--help" || name == "--version") {
+                if (!noValue() || !setCommand(name == "--help" ? TerminalCommand::Help
+                                                               : TerminalCommand::Version))
+                    return -1;
+            } else {
+                error = "unknown option " + name;
+                return -1;
+            }
+        } else if (a.size() >= 2 && a[0] == '-' && a[1] == 'f') {
+            if (i + 1 >= args.size()) {
+                error = a + " needs the data file's name";
+                return -1;
+            }
+            r.path = args[++i];
+        } else if (a.size() >= 2 && a[0] == '-' && a[1] == 'c') {
+            seen.firstDay = true;
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') {
+                const std::string& day = args[++i];
+                if (parseDateTime(day, false, r.firstDay) != 0) return badDate(a, day, false);
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            error = "unknown option " + a;
+            return -1;
+        } else {
+            error = "unexpected argument '" + a + "'";
+            return -1;
+        }
+    }
+    if (r.command == TerminalCommand::None) {
+        error = "no command: give --agenda, --search, --add, --report, --help or --version";
+        return -1;
+    }
+    return checkOptionsFit(r, seen, error);
+}
+
+namespace {
+
+// Loads the data file and replays its journal in memory, writing nothing and
+// taking no lock, so that it works beside a running window. A save of that
+// window replaces the data file and then removes the journal: a read that
+// overlapped one is made again. Results: 0 loaded; -1 error says why.
+int loadForReading(const std::string& path, std::unique_ptr<Velk>& v, std::ostream& err,
+                   std::string& error) {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (attempt != 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        if (JournalFiles::saveUnderway(path)) continue;
+        const FileStamp before = stampOf(path);
+        v = std::make_unique<Velk>();
+        const int read = v->openDataFile(path.c_str());
+        if (read == -2) {
+            error = "cannot read the data file " + path + ": " + v->getReadDataError();
+            return -1;
+        }
+        const bool changed = stampOf(path) != before;
+        if (read != 0 && !changed) {
+            error = "the data file " + path + " is corrupt (see \"After a crash\" in the manual)";
+            return -1;
+        }
+        std::string journalError;
+        const int replayed = changed ? 0 : v->incsave_readFiles(journalError, true);
+        if (JournalFiles::saveUnderway(path) || stampOf(path) != before) continue;
+        if (replayed < 0) {
+            error = "the journal beside " + path + " cannot be replayed: " + journalError;
+            return -1;
+        }
+        for (const auto& d : v->incsave_damagedFiles())
+            err << "velk: the journal file " << d.first
+                << " holds no change Velk can read; it was passed over\n";
+        return 0;
+    }
+    error = "a save of the data file " + path + " is under way or was interrupted; start Velk " +
+            "on it (or run velk -q -f " + path + ") to finish it, then try again";
+    return -1;
+}
+
+packedDT todayDate() {
+    return getTodayDate(DT_NOTIME);
+}
+
+void printAgenda(Velk& v, const TerminalRequest& r, std::ostream& out) {
+    v.setMainViewType(MAINVIEW_CALENDAR);
+    v.setCalSpan(r.days);
+    v.setCalFirstDay(dtHasDate(r.firstDay) ? r.firstDay : todayDate());
+    v.buildView();
+    writeAgendaLines(v.contentView(), out);
+}
+
+void printSearch(Velk& v, const TerminalRequest& r, std::ostream& out) {
+    v.setMainViewType(MAINVIEW_NORMAL);
+    v.setGroup(v.getRoot());
+    v.search(r.text);
+    v.buildView();
+    for (unsigned row : v.getViewOrder())
+        if (const ToDoListItem* item = v.getViewItems()[row])
+            writeSearchLine(*v.getRoot(), v.getViewData()[row], *item, out);
+}
+
+void printReport(Velk& v, const TerminalRequest& r, std::ostream& out) {
+    const packedDT today = todayDate();
+    packedDT from = r.from, to = r.to;
+    if (!dtHasDate(from)) {
+        from = packDate(1, dtMonth(today), dtYear(today)) | DT_NOTIME;
+        to = packDate(MaxTag(dtMonth(today), dtYear(today)), dtMonth(today), dtYear(today)) |
+             DT_NOTIME;
+    } else if (!dtHasDate(to)) {
+        to = std::max(from, today);
+    }
+    const T_WorkReport report =
+        collectWork(*v.getRoot(), localMidnight(dtYear(from), dtMonth(from), dtDay(from)),
+                    localMidnight(dtYear(to), dtMonth(to), dtDay(to) + 1), velkNow());
+    if (r.csv)
+        writeWorkCsv(report.pieces, out);
+    else
+        writeWorkTable(
+            report, "Time recorded from " + plainDateTime(from) + " to " + plainDateTime(to), out);
+}
+
+// Adds the entry as the window would and leaves it in the journal, which the
+// next start merges. Takes the lock first: a window open on the file would
+// otherwise write its own data over the entry.
+int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& out,
+             std::ostream& err) {
+    DataFileLock lock;
+    const int locked = lock.acquire(path);
+    if (locked != 0) {
+        err << "velk: "
+            << (locked == -1 ? "Velk is already running on the data file " + path
+                             : "cannot take the lock file " + lock.name() + ": " + lock.reason())
+            << "; nothing was added\n";
+        return EXIT_TERMINAL_REFUSED;
+    }
+    Velk v;
+    const int read = v.openDataFile(path.c_str());
+    if (read != 0) {
+        err << "velk: "
+            << (read == -2 ? "cannot read the data file " + path + ": " + v.getReadDataError()
+                           : "the data file " + path + " is corrupt")
+            << "; nothing was added\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    // The journal of the runs before is replayed, not merged: the new entry
+    // follows it, and the next start merges them all. Only an interrupted
+    // save is finished, which every start does first.
+    std::string journalError;
+    if (v.incsave_readFiles(journalError) < 0) {
+        err << "velk: the journal beside " << path << " cannot be replayed: " << journalError
+            << "; nothing was added\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    for (const auto& d : v.incsave_damagedFiles())
+        err << "velk: the journal file " << d.first
+            << " holds no change Velk can read; it was passed over"
+            << (d.second.empty() ? std::string() : " and kept as " + d.second) << "\n";
+    std::string error;
+    ToDoListGroup* group = nullptr;
+    if (groupAtPath(*v.getRoot(), r.item.groupPath, group, error) != 0) {
+        err << "velk: " << error << "; nothing was added\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    // A journal file behind a gap was written for another data file; the new
+    // entry must not close the gap in front of it.
+    for (const auto& s : v.incsave_setAsideStrays())
+        err << "velk: the journal file " << s.first
+            << " lies behind a gap in the numbering; it is kept as " << s.second << "\n";
+    uint32_t syncID = 0;
+    const int added = v.addItem(r.item, syncID, error);
+    if (added == UserActions::ADD_NO_GROUP) {
+        err << "velk: " << error << "; nothing was added\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    if (added != 0) {
+        err << "velk: the journal file beside " << path
+            << " could not be written; nothing was added\n";
+        return EXIT_TERMINAL_REFUSED;
+    }
+    out << syncID << '\n';
+    // The tree stays as it is: the journal holds the entry, and the data file
+    // is written by the next start.
+    v.itemTree().leaveTreeToTheSystem();
+    return EXIT_TERMINAL_OK;
+}
+
+} // namespace
+
+std::string terminalHelpText() {
+    return "Usage: velk [-f FILE] [-c [DATE]] [-s] [-q]\n"
+           "       velk --agenda[=DAYS] [-c DATE] [-f FILE]\n"
+           "       velk --search TEXT [-f FILE]\n"
+           "       velk --add SUMMARY [--due DATE[ TIME]] [--begin DATE[ TIME]] [--priority N]\n"
+           "                          [--group PATH] [--note | --appointment] [-f FILE]\n"
+           "       velk --report [FROM [TO]] [--csv] [-f FILE]\n"
+           "       velk --help | --version\n"
+           "\n"
+           "Without a command Velk opens its window.\n"
+           "  -f FILE            the data file (default: the first of ~/.velk/velk_default.dat,\n"
+           "                     ~/velk/velk_default.dat and ./velk_default.dat that exists)\n"
+           "  -c [DATE]          start in the calendar at DATE or today; with --agenda its first "
+           "day\n"
+           "  -s                 always save the data file at the end\n"
+           "  -q                 no window: load, merge the journal, save if needed, end\n"
+           "  --agenda[=DAYS]    print the calendar of DAYS days (1, 2, 3, 7 or 14; default 7)\n"
+           "  --search TEXT      print every entry whose summary or readable description holds "
+           "TEXT\n"
+           "  --add SUMMARY      add a todo (or a note or appointment) and print its sync ID;\n"
+           "                     refused while another run holds the data file\n"
+           "    --due DATE[ TIME]    its due date (the end of a note or appointment)\n"
+           "    --begin DATE[ TIME]  its begin\n"
+           "    --priority N         1 to 6 (default 3)\n"
+           "    --group PATH         the group, names from the top separated by / (default: the "
+           "top)\n"
+           "    --note, --appointment  a note (free) or an appointment (busy) instead of a todo\n"
+           "  --report [FROM [TO]]  the time recorded per todo and group (default: this month)\n"
+           "    --csv                one line per interval and day, as CSV\n"
+           "  --help             this text\n"
+           "  --version          the version\n"
+           "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
+           "Exit codes: 0 done; 1 --add refused or not written; 2 bad input or unreadable file.\n";
+}
+
+int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream& err) {
+    if (r.command == TerminalCommand::Help) {
+        out << terminalHelpText();
+        return EXIT_TERMINAL_OK;
+    }
+    if (r.command == TerminalCommand::Version) {
+        out << "velk " << VELK_VERSION << '\n';
+        return EXIT_TERMINAL_OK;
+    }
+    std::string path = r.path;
+    if (path.empty() && defaultFile(path, false) != 0) {
+        err << "velk: no data file: " << path << " does not exist (give one with -f FILE)\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    if (!existDat(path)) {
+        err << "velk: cannot read the data file " << path << "\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    // A data file reached through a link is the file the link leads to.
+    const std::string dataPath = resolveDataFilePath(path);
+    if (r.command == TerminalCommand::Add) return addEntry(dataPath, r, out, err);
+
+    std::unique_ptr<Velk> v;
+    std::string error;
+    if (loadForReading(dataPath, v, err, error) != 0) {
+        err << "velk: " << error << "\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    if (r.command == TerminalCommand::Agenda)
+        printAgenda(*v, r, out);
+    else if (r.command == TerminalCommand::Search)
+        printSearch(*v, r, out);
+    else
+        printReport(*v, r, out);
+    v->itemTree().leaveTreeToTheSystem();
+    return EXIT_TERMINAL_OK;
+}

@@ -1,0 +1,192 @@
+// The terminal commands of the built program: what they print for a
+// hand-written organizer, what they leave on disk, and how they refuse bad
+// input. The organizer (tests/data/terminal/organizer.dat) holds, seen on
+// Tuesday 22 December 2026 at 10:00 in Berlin: a weekly todo due on the 16th
+// (overdue, and again on the 23rd), a todo overdue since the 20th that is
+// recording time now, a todo due on the 24th at 18:00 with time recorded
+// across the midnight before 1 December, a completed todo with time in a
+// group whose name holds quotes, a note over three days from the 24th, an
+// appointment on the 23rd with a plain description, and Christmas. Its
+// journal file (organizer.dat0) adds a todo in "Home" due on the 23rd at 17:00.
+
+#include "storage/file_lock.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string dataDir = VELK_TEST_DATA_DIR "/terminal/";
+const std::string organizer = readWholeFile(dataDir + "organizer.dat");
+const std::string journal = readWholeFile(dataDir + "organizer.dat0");
+
+class Terminal : public testing::Test {
+  protected:
+    void SetUp() override {
+        writeWholeFile(data, organizer);
+        writeWholeFile(data + "0", journal);
+    }
+    ProcessResult run(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"-f", data});
+        return runProcess({args,
+                           work.path(),
+                           {{"USERPROFILE", home.path()},
+                            {"HOME", home.path()},
+                            {"TZ", "Europe/Berlin"},
+                            {"VELK_NOW", "1797930000"}}}); // 2026-12-22 10:00 in Berlin
+    }
+    TempDir home, work;
+    const std::string data = work.file("organizer.dat");
+};
+
+} // namespace
+
+// Each read-only command prints what its golden file holds, with the journal
+// replayed, while the files stay exactly as they were: no save, no lock, no
+// clipboard, the journal not merged.
+TEST_F(Terminal, ReadOnlyCommandsPrintTheGoldenTextAndWriteNothing) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--agenda"}, "agenda.txt"},
+        {{"--search", "THE"}, "search.txt"},
+        {{"--report"}, "report.txt"},
+        {{"--report", "2026-11-30", "--csv"}, "report.csv"},
+    };
+    for (const auto& [args, golden] : cases) {
+        ProcessResult r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << golden << ": " << r.err;
+        EXPECT_EQ(r.err, "") << golden;
+        EXPECT_EQ(r.out, readWholeFile(dataDir + golden)) << golden;
+        EXPECT_EQ(namesIn(work.path()),
+                  (std::vector<std::string>{"organizer.dat", "organizer.dat0"}));
+        EXPECT_EQ(readWholeFile(data), organizer);
+        EXPECT_EQ(readWholeFile(data + "0"), journal);
+    }
+}
+
+// While a run holds the data file, the read-only commands still work; --add
+// is refused and writes nothing.
+TEST_F(Terminal, AddIsRefusedWhileAnotherRunHoldsTheFileAndReadersGoOn) {
+    DataFileLock window;
+    ASSERT_EQ(window.acquire(data), 0);
+    EXPECT_EQ(run({"--agenda=1"}).exitCode, 0);
+    ProcessResult r = run({"--add", "Buy stamps", "--group", "Home"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "velk: Velk is already running on the data file " + data + "; nothing was added\n");
+    EXPECT_EQ(namesIn(work.path()),
+              (std::vector<std::string>{"organizer.dat", "organizer.dat.lock", "organizer.dat0"}));
+    EXPECT_EQ(readWholeFile(data), organizer);
+    EXPECT_EQ(readWholeFile(data + "0"), journal);
+}
+
+// --add prints the new sync ID and leaves one journal entry after those of
+// the runs before, which the next start merges into the data file in the
+// group asked for.
+TEST_F(Terminal, AddedItemsReachTheirGroupThroughTheJournal) {
+    ProcessResult a = run({"--add", "Party", "--appointment", "--begin", "2026-12-31 20:00",
+                           "--due", "2027-01-01 02:00", "--group", "/Work/Project \"X\""});
+    ASSERT_EQ(a.exitCode, 0) << a.err;
+    EXPECT_EQ(a.out, "14\n");
+    ProcessResult b = run({"--add", "Call Anna", "--due", "2026-12-24", "--priority", "5"});
+    ASSERT_EQ(b.exitCode, 0) << b.err;
+    EXPECT_EQ(b.out, "15\n");
+    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
+                                                              "organizer.dat1", "organizer.dat2"}));
+    EXPECT_EQ(readWholeFile(data), organizer);
+    EXPECT_NE(readWholeFile(data + "2").find("t\nsCall Anna\nI15\np5\nn449593344\n>\n"),
+              std::string::npos);
+
+    ASSERT_EQ(run({"-q"}).exitCode, 0);
+    const std::string saved = readWholeFile(data);
+    // The appointment after the last todo of "Project "X"", the todo after the
+    // last one of the top level, the journal's todo after the last one of "Home".
+    EXPECT_NE(saved.find("f1796976000\n>\nt\nsParty\nI14\np100\nS1\nm449816576\nn454067200\n>\n"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("f1793703600\n>\nt\nsCall Anna\nI15\np5\nn449593344\n>\ng\nsWork\n"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("X-ray\n>\nt\nsBuy a tree\nI13\nn449552896\n>\n>\n"), std::string::npos)
+        << saved;
+}
+
+// Bad input gets one line on standard error and exit code 2; nothing is
+// written.
+TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"--agenda", "-x"}, "unknown option -x"},
+        {{"--agenda=5"}, "--agenda=DAYS: DAYS is 1, 2, 3, 7 or 14, not '5'"},
+        {{"--agenda=", "-c", "2026-02-30"}, "--agenda=DAYS: DAYS is 1, 2, 3, 7 or 14, not ''"},
+        {{"--agenda", "-c", "2026-02-30"},
+         "invalid date '2026-02-30' for -c (expected YYYY-MM-DD between 2000 and 2127)"},
+        {{"--agenda", "stray"}, "unexpected argument 'stray'"},
+        {{"--search"}, "--search needs a value"},
+        {{"--search", "x", "--agenda"}, "--search and --agenda cannot be given together"},
+        {{"--add", "x", "--due", "2026-12-24 25:00"},
+         "invalid date '2026-12-24 25:00' for --due (expected YYYY-MM-DD[ HH:MM] between 2000 "
+         "and 2127)"},
+        {{"--add", "x", "--begin", "2026-12-25", "--due", "2026-12-24 10:00"},
+         "the begin 2026-12-25 lies after the due date 2026-12-24 10:00"},
+        {{"--add", "x", "--priority", "7"}, "--priority is 1 to 6, not '7'"},
+        {{"--add", "x", "--note", "--appointment"}, "--note and --appointment exclude each other"},
+        {{"--add", "x", "--note", "--priority", "2"},
+         "--priority is for todos, not for notes or appointments"},
+        {{"--search", "x", "--group", "Home"}, "--group belongs to --add"},
+        {{"--report", "2026-12-02", "2026-12-01"},
+         "the report's first day 2026-12-02 lies after its last day 2026-12-01"},
+        {{"--report", "--csv=yes"}, "--csv takes no value"},
+    };
+    for (const Case& c : cases) {
+        ProcessResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.message;
+        EXPECT_EQ(r.err, "velk: " + c.message + " (see velk --help)\n");
+        EXPECT_EQ(r.out, "");
+    }
+    // Refusals found after the files were looked at.
+    ProcessResult noGroup = run({"--add", "x", "--group", "Work/Nope"});
+    EXPECT_EQ(noGroup.exitCode, 2);
+    EXPECT_EQ(noGroup.err, "velk: there is no group /Work/Nope; nothing was added\n");
+    writeWholeFile(work.file("broken.dat"), "<type=Velk>\n");
+    ProcessResult broken = runProcess({{"--agenda", "-f", work.file("broken.dat")},
+                                       work.path(),
+                                       {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_NE(broken.err.find("is corrupt"), std::string::npos) << broken.err;
+    ProcessResult missing = run({"--search", "x", "-f", work.file("none.dat")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "velk: cannot read the data file " + work.file("none.dat") + "\n");
+    EXPECT_EQ(namesIn(work.path()),
+              (std::vector<std::string>{"broken.dat", "organizer.dat", "organizer.dat0"}));
+    EXPECT_EQ(readWholeFile(data), organizer);
+}
+
+// A save that was interrupted leaves retired journal files; a reader cannot
+// tell what the data file holds and says so instead of guessing.
+TEST_F(Terminal, ReadersWaitForAnInterruptedSaveAndThenRefuse) {
+    writeWholeFile(data + "1.mergedAbC123", journal);
+    ProcessResult r = run({"--agenda"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("a save of the data file " + data + " is under way or was interrupted"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(TerminalHelp, HelpNamesEveryOptionAndVersionTheVersion) {
+    ProcessResult help = runProcess({{"--help"}, "/", {}});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option :
+         {"--agenda", "--search", "--add", "--due", "--begin", "--priority", "--group", "--note",
+          "--appointment", "--report", "--csv", "--help", "--version", "-f FILE", "-c", "-s", "-q"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    ProcessResult version = runProcess({{"--version"}, "/", {}});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "velk 0.54\n");
+}
