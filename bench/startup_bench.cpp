@@ -212,22 +212,28 @@ void BM_Load(benchmark::State& state) {
 }
 
 // ---------------------------------------------------------------------------
-// The whole process of "velk -q -f FILE": start, configuration, lock, load,
-// journal check, quit with the engine deleted, as the user's shell sees it.
+// Whole processes of the program on a generated file, as the user's shell
+// sees them, each started through velk_peak, which reports the peak of velk
+// alone: "velk -q -f FILE" (start, configuration, lock, load, journal check,
+// quit with the engine deleted) and "velk --agenda -c 2011-03-01 -f FILE"
+// (load and journal replay without the lock, the 7-day calendar from the day
+// the generated entries crowd, its lines printed; output to /dev/null).
 
-void BM_QuitProcess(benchmark::State& state) {
+void runProcessBench(benchmark::State& state, const std::vector<std::string>& args,
+                     const char* what) {
     const std::string& path = generatedDataFile(unsigned(state.range(0)));
-    PrivateFolder run("quit_bench");
+    PrivateFolder run("process_bench");
     const std::string home = run.path() + "/home";
     if (path.empty() || run.path().empty() || ::mkdir(home.c_str(), 0700) != 0) {
         state.SkipWithError("cannot write the data file");
         return;
     }
     const double fileMiB = double(fileSize(path)) / (1024.0 * 1024.0);
-    // Started through velk_peak, which reports the peak of velk alone.
     const std::string peakFile = run.path() + "/peak";
     ChildStart how;
-    how.argv = {VELK_PEAK, peakFile, VELK_PROGRAM, "-q", "-f", path};
+    how.argv = {VELK_PEAK, peakFile, VELK_PROGRAM};
+    how.argv.insert(how.argv.end(), args.begin(), args.end());
+    how.argv.insert(how.argv.end(), {"-f", path});
     how.dir = run.path();
     how.env = {"HOME=" + home};
     for (auto _ : state) {
@@ -242,7 +248,8 @@ void BM_QuitProcess(benchmark::State& state) {
             break;
         }
         if (!WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) {
-            state.SkipWithError(("velk -q ended with " + describeStatus(end.status)).c_str());
+            state.SkipWithError(
+                (std::string(what) + " ended with " + describeStatus(end.status)).c_str());
             break;
         }
         std::string kib;
@@ -255,6 +262,14 @@ void BM_QuitProcess(benchmark::State& state) {
         state.counters["peak_MiB"] = peak;
         state.counters["above_file_MiB"] = peak - fileMiB;
     }
+}
+
+void BM_QuitProcess(benchmark::State& state) {
+    runProcessBench(state, {"-q"}, "velk -q");
+}
+
+void BM_AgendaProcess(benchmark::State& state) {
+    runProcessBench(state, {"--agenda", "-c", "2011-03-01"}, "velk --agenda");
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +360,7 @@ benchmark::internal::Benchmark* atSize(const char* name, void (*fn)(benchmark::S
         atSize("BM_Floor", BM_Floor, entries, false);
         atSize("BM_Load", BM_Load, entries, false);
         atSize("BM_QuitProcess", BM_QuitProcess, entries, true);
+        atSize("BM_AgendaProcess", BM_AgendaProcess, entries, true);
     }
     for (int entries : {100000, 1000000}) {
         atSize("BM_Calendar7Days", BM_Calendar7Days, entries, false);

@@ -110,6 +110,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "velk: %s (see velk --help)\n", error.c_str());
             return EXIT_TERMINAL_BAD_INPUT;
         }
+        // The agenda of a big file has hundreds of thousands of lines: the
+        // streams buffer them instead of passing each one on to stdio.
+        std::ios_base::sync_with_stdio(false);
         return runTerminalCommand(request, std::cout, std::cerr);
     }
     startScratchFolder(GetHomeDir()); // private folder of the external editor's files

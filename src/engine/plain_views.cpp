@@ -54,8 +54,10 @@ std::string withoutFormatCodes(const RowText& text) {
 
 void writeAgendaLines(const ContentView& view, std::ostream& os) {
     std::string line;
-    for (unsigned r : view.order()) {
-        const T_viewDataItem& row = view.rows()[r];
+    const std::vector<unsigned>& order = view.order();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        prefetchRows(view.rows(), order, i);
+        const T_viewDataItem& row = view.rows()[order[i]];
         if (row.prio == PRIO_SEPARATOR) {
             os << '\n';
         } else if (row.prio == PRIO_DAYHEADER) {

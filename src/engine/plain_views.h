@@ -3,12 +3,28 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 class ToDoListGroup;
 class ToDoListItem;
 
 // The organizer's lists as plain text lines, for a terminal or a script: what
 // the window shows, without its colours and columns.
+
+// The display order visits the rows out of their order in memory: each row,
+// and then its text, is a cache miss. The rows this many lines ahead, and the
+// texts of those half as far ahead, are asked for early so that the misses
+// overlap. Measured at the start into a 7-day calendar of 242,000 lines (the
+// 100,000-entry file): making the lines took about 95 ms without, 59 ms with
+// the rows asked for, 49 ms with their texts too (medians of 11 starts).
+constexpr std::size_t PREFETCH_ROWS = 64;
+
+// Asks early for what line i + PREFETCH_ROWS of the display order needs.
+inline void prefetchRows(const std::vector<T_viewDataItem>& rows,
+                         const std::vector<unsigned>& order, std::size_t i) {
+    if (i + PREFETCH_ROWS < order.size()) prefetchLine(&rows[order[i + PREFETCH_ROWS]]);
+    if (i + PREFETCH_ROWS / 2 < order.size()) rows[order[i + PREFETCH_ROWS / 2]].text.prefetch();
+}
 
 // The kind mark of an entry row, as the list's first column shows it: 'x' a
 // completed todo, 'a' an appointment, 'i' a note, 'o' an open todo.

@@ -15,20 +15,6 @@
 
 namespace {
 
-// The display order visits the rows out of their order in memory: each row,
-// and then its text, is a cache miss. The rows this many lines ahead, and the
-// texts of those half as far ahead, are asked for early so that the misses
-// overlap. Measured at the start into a 7-day calendar of 242,000 lines (the
-// 100,000-entry file): making the lines took about 95 ms without, 59 ms with the
-// rows asked for, 49 ms with their texts too (medians of 11 starts).
-constexpr std::size_t PREFETCH_ROWS = 64;
-
-void prefetchRows(const std::vector<T_viewDataItem>& rows, const std::vector<unsigned>& order,
-                  std::size_t i) {
-    if (i + PREFETCH_ROWS < order.size()) prefetchLine(&rows[order[i + PREFETCH_ROWS]]);
-    if (i + PREFETCH_ROWS / 2 < order.size()) rows[order[i + PREFETCH_ROWS / 2]].text.prefetch();
-}
-
 // Day headers, special days and blank separators of the calendar.
 bool isMarkerRow(const T_viewDataItem& row) {
     return row.prio == PRIO_DAYHEADER || row.prio == PRIO_SPECIALDAY || row.prio == PRIO_SEPARATOR;
