@@ -10,7 +10,7 @@ FUZZ_TARGETS := read_data journal crypt_read bin_ascii description config insert
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: run test bench fuzz deps build-debug build-release build-fuzz install uninstall clean
+.PHONY: run test bench fuzz deps build-debug build-release build-fuzz install uninstall deb clean
 
 deps:
 	./scripts/install-deps
@@ -57,6 +57,10 @@ install: build-release
 # DESTDIR and PREFIX.
 uninstall:
 	DESTDIR="$(DESTDIR)" ./scripts/uninstall $(RELEASE_DIR) "$(PREFIX)"
+
+# The Debian package $(RELEASE_DIR)/velk_VERSION_ARCH.deb: the same files under /usr.
+deb: build-release
+	cd $(RELEASE_DIR) && cpack
 
 bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench
