@@ -119,6 +119,10 @@ $(diff <(echo "$expected") <(echo "$packaged") || true)"
   outside=$(awk '{print $2}' <<<"$listing" | grep -v '^\./usr/' || true)
   [[ -z $outside ]] || fail "the package has files outside ./usr/: $outside"
   [[ $(dpkg-deb -f "$deb" Package) == velk ]] || fail "the package is not named velk"
+  # The manual page names the version in its footer and under --version.
+  version=$(dpkg-deb -f "$deb" Version)
+  named=$(grep -o 'velk [0-9][0-9.]*[0-9]' <<<"${text:-}" | sort -u)
+  [[ $named == "velk $version" ]] || fail "the manual page names '$named', the package velk $version"
   depends=$(dpkg-deb -f "$deb" Depends)
   for library in libfltk1.3 libnettle; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
