@@ -6,15 +6,18 @@ FUZZ_DIR := build/fuzz
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := read_data journal crypt_read bin_ascii description config insert
+# Where `make install` puts Velk, and the staging folder it is put below.
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: run test bench fuzz deps build-debug build-release build-fuzz clean
+.PHONY: run test bench fuzz deps build-debug build-release build-fuzz install uninstall deb clean
 
 deps:
 	./scripts/install-deps
 
 build-release: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk velk_manual
 
 build-debug: deps
 	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=ON -DVELK_WERROR=ON >/dev/null
@@ -44,6 +47,20 @@ run: build-release
 test: build-debug build-fuzz
 	cd $(DEBUG_DIR) && ../../scripts/with-xvfb ctest --output-on-failure -j $(JOBS)
 	cd $(FUZZ_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The program, its manual page, the menu entry and the icons under $(PREFIX),
+# below $(DESTDIR) when it is given (for staging and packaging).
+install: build-release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+# Removes the files that the last `make install` put in place, under the same
+# DESTDIR and PREFIX.
+uninstall:
+	DESTDIR="$(DESTDIR)" ./scripts/uninstall $(RELEASE_DIR) "$(PREFIX)"
+
+# The Debian package $(RELEASE_DIR)/velk_VERSION_ARCH.deb: the same files under /usr.
+deb: build-release
+	cd $(RELEASE_DIR) && cpack
 
 bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench

@@ -1,0 +1,62 @@
+# What installing Velk puts in place, and the Debian package made of the same
+# files. Included from the top-level CMakeLists.txt after the velk target.
+#
+# Every rule belongs to the component "velk": CPack installs that component by
+# name, so its staging install writes install_manifest_velk.txt and leaves
+# install_manifest.txt, which scripts/uninstall reads, as the last real
+# `cmake --install` wrote it.
+include(GNUInstallDirs)
+
+# Installing and packaging take what is built and build nothing themselves:
+# `make install` and `make deb` build the program and its manual page first,
+# and the install test packages the build it runs in while other tests run.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+# The manual page is installed compressed, as Debian keeps its manual pages;
+# `man` and `man -l` read it as it is. gzip -n leaves out the name and time
+# stamp, so the same page gives the same file.
+set(VELK_MANUAL_PAGE ${CMAKE_CURRENT_BINARY_DIR}/velk.1.gz)
+add_custom_command(
+  OUTPUT ${VELK_MANUAL_PAGE}
+  COMMAND gzip -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/docs/velk.1 > ${VELK_MANUAL_PAGE}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/velk.1
+  COMMENT "Compressing the manual page"
+  VERBATIM)
+add_custom_target(velk_manual ALL DEPENDS ${VELK_MANUAL_PAGE})
+
+install(TARGETS velk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT velk)
+install(FILES ${VELK_MANUAL_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT velk)
+install(FILES data/velk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT velk)
+set(VELK_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+install(FILES data/velk.svg DESTINATION ${VELK_ICON_DIR}/scalable/apps COMPONENT velk)
+install(FILES data/icons/velk-48.png DESTINATION ${VELK_ICON_DIR}/48x48/apps
+        RENAME velk.png COMPONENT velk)
+install(FILES data/icons/velk-256.png DESTINATION ${VELK_ICON_DIR}/256x256/apps
+        RENAME velk.png COMPONENT velk)
+
+# The Debian package: the same files under /usr, its dependencies found by
+# dpkg-shlibdeps from the libraries the program links.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME velk)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Velk developers <velk@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop organizer for todos, appointments and notes")
+# CPackDeb puts the summary above this as the first line of the description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Velk is a desktop organizer for one person. One tree of groups holds todos
+with a priority and a due date, appointments and notes, shown as lists or in
+a calendar of 1 to 14 days with holidays. Velk records the time spent on
+todos, repeats recurring todos, finds entries by their text and keeps
+descriptions enciphered under passwords.
+
+All data lives in one text file; every change is also written at once to a
+small journal file beside it, so that a crash loses no edit. Terminal
+commands print the agenda, search, add entries and report the recorded time.")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_CURRENT_BINARY_DIR};velk;velk;/")
+include(CPack)

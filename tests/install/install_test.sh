@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Installs a build folder below a fresh staging folder and checks what lands
+# where: the program, the manual page, the menu entry and the icons, each also
+# read by the tool that uses or checks it. Then removes it all with
+# scripts/uninstall, as `make uninstall` does, and builds the Debian package of
+# the same build and checks that it holds the same files under /usr.
+#
+#   install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+stage=$work/stage
+prefix=/usr/local
+export LC_ALL=C.UTF-8 MANWIDTH=80
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Where desktops, man and the shell look for Velk's files, below the prefix.
+expected=$(printf '%s\n' \
+  bin/velk \
+  share/applications/velk.desktop \
+  share/icons/hicolor/256x256/apps/velk.png \
+  share/icons/hicolor/48x48/apps/velk.png \
+  share/icons/hicolor/scalable/apps/velk.svg \
+  share/man/man1/velk.1.gz | sort)
+
+# The regular files below a folder, relative to it, sorted.
+files_below() {
+  (cd "$1" && find . -type f -printf '%P\n' | sort)
+}
+
+# --- Installing
+DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
+  { cat "$work/install.log" >&2; fail "cmake --install failed"; exit 1; }
+root=$stage$prefix
+installed=$(files_below "$stage" | sed "s|^${prefix#/}/||")
+[[ "$installed" == "$expected" ]] ||
+  fail "installed files differ from the expected ones:
+$(diff <(echo "$expected") <(echo "$installed") || true)"
+
+[[ -x $root/bin/velk ]] || fail "bin/velk is not an executable file"
+cmp -s "$root/bin/velk" "$build/velk" || fail "bin/velk is not the program of $build"
+
+for size in 48 256; do
+  icon=$root/share/icons/hicolor/${size}x${size}/apps/velk.png
+  [[ -f $icon ]] || continue
+  got=$(identify -format '%m %wx%h alpha=%A' "$icon" 2>&1) || true
+  [[ "$got" == "PNG ${size}x${size} alpha=True" ]] ||
+    fail "the ${size}x${size} icon is '$got', not 'PNG ${size}x${size} alpha=True'"
+done
+svg=$root/share/icons/hicolor/scalable/apps/velk.svg
+if [[ -f $svg ]] && ! grep -q '<svg xmlns="http://www.w3.org/2000/svg"' "$svg"; then
+  fail "the scalable icon is not an SVG picture"
+fi
+
+desktop=$root/share/applications/velk.desktop
+if [[ -f $desktop ]]; then
+  if ! out=$(desktop-file-validate "$desktop" 2>&1) || [[ -n $out ]]; then
+    fail "desktop-file-validate finds fault with the menu entry: $out"
+  fi
+  for line in Exec=velk Icon=velk Type=Application Terminal=false; do
+    grep -qx "$line" "$desktop" || fail "the menu entry lacks '$line'"
+  done
+fi
+
+page=$root/share/man/man1/velk.1.gz
+if [[ -f $page ]]; then
+  if ! warnings=$(man --warnings -l "$page" 2>&1 >/dev/null) || [[ -n $warnings ]]; then
+    fail "man warns about the manual page: $warnings"
+  fi
+  text=$(man -l "$page" 2>/dev/null) || fail "man cannot show the manual page"
+  for heading in SYNOPSIS OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
+    grep -q "^$heading\$" <<<"$text" || fail "the manual page has no section $heading"
+  done
+  for option in --agenda --search --add --report --csv --help --version; do
+    grep -q -e "$option" <<<"$text" || fail "the manual page does not show $option"
+  done
+fi
+
+# --- Removing: a manifest from elsewhere removes nothing; then everything that
+# was installed goes, a file of another program in the same folder stays, and a
+# second run finds nothing to do.
+before=$(files_below "$stage")
+if DESTDIR=$stage "$source/scripts/uninstall" "$build" /opt >/dev/null 2>&1; then
+  fail "uninstalling from /opt accepted an install under $prefix"
+fi
+[[ $(files_below "$stage") == "$before" ]] || fail "uninstalling from /opt removed files"
+
+echo other >"$root/bin/other-program"
+DESTDIR=$stage "$source/scripts/uninstall" "$build" "$prefix" >/dev/null ||
+  fail "scripts/uninstall failed"
+left=$(files_below "$stage")
+[[ "$left" == "${prefix#/}/bin/other-program" ]] ||
+  fail "after uninstalling, the staging folder holds:
+$left"
+DESTDIR=$stage "$source/scripts/uninstall" "$build" "$prefix" >/dev/null ||
+  fail "uninstalling again, with every file gone, failed"
+
+# --- The Debian package
+cpack --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log" >&2; fail "cpack failed"; exit 1; }
+debs=("$work"/package/velk_*.deb)
+if ((${#debs[@]} != 1)) || [[ ! -f ${debs[0]} ]]; then
+  fail "cpack made no single velk_*.deb: ${debs[*]}"
+else
+  deb=${debs[0]}
+  listing=$(dpkg-deb -c "$deb" | awk '{print $1, $6}')
+  packaged=$(awk '$1 !~ /^d/ {print $2}' <<<"$listing" | sed 's|^\./usr/||' | sort)
+  [[ "$packaged" == "$expected" ]] ||
+    fail "the package's files differ from the expected ones under ./usr/:
+$(diff <(echo "$expected") <(echo "$packaged") || true)"
+  outside=$(awk '{print $2}' <<<"$listing" | grep -v '^\./usr/' || true)
+  [[ -z $outside ]] || fail "the package has files outside ./usr/: $outside"
+  [[ $(dpkg-deb -f "$deb" Package) == velk ]] || fail "the package is not named velk"
+  # The manual page names the version in its footer and under --version.
+  version=$(dpkg-deb -f "$deb" Version)
+  named=$(grep -o 'velk [0-9][0-9.]*[0-9]' <<<"${text:-}" | sort -u)
+  [[ $named == "velk $version" ]] || fail "the manual page names '$named', the package velk $version"
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for library in libfltk1.3 libnettle; do
+    grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+  done
+fi
+
+if ((failures > 0)); then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "every file installed, removed and packaged as expected"
