@@ -179,13 +179,21 @@ TEST_F(Terminal, ReadersWaitForAnInterruptedSaveAndThenRefuse) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST(TerminalHelp, HelpNamesEveryOptionAndVersionTheVersion) {
+// The help and the manual page name every option.
+TEST(TerminalHelp, HelpAndManualNameEveryOptionAndVersionTheVersion) {
     ProcessResult help = runProcess({{"--help"}, "/", {}});
     EXPECT_EQ(help.exitCode, 0);
+    std::string manual = readWholeFile(VELK_TEST_DATA_DIR "/../../docs/velk.1");
+    for (std::size_t at = manual.find("\\-"); at != std::string::npos; at = manual.find("\\-"))
+        manual.erase(at, 1); // roff writes a dash as "\-"
     for (const char* option :
          {"--agenda", "--search", "--add", "--due", "--begin", "--priority", "--group", "--note",
           "--appointment", "--report", "--csv", "--help", "--version", "-f FILE", "-c", "-s", "-q"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    for (const char* option : {"--agenda", "--search", "--add", "--due", "--begin", "--priority",
+                               "--group", "--note", "--appointment", "--report", "--csv", "--help",
+                               "--version", "-f", "-c", "-s", "-q", "VELK_NOW"})
+        EXPECT_NE(manual.find(option), std::string::npos) << option;
     ProcessResult version = runProcess({{"--version"}, "/", {}});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "velk 0.54\n");
