@@ -82,6 +82,16 @@ int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& err
         error = "--priority is for todos, not for notes or appointments";
         return -1;
     }
+    // A todo is filed by its due date, an appointment or note by its begin:
+    // the other date alone would be dropped.
+    if (add && seen.begin && !seen.due && !seen.note && !seen.appointment) {
+        error = "a todo's --begin needs its --due";
+        return -1;
+    }
+    if (add && seen.due && !seen.begin && (seen.note || seen.appointment)) {
+        error = "the end (--due) of a note or appointment needs its --begin";
+        return -1;
+    }
     if (add) {
         const packedDT b = r.item.begin, d = r.item.due;
         // Without a time on both, the days are compared.
@@ -111,8 +121,8 @@ int parseDateTime(const std::string& text, bool allowTime, packedDT& value) {
         return -1;
     packedDT v = packDate(d, m, y) | DT_NOTIME;
     if (text.size() == 16) {
-        if ((text[10] != ' ' && text[10] != 'T') || !digitsAt(text, 11, 2, hour) ||
-            text[13] != ':' || !digitsAt(text, 14, 2, minute) || hour > 23 || minute > 59)
+        if (text[10] != ' ' || !digitsAt(text, 11, 2, hour) || text[13] != ':' ||
+            !digitsAt(text, 14, 2, minute) || hour > 23 || minute > 59)
             return -1;
         v = packDate(d, m, y) | packedDT(hour) << 9 | packedDT(minute) << 3;
     }

@@ -354,8 +354,11 @@ int UserActions::addItem(const T_NewItem& item, uint32_t& syncID, std::string& e
     const bool todo = item.priority >= 1 && item.priority <= 6;
     if (!todo) v.setShowTimeAs(item.priority == PRIO_APPOINTMENT ? SHOW_TIME_BUSY : 0);
     v.setItemPriority(item.priority);
+    // Each date is brought into order with the other as it is set: a todo's
+    // begin needs its due date, an appointment's or note's end its begin.
+    if (todo) setPickedDateTime(v, WHICH_END, item.due);
     setPickedDateTime(v, WHICH_BEGIN, item.begin);
-    setPickedDateTime(v, WHICH_END, item.due);
+    if (!todo) setPickedDateTime(v, WHICH_END, item.due);
     v.storeItemText(item.summary, nullptr);
     const int journaled = v.incsave_saveCurItem();
     syncID = v.getCurItem()->getSyncID();

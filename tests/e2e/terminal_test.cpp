@@ -48,6 +48,7 @@ class Terminal : public testing::Test {
 TEST_F(Terminal, ReadOnlyCommandsPrintTheGoldenTextAndWriteNothing) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--agenda"}, "agenda.txt"},
+        {{"--agenda", "-c"}, "agenda.txt"}, // -c without a date: today
         {{"--search", "THE"}, "search.txt"},
         {{"--report"}, "report.txt"},
         {{"--report", "2026-11-30", "--csv"}, "report.csv"},
@@ -89,24 +90,30 @@ TEST_F(Terminal, AddedItemsReachTheirGroupThroughTheJournal) {
                            "--due", "2027-01-01 02:00", "--group", "/Work/Project \"X\""});
     ASSERT_EQ(a.exitCode, 0) << a.err;
     EXPECT_EQ(a.out, "14\n");
-    ProcessResult b = run({"--add", "Call Anna", "--due", "2026-12-24", "--priority", "5"});
+    // A begin without a time on the day of a due time is in order.
+    ProcessResult b = run({"--add", "Call Anna", "--begin", "2026-12-24", "--due",
+                           "2026-12-24 09:00", "--priority", "6"});
     ASSERT_EQ(b.exitCode, 0) << b.err;
     EXPECT_EQ(b.out, "15\n");
     EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
                                                               "organizer.dat1", "organizer.dat2"}));
     EXPECT_EQ(readWholeFile(data), organizer);
-    EXPECT_NE(readWholeFile(data + "2").find("t\nsCall Anna\nI15\np5\nn449593344\n>\n"),
+    EXPECT_NE(readWholeFile(data + "2").find("t\nsCall Anna\nI15\np6\nm449593344\nn449581568\n>\n"),
               std::string::npos);
 
     ASSERT_EQ(run({"-q"}).exitCode, 0);
+    ProcessResult found = run({"--search", "party"});
+    EXPECT_EQ(found.out,
+              "a /Work/Project \"X\": Party (begin 2026-12-31 20:00, end 2027-01-01 02:00)\n");
     const std::string saved = readWholeFile(data);
     // The appointment after the last todo of "Project "X"", the todo after the
     // last one of the top level, the journal's todo after the last one of "Home".
     EXPECT_NE(saved.find("f1796976000\n>\nt\nsParty\nI14\np100\nS1\nm449816576\nn454067200\n>\n"),
               std::string::npos)
         << saved;
-    EXPECT_NE(saved.find("f1793703600\n>\nt\nsCall Anna\nI15\np5\nn449593344\n>\ng\nsWork\n"),
-              std::string::npos)
+    EXPECT_NE(
+        saved.find("f1793703600\n>\nt\nsCall Anna\nI15\np6\nm449593344\nn449581568\n>\ng\nsWork\n"),
+        std::string::npos)
         << saved;
     EXPECT_NE(saved.find("X-ray\n>\nt\nsBuy a tree\nI13\nn449552896\n>\n>\n"), std::string::npos)
         << saved;
@@ -134,7 +141,11 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
          "and 2127)"},
         {{"--add", "x", "--begin", "2026-12-25", "--due", "2026-12-24 10:00"},
          "the begin 2026-12-25 lies after the due date 2026-12-24 10:00"},
+        {{"--add", "x", "--begin", "2026-12-24"}, "a todo's --begin needs its --due"},
+        {{"--add", "x", "--note", "--due", "2026-12-24"},
+         "the end (--due) of a note or appointment needs its --begin"},
         {{"--add", "x", "--priority", "7"}, "--priority is 1 to 6, not '7'"},
+        {{"--add", "x", "--priority", "0"}, "--priority is 1 to 6, not '0'"},
         {{"--add", "x", "--note", "--appointment"}, "--note and --appointment exclude each other"},
         {{"--add", "x", "--note", "--priority", "2"},
          "--priority is for todos, not for notes or appointments"},
@@ -159,6 +170,17 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
                                        {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
     EXPECT_EQ(broken.exitCode, 2);
     EXPECT_NE(broken.err.find("is corrupt"), std::string::npos) << broken.err;
+    ProcessResult brokenAdd = runProcess({{"--add", "x", "-f", work.file("broken.dat")},
+                                          work.path(),
+                                          {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
+    EXPECT_EQ(brokenAdd.exitCode, 2);
+    EXPECT_EQ(brokenAdd.err, "velk: the data file " + work.file("broken.dat") +
+                                 " is corrupt; nothing was added\n");
+    ProcessResult noDefault = runProcess(
+        {{"--agenda"}, work.path(), {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
+    EXPECT_EQ(noDefault.exitCode, 2);
+    EXPECT_EQ(noDefault.err,
+              "velk: no data file: velk_default.dat does not exist (give one with -f FILE)\n");
     ProcessResult missing = run({"--search", "x", "-f", work.file("none.dat")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "velk: cannot read the data file " + work.file("none.dat") + "\n");
