@@ -10,8 +10,10 @@
 #include "storage/journal_files.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 #ifndef VELK_VERSION
 #define VELK_VERSION "unknown"
@@ -269,6 +271,33 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
 
 namespace {
 
+// While it lives, what the organizer prints as diagnostics on standard output
+// (a record that cannot be read, a recurrence rule reset) goes to standard
+// error: a terminal command's standard output is its result alone, read by
+// scripts and status bars.
+class DiagnosticsToStderr {
+  public:
+    DiagnosticsToStderr() {
+        std::fflush(stdout);
+        saved = ::dup(STDOUT_FILENO);
+        if (saved >= 0) ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~DiagnosticsToStderr() { end(); }
+    // Standard output is the program's own again.
+    void end() {
+        std::fflush(stdout);
+        if (saved < 0) return;
+        ::dup2(saved, STDOUT_FILENO);
+        ::close(saved);
+        saved = -1;
+    }
+    DiagnosticsToStderr(const DiagnosticsToStderr&) = delete;
+    DiagnosticsToStderr& operator=(const DiagnosticsToStderr&) = delete;
+
+  private:
+    int saved = -1;
+};
+
 // Loads the data file and replays its journal in memory, writing nothing and
 // taking no lock, so that it works beside a running window. A save of that
 // window replaces the data file and then removes the journal: a read that
@@ -312,18 +341,24 @@ packedDT todayDate() {
 }
 
 void printAgenda(Velk& v, const TerminalRequest& r, std::ostream& out) {
-    v.setMainViewType(MAINVIEW_CALENDAR);
-    v.setCalSpan(r.days);
-    v.setCalFirstDay(dtHasDate(r.firstDay) ? r.firstDay : todayDate());
-    v.buildView();
+    {
+        DiagnosticsToStderr diagnostics;
+        v.setMainViewType(MAINVIEW_CALENDAR);
+        v.setCalSpan(r.days);
+        v.setCalFirstDay(dtHasDate(r.firstDay) ? r.firstDay : todayDate());
+        v.buildView();
+    }
     writeAgendaLines(v.contentView(), out);
 }
 
 void printSearch(Velk& v, const TerminalRequest& r, std::ostream& out) {
-    v.setMainViewType(MAINVIEW_NORMAL);
-    v.setGroup(v.getRoot());
-    v.search(r.text);
-    v.buildView();
+    {
+        DiagnosticsToStderr diagnostics;
+        v.setMainViewType(MAINVIEW_NORMAL);
+        v.setGroup(v.getRoot());
+        v.search(r.text);
+        v.buildView();
+    }
     for (unsigned row : v.getViewOrder())
         if (const ToDoListItem* item = v.getViewItems()[row])
             writeSearchLine(*v.getRoot(), v.getViewData()[row], *item, out);
@@ -364,6 +399,8 @@ int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& ou
         return EXIT_TERMINAL_REFUSED;
     }
     Velk v;
+    // The sync ID printed at the end is the only output.
+    DiagnosticsToStderr diagnostics;
     const int read = v.openDataFile(path.c_str());
     if (read != 0) {
         err << "velk: "
@@ -407,6 +444,7 @@ int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& ou
             << " could not be written; nothing was added\n";
         return EXIT_TERMINAL_REFUSED;
     }
+    diagnostics.end();
     out << syncID << '\n';
     // The tree stays as it is: the journal holds the entry, and the data file
     // is written by the next start.
@@ -475,7 +513,12 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
 
     std::unique_ptr<Velk> v;
     std::string error;
-    if (loadForReading(dataPath, v, err, error) != 0) {
+    int loaded;
+    {
+        DiagnosticsToStderr diagnostics;
+        loaded = loadForReading(dataPath, v, err, error);
+    }
+    if (loaded != 0) {
         err << "velk: " << error << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }

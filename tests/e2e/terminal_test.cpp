@@ -170,6 +170,17 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
                                        {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
     EXPECT_EQ(broken.exitCode, 2);
     EXPECT_NE(broken.err.find("is corrupt"), std::string::npos) << broken.err;
+    // What the reader says about a file goes to standard error, never into the output.
+    std::string deep = "<type=Velk>\n<version=0.54>\n<data>\n";
+    for (int level = 0; level <= 1001; ++level)
+        deep += "g\nsG\n";
+    writeWholeFile(work.file("deep.dat"), deep);
+    ProcessResult deepRun = run({"--search", "G", "-f", work.file("deep.dat")});
+    EXPECT_EQ(deepRun.exitCode, 2);
+    EXPECT_EQ(deepRun.out, "");
+    EXPECT_NE(deepRun.err.find("Groups nested deeper than 1000 levels are not read\n"),
+              std::string::npos)
+        << deepRun.err;
     ProcessResult brokenAdd = runProcess({{"--add", "x", "-f", work.file("broken.dat")},
                                           work.path(),
                                           {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
@@ -184,8 +195,8 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
     ProcessResult missing = run({"--search", "x", "-f", work.file("none.dat")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "velk: cannot read the data file " + work.file("none.dat") + "\n");
-    EXPECT_EQ(namesIn(work.path()),
-              (std::vector<std::string>{"broken.dat", "organizer.dat", "organizer.dat0"}));
+    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"broken.dat", "deep.dat",
+                                                              "organizer.dat", "organizer.dat0"}));
     EXPECT_EQ(readWholeFile(data), organizer);
 }
 
