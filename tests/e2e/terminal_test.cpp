@@ -153,6 +153,8 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
         {{"--report", "2026-12-02", "2026-12-01"},
          "the report's first day 2026-12-02 lies after its last day 2026-12-01"},
         {{"--report", "--csv=yes"}, "--csv takes no value"},
+        {{"--report", "2026/12/01"},
+         "invalid date '2026/12/01' for --report (expected YYYY-MM-DD between 2000 and 2127)"},
     };
     for (const Case& c : cases) {
         ProcessResult r = run(c.args);
