@@ -13,6 +13,7 @@
 #include "storage/file_tools.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -211,6 +212,11 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
         addX(c, "X-VELK-RECURRENCE", "TYPE=2;INTERVAL=" + std::to_string(rec.interval));
         return;
     }
+    // iCalendar's intervals are positive and libical holds them in a short.
+    // Below 1 Velk has no later occurrence either; beyond a short's range
+    // (89 years of days) the rule cannot be written. Either way the entry is
+    // exported as its one occurrence.
+    if (rec.type != REC_YEARLY && (rec.interval < 1 || rec.interval > SHRT_MAX)) return;
     const packedDT anchor = t.getDateTime(todo ? WHICH_END : WHICH_BEGIN);
     const int day = dtDay(anchor), month = dtMonth(anchor), year = dtYear(anchor);
     icalrecurrencetype r;

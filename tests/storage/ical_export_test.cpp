@@ -101,6 +101,8 @@ struct Tree {
         add(root, {16, "Backup", 3, at(2011, 3, 6, 21, 0), at(2011, 3, 6, 22, 0),
                    rule(REC_DAILY, 1, DT_EMPTY, on(2011, 3, 26))});
         add(root, {17, "Someday", 1});
+        add(root, {19, "Evening", APPT, at(2011, 3, 18, 22, 0), at(2011, 3, 18, 24, 0),
+                   rule(REC_DAILY, 0)});
         work = root.newGroup();
         work->setSummary("Work, home; misc");
         add(*work, {7, "Report", 5, on(2011, 3, 8), on(2011, 3, 11)});
@@ -211,7 +213,7 @@ TEST_F(IcsExport, WritesEveryEntryAsTheGoldenFileSays) {
         EXPECT_EQ(joined(got.components[i]), joined(want.components[i])) << "component " << i;
     EXPECT_EQ(got.zones, 1u);
     EXPECT_EQ(got.zoneID, "Europe/Berlin");
-    EXPECT_EQ(report.entries, 18u);
+    EXPECT_EQ(report.entries, 19u);
     EXPECT_EQ(report.encipheredLeftOut, 1u);
 }
 
@@ -239,7 +241,7 @@ TEST_F(IcsExport, PassesLibicalsParserAndRestrictionCheck) {
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VTODO_COMPONENT) +
                   icalcomponent_count_components(cal, ICAL_VEVENT_COMPONENT),
-              18);
+              19);
     icalcomponent_free(cal);
 }
 
