@@ -77,11 +77,8 @@ Component zoneComponent(const std::string& name) {
 // A date-time as iCalendar holds it: a DATE for a date-only value unless
 // asDateTime (then 00:00 of that day), else a local time without zone.
 // 24:00 becomes 00:00 of the following day, which iCalendar can write.
+// libical counts the days, so that a day after 2127 can be written too.
 icaltimetype icalTime(packedDT v, bool asDateTime) {
-    if (dtHasTime(v) && dtHour(v) == 24) {
-        moveDate(v, 1);
-        v = (v & DT_DATEMASK) | packTime(0, dtMinute(v));
-    }
     icaltimetype t = icaltime_null_time();
     t.year = dtYear(v);
     t.month = dtMonth(v);
@@ -91,8 +88,9 @@ icaltimetype icalTime(packedDT v, bool asDateTime) {
         return t;
     }
     if (dtHasTime(v)) {
-        t.hour = dtHour(v);
+        t.hour = dtHour(v) % 24;
         t.minute = dtMinute(v);
+        if (dtHour(v) == 24) icaltime_adjust(&t, 1, 0, 0, 0);
     }
     return t;
 }
@@ -191,10 +189,10 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
         return;
     }
     if (!hasBegin) return; // an appointment or note without a begin has no end
-    packedDT last = end;
+    icaltimetype last = icalTime(end, mixed);
     // The end of a date-only event is the day after its last day.
-    if (!dtHasTime(end) && !mixed) moveDate(last, 1);
-    addTime(c, icalproperty_new_dtend(icalTime(last, mixed)), mixed || dtHasTime(end));
+    if (last.is_date) icaltime_adjust(&last, 1, 0, 0, 0);
+    addTime(c, icalproperty_new_dtend(last), mixed || dtHasTime(end));
 }
 
 void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate) {

@@ -77,6 +77,7 @@ struct Tree {
         add(root, {1, "Dentist", APPT, at(2011, 3, 7, 9, 30), at(2011, 3, 7, 10, 45)})
             ->setDescription("Bring the card,\nask about the bill; in €: 40\\50 — Grüße");
         add(root, {2, "Trip", NOTE, on(2011, 3, 10), on(2011, 3, 12)});
+        add(root, {20, "New Year", NOTE, on(2127, 12, 31), on(2127, 12, 31)});
         ToDoListToDo* urgent =
             add(root, {3, "Urgent", 6, at(2011, 3, 8, 8, 0), at(2011, 3, 11, 17, 0)});
         urgent->setShowTimeAsDirect(1);
@@ -213,7 +214,7 @@ TEST_F(IcsExport, WritesEveryEntryAsTheGoldenFileSays) {
         EXPECT_EQ(joined(got.components[i]), joined(want.components[i])) << "component " << i;
     EXPECT_EQ(got.zones, 1u);
     EXPECT_EQ(got.zoneID, "Europe/Berlin");
-    EXPECT_EQ(report.entries, 19u);
+    EXPECT_EQ(report.entries, 20u);
     EXPECT_EQ(report.encipheredLeftOut, 1u);
 }
 
@@ -241,7 +242,7 @@ TEST_F(IcsExport, PassesLibicalsParserAndRestrictionCheck) {
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VTODO_COMPONENT) +
                   icalcomponent_count_components(cal, ICAL_VEVENT_COMPONENT),
-              19);
+              20);
     icalcomponent_free(cal);
 }
 
@@ -265,7 +266,7 @@ TEST_F(IcsExport, ExportsAnEncipheredDescriptionOnlyWithALoggedInCipher) {
         const DescrData before = t.secret->getDescrData();
         loggedIn = c.logged;
         const Parts got = parts(iCalendarText(t.root, t.root, c.cipher, report));
-        const std::vector<std::string>& secret = got.components[4];
+        const std::vector<std::string>& secret = got.components[5];
         auto has = [&](const std::string& line) {
             return std::count(secret.begin(), secret.end(), line) == 1;
         };
