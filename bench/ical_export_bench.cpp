@@ -1,0 +1,36 @@
+// The iCalendar export of an organizer of 100,000 entries (a data file of
+// about 10 MB): the text built with libical and written to a file.
+
+#include "engine/velk.h"
+#include "generate.h"
+#include "storage/ical_export.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void BM_ExportICalendar100k(benchmark::State& state) {
+    const std::string path = "/tmp/velk_ics_bench_" + std::to_string(::getpid());
+    std::ofstream(path + ".dat", std::ios::binary) << generateDataFile(100000);
+    Velk v;
+    v.createRoot();
+    const int loaded = v.readData((path + ".dat").c_str());
+    std::remove((path + ".dat").c_str());
+    if (loaded != 0) {
+        state.SkipWithError("load failed");
+        return;
+    }
+    T_IcsExportReport report;
+    for (auto _ : state)
+        if (exportICalendar(path + ".ics", *v.getRoot(), *v.getRoot(), nullptr, report) != 0)
+            state.SkipWithError("export failed");
+    state.counters["entries"] = report.entries;
+    std::remove((path + ".ics").c_str());
+}
+BENCHMARK(BM_ExportICalendar100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace

@@ -1,0 +1,455 @@
+// Export of entries as an iCalendar file, built with libical.
+
+#include "storage/ical_export.h"
+
+#include "common/description_cipher.h"
+#include "common/services.h"
+#include "model/clock.h"
+#include "model/datetime.h"
+#include "model/description.h"
+#include "model/group.h"
+#include "model/recurrence.h"
+#include "model/todo_item.h"
+#include "storage/file_tools.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <libical/ical.h>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#ifndef VELK_VERSION
+#error "VELK_VERSION must name Velk's version (CMakeLists.txt)"
+#endif
+
+namespace {
+
+constexpr const char* PRODID = "-//Velk//Velk " VELK_VERSION "//EN";
+
+// Stand-ins for the commas and semicolons inside group names while libical
+// writes CATEGORIES: it writes that property's commas and semicolons as they
+// are (a comma separates the names), so those inside a name are escaped
+// after it ("\," and "\;"). Both are control characters that iCalendar text
+// cannot hold, and they are dropped from the names first.
+constexpr char COMMA_MARK = '\x1f';
+constexpr char SEMICOLON_MARK = '\x1e';
+
+struct ComponentFree {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// Takes over the text that libical allocated for the caller.
+std::string takeText(char* text) {
+    std::string s = text ? text : "";
+    std::free(text);
+    return s;
+}
+
+void addX(icalcomponent* c, const char* name, const std::string& value) {
+    icalproperty* p = icalproperty_new_x(value.c_str());
+    icalproperty_set_x_name(p, name);
+    icalcomponent_add_property(c, p);
+}
+
+// The local zone's VTIMEZONE, with the zone's name as its TZID (libical's
+// own TZIDs carry a prefix of its own); null when libical does not know it.
+Component zoneComponent(const std::string& name) {
+    if (name.empty()) return nullptr;
+    icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
+    icalcomponent* builtin = zone ? icaltimezone_get_component(zone) : nullptr;
+    if (!builtin) return nullptr;
+    Component vtz(icalcomponent_new_clone(builtin));
+    icalproperty* tzid = icalcomponent_get_first_property(vtz.get(), ICAL_TZID_PROPERTY);
+    if (tzid)
+        icalproperty_set_tzid(tzid, name.c_str());
+    else
+        icalcomponent_add_property(vtz.get(), icalproperty_new_tzid(name.c_str()));
+    return vtz;
+}
+
+// A date-time as iCalendar holds it: a DATE for a date-only value unless
+// asDateTime (then 00:00 of that day), else a local time without zone.
+// 24:00 becomes 00:00 of the following day, which iCalendar can write.
+// libical counts the days, so that a day after 2127 can be written too.
+icaltimetype icalTime(packedDT v, bool asDateTime) {
+    icaltimetype t = icaltime_null_time();
+    t.year = dtYear(v);
+    t.month = dtMonth(v);
+    t.day = dtDay(v);
+    if (!dtHasTime(v) && !asDateTime) {
+        t.is_date = 1;
+        return t;
+    }
+    if (dtHasTime(v)) {
+        t.hour = dtHour(v) % 24;
+        t.minute = dtMinute(v);
+        if (dtHour(v) == 24) icaltime_adjust(&t, 1, 0, 0, 0);
+    }
+    return t;
+}
+
+icaltimetype utcTime(std::time_t seconds) {
+    return icaltime_from_timet_with_zone(seconds, 0, icaltimezone_get_utc_timezone());
+}
+
+// The weekday of libical's rules: 1 Sunday .. 7 Saturday; Velk counts 0
+// Monday .. 6 Sunday.
+icalrecurrencetype_weekday icalWeekday(int velkWeekday) {
+    return icalrecurrencetype_weekday((velkWeekday + 1) % 7 + 1);
+}
+
+// Writes the entries of one export: the components of the entries one by one
+// (each freed once written), then the calendar around them.
+class Exporter {
+  public:
+    Exporter(const DescriptionCipher* cipher, T_IcsExportReport& report)
+        : cipher(cipher), report(report) {
+        const T_DescrCipher* table = services().descrCipher;
+        if (!table) table = &passwordManagerCipher;
+        loggedIn = table->isLoggedIn(const_cast<DescriptionCipher*>(cipher));
+        const std::string zone = localZoneName();
+        vtimezone = zoneComponent(zone);
+        if (vtimezone) tzid = zone;
+        stamp = utcTime(velkNow());
+    }
+
+    void group(const ToDoListGroup& g, std::vector<std::string>& names) {
+        for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+            entry(*g.getToDo(i), names);
+        for (std::size_t i = 0; i < g.getNrGroups(); ++i) {
+            const ToDoListGroup& child = *g.getGroup(i);
+            names.push_back(child.getSummary());
+            group(child, names);
+            names.pop_back();
+        }
+    }
+
+    std::string text() {
+        Component cal(icalcomponent_new_vcalendar());
+        icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+        icalcomponent_add_property(cal.get(), icalproperty_new_prodid(PRODID));
+        if (zoneUsed) icalcomponent_add_component(cal.get(), vtimezone.release());
+        std::string s = takeText(icalcomponent_as_ical_string_r(cal.get()));
+        const std::string end = "END:VCALENDAR\r\n";
+        const std::size_t tail = s.rfind(end);
+        if (tail == std::string::npos) return s;
+        s.insert(tail, body);
+        return s;
+    }
+
+  private:
+    void entry(const ToDoListToDo& t, const std::vector<std::string>& names);
+    // The dates: DUE and DTSTART of a todo, DTSTART and DTEND of an event.
+    void dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate);
+    void addTime(icalcomponent* c, icalproperty* p, bool timed);
+    void recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate);
+    void description(icalcomponent* c, const ToDoListToDo& t);
+    bool categories(icalcomponent* c, const std::vector<std::string>& names);
+
+    const DescriptionCipher* cipher;
+    T_IcsExportReport& report;
+    bool loggedIn = false;
+    std::string tzid;    // empty: timed values are written as floating local time
+    Component vtimezone; // the local zone's, while not yet added to the calendar
+    bool zoneUsed = false;
+    icaltimetype stamp;
+    std::string body;
+};
+
+void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
+    if (timed && !tzid.empty()) {
+        icalproperty_add_parameter(p, icalparameter_new_tzid(tzid.c_str()));
+        zoneUsed = true;
+    }
+    icalcomponent_add_property(c, p);
+}
+
+void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate) {
+    const packedDT begin = t.getDateTime(WHICH_BEGIN), end = t.getDateTime(WHICH_END);
+    const bool hasBegin = dtHasDate(begin), hasEnd = dtHasDate(end);
+    // Both values of a component have one value type: when one is date-only
+    // and the other timed, both are written timed and the date-only one is
+    // named, so that an import restores it.
+    const bool mixed = hasBegin && hasEnd && dtHasTime(begin) != dtHasTime(end);
+    if (mixed) addX(c, "X-VELK-DATE-ONLY", dtHasTime(begin) ? "END" : "BEGIN");
+    const packedDT anchor = todo ? end : begin;
+    anchorAsDate = dtHasDate(anchor) && !dtHasTime(anchor) && !mixed;
+    if (hasBegin)
+        addTime(c, icalproperty_new_dtstart(icalTime(begin, mixed)), mixed || dtHasTime(begin));
+    if (!hasEnd) return;
+    if (todo) {
+        addTime(c, icalproperty_new_due(icalTime(end, mixed)), mixed || dtHasTime(end));
+        return;
+    }
+    if (!hasBegin) return; // an appointment or note without a begin has no end
+    icaltimetype last = icalTime(end, mixed);
+    // The end of a date-only event is the day after its last day.
+    if (last.is_date) icaltime_adjust(&last, 1, 0, 0, 0);
+    addTime(c, icalproperty_new_dtend(last), mixed || dtHasTime(end));
+}
+
+void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate) {
+    T_recData rec;
+    t.getRecData(rec);
+    if (!rec.isRecurring()) return;
+    if (dtHasDate(rec.rangeBegin)) {
+        char day[16];
+        std::snprintf(day, sizeof day, "%04d%02d%02d", dtYear(rec.rangeBegin),
+                      dtMonth(rec.rangeBegin), dtDay(rec.rangeBegin));
+        addX(c, "X-VELK-RANGE-BEGIN", day);
+    }
+    if (rec.type == REC_DAILY_RESETABLE) {
+        // Counted from the day of completion: no rule of iCalendar says that.
+        addX(c, "X-VELK-RECURRENCE", "TYPE=2;INTERVAL=" + std::to_string(rec.interval));
+        return;
+    }
+    // iCalendar's intervals are positive and libical holds them in a short.
+    // Below 1 Velk has no later occurrence either; beyond a short's range
+    // (89 years of days) the rule cannot be written. Either way the entry is
+    // exported as its one occurrence.
+    if (rec.type != REC_YEARLY && (rec.interval < 1 || rec.interval > SHRT_MAX)) return;
+    const packedDT anchor = t.getDateTime(todo ? WHICH_END : WHICH_BEGIN);
+    const int day = dtDay(anchor), month = dtMonth(anchor), year = dtYear(anchor);
+    icalrecurrencetype r;
+    icalrecurrencetype_clear(&r);
+    r.interval = short(rec.interval);
+    switch (rec.type) {
+    case REC_DAILY:
+        r.freq = ICAL_DAILY_RECURRENCE;
+        break;
+    case REC_WEEKLY:
+        r.freq = ICAL_WEEKLY_RECURRENCE;
+        break;
+    case REC_MONTHLY_BY_DAY:
+        // The same weekday in the same week block of the month: the 1st..5th.
+        r.freq = ICAL_MONTHLY_RECURRENCE;
+        r.by_day[0] = short(((day - 1) / 7 + 1) * 8 + icalWeekday(Wochentag(day, month, year)));
+        break;
+    case REC_MONTHLY_BY_DATE:
+        r.freq = ICAL_MONTHLY_RECURRENCE;
+        r.by_month_day[0] = short(day);
+        break;
+    case REC_YEARLY:
+        // The interval of a yearly rule is not used: every year, and 29
+        // February in every leap year.
+        r.freq = ICAL_YEARLY_RECURRENCE;
+        r.interval = 1;
+        if (month == 2 && day == 29) r.by_month[0] = 2, r.by_month_day[0] = 29;
+        break;
+    default:
+        return;
+    }
+    if (dtHasDate(rec.rangeEnd)) {
+        const int ed = dtDay(rec.rangeEnd), em = dtMonth(rec.rangeEnd), ey = dtYear(rec.rangeEnd);
+        if (anchorAsDate) {
+            r.until = icaltime_null_date();
+            r.until.year = ey, r.until.month = em, r.until.day = ed;
+        } else if (tzid.empty()) {
+            // A floating start ends with a floating UNTIL: the range end's last second.
+            r.until = icaltime_null_time();
+            r.until.year = ey, r.until.month = em, r.until.day = ed;
+            r.until.hour = 23, r.until.minute = 59, r.until.second = 59;
+        } else {
+            // The range end's last second in local time, as UTC.
+            std::tm tm{};
+            tm.tm_year = ey - 1900, tm.tm_mon = em - 1, tm.tm_mday = ed;
+            tm.tm_hour = 23, tm.tm_min = 59, tm.tm_sec = 59, tm.tm_isdst = -1;
+            r.until = utcTime(std::mktime(&tm));
+        }
+    }
+    icalcomponent_add_property(c, icalproperty_new_rrule(r));
+}
+
+void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
+    const DescrData& d = t.getDescrData();
+    if (d.getLength() == 0) return;
+    const bool enciphered =
+        (d.getFlags() & (DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT)) != 0;
+    if (!enciphered) {
+        // Plain text ends at its first zero byte.
+        icalcomponent_add_property(
+            c, icalproperty_new_description(reinterpret_cast<const char*>(d.getData().data())));
+        return;
+    }
+    // A copy is deciphered, so that the tree stays as it is.
+    DescrData copy(d);
+    const char* text = nullptr;
+    if (!cipher || !loggedIn || copy.GetDescription(text, const_cast<DescriptionCipher*>(cipher)) ||
+        !text) {
+        ++report.encipheredLeftOut;
+        return;
+    }
+    icalcomponent_add_property(c, icalproperty_new_description(text));
+    addX(c, "X-VELK-CRYPT", "1");
+}
+
+bool Exporter::categories(icalcomponent* c, const std::vector<std::string>& names) {
+    if (names.empty()) return false;
+    std::string list;
+    bool marked = false;
+    for (const std::string& name : names) {
+        if (!list.empty()) list += ',';
+        for (char ch : name) {
+            if (ch == COMMA_MARK || ch == SEMICOLON_MARK) continue;
+            if (ch == ',' || ch == ';') {
+                marked = true;
+                ch = ch == ',' ? COMMA_MARK : SEMICOLON_MARK;
+            }
+            list += ch;
+        }
+    }
+    icalcomponent_add_property(c, icalproperty_new_categories(list.c_str()));
+    return marked;
+}
+
+// Escapes the marked commas and semicolons in the CATEGORIES lines of one
+// component's text (its folded continuation lines included).
+void escapeMarkedCategories(std::string& s) {
+    const std::string key = "\r\nCATEGORIES";
+    std::size_t at = s.find(key);
+    if (at == std::string::npos) return;
+    std::size_t end = at + key.size();
+    while ((end = s.find("\r\n", end)) != std::string::npos && end + 2 < s.size() &&
+           (s[end + 2] == ' ' || s[end + 2] == '\t'))
+        end += 2;
+    if (end == std::string::npos) end = s.size();
+    std::string out = s.substr(0, at);
+    for (std::size_t i = at; i < end; ++i) {
+        if (s[i] == COMMA_MARK)
+            out += "\\,";
+        else if (s[i] == SEMICOLON_MARK)
+            out += "\\;";
+        else
+            out += s[i];
+    }
+    out.append(s, end, std::string::npos);
+    s = std::move(out);
+}
+
+void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& names) {
+    const bool todo = t.isToDo();
+    Component c(todo ? icalcomponent_new_vtodo() : icalcomponent_new_vevent());
+    icalcomponent* e = c.get();
+    icalcomponent_add_property(
+        e,
+        icalproperty_new_uid(("velk-" + std::to_string(t.getSyncID()) + "@velk.invalid").c_str()));
+    icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
+    icalcomponent_add_property(e, icalproperty_new_summary(t.getSummary().c_str()));
+    bool anchorAsDate = false;
+    dates(e, t, todo, anchorAsDate);
+    if (todo) {
+        // Velk shows higher numbers first (6 the most urgent), iCalendar 1 first.
+        static const int icalPriority[] = {0, 9, 6, 5, 4, 3, 1};
+        const unsigned prio = t.getPriority();
+        if (prio == 0)
+            addX(e, "X-VELK-PRIORITY", "0");
+        else
+            icalcomponent_add_property(e, icalproperty_new_priority(icalPriority[prio]));
+        if (t.isCompleted()) {
+            icalcomponent_add_property(e, icalproperty_new_status(ICAL_STATUS_COMPLETED));
+            icalcomponent_add_property(e,
+                                       icalproperty_new_completed(utcTime(t.getCompletedTime())));
+        } else {
+            icalcomponent_add_property(e, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+        }
+        if (t.getShowTimeAs() != 0)
+            addX(e, "X-VELK-SHOW-TIME-AS", std::to_string(t.getShowTimeAs()));
+    } else {
+        icalcomponent_add_property(e, icalproperty_new_transp(t.getPriority() == PRIO_NOTE
+                                                                  ? ICAL_TRANSP_TRANSPARENT
+                                                                  : ICAL_TRANSP_OPAQUE));
+    }
+    recurrence(e, t, todo, anchorAsDate);
+    const bool marked = categories(e, names);
+    description(e, t);
+    for (int i = 0; i < t.getNrTimes(); ++i)
+        addX(e, "X-VELK-WORKTIME",
+             std::to_string(t.getTimeBegin(i)) + "," + std::to_string(t.getTimeEnd(i)));
+    if (t.isRunning()) addX(e, "X-VELK-RUNNING", "1");
+
+    std::string s = takeText(icalcomponent_as_ical_string_r(e));
+    if (marked) escapeMarkedCategories(s);
+    body += s;
+    ++report.entries;
+}
+
+// The names of the groups from below the root down to group, found along
+// its ID path ("/0/5/17/" for group 17 in group 5).
+std::vector<std::string> groupNames(const ToDoListGroup& group, const ToDoListGroup& root) {
+    std::vector<std::string> names;
+    const std::string path = group.childPath();
+    const ToDoListGroup* at = &root;
+    // The first number is the root's own ID.
+    std::size_t pos = path.find('/', 1);
+    while (at && pos != std::string::npos && pos + 1 < path.size()) {
+        const std::size_t next = path.find('/', pos + 1);
+        if (next == std::string::npos) break;
+        const unsigned id = unsigned(std::strtoul(path.c_str() + pos + 1, nullptr, 10));
+        const ToDoListGroup* found = nullptr;
+        for (std::size_t i = 0; i < at->getNrGroups() && !found; ++i)
+            if (at->getGroup(i)->getID() == id) found = at->getGroup(i);
+        if (found) names.push_back(found->getSummary());
+        at = found;
+        pos = next;
+    }
+    return names;
+}
+
+std::string firstLine(const std::string& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+std::string localZoneName() {
+    if (const char* tz = std::getenv("TZ"); tz && *tz) return tz[0] == ':' ? tz + 1 : tz;
+    char target[4096];
+    const ssize_t n = ::readlink("/etc/localtime", target, sizeof target - 1);
+    if (n > 0) {
+        const std::string link(target, std::size_t(n));
+        const std::string below = "zoneinfo/";
+        const std::size_t at = link.rfind(below);
+        if (at != std::string::npos) return link.substr(at + below.size());
+    }
+    return firstLine("/etc/timezone");
+}
+
+std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
+                          const DescriptionCipher* cipher, T_IcsExportReport& report) {
+    report.entries = 0;
+    report.encipheredLeftOut = 0;
+    Exporter exporter(cipher, report);
+    std::vector<std::string> names = groupNames(group, root);
+    exporter.group(group, names);
+    return exporter.text();
+}
+
+int exportICalendar(const std::string& path, const ToDoListGroup& group, const ToDoListGroup& root,
+                    const DescriptionCipher* cipher, T_IcsExportReport& report) {
+    report.error.clear();
+    const std::string text = iCalendarText(group, root, cipher, report);
+    if (path.empty()) {
+        report.error = std::strerror(ENOENT);
+        return -1;
+    }
+    AtomicFile file(path);
+    if (file.open() == 0) {
+        file.out().write(text.data(), std::streamsize(text.size()));
+        // -2: the file is replaced, only its folder's sync failed.
+        if (file.commit() != -1) return 0;
+    }
+    report.error = std::strerror(file.lastError() ? file.lastError() : EIO);
+    return -1;
+}

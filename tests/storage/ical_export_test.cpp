@@ -1,0 +1,337 @@
+// The iCalendar export of a hand-built tree, compared with a golden file
+// written by hand from the mapping (tests/data/ics/export.ics) and checked by
+// libical's own parser and restriction check.
+
+#include "storage/ical_export.h"
+
+#include "model/description.h"
+#include "model/group.h"
+#include "storage/file_tools.h"
+#include "support/dates.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <libical/ical.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+constexpr unsigned APPT = PRIO_APPOINTMENT, NOTE = PRIO_NOTE;
+
+// A stand-in cipher: bytes XOR 0x5a, padded to whole 16-byte blocks.
+bool loggedIn = true;
+Bytes transform(Bytes out) {
+    for (auto& b : out)
+        b ^= 0x5a;
+    out.resize((out.size() + 15) / 16 * 16, 0xa5);
+    return out;
+}
+bool apply(DescriptionCipher*, const Bytes& in, bool, Bytes& out) {
+    return out = transform(in), true;
+}
+const T_DescrCipher fakeCipher = {[](DescriptionCipher* c) { return c && loggedIn; }, apply, apply};
+const DescriptionCipher* const manager = reinterpret_cast<const DescriptionCipher*>(&loggedIn);
+Bytes textBytes(const std::string& s) {
+    return Bytes(s.c_str(), s.c_str() + s.size() + 1);
+}
+
+struct Entry {
+    unsigned sync;
+    const char* summary;
+    unsigned prio;
+    packedDT begin = DT_EMPTY, end = DT_EMPTY;
+    T_recData rec = {};
+};
+
+ToDoListToDo* add(ToDoListGroup& g, const Entry& e) {
+    ToDoListToDo* t = g.newToDo();
+    t->setSyncID(e.sync);
+    t->setSummary(e.summary);
+    t->setPriority(e.prio);
+    t->setDateTimeDirect(WHICH_BEGIN, e.begin);
+    t->setDateTimeDirect(WHICH_END, e.end);
+    t->setRecDataDirect(e.rec);
+    return t;
+}
+
+T_recData rule(int type, int interval = 1, packedDT rangeBegin = DT_EMPTY,
+               packedDT rangeEnd = DT_EMPTY) {
+    return T_recData{type, interval, rangeBegin, rangeEnd};
+}
+
+// The tree of the golden file: entries of every kind at the top, a group
+// whose name needs escaping, and a group inside it.
+struct Tree {
+    ToDoListGroup root{0, "/", 0};
+    ToDoListGroup* work = nullptr;
+    ToDoListGroup* deep = nullptr;
+    ToDoListToDo* secret = nullptr;
+
+    Tree() {
+        add(root, {1, "Dentist", APPT, at(2011, 3, 7, 9, 30), at(2011, 3, 7, 10, 45)})
+            ->setDescription("Bring the card,\nask about the bill; in €: 40\\50 — Grüße");
+        add(root, {2, "Trip", NOTE, on(2011, 3, 10), on(2011, 3, 12)});
+        add(root, {20, "New Year", NOTE, on(2127, 12, 31), on(2127, 12, 31)});
+        ToDoListToDo* urgent =
+            add(root, {3, "Urgent", 6, at(2011, 3, 8, 8, 0), at(2011, 3, 11, 17, 0)});
+        urgent->setShowTimeAsDirect(1);
+        urgent->addTime(1299000000, 1299003600);
+        urgent->addTime(1299010000, 1299010000);
+        urgent->setRunningDirect(true);
+        secret = add(root, {4, "Secret", 3, DT_EMPTY, on(2011, 3, 20)});
+        secret->getDescrData().SetStoredForm(transform(textBytes("the code is 1234")),
+                                             DescrData::DESCR_SAVECRYPT | DescrData::DESCR_CBC |
+                                                 DescrData::DESCR_ENCIPHERED);
+        add(root, {5, "Mixed", 2, on(2011, 3, 14), at(2011, 3, 15, 12, 0)});
+        add(root, {6, "Call", APPT, at(2011, 3, 16, 14, 0)});
+        add(root, {11, "Yoga", NOTE, on(2011, 3, 9), on(2011, 3, 9),
+                   rule(REC_WEEKLY, 1, on(2011, 3, 9), on(2011, 6, 29))});
+        add(root, {12, "Club", APPT, at(2011, 4, 29, 19, 0), at(2011, 4, 29, 21, 0),
+                   rule(REC_MONTHLY_BY_DAY)});
+        add(root, {18, "Board", 3, on(2011, 3, 8), on(2011, 3, 8), rule(REC_MONTHLY_BY_DAY, 3)});
+        add(root, {13, "Rent", 4, on(2011, 1, 31), on(2011, 1, 31), rule(REC_MONTHLY_BY_DATE)});
+        add(root, {14, "Leap party", NOTE, on(2012, 2, 29), on(2012, 2, 29), rule(REC_YEARLY)});
+        add(root, {15, "Anniversary", APPT, at(2011, 6, 1, 18, 0), at(2011, 6, 1, 20, 0),
+                   rule(REC_YEARLY, 2)});
+        add(root, {16, "Backup", 3, at(2011, 3, 6, 21, 0), at(2011, 3, 6, 22, 0),
+                   rule(REC_DAILY, 1, DT_EMPTY, on(2011, 3, 26))});
+        add(root, {17, "Someday", 1});
+        add(root, {19, "Evening", APPT, at(2011, 3, 18, 22, 0), at(2011, 3, 18, 24, 0),
+                   rule(REC_DAILY, 0)});
+        work = root.newGroup();
+        work->setSummary("Work, home; misc");
+        add(*work, {7, "Report", 5, on(2011, 3, 8), on(2011, 3, 11)});
+        add(*work, {8, "Standup", APPT, at(2011, 3, 7, 9, 0), at(2011, 3, 7, 9, 15),
+                    rule(REC_DAILY, 2, DT_EMPTY, on(2011, 3, 31))});
+        deep = work->newGroup();
+        deep->setSummary("Deep");
+        add(*deep, {9, "Old task", 0, DT_EMPTY, on(2011, 3, 1)})
+            ->setCompletedDirect({true, 1299100000});
+        add(*deep,
+            {10, "Water plants", 3, on(2011, 3, 5), on(2011, 3, 5), rule(REC_DAILY_RESETABLE, 3)});
+    }
+};
+
+// The lines of an iCalendar text with folded lines joined again.
+std::vector<std::string> unfoldedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t eol = text.find('\n', pos);
+        if (eol == std::string::npos) eol = text.size();
+        std::string line = text.substr(pos, eol - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !lines.empty())
+            lines.back() += line.substr(1);
+        else
+            lines.push_back(line);
+        pos = eol + 1;
+    }
+    return lines;
+}
+
+// The calendar's own lines, then each entry's lines, each sorted (the order of
+// properties inside a component carries no meaning); the VTIMEZONE, which
+// libical's zone data fills, is taken out and checked apart.
+struct Parts {
+    std::vector<std::vector<std::string>> components;
+    unsigned zones = 0;
+    std::string zoneID;
+};
+Parts parts(const std::string& text) {
+    Parts p;
+    p.components.emplace_back();
+    int depth = 0;
+    bool inZone = false;
+    for (const std::string& line : unfoldedLines(text)) {
+        if (line.rfind("BEGIN:", 0) == 0) ++depth;
+        if (depth == 2 && line == "BEGIN:VTIMEZONE") inZone = true, ++p.zones;
+        if (inZone) {
+            if (line.rfind("TZID:", 0) == 0) p.zoneID = line.substr(5);
+            if (depth == 2 && line == "END:VTIMEZONE") inZone = false;
+        } else if (depth == 2 && line.rfind("BEGIN:", 0) == 0) {
+            p.components.push_back({line});
+        } else if (depth >= 1) {
+            p.components.back().push_back(line);
+        }
+        if (line.rfind("END:", 0) == 0) --depth;
+    }
+    for (auto& c : p.components)
+        std::sort(c.begin(), c.end());
+    return p;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines)
+        s += l + "\n";
+    return s;
+}
+
+// Sets TZ for the guard's lifetime.
+class ZoneGuard {
+  public:
+    explicit ZoneGuard(const char* tz) {
+        if (const char* old = std::getenv("TZ")) saved = old;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~ZoneGuard() {
+        if (saved)
+            setenv("TZ", saved->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    std::optional<std::string> saved;
+};
+
+struct IcsExport : testing::Test {
+    void SetUp() override { setDescrCipherForTesting(&fakeCipher), loggedIn = true; }
+    void TearDown() override { setDescrCipherForTesting(nullptr); }
+    ZoneGuard zone{"Europe/Berlin"};
+    PinnedClock clock;
+    Tree tree;
+    T_IcsExportReport report;
+};
+
+} // namespace
+
+TEST_F(IcsExport, WritesEveryEntryAsTheGoldenFileSays) {
+    const std::string text = iCalendarText(tree.root, tree.root, nullptr, report);
+    const Parts got = parts(text);
+    const Parts want = parts(readWholeFile(VELK_TEST_DATA_DIR "/ics/export.ics"));
+    ASSERT_EQ(got.components.size(), want.components.size()) << text;
+    for (std::size_t i = 0; i < want.components.size(); ++i)
+        EXPECT_EQ(joined(got.components[i]), joined(want.components[i])) << "component " << i;
+    EXPECT_EQ(got.zones, 1u);
+    EXPECT_EQ(got.zoneID, "Europe/Berlin");
+    EXPECT_EQ(report.entries, 20u);
+    EXPECT_EQ(report.encipheredLeftOut, 1u);
+}
+
+TEST_F(IcsExport, PassesLibicalsParserAndRestrictionCheck) {
+    const std::string text = iCalendarText(tree.root, tree.root, nullptr, report);
+    // Physical lines end in CRLF and hold at most 75 octets, as RFC 5545 asks.
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t eol = text.find("\r\n", pos);
+        ASSERT_NE(eol, std::string::npos) << "unterminated last line";
+        EXPECT_LE(eol - pos, 75u) << text.substr(pos, eol - pos);
+        pos = eol + 2;
+    }
+    icalcomponent* cal = icalparser_parse_string(text.c_str());
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(icalrestriction_check(cal), 1);
+    // The parser and the check report what they find as X-LIC-ERROR properties.
+    std::vector<std::string> errors;
+    for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT))
+        for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY))
+            errors.push_back(icalproperty_get_xlicerror(p));
+    EXPECT_EQ(icalcomponent_count_errors(cal), 0);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VTODO_COMPONENT) +
+                  icalcomponent_count_components(cal, ICAL_VEVENT_COMPONENT),
+              20);
+    icalcomponent_free(cal);
+}
+
+TEST_F(IcsExport, ExportsAnEncipheredDescriptionOnlyWithALoggedInCipher) {
+    // clang-format off
+    struct Case { const char* rule; const DescriptionCipher* cipher; bool logged; bool storedPlain;
+                  bool shown; } cases[] = {
+        {"no cipher: left out and counted",          nullptr, true,  false, false},
+        {"a cipher nobody is logged in to",          manager, false, false, false},
+        {"logged in: deciphered, marked",            manager, true,  false, true},
+        {"to be enciphered, plain in memory, locked", manager, false, true,  false},
+        {"to be enciphered, plain in memory, logged in", manager, true, true, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Tree t;
+        if (c.storedPlain) {
+            t.secret->setDescription("the code is 1234");
+            t.secret->SetSaveCrypt(true);
+        }
+        const DescrData before = t.secret->getDescrData();
+        loggedIn = c.logged;
+        const Parts got = parts(iCalendarText(t.root, t.root, c.cipher, report));
+        const std::vector<std::string>& secret = got.components[5];
+        auto has = [&](const std::string& line) {
+            return std::count(secret.begin(), secret.end(), line) == 1;
+        };
+        EXPECT_EQ(has("SUMMARY:Secret"), true) << c.rule;
+        EXPECT_EQ(has("DESCRIPTION:the code is 1234"), c.shown) << c.rule;
+        EXPECT_EQ(has("X-VELK-CRYPT:1"), c.shown) << c.rule;
+        EXPECT_EQ(secret.size(), c.shown ? 10u : 8u) << c.rule << joined(secret);
+        EXPECT_EQ(report.encipheredLeftOut, c.shown ? 0u : 1u) << c.rule;
+        EXPECT_EQ(t.secret->getDescrData(), before) << c.rule << ": the tree stays as it was";
+    }
+}
+
+TEST_F(IcsExport, WritesTheLocalZoneOrFloatingTimes) {
+    // clang-format off
+    struct Case { const char* tz; const char* dtstart; const char* rrule; unsigned zones; } cases[] = {
+        {":Europe/Berlin", "DTSTART;TZID=Europe/Berlin:20110307T090000",
+         "RRULE:FREQ=DAILY;UNTIL=20110331T215959Z;INTERVAL=2", 1},
+        {"America/New_York", "DTSTART;TZID=America/New_York:20110307T090000",
+         "RRULE:FREQ=DAILY;UNTIL=20110401T035959Z;INTERVAL=2", 1},
+        // A zone libical does not know by that name: floating local times.
+        {"CET-1CEST,M3.5.0,M10.5.0/3", "DTSTART:20110307T090000",
+         "RRULE:FREQ=DAILY;UNTIL=20110331T235959;INTERVAL=2", 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        ZoneGuard zone(c.tz);
+        const Parts got = parts(iCalendarText(*tree.work, tree.root, nullptr, report));
+        ASSERT_EQ(got.components.size(), 5u) << c.tz;
+        const std::vector<std::string>& standup = got.components[2];
+        EXPECT_EQ(std::count(standup.begin(), standup.end(), c.dtstart), 1) << joined(standup);
+        EXPECT_EQ(std::count(standup.begin(), standup.end(), c.rrule), 1) << joined(standup);
+        EXPECT_EQ(got.zones, c.zones) << c.tz;
+    }
+    // Without a timed value no VTIMEZONE is written.
+    EXPECT_EQ(parts(iCalendarText(*tree.deep, tree.root, nullptr, report)).zones, 0u);
+}
+
+TEST_F(IcsExport, ExportsTheSubtreeWithTheGroupNamesFromTheRoot) {
+    const Parts got = parts(iCalendarText(*tree.deep, tree.root, nullptr, report));
+    ASSERT_EQ(got.components.size(), 3u);
+    EXPECT_EQ(report.entries, 2u);
+    for (std::size_t i : {1u, 2u})
+        EXPECT_EQ(std::count(got.components[i].begin(), got.components[i].end(),
+                             "CATEGORIES:Work\\, home\\; misc,Deep"),
+                  1);
+    EXPECT_EQ(got.components[1][0], "BEGIN:VTODO");
+}
+
+TEST_F(IcsExport, ReplacesTheFileOrLeavesItAsItWas) {
+    TempDir dir;
+    const std::string path = dir.file("out.ics");
+    writeWholeFile(path, "old");
+    ASSERT_EQ(exportICalendar(path, tree.root, tree.root, nullptr, report), 0);
+    EXPECT_EQ(readWholeFile(path), iCalendarText(tree.root, tree.root, nullptr, report));
+    EXPECT_EQ(report.error, "");
+
+    writeWholeFile(path, "old");
+    FileTools::ops().rename = [](const char*, const char*) { return errno = ENOSPC, -1; };
+    EXPECT_EQ(exportICalendar(path, tree.root, tree.root, nullptr, report), -1);
+    FileTools::ops() = FileTools::systemOps();
+    EXPECT_EQ(report.error, "No space left on device");
+    EXPECT_EQ(readWholeFile(path), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.ics"});
+
+    EXPECT_EQ(exportICalendar(dir.file("missing/out.ics"), tree.root, tree.root, nullptr, report),
+              -1);
+    EXPECT_EQ(report.error, "No such file or directory");
+}
