@@ -48,9 +48,9 @@ struct T_IcsEntry {
     T_IcsTime dtstart, dtend, due, completedAt;
     std::string duration;
     unsigned durationLine = 0;
-    std::vector<std::string> rules;      // RRULE values
-    std::vector<std::string> ruleLines;  // RRULE, RDATE and EXDATE lines as written
-    bool otherDates = false;             // RDATE or EXDATE present
+    std::vector<std::string> rules;     // RRULE values
+    std::vector<std::string> ruleLines; // RRULE, RDATE and EXDATE lines as written
+    bool otherDates = false;            // RDATE or EXDATE present
     bool statusCompleted = false;
     bool transparent = false;
     int priority = -1;     // PRIORITY; -1 when absent
@@ -312,9 +312,9 @@ bool resetableRule(const std::string& value, T_recData& rec) {
     const std::string v = upperCopy(value);
     const std::string_view prefix = "TYPE=2;INTERVAL=";
     int interval = 1;
-    if (v != "TYPE=2" && (v.compare(0, prefix.size(), prefix) != 0 ||
-                          !parseNumber(std::string_view(v).substr(prefix.size()), interval) ||
-                          interval < 1))
+    if (v != "TYPE=2" &&
+        (v.compare(0, prefix.size(), prefix) != 0 ||
+         !parseNumber(std::string_view(v).substr(prefix.size()), interval) || interval < 1))
         return false;
     rec = T_recData();
     rec.type = REC_DAILY_RESETABLE;
@@ -495,8 +495,10 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.duration.assign(line.value);
         e.durationLine = line.number;
     } else if (n == "RRULE" || n == "RDATE" || n == "EXDATE") {
-        if (n == "RRULE") e.rules.emplace_back(line.value);
-        else e.otherDates = true;
+        if (n == "RRULE")
+            e.rules.emplace_back(line.value);
+        else
+            e.otherDates = true;
         e.ruleLines.push_back(std::string(n) + std::string(line.params) + ":" +
                               std::string(line.value));
     } else if (n == "STATUS") {
@@ -557,10 +559,14 @@ void collectZones(std::string_view text, Zones& zones) {
 }
 
 bool isTaken(const std::string& component, Kind& kind) {
-    if (component == "VTODO") kind = Kind::ToDo;
-    else if (component == "VEVENT") kind = Kind::Event;
-    else if (component == "VJOURNAL") kind = Kind::Journal;
-    else return false;
+    if (component == "VTODO")
+        kind = Kind::ToDo;
+    else if (component == "VEVENT")
+        kind = Kind::Event;
+    else if (component == "VJOURNAL")
+        kind = Kind::Journal;
+    else
+        return false;
     return true;
 }
 

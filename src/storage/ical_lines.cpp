@@ -66,8 +66,10 @@ int IcsLineReader::next(T_IcsLine& line) {
     const std::size_t paramsBegin = i;
     bool quoted = false;
     for (; i < whole.size(); ++i) {
-        if (whole[i] == '"') quoted = !quoted;
-        else if (whole[i] == ':' && !quoted) break;
+        if (whole[i] == '"')
+            quoted = !quoted;
+        else if (whole[i] == ':' && !quoted)
+            break;
     }
     if (i == whole.size()) return -1;
     line.name = name_;
@@ -87,8 +89,10 @@ std::string_view icsParam(std::string_view params, std::string_view name) {
         std::size_t end = eq;
         bool quoted = false;
         for (; end < params.size(); ++end) {
-            if (params[end] == '"') quoted = !quoted;
-            else if (params[end] == ';' && !quoted) break;
+            if (params[end] == '"')
+                quoted = !quoted;
+            else if (params[end] == ';' && !quoted)
+                break;
         }
         std::string_view pname = params.substr(nameBegin, eq - nameBegin);
         bool same = pname.size() == name.size();

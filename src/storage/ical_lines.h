@@ -13,8 +13,8 @@ struct T_IcsLine {
     std::string_view name;   // upper case
     std::string_view params; // ";NAME=VALUE..." as written, empty without parameters
     std::string_view value;
-    std::string_view text;   // the whole unfolded line
-    unsigned number = 0;     // the file line it begins on, from 1
+    std::string_view text; // the whole unfolded line
+    unsigned number = 0;   // the file line it begins on, from 1
 };
 
 // Reads the content lines of text one at a time. The views a line holds stay
