@@ -1,12 +1,12 @@
 #pragma once
 #include "crypt/crypt_man.h"
 #include "engine/content_view.h"
-#include "engine/crypt_password_keeper.h"
 #include "engine/edit_session.h"
-#include "engine/editor_text.h"
 #include "engine/item_operations.h"
 #include "engine/item_tree.h"
 #include "engine/navigation.h"
+#include "engine/crypt_password_keeper.h"
+#include "engine/editor_text.h"
 #include "engine/row_text.h"
 #include "engine/user_actions.h"
 #include "model/calendar.h"
@@ -89,43 +89,22 @@ class Velk {
 
     // --- Options ---
     bool getOptShowCompleted() const { return view_.options().showCompleted; }
-    int setOptShowCompleted(bool b) {
-        view_.options().showCompleted = b;
-        return 0;
-    }
+    int setOptShowCompleted(bool b) { view_.options().showCompleted = b; return 0; }
     bool getOptCompletedLast() const { return view_.options().completedLast; }
-    int setOptCompletedLast(bool b) {
-        view_.options().completedLast = b;
-        return 0;
-    }
+    int setOptCompletedLast(bool b) { view_.options().completedLast = b; return 0; }
     bool getOptShowKbd() const { return view_.options().ShowKbd; }
-    int setOptShowKbd(bool b) {
-        view_.options().ShowKbd = b;
-        return 0;
-    }
+    int setOptShowKbd(bool b) { view_.options().ShowKbd = b; return 0; }
     int getOptsSort() const { return view_.options().sorttype; }
-    int setOptsSort(int s) {
-        view_.options().sorttype = s;
-        return 0;
-    }
+    int setOptsSort(int s) { view_.options().sorttype = s; return 0; }
     t_viewtype getOptViewtype() const { return view_.options().viewtype; }
-    int setOptViewtype(t_viewtype v) {
-        view_.options().viewtype = v;
-        return 0;
-    }
+    int setOptViewtype(t_viewtype v) { view_.options().viewtype = v; return 0; }
     int getMainViewType() const { return view_.options().mainviewtype; }
     // -1 when type is already the main view type, else 0; see content_view.h.
     int setMainViewType(int type) { return view_.setMainViewType(type); }
     int getCalSpan() const { return int(tree_.calendar().days); }
-    int setCalSpan(int days) {
-        tree_.calendar().days = uint32_t(days);
-        return 0;
-    }
+    int setCalSpan(int days) { tree_.calendar().days = uint32_t(days); return 0; }
     unsigned getCalFirstDay() const { return tree_.calendar().date; }
-    int setCalFirstDay(unsigned date) {
-        tree_.calendar().date = date;
-        return 0;
-    }
+    int setCalFirstDay(unsigned date) { tree_.calendar().date = date; return 0; }
     // With w != 0 stores w and h as the window size; with w == 0 returns it.
     void windowSize(unsigned& w, unsigned& h);
     unsigned getNrActiveJobs() const { return tree_.activeJobs(); }
@@ -391,28 +370,16 @@ class Velk {
     int toggleRowCompleted(unsigned row) { return actions_.toggleRowCompleted(row); }
     int newItemAtRow(unsigned row, bool leftHalf) { return actions_.newItemAtRow(row, leftHalf); }
     int newToDoForEditing() { return actions_.newToDoForEditing(); }
-    int newGroupForEditing(int topLine, int selectedLine) {
-        return actions_.newGroupForEditing(topLine, selectedLine);
-    }
+    int newGroupForEditing(int topLine, int selectedLine) { return actions_.newGroupForEditing(topLine, selectedLine); }
     int beginItemEdit() { return actions_.beginItemEdit(); }
     int beginGroupEdit() { return actions_.beginGroupEdit(); }
     void beginGroupEditAtRow(unsigned row) { actions_.beginGroupEditAtRow(row); }
-    void storeItemText(const std::string& summary, const char* description) {
-        actions_.storeItemText(summary, description);
-    }
-    void closeItemEditor(const std::string& summary, const char* description) {
-        actions_.closeItemEditor(summary, description);
-    }
-    int showGroupOfCurrentItem(const std::string& summary, const char* description) {
-        return actions_.showGroupOfCurrentItem(summary, description);
-    }
-    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine) {
-        return actions_.turnCurrentItemIntoGroup(summary, description, topLine);
-    }
+    void storeItemText(const std::string& summary, const char* description) { actions_.storeItemText(summary, description); }
+    void closeItemEditor(const std::string& summary, const char* description) { actions_.closeItemEditor(summary, description); }
+    int showGroupOfCurrentItem(const std::string& summary, const char* description) { return actions_.showGroupOfCurrentItem(summary, description); }
+    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine) { return actions_.turnCurrentItemIntoGroup(summary, description, topLine); }
     int deleteCurrentItem() { return actions_.deleteCurrentItem(); }
-    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup) {
-        actions_.closeGroupEditor(summary, backToRememberedGroup);
-    }
+    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup) { actions_.closeGroupEditor(summary, backToRememberedGroup); }
     int deleteCurrentGroup() { return actions_.deleteCurrentGroup(); }
     void deleteRows(const std::vector<unsigned>& rows) { actions_.deleteRows(rows); }
     bool leaveIdleActiveView() { return actions_.leaveIdleActiveView(); }
@@ -420,45 +387,22 @@ class Velk {
     bool toggleItemIsToDo() { return actions_.toggleItemIsToDo(); }
     void toggleItemRunning() { actions_.toggleItemRunning(); }
     DateControls refreshItemDates() { return actions_.refreshItemDates(); }
-    void setPickedDate(int which, int year, int month, int day) {
-        actions_.setPickedDate(which, year, month, day);
-    }
-    void setPickedTime(int which, int hour, int minute) {
-        actions_.setPickedTime(which, hour, minute);
-    }
+    void setPickedDate(int which, int year, int month, int day) { actions_.setPickedDate(which, year, month, day); }
+    void setPickedTime(int which, int hour, int minute) { actions_.setPickedTime(which, hour, minute); }
     int applyRecurrence(const T_recData& rec) { return actions_.applyRecurrence(rec); }
-    void recurrenceReference(int& day, int& month, int& weekday) const {
-        actions_.recurrenceReference(day, month, weekday);
-    }
-    void pushListPosition(int topLine, int selectedLine) {
-        actions_.pushListPosition(topLine, selectedLine);
-    }
+    void recurrenceReference(int& day, int& month, int& weekday) const { actions_.recurrenceReference(day, month, weekday); }
+    void pushListPosition(int topLine, int selectedLine) { actions_.pushListPosition(topLine, selectedLine); }
     int popListPosition(int* selected) { return actions_.popListPosition(selected); }
-    void enterGroupAtRow(unsigned row, int topLine, int selectedLine) {
-        actions_.enterGroupAtRow(row, topLine, selectedLine);
-    }
-    int leaveGroup(int& topLine, int& selectedLine) {
-        return actions_.leaveGroup(topLine, selectedLine);
-    }
-    void searchFor(const std::string& text, int topLine, int selectedLine) {
-        actions_.searchFor(text, topLine, selectedLine);
-    }
-    int switchMainView(int view, int topLine, int& jobsTopLine) {
-        return actions_.switchMainView(view, topLine, jobsTopLine);
-    }
+    void enterGroupAtRow(unsigned row, int topLine, int selectedLine) { actions_.enterGroupAtRow(row, topLine, selectedLine); }
+    int leaveGroup(int& topLine, int& selectedLine) { return actions_.leaveGroup(topLine, selectedLine); }
+    void searchFor(const std::string& text, int topLine, int selectedLine) { actions_.searchFor(text, topLine, selectedLine); }
+    int switchMainView(int view, int topLine, int& jobsTopLine) { return actions_.switchMainView(view, topLine, jobsTopLine); }
     void keepListTopLine(int topLine) { actions_.keepListTopLine(topLine); }
     void buildView() { actions_.buildView(); }
     int openDataFile(const char* name) { return actions_.openDataFile(name); }
-    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
-                            std::vector<std::pair<std::string, std::string>>& strays) {
-        return actions_.mergeJournalAtStart(error, saveResult, report, strays);
-    }
-    int saveChangesAtEnd(bool always, T_SaveReport& report) {
-        return actions_.saveChangesAtEnd(always, report);
-    }
-    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) {
-        return actions_.addItem(item, syncID, error);
-    }
+    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report, std::vector<std::pair<std::string, std::string>>& strays) { return actions_.mergeJournalAtStart(error, saveResult, report, strays); }
+    int saveChangesAtEnd(bool always, T_SaveReport& report) { return actions_.saveChangesAtEnd(always, report); }
+    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) { return actions_.addItem(item, syncID, error); }
 
     // --- Passwords and descriptions ---
     bool canLogIn() const { return crypt.CanLogIn(); }
