@@ -88,12 +88,12 @@ TEST_F(IcsImportEngine, ImportsIntoANewGroupJournalledAsOneEntryThatReplays) {
 TEST_F(IcsImportEngine, ImportsIntoTheGroupItselfWithOneJournalEntryPerEntry) {
     storage::T_IcsImportReport report;
     ASSERT_EQ(v().importICalendar(icsDir + "rules.ics", *proj, "", report), 0) << report.error;
-    EXPECT_EQ(report.rulesAsText, 7u);
-    ASSERT_EQ(proj->getNrToDos(), 1u + 14u);
+    EXPECT_EQ(report.rulesAsText, 8u);
+    ASSERT_EQ(proj->getNrToDos(), 1u + 15u);
     EXPECT_EQ(proj->getNrGroups(), 0u);
-    for (unsigned n = 0; n < 14; ++n)
+    for (unsigned n = 0; n < 15; ++n)
         EXPECT_TRUE(journalExists(n)) << n;
-    EXPECT_FALSE(journalExists(14));
+    EXPECT_FALSE(journalExists(15));
     // The entries follow "a" with the next IDs.
     EXPECT_EQ(proj->getToDo(1)->getSummary(), "Every third day");
     EXPECT_EQ(proj->getToDo(1)->getID(), proj->getToDo(0)->getID() + 1);

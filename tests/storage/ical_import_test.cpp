@@ -99,6 +99,7 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"rules.ics", "Thursdays from a Friday", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=WEEKLY;BYDAY=TH"},
         {"rules.ics", "Weekly with an exception", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=WEEKLY\nEXDATE;VALUE=DATE:20240112"},
         {"rules.ics", "Every other year", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=YEARLY;INTERVAL=2"},
+        {"rules.ics", "Twice a day", 100, at(2024, 1, 5, 9, 0), at(2024, 1, 5, 9, 0), 0, 1, none, none, false, 0, "RRULE:FREQ=DAILY;BYHOUR=9,17"},
         {"rules.ics", "Unreadable rule", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=SOMETIMES;BYDAY=XX"},
         // Journal entries are notes.
         {"journal.ics", "Diary", 200, on(2024, 2, 2), on(2024, 2, 2), 0, 1, none, none, false, 0, "Went for a walk."},
@@ -185,7 +186,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     };
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
-        {"rules.ics", 14, 7, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
+        {"rules.ics", 15, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
         {"todos.ics", 13, 0, 0},  {"years.ics", 4, 0, 4},
     };
     for (const Row& row : rows) {
