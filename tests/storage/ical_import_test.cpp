@@ -6,6 +6,7 @@
 #include "storage/ical_import.h"
 #include "support/temp_dir.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -151,6 +152,43 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         EXPECT_EQ(t->getSyncID(), 0u);
         EXPECT_EQ(t->getPath(), "");
         EXPECT_EQ(t->calPlace().entries, 0u);
+    }
+}
+
+TEST(IcsImport, AnchorDatesAgreeWithASecondReader) {
+    // python3-icalendar converts the zones on its own (tests/support/ics_anchors.py).
+    const std::string script = std::string(VELK_TEST_DATA_DIR) + "/../support/ics_anchors.py";
+    if (std::system("/usr/bin/python3 -c 'import icalendar' 2>/dev/null") != 0)
+        GTEST_SKIP() << "/usr/bin/python3 with python3-icalendar is not installed";
+    for (const char* file :
+         {"all_day.ics", "zones.ics", "folded.ics", "rules.ics", "journal.ics", "todos.ics"}) {
+        SCOPED_TRACE(file);
+        std::string expected;
+        FILE* p = ::popen(
+            ("TZ=Europe/Berlin /usr/bin/python3 " + script + " " + icsDir + file).c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p))
+            expected += buf;
+        ASSERT_EQ(::pclose(p), 0);
+
+        Read read(file);
+        ASSERT_EQ(read.result, 0) << read.report.error;
+        std::string got;
+        for (const auto& e : read.entries) {
+            const uint32_t v = e->getDateTime(e->isToDo() ? WHICH_END : WHICH_BEGIN);
+            char line[32];
+            if (!dtHasDate(v))
+                std::snprintf(line, sizeof line, "-\n");
+            else if (!dtHasTime(v))
+                std::snprintf(line, sizeof line, "D%04d%02d%02d\n", dtYear(v), dtMonth(v),
+                              dtDay(v));
+            else
+                std::snprintf(line, sizeof line, "T%04d%02d%02d%02d%02d\n", dtYear(v), dtMonth(v),
+                              dtDay(v), dtHour(v), dtMinute(v));
+            got += line;
+        }
+        EXPECT_EQ(got, expected);
     }
 }
 
