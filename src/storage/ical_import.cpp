@@ -18,6 +18,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <fstream>
@@ -77,14 +78,18 @@ unsigned todoPriority(int p) {
     return 3;
 }
 
-// X-VELK-RECURRENCE:TYPE=2;INTERVAL=n; false for anything else.
+// X-VELK-RECURRENCE:TYPE=2;INTERVAL=n (also without "TYPE=", or without the
+// interval when it is 1); false for anything else.
 bool resetableRule(const std::string& value, T_recData& rec) {
-    const std::string v = upperCopy(value);
-    const std::string_view prefix = "TYPE=2;INTERVAL=";
+    const std::string upper = upperCopy(value);
+    std::string_view v = upper;
+    if (v.substr(0, 5) == "TYPE=") v.remove_prefix(5);
+    if (v.substr(0, 1) != "2") return false;
+    v.remove_prefix(1);
     int interval = 1;
-    if (v != "TYPE=2" &&
-        (v.compare(0, prefix.size(), prefix) != 0 ||
-         !parseNumber(std::string_view(v).substr(prefix.size()), interval) || interval < 1))
+    const std::string_view intervalPart = ";INTERVAL=";
+    if (!v.empty() && (v.substr(0, intervalPart.size()) != intervalPart ||
+                       !parseNumber(v.substr(intervalPart.size()), interval) || interval < 1))
         return false;
     rec = T_recData();
     rec.type = REC_DAILY_RESETABLE;
@@ -199,8 +204,10 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
             (dtHasDate(rec.rangeEnd) && dtDateOnly(anchor) > rec.rangeEnd))
             rec = T_recData();
     }
-    // A recurring entry has both dates: a todo due on a day begins that day.
+    // A recurring entry has both dates: a todo due on a day begins that day,
+    // an event whose end was left out ends where it begins.
     if (rec.isRecurring() && isToDo && !dtHasDate(begin)) begin = end;
+    if (rec.isRecurring() && !isToDo && !dtHasDate(end)) end = begin;
 
     todo->setDateTimeDirect(WHICH_END, end);
     todo->setDateTimeDirect(WHICH_BEGIN, begin);
@@ -344,8 +351,11 @@ bool isTaken(const std::string& component, Kind& kind) {
 int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListToDo>>& entries,
                    T_IcsImportReport& report) {
     IcsZones zones;
-    if (text.find("VTIMEZONE") != std::string_view::npos ||
-        text.find("vtimezone") != std::string_view::npos)
+    // Names are case-insensitive: the zones are looked for in any case.
+    const std::string_view zoneName = "VTIMEZONE";
+    if (std::search(text.begin(), text.end(), zoneName.begin(), zoneName.end(), [](char a, char b) {
+            return (a >= 'a' && a <= 'z' ? char(a - 'a' + 'A') : a) == b;
+        }) != text.end())
         collectZones(text, zones);
 
     IcsLineReader reader(text);

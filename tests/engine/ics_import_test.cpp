@@ -89,11 +89,11 @@ TEST_F(IcsImportEngine, ImportsIntoTheGroupItselfWithOneJournalEntryPerEntry) {
     storage::T_IcsImportReport report;
     ASSERT_EQ(v().importICalendar(icsDir + "rules.ics", *proj, "", report), 0) << report.error;
     EXPECT_EQ(report.rulesAsText, 8u);
-    ASSERT_EQ(proj->getNrToDos(), 1u + 15u);
+    ASSERT_EQ(proj->getNrToDos(), 1u + 16u);
     EXPECT_EQ(proj->getNrGroups(), 0u);
-    for (unsigned n = 0; n < 15; ++n)
+    for (unsigned n = 0; n < 16; ++n)
         EXPECT_TRUE(journalExists(n)) << n;
-    EXPECT_FALSE(journalExists(15));
+    EXPECT_FALSE(journalExists(16));
     // The entries follow "a" with the next IDs.
     EXPECT_EQ(proj->getToDo(1)->getSummary(), "Every third day");
     EXPECT_EQ(proj->getToDo(1)->getID(), proj->getToDo(0)->getID() + 1);

@@ -101,6 +101,7 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"rules.ics", "Weekly with an exception", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=WEEKLY\nEXDATE;VALUE=DATE:20240112"},
         {"rules.ics", "Every other year", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=YEARLY;INTERVAL=2"},
         {"rules.ics", "Twice a day", 100, at(2024, 1, 5, 9, 0), at(2024, 1, 5, 9, 0), 0, 1, none, none, false, 0, "RRULE:FREQ=DAILY;BYHOUR=9,17"},
+        {"rules.ics", "Short form of the resetable rule", 3, on(2024, 3, 2), on(2024, 3, 2), 2, 3, none, none, false, 0, ""},
         {"rules.ics", "Unreadable rule", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=SOMETIMES;BYDAY=XX"},
         // Journal entries are notes.
         {"journal.ics", "Diary", 200, on(2024, 2, 2), on(2024, 2, 2), 0, 1, none, none, false, 0, "Went for a walk."},
@@ -124,6 +125,7 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"years.ics", "Before the years", 100, none, none, 0, 1, none, none, false, 0, ""},
         {"years.ics", "Due after the years", 3, none, none, 0, 1, none, none, false, 0, ""},
         {"years.ics", "Ends after the years", 100, at(2024, 1, 1, 10, 0), none, 0, 1, none, none, false, 0, ""},
+        {"years.ics", "Repeats and ends after the years", 100, at(2024, 1, 2, 10, 0), at(2024, 1, 2, 10, 0), 3, 1, none, none, false, 0, ""},
         {"years.ics", "Rule until after the years", 100, on(2024, 1, 1), on(2024, 1, 1), 1, 1, none, none, false, 0, ""},
     };
     // clang-format on
@@ -224,8 +226,8 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     };
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
-        {"rules.ics", 15, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 13, 0, 0},  {"years.ics", 4, 0, 4},
+        {"rules.ics", 16, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
+        {"todos.ics", 13, 0, 0},  {"years.ics", 5, 0, 5},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
