@@ -15,6 +15,7 @@
 #include "model/special_days.h"
 #include "model/todo_item.h"
 #include "storage/data_file.h"
+#include "storage/ical_import.h"
 #include "storage/journal.h"
 
 #include <cstdint>
@@ -333,6 +334,14 @@ class Velk {
     // group is at the deepest level (nothing was inserted).
     static constexpr int INSERT_TOO_DEEP = -4;
     int insertDataFromFile(const char* name, bool followLinks = true);
+    // Imports the entries of the iCalendar file at path into a new group named groupName made in
+    // parent (one new-item journal entry holding the group with its content), or, when groupName
+    // is empty, into parent itself (one new-item journal entry per entry), exactly as pasting
+    // does: new IDs, paths and sync IDs, the calendar lists, the running count, checkCompleted.
+    // Results: 0 imported (report says what); -1 refused, nothing changed (report.error);
+    // INSERT_TOO_DEEP (-4) refused, parent is at the deepest level and a new group cannot be made.
+    int importICalendar(const std::string& path, ToDoListGroup& parent,
+                        const std::string& groupName, storage::T_IcsImportReport& report);
 
     // --- Item editor: changes of the current item that keep begin and end in
     // order and the kind consistent (see edit_session.h) ---

@@ -92,6 +92,11 @@ ToDoListGroup* ToDoListGroup::addGroup(std::unique_ptr<ToDoListGroup> group) {
     return groups.back().get();
 }
 
+ToDoListToDo* ToDoListGroup::adoptToDo(std::unique_ptr<ToDoListToDo> todo) {
+    todo->placeNew(findFreeID(), sharedChildPath());
+    return addToDo(std::move(todo));
+}
+
 ToDoListToDo* ToDoListGroup::newToDo() {
     return addToDo(std::make_unique<ToDoListToDo>(findFreeID(), sharedChildPath()));
 }

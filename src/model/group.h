@@ -50,6 +50,9 @@ class ToDoListGroup : public ToDoListItem {
     // next free ID without recounting.
     ToDoListToDo* addToDo(std::unique_ptr<ToDoListToDo> todo);
     ToDoListGroup* addGroup(std::unique_ptr<ToDoListGroup> group);
+    // Appends an entry made outside the tree, giving it ID findFreeID() and
+    // the child path as newToDo does: many entries join in linear time.
+    ToDoListToDo* adoptToDo(std::unique_ptr<ToDoListToDo> todo);
 
     // Unfiles and deletes a direct child, lowering running by its running
     // recordings. delToDo returns 0, or -1 (nothing changed) when the todo is

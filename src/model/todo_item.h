@@ -59,6 +59,13 @@ class ToDoListItem {
     void setID(unsigned id);
     const std::string& getPath() const;
     void setPath(std::string p);
+    // Gives an item that is in no group yet its ID and path. Unlike setID this
+    // does not count as an ID change: no group's cached free ID can depend on
+    // an item outside the tree (see ToDoListGroup::adoptToDo).
+    void placeNew(unsigned id, SharedPath p) {
+        ID = id;
+        path = std::move(p);
+    }
     unsigned getSyncID() const { return syncID; }
     void setSyncID(unsigned id) { syncID = id; }
     std::string getSummary() const { return std::string(summary.view()); }

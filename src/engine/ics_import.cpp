@@ -1,0 +1,51 @@
+// Importing an iCalendar file into the tree: the entries are read and checked
+// by storage first, so that a refused file changes nothing, and then join the
+// tree as pasted entries do.
+
+#include "engine/velk.h"
+#include "model/sync_ids.h"
+#include "storage/ical_import.h"
+
+int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
+                          const std::string& groupName, storage::T_IcsImportReport& report) {
+    report = storage::T_IcsImportReport();
+    if (!groupName.empty() && parent.getLevel() >= MAX_GROUP_LEVEL) {
+        report.error = GROUPS_TOO_DEEP;
+        return INSERT_TOO_DEEP;
+    }
+    std::vector<std::unique_ptr<ToDoListToDo>> entries;
+    if (storage::readICalendar(path, entries, report) != 0) return -1;
+
+    ToDoListGroup& root = *tree_.root();
+    T_Calendar& cal = tree_.calendar();
+    ToDoListGroup* const group = groupName.empty() ? nullptr : parent.newGroup();
+    ToDoListGroup& target = group ? *group : parent;
+    if (group) group->setSummary(groupName);
+    // Many entries are filed at once: the dated lists are sorted once at the end.
+    cal.deferDatedLists(true);
+    std::vector<ToDoListToDo*> added;
+    added.reserve(entries.size());
+    for (std::unique_ptr<ToDoListToDo>& entry : entries) {
+        ToDoListToDo* t = target.adoptToDo(std::move(entry));
+        t->putIntoCalList(cal);
+        added.push_back(t);
+    }
+    cal.deferDatedLists(false);
+    // Sync IDs in tree order, the new group before its entries, as a pasted
+    // group gets them.
+    if (group) {
+        numberNewItems(tree_.idmax(), root, *group, true);
+    } else {
+        for (ToDoListToDo* t : added)
+            numberNewItems(tree_.idmax(), root, *t, false);
+    }
+    root.checkCompleted();
+    tree_.activeJobs() = root.getNrActiveJobs();
+    if (group) {
+        incsave_writeNew(*group, parent);
+    } else {
+        for (ToDoListToDo* t : added)
+            incsave_writeNew(*t, parent);
+    }
+    return 0;
+}
