@@ -10,6 +10,7 @@
 #include "storage/journal_files.h"
 
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -61,13 +62,18 @@ const char* commandName(TerminalCommand c) {
 int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& error) {
     const bool add = r.command == TerminalCommand::Add;
     const std::pair<bool, const char*> addOnly[] = {
-        {seen.due, "--due"},     {seen.begin, "--begin"}, {seen.priority, "--priority"},
-        {seen.group, "--group"}, {seen.note, "--note"},   {seen.appointment, "--appointment"}};
+        {seen.due, "--due"},         {seen.begin, "--begin"}, {seen.priority, "--priority"},
+        {seen.note, "--note"}, {seen.appointment, "--appointment"}};
     for (const auto& o : addOnly)
         if (o.first && !add) {
             error = std::string(o.second) + " belongs to --add";
             return -1;
         }
+    if (seen.group && !add && r.command != TerminalCommand::ExportIcs &&
+        r.command != TerminalCommand::ImportIcs) {
+        error = "--group belongs to --add, --export-ics and --import-ics";
+        return -1;
+    }
     if (seen.csv && r.command != TerminalCommand::Report) {
         error = "--csv belongs to --report";
         return -1;
@@ -200,6 +206,16 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
                     return -1;
                 }
                 r.item.summary = value;
+            } else if (name == "--export-ics" || name == "--import-ics") {
+                if (!setCommand(name == "--export-ics" ? TerminalCommand::ExportIcs
+                                                       : TerminalCommand::ImportIcs) ||
+                    !takeValue())
+                    return -1;
+                if (value.empty()) {
+                    error = name + " needs the iCalendar file's name";
+                    return -1;
+                }
+                r.text = value;
             } else if (name == "--report") {
                 if (!setCommand(TerminalCommand::Report) || !noValue()) return -1;
                 // Up to two days follow: FROM and TO.
@@ -384,72 +400,157 @@ void printReport(Velk& v, const TerminalRequest& r, std::ostream& out) {
             report, "Time recorded from " + plainDateTime(from) + " to " + plainDateTime(to), out);
 }
 
-// Adds the entry as the window would and leaves it in the journal, which the
-// next start merges. Takes the lock first: a window open on the file would
-// otherwise write its own data over the entry.
-int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& out,
-             std::ostream& err) {
+// Runs a command that changes the organizer through the journal, as the
+// window would: takes the lock first (a window open on the file would
+// otherwise write its own data over the change), loads the data file and
+// replays the journal of the runs before (not merged: the change follows it,
+// and the next start merges them all; only an interrupted save is finished,
+// which every start does first), then calls change with the organizer.
+// nothing ends every refusal ("nothing was added"). Result: the exit code.
+int changeThroughJournal(const std::string& path, const char* nothing, std::ostream& err,
+                         const std::function<int(Velk&, DiagnosticsToStderr&)>& change) {
     DataFileLock lock;
     const int locked = lock.acquire(path);
     if (locked != 0) {
         err << "velk: "
             << (locked == -1 ? "Velk is already running on the data file " + path
                              : "cannot take the lock file " + lock.name() + ": " + lock.reason())
-            << "; nothing was added\n";
+            << "; " << nothing << "\n";
         return EXIT_TERMINAL_REFUSED;
     }
     Velk v;
-    // The sync ID printed at the end is the only output.
+    // What the command prints at the end is its only output.
     DiagnosticsToStderr diagnostics;
     const int read = v.openDataFile(path.c_str());
     if (read != 0) {
         err << "velk: "
             << (read == -2 ? "cannot read the data file " + path + ": " + v.getReadDataError()
                            : "the data file " + path + " is corrupt")
-            << "; nothing was added\n";
+            << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
-    // The journal of the runs before is replayed, not merged: the new entry
-    // follows it, and the next start merges them all. Only an interrupted
-    // save is finished, which every start does first.
     std::string journalError;
     if (v.incsave_readFiles(journalError) < 0) {
         err << "velk: the journal beside " << path << " cannot be replayed: " << journalError
-            << "; nothing was added\n";
+            << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
     for (const auto& d : v.incsave_damagedFiles())
         err << "velk: the journal file " << d.first
             << " holds no change Velk can read; it was passed over"
             << (d.second.empty() ? std::string() : " and kept as " + d.second) << "\n";
+    const int result = change(v, diagnostics);
+    // The tree stays as it is: the journal holds the change, and the data
+    // file is written by the next start.
+    v.itemTree().leaveTreeToTheSystem();
+    return result;
+}
+
+// The group a changing command names, told on err when there is none.
+ToDoListGroup* namedGroup(Velk& v, const std::string& path, const char* nothing,
+                          std::ostream& err) {
     std::string error;
     ToDoListGroup* group = nullptr;
-    if (groupAtPath(*v.getRoot(), r.item.groupPath, group, error) != 0) {
-        err << "velk: " << error << "; nothing was added\n";
-        return EXIT_TERMINAL_BAD_INPUT;
-    }
-    // A journal file behind a gap was written for another data file; the new
-    // entry must not close the gap in front of it.
+    if (groupAtPath(*v.getRoot(), path, group, error) == 0) return group;
+    err << "velk: " << error << "; " << nothing << "\n";
+    return nullptr;
+}
+
+// A journal file behind a gap was written for another data file; a new entry
+// must not close the gap in front of it.
+void setAsideStrays(Velk& v, std::ostream& err) {
     for (const auto& s : v.incsave_setAsideStrays())
         err << "velk: the journal file " << s.first
             << " lies behind a gap in the numbering; it is kept as " << s.second << "\n";
-    uint32_t syncID = 0;
-    const int added = v.addItem(r.item, syncID, error);
-    if (added == UserActions::ADD_NO_GROUP) {
-        err << "velk: " << error << "; nothing was added\n";
-        return EXIT_TERMINAL_BAD_INPUT;
-    }
-    if (added != 0) {
-        err << "velk: the journal file beside " << path
-            << " could not be written; nothing was added\n";
-        return EXIT_TERMINAL_REFUSED;
-    }
-    diagnostics.end();
-    out << syncID << '\n';
-    // The tree stays as it is: the journal holds the entry, and the data file
-    // is written by the next start.
-    v.itemTree().leaveTreeToTheSystem();
-    return EXIT_TERMINAL_OK;
+}
+
+int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& out,
+             std::ostream& err) {
+    const char* nothing = "nothing was added";
+    return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
+        if (!namedGroup(v, r.item.groupPath, nothing, err)) return EXIT_TERMINAL_BAD_INPUT;
+        setAsideStrays(v, err);
+        uint32_t syncID = 0;
+        std::string error;
+        const int added = v.addItem(r.item, syncID, error);
+        if (added == UserActions::ADD_NO_GROUP) {
+            err << "velk: " << error << "; " << nothing << "\n";
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        if (added != 0) {
+            err << "velk: the journal file beside " << path << " could not be written; "
+                << nothing << "\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        diag.end();
+        out << syncID << '\n';
+        return EXIT_TERMINAL_OK;
+    });
+}
+
+// Exports a group; the lock keeps a window from changing the file meanwhile.
+int exportCalendar(const std::string& path, const TerminalRequest& r, std::ostream& out,
+                   std::ostream& err) {
+    const char* nothing = "nothing was exported";
+    return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
+        ToDoListGroup* group = namedGroup(v, r.item.groupPath, nothing, err);
+        if (!group) return EXIT_TERMINAL_BAD_INPUT;
+        T_IcsExportReport report;
+        // Without a window nobody can log in: enciphered descriptions stay behind.
+        if (v.exportICalendar(r.text, *group, false, report) != 0) {
+            err << "velk: cannot write " << r.text << ": " << report.error << "; " << nothing
+                << "\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        if (report.encipheredLeftOut != 0)
+            err << "velk: " << report.encipheredLeftOut
+                << " enciphered description(s) were left out; export from the window while "
+                   "logged in to take them along\n";
+        diag.end();
+        out << "exported " << report.entries << " entries to " << r.text << '\n';
+        return EXIT_TERMINAL_OK;
+    });
+}
+
+int importCalendar(const std::string& path, const TerminalRequest& r, std::ostream& out,
+                   std::ostream& err) {
+    const char* nothing = "nothing was imported";
+    return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
+        const bool intoGroup = !r.item.groupPath.empty();
+        ToDoListGroup* parent = namedGroup(v, r.item.groupPath, nothing, err);
+        if (!parent) return EXIT_TERMINAL_BAD_INPUT;
+        setAsideStrays(v, err);
+        const std::string name = intoGroup ? std::string() : Velk::iCalendarGroupName(r.text);
+        storage::T_IcsImportReport report;
+        const int imported = v.importICalendar(r.text, *parent, name, report);
+        if (imported == Velk::INSERT_TOO_DEEP) {
+            err << "velk: the group is at the deepest level; " << nothing << "\n";
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        if (imported != 0) {
+            err << "velk: " << report.error << "; " << nothing << "\n";
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        if (v.incsave_hasUnjournaledChanges()) {
+            err << "velk: the journal file beside " << path << " could not be written; "
+                << nothing << "\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        diag.end();
+        out << "imported " << report.entries << " entries into the group "
+            << (!intoGroup                   ? "/" + name
+                : r.item.groupPath[0] == '/' ? r.item.groupPath
+                                             : "/" + r.item.groupPath)
+            << '\n';
+        if (report.rulesAsText != 0)
+            out << report.rulesAsText
+                << " of them repeat in a way Velk cannot hold: each has its first date, and "
+                   "its rule is at the top of its description\n";
+        if (report.datesDropped != 0)
+            out << report.datesDropped
+                << " dates lay outside the years 2000 to 2127 and were left out\n";
+        return EXIT_TERMINAL_OK;
+    });
 }
 
 } // namespace
@@ -461,6 +562,8 @@ std::string terminalHelpText() {
            "       velk --add SUMMARY [--due DATE[ TIME]] [--begin DATE[ TIME]] [--priority N]\n"
            "                          [--group PATH] [--note | --appointment] [-f FILE]\n"
            "       velk --report [FROM [TO]] [--csv] [-f FILE]\n"
+           "       velk --export-ics FILE [--group PATH] [-f FILE]\n"
+           "       velk --import-ics FILE [--group PATH] [-f FILE]\n"
            "       velk --help | --version\n"
            "\n"
            "Without a command Velk opens its window.\n"
@@ -483,10 +586,15 @@ std::string terminalHelpText() {
            "    --note, --appointment  a note (free) or an appointment (busy) instead of a todo\n"
            "  --report [FROM [TO]]  the time recorded per todo and group (default: this month)\n"
            "    --csv                one line per interval and day, as CSV\n"
+           "  --export-ics FILE  write the entries of a group (--group PATH; default: all) as\n"
+           "                     an iCalendar file\n"
+           "  --import-ics FILE  take the entries of an iCalendar file into a new group named\n"
+           "                     after the file, or into the group --group PATH\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
-           "Exit codes: 0 done; 1 --add refused or not written; 2 bad input or unreadable file.\n";
+           "--add, --export-ics and --import-ics are refused while another run holds the file.\n"
+           "Exit codes: 0 done; 1 refused or not written; 2 bad input or unreadable file.\n";
 }
 
 int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream& err) {
@@ -510,6 +618,8 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     // A data file reached through a link is the file the link leads to.
     const std::string dataPath = resolveDataFilePath(path);
     if (r.command == TerminalCommand::Add) return addEntry(dataPath, r, out, err);
+    if (r.command == TerminalCommand::ExportIcs) return exportCalendar(dataPath, r, out, err);
+    if (r.command == TerminalCommand::ImportIcs) return importCalendar(dataPath, r, out, err);
 
     std::unique_ptr<Velk> v;
     std::string error;

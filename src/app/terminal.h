@@ -10,7 +10,7 @@
 // that print a view of the data file, or add one entry to it, without a
 // window.
 
-enum class TerminalCommand { None, Agenda, Search, Add, Report, Help, Version };
+enum class TerminalCommand { None, Agenda, Search, Add, Report, Help, Version, ExportIcs, ImportIcs };
 
 // What the command line asks of a terminal run.
 struct TerminalRequest {
@@ -26,7 +26,7 @@ struct TerminalRequest {
 
 // Exit codes of a terminal run.
 constexpr int EXIT_TERMINAL_OK = 0;
-constexpr int EXIT_TERMINAL_REFUSED = 1;   // --add: the lock is held, or nothing could be written
+constexpr int EXIT_TERMINAL_REFUSED = 1; // a change: the lock is held, or nothing could be written
 constexpr int EXIT_TERMINAL_BAD_INPUT = 2; // a bad command line, or a file that cannot be read
 
 // True when the arguments hold a long option: the run is a terminal one and
@@ -34,7 +34,8 @@ constexpr int EXIT_TERMINAL_BAD_INPUT = 2; // a bad command line, or a file that
 bool isTerminalCommandLine(const std::vector<std::string>& args);
 
 // Reads a terminal command line: one command among --agenda[=DAYS], --search
-// TEXT, --add SUMMARY, --report [FROM [TO]], --help, --version, its own
+// TEXT, --add SUMMARY, --report [FROM [TO]], --export-ics FILE, --import-ics
+// FILE, --help, --version, its own
 // options, -f FILE and, with --agenda, -c [DATE]. A long option's value may
 // follow it as the next argument or after "=". Results: 0 read; -1 bad
 // input, error says why in one line.

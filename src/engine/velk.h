@@ -15,6 +15,7 @@
 #include "model/special_days.h"
 #include "model/todo_item.h"
 #include "storage/data_file.h"
+#include "storage/ical_export.h"
 #include "storage/ical_import.h"
 #include "storage/journal.h"
 
@@ -342,6 +343,22 @@ class Velk {
     // INSERT_TOO_DEEP (-4) refused, parent is at the deepest level and a new group cannot be made.
     int importICalendar(const std::string& path, ToDoListGroup& parent,
                         const std::string& groupName, storage::T_IcsImportReport& report);
+
+    // --- Calendar exchange: iCalendar files (storage/ical_export.h) ---
+    // True when an entry of group's subtree keeps its description enciphered
+    // (or is to store it so), which an export may only write deciphered after
+    // asking.
+    bool holdsEncipheredDescriptions(ToDoListGroup& group);
+    // Writes every entry of group's subtree to the iCalendar file at path, as
+    // one step. Enciphered descriptions are written deciphered only with
+    // withEnciphered while a user is logged in; otherwise they are left out
+    // (report counts them). Results: 0 written; -1 the file cannot be
+    // written (report.error), it is as it was.
+    int exportICalendar(const std::string& path, ToDoListGroup& group, bool withEnciphered,
+                        T_IcsExportReport& report);
+    // The name of the group an import of the iCalendar file makes: the file's
+    // name without its folder and without ".ics".
+    static std::string iCalendarGroupName(const std::string& file);
 
     // --- Item editor: changes of the current item that keep begin and end in
     // order and the kind consistent (see edit_session.h) ---

@@ -41,7 +41,9 @@ void InputScreen::showInput(int mode) {
     static const char* const prompts[] = {
         "string to search for:", "filename and path of Velk-file to export to:",
         "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to insert:"};
+        "filename and path of Velk-file to insert:",
+        "filename and path of iCalendar file to export to:",
+        "filename and path of iCalendar file to import:"};
     inputMode = mode;
     promptText = prompts[mode];
     promptBox_->label(promptText.c_str());
@@ -77,6 +79,16 @@ void InputScreen::done() {
         win.showList(0);
         break;
     }
+    case INPUT_EXPORT_ICS:
+        win.listScreen().exportICalendar(text);
+        win.showMain(SCREEN_LIST);
+        break;
+    case INPUT_IMPORT_ICS:
+        win.listScreen().importICalendar(text);
+        win.showMain(SCREEN_LIST);
+        win.checkActiveJobs();
+        win.showList(0);
+        break;
     default:
         win.showMain(SCREEN_LIST);
         break;

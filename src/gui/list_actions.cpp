@@ -56,6 +56,63 @@ void ListScreen::tellReadResult(int result, const std::string& name, bool fromCl
                           .c_str());
 }
 
+void ListScreen::exportICalendar(const std::string& file) {
+    ToDoListGroup* group = engine->getMainViewType() == MAINVIEW_NORMAL && engine->getCurGroup()
+                               ? engine->getCurGroup()
+                               : engine->getRoot();
+    bool withEnciphered = false;
+    if (engine->isLoggedIn() && engine->holdsEncipheredDescriptions(*group))
+        withEnciphered =
+            GuiAsk::choice("Some descriptions are enciphered. Write them into the iCalendar file "
+                           "in plain text, readable by anyone who gets the file?",
+                           "Leave them out", "Write them") == 1;
+    T_IcsExportReport report;
+    if (engine->exportICalendar(file, *group, withEnciphered, report) != 0) {
+        GuiAsk::alert(("The file " + file + " could not be written: " + report.error +
+                       ";\nnothing was exported.")
+                          .c_str());
+        return;
+    }
+    std::string text =
+        "Exported " + std::to_string(report.entries) + " entries to " + file + ".";
+    if (report.encipheredLeftOut != 0)
+        text += "\n" + std::to_string(report.encipheredLeftOut) +
+                " enciphered descriptions were left out" +
+                (engine->isLoggedIn() ? "." : " (log in to take them along).");
+    GuiAsk::message(text.c_str());
+}
+
+void ListScreen::importICalendar(const std::string& file) {
+    if (engine->getMainViewType() != MAINVIEW_NORMAL || !engine->getCurGroup()) {
+        GuiAsk::alert("Entries can be imported into the list of a group only; nothing was "
+                      "imported.");
+        return;
+    }
+    const std::string name = Velk::iCalendarGroupName(file);
+    storage::T_IcsImportReport report;
+    const int result = engine->importICalendar(file, *engine->getCurGroup(), name, report);
+    if (result == Velk::INSERT_TOO_DEEP) {
+        GuiAsk::message(GROUPS_TOO_DEEP);
+        return;
+    }
+    if (result != 0) {
+        GuiAsk::alert(("The file " + file + " could not be imported: " + report.error +
+                       ";\nnothing was imported.")
+                          .c_str());
+        return;
+    }
+    std::string text = "Imported " + std::to_string(report.entries) + " entries into the group \"" +
+                       name + "\".";
+    if (report.rulesAsText != 0)
+        text += "\n" + std::to_string(report.rulesAsText) +
+                " of them repeat in a way Velk cannot hold: each has its first date, and its "
+                "rule is at the top of its description.";
+    if (report.datesDropped != 0)
+        text += "\n" + std::to_string(report.datesDropped) +
+                " dates lay outside the years 2000 to 2127 and were left out.";
+    GuiAsk::message(text.c_str());
+}
+
 void ListScreen::newToDo() {
     if (engine->newToDoForEditing() != 0) return;
     win.show_editToDoWin(false, false);

@@ -66,6 +66,13 @@ class ListScreen : public ScreenPart {
     void copyContent();
     bool tellWriteResult(int result, const std::string& name, bool toClipboard);
     void tellReadResult(int result, const std::string& name, bool fromClipboard);
+    // Writes the group shown (the whole tree outside the normal view) to the
+    // iCalendar file, asking first whether enciphered descriptions may go
+    // along in plain text, and says what was written.
+    void exportICalendar(const std::string& file);
+    // Takes the entries of the iCalendar file into a new group named after
+    // it in the group shown, and says what was taken.
+    void importICalendar(const std::string& file);
     void addPassword();
     void logIn();
 

@@ -63,7 +63,14 @@ enum {
 };
 
 // What the input screen does with its text.
-enum { INPUT_SEARCH = 0, INPUT_EXPORT_GROUP = 1, INPUT_EXPORT_CONTENT = 2, INPUT_IMPORT = 3 };
+enum {
+    INPUT_SEARCH = 0,
+    INPUT_EXPORT_GROUP = 1,
+    INPUT_EXPORT_CONTENT = 2,
+    INPUT_IMPORT = 3,
+    INPUT_EXPORT_ICS = 4,
+    INPUT_IMPORT_ICS = 5
+};
 
 class AboutScreen;
 class GroupEditor;

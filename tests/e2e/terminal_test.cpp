@@ -149,7 +149,7 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
         {{"--add", "x", "--note", "--appointment"}, "--note and --appointment exclude each other"},
         {{"--add", "x", "--note", "--priority", "2"},
          "--priority is for todos, not for notes or appointments"},
-        {{"--search", "x", "--group", "Home"}, "--group belongs to --add"},
+        {{"--search", "x", "--group", "Home"}, "--group belongs to --add, --export-ics and --import-ics"},
         {{"--report", "2026-12-02", "2026-12-01"},
          "the report's first day 2026-12-02 lies after its last day 2026-12-01"},
         {{"--report", "--csv=yes"}, "--csv takes no value"},

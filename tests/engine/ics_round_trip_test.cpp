@@ -1,0 +1,78 @@
+// An organizer written as an iCalendar file and read back into an empty one
+// gives the same entries: every kind, every repetition, dates with and
+// without times, a span over the new year, a completed todo, recorded and
+// running time, and a description with line breaks, a comma, a semicolon and
+// text beyond ASCII (tests/data/ics/round_trip.dat).
+
+#include "engine/velk.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+void collect(ToDoListGroup& g, std::map<std::string, ToDoListToDo*>& entries) {
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i)
+        entries[g.getToDo(i)->getSummary()] = g.getToDo(i);
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        collect(*g.getGroup(i), entries);
+}
+
+std::string descriptionOf(ToDoListToDo& t) {
+    const char* text = nullptr;
+    return t.GetDescription(text, nullptr) && text ? std::string(text) : std::string();
+}
+
+} // namespace
+
+TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
+    TempDir dir;
+    Velk original;
+    ASSERT_EQ(original.openDataFile(VELK_TEST_DATA_DIR "/ics/round_trip.dat"), 0);
+    T_IcsExportReport out;
+    const std::string file = dir.file("organizer.ics");
+    ASSERT_EQ(original.exportICalendar(file, *original.getRoot(), false, out), 0) << out.error;
+    EXPECT_EQ(out.entries, 14u);
+
+    Velk copy;
+    ASSERT_EQ(copy.openDataFile(dir.file("empty.dat").c_str()), 0);
+    storage::T_IcsImportReport in;
+    ASSERT_EQ(copy.importICalendar(file, *copy.getRoot(), "organizer", in), 0) << in.error;
+    EXPECT_EQ(in.entries, 14u);
+    EXPECT_EQ(in.rulesAsText, 0u);
+    ASSERT_EQ(copy.getRoot()->getNrGroups(), 1u);
+    EXPECT_EQ(copy.getRoot()->getGroup(0)->getSummary(), "organizer");
+
+    std::map<std::string, ToDoListToDo*> before, after;
+    collect(*original.getRoot(), before);
+    collect(*copy.getRoot(), after);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [summary, a] : before) {
+        SCOPED_TRACE(summary);
+        ASSERT_TRUE(after.count(summary));
+        ToDoListToDo& b = *after[summary];
+        EXPECT_EQ(b.getPriority(), a->getPriority());
+        EXPECT_EQ(b.getDateTime(WHICH_BEGIN), a->getDateTime(WHICH_BEGIN));
+        EXPECT_EQ(b.getDateTime(WHICH_END), a->getDateTime(WHICH_END));
+        T_recData ra, rb;
+        a->getRecData(ra);
+        b.getRecData(rb);
+        EXPECT_EQ(rb.type, ra.type);
+        EXPECT_EQ(rb.interval, ra.interval);
+        EXPECT_EQ(rb.rangeBegin, ra.rangeBegin);
+        EXPECT_EQ(rb.rangeEnd, ra.rangeEnd);
+        EXPECT_EQ(b.isCompleted(), a->isCompleted());
+        if (a->isCompleted()) EXPECT_EQ(b.getCompletedTime(), a->getCompletedTime());
+        EXPECT_EQ(b.getShowTimeAs(), a->getShowTimeAs());
+        EXPECT_EQ(b.isRunning(), a->isRunning());
+        ASSERT_EQ(b.getNrTimes(), a->getNrTimes());
+        for (int k = 0; k < a->getNrTimes(); ++k) {
+            EXPECT_EQ(b.getTimeBegin(k), a->getTimeBegin(k));
+            EXPECT_EQ(b.getTimeEnd(k), a->getTimeEnd(k));
+        }
+        EXPECT_EQ(descriptionOf(b), descriptionOf(*a));
+    }
+    // The running recording counts in the organizer it came into.
+    EXPECT_EQ(copy.getNrActiveJobs(), 1u);
+}
