@@ -10,8 +10,8 @@
 #include "storage/journal_files.h"
 
 #include <chrono>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -61,9 +61,11 @@ const char* commandName(TerminalCommand c) {
 // with error set.
 int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& error) {
     const bool add = r.command == TerminalCommand::Add;
-    const std::pair<bool, const char*> addOnly[] = {
-        {seen.due, "--due"},         {seen.begin, "--begin"}, {seen.priority, "--priority"},
-        {seen.note, "--note"}, {seen.appointment, "--appointment"}};
+    const std::pair<bool, const char*> addOnly[] = {{seen.due, "--due"},
+                                                    {seen.begin, "--begin"},
+                                                    {seen.priority, "--priority"},
+                                                    {seen.note, "--note"},
+                                                    {seen.appointment, "--appointment"}};
     for (const auto& o : addOnly)
         if (o.first && !add) {
             error = std::string(o.second) + " belongs to --add";
@@ -478,8 +480,8 @@ int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& ou
             return EXIT_TERMINAL_BAD_INPUT;
         }
         if (added != 0) {
-            err << "velk: the journal file beside " << path << " could not be written; "
-                << nothing << "\n";
+            err << "velk: the journal file beside " << path << " could not be written; " << nothing
+                << "\n";
             return EXIT_TERMINAL_REFUSED;
         }
         diag.end();
@@ -532,8 +534,8 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
             return EXIT_TERMINAL_BAD_INPUT;
         }
         if (v.incsave_hasUnjournaledChanges()) {
-            err << "velk: the journal file beside " << path << " could not be written; "
-                << nothing << "\n";
+            err << "velk: the journal file beside " << path << " could not be written; " << nothing
+                << "\n";
             return EXIT_TERMINAL_REFUSED;
         }
         diag.end();

@@ -38,12 +38,12 @@ void InputScreen::show() {
 }
 
 void InputScreen::showInput(int mode) {
-    static const char* const prompts[] = {
-        "string to search for:", "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to export to:",
-        "filename and path of Velk-file to insert:",
-        "filename and path of iCalendar file to export to:",
-        "filename and path of iCalendar file to import:"};
+    static const char* const prompts[] = {"string to search for:",
+                                          "filename and path of Velk-file to export to:",
+                                          "filename and path of Velk-file to export to:",
+                                          "filename and path of Velk-file to insert:",
+                                          "filename and path of iCalendar file to export to:",
+                                          "filename and path of iCalendar file to import:"};
     inputMode = mode;
     promptText = prompts[mode];
     promptBox_->label(promptText.c_str());

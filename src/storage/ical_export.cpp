@@ -172,7 +172,27 @@ void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
 }
 
 void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate) {
-    const packedDT begin = t.getDateTime(WHICH_BEGIN), end = t.getDateTime(WHICH_END);
+    packedDT begin = t.getDateTime(WHICH_BEGIN);
+    const packedDT end = t.getDateTime(WHICH_END);
+    T_recData rec;
+    t.getRecData(rec);
+    // A repeating todo repeats by its due date, iCalendar by DTSTART. When the
+    // begin lies on another day, a monthly or yearly rule of the due date
+    // cannot be said of the begin (the 29th before a due date on the 31st):
+    // such a todo starts at its due date, and its begin, as local time, goes
+    // along as X-VELK-BEGIN.
+    if (todo && rec.isRecurring() && rec.type != REC_DAILY_RESETABLE && dtHasDate(begin) &&
+        dtHasDate(end) && dtDateOnly(begin) != dtDateOnly(end)) {
+        char text[32];
+        if (dtHasTime(begin))
+            std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d00", dtYear(begin),
+                          dtMonth(begin), dtDay(begin), dtHour(begin), dtMinute(begin));
+        else
+            std::snprintf(text, sizeof text, "%04d%02d%02d", dtYear(begin), dtMonth(begin),
+                          dtDay(begin));
+        addX(c, "X-VELK-BEGIN", text);
+        begin = end;
+    }
     const bool hasBegin = dtHasDate(begin), hasEnd = dtHasDate(end);
     // Both values of a component have one value type: when one is date-only
     // and the other timed, both are written timed and the date-only one is

@@ -39,6 +39,7 @@ struct T_IcsEntry {
     bool hasSummary = false, hasDescription = false;
     std::string summary, description;
     T_IcsTime dtstart, dtend, due, completedAt;
+    T_IcsTime velkBegin; // X-VELK-BEGIN: a repeating todo's begin when DTSTART is its due date
     std::string duration;
     unsigned durationLine = 0;
     std::vector<std::string> rules;     // RRULE values
@@ -126,7 +127,8 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
     };
     packedDT begin = DT_EMPTY, end = DT_EMPTY;
     bool beginIsDate = false, endIsDate = false;
-    if (convert(e.dtstart, begin, beginIsDate) == ICS_DATE_BAD) return -1;
+    const T_IcsTime& start = isToDo && e.velkBegin.present ? e.velkBegin : e.dtstart;
+    if (convert(start, begin, beginIsDate) == ICS_DATE_BAD) return -1;
     if (isToDo) {
         if (convert(e.due, end, endIsDate) == ICS_DATE_BAD) return -1;
         // Without a due date the start is the due date.
@@ -291,6 +293,9 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         const std::string v = upperCopy(line.value);
         e.beginDateOnly |= v == "BEGIN";
         e.endDateOnly |= v == "END";
+    } else if (n == "X-VELK-BEGIN") {
+        e.velkBegin = timeOf(line);
+        e.velkBegin.tzid.clear(); // local time as written
     } else if (n == "X-VELK-RECURRENCE") {
         e.velkRecurrence.assign(line.value);
     } else if (n == "X-VELK-RANGE-BEGIN") {
