@@ -119,6 +119,48 @@ TEST_F(Terminal, AddedItemsReachTheirGroupThroughTheJournal) {
         << saved;
 }
 
+// A group goes out as an iCalendar file and comes back in as a new group
+// named after the file, through one journal entry; while another run holds
+// the data file both are refused, and a file that is not iCalendar changes
+// nothing.
+TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
+    const std::string ics = work.file("work.ics");
+    {
+        DataFileLock window;
+        ASSERT_EQ(window.acquire(data), 0);
+        ProcessResult out = run({"--export-ics", ics, "--group", "Work"});
+        EXPECT_EQ(out.exitCode, 1);
+        EXPECT_EQ(out.err, "velk: Velk is already running on the data file " + data +
+                               "; nothing was exported\n");
+        ProcessResult in = run({"--import-ics", VELK_TEST_DATA_DIR "/ics/todos.ics"});
+        EXPECT_EQ(in.exitCode, 1);
+    }
+    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0"}));
+
+    ProcessResult out = run({"--export-ics", ics, "--group", "Work"});
+    ASSERT_EQ(out.exitCode, 0) << out.err;
+    EXPECT_EQ(out.out, "exported 3 entries to " + ics + "\n");
+    EXPECT_NE(readWholeFile(ics).find("SUMMARY:Fix heating\\, now\r\n"), std::string::npos);
+
+    writeWholeFile(work.file("notes.txt"), "not a calendar\n");
+    ProcessResult bad = run({"--import-ics", work.file("notes.txt")});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("; nothing was imported\n"), std::string::npos) << bad.err;
+
+    ProcessResult in = run({"--import-ics", ics});
+    ASSERT_EQ(in.exitCode, 0) << in.err;
+    EXPECT_EQ(in.out, "imported 3 entries into the group /work\n");
+    EXPECT_EQ(namesIn(work.path()),
+              (std::vector<std::string>{"notes.txt", "organizer.dat", "organizer.dat0",
+                                        "organizer.dat1", "work.ics"}));
+    EXPECT_EQ(readWholeFile(data), organizer);
+    ASSERT_EQ(run({"-q"}).exitCode, 0);
+    ProcessResult found = run({"--search", "heating"});
+    // The copy in the new group beside the original, in the order the window lists them.
+    EXPECT_EQ(found.out, "o /work: Fix heating, now (due 2026-12-20, priority 1)\n"
+                         "o /Work: Fix heating, now (due 2026-12-20, priority 1)\n");
+}
+
 // Bad input gets one line on standard error and exit code 2; nothing is
 // written.
 TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
@@ -149,7 +191,8 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
         {{"--add", "x", "--note", "--appointment"}, "--note and --appointment exclude each other"},
         {{"--add", "x", "--note", "--priority", "2"},
          "--priority is for todos, not for notes or appointments"},
-        {{"--search", "x", "--group", "Home"}, "--group belongs to --add, --export-ics and --import-ics"},
+        {{"--search", "x", "--group", "Home"},
+         "--group belongs to --add, --export-ics and --import-ics"},
         {{"--report", "2026-12-02", "2026-12-01"},
          "the report's first day 2026-12-02 lies after its last day 2026-12-01"},
         {{"--report", "--csv=yes"}, "--csv takes no value"},
