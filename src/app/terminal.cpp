@@ -509,7 +509,7 @@ int exportCalendar(const std::string& path, const TerminalRequest& r, std::ostre
                 << " enciphered description(s) were left out; export from the window while "
                    "logged in to take them along\n";
         diag.end();
-        out << "exported " << report.entries << " entries to " << r.text << '\n';
+        out << "exported " << Velk::entriesText(report.entries) << " to " << r.text << '\n';
         return EXIT_TERMINAL_OK;
     });
 }
@@ -539,7 +539,7 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
             return EXIT_TERMINAL_REFUSED;
         }
         diag.end();
-        out << "imported " << report.entries << " entries into the group "
+        out << "imported " << Velk::entriesText(report.entries) << " into the group "
             << (!intoGroup                   ? "/" + name
                 : r.item.groupPath[0] == '/' ? r.item.groupPath
                                              : "/" + r.item.groupPath)

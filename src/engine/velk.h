@@ -359,6 +359,10 @@ class Velk {
     // The name of the group an import of the iCalendar file makes: the file's
     // name without its folder and without ".ics".
     static std::string iCalendarGroupName(const std::string& file);
+    // "1 entry", "2 entries": how a message counts exchanged entries.
+    static std::string entriesText(unsigned n) {
+        return std::to_string(n) + (n == 1 ? " entry" : " entries");
+    }
 
     // --- Item editor: changes of the current item that keep begin and end in
     // order and the kind consistent (see edit_session.h) ---

@@ -73,7 +73,7 @@ void ListScreen::exportICalendar(const std::string& file) {
                           .c_str());
         return;
     }
-    std::string text = "Exported " + std::to_string(report.entries) + " entries to " + file + ".";
+    std::string text = "Exported " + Velk::entriesText(report.entries) + " to " + file + ".";
     if (report.encipheredLeftOut != 0)
         text += "\n" + std::to_string(report.encipheredLeftOut) +
                 " enciphered descriptions were left out" +
@@ -101,7 +101,7 @@ void ListScreen::importICalendar(const std::string& file) {
         return;
     }
     std::string text =
-        "Imported " + std::to_string(report.entries) + " entries into the group \"" + name + "\".";
+        "Imported " + Velk::entriesText(report.entries) + " into the group \"" + name + "\".";
     if (report.rulesAsText != 0)
         text += "\n" + std::to_string(report.rulesAsText) +
                 " of them repeat in a way Velk cannot hold: each has its first date, and its "

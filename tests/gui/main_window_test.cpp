@@ -233,3 +233,30 @@ TEST_F(GuiTest, CalendarButtonsAndMenusMoveTheShownDays) {
 }
 
 } // namespace
+
+// "&file" > "export iCalendar..." writes the group shown to the file named on
+// the input screen; "import iCalendar..." brings it back as a new group named
+// after the file. Each says what it did.
+TEST_F(GuiTest, ICalendarFilesGoOutAndComeInThroughTheFileMenu) {
+    addToDo("Call Anna", addGroup("Work"));
+    addToDo("Buy stamps");
+    mainWin->showList(0);
+    const std::string file = dir.file("cal.ics");
+    choose("&file/export iCalendar...");
+    ASSERT_EQ(mainWin->screen(), SCREEN_INPUT);
+    mainWin->inputField()->value(file.c_str());
+    click(mainWin->closeButton());
+    EXPECT_EQ(asked, std::vector<std::string>{"Exported 2 entries to " + file + "."});
+    EXPECT_NE(readWholeFile(file).find("SUMMARY:Call Anna\r\n"), std::string::npos);
+
+    asked.clear();
+    choose("&file/import iCalendar...");
+    mainWin->inputField()->value(file.c_str());
+    click(mainWin->closeButton());
+    EXPECT_EQ(asked, std::vector<std::string>{"Imported 2 entries into the group \"cal\"."});
+    EXPECT_EQ(mainWin->screen(), SCREEN_LIST);
+    const std::vector<std::string> shown = lines();
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](auto& l) { return l.ends_with("cal"); }))
+        << testing::PrintToString(shown);
+    EXPECT_EQ(engine->getRoot()->getNrGroups(), 2u);
+}
