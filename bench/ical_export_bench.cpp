@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -32,5 +33,40 @@ void BM_ExportICalendar100k(benchmark::State& state) {
     std::remove((path + ".ics").c_str());
 }
 BENCHMARK(BM_ExportICalendar100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same organizer's export read back into an empty one: the file read, the
+// entries made, filed and numbered in a new group.
+void BM_ImportExportedICalendar100k(benchmark::State& state) {
+    const std::string path = "/tmp/velk_ics_bench_" + std::to_string(::getpid());
+    std::ofstream(path + ".dat", std::ios::binary) << generateDataFile(100000);
+    T_IcsExportReport exported;
+    {
+        Velk v;
+        v.createRoot();
+        const int loaded = v.readData((path + ".dat").c_str());
+        std::remove((path + ".dat").c_str());
+        if (loaded != 0 ||
+            exportICalendar(path + ".ics", *v.getRoot(), *v.getRoot(), nullptr, exported) != 0) {
+            state.SkipWithError("load or export failed");
+            return;
+        }
+    }
+    storage::T_IcsImportReport report;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto v = std::make_unique<Velk>();
+        v->createRoot();
+        state.ResumeTiming();
+        if (v->importICalendar(path + ".ics", *v->getRoot(), "Imported", report) != 0 ||
+            report.entries != exported.entries)
+            state.SkipWithError("the import failed");
+        state.PauseTiming();
+        v.reset();
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = report.entries;
+    std::remove((path + ".ics").c_str());
+}
+BENCHMARK(BM_ImportExportedICalendar100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
