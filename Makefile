@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
 # Seconds each fuzz target runs in `make fuzz`.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := read_data journal crypt_read bin_ascii description config insert
+FUZZ_TARGETS := read_data journal crypt_read bin_ascii description config insert ics_import
 # Where `make install` puts Velk, and the staging folder it is put below.
 PREFIX ?= /usr/local
 DESTDIR ?=
