@@ -227,7 +227,14 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
     }
     if (rec.type == REC_DAILY_RESETABLE) {
         // Counted from the day of completion: no rule of iCalendar says that.
-        addX(c, "X-VELK-RECURRENCE", "TYPE=2;INTERVAL=" + std::to_string(rec.interval));
+        std::string rule = "TYPE=2;INTERVAL=" + std::to_string(rec.interval);
+        if (dtHasDate(rec.rangeEnd)) {
+            char until[16];
+            std::snprintf(until, sizeof until, "%04d%02d%02d", dtYear(rec.rangeEnd),
+                          dtMonth(rec.rangeEnd), dtDay(rec.rangeEnd));
+            rule += ";UNTIL=" + std::string(until);
+        }
+        addX(c, "X-VELK-RECURRENCE", rule);
         return;
     }
     // iCalendar's intervals are positive and libical holds them in a short.

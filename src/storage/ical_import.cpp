@@ -88,13 +88,30 @@ bool resetableRule(const std::string& value, T_recData& rec) {
     if (v.substr(0, 1) != "2") return false;
     v.remove_prefix(1);
     int interval = 1;
-    const std::string_view intervalPart = ";INTERVAL=";
-    if (!v.empty() && (v.substr(0, intervalPart.size()) != intervalPart ||
-                       !parseNumber(v.substr(intervalPart.size()), interval) || interval < 1))
-        return false;
+    packedDT until = DT_EMPTY;
+    // The parts after the type: ";INTERVAL=n" and ";UNTIL=YYYYMMDD", the range end.
+    while (!v.empty()) {
+        if (v[0] != ';') return false;
+        v.remove_prefix(1);
+        const std::size_t end = std::min(v.find(';'), v.size());
+        const std::string_view part = v.substr(0, end);
+        v.remove_prefix(end);
+        int y, m, d;
+        if (part.substr(0, 9) == "INTERVAL=") {
+            if (!parseNumber(part.substr(9), interval) || interval < 1) return false;
+        } else if (part.substr(0, 6) == "UNTIL=" && part.size() == 14 &&
+                   parseNumber(part.substr(6, 4), y) && parseNumber(part.substr(10, 2), m) &&
+                   parseNumber(part.substr(12, 2), d) && y >= 2000 && y <= 2127 &&
+                   isValidDate(d, m, y)) {
+            until = packDate(d, m, y) | DT_NOTIME;
+        } else {
+            return false;
+        }
+    }
     rec = T_recData();
     rec.type = REC_DAILY_RESETABLE;
     rec.interval = interval;
+    rec.rangeEnd = until;
     return true;
 }
 
