@@ -1,7 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+class Velk;
 
 // Helpers shared by the fuzz targets: a private scratch directory per process
 // and file writes without a sync, so that a target runs thousands of inputs a
@@ -25,3 +28,11 @@ void fuzzSkipSyncs();
 // Stops the run with a finding: a reader broke a promise it makes (for
 // instance, what was written cannot be read back).
 [[noreturn]] void fuzzFinding(const char* what);
+
+// Loads a small organizer from a fixed data file (current group "Inbox"),
+// writes the input to the scratch file named name and calls insert with the
+// organizer and that file's path. Then checks what every insertion must keep:
+// the tree is written and read back, and the journal the insertion wrote
+// replays onto the old data file to the same tree.
+void fuzzCheckInsertion(const uint8_t* data, std::size_t size, const char* name,
+                        const std::function<void(Velk&, const std::string&)>& insert);
