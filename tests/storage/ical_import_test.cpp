@@ -121,6 +121,12 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"todos.ics", "Start only", 3, none, at(2024, 2, 20, 8, 30), 0, 1, none, none, false, 0, ""},
         {"todos.ics", "Date-only begin", 3, on(2024, 1, 10), at(2024, 1, 12, 15, 0), 0, 1, none, none, false, 0, ""},
         {"todos.ics", "Event marked completed", 100, at(2024, 1, 5, 10, 0), at(2024, 1, 5, 10, 0), 0, 1, none, none, false, 0, ""},
+        // An X-VELK-PRIORITY Velk cannot hold gives way to PRIORITY.
+        {"todos.ics", "Velk priority out of range", 6, none, none, 0, 1, none, none, false, 0, ""},
+        // A floating completion time is local: 12:00 in Berlin is 11:00 UTC.
+        {"todos.ics", "Floating completion time", 3, none, none, 0, 1, none, none, true, 1704884400, ""},
+        // A negative duration ends the event where it begins.
+        {"todos.ics", "Negative duration", 100, at(2024, 6, 1, 10, 0), at(2024, 6, 1, 10, 0), 0, 1, none, none, false, 0, ""},
         // Dates outside 2000..2127 are left out.
         {"years.ics", "Before the years", 100, none, none, 0, 1, none, none, false, 0, ""},
         {"years.ics", "Due after the years", 3, none, none, 0, 1, none, none, false, 0, ""},
@@ -227,7 +233,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
         {"rules.ics", 16, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 13, 0, 0},  {"years.ics", 5, 0, 5},
+        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
