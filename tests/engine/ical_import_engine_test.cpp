@@ -49,13 +49,13 @@ void collectSyncIDs(ToDoListGroup& g, std::set<unsigned>& ids, unsigned& count) 
 TEST_F(IcsImportEngine, ImportsIntoANewGroupJournalledAsOneEntryThatReplays) {
     storage::T_IcsImportReport report;
     ASSERT_EQ(v().importICalendar(icsDir + "todos.ics", *proj, "Tasks", report), 0) << report.error;
-    EXPECT_EQ(report.entries, 13u);
+    EXPECT_EQ(report.entries, 16u);
     EXPECT_TRUE(journalExists(0));
     EXPECT_FALSE(journalExists(1));
 
     ToDoListGroup* tasks = findGroup(*proj, "Tasks");
     ASSERT_NE(tasks, nullptr);
-    ASSERT_EQ(tasks->getNrToDos(), 13u);
+    ASSERT_EQ(tasks->getNrToDos(), 16u);
     EXPECT_EQ(tasks->getPath(), proj->childPath());
     for (std::size_t i = 0; i < tasks->getNrToDos(); ++i) {
         EXPECT_EQ(tasks->getToDo(i)->getID(), i);
@@ -66,17 +66,17 @@ TEST_F(IcsImportEngine, ImportsIntoANewGroupJournalledAsOneEntryThatReplays) {
     collectSyncIDs(*v().getRoot(), ids, count);
     EXPECT_EQ(ids.size(), count);
     EXPECT_EQ(ids.count(0), 0u);
-    EXPECT_EQ(v().getIdMax(), 4u + 14u);
+    EXPECT_EQ(v().getIdMax(), 4u + 17u); // the group and its 16 entries
     // "t0" ran before; "Recorded and running" runs on.
     EXPECT_EQ(v().getNrActiveJobs(), 2u);
     // Dated todos: "Done urgent", "Start only", "Recorded and running",
-    // "Date-only begin"; one dated appointment.
+    // "Date-only begin"; two dated appointments.
     EXPECT_EQ(v().calendar().datedToDos.size(), 4u);
-    EXPECT_EQ(v().calendar().datedAppointments.size(), 1u);
+    EXPECT_EQ(v().calendar().datedAppointments.size(), 2u);
     unsigned done = 0, all = 0;
     tasks->getCompletedNr(done, all);
-    EXPECT_EQ(done, 3u);
-    EXPECT_EQ(all, 12u);
+    EXPECT_EQ(done, 4u);
+    EXPECT_EQ(all, 14u);
 
     const std::string before = dumpTree(v());
     TestOrganizer again(path);
