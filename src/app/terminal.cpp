@@ -316,6 +316,13 @@ class DiagnosticsToStderr {
     int saved = -1;
 };
 
+// Why the data file could not be loaded: openDataFile's result read (-2
+// unreadable, else malformed).
+std::string readFailure(const Velk& v, int read, const std::string& path) {
+    return read == -2 ? "cannot read the data file " + path + ": " + v.getReadDataError()
+                      : "the data file " + path + " is corrupt";
+}
+
 // Loads the data file and replays its journal in memory, writing nothing and
 // taking no lock, so that it works beside a running window. A save of that
 // window replaces the data file and then removes the journal: a read that
@@ -329,12 +336,12 @@ int loadForReading(const std::string& path, std::unique_ptr<Velk>& v, std::ostre
         v = std::make_unique<Velk>();
         const int read = v->openDataFile(path.c_str());
         if (read == -2) {
-            error = "cannot read the data file " + path + ": " + v->getReadDataError();
+            error = readFailure(*v, read, path);
             return -1;
         }
         const bool changed = stampOf(path) != before;
         if (read != 0 && !changed) {
-            error = "the data file " + path + " is corrupt (see \"After a crash\" in the manual)";
+            error = readFailure(*v, read, path) + " (see \"After a crash\" in the manual)";
             return -1;
         }
         std::string journalError;
@@ -425,10 +432,7 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
     DiagnosticsToStderr diagnostics;
     const int read = v.openDataFile(path.c_str());
     if (read != 0) {
-        err << "velk: "
-            << (read == -2 ? "cannot read the data file " + path + ": " + v.getReadDataError()
-                           : "the data file " + path + " is corrupt")
-            << "; " << nothing << "\n";
+        err << "velk: " << readFailure(v, read, path) << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
     std::string journalError;

@@ -7,9 +7,8 @@
 #include "storage/file_tools.h"
 
 bool Velk::holdsEncipheredDescriptions(ToDoListGroup& group) {
-    const int enciphered = DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT;
     for (std::size_t i = 0; i < group.getNrToDos(); ++i)
-        if (group.getToDo(i)->getDescrData().getFlags() & enciphered) return true;
+        if (group.getToDo(i)->getDescrData().keptEnciphered()) return true;
     for (std::size_t i = 0; i < group.getNrGroups(); ++i)
         if (holdsEncipheredDescriptions(*group.getGroup(i))) return true;
     return false;

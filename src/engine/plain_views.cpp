@@ -77,12 +77,10 @@ void writeAgendaLines(const ContentView& view, std::ostream& os) {
 }
 
 std::string groupPathOf(const ToDoListGroup& root, const ToDoListItem& item) {
-    const std::string& ids = item.getPath(); // "/0/5/17/": the groups from the top
-    if (ids.size() < 2) return "/";
-    std::string names = root.getPathText(ids.substr(1, ids.size() - 2));
-    for (char& c : names)
-        if (c == '\n') c = '/';
-    return "/" + names;
+    std::string path;
+    for (const std::string& name : root.getPathNames(item.getPath()))
+        path += "/" + name;
+    return path.empty() ? "/" : path;
 }
 
 std::string plainDateTime(packedDT v) {

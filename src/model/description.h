@@ -82,6 +82,9 @@ class DescrData {
 
     int getLength() const { return body ? int(body->data.size()) : 0; }
     int getFlags() const { return flags; }
+    // True when the description is cipher text, or is to be stored as such:
+    // it may leave Velk only deciphered, with the user's consent.
+    bool keptEnciphered() const { return (flags & (DESCR_ENCIPHERED | DESCR_SAVECRYPT)) != 0; }
     const std::vector<unsigned char>& getData() const;
 
   private:

@@ -3,6 +3,7 @@
 #include "model/calendar.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 ToDoListGroup::ToDoListGroup(unsigned id, std::string p, unsigned lvl)
@@ -165,6 +166,25 @@ std::string ToDoListGroup::getPathText(const std::string& p) const {
         if (!r.empty()) break;
     }
     return level == 0 ? r : getSummary() + "\n" + r;
+}
+
+std::vector<std::string> ToDoListGroup::getPathNames(const std::string& idPath) const {
+    std::vector<std::string> names;
+    const ToDoListGroup* at = this;
+    // The first number is this group's own ID.
+    std::size_t pos = idPath.find('/', 1);
+    while (at && pos != std::string::npos && pos + 1 < idPath.size()) {
+        const std::size_t next = idPath.find('/', pos + 1);
+        if (next == std::string::npos) break;
+        const unsigned id = unsigned(std::strtoul(idPath.c_str() + pos + 1, nullptr, 10));
+        const ToDoListGroup* found = nullptr;
+        for (std::size_t i = 0; i < at->getNrGroups() && !found; ++i)
+            if (at->getGroup(i)->getID() == id) found = at->getGroup(i);
+        if (found) names.push_back(found->getSummary());
+        at = found;
+        pos = next;
+    }
+    return names;
 }
 
 ToDoListItem* ToDoListGroup::getPtrToItemWithSyncID(unsigned id, bool& isGroup, bool recursive) {

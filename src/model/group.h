@@ -70,6 +70,10 @@ class ToDoListGroup : public ToDoListItem {
     // The summaries of the groups below the root along a relative ID path such
     // as "0/5/17", joined by "\n"; empty when the path leads nowhere.
     std::string getPathText(const std::string& relPath) const;
+    // The summaries of the groups below this one along an ID path that begins
+    // with this group's own ID, such as "/0/5/17/" (the path of the entries of
+    // group 17 in group 5), from the top down; as far as the path leads.
+    std::vector<std::string> getPathNames(const std::string& idPath) const;
     // The group itself, an entry or a group of this group (isGroup tells which),
     // or with recursive one of the subtree, whose sync ID is id; else null.
     ToDoListItem* getPtrToItemWithSyncID(unsigned id, bool& isGroup, bool recursive);

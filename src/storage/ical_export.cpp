@@ -297,9 +297,7 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
 void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
     const DescrData& d = t.getDescrData();
     if (d.getLength() == 0) return;
-    const bool enciphered =
-        (d.getFlags() & (DescrData::DESCR_ENCIPHERED | DescrData::DESCR_SAVECRYPT)) != 0;
-    if (!enciphered) {
+    if (!d.keptEnciphered()) {
         // Plain text ends at its first zero byte.
         icalcomponent_add_property(
             c, icalproperty_new_description(reinterpret_cast<const char*>(d.getData().data())));
@@ -407,28 +405,6 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
     ++report.entries;
 }
 
-// The names of the groups from below the root down to group, found along
-// its ID path ("/0/5/17/" for group 17 in group 5).
-std::vector<std::string> groupNames(const ToDoListGroup& group, const ToDoListGroup& root) {
-    std::vector<std::string> names;
-    const std::string path = group.childPath();
-    const ToDoListGroup* at = &root;
-    // The first number is the root's own ID.
-    std::size_t pos = path.find('/', 1);
-    while (at && pos != std::string::npos && pos + 1 < path.size()) {
-        const std::size_t next = path.find('/', pos + 1);
-        if (next == std::string::npos) break;
-        const unsigned id = unsigned(std::strtoul(path.c_str() + pos + 1, nullptr, 10));
-        const ToDoListGroup* found = nullptr;
-        for (std::size_t i = 0; i < at->getNrGroups() && !found; ++i)
-            if (at->getGroup(i)->getID() == id) found = at->getGroup(i);
-        if (found) names.push_back(found->getSummary());
-        at = found;
-        pos = next;
-    }
-    return names;
-}
-
 std::string firstLine(const std::string& file) {
     std::ifstream in(file);
     std::string line;
@@ -458,7 +434,7 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
     report.entries = 0;
     report.encipheredLeftOut = 0;
     Exporter exporter(cipher, report);
-    std::vector<std::string> names = groupNames(group, root);
+    std::vector<std::string> names = root.getPathNames(group.childPath());
     exporter.group(group, names);
     return exporter.text();
 }
