@@ -31,21 +31,16 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
         added.push_back(t);
     }
     cal.deferDatedLists(false);
+    // What joins the tree: the new group with its entries, or the entries.
+    std::vector<ToDoListItem*> joined(added.begin(), added.end());
+    if (group) joined.assign(1, group);
     // Sync IDs in tree order, the new group before its entries, as a pasted
     // group gets them.
-    if (group) {
-        numberNewItems(tree_.idmax(), root, *group, true);
-    } else {
-        for (ToDoListToDo* t : added)
-            numberNewItems(tree_.idmax(), root, *t, false);
-    }
+    for (ToDoListItem* item : joined)
+        numberNewItems(tree_.idmax(), root, *item, item == group);
     root.checkCompleted();
     tree_.activeJobs() = root.getNrActiveJobs();
-    if (group) {
-        incsave_writeNew(*group, parent);
-    } else {
-        for (ToDoListToDo* t : added)
-            incsave_writeNew(*t, parent);
-    }
+    for (ToDoListItem* item : joined)
+        incsave_writeNew(*item, parent);
     return 0;
 }
