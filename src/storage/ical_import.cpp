@@ -9,6 +9,7 @@
 
 #include "storage/ical_import.h"
 
+#include "common/text.h"
 #include "model/clock.h"
 #include "model/datetime.h"
 #include "model/recurrence.h"
@@ -57,13 +58,6 @@ struct T_IcsEntry {
     std::vector<T_workingTimes> times;
 };
 
-std::string upperCopy(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return out;
-}
-
 template <class T> bool parseNumber(std::string_view s, T& out) {
     const char* end = s.data() + s.size();
     auto r = std::from_chars(s.data(), end, out);
@@ -82,7 +76,7 @@ unsigned todoPriority(int p) {
 // X-VELK-RECURRENCE:TYPE=2;INTERVAL=n (also without "TYPE=", or without the
 // interval when it is 1); false for anything else.
 bool resetableRule(const std::string& value, T_recData& rec) {
-    const std::string upper = upperCopy(value);
+    const std::string upper = strU(value);
     std::string_view v = upper;
     if (v.substr(0, 5) == "TYPE=") v.remove_prefix(5);
     if (v.substr(0, 1) != "2") return false;
@@ -298,16 +292,16 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.ruleLines.push_back(std::string(n) + std::string(line.params) + ":" +
                               std::string(line.value));
     } else if (n == "STATUS") {
-        e.statusCompleted = upperCopy(line.value) == "COMPLETED";
+        e.statusCompleted = strU(line.value) == "COMPLETED";
     } else if (n == "TRANSP") {
-        e.transparent = upperCopy(line.value) == "TRANSPARENT";
+        e.transparent = strU(line.value) == "TRANSPARENT";
     } else if (n == "PRIORITY") {
         if (!parseNumber(line.value, e.priority)) e.priority = -1;
     } else if (n == "X-VELK-PRIORITY") {
         int p;
         if (parseNumber(line.value, p) && p >= 0 && p <= int(PRIO_MAXTODO)) e.velkPriority = p;
     } else if (n == "X-VELK-DATE-ONLY") {
-        const std::string v = upperCopy(line.value);
+        const std::string v = strU(line.value);
         e.beginDateOnly |= v == "BEGIN";
         e.endDateOnly |= v == "END";
     } else if (n == "X-VELK-BEGIN") {
@@ -343,7 +337,7 @@ void collectZones(std::string_view text, IcsZones& zones) {
     while ((r = reader.next(line)) != 0) {
         if (r < 0) continue;
         if (depth == 0) {
-            if (line.name == "BEGIN" && upperCopy(line.value) == "VTIMEZONE") {
+            if (line.name == "BEGIN" && strU(line.value) == "VTIMEZONE") {
                 depth = 1;
                 zone.assign(line.text);
                 zone += "\r\n";
@@ -392,7 +386,7 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
         const bool begins = r > 0 && line.name == "BEGIN";
         if (open.empty()) {
             // Only calendars lie at the top level.
-            if (!begins || upperCopy(line.value) != "VCALENDAR") {
+            if (!begins || strU(line.value) != "VCALENDAR") {
                 report.error = calendarSeen ? "line " + std::to_string(line.number) +
                                                   " lies after the end of the calendar"
                                             : "it is not an iCalendar file (it does not begin "
@@ -413,7 +407,7 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
             continue;
         }
         if (begins) {
-            open.push_back(upperCopy(line.value));
+            open.push_back(strU(line.value));
             if (open.size() == 2 && isTaken(open.back(), entry.kind)) {
                 const Kind kind = entry.kind;
                 entry = T_IcsEntry();
@@ -423,7 +417,7 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
             continue;
         }
         if (line.name == "END") {
-            const std::string name = upperCopy(line.value);
+            const std::string name = strU(line.value);
             if (name != open.back()) {
                 report.error = "line " + std::to_string(line.number) + ": END:" + name +
                                " does not close BEGIN:" + open.back();
