@@ -26,7 +26,7 @@ void ReadConfigFile() {
         // The file may be a link (dotfile managers make one); anything that is
         // not a regular file is skipped, so that a FIFO cannot hold up the start.
         const std::string name = home + "/.velkrc/velk.config";
-        std::ifstream in;
+        ReadFile in;
         std::string reason;
         if (openRegularFile(name, true, in, reason) == -2)
             std::fprintf(stderr, "The configuration file %s is skipped: %s.\n", name.c_str(),

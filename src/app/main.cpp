@@ -78,8 +78,18 @@ int tellSave(int r, const T_SaveReport& report, const std::string& path, std::st
     return r;
 }
 
-// Tells of journal files that held no readable change.
+// Tells of journal files that held no readable change, and of empty ones:
+// each of those is a change that never reached the disk.
 void tellDamaged(bool headless) {
+    for (const std::string& name : velk->incsave_emptyFiles()) {
+        const bool gone = entryAt(name) == 0;
+        const std::string text =
+            "The journal file " + name + " was empty: the change it was written for never " +
+            "reached the disk and is lost.\nThe empty file " +
+            (gone ? "was removed." : "is removed with the next save of the data file.");
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (!headless) tellUser(text, headless);
+    }
     for (const auto& d : velk->incsave_damagedFiles()) {
         std::string text = "The journal file " + d.first +
                            " holds no change Velk can read; it was passed over ";
@@ -139,6 +149,11 @@ int main(int argc, char** argv) {
                  headless);
         return -1;
     }
+    if (locked == -3) {
+        tellUser("Velk cannot open " + cl.path + ": " + lock.reason() + ".\nNothing was changed.",
+                 headless);
+        return -1;
+    }
     if (locked != 0) {
         tellUser("Cannot take the lock file " + lock.name() + ": " + lock.reason() +
                      ".\nNothing was changed.",
@@ -185,6 +200,14 @@ int main(int argc, char** argv) {
         delete velk;
         return -1;
     }
+    if (merged == -4) {
+        tellUser("Cannot read the journal file " + journalError +
+                     ".\nNothing was merged and nothing was changed: every journal file stays "
+                     "as it was, and the next start tries again.",
+                 headless);
+        delete velk;
+        return -1;
+    }
     if (merged != 0 && merged != 1) {
         tellUser("Incremental file corrupt:\n" + journalError +
                      "\nRead Documentation about data recovery.",
@@ -192,7 +215,6 @@ int main(int argc, char** argv) {
         delete velk;
         return -1;
     }
-    tellDamaged(headless);
     if (merged == 1) {
         std::string error;
         if (tellSave(mergeSaved, mergeReport, dataPath, error, headless) == -1)
@@ -201,6 +223,7 @@ int main(int argc, char** argv) {
                          "the next start.",
                      headless);
     }
+    tellDamaged(headless);
     for (const auto& stray : strays)
         std::fprintf(stderr,
                      "Journal file %s lies behind a gap in the numbering and was not "
@@ -226,7 +249,8 @@ int main(int argc, char** argv) {
         T_SaveReport report;
         const int r = velk->saveChangesAtEnd(cl.alwaysSave, report);
         if (r == 1) return 0; // nothing to save
-        return tellSave(r, report, dataPath, error, headless);
+        // -2: saved; only the folder's sync failed, which tellSave reports.
+        return tellSave(r, report, dataPath, error, headless) == -1 ? -1 : 0;
     };
 
     int exitCode = 0;

@@ -20,8 +20,9 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
     const int locked = lock.acquire(path);
     if (locked != 0) {
         err << "velk: "
-            << (locked == -1 ? "Velk is already running on the data file " + path
-                             : "cannot take the lock file " + lock.name() + ": " + lock.reason())
+            << (locked == -1   ? "Velk is already running on the data file " + path
+                : locked == -3 ? lock.reason()
+                               : "cannot take the lock file " + lock.name() + ": " + lock.reason())
             << "; " << nothing << "\n";
         return EXIT_TERMINAL_REFUSED;
     }
@@ -102,10 +103,11 @@ int exportCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         if (!group) return EXIT_TERMINAL_BAD_INPUT;
         T_IcsExportReport report;
         // Without a window nobody can log in: enciphered descriptions stay behind.
-        if (v.exportICalendar(r.text, *group, false, report) != 0) {
+        const int exported = v.exportICalendar(r.text, *group, false, report);
+        if (exported != 0) {
             err << "velk: cannot write " << r.text << ": " << report.error << "; " << nothing
                 << "\n";
-            return EXIT_TERMINAL_REFUSED;
+            return exported == -2 ? EXIT_TERMINAL_BAD_INPUT : EXIT_TERMINAL_REFUSED;
         }
         if (report.encipheredLeftOut != 0)
             err << "velk: " << report.encipheredLeftOut

@@ -1,6 +1,7 @@
 #include "common/services.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -24,7 +25,15 @@ int sysLink(const char* from, const char* to) {
     return ::link(from, to);
 }
 
-const T_FileOps realOps = {sysWrite, sysFsync, sysRename, sysClose, sysUnlink, sysLink};
+int sysOpen(const char* name, int flags, mode_t mode) {
+    return ::open(name, flags, mode);
+}
+ssize_t sysRead(int fd, void* data, std::size_t size) {
+    return ::read(fd, data, size);
+}
+
+const T_FileOps realOps = {sysWrite, sysFsync, sysRename, sysClose,
+                           sysUnlink, sysLink,  sysOpen,   sysRead};
 
 } // namespace
 

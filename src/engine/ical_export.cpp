@@ -4,6 +4,7 @@
 #include "engine/velk.h"
 
 #include "model/group.h"
+#include "storage/exchange_file.h"
 #include "storage/file_tools.h"
 
 bool Velk::holdsEncipheredDescriptions(ToDoListGroup& group) {
@@ -17,7 +18,10 @@ bool Velk::holdsEncipheredDescriptions(ToDoListGroup& group) {
 int Velk::exportICalendar(const std::string& path, ToDoListGroup& group, bool withEnciphered,
                           T_IcsExportReport& report) {
     const DescriptionCipher* cipher = withEnciphered && crypt.IsLoggedIn() ? &crypt : nullptr;
-    return ::exportICalendar(path, group, *tree_.root(), cipher, report);
+    std::string target;
+    if (checkExchangeFile(path, fileName, ExchangeUse::Write, target, report.error) != 0)
+        return -2;
+    return ::exportICalendar(target, group, *tree_.root(), cipher, report);
 }
 
 std::string Velk::iCalendarGroupName(const std::string& file) {

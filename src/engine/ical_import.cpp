@@ -4,6 +4,7 @@
 
 #include "engine/velk.h"
 #include "model/sync_ids.h"
+#include "storage/exchange_file.h"
 #include "storage/ical_import.h"
 
 int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
@@ -13,8 +14,11 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
         report.error = GROUPS_TOO_DEEP;
         return INSERT_TOO_DEEP;
     }
+    // The organizer's own files are never read as a calendar.
+    std::string source;
+    if (checkExchangeFile(path, fileName, ExchangeUse::Read, source, report.error) != 0) return -1;
     std::vector<std::unique_ptr<ToDoListToDo>> entries;
-    if (storage::readICalendar(path, entries, report) != 0) return -1;
+    if (storage::readICalendar(source, entries, report) != 0) return -1;
 
     ToDoListGroup& root = *tree_.root();
     T_Calendar& cal = tree_.calendar();

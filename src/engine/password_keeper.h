@@ -13,7 +13,11 @@ class PasswordKeeper {
     // Logs in with password number i. Results: 0 logged in; -1 not (wrong
     // password, or no password i).
     virtual int logIn(int i, const std::string& password) = 0;
-    // Adds a password under its description. Results: 0 added; -1 refused
-    // (locked, or no random bytes).
+    // Adds a password under its description and saves it to the data file at
+    // once, before anything can be enciphered under it. Results: 0 added and
+    // saved; -1 refused (locked, or no random bytes); -2 the data file could
+    // not be saved, so the password was taken back (lastError says why).
     virtual int addPassword(const std::string& description, const std::string& password) = 0;
+    // Why the last addPassword gave -2.
+    virtual std::string lastError() const = 0;
 };

@@ -318,7 +318,9 @@ int UserActions::mergeJournalAtStart(std::string& error, int& saveResult, T_Save
     const int merged = v.incsave_readFiles(error);
     if (merged != 0 && merged != 1) return merged;
     if (merged == 1) saveResult = v.saveData(report);
-    strays = v.incsave_setAsideStrays();
+    // After a failed save the journal stays as it was for the next start:
+    // nothing of it lies behind a gap yet.
+    if (merged == 0 || saveResult != -1) strays = v.incsave_setAsideStrays();
     return merged;
 }
 

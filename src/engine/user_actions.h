@@ -151,10 +151,11 @@ class UserActions {
     // The start-up merge: replays the journal files that a run which did not
     // end normally left onto the loaded tree; when an entry was applied, saves
     // the data file with them in one commit (saveResult and report: saveData's
-    // result and report); then sets aside the journal files behind a gap in
-    // the numbering (strays: old and new names). Results as incsave_readFiles:
-    // 0 nothing replayed; 1 replayed and saved as saveResult says; -1, -2, -3
-    // nothing may be written, error says why (nothing saved or set aside).
+    // result and report); then, unless that save failed, sets aside the
+    // journal files behind a gap in the numbering (strays: old and new
+    // names). Results as incsave_readFiles: 0 nothing replayed; 1 replayed
+    // and saved as saveResult says; -1, -2, -3, -4 nothing may be written,
+    // error says why (nothing saved or set aside).
     int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
                             std::vector<std::pair<std::string, std::string>>& strays);
     // The save at the end of a run: only when the journal holds changes of

@@ -71,8 +71,9 @@ class Velk {
     int saveData(T_SaveReport& report);
     // Writes the whole organizer to another file, as a way out when the data
     // file cannot be saved. The data file and its journal stay as they are.
-    // Results: 0 written; -1 refused (name is the data file itself) or the
-    // file cannot be written, error says why.
+    // Results: 0 written; -1 refused (name is one of the organizer's own
+    // files, or not a regular file of the user's) or the file cannot be
+    // written, error says why.
     int saveCopyTo(const std::string& name, std::string& error);
     // The data file's content: fixed lines, header, password section, tree.
     void writeDataTo(std::ostream& os);
@@ -259,8 +260,11 @@ class Velk {
     // an interrupted save cannot be sorted out, errorFile says why (nothing
     // was replayed); -3 a journal file is not a regular file of its own (a
     // link, FIFO, device or folder), errorFile names it and says what it is
-    // (the tree must not be written). A file without an entry that holds
-    // anything else is passed over and kept aside (incsave_damagedFiles).
+    // (the tree must not be written); -4 a journal file cannot be looked at,
+    // opened or read, errorFile names it and says why (the tree must not be
+    // written; every file stays for the next start). A file without an entry
+    // that holds anything else is passed over and kept aside
+    // (incsave_damagedFiles), an empty one passed over (incsave_emptyFiles).
     // With readOnly nothing on disk changes: an interrupted save is left
     // alone and a damaged file is passed over without a copy.
     int incsave_readFiles(std::string& errorFile, bool readOnly = false);
@@ -269,9 +273,16 @@ class Velk {
     const std::vector<std::pair<std::string, std::string>>& incsave_damagedFiles() const {
         return journal.damagedFiles();
     }
+    // The empty journal files the last replay passed over: changes lost on
+    // their way to the disk.
+    const std::vector<std::string>& incsave_emptyFiles() const { return journal.emptyFiles(); }
+    // The journal files behind a gap in the numbering, left where they are.
+    std::vector<std::string> incsave_straysBehindGap() const {
+        return journal.straysBehindGap(fileName);
+    }
     // After the start-up merge: removes temporaries left by a run that ended
     // while writing, and renames journal files that lie behind a gap in the
-    // numbering (or at an unreadable number) with ".orphan", so that they are
+    // numbering with ".orphan", so that they are
     // never replayed against a data file they were not written for. Returns
     // the moved files as (old name, new name).
     std::vector<std::pair<std::string, std::string>> incsave_setAsideStrays();
@@ -281,6 +292,13 @@ class Velk {
     bool incsave_hasUnjournaledChanges() const { return journal.hasPending(); }
     // How many times publishing an entry failed during this run.
     unsigned incsave_unjournaledCount() const { return journal.failures(); }
+    // Journal files published whose folder could not be synced, so that a
+    // power loss may still take them, and the error number of the last.
+    unsigned incsave_unsyncedCount() const { return journal.unsyncedEntries(); }
+    int incsave_unsyncedErrno() const { return journal.unsyncedErrno(); }
+    // Whether a journal file that cannot be written says on standard error
+    // that its change waits in memory (the window's run: true).
+    void incsave_tellWhenWaiting(bool on) { journal.tellWhenWaiting(on); }
 
     // --- Item operations (see item_operations.cpp) ---
     // Results: 0 done; -1 refused, nothing changed.
@@ -312,8 +330,11 @@ class Velk {
     // item, written to the file as one step. A privateFile (the clipboard) is
     // made owner-only (0600) and is written only where nothing or a regular
     // file of the user's own is; a symbolic link is never followed.
-    // Results: 0 written; -1 refused in the only-active view (exportToDoToFile:
-    // no current item); -3 the file cannot be written; -4 refused, the name is
+    // A named file (not privateFile) is never one of the organizer's own
+    // files, nor anything but a new name or a regular file of the user's (a
+    // link to one is followed). Results: 0 written; -1 refused in the
+    // only-active view (exportToDoToFile: no current item); -3 the file
+    // cannot be written or was refused (getTransferError says why); -4 refused, the name is
     // not a regular file of the user's own (a link, a directory, a FIFO,
     // another user's file; privateFile only). On failure the file is left as
     // it was.
@@ -334,12 +355,15 @@ class Velk {
     // INSERT_TOO_DEEP (-4) refused, the file holds a group and the current
     // group is at the deepest level (nothing was inserted).
     static constexpr int INSERT_TOO_DEEP = -4;
+    // With followLinks (a file the user names) one of the organizer's own
+    // files is refused (-3).
     int insertDataFromFile(const char* name, bool followLinks = true);
     // Imports the entries of the iCalendar file at path into a new group named groupName made in
     // parent (one new-item journal entry holding the group with its content), or, when groupName
     // is empty, into parent itself (one new-item journal entry per entry), exactly as pasting
     // does: new IDs, paths and sync IDs, the calendar lists, the running count, checkCompleted.
-    // Results: 0 imported (report says what); -1 refused, nothing changed (report.error);
+    // The organizer's own files are refused. Results: 0 imported (report says what); -1 refused,
+    // nothing changed (report.error);
     // INSERT_TOO_DEEP (-4) refused, parent is at the deepest level and a new group cannot be made.
     int importICalendar(const std::string& path, ToDoListGroup& parent,
                         const std::string& groupName, storage::T_IcsImportReport& report);
@@ -353,7 +377,9 @@ class Velk {
     // one step. Enciphered descriptions are written deciphered only with
     // withEnciphered while a user is logged in; otherwise they are left out
     // (report counts them). Results: 0 written; -1 the file cannot be
-    // written (report.error), it is as it was.
+    // written (report.error), it is as it was; -2 refused (report.error): path
+    // is one of the organizer's own files, or neither a new name nor a
+    // regular file of the user's (a link to one is followed).
     int exportICalendar(const std::string& path, ToDoListGroup& group, bool withEnciphered,
                         T_IcsExportReport& report);
     // The name of the group an import of the iCalendar file makes: the file's
@@ -449,12 +475,22 @@ class Velk {
     // The external editor command for descriptions, and the window's view of
     // the password manager.
     std::string editorCommand;
-    CryptPasswordKeeper passwordKeeper{crypt};
+    CryptPasswordKeeper passwordKeeper{crypt, [this](std::string& error) {
+                                           return savePasswords(error);
+                                       }};
     T_Session Session;
     std::string fileName;
     std::string readDataError;
     // Why the last export or insert that gave -3 failed: the system's text.
     std::string transferError;
+    // Checks a file the user names against the organizer's own files
+    // (storage/exchange_file.h); target: the file to use. Results: 0 fine;
+    // -1 refused, transferError says why.
+    int checkNamedFile(const char* name, bool forWriting, std::string& target);
+    // Saves the data file after a password was added, so that its section is
+    // on disk before a description is enciphered under it. Results: 0 saved
+    // (or there is no data file); -1 not, error says why.
+    int savePasswords(std::string& error);
 
     // The parts, each using only those declared before it.
     ItemTree tree_;

@@ -4,6 +4,7 @@
 // state, the current group and item, the view shown and the password manager.
 
 #include "engine/velk.h"
+#include "storage/exchange_file.h"
 #include "storage/external_edit.h"
 #include "storage/file_tools.h"
 #include "storage/records.h"
@@ -76,17 +77,37 @@ int Velk::writeData(const char* name) {
 }
 
 int Velk::saveCopyTo(const std::string& name, std::string& error) {
+    std::string target;
+    if (checkExchangeFile(name, fileName, ExchangeUse::Write, target, error) != 0) return -1;
     return storage::DataFile::saveCopy(
-        name, fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); }, error);
+        target, fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); }, error);
+}
+
+int Velk::savePasswords(std::string& error) {
+    if (fileName.empty()) return 0;
+    T_SaveReport report;
+    if (saveData(report) == -1) {
+        error = report.error;
+        return -1;
+    }
+    return 0;
+}
+
+int Velk::checkNamedFile(const char* name, bool forWriting, std::string& target) {
+    return checkExchangeFile(name ? name : "", fileName,
+                             forWriting ? ExchangeUse::Write : ExchangeUse::Read, target,
+                             transferError);
 }
 
 int Velk::saveData(T_SaveReport& report) {
     report = T_SaveReport();
     JournalFiles::CommitReport commit;
     bool backupsDropped = false;
+    // The backups are dropped for the plain text they hold only when the new
+    // file holds a password section, the key to the text's enciphered form.
     const int r = dataFile.save(
-        fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); }, commit,
-        backupsDropped);
+        fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); },
+        crypt.GetNumPwds() > 0, commit, backupsDropped);
     report.error = commit.error;
     report.warnings = commit.warnings;
     if (r == -1) return -1;
@@ -102,7 +123,7 @@ int Velk::readData(const char* name) {
     view_.options().viewtype = VIEWTYPE_TREE;
     view_.options().sorttype = SORT_DATE;
 
-    std::ifstream in;
+    ReadFile in;
     const int opened = storage::DataFile::open(fileName, in, readDataError);
     if (opened == storage::DataFile::NO_FILE) {
         // No data file yet: an empty organizer, written at the next save.
@@ -119,6 +140,11 @@ int Velk::readData(const char* name) {
         in, header, [this](std::istream& is) { return crypt.Read(is); }, *tree_.root(),
         tree_.activeJobs(), tree_.calendar(), readDataError, journal.numberedAtLoadIDs());
     takeDataHeader(header);
+    // A read that failed says why, whatever the part read before it looked like.
+    if (in.error() != 0) {
+        readDataError = in.errorText();
+        return -2;
+    }
 
     ToDoListGroup* g =
         nav_.curGroupPath() == "/0/" ? nullptr : tree_.root()->getGroupPtr(nav_.curGroupPath());
@@ -204,6 +230,9 @@ std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() 
 
 int Velk::exportGroupToFile(const char* name, bool privateFile) {
     if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
+    std::string target;
+    if (!privateFile && checkNamedFile(name, true, target) != 0) return -3;
+    if (!privateFile) name = target.c_str();
     // The search hits, in a group that is not in the tree.
     if (view_.options().mainviewtype == MAINVIEW_SEARCH)
         return storage::exportItems(name, privateFile, view_.items(), true, &crypt, transferError);
@@ -213,6 +242,9 @@ int Velk::exportGroupToFile(const char* name, bool privateFile) {
 
 int Velk::exportContentToFile(const char* name, bool privateFile) {
     if (view_.options().mainviewtype == MAINVIEW_ACTIVE) return -1;
+    std::string target;
+    if (!privateFile && checkNamedFile(name, true, target) != 0) return -3;
+    if (!privateFile) name = target.c_str();
     if (view_.options().mainviewtype == MAINVIEW_SEARCH)
         return storage::exportItems(name, privateFile, view_.items(), false, &crypt, transferError);
     if (!nav_.curGroup()) return -1;
@@ -221,10 +253,16 @@ int Velk::exportContentToFile(const char* name, bool privateFile) {
 
 int Velk::exportToDoToFile(const char* name, bool privateFile) {
     if (!nav_.curItem()) return -1;
+    std::string target;
+    if (!privateFile && checkNamedFile(name, true, target) != 0) return -3;
+    if (!privateFile) name = target.c_str();
     return storage::exportToDo(name, privateFile, *nav_.curItem(), &crypt, transferError);
 }
 
 int Velk::exportRowsToFile(const char* name, const std::vector<unsigned>& rows, bool privateFile) {
+    std::string target;
+    if (!privateFile && checkNamedFile(name, true, target) != 0) return -3;
+    if (!privateFile) name = target.c_str();
     return storage::writeTransferFile(name, privateFile, transferError,
                                       [this, &rows](std::ostream& os) {
                                           for (unsigned row : rows)
@@ -241,6 +279,10 @@ int Velk::exportToStream(std::ostream& os, unsigned row) {
 
 int Velk::insertDataFromFile(const char* name, bool followLinks) {
     if (view_.options().mainviewtype != MAINVIEW_NORMAL || !nav_.curGroup()) return -1;
+    // A file the user names is never one of the organizer's own.
+    std::string target;
+    if (followLinks && checkNamedFile(name, false, target) != 0) return -3;
+    if (followLinks) name = target.c_str();
     ToDoListGroup* const parent = nav_.curGroup();
     return storage::insertFromFile(name, followLinks, *tree_.root(), *parent, tree_.activeJobs(),
                                    tree_.idmax(), tree_.calendar(), transferError,

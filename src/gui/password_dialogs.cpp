@@ -1,6 +1,7 @@
 #include "gui/password_dialogs.h"
 
 #include "engine/password_keeper.h"
+#include "gui/ask.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -115,8 +116,17 @@ int pwd_add_run_window(PasswordKeeper* c) {
         fl_alert("%s", pwdEmptyMessage);
         return -1;
     }
-    BusyCursor busy;
-    return c->addPassword(descr, password) == 0 ? 0 : -1;
+    int added;
+    {
+        BusyCursor busy;
+        added = c->addPassword(descr, password);
+    }
+    if (added == -2)
+        GuiAsk::alert(("The password was not added: the data file could not be saved with it (" +
+                       c->lastError() +
+                       ").\nNothing is enciphered under a password that is not on the disk.")
+                          .c_str());
+    return added == 0 ? 0 : -1;
 }
 
 int pwd_ask_run_window(PasswordKeeper* c) {

@@ -163,10 +163,10 @@ int DataFile::saveCopy(const std::string& name, const std::string& dataPath, ToD
 }
 
 int DataFile::save(const std::string& dataPath, ToDoListGroup& root, const DataFileWriter& content,
-                   JournalFiles::CommitReport& report, bool& backupsDropped) {
+                   bool holdsKey, JournalFiles::CommitReport& report, bool& backupsDropped) {
     backupsDropped = false;
     const SavedMarks marks(root);
-    const bool dropBackups = savingEnciphersPlainText(root);
+    const bool dropBackups = holdsKey && savingEnciphersPlainText(root);
     const int r = JournalFiles::commit(dataPath, content, dropBackups, report);
     if (r == -1) {
         marks.restore();
@@ -235,7 +235,7 @@ int DataFile::readHeader(std::istream& in, T_DataHeader& h, const PasswordSectio
     }
 }
 
-int DataFile::open(const std::string& name, std::ifstream& in, std::string& error) {
+int DataFile::open(const std::string& name, ReadFile& in, std::string& error) {
     // A FIFO in the data file's place would block the start for good.
     error.clear();
     const int opened = openRegularFile(name, true, in, error);

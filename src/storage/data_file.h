@@ -1,4 +1,5 @@
 #pragma once
+#include "storage/file_tools.h"
 #include "storage/journal_files.h"
 
 #include <cstdint>
@@ -75,16 +76,17 @@ class DataFile {
     // Writes the content as the new data file dataPath and retires the journal
     // with it (JournalFiles::commit), dropping the backups when the save
     // enciphers a description that the replaced file held in plain text
-    // (backupsDropped). Results as JournalFiles::commit; on -1 the saved marks
-    // of root's tree are as they were.
+    // (backupsDropped), and only when the content holds the key to read it
+    // (holdsKey: a password section). Results as JournalFiles::commit; on -1
+    // the saved marks of root's tree are as they were.
     int save(const std::string& dataPath, ToDoListGroup& root, const DataFileWriter& content,
-             JournalFiles::CommitReport& report, bool& backupsDropped);
+             bool holdsKey, JournalFiles::CommitReport& report, bool& backupsDropped);
 
     // Opens the data file name for read, which may be reached through a
     // symbolic link; anything that is not a regular file is refused. Results:
     // 0 opened; NO_FILE there is no such file; -2 it exists but cannot be
     // read (error says why).
-    static int open(const std::string& name, std::ifstream& in, std::string& error);
+    static int open(const std::string& name, ReadFile& in, std::string& error);
     // Reads the opened data file into the empty tree root. header comes in with
     // the values to keep where the file names none and leaves with those the
     // file names (also when the file turns out malformed); passwords reads the

@@ -22,6 +22,26 @@ std::string openFailure(const std::string& name, int err) {
     return std::strerror(err);
 }
 
+// The number of names the data file has, without the kept copy of an
+// interrupted save (P + ".previous" + six letters), which is a name of P's
+// own until the next start settles it. 1 when there is no data file yet.
+unsigned long namesOfDataFile(const std::string& dataPath) {
+    struct stat data;
+    if (::stat(dataPath.c_str(), &data) != 0 || !S_ISREG(data.st_mode)) return 1;
+    unsigned long names = data.st_nlink;
+    if (names <= 1) return names;
+    const std::string prefix = baseNameOf(dataPath) + ".previous";
+    const std::string dir = directoryOf(dataPath);
+    for (const std::string& name : namesInDirectory(dir)) {
+        struct stat st;
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+            ::lstat((dir + "/" + name).c_str(), &st) == 0 && st.st_dev == data.st_dev &&
+            st.st_ino == data.st_ino)
+            --names;
+    }
+    return names;
+}
+
 } // namespace
 
 int DataFileLock::acquire(const std::string& dataPath) {
@@ -55,6 +75,15 @@ int DataFileLock::acquire(const std::string& dataPath) {
         if (::lstat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
             held.st_ino == named.st_ino) {
             fd_ = fd;
+            const unsigned long names = namesOfDataFile(dataPath);
+            if (names > 1) {
+                reason_ = "the data file " + dataPath + " has " + std::to_string(names) +
+                          " names (hard links); a run under another name would not see this "
+                          "lock, and the first save would part the names into two files. Keep "
+                          "one name (remove the others) and start again";
+                release();
+                return -3;
+            }
             return 0;
         }
         ::close(fd);

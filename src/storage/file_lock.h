@@ -16,8 +16,11 @@ class DataFileLock {
     // Results: 0 locked; -1 another run holds the lock; -2 the lock file
     // cannot be taken (the directory does not exist or may not be written,
     // or the name is taken by a directory, a symbolic link, a FIFO or another
-    // file that is not a regular file). A run must not go on without the lock.
-    // After a failure, reason() says why in a few words.
+    // file that is not a regular file); -3 the data file has more than one
+    // name (hard links): a run under another name would take another lock,
+    // and the first save would part the names into two files (the lock is
+    // not held). A run must not go on without the lock. After a failure,
+    // reason() says why in a few words.
     int acquire(const std::string& dataPath);
     void release();
 

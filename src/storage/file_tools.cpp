@@ -66,6 +66,14 @@ bool isMissing(int err) {
     return err == ENOENT || err == ENOTDIR;
 }
 
+// How often an open or a read that failed with a passing error is tried.
+const int passingRetries = 10;
+
+// An error that says "try again", not that the file cannot be read.
+bool isPassing(int err) {
+    return err == EINTR || err == EAGAIN;
+}
+
 // Opens name read-only without blocking and makes sure it is a regular file.
 // Results as openRegularFile's; on 0, fd holds the open descriptor.
 int openRegularDescriptor(const std::string& name, bool followLinks, int& fd, std::string& reason) {
@@ -89,11 +97,17 @@ int openRegularDescriptor(const std::string& name, bool followLinks, int& fd, st
         return -2;
     }
     const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW);
-    const int opened = ::open(name.c_str(), flags);
+    int opened = -1;
+    for (int attempt = 0; attempt < passingRetries; ++attempt) {
+        opened = FileTools::ops().open(name.c_str(), flags, 0);
+        if (opened >= 0 || !isPassing(errno)) break;
+    }
     if (opened < 0) {
+        // The look before found the file: whatever the open says now, it is
+        // there and cannot be read, never "no such file".
         const int err = errno;
         reason = err == ELOOP && !followLinks ? "it is a symbolic link" : std::strerror(err);
-        return isMissing(err) ? -1 : -2;
+        return -2;
     }
     if (::fstat(opened, &st) != 0 || !S_ISREG(st.st_mode)) {
         reason =
@@ -159,10 +173,78 @@ bool existDat(const std::string& name) {
     return true;
 }
 
-int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in,
-                    std::string& reason) {
+// The buffer of a ReadFile: reads its descriptor through the seam and, on
+// an error that does not pass, sets badbit on its stream instead of throwing.
+class ReadFile::Buf : public std::streambuf {
+  public:
+    Buf(int fd, std::istream& owner) : fd_(fd), owner_(owner) {}
+    ~Buf() override { ::close(fd_); }
+    int error() const { return err_; }
+
+  protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (err_ != 0) return traits_type::eof();
+        ssize_t n = -1;
+        for (int attempt = 0; attempt < passingRetries; ++attempt) {
+            n = FileTools::ops().read(fd_, buffer_, sizeof buffer_);
+            if (n >= 0 || !isPassing(errno)) break;
+        }
+        if (n < 0) {
+            err_ = errno ? errno : EIO;
+            owner_.setstate(std::ios::badbit);
+            return traits_type::eof();
+        }
+        if (n == 0) return traits_type::eof();
+        setg(buffer_, buffer_, buffer_ + n);
+        return traits_type::to_int_type(*gptr());
+    }
+    pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode) override {
+        // What is buffered but not taken yet lies before the descriptor's place.
+        if (dir == std::ios::cur) off -= off_type(egptr() - gptr());
+        const off_t at =
+            ::lseek(fd_, off_t(off), dir == std::ios::beg ? SEEK_SET
+                                     : dir == std::ios::cur ? SEEK_CUR
+                                                            : SEEK_END);
+        setg(buffer_, buffer_, buffer_);
+        return at < 0 ? pos_type(off_type(-1)) : pos_type(off_type(at));
+    }
+    pos_type seekpos(pos_type pos, std::ios::openmode mode) override {
+        return seekoff(off_type(pos), std::ios::beg, mode);
+    }
+
+  private:
+    int fd_;
+    std::istream& owner_;
+    int err_ = 0;
+    char buffer_[1 << 16];
+};
+
+ReadFile::ReadFile() : std::istream(nullptr) {}
+ReadFile::~ReadFile() = default;
+
+bool ReadFile::is_open() const { return buf_ != nullptr; }
+
+void ReadFile::close() {
+    rdbuf(nullptr);
+    buf_.reset();
+}
+
+int ReadFile::error() const { return buf_ ? buf_->error() : 0; }
+
+std::string ReadFile::errorText() const {
+    return error() ? "it could not be read to the end: " + std::string(std::strerror(error()))
+                   : std::string();
+}
+
+void ReadFile::attach(int fd) {
+    buf_ = std::make_unique<Buf>(fd, *this);
+    rdbuf(buf_.get());
+    clear();
+}
+
+int openRegularFile(const std::string& name, bool followLinks, ReadFile& in, std::string& reason) {
     in.close();
-    in.clear();
     int fd = -1;
     const int r = openRegularDescriptor(name, followLinks, fd, reason);
     if (r != 0) {
@@ -170,15 +252,14 @@ int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in
         in.setstate(std::ios::failbit);
         return r;
     }
-    // The stream opens the very file that was checked, through the entry of
-    // its descriptor; a regular file opens without blocking.
-    in.open("/proc/self/fd/" + std::to_string(fd), std::ios::in | std::ios::binary);
-    ::close(fd);
-    if (!in.is_open()) {
-        reason = "it cannot be reopened through /proc/self/fd";
-        return -2;
-    }
+    in.attach(fd);
     return 0;
+}
+
+int entryAt(const std::string& name) {
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0) return 1;
+    return isMissing(errno) ? 0 : -1;
 }
 
 std::string resolveDataFilePath(const std::string& path) {

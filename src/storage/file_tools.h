@@ -18,15 +18,48 @@
 // socket). It never blocks: a FIFO without a writer is refused, not waited on.
 bool existDat(const std::string& name);
 
+// A file read through the file-operation seam (services().files: open and
+// read), so that tests can make any read fail. A read that fails is retried
+// while the error is a passing one (EINTR, EAGAIN); any other error ends the
+// input: the stream gets badbit, never an exception, and error() keeps the
+// system's error number, so that a reader never takes a failed read for the
+// end of the file.
+class ReadFile : public std::istream {
+  public:
+    ReadFile();
+    ~ReadFile() override;
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+
+    bool is_open() const;
+    void close();
+    // The error number of the read that failed; 0 while none did.
+    int error() const;
+    // "it could not be read to the end: " + the system's text, or "" while
+    // no read failed.
+    std::string errorText() const;
+
+  private:
+    friend int openRegularFile(const std::string&, bool, ReadFile&, std::string&);
+    class Buf;
+    void attach(int fd);
+    std::unique_ptr<Buf> buf_;
+};
+
 // Opens name for reading without ever blocking: the file is opened with
 // O_NONBLOCK (and O_NOFOLLOW unless followLinks), must be a regular file, and
-// is then read through in. Results: 0 opened; -1 there is no such file
-// (ENOENT/ENOTDIR: in stays closed); -2 it exists but is not a readable
-// regular file (a directory, FIFO, device, socket, a symlink when followLinks
-// is false, no permission); reason then says why in a few words, e.g.
-// "it is a FIFO, not a regular file", "it is a symbolic link", or strerror text.
-int openRegularFile(const std::string& name, bool followLinks, std::ifstream& in,
-                    std::string& reason);
+// is then read through in. A passing error of the open (EINTR, EAGAIN) is
+// retried. Results: 0 opened; -1 there is no such file (ENOENT/ENOTDIR: in
+// stays closed); -2 it exists but is not a readable regular file (a directory,
+// FIFO, device, socket, a symlink when followLinks is false, no permission,
+// or the open failed); reason then says why in a few words, e.g. "it is a
+// FIFO, not a regular file", "it is a symbolic link", or strerror text.
+int openRegularFile(const std::string& name, bool followLinks, ReadFile& in, std::string& reason);
+
+// Whether something stands at name (any kind of file; links not followed).
+// Results: 1 yes; 0 nothing (ENOENT, ENOTDIR); -1 it cannot be told (errno
+// says why), which a caller must never take for "nothing".
+int entryAt(const std::string& name);
 
 // The real file that the data file path stands for, so that the lock, the
 // journal, the temporary file, the backups and the replacement all act beside

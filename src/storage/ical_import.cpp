@@ -451,7 +451,7 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
 
 // The whole file, read without blocking. Results: 0 read; -1 not (error says why).
 int readWholeFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream in;
+    ReadFile in;
     if (openRegularFile(path, true, in, error) != 0) return -1;
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -107,10 +109,15 @@ bool Journal::isInFile(const ToDoListItem& item) const {
 int Journal::getFile(const std::string& dataPath, std::unique_ptr<AtomicFile>& f) {
     if (dataPath.empty()) return -1;
     // Start where the last entry went, unless the files before it are gone.
+    // A number that cannot be looked at is never taken for a free one: the
+    // new entry would replace the one there.
     unsigned n = nextNr;
-    if (n > 0 && !existDat(JournalFiles::entryName(dataPath, n - 1))) n = 0;
-    while (existDat(JournalFiles::entryName(dataPath, n)))
+    int there = n > 0 ? entryAt(JournalFiles::entryName(dataPath, n - 1)) : 1;
+    if (there < 0) return -1;
+    if (there == 0) n = 0;
+    while ((there = entryAt(JournalFiles::entryName(dataPath, n))) == 1)
         ++n;
+    if (there < 0) return -1;
     f = std::make_unique<AtomicFile>(JournalFiles::entryName(dataPath, n));
     if (f->open() != 0) {
         f.reset();
@@ -127,8 +134,13 @@ int Journal::closeFile(std::unique_ptr<AtomicFile>& f) {
     // -2: the entry is in place but its folder could not be synced. It is
     // published all the same: writing it again would apply it twice.
     const int r = f->commit();
+    const int err = f->lastError();
     f.reset();
     if (r == -1) return -1;
+    if (r == -2) {
+        ++unsyncedCount;
+        unsyncedError = err;
+    }
     ++nextNr;
     return 0;
 }
@@ -149,9 +161,10 @@ int Journal::publish(const std::string& dataPath, std::string entry) {
         }
         if (r != 0) {
             ++failureCount;
-            std::fprintf(stderr, "A change could not be written to the journal; it is kept in "
-                                 "memory and written with the next change, or to the data "
-                                 "file at the end.\n");
+            if (tellsWaiting)
+                std::fprintf(stderr, "A change could not be written to the journal; it is kept in "
+                                     "memory and written with the next change, or to the data "
+                                     "file at the end.\n");
             return -1;
         }
         pending.erase(pending.begin());
@@ -208,17 +221,19 @@ int Journal::writeDeleted(const std::string& dataPath, const ToDoListItem& item)
 
 int Journal::getNrOfFiles(const std::string& dataPath) const {
     if (dataPath.empty()) return 0;
-    int n = 0;
-    while (existDat(JournalFiles::entryName(dataPath, unsigned(n))))
-        ++n;
-    return n;
+    unsigned n = 0;
+    // Entries that cannot be counted are not none: the one that cannot be
+    // looked at counts, so that the journal is never taken for empty.
+    return JournalFiles::countEntries(dataPath, n) == 0 ? int(n) : int(n) + 1;
 }
 
 int Journal::delFiles(const std::string& dataPath) {
     if (dataPath.empty()) return 0;
     // First to last: a run that ends in the middle leaves only files behind a
     // gap, which the next start sets aside instead of replaying them again.
-    for (unsigned n = 0; existDat(JournalFiles::entryName(dataPath, n)); ++n)
+    unsigned count = 0;
+    if (JournalFiles::countEntries(dataPath, count) != 0) return -1;
+    for (unsigned n = 0; n < count; ++n)
         if (FileTools::rm(JournalFiles::entryName(dataPath, n)) != 0) return -1;
     nextNr = 0;
     return 0;
@@ -333,6 +348,7 @@ struct Replay {
 int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile,
                        bool readOnly) {
     damaged.clear();
+    empty.clear();
     ToDoListGroup& root = target.journalRoot();
     unsigned& nrActiveJobs = target.journalRunningCount();
     uint32_t& idmax = target.journalIdMax();
@@ -346,19 +362,28 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
     bool indexed = false;
     for (unsigned n = 0; !dataPath.empty(); ++n) {
         const std::string name = JournalFiles::entryName(dataPath, n);
+        // The journal ends at the first number where nothing stands. A
+        // number that cannot be looked at, or a file of ours that cannot be
+        // opened or read, ends the replay with an error instead: taking it
+        // for the end would commit without it and lose its change and every
+        // later one.
+        const int there = entryAt(name);
+        if (there == 0) break;
+        if (there < 0) {
+            errorFile = name + ": " + std::strerror(errno);
+            return -4;
+        }
         // Journal files are Velk's own: a link, a FIFO or a device in the
         // place of one was put there by someone else, and opening a FIFO or
         // a device could hang the start. Such a file is named and refused.
-        std::ifstream in;
+        ReadFile in;
         std::string reason;
         const int opened = openRegularFile(name, false, in, reason);
-        if (opened == -1) break;
         if (opened != 0) {
             struct stat st;
-            // A file of ours that cannot be read ends the run, as a gap does.
-            if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) break;
-            errorFile = name + ": " + reason;
-            return -3;
+            const bool regular = ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+            errorFile = name + ": " + (opened == -1 ? std::strerror(ENOENT) : reason.c_str());
+            return regular || opened == -1 ? -4 : -3;
         }
         std::string line;
         for (;;) {
@@ -371,13 +396,27 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
                 break;
             }
         }
+        if (in.error() != 0) {
+            errorFile = name + ": " + in.errorText();
+            return -4;
+        }
         if (line.empty()) {
-            // A file without an entry is passed over. One that holds anything
-            // else is damaged: its change would be lost with it, so a copy is
-            // kept aside before the journal goes.
+            // A file without an entry is passed over. An empty one is a
+            // change that was lost on its way to the disk; one that holds
+            // anything else is damaged: its change would be lost with it, so
+            // a copy is kept aside before the journal goes.
             in.clear();
             in.seekg(0);
-            if (!holdsOnlyFixedLines(in)) {
+            if (in.peek() == std::char_traits<char>::eof() && in.error() == 0) {
+                empty.push_back(name);
+                continue;
+            }
+            const bool onlyFixed = holdsOnlyFixedLines(in);
+            if (in.error() != 0) {
+                errorFile = name + ": " + in.errorText();
+                return -4;
+            }
+            if (!onlyFixed) {
                 std::string aside = readOnly ? std::string() : setAsideDamaged(name);
                 damaged.emplace_back(name, aside);
             }
@@ -396,8 +435,14 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
         else
             r = replay.applyChanged();
         if (r != 0) {
-            errorFile = name;
             nrActiveJobs = root.getNrActiveJobs();
+            // A read that failed is no damage of the entry: it may read the
+            // next time.
+            if (in.error() != 0) {
+                errorFile = name + ": " + in.errorText();
+                return -4;
+            }
+            errorFile = name;
             return -1;
         }
         result = 1;
@@ -411,20 +456,15 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
     return result;
 }
 
-std::vector<std::pair<std::string, std::string>>
-Journal::setAsideStrays(const std::string& dataPath) {
-    std::vector<std::pair<std::string, std::string>> moved;
-    if (dataPath.empty()) return moved;
-    const std::string dir = directoryOf(dataPath);
+std::vector<std::string> Journal::straysBehindGap(const std::string& dataPath) const {
+    std::vector<std::string> strays;
+    if (dataPath.empty()) return strays;
     const std::string base = baseNameOf(dataPath);
     const std::string prefix = dataPath.substr(0, dataPath.size() - base.size());
-    const unsigned run = unsigned(getNrOfFiles(dataPath));
-
-    for (const std::string& name : namesInDirectory(dir)) {
-        if (isLeftoverTemporary(name, base)) {
-            FileTools::rm(prefix + name);
-            continue;
-        }
+    // Where the run from 0 cannot be counted, no file is known to lie behind it.
+    unsigned run = 0;
+    if (JournalFiles::countEntries(dataPath, run) != 0) return strays;
+    for (const std::string& name : namesInDirectory(directoryOf(dataPath))) {
         if (name.size() <= base.size() || name.compare(0, base.size(), base) != 0 ||
             !allDigits(name, base.size(), name.size()))
             continue;
@@ -432,7 +472,21 @@ Journal::setAsideStrays(const std::string& dataPath) {
         // Only names the numbering produces: no leading zeros.
         if (digits.size() > 1 && digits[0] == '0') continue;
         if (digits.size() > 9 || unsigned(std::stoul(digits)) < run) continue;
-        const std::string from = prefix + name;
+        strays.push_back(prefix + name);
+    }
+    std::sort(strays.begin(), strays.end());
+    return strays;
+}
+
+std::vector<std::pair<std::string, std::string>>
+Journal::setAsideStrays(const std::string& dataPath) {
+    std::vector<std::pair<std::string, std::string>> moved;
+    if (dataPath.empty()) return moved;
+    const std::string base = baseNameOf(dataPath);
+    const std::string prefix = dataPath.substr(0, dataPath.size() - base.size());
+    for (const std::string& name : namesInDirectory(directoryOf(dataPath)))
+        if (isLeftoverTemporary(name, base)) FileTools::rm(prefix + name);
+    for (const std::string& from : straysBehindGap(dataPath)) {
         std::string to = from + ".orphan";
         struct stat st;
         for (int k = 2; ::lstat(to.c_str(), &st) == 0; ++k)

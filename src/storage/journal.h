@@ -66,9 +66,10 @@ class Journal {
     void committed();
 
     // Deletes the entries, first to last. Results: 0; -1 a file could not be
-    // deleted (the ones after it stay as well).
+    // deleted or the entries could not be counted (the ones after stay as well).
     int delFiles(const std::string& dataPath);
-    // The number of consecutive entries from 0.
+    // The number of consecutive entries from 0; one more when the name after
+    // them cannot be looked at, so that the journal is never taken for empty.
     int getNrOfFiles(const std::string& dataPath) const;
     // Replays the entries onto target's tree, after finishing a save that a
     // crash interrupted. Results: 0 no entry was applied; 1 at least one was;
@@ -77,8 +78,12 @@ class Journal {
     // interrupted save cannot be sorted out, errorFile says why (nothing was
     // replayed); -3 an entry is not a regular file of its own (a link, FIFO,
     // device or folder), errorFile names it and says what it is (the tree
-    // must not be written). A file without an entry that holds anything else
-    // is passed over and kept aside (damagedFiles).
+    // must not be written); -4 an entry cannot be looked at, opened or read
+    // (an I/O error, no permission, too many open files…), errorFile names it
+    // and says why (the tree must not be written; every file stays, and a
+    // later start may read it). A file without an entry that holds anything
+    // else is passed over and kept aside (damagedFiles); an empty one is
+    // passed over and named in emptyFiles.
     //
     // With readOnly the replay only reads: an interrupted save is not
     // finished (the caller asks JournalFiles::saveUnderway first) and a
@@ -89,14 +94,28 @@ class Journal {
     // The damaged entries the last replay passed over, as (name, the name a
     // copy is kept under; "" when no copy could be made).
     const std::vector<std::pair<std::string, std::string>>& damagedFiles() const { return damaged; }
+    // The empty entries the last replay passed over: each stands for a change
+    // that was lost on its way to the disk.
+    const std::vector<std::string>& emptyFiles() const { return empty; }
     // Removes temporaries left by a run that ended while writing, and renames
-    // entries that lie behind a gap in the numbering (or at an unreadable
-    // number) with ".orphan". Returns the moved files as (old name, new name).
+    // entries that lie behind a gap in the numbering with ".orphan". Returns
+    // the moved files as (old name, new name).
     std::vector<std::pair<std::string, std::string>> setAsideStrays(const std::string& dataPath);
+    // The entries that lie behind a gap in the numbering (in name order),
+    // without moving them; none when the run from 0 cannot be counted.
+    std::vector<std::string> straysBehindGap(const std::string& dataPath) const;
     // True when entries wait in memory because they could not be published.
     bool hasPending() const { return !pending.empty(); }
     // How many times publishing an entry failed during this run.
     unsigned failures() const { return failureCount; }
+    // Entries published whose folder could not be synced afterwards, so that
+    // a power loss may still take them, and the error number of the last.
+    unsigned unsyncedEntries() const { return unsyncedCount; }
+    int unsyncedErrno() const { return unsyncedError; }
+    // Whether a failed entry tells on standard error that it waits in memory
+    // for the next change or the save at the end (true). A run that ends
+    // after one change has nothing to wait for and says so itself.
+    void tellWhenWaiting(bool on) { tellsWaiting = on; }
     // The sync IDs given while loading to records that the data file stored
     // without one, sorted (DataFile::read fills them in): those items are in
     // the data file all the same, and every load of that file gives them the
@@ -108,7 +127,11 @@ class Journal {
     unsigned nextNr = 0;              // first number to try for the next entry
     std::vector<std::string> pending; // entries waiting to be published, in order
     unsigned failureCount = 0;        // failed attempts to publish
+    unsigned unsyncedCount = 0;       // published, folder not synced
+    int unsyncedError = 0;
+    bool tellsWaiting = true;
     std::vector<std::pair<std::string, std::string>> damaged;
+    std::vector<std::string> empty;
 };
 
 } // namespace storage

@@ -81,6 +81,37 @@ bool putBack(const std::string& dataPath, const std::vector<unsigned>& numbers,
     return ok;
 }
 
+// Settles the kept copy previous of the generation a commit was about to
+// replace. While it is still the data file itself (the same file), the commit
+// never replaced it and the copy only goes. Once the data file is another
+// file, the commit replaced it and ended before the backups moved along: the
+// rotation is finished where it stopped, so that no generation is lost.
+// Results: 0 settled; -1 error says what could not be done.
+int finishRotation(const std::string& dataPath, const std::string& previous,
+                   std::string& error) {
+    struct stat kept, current;
+    const bool replaced = ::stat(previous.c_str(), &kept) == 0 &&
+                          !(::stat(dataPath.c_str(), &current) == 0 &&
+                            current.st_dev == kept.st_dev && current.st_ino == kept.st_ino);
+    if (!replaced) {
+        if (FileTools::ops().unlink(previous.c_str()) != 0 && errno != ENOENT) {
+            error = "cannot remove " + previous + ": " + why(errno);
+            return -1;
+        }
+        return 0;
+    }
+    // The rotation moves b1 to b2, b0 to b1 and the kept copy to b0, in this
+    // order. Without b0 it had gone past the first two moves already.
+    const std::string b0 = dataPath + "b0", b1 = dataPath + "b1", b2 = dataPath + "b2";
+    auto move = [&](const std::string& from, const std::string& to) {
+        if (FileTools::ops().rename(from.c_str(), to.c_str()) == 0) return true;
+        error = "cannot rename " + from + " to " + to + ": " + why(errno);
+        return false;
+    };
+    if (exists(b0) && ((exists(b1) && !move(b1, b2)) || !move(b0, b1))) return -1;
+    return move(previous, b0) ? 0 : -1;
+}
+
 } // namespace
 
 namespace JournalFiles {
@@ -89,11 +120,12 @@ std::string entryName(const std::string& dataPath, unsigned n) {
     return dataPath + std::to_string(n);
 }
 
-unsigned countEntries(const std::string& dataPath) {
-    unsigned n = 0;
-    while (existDat(entryName(dataPath, n)))
-        ++n;
-    return n;
+int countEntries(const std::string& dataPath, unsigned& count) {
+    count = 0;
+    int there;
+    while ((there = entryAt(entryName(dataPath, count))) == 1)
+        ++count;
+    return there < 0 ? -1 : 0;
 }
 
 bool saveUnderway(const std::string& dataPath) {
@@ -149,7 +181,7 @@ int recover(const std::string& dataPath, std::string& error) {
         changed = true;
     }
     for (const std::string& name : previous) {
-        FileTools::ops().unlink((prefix + name).c_str());
+        if (finishRotation(dataPath, prefix + name, error) != 0) return -1;
         changed = true;
     }
     if (changed && syncDirectory(dir) != 0) {
@@ -179,9 +211,17 @@ int commit(const std::string& dataPath, const std::function<void(std::ostream&)>
     const std::string suffix = temp.substr(temp.size() - suffixLength);
 
     // 2. The journal is retired under the commit's suffix.
+    // Exactly the entries the new file holds are retired: one that cannot be
+    // looked at ends the commit, or it would stay behind and be set aside
+    // (or replayed again) as if the new file did not hold it.
     std::vector<unsigned> retired;
-    const unsigned count = countEntries(dataPath);
+    unsigned count = 0;
     bool ok = true;
+    if (countEntries(dataPath, count) != 0) {
+        report.error = "cannot look at the journal file " + entryName(dataPath, count) + ": " +
+                       why(errno);
+        ok = false;
+    }
     for (unsigned n = 0; n < count && ok; ++n) {
         const std::string entry = entryName(dataPath, n);
         const std::string to = entry + mergedTag + suffix;

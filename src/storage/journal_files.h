@@ -20,14 +20,17 @@ namespace JournalFiles {
 // The name of entry n: the data file's path followed by n in decimal.
 std::string entryName(const std::string& dataPath, unsigned n);
 
-// The number of consecutive entries from 0.
-unsigned countEntries(const std::string& dataPath);
+// Counts the consecutive entries from 0 into count. Results: 0 counted; -1
+// a name could not be looked at (errno says why; count holds the entries
+// before it), so the journal's end is not known.
+int countEntries(const std::string& dataPath, unsigned& count);
 
 // Finishes a commit that a crash or a failure interrupted: entries retired by
 // a commit whose temporary data file still exists go back under their
 // numbers (P was not replaced); those of a commit whose temporary is gone are
-// removed (P holds them). Leftover copies of the previous generation are
-// removed as well. Results: 0 nothing is left unfinished; -1 error says what
+// removed (P holds them). A kept copy of the previous generation becomes
+// P+"b0" (the older backups moving along) when P was already replaced, and
+// is removed when P is still that generation. Results: 0 nothing is left unfinished; -1 error says what
 // could not be done (the files are then to be sorted out by hand, and nothing
 // may be replayed or written).
 int recover(const std::string& dataPath, std::string& error);

@@ -80,7 +80,7 @@ int insertFromFile(const char* name, bool followLinks, ToDoListGroup& root, ToDo
                    const std::function<void(ToDoListItem& item, bool isGroup)>& inserted) {
     // A file the user names may be a link; anything that is not a regular
     // file is refused instead of blocking the program on a FIFO.
-    std::ifstream in;
+    ReadFile in;
     std::string reason;
     const int opened = name ? openRegularFile(name, followLinks, in, reason) : -1;
     error = name ? reason : std::strerror(ENOENT);

@@ -36,7 +36,8 @@ std::string with(std::string s, const std::string& w, const std::string& h) {
 }
 
 // Makes each file (its folders too) with its content, or: "<dir>" a folder,
-// "<fifo>" a FIFO, "->x" a link to x, "<held>" the lock of the named data file
+// "<fifo>" a FIFO, "->x" a link to x, "=>x" a second name (hard link) of the
+// file x made before, "<held>" the lock of the named data file
 // taken (returned to be held). The entry "cwd" names the folder the run
 // works in instead of @W.
 std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, const std::string& h) {
@@ -45,11 +46,13 @@ std::shared_ptr<DataFileLock> make(const Files& files, const std::string& w, con
         const std::string name = with(relative, w, h), to = with(content, w, h);
         if (relative == "cwd") continue;
         fs::create_directories(fs::path(name).parent_path());
-        const bool made = to == "<dir>" || to == "<fifo>" || to == "<held>" || to.starts_with("->");
+        const bool made = to == "<dir>" || to == "<fifo>" || to == "<held>" ||
+                          to.starts_with("->") || to.starts_with("=>");
         if (!made) writeWholeFile(name, to);
         if (to == "<dir>") fs::create_directory(name);
         if (to == "<fifo>") ::mkfifo(name.c_str(), 0600);
         if (to.starts_with("->")) fs::create_symlink(to.substr(2), name);
+        if (to.starts_with("=>")) fs::create_hard_link(to.substr(2), name);
         if (to == "<held>") (lock = std::make_shared<DataFileLock>())->acquire(name);
     }
     return lock;
@@ -259,9 +262,24 @@ TEST(JournalMerge, StartUpSituationsGiveExitMessageAndFiles) {
                                   "m.dat4.damaged", "m.datb0", "m.datb1"},
          {none[0], {"m.dat1.damaged", bad[0]}, {"m.dat2.damaged", bad[1]},
           {"m.dat3.damaged", bad[2]}, {"m.dat4.damaged", bad[3]}}},
-        {"an empty file and fixed and blank lines are passed over",
-         j({{"0", delA}, {"1", ""}, {"2", fixedLines + "\n  \n"}, {"3", delB}}), m, 0, nullptr, "",
-         merged, none},
+        {"an empty file is told, fixed and blank lines are passed over",
+         j({{"0", delA}, {"1", ""}, {"2", fixedLines + "\n  \n"}, {"3", delB}}), m, 0, nullptr,
+         j1 + " was empty: the change it was written for never reached the disk and is lost.\n"
+         "The empty file was removed.\n", merged, none},
+        {"a kill after the replacement: the kept generation becomes b0",
+         {{"@W/m.dat", data}, {"@W/m.dat.previousAbCdEf", "old"}, {"@W/m.datb0", "older"},
+          {"@W/m.datb1", "oldest"}}, m, 0, nullptr, "",
+         {"m.dat", "m.datb0", "m.datb1", "m.datb2"},
+         {{"m.datb0", data}, {"m.datb1", "old"}, {"m.datb2", "older"}}},
+        {"a kill in the middle of the rotation: it goes on where it stopped",
+         {{"@W/m.dat", data}, {"@W/m.dat.previousAbCdEf", "old"}, {"@W/m.datb1", "older"},
+          {"@W/m.datb2", "oldest"}}, m, 0, nullptr, "",
+         {"m.dat", "m.datb0", "m.datb1", "m.datb2"},
+         {{"m.datb0", data}, {"m.datb1", "old"}, {"m.datb2", "older"}}},
+        {"a kill before the replacement: the kept copy of m.dat itself goes",
+         {{"@W/m.dat", data}, {"@W/m.dat.previousAbCdEf", "=>@W/m.dat"}, {"@W/m.datb0", "older"}},
+         m, 0, nullptr, "", {"m.dat", "m.datb0", "m.datb1"},
+         {{"m.datb0", data}, {"m.datb1", "older"}}},
         {"a FIFO is refused", j({{"0", delB}, {"1", "<fifo>"}}), m, -1, nullptr,
          j1 + ": it is a FIFO, not a regular file." + refused, untouched, same},
         {"a link to an entry is refused", j({{"0", delB}, {"1", "->entry"}, {"@W/entry", delA}}),
@@ -327,6 +345,9 @@ TEST(Startup, StartUpSituationsGiveExitMessageAndFiles) {
          "Close that run first; nothing was changed.\n",
          {"links", "links/l.dat (link)", "real", "real/v.dat", "real/v.dat.lock", "real/v.dat0"},
          {{"real/v.dat", fresh}}},
+        {"a data file with a second name is refused", {{"@W/d.dat", fresh}, {"@W/e.dat", "=>@W/d.dat"}},
+         d, -1, nullptr, "Velk cannot open @W/d.dat: the data file @W/d.dat has 2 names (hard links)",
+         {"d.dat", "e.dat"}, {{"d.dat", fresh}}},
         {"a refused calendar date is reported", {}, {"-q", "-c", "2011-02-30"}, 0, nullptr,
          "Invalid date '2011-02-30' after -c", {}, {}},
     };

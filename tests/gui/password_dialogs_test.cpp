@@ -57,7 +57,7 @@ TEST(PasswordDialogs, OkCancelAndCloseBoxGiveTheirResultsAndMessages) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
         CryptMan c = r.login ? locked(three) : CryptMan(2);
-        CryptPasswordKeeper keeper(c);
+        CryptPasswordKeeper keeper(c, [](std::string&) { return 0; });
         WindowDriver dialog(
             r.login ? "Decryption: Login" : "Add decryption password", [&](Fl_Window* w) {
                 if (r.login) {

@@ -2,7 +2,8 @@
 // save at the end of a run (which merges the journal of that run) and the save
 // at start-up that merges the journal a crashed run left. Each file step
 // (write, sync, close, rename, unlink, link) in turn fails, or the process is
-// killed just before or just after it. A failure loses nothing and is
+// killed just before or just after it; every step of a whole start, the
+// opens and reads included, fails with EIO and with ENOSPC. A failure loses nothing and is
 // reported; after a kill the next start shows the tree from before the write
 // (or with the entry, once it was published), never half of it.
 
@@ -23,12 +24,13 @@
 namespace {
 
 enum class Action { None, Fail, KillBefore, KillAfter };
-enum class Step { Write, Fsync, Rename, Close, Unlink, Link };
+enum class Step { Write, Fsync, Rename, Close, Unlink, Link, Open, Read };
 
 struct Plan {
     long at = -1, count = 0;
     Action action = Action::None;
     std::vector<Step> seen;
+    int err = 0; // the error a failing step gives; 0: ENOSPC for a write, else EIO
 } plan;
 
 // One file step under the plan. A failing close still releases the descriptor.
@@ -38,7 +40,7 @@ template <class F> auto step(Step s, F call) -> decltype(call()) {
     if (i == plan.at && plan.action == Action::KillBefore) ::raise(SIGKILL);
     if (i == plan.at && plan.action == Action::Fail) {
         if (s == Step::Close) call();
-        errno = s == Step::Write ? ENOSPC : EIO;
+        errno = plan.err ? plan.err : s == Step::Write ? ENOSPC : EIO;
         return -1;
     }
     auto r = call();
@@ -53,11 +55,12 @@ template <class F> auto step(Step s, F call) -> decltype(call()) {
 const T_FileOps planned = {
     PLANNED(Write, write),   [](int) { return step(Step::Fsync, [] { return 0; }); },
     PLANNED(Rename, rename), PLANNED(Close, close),
-    PLANNED(Unlink, unlink), PLANNED(Link, link)};
+    PLANNED(Unlink, unlink), PLANNED(Link, link),
+    PLANNED(Open, open),     PLANNED(Read, read)};
 
 // Outside a plan every step is only counted.
 struct PlanScope {
-    PlanScope(long at, Action action) { plan = Plan{at, 0, action, {}}; }
+    PlanScope(long at, Action action, int err = 0) { plan = Plan{at, 0, action, {}, err}; }
     ~PlanScope() { plan.at = -1; }
 };
 
@@ -196,6 +199,93 @@ TEST_F(FaultInjection, EveryStepOfEveryWriteFailsOrIsKilledWithoutLoss) {
                 const bool published = k > renamed || (k == renamed && a == Action::KillAfter);
                 expectNextStart(isEntry && published ? withEntry : before);
             }
+        }
+    }
+}
+
+namespace {
+
+// A start as the program makes it: load, replay, merge, set strays aside.
+// Result: 0 started (the merge saved or had nothing to save), else the first
+// failure's code.
+int startUp(const std::string& path, std::string& tree) {
+    Velk v;
+    if (v.openDataFile(path.c_str()) != 0) return -10;
+    std::string error;
+    int saved = 0;
+    T_SaveReport report;
+    std::vector<std::pair<std::string, std::string>> strays;
+    const int merged = v.mergeJournalAtStart(error, saved, report, strays);
+    tree = dumpTree(v);
+    if (merged < 0) return merged;
+    return saved == -1 ? -20 : 0;
+}
+
+} // namespace
+
+// Every kind of entry waits: a changed, a deleted and a new todo, a changed
+// and a deleted group, a new group with content, an empty entry. Each file
+// call of a start fails in turn with EIO, then ENOSPC; the start reports it
+// or completes, and the start after it gives exactly the tree of an
+// uninterrupted one: nothing lost, nothing doubled, nothing merged set aside.
+TEST_F(FaultInjection, EveryFileCallOfAStartUpMergeFailsWithoutLoss) {
+    for (const std::string& n : namesIn(home.path()))
+        std::remove(home.file(n).c_str());
+    writeWholeFile(path, base);
+    {
+        TestOrganizer v(path);
+        editThree(*v);
+        v->setGroup(findGroup(*v->getRoot(), "Work"));
+        v->incsave_rememberGroup(), v->setGroupSummary("Office");
+        ASSERT_EQ(v->incsave_saveCurGroup(), 0);
+        v->setGroup(v->getRoot());
+        ASSERT_EQ(v->newGroup(), 0);
+        v->incsave_newItem(), v->setGroupSummary("Home");
+        ASSERT_EQ(v->incsave_saveCurGroup(), 0);
+        ASSERT_EQ(newToDo(*v, "in Home"), 0);
+        v->setGroup(v->getRoot());
+        ASSERT_EQ(v->newGroup(), 0);
+        v->incsave_newItem(), v->setGroupSummary("Short-lived");
+        ASSERT_EQ(v->incsave_saveCurGroup(), 0);
+        v->setGroup(v->getRoot());
+        ASSERT_EQ(v->DeleteItem(findGroup(*v->getRoot(), "Short-lived")), 0);
+    }
+    const std::string dataFile = readWholeFile(path);
+    std::map<std::string, std::string> journal;
+    for (unsigned n = 0; n < 64 && entryAt(journalFile(path, n)) == 1; ++n)
+        journal["v.dat" + std::to_string(n)] = readWholeFile(journalFile(path, n));
+    ASSERT_GE(journal.size(), 7u);
+    const std::string empty = "v.dat" + std::to_string(journal.size());
+    journal[empty] = "";
+    auto reset = [&] {
+        for (const std::string& n : namesIn(home.path()))
+            std::remove(home.file(n).c_str());
+        writeWholeFile(path, dataFile);
+        for (const auto& [name, text] : journal)
+            writeWholeFile(home.file(name), text);
+    };
+    reset();
+    std::string expected;
+    ASSERT_EQ((PlanScope(-1, Action::None), startUp(path, expected)), 0);
+    const long steps = plan.count;
+    for (const int err : {EIO, ENOSPC}) {
+        for (long k = 0; k < steps; ++k) {
+            SCOPED_TRACE((err == EIO ? "EIO at step " : "ENOSPC at step ") + std::to_string(k));
+            reset();
+            const auto before = files();
+            std::string tree;
+            const int r = (PlanScope(k, Action::Fail, err), startUp(path, tree));
+            if (r == 0) {
+                EXPECT_EQ(tree, expected) << "a start that goes on shows every change";
+            } else {
+                EXPECT_EQ(files(), before) << "a failed start leaves every file as it was";
+            }
+            std::string after;
+            ASSERT_EQ(startUp(path, after), 0);
+            EXPECT_EQ(after, expected);
+            for (const std::string& n : namesIn(home.path()))
+                EXPECT_TRUE(n == "v.dat" || n == "v.datb0" || n == "v.datb1" || n == "v.datb2")
+                    << n << " is left after the next start";
         }
     }
 }

@@ -60,7 +60,7 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
         SCOPED_TRACE(name);
         std::string seen;
         for (bool followLinks : {true, false}) {
-            std::ifstream in;
+            ReadFile in;
             std::string reason, line;
             const int r = openRegularFile(dir.file(name), followLinks, in, reason);
             std::getline(in, line);
@@ -164,6 +164,12 @@ TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
     const pid_t ended = ::fork();
     if (ended == 0) ::_exit(0);
     ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    // The digits after "velk-" are a process ID. The kernel hands out none
+    // above pid_max, so the 9-digit one (a 0 and a 9 in it) names a run that
+    // has ended; a letter among the digits makes no scratch file's name.
+    ASSERT_LT(std::stol(readWholeFile("/proc/sys/kernel/pid_max")), 900000009L);
+    const std::string ended1 = "velk-" + std::to_string(ended) + "-aB3dE9.tmp",
+                      ended2 = "velk-900000009-aB3dE9.tmp", letter = "velk-99999999z-aB3dE9.tmp";
     {
         ScratchFile a, b;
         ASSERT_EQ(a.create("text\n"), 0);
@@ -175,12 +181,12 @@ TEST_F(ExternalEdit, ScratchFilesAreOwnerOnlyUniqueAndRemoved) {
         EXPECT_EQ(readWholeFile(first), "text\n");
         EXPECT_EQ(a.create("again"), -1) << "one file per object";
         // Files of runs that ended are removed, this run's and others' stay.
-        writeWholeFile(folder + "/velk-" + std::to_string(ended) + "-aB3dE9.tmp", "");
-        writeWholeFile(folder + "/notes.txt", "");
-        EXPECT_EQ(removeStaleScratchFiles(folder), 1);
-        EXPECT_EQ(namesIn(folder).size(), 3u);
+        for (const std::string& name : {ended1, ended2, letter, std::string("notes.txt")})
+            writeWholeFile(folder + "/" + name, "");
+        EXPECT_EQ(removeStaleScratchFiles(folder), 2);
+        EXPECT_EQ(namesIn(folder).size(), 4u);
     }
-    EXPECT_EQ(namesIn(folder), std::vector<std::string>{"notes.txt"});
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"notes.txt", letter}));
 }
 
 TEST_F(ExternalEdit, TheEditedTextComesBackWithEveryLineEndedOrNotAtAll) {
