@@ -51,7 +51,7 @@ test: build-debug build-fuzz
 # The program, its manual page, the menu entry and the icons under $(PREFIX),
 # below $(DESTDIR) when it is given (for staging and packaging).
 install: build-release
-	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)" --strip
 
 # Removes the files that the last `make install` put in place, under the same
 # DESTDIR and PREFIX.

@@ -12,9 +12,10 @@ include(GNUInstallDirs)
 # and the install test packages the build it runs in while other tests run.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
-# The manual page is installed compressed, as Debian keeps its manual pages;
-# `man` and `man -l` read it as it is. gzip -n leaves out the name and time
-# stamp, so the same page gives the same file.
+# The manual page and the changelog are installed compressed, as Debian keeps
+# them; `man` and `man -l` read the page as it is. gzip -9 is the compression
+# Debian asks for, and -n leaves out the name and time stamp, so the same text
+# gives the same file.
 set(VELK_MANUAL_PAGE ${CMAKE_CURRENT_BINARY_DIR}/velk.1.gz)
 add_custom_command(
   OUTPUT ${VELK_MANUAL_PAGE}
@@ -22,7 +23,19 @@ add_custom_command(
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/docs/velk.1
   COMMENT "Compressing the manual page"
   VERBATIM)
-add_custom_target(velk_manual ALL DEPENDS ${VELK_MANUAL_PAGE})
+# The version has no Debian revision, so the package is a native one, whose
+# changelog Debian names changelog.gz (changelog.Debian.gz belongs to packages
+# of an upstream release).
+set(VELK_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(
+  OUTPUT ${VELK_CHANGELOG}
+  COMMAND gzip -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/data/debian/changelog > ${VELK_CHANGELOG}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/debian/changelog
+  COMMENT "Compressing the changelog"
+  VERBATIM)
+# Both are made by this one target, which `make install` and `make deb` build
+# beside the program.
+add_custom_target(velk_manual ALL DEPENDS ${VELK_MANUAL_PAGE} ${VELK_CHANGELOG})
 
 install(TARGETS velk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT velk)
 install(FILES ${VELK_MANUAL_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT velk)
@@ -33,6 +46,10 @@ install(FILES data/icons/velk-48.png DESTINATION ${VELK_ICON_DIR}/48x48/apps
         RENAME velk.png COMPONENT velk)
 install(FILES data/icons/velk-256.png DESTINATION ${VELK_ICON_DIR}/256x256/apps
         RENAME velk.png COMPONENT velk)
+# The changelog and the copyright file, where Debian looks for them
+# (share/doc/velk).
+install(FILES ${VELK_CHANGELOG} data/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT velk)
 
 # The Debian package: the same files under /usr, its dependencies found by
 # dpkg-shlibdeps from the libraries the program links.

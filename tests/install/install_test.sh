@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs a build folder below a fresh staging folder and checks what lands
-# where: the program, the manual page, the menu entry and the icons, each also
-# read by the tool that uses or checks it. Then removes it all with
+# Installs a build folder below a fresh staging folder as `make install` does
+# and checks what lands where: the program (stripped), the manual page, the
+# menu entry, the icons, the changelog and the copyright file, each also read
+# by the tool that uses or checks it. Then removes it all with
 # scripts/uninstall, as `make uninstall` does, and builds the Debian package of
 # the same build and checks that it holds the same files under /usr.
 #
@@ -29,6 +30,8 @@ expected=$(printf '%s\n' \
   share/icons/hicolor/256x256/apps/velk.png \
   share/icons/hicolor/48x48/apps/velk.png \
   share/icons/hicolor/scalable/apps/velk.svg \
+  share/doc/velk/changelog.gz \
+  share/doc/velk/copyright \
   share/man/man1/velk.1.gz | sort)
 
 # The regular files below a folder, relative to it, sorted.
@@ -36,17 +39,79 @@ files_below() {
   (cd "$1" && find . -type f -printf '%P\n' | sort)
 }
 
-# --- Installing
-DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
-  { cat "$work/install.log" >&2; fail "cmake --install failed"; exit 1; }
+build_id() {
+  readelf -n "$1" 2>/dev/null | awk '/Build ID:/ {print $3}'
+}
+
+# The program below ROOT: without its symbol table and debugging sections, yet
+# the program of the build (the same build ID) and still running.
+check_program() { # WHERE ROOT
+  local program=$2/bin/velk
+  [[ -x $program ]] || { fail "$1: bin/velk is not an executable file"; return; }
+  if readelf -S --wide "$program" | grep -qE ' \.(symtab|debug_[a-z_]+) '; then
+    fail "$1: bin/velk is not stripped"
+  fi
+  local id
+  id=$(build_id "$build/velk")
+  [[ -n $id && $(build_id "$program") == "$id" ]] || fail "$1: bin/velk is not the program of $build"
+  [[ $("$program" --version 2>&1) == $("$build/velk" --version 2>&1) ]] ||
+    fail "$1: bin/velk --version does not answer as the built program does"
+}
+
+# The compressed files below ROOT: whole, and made by gzip -9 -n (the header's
+# extra flags 02 for the best compression, no name and no time stamp), so the
+# same text always gives the same file.
+check_compressed() { # WHERE ROOT
+  local file header
+  for file in share/man/man1/velk.1.gz share/doc/velk/changelog.gz; do
+    [[ -f $2/$file ]] || continue
+    gzip -t "$2/$file" 2>/dev/null || fail "$1: $file is not a whole gzip file"
+    header=$(od -An -tx1 -N9 "$2/$file" | tr -d ' \n')
+    [[ $header == 1f8b08000000000002 ]] ||
+      fail "$1: the gzip header of $file is $header, not that of gzip -9 -n"
+  done
+}
+
+# The changelog and the copyright file below ROOT, as Debian reads them: the
+# changelog's latest entry is of VERSION, and the copyright file is the
+# machine-readable one of the sources.
+changelog_field() { # ROOT FIELD
+  zcat "$1/share/doc/velk/changelog.gz" >"$work/changelog" &&
+    dpkg-parsechangelog -l "$work/changelog" -S "$2" 2>&1
+}
+check_docs() { # WHERE ROOT VERSION
+  local copyright=$2/share/doc/velk/copyright parsed
+  if [[ -f $2/share/doc/velk/changelog.gz ]]; then
+    parsed=$(changelog_field "$2" Version) || true
+    [[ $parsed == "$3" ]] || fail "$1: the changelog's latest entry is not of velk $3: $parsed"
+  fi
+  if [[ -f $copyright ]]; then
+    cmp -s "$copyright" "$source/data/debian/copyright" ||
+      fail "$1: share/doc/velk/copyright is not data/debian/copyright"
+    [[ $(head -n 1 "$copyright") == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] ||
+      fail "$1: the copyright file does not begin with the machine-readable format's URL"
+    for field in 'Files: \*' 'Copyright: .*[0-9]{4} .+' 'License: .+'; do
+      grep -Eqx "$field" "$copyright" || fail "$1: the copyright file has no line '$field'"
+    done
+  fi
+}
+
+# --- Installing, with the command of `make install` (its build step taken as
+# done, on this build folder)
+env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make --no-print-directory -C "$source" -o build-release \
+  install RELEASE_DIR="$build" DESTDIR="$stage" PREFIX="$prefix" >"$work/install.log" 2>&1 ||
+  { cat "$work/install.log" >&2; fail "make install failed"; exit 1; }
 root=$stage$prefix
 installed=$(files_below "$stage" | sed "s|^${prefix#/}/||")
 [[ "$installed" == "$expected" ]] ||
   fail "installed files differ from the expected ones:
 $(diff <(echo "$expected") <(echo "$installed") || true)"
 
-[[ -x $root/bin/velk ]] || fail "bin/velk is not an executable file"
-cmp -s "$root/bin/velk" "$build/velk" || fail "bin/velk is not the program of $build"
+check_program "make install" "$root"
+check_compressed "make install" "$root"
+# The program names its version under --version.
+program_version=$("$build/velk" --version 2>&1 | sed -n 's/^velk //p')
+check_docs "make install" "$root" "$program_version"
 
 for size in 48 256; do
   icon=$root/share/icons/hicolor/${size}x${size}/apps/velk.png
@@ -85,8 +150,9 @@ if [[ -f $page ]]; then
 fi
 
 # --- Removing: a manifest from elsewhere removes nothing; then everything that
-# was installed goes, a file of another program in the same folder stays, and a
-# second run finds nothing to do.
+# was installed goes, with Velk's own folder share/doc/velk, while a file of
+# another program in the same folder and the shared folders stay; a second run
+# finds nothing to do.
 before=$(files_below "$stage")
 if DESTDIR=$stage "$source/scripts/uninstall" "$build" /opt >/dev/null 2>&1; then
   fail "uninstalling from /opt accepted an install under $prefix"
@@ -100,6 +166,8 @@ left=$(files_below "$stage")
 [[ "$left" == "${prefix#/}/bin/other-program" ]] ||
   fail "after uninstalling, the staging folder holds:
 $left"
+[[ ! -e $root/share/doc/velk ]] || fail "after uninstalling, share/doc/velk is still there"
+[[ -d $root/share/man/man1 ]] || fail "uninstalling removed the shared folder share/man/man1"
 DESTDIR=$stage "$source/scripts/uninstall" "$build" "$prefix" >/dev/null ||
   fail "uninstalling again, with every file gone, failed"
 
@@ -119,8 +187,16 @@ $(diff <(echo "$expected") <(echo "$packaged") || true)"
   outside=$(awk '{print $2}' <<<"$listing" | grep -v '^\./usr/' || true)
   [[ -z $outside ]] || fail "the package has files outside ./usr/: $outside"
   [[ $(dpkg-deb -f "$deb" Package) == velk ]] || fail "the package is not named velk"
-  # The manual page names the version in its footer and under --version.
   version=$(dpkg-deb -f "$deb" Version)
+  unpacked=$work/unpacked
+  dpkg-deb -x "$deb" "$unpacked"
+  check_program "the package" "$unpacked/usr"
+  check_compressed "the package" "$unpacked/usr"
+  check_docs "the package" "$unpacked/usr" "$version"
+  maintainer=$(dpkg-deb -f "$deb" Maintainer)
+  [[ $(changelog_field "$unpacked/usr" Maintainer) == "$maintainer" ]] ||
+    fail "the changelog's latest entry is not by the package's maintainer $maintainer"
+  # The manual page names the version in its footer and under --version.
   named=$(grep -o 'velk [0-9][0-9.]*[0-9]' <<<"${text:-}" | sort -u)
   [[ $named == "velk $version" ]] || fail "the manual page names '$named', the package velk $version"
   depends=$(dpkg-deb -f "$deb" Depends)
