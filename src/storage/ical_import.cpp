@@ -113,7 +113,12 @@ std::string badValue(unsigned line, const char* what) {
     return "line " + std::to_string(line) + ": the " + what + " cannot be read";
 }
 
-// Builds the entry of e. Results: 0 built; -1 a value cannot be read (error says which).
+std::string refusedZone(unsigned line, const IcsZones& zones) {
+    return "line " + std::to_string(line) + ": " + zones.refusal();
+}
+
+// Builds the entry of e. Results: 0 built; -1 a value cannot be read or names a refused
+// zone (error says which).
 int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
               std::unique_ptr<ToDoListToDo>& out, std::string& error) {
     auto todo = std::make_unique<ToDoListToDo>(0, SharedPath());
@@ -133,8 +138,9 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
     auto convert = [&](const T_IcsTime& t, packedDT& v, bool& isDate) {
         const int r = icsLocalDateTime(t, zones, v, isDate);
         if (r == ICS_DATE_BAD) error = badValue(t.line, "date");
+        if (r == ICS_DATE_ZONE) error = refusedZone(t.line, zones);
         if (r == ICS_DATE_DROPPED) ++report.datesDropped;
-        return r;
+        return r == ICS_DATE_ZONE ? int(ICS_DATE_BAD) : r;
     };
     packedDT begin = DT_EMPTY, end = DT_EMPTY;
     bool beginIsDate = false, endIsDate = false;
@@ -242,8 +248,10 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
 
     if (isToDo && (e.statusCompleted || e.completedAt.present)) {
         std::time_t when = velkNow();
-        if (e.completedAt.present && !icsMoment(e.completedAt, zones, when)) {
-            error = badValue(e.completedAt.line, "completion time");
+        const int r = e.completedAt.present ? icsMoment(e.completedAt, zones, when) : ICS_DATE_OK;
+        if (r != ICS_DATE_OK) {
+            error = r == ICS_DATE_ZONE ? refusedZone(e.completedAt.line, zones)
+                                       : badValue(e.completedAt.line, "completion time");
             return -1;
         }
         todo->setCompletedDirect({true, int32_t(when)});
@@ -332,13 +340,15 @@ void collectZones(std::string_view text, IcsZones& zones) {
     IcsLineReader reader(text);
     T_IcsLine line;
     std::string zone;
-    int depth = 0; // inside a VTIMEZONE: the nesting of its components
+    int depth = 0;      // inside a VTIMEZONE: the nesting of its components
+    unsigned begin = 0; // the line of its BEGIN
     int r;
     while ((r = reader.next(line)) != 0) {
         if (r < 0) continue;
         if (depth == 0) {
             if (line.name == "BEGIN" && strU(line.value) == "VTIMEZONE") {
                 depth = 1;
+                begin = line.number;
                 zone.assign(line.text);
                 zone += "\r\n";
             }
@@ -347,7 +357,7 @@ void collectZones(std::string_view text, IcsZones& zones) {
         zone.append(line.text);
         zone += "\r\n";
         if (line.name == "BEGIN") ++depth;
-        if (line.name == "END" && --depth == 0) zones.addComponent(zone);
+        if (line.name == "END" && --depth == 0) zones.addComponent(zone, begin);
     }
 }
 

@@ -31,7 +31,10 @@ constexpr std::size_t ICS_MAX_FILE_SIZE = std::size_t(256) << 20;
 // time, duration or rule that cannot be read: such a file would lose data silently. Broken
 // lines in components that are passed over (VALARM, VFREEBUSY, unknown ones) do not matter.
 // A TZID that names neither a VTIMEZONE of the file nor a zone libical knows is taken as
-// floating local time.
+// floating local time. A file is also refused when an entry names a zone that would cost
+// libical too much work (storage/ical_values.h, IcsZones): one whose observances repeat other
+// than yearly on a day of one month, or that has too many offset changes alone or with the
+// other zones the file uses.
 int readICalendar(const std::string& path, std::vector<std::unique_ptr<ToDoListToDo>>& entries,
                   T_IcsImportReport& report);
 

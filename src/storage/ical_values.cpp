@@ -2,6 +2,7 @@
 
 #include "storage/ical_values.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <libical/ical.h>
 
@@ -12,7 +13,7 @@ IcsZones::~IcsZones() {
         icaltimezone_free(z, 1);
 }
 
-void IcsZones::addComponent(const std::string& text) {
+void IcsZones::addComponent(const std::string& text, unsigned line) {
     icalcomponent* comp = icalcomponent_new_from_string(text.c_str());
     if (!comp) return;
     icalproperty* id = icalcomponent_get_first_property(comp, ICAL_TZID_PROPERTY);
@@ -29,23 +30,201 @@ void IcsZones::addComponent(const std::string& text) {
         return;
     }
     own_.push_back(zone);
-    byId_[name] = zone;
+    byId_[name] = {zone, line};
 }
 
-icaltimezone* IcsZones::find(const std::string& tzid) {
+int IcsZones::find(const std::string& tzid, icaltimezone*& zone) {
     auto it = byId_.find(tzid);
-    if (it != byId_.end()) return it->second;
-    icaltimezone* zone = nullptr;
-    std::string name = tzid;
-    // A globally unique TZID ("/Europe/Berlin", or libical's own
-    // "/freeassociation.sourceforge.net/...") names the zone at its end.
-    if (!name.empty() && name[0] == '/') {
-        zone = icaltimezone_get_builtin_timezone_from_tzid(name.c_str());
-        if (!zone) name.erase(0, 1);
+    if (it == byId_.end()) {
+        icaltimezone* builtin = nullptr;
+        std::string name = tzid;
+        // A globally unique TZID ("/Europe/Berlin", or libical's own
+        // "/freeassociation.sourceforge.net/...") names the zone at its end.
+        if (!name.empty() && name[0] == '/') {
+            builtin = icaltimezone_get_builtin_timezone_from_tzid(name.c_str());
+            if (!builtin) name.erase(0, 1);
+        }
+        if (!builtin) builtin = icaltimezone_get_builtin_timezone(name.c_str());
+        it = byId_.emplace(tzid, T_Named{builtin, 0}).first;
     }
-    if (!zone) zone = icaltimezone_get_builtin_timezone(name.c_str());
-    byId_[tzid] = zone;
-    return zone;
+    zone = it->second.zone;
+    if (!zone) return 0;
+    // libical's own zones may have several names: each is checked once.
+    auto verdict = checked_.find(zone);
+    if (verdict == checked_.end())
+        verdict = checked_.emplace(zone, check(tzid, zone, it->second.line)).first;
+    if (verdict->second.empty()) return 0;
+    refusal_ = verdict->second;
+    zone = nullptr;
+    return -1;
+}
+
+namespace {
+
+// libical works out the changes of a zone up to five years past the latest
+// time converted, and at least five years past the current year, but never
+// after 2582, the last year its rules reach.
+constexpr int LIBICAL_EXTRA_YEARS = 5;
+constexpr int LIBICAL_LAST_YEAR = 2582;
+
+// A yearly rule that may skip years walks on to its next day: a day of
+// February the 29th on a given weekday comes again after 40 years at most.
+constexpr int MOST_YEARS_SKIPPED = 40;
+
+// The values of a BY list of libical (closed by ICAL_RECURRENCE_ARRAY_MAX
+// unless full).
+template <std::size_t N> int countOf(const short (&values)[N]) {
+    int n = 0;
+    while (std::size_t(n) < N && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
+        ++n;
+    return n;
+}
+
+// The changes per year of the RRULE r of an observance that begins on start,
+// as real zone data write them: yearly, on a day of one month (the nth or last
+// weekday, a weekday among some days, some days, or the day of start), at one
+// time; -1 for any other rule. everyYear tells whether the rule has a day in
+// every year; one that does not may skip up to MOST_YEARS_SKIPPED years.
+int changesPerYear(const icalrecurrencetype& r, const icaltimetype& start, bool& everyYear) {
+    everyYear = false;
+    if (r.freq != ICAL_YEARLY_RECURRENCE || r.interval != 1 || r.rscale) return -1;
+    if (countOf(r.by_second) > 1 || countOf(r.by_minute) > 1 || countOf(r.by_hour) > 1 ||
+        countOf(r.by_year_day) != 0 || countOf(r.by_week_no) != 0 || countOf(r.by_set_pos) != 0)
+        return -1;
+    const int months = countOf(r.by_month), days = countOf(r.by_month_day),
+              weekdays = countOf(r.by_day);
+    // Without a month, the date of start each year.
+    if (months == 0) {
+        everyYear = !(start.month == 2 && start.day == 29);
+        return days == 0 && weekdays == 0 ? 1 : -1;
+    }
+    if (months > 1 || icalrecurrencetype_month_is_leap(r.by_month[0])) return -1;
+    const int month = icalrecurrencetype_month_month(r.by_month[0]);
+    if (month < 1 || month > 12) return -1;
+    const int longest = icaltime_days_in_month(month, 2000); // in a leap year
+    const int shortest = month == 2 ? 28 : longest;
+    int ordinals = 0;
+    for (int i = 0; i < weekdays; ++i)
+        if (icalrecurrencetype_day_position(r.by_day[i]) != 0) ++ordinals;
+    if (ordinals != 0) {
+        // The nth or nth last weekday: each month has four of each, some a fifth.
+        const int n = std::abs(icalrecurrencetype_day_position(r.by_day[0]));
+        if (weekdays != 1 || days != 0 || n > 5 || (n == 5 && month == 2)) return -1;
+        everyYear = n <= 4;
+        return 1;
+    }
+    if (days != 0) {
+        // Days of the month, on the weekdays given. A weekday falls on the
+        // days of one remainder of a division by 7 in a year, so every year
+        // has a day of each weekday when the days that every year has hold
+        // each remainder (the second Sunday is one of the 8th to the 14th).
+        // The last days of February have no fixed remainder.
+        bool exists = false, always = false;
+        int byRemainder[7] = {}, unfixed = 0;
+        for (int i = 0; i < days; ++i) {
+            const int d = r.by_month_day[i];
+            if (d == 0 || std::abs(d) > longest) continue;
+            exists = true;
+            always |= std::abs(d) <= shortest;
+            if (d < 0 && month == 2)
+                ++unfixed;
+            else
+                ++byRemainder[(d > 0 ? d : longest + 1 + d) % 7];
+        }
+        if (!exists) return -1;
+        if (weekdays == 0) {
+            everyYear = always;
+            return days;
+        }
+        int most = 0;
+        everyYear = true;
+        for (int n : byRemainder) {
+            most = std::max(most, n);
+            everyYear &= n != 0;
+        }
+        return weekdays * (most + unfixed);
+    }
+    if (weekdays != 0) {
+        // Every such weekday of the month.
+        everyYear = true;
+        return 5 * weekdays;
+    }
+    if (start.day > longest) return -1;
+    everyYear = start.day <= shortest;
+    return 1;
+}
+
+// The offset changes libical works out for the observance obs up to the year
+// end (an upper bound). Results: 0 counted into changes; -1 a rule is not one
+// Velk takes (rule gets its text).
+int observanceChanges(icalcomponent* obs, int end, unsigned long& changes, std::string& rule) {
+    icalproperty* dtstart = icalcomponent_get_first_property(obs, ICAL_DTSTART_PROPERTY);
+    const icaltimetype start = dtstart ? icalproperty_get_dtstart(dtstart) : icaltime_null_time();
+    changes += 1; // the start
+    for (icalproperty* p = icalcomponent_get_first_property(obs, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(obs, ICAL_ANY_PROPERTY)) {
+        const icalproperty_kind kind = icalproperty_isa(p);
+        if (kind == ICAL_RDATE_PROPERTY) changes += 1; // libical splits a list of dates
+        if (kind != ICAL_RRULE_PROPERTY) continue;
+        icalrecurrencetype r = icalproperty_get_rrule(p);
+        // A rule libical cannot read makes no change.
+        if (r.freq == ICAL_NO_RECURRENCE || icaltime_is_null_time(start)) continue;
+        bool everyYear;
+        const int perYear = changesPerYear(r, start, everyYear);
+        if (perYear < 0) {
+            char* text = icalrecurrencetype_as_string_r(&r);
+            rule = text ? text : "";
+            std::free(text);
+            return -1;
+        }
+        const int last = icaltime_is_null_time(r.until) ? end : std::min(end, r.until.year);
+        const int skipped = everyYear ? 0 : MOST_YEARS_SKIPPED;
+        changes += (unsigned long)(perYear) *
+                   (unsigned long)(std::max(0, last - start.year + 1) + skipped);
+    }
+    return 0;
+}
+
+std::string zoneName(const std::string& tzid, unsigned line) {
+    return "the time zone \"" + tzid + "\"" +
+           (line != 0 ? " (line " + std::to_string(line) + ")" : std::string());
+}
+
+} // namespace
+
+// Counts the changes libical would work out for zone, and when they are within
+// the bounds, has it work them out up to ICS_ZONE_LAST_YEAR. Returns why the
+// zone is refused, empty when it is taken.
+std::string IcsZones::check(const std::string& tzid, icaltimezone* zone, unsigned line) {
+    icalcomponent* comp = icaltimezone_get_component(zone);
+    if (!comp) return std::string();
+    const int end =
+        std::min(LIBICAL_LAST_YEAR,
+                 std::max(ICS_ZONE_LAST_YEAR, icaltime_today().year) + LIBICAL_EXTRA_YEARS);
+    unsigned long changes = 0;
+    for (icalcomponent* obs = icalcomponent_get_first_component(comp, ICAL_ANY_COMPONENT); obs;
+         obs = icalcomponent_get_next_component(comp, ICAL_ANY_COMPONENT)) {
+        const icalcomponent_kind kind = icalcomponent_isa(obs);
+        if (kind != ICAL_XSTANDARD_COMPONENT && kind != ICAL_XDAYLIGHT_COMPONENT) continue;
+        std::string rule;
+        if (observanceChanges(obs, end, changes, rule) != 0)
+            return zoneName(tzid, line) + " repeats by a rule other than yearly on a day of one " +
+                   "month (" + rule + ")";
+        if (changes > ICS_ZONE_MAX_CHANGES)
+            return zoneName(tzid, line) + " has more than " + std::to_string(ICS_ZONE_MAX_CHANGES) +
+                   " offset changes";
+    }
+    if (changes_ + changes > ICS_FILE_MAX_ZONE_CHANGES)
+        return zoneName(tzid, line) + " brings the zones the file uses to more than " +
+               std::to_string(ICS_FILE_MAX_ZONE_CHANGES) + " offset changes";
+    changes_ += changes;
+    // libical works out the changes up to five years past the year asked for.
+    icaltimetype last = icaltime_null_time();
+    last.year = ICS_ZONE_LAST_YEAR;
+    last.month = 12;
+    last.day = 31;
+    icaltimezone_get_utc_offset(zone, &last, nullptr);
+    return std::string();
 }
 
 namespace {
@@ -73,12 +252,16 @@ int readTime(const T_IcsTime& t, IcsZones& zones, icaltimetype& value, std::time
         utc = icaltime_as_timet(value);
         return ICS_DATE_OK;
     }
-    icaltimezone* zone = t.tzid.empty() ? nullptr : zones.find(t.tzid);
+    icaltimezone* zone = nullptr;
+    if (!t.tzid.empty() && zones.find(t.tzid, zone) != 0) return ICS_DATE_ZONE;
     if (!zone) {
         floating = true;
         return ICS_DATE_OK;
     }
-    utc = icaltime_as_timet_with_zone(value, zone);
+    // A later time lies after Velk's years in any zone; in its zone it would
+    // make libical work out the zone's changes again.
+    utc = value.year > ICS_ZONE_LAST_YEAR ? icaltime_as_timet(value)
+                                          : icaltime_as_timet_with_zone(value, zone);
     return ICS_DATE_OK;
 }
 
@@ -107,7 +290,8 @@ int icsLocalDateTime(const T_IcsTime& t, IcsZones& zones, packedDT& out, bool& i
     icaltimetype v;
     std::time_t utc;
     bool floating;
-    if (readTime(t, zones, v, utc, floating) != ICS_DATE_OK) return ICS_DATE_BAD;
+    const int r = readTime(t, zones, v, utc, floating);
+    if (r != ICS_DATE_OK) return r;
     int year = v.year, month = v.month, day = v.day, hour = v.hour, minute = v.minute;
     if (!v.is_date && !floating) {
         std::tm tm;
@@ -126,10 +310,11 @@ int icsLocalDateTime(const T_IcsTime& t, IcsZones& zones, packedDT& out, bool& i
 
 // The moment of t in seconds since 1970 (a date or floating time taken as
 // local time).
-bool icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out) {
+int icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out) {
     icaltimetype v;
     bool floating;
-    if (readTime(t, zones, v, out, floating) != ICS_DATE_OK) return false;
+    const int r = readTime(t, zones, v, out, floating);
+    if (r != ICS_DATE_OK) return r;
     if (v.is_date || floating) {
         std::tm tm{};
         tm.tm_year = v.year - 1900;
@@ -141,7 +326,7 @@ bool icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out) {
         tm.tm_isdst = -1;
         out = std::mktime(&tm);
     }
-    return true;
+    return ICS_DATE_OK;
 }
 
 // The Velk rule of the RRULE value for an entry anchored on anchor (a dated

@@ -82,6 +82,13 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"zones.ics", "Floating", 100, at(2024, 5, 1, 8, 30), at(2024, 5, 1, 9, 15), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Unknown zone", 100, at(2024, 6, 1, 7, 0), at(2024, 6, 1, 7, 0), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Due at night in New York", 3, none, at(2024, 7, 11, 4, 0), 0, 1, none, none, false, 0, ""},
+        // Zones as other programs write them: from 1601, by a range of days, at a given hour.
+        {"zone_shapes.ics", "Pacific summer", 100, at(2024, 7, 10, 18, 0), at(2024, 7, 10, 18, 0), 0, 1, none, none, false, 0, ""},
+        {"zone_shapes.ics", "Pacific winter", 100, at(2024, 1, 15, 18, 0), at(2024, 1, 15, 18, 0), 0, 1, none, none, false, 0, ""},
+        {"zone_shapes.ics", "Eastern before the change", 100, at(2024, 3, 9, 18, 0), at(2024, 3, 9, 18, 0), 0, 1, none, none, false, 0, ""},
+        {"zone_shapes.ics", "Eastern after the change", 100, at(2024, 3, 10, 17, 0), at(2024, 3, 10, 17, 0), 0, 1, none, none, false, 0, ""},
+        {"zone_shapes.ics", "Central before the change", 100, at(2024, 11, 2, 18, 0), at(2024, 11, 2, 18, 0), 0, 1, none, none, false, 0, ""},
+        {"zone_shapes.ics", "Central after the change", 100, at(2024, 11, 3, 19, 0), at(2024, 11, 3, 19, 0), 0, 1, none, none, false, 0, ""},
         // Folded lines, escapes, lower-case names.
         {"folded.ics", "Long summary with Gr\xc3\xbc\xc3\x9f" "e that goes on and on, folded twice", 3, none, on(2024, 1, 5), 0, 1, none, none, false, 0,
          "Line one\nLine two, with comma; semicolon and a backslash \\ end"},
@@ -168,8 +175,8 @@ TEST(IcsImport, AnchorDatesAgreeWithASecondReader) {
     const std::string script = std::string(VELK_TEST_DATA_DIR) + "/../support/ics_anchors.py";
     if (std::system("/usr/bin/python3 -c 'import icalendar' 2>/dev/null") != 0)
         GTEST_SKIP() << "/usr/bin/python3 with python3-icalendar is not installed";
-    for (const char* file :
-         {"all_day.ics", "zones.ics", "folded.ics", "rules.ics", "journal.ics", "todos.ics"}) {
+    for (const char* file : {"all_day.ics", "zones.ics", "zone_shapes.ics", "folded.ics",
+                             "rules.ics", "journal.ics", "todos.ics"}) {
         SCOPED_TRACE(file);
         std::string expected;
         FILE* p = ::popen(
@@ -233,7 +240,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
         {"rules.ics", 16, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5},
+        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5},   {"zone_shapes.ics", 6, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
@@ -267,6 +274,7 @@ TEST(IcsImport, RefusesFilesThatAreNotICalendarOrWouldLoseData) {
         {"broken_line.ics", -1, "line 8 is not an iCalendar line"},
         {"bad_date.ics", -1, "line 11: the date cannot be read"},
         {"no_entries.ics", -2, "it holds no todo, event or journal entry"},
+        {"zone_secondly.ics", -1, "line 16: the time zone \"Every second\" (line 4) repeats by a rule other than yearly on a day of one month (FREQ=SECONDLY)"},
         {"missing.ics", -1, "No such file or directory"},
     };
     // clang-format on
@@ -293,4 +301,97 @@ TEST(IcsImport, NeverWaitsOnAFifoNorReadsAHugeFile) {
     ASSERT_EQ(::truncate(huge.c_str(), off_t(storage::ICS_MAX_FILE_SIZE) + 1), 0);
     EXPECT_EQ(storage::readICalendar(huge, entries, report), -1);
     EXPECT_EQ(report.error, "it is larger than 256 MB");
+}
+
+namespace {
+
+// A calendar with zones "Z0", "Z1", ... of the observances given (a
+// VTIMEZONE of 8 lines and the observance's each from line 4), and one event in each zone (6
+// lines each), read.
+storage::T_IcsImportReport readZones(const std::vector<std::string>& observances) {
+    std::string text = "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Test//EN\n", events;
+    for (std::size_t i = 0; i < observances.size(); ++i) {
+        const std::string z = "Z" + std::to_string(i);
+        text += "BEGIN:VTIMEZONE\nTZID:" + z + "\nBEGIN:STANDARD\nDTSTART:19700101T000000\n" +
+                observances[i] +
+                "\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nEND:STANDARD\nEND:VTIMEZONE\n";
+        events += "BEGIN:VEVENT\nUID:" + z + "\nSUMMARY:" + z + "\nDTSTART;TZID=" + z +
+                  ":20240101T100000\nDTEND;TZID=" + z + ":20240101T110000\nEND:VEVENT\n";
+    }
+    TempDir dir;
+    writeWholeFile(dir.file("z.ics"), text + events + "END:VCALENDAR\n");
+    std::vector<std::unique_ptr<ToDoListToDo>> entries;
+    storage::T_IcsImportReport report;
+    const int r = storage::readICalendar(dir.file("z.ics"), entries, report);
+    EXPECT_EQ(r, report.error.empty() ? 0 : -1);
+    // A zone of UTC+2 turns 10:00 into 9:00 in Berlin in January.
+    if (report.error.empty()) {
+        EXPECT_EQ(entries.at(0)->getDateTime(WHICH_BEGIN), at(2024, 1, 1, 9, 0));
+    }
+    return report;
+}
+
+// n changes as RDATE lines of 500 dates, the most libical takes from one line.
+std::string rdates(int n) {
+    std::string lines;
+    for (int i = 0; i < n; ++i)
+        lines += (i % 500 == 0 ? (i == 0 ? "RDATE:" : "\nRDATE:") : ",") + std::string("19700102T000000");
+    return lines;
+}
+
+} // namespace
+
+TEST(IcsImport, RefusesZonesWhoseObservancesRepeatOtherThanYearlyOnADay) {
+    struct Row {
+        const char* rule;
+        bool taken;
+    };
+    const Row rows[] = {
+        // As real zones repeat: the nth or last weekday, a weekday among 7 days, a day, the start.
+        {"FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU", true},
+        {"FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=8,9,10,11,12,13,14;BYDAY=SU", true},
+        {"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=29;BYDAY=SU", true},
+        {"FREQ=YEARLY;BYMINUTE=0;BYHOUR=2;BYMONTH=10;BYDAY=5SU;UNTIL=20100101T000000Z", true},
+        {"FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=21", true},
+        {"FREQ=YEARLY", true},
+        {"FREQ=SOMETIMES", true}, // libical makes nothing of it
+        {"FREQ=MINUTELY", false},
+        {"FREQ=HOURLY;UNTIL=19700102T000000Z", false},
+        {"FREQ=DAILY", false},
+        {"FREQ=WEEKLY;BYDAY=SU", false},
+        {"FREQ=MONTHLY;BYDAY=-1SU", false},
+        {"FREQ=YEARLY;INTERVAL=2;BYMONTH=3;BYDAY=-1SU", false},
+        {"FREQ=YEARLY;BYMONTH=3,10;BYDAY=-1SU", false},
+        {"FREQ=YEARLY;BYDAY=-1SU", false},
+        {"FREQ=YEARLY;BYMONTH=3;BYDAY=1SU,-1SU", false},
+        {"FREQ=YEARLY;BYMONTH=2;BYDAY=5SU", false},
+        {"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=30,31", false}, // never
+        {"FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU;BYHOUR=1,2", false},
+        {"FREQ=YEARLY;BYMONTH=3;BYDAY=SU;BYSETPOS=-1", false},
+        {"FREQ=YEARLY;BYYEARDAY=100", false},
+        {"FREQ=YEARLY;BYWEEKNO=10;BYDAY=SU", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rule);
+        const storage::T_IcsImportReport report = readZones({std::string("RRULE:") + row.rule});
+        if (row.taken) {
+            EXPECT_EQ(report.error, "");
+        } else {
+            const std::string told = "line 16: the time zone \"Z0\" (line 4) repeats by a "
+                                     "rule other than yearly on a day of one month (FREQ=";
+            EXPECT_EQ(report.error.substr(0, told.size()), told);
+        }
+    }
+}
+
+TEST(IcsImport, BoundsTheOffsetChangesOfAZoneAndOfTheZonesAFileUses) {
+    const std::string full = rdates(4999); // and the start: 5000
+    std::vector<std::string> zones(6, full);
+    EXPECT_EQ(readZones(zones).error, "");
+    EXPECT_EQ(readZones({rdates(5000)}).error,
+              "line 25: the time zone \"Z0\" (line 4) has more than 5000 offset changes");
+    zones.push_back(rdates(1));
+    EXPECT_EQ(readZones(zones).error,
+              "line 160: the time zone \"Z6\" (line 112) brings the zones the "
+              "file uses to more than 30000 offset changes");
 }
