@@ -64,6 +64,11 @@ TEST(Calendar, ShowsTheRowsOfEachShownDay) {
           {"paint", 3, on(2011, 3, 9), on(2011, 3, 10)}},
          on(2011, 3, 8), 5, ENTRIES,
          "08.03 report|09.03 paint [|09.03 report|10.03 paint ]|10.03 report|11.03 report ]|"},
+        {"a multi-day entry shows on the day it ends, also when it ends at that day's start",
+         {{"to 23:59", APPT, at(2011, 3, 6, 20, 0), at(2011, 3, 6, 23, 59)},
+          {"to 0:00", APPT, at(2011, 3, 6, 21, 0), at(2011, 3, 7, 0, 0)},
+          {"to 0:01", APPT, at(2011, 3, 6, 22, 0), at(2011, 3, 7, 0, 1)}}, D7, 2, ENTRIES,
+         "07.03 to 0:00 ]|07.03 to 0:01 ]|"},
         {"a recurring todo overdue and on its next day",
          {{"water", 2, on(2011, 3, 3), on(2011, 3, 3), REC_WEEKLY}}, on(2011, 3, 5), 7, ENTRIES,
          "overdue water|10.03 water [ ]|"},
@@ -100,7 +105,7 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
     const packedDT B08 = at(2008, 2, 27, 8, 0), E08 = at(2008, 2, 28, 9, 0);
     const packedDT B11 = at(2011, 3, 1, 8, 0), E11 = at(2011, 3, 1, 9, 0);
     const packedDT D2 = on(2011, 3, 2), D3 = on(2011, 3, 3), D6 = on(2011, 3, 6);
-    const packedDT D14 = on(2011, 3, 14), D15 = on(2011, 3, 15);
+    const packedDT D7 = on(2011, 3, 7), D14 = on(2011, 3, 14), D15 = on(2011, 3, 15);
     // clang-format off
     struct Case { const char* rule; Entry e; packedDT first; unsigned days; };
     const Case cases[] = {
@@ -115,6 +120,18 @@ TEST(Calendar, RecurringEntriesShowOnTheDaysTheirRuleGives) {
         {"monthly on the 31st skips the short months",
          {"r", APPT, at(2011, 1, 31, 8, 0), at(2011, 2, 1, 9, 0), REC_MONTHLY_BY_DATE},
          on(2011, 3, 25), 14},
+        {"monthly, ending a minute before the first shown day",
+         {"r", APPT, at(2011, 2, 5, 20, 0), at(2011, 2, 6, 23, 59), REC_MONTHLY_BY_DATE}, D7, 3},
+        {"monthly, ending at the first shown day's start",
+         {"r", APPT, at(2011, 2, 5, 20, 0), at(2011, 2, 7, 0, 0), REC_MONTHLY_BY_DATE}, D7, 3},
+        {"monthly, ending a minute into the first shown day",
+         {"r", APPT, at(2011, 2, 5, 20, 0), at(2011, 2, 7, 0, 1), REC_MONTHLY_BY_DATE}, D7, 3},
+        {"monthly, beginning at the last minute of the last shown day",
+         {"r", NOTE, at(2011, 2, 9, 23, 59), at(2011, 2, 10, 9, 0), REC_MONTHLY_BY_DATE}, D7, 3},
+        {"monthly, beginning on the last shown day without a time",
+         {"r", NOTE, on(2011, 2, 9), on(2011, 2, 10), REC_MONTHLY_BY_DATE}, D7, 3},
+        {"monthly, beginning the day after the last shown day",
+         {"r", NOTE, on(2011, 2, 10), on(2011, 2, 11), REC_MONTHLY_BY_DATE}, D7, 3},
         {"daily up to the last day a date can hold",
          {"r", APPT, at(2127, 12, 29, 10, 0), at(2127, 12, 29, 11, 0), REC_DAILY},
          on(2127, 12, 30), 14},

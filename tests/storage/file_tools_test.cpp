@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +79,39 @@ TEST(FileTools, OnlyRegularFilesOpenAndNothingBlocks) {
 
 // Every failing step of a write is driven in fault_injection_test.cpp; short
 // writes are not a failure: the rest is written after them.
+// An open or a read interrupted by a signal, or told to try again, is tried
+// again, ten times in all; the tenth such error is the file's error.
+TEST(FileTools, PassingErrorsAreTriedAgainTenTimes) {
+    TempDir dir;
+    writeWholeFile(dir.file("f"), "text\n");
+    static int failures, err;
+    // failures in a row, the error, the call that fails; what is read
+    const struct { int failures, err; bool inOpen; const char* seen; } rows[] = {
+        {9, EINTR, true, "0 text"}, {10, EINTR, true, "-2 "}, {9, EAGAIN, false, "0 text"},
+        {10, EAGAIN, false, "0  bad"}, {1, EIO, false, "0  bad"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.failures) + " " + std::strerror(row.err));
+        failures = row.failures, err = row.err;
+        if (row.inOpen)
+            FileTools::ops().open = [](const char* n, int f, mode_t m) {
+                return failures-- > 0 ? (errno = err, -1) : ::open(n, f, m);
+            };
+        else
+            FileTools::ops().read = [](int fd, void* d, std::size_t n) -> ssize_t {
+                return failures-- > 0 ? (errno = err, -1) : ::read(fd, d, n);
+            };
+        ReadFile in;
+        std::string reason, line;
+        const int r = openRegularFile(dir.file("f"), false, in, reason);
+        std::getline(in, line);
+        FileTools::ops() = FileTools::systemOps();
+        const std::string seen = std::to_string(r) + " " + (r == 0 ? line : reason) +
+                                 (in.bad() ? " bad" : "");
+        EXPECT_EQ(seen, r == -2 ? row.seen + std::string(std::strerror(row.err)) + " bad" : row.seen);
+    }
+}
+
 TEST(FileTools, ShortWritesAreCompleted) {
     TempDir dir;
     const std::string p = dir.file("v.dat");

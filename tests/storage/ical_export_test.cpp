@@ -315,6 +315,37 @@ TEST_F(IcsExport, ExportsTheSubtreeWithTheGroupNamesFromTheRoot) {
     EXPECT_EQ(got.components[1][0], "BEGIN:VTODO");
 }
 
+TEST_F(IcsExport, EscapesTheCommasSemicolonsAndBackslashesOfEachGroupName) {
+    // names: a group and one inside it, holding a task; line: CATEGORIES
+    // unfolded, written by hand (a comma between the names, "\\", "\;" and
+    // "\," inside them); folded: the line is folded before some of them.
+    // clang-format off
+    const struct { const char* rule; const char* names[2]; const char* line; bool folded; } rows[] = {
+        {"also on the folded line", {"Plans for the year; budget, travel", "house, garden; notes, ideas"},
+         R"(CATEGORIES:Plans for the year\; budget\, travel,house\, garden\; notes\, ideas)", true},
+        {"a backslash before a comma and at a name's end", {R"(C:\temp\, D:\)", ";"},
+         R"(CATEGORIES:C:\\temp\\\, D:\\,\;)", false},
+        {"the escaping's stand-ins are dropped", {"A\x1f" "B,\x1e" "C;", "\x1e" "X"},
+         R"(CATEGORIES:AB\,C\;,X)", false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rule);
+        ToDoListGroup root{0, "/", 0};
+        ToDoListGroup* g = root.newGroup();
+        g->setSummary(row.names[0]);
+        g = g->newGroup();
+        g->setSummary(row.names[1]);
+        add(*g, {1, "Task", 3, DT_EMPTY, on(2011, 3, 8)});
+        const std::string text = iCalendarText(root, root, nullptr, report);
+        const std::vector<std::string> lines = unfoldedLines(text);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), row.line), 1) << text;
+        const std::size_t cat = text.find("\r\nCATEGORIES:");
+        ASSERT_NE(cat, std::string::npos) << text;
+        EXPECT_EQ(text.compare(text.find("\r\n", cat + 2), 3, "\r\n ") == 0, row.folded) << text;
+    }
+}
+
 TEST_F(IcsExport, ReplacesTheFileOrLeavesItAsItWas) {
     TempDir dir;
     const std::string path = dir.file("out.ics");
