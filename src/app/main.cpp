@@ -13,6 +13,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -99,6 +100,21 @@ void tellDamaged(bool headless) {
     }
 }
 
+// Tells of rescue copies saved after the data file was last written: they
+// hold changes that the data file may not have.
+void tellRescueCopies(const std::vector<T_RescueCopy>& copies, const std::string& path,
+                      bool headless) {
+    for (const T_RescueCopy& copy : copies) {
+        char when[32] = "";
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", std::localtime(&copy.saved));
+        tellUser("A rescue copy of " + path + " was saved to " + copy.path + " on " + when +
+                     ".\nIt may hold changes that " + path +
+                     " lacks. To open it, start Velk with:\n    velk -f " + copy.path +
+                     "\nRemove it once you no longer need it, and this note goes.",
+                 headless);
+    }
+}
+
 } // namespace
 
 #ifdef __SANITIZE_ADDRESS__
@@ -163,6 +179,7 @@ int main(int argc, char** argv) {
 
     velk = new Velk();
     velk->setEditorCommand(velkconfig.editor);
+    velk->setHomeFolder(GetHomeDir());
     int loaded = velk->openDataFile(dataPath.c_str());
     if (loaded == -2) {
         tellUser("Cannot read the data file " + cl.path +
@@ -184,6 +201,8 @@ int main(int argc, char** argv) {
     int mergeSaved = 0;
     T_SaveReport mergeReport;
     std::vector<std::pair<std::string, std::string>> strays;
+    // Before the merge writes the data file, which rescue copies are newer.
+    const std::vector<T_RescueCopy> rescued = velk->newerRescueCopies();
     int merged = velk->mergeJournalAtStart(journalError, mergeSaved, mergeReport, strays);
     if (merged == -2) {
         tellUser("The journal beside " + cl.path + " is left from a save that was interrupted, "
@@ -224,6 +243,7 @@ int main(int argc, char** argv) {
                      headless);
     }
     tellDamaged(headless);
+    tellRescueCopies(rescued, cl.path, headless);
     for (const auto& stray : strays)
         std::fprintf(stderr,
                      "Journal file %s lies behind a gap in the numbering and was not "
@@ -249,8 +269,8 @@ int main(int argc, char** argv) {
         T_SaveReport report;
         const int r = velk->saveChangesAtEnd(cl.alwaysSave, report);
         if (r == 1) return 0; // nothing to save
-        // -2: saved; only the folder's sync failed, which tellSave reports.
-        return tellSave(r, report, dataPath, error, headless) == -1 ? -1 : 0;
+        // -2: saved, but the folder could not be synced (tellSave reports it).
+        return tellSave(r, report, dataPath, error, headless);
     };
 
     int exitCode = 0;
@@ -261,7 +281,10 @@ int main(int argc, char** argv) {
     }
     if (!ended) {
         std::string error;
-        if (saveAtEnd(error) != 0) {
+        const int saved = saveAtEnd(error);
+        if (saved == VelkGUI::SAVED_NOT_SYNCED) {
+            exitCode = exitCode ? exitCode : -1;
+        } else if (saved != 0) {
             const bool journaled = velk->incsave_getNrOfFiles() != 0;
             tellUser("The data file " + cl.path + " could not be written; it was left as it was.\n" +
                          error +

@@ -18,6 +18,7 @@
 #include "storage/ical_export.h"
 #include "storage/ical_import.h"
 #include "storage/journal.h"
+#include "storage/rescue.h"
 
 #include <cstdint>
 #include <istream>
@@ -75,6 +76,15 @@ class Velk {
     // files, or not a regular file of the user's) or the file cannot be
     // written, error says why.
     int saveCopyTo(const std::string& name, std::string& error);
+    // A copy for when the data file cannot be saved (storage/rescue.h): the
+    // file suggested for it, on another file system where there is one; the
+    // save of the copy, noted so that the next start tells of it (results as
+    // saveCopyTo); the copies saved after the data file was last written.
+    std::string rescueSuggestion() const;
+    int saveRescueCopy(const std::string& name, std::string& error);
+    std::vector<T_RescueCopy> newerRescueCopies() const;
+    // The user's home folder, where rescue copies are offered and noted.
+    void setHomeFolder(const std::string& folder) { homeFolder = folder; }
     // The data file's content: fixed lines, header, password section, tree.
     void writeDataTo(std::ostream& os);
     // Loads the data file into the empty organizer made by createRoot.
@@ -290,12 +300,16 @@ class Velk {
     // so that the data file must be written at the end even without journal
     // files.
     bool incsave_hasUnjournaledChanges() const { return journal.hasPending(); }
+    // How many changes wait in memory for the journal.
+    std::size_t incsave_waitingCount() const { return journal.pendingCount(); }
     // How many times publishing an entry failed during this run.
     unsigned incsave_unjournaledCount() const { return journal.failures(); }
     // Journal files published whose folder could not be synced, so that a
     // power loss may still take them, and the error number of the last.
     unsigned incsave_unsyncedCount() const { return journal.unsyncedEntries(); }
     int incsave_unsyncedErrno() const { return journal.unsyncedErrno(); }
+    // The error number of the last journal file that could not be written.
+    int incsave_failureErrno() const { return journal.failureErrno(); }
     // Whether a journal file that cannot be written says on standard error
     // that its change waits in memory (the window's run: true).
     void incsave_tellWhenWaiting(bool on) { journal.tellWhenWaiting(on); }
@@ -475,6 +489,7 @@ class Velk {
     // The external editor command for descriptions, and the window's view of
     // the password manager.
     std::string editorCommand;
+    std::string homeFolder;
     CryptPasswordKeeper passwordKeeper{crypt, [this](std::string& error) {
                                            return savePasswords(error);
                                        }};

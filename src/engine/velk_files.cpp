@@ -10,6 +10,8 @@
 #include "storage/records.h"
 #include "storage/transfer.h"
 
+#include <cstdio>
+
 static_assert(Velk::INSERT_TOO_DEEP == storage::INSERT_TOO_DEEP,
               "the engine tells a refused deep insertion by storage's result");
 static_assert(VIEWTYPE_FLAT == 0 && VIEWTYPE_TREE == 1 && MAINVIEW_NORMAL == 0 &&
@@ -81,6 +83,25 @@ int Velk::saveCopyTo(const std::string& name, std::string& error) {
     if (checkExchangeFile(name, fileName, ExchangeUse::Write, target, error) != 0) return -1;
     return storage::DataFile::saveCopy(
         target, fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); }, error);
+}
+
+std::string Velk::rescueSuggestion() const {
+    return ::rescueSuggestion(fileName, homeFolder);
+}
+
+int Velk::saveRescueCopy(const std::string& name, std::string& error) {
+    if (saveCopyTo(name, error) != 0) return -1;
+    std::string target;
+    checkExchangeFile(name, fileName, ExchangeUse::Write, target, error);
+    error.clear();
+    if (noteRescueCopy(fileName, resolveDataFilePath(target), homeFolder) != 0)
+        std::fprintf(stderr, "The rescue copy %s could not be noted in %s/.velkrc/rescued.\n",
+                     name.c_str(), homeFolder.c_str());
+    return 0;
+}
+
+std::vector<T_RescueCopy> Velk::newerRescueCopies() const {
+    return ::newerRescueCopies(fileName, homeFolder);
 }
 
 int Velk::savePasswords(std::string& error) {

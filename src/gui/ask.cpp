@@ -1,21 +1,111 @@
 #include "gui/ask.h"
 
+#include <FL/Enumerations.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+#include <FL/fl_utf8.h>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
-int toolkitChoice(const char* q, const char* b0, const char* b1) {
-    return fl_choice("%s", b0, b1, nullptr, q);
+// The widest line of a message box, in pixels of the message font: the box
+// adds its icon and margins (90 pixels) and stays well inside a screen 1024
+// pixels wide, frame included.
+constexpr int MESSAGE_LINE_WIDTH = 720;
+
+bool fits(const std::string& line) {
+    return fl_width(line.c_str(), int(line.size())) <= MESSAGE_LINE_WIDTH;
 }
-void toolkitMessage(const char* text) { fl_message("%s", text); }
-void toolkitAlert(const char* text) { fl_alert("%s", text); }
+
+// The pieces of a line after which it may break: a word with the blanks that
+// follow it, and inside a word each part that ends in "/".
+std::vector<std::string> breakPieces(const std::string& line) {
+    std::vector<std::string> pieces(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        pieces.back() += line[i];
+        const bool blankEnds = line[i] == ' ' && (i + 1 == line.size() || line[i + 1] != ' ');
+        if (blankEnds || (line[i] == '/' && i + 1 < line.size() && line[i + 1] != ' '))
+            pieces.emplace_back();
+    }
+    if (pieces.back().empty()) pieces.pop_back();
+    return pieces;
+}
+
+// Appends one line of the text (without its line break), wrapped, to out.
+void wrapLine(const std::string& line, std::string& out) {
+    std::string current;
+    auto breakLine = [&] {
+        if (!current.empty()) out += current + '\n';
+        current.clear();
+    };
+    for (const std::string& piece : breakPieces(line)) {
+        if (fits(current + piece)) {
+            current += piece;
+            continue;
+        }
+        breakLine();
+        if (fits(piece)) {
+            current = piece;
+            continue;
+        }
+        // Wider than a line of its own: it breaks between two characters.
+        for (std::size_t i = 0; i < piece.size();) {
+            const std::size_t n =
+                std::min(piece.size() - i, std::size_t(std::max(1, fl_utf8len1(piece[i]))));
+            if (!current.empty() && !fits(current + piece.substr(i, n))) breakLine();
+            current += piece.substr(i, n);
+            i += n;
+        }
+    }
+    out += current;
+}
+
+// text as a box of the toolkit shows it: line breaks are inserted so that no
+// line is wider than MESSAGE_LINE_WIDTH in the message font. A line breaks
+// after a blank, or after a "/" inside a word, so that a path fills the line
+// up to its last "/" that fits; a word of ordinary text goes whole to the
+// next line, and only a word too wide for a line of its own breaks between
+// two characters. Each "@" is doubled, as the toolkit would otherwise take it
+// and what follows for a symbol and leave it out.
+std::string boxText(const char* text) {
+    fl_open_display();
+    fl_font(fl_message_font_, fl_message_size_ == -1 ? FL_NORMAL_SIZE : fl_message_size_);
+    const std::string all = text;
+    std::string wrapped;
+    for (std::size_t begin = 0;;) {
+        const std::size_t end = all.find('\n', begin);
+        wrapLine(all.substr(begin, end - begin), wrapped);
+        if (end == std::string::npos) break;
+        wrapped += '\n';
+        begin = end + 1;
+    }
+    std::string out;
+    for (const char c : wrapped) {
+        if (c == '@') out += '@';
+        out += c;
+    }
+    return out;
+}
+
+int toolkitChoice(const char* q, const char* b0, const char* b1) {
+    const int pressed = fl_choice_n("%s", b0, b1, nullptr, boxText(q).c_str());
+    return pressed < 0 ? -1 : pressed;
+}
+void toolkitMessage(const char* text) {
+    fl_message("%s", boxText(text).c_str());
+}
+void toolkitAlert(const char* text) {
+    fl_alert("%s", boxText(text).c_str());
+}
 // The toolkit gives Enter to its middle button: that is the first answer,
 // the one to take when in doubt, so the first two trade places.
 int toolkitChoice3(const char* q, const char* b0, const char* b1, const char* b2) {
-    const int pressed = fl_choice("%s", b1, b0, b2, q);
+    const int pressed = fl_choice("%s", b1, b0, b2, boxText(q).c_str());
     return pressed == 0 ? 1 : pressed == 1 ? 0 : 2;
 }
 const char* toolkitInput(const char* prompt, const char* value) {
-    return fl_input("%s", value, prompt);
+    return fl_input("%s", value, boxText(prompt).c_str());
 }
 } // namespace
 

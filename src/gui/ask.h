@@ -1,9 +1,12 @@
 #pragma once
 
 // The message boxes of the user interface, reached through one seam so that
-// tests can answer them instead of a person.
+// tests can answer them instead of a person. The texts handed to the seam are
+// the messages as written; the toolkit's boxes wrap them to fit the screen.
 namespace GuiAsk {
-// Shows the question with two buttons; returns 0 for the first, 1 for the second.
+// Shows the question with two buttons; the toolkit gives Enter to the second.
+// Returns 0 for the first, 1 for the second, -1 when the box is closed without
+// an answer (Escape or the close box): callers take -1 for the safe answer.
 extern int (*choice)(const char* question, const char* button0, const char* button1);
 extern void (*message)(const char* text);
 extern void (*alert)(const char* text);

@@ -65,11 +65,13 @@ void InputScreen::done() {
         win.showList(0);
         break;
     case INPUT_EXPORT_GROUP:
-        win.tellWriteResult(engine->exportGroupToFile(text.c_str()), text, false);
+        if (win.confirmReplace(text))
+            win.tellWriteResult(engine->exportGroupToFile(text.c_str()), text, false);
         win.showMain(SCREEN_LIST);
         break;
     case INPUT_EXPORT_CONTENT:
-        win.tellWriteResult(engine->exportContentToFile(text.c_str()), text, false);
+        if (win.confirmReplace(text))
+            win.tellWriteResult(engine->exportContentToFile(text.c_str()), text, false);
         win.showMain(SCREEN_LIST);
         break;
     case INPUT_IMPORT: {

@@ -57,6 +57,7 @@ void ListScreen::tellReadResult(int result, const std::string& name, bool fromCl
 }
 
 void ListScreen::exportICalendar(const std::string& file) {
+    if (!win.confirmReplace(file)) return;
     ToDoListGroup* group = engine->getMainViewType() == MAINVIEW_NORMAL && engine->getCurGroup()
                                ? engine->getCurGroup()
                                : engine->getRoot();

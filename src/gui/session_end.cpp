@@ -13,7 +13,13 @@ bool VelkGUI::finishSession() {
     }
     for (;;) {
         std::string error;
-        if (saveAtEnd_(error) == 0) {
+        const int saved = saveAtEnd_(error);
+        if (saved == 0 || saved == SAVED_NOT_SYNCED) {
+            if (saved == SAVED_NOT_SYNCED)
+                GuiAsk::alert(("Your data was saved to " + engine_->getFileName() +
+                               ", but its folder could not be synced:\n" + error +
+                               "\nA power loss in the next moments may still undo the save.")
+                                  .c_str());
             sessionEnd_ = SESSION_SAVED;
             return true;
         }
@@ -26,28 +32,46 @@ bool VelkGUI::finishSession() {
         const int answer = GuiAsk::choice3(question.c_str(), "Try again", "Save to another file...",
                                            "End without saving");
         if (answer == 0) continue;
+        // What the journal holds of this run, and what waits in memory only.
+        const std::size_t waiting = engine_->incsave_waitingCount();
+        const bool journaled = engine_->incsave_getNrOfFiles() != 0;
         if (answer == 1) {
-            const std::string suggestion = dataFile + ".rescue";
-            const char* name = GuiAsk::input("Save your data to this file:", suggestion.c_str());
-            if (!name || !*name) continue;
+            // Offered on another file system than the data file's, whose disk
+            // may be the one that is full.
+            const std::string suggestion = engine_->rescueSuggestion();
+            const char* typed = GuiAsk::input("Save your data to this file:", suggestion.c_str());
+            if (!typed || !*typed) continue;
+            const std::string name = typed;
+            if (!confirmReplace(name)) continue;
             std::string copyError;
-            if (engine_->saveCopyTo(name, copyError) != 0) {
-                GuiAsk::alert(
-                    ("Velk could not save to " + std::string(name) + ":\n" + copyError).c_str());
+            if (engine_->saveRescueCopy(name, copyError) != 0) {
+                GuiAsk::alert(("Velk could not save to " + name + ":\n" + copyError).c_str());
                 continue;
             }
-            GuiAsk::message(("Your data was saved to " + std::string(name) + ".\nThe data file " +
-                             dataFile +
-                             " was not changed;\nthe journal files beside it are kept and "
-                             "merged at its next start.")
-                                .c_str());
+            std::string told = "Your data, with every change of this run, was saved to " + name +
+                               ".\nThe data file " + dataFile + " was not changed.";
+            if (waiting != 0)
+                told += "\n" + std::to_string(waiting) +
+                        (waiting == 1 ? " change could" : " changes could") +
+                        " not be written to the journal either:\n" +
+                        (waiting == 1 ? "it is" : "they are") + " only in " + name + ".";
+            if (journaled)
+                told += "\nThe changes in the journal files beside " + dataFile +
+                        " are merged at its next start.";
+            told += "\nTo go on with the saved data, start Velk with:\n    velk -f " + name;
+            GuiAsk::message(told.c_str());
             sessionEnd_ = SESSION_UNSAVED;
             return true;
         }
-        const std::string confirm =
-            "End Velk without saving?\nThe changes in the journal files beside " + dataFile +
-            "\nare merged at its next start; changes that could not be\nwritten to the "
-            "journal are lost.";
+        std::string confirm = "End Velk without saving?";
+        if (journaled)
+            confirm += "\nThe changes in the journal files beside " + dataFile +
+                       "\nare merged at its next start.";
+        if (waiting != 0)
+            confirm += "\n" + std::to_string(waiting) +
+                       (waiting == 1 ? " change that could" : " changes that could") +
+                       " not be written to the journal\n" + (waiting == 1 ? "is" : "are") +
+                       " lost.";
         // Cancel is the second button, which the toolkit gives Enter.
         if (GuiAsk::choice(confirm.c_str(), "End without saving", "Cancel") == 0) {
             sessionEnd_ = SESSION_UNSAVED;

@@ -2,6 +2,7 @@
 
 #include "engine/velk.h"
 #include "gui/about_screen.h"
+#include "gui/ask.h"
 #include "gui/group_editor.h"
 #include "gui/input_screen.h"
 #include "gui/item_editor.h"
@@ -12,7 +13,9 @@
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Text_Editor.H>
+#include <cerrno>
 #include <ctime>
+#include <sys/stat.h>
 
 VelkGUI* mainWin = nullptr;
 
@@ -190,6 +193,15 @@ void VelkGUI::CB_Done() {
 }
 
 void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
+
+bool VelkGUI::confirmReplace(const std::string& name) {
+    // lstat, so that a link is asked about itself, even one that leads nowhere.
+    struct stat entry;
+    if (lstat(name.c_str(), &entry) != 0 && (errno == ENOENT || errno == ENOTDIR)) return true;
+    const std::string question = "The file " + name + " exists.\nReplace it?";
+    // Cancel is the second button, which the toolkit gives Enter.
+    return GuiAsk::choice(question.c_str(), "Replace", "Cancel") == 0;
+}
 
 int VelkGUI::handle(int event) {
     if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);

@@ -128,8 +128,11 @@ class VelkGUI : public Fl_Double_Window {
     // How the window's run ended: not yet; with the data saved (or nothing to
     // save); or without saving, as the user confirmed.
     enum SessionEnd { SESSION_OPEN, SESSION_SAVED, SESSION_UNSAVED };
-    // The save at the end of the run: 0 saved or nothing to save, else the
-    // save failed and error says why. Set by the program entry.
+    // The save at the end of the run: 0 saved or nothing to save;
+    // SAVED_NOT_SYNCED (-2) saved, but the folder could not be synced (error
+    // says why); else the save failed and error says why. Set by the program
+    // entry.
+    static constexpr int SAVED_NOT_SYNCED = -2;
     using SaveAtEnd = std::function<int(std::string& error)>;
     void setSaveAtEnd(SaveAtEnd save) { saveAtEnd_ = std::move(save); }
     SessionEnd sessionEnd() const { return sessionEnd_; }
@@ -161,6 +164,11 @@ class VelkGUI : public Fl_Double_Window {
     // paste) gave result: a group too deep (-1 at the deepest level) or a
     // file that cannot be read (-3).
     void tellReadResult(int result, const std::string& name, bool fromClipboard);
+    // Asks before a file named by the user is replaced: true when nothing
+    // is at name (not even a link, a folder or a pipe) or when the user
+    // chose "Replace"; false for "Cancel", which Enter picks, and for a box
+    // closed without an answer.
+    bool confirmReplace(const std::string& name);
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
 

@@ -1,5 +1,6 @@
 // What the window tells the user when a change is refused or cannot be
-// written, and the save at the end that fails.
+// written, the save at the end that fails, the question before an export
+// replaces a file, and message boxes that must fit a small screen.
 
 #include "gui_fixture.h"
 #include "storage/file_tools.h"
@@ -128,4 +129,130 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
     }
 }
 
+// Each export asks before it replaces what is at the name typed, even a link
+// that leads nowhere: "Cancel" (the second button, which Enter picks) and a
+// box closed without an answer leave it as it was, "Replace" writes it. A
+// free name is written without a question, and so is the clipboard file.
+TEST_F(GuiTest, ExportsAskBeforeTheyReplaceAFile) {
+    addToDo("Call Anna", addGroup("Work"));
+    static int answer;
+    GuiAsk::choice = [](const char* q, const char* b0, const char* b1) {
+        return asked.push_back(q + std::string(" ") + b0 + "/" + b1), answer;
+    };
+    // What is at the name, the answer to the question, whether it is written.
+    const std::tuple<std::string, int, bool> rows[] = {{"", 1, true},
+                                                       {"letter", 1, false},
+                                                       {"letter", -1, false},
+                                                       {"letter", 0, true},
+                                                       {"link", 1, false}};
+    int n = 0;
+    for (const char* entry :
+         {"&file/export group+", "&file/export content", "&file/export iCalendar..."}) {
+        for (const auto& [before, given, written] : rows) {
+            const std::string name = dir.file("out" + std::to_string(++n));
+            SCOPED_TRACE(entry + (" " + name));
+            if (before == "letter") writeWholeFile(name, "letter\n");
+            if (before == "link") {
+                ASSERT_EQ(symlink("nowhere", name.c_str()), 0);
+            }
+            asked.clear(), answer = given;
+            choose(entry), mainWin->inputField()->value(name.c_str());
+            click(mainWin->closeButton());
+            const std::string question =
+                "The file " + name + " exists.\nReplace it? Replace/Cancel";
+            EXPECT_EQ(std::count(asked.begin(), asked.end(), question), !before.empty());
+            const std::string now = readWholeFile(name);
+            EXPECT_EQ(now.find("Call Anna") != std::string::npos, written) << now;
+            EXPECT_TRUE(written || before != "letter" || now == "letter\n") << now;
+        }
+    }
+    EXPECT_NE(access(dir.file("nowhere").c_str(), F_OK), 0) << "written through the link";
+    asked.clear();
+    choose("&copy/content"), choose("&copy/content");
+    EXPECT_EQ(asked, std::vector<std::string>{}) << "the clipboard file is replaced unasked";
+}
+
+// The toolkit's boxes, reached through the seam as the window reaches them,
+// with a path of 600 characters: each fits a screen of 1024 x 768 and shows
+// the text as given, "@" too, with line breaks added only after blanks and
+// "/" (and in a name too wide for a line). Enter picks the second of two
+// buttons, Escape neither.
+TEST(MessageBoxes, LongPathsWrapSoThatEveryBoxFitsASmallScreen) {
+    GuiAsk::useToolkit();
+    std::string path = "/home/anna@work";
+    for (int n = 1; path.size() < 580; ++n)
+        path += "/folder number " + std::to_string(n);
+    path += "/" + std::string(599 - path.size(), 'f');
+    const std::string text = "The file " + path + " exists.\nReplace it?",
+                      wide = "/" + std::string(599, 'x'), prompt = "Save your data to this file:";
+    const char* typed = nullptr;
+    const std::tuple<const char*, std::function<void()>, std::string> rows[] = {
+        {"Close", [&] { GuiAsk::alert(text.c_str()); }, text},
+        {"Close", [&] { GuiAsk::message(wide.c_str()); }, wide},
+        {"Cancel", [&] { EXPECT_EQ(GuiAsk::choice(text.c_str(), "Replace", "Cancel"), 1); }, text},
+        {"Try again", [&] { EXPECT_EQ(GuiAsk::choice3(text.c_str(), "Try again", "b", "c"), 0); },
+         text},
+        {"OK", [&] { typed = GuiAsk::input(prompt.c_str(), path.c_str()); }, prompt},
+    };
+    for (const auto& [button, show, given] : rows) {
+        SCOPED_TRACE(button);
+        std::string shown;
+        WindowDriver driver(button, [&, button = button](Fl_Window* w) {
+            EXPECT_TRUE(w->w() <= 1024 && w->h() <= 768) << w->w() << " x " << w->h();
+            for (int i = 0; i < w->children(); ++i)
+                if (const char* l = w->child(i)->label(); l && std::strlen(l) > shown.size())
+                    shown = l;
+            click(childLabelled(w, button));
+        });
+        show();
+        shown = std::regex_replace(shown, std::regex("@@"), "@"); // "@@" shows one "@"
+        EXPECT_EQ(std::regex_replace(shown, std::regex("([ /])\n|(x)\n(?=x)"), "$1$2"), given);
+    }
+    EXPECT_STREQ(typed, path.c_str());
+    for (const auto& [key, answer] : {std::pair{FL_Escape, -1}, {FL_Enter, 1}}) {
+        WindowDriver driver("Cancel", [key = key](Fl_Window* w) { press(w, key); });
+        EXPECT_EQ(GuiAsk::choice("Replace it?", "Replace", "Cancel"), answer);
+    }
+}
+
 } // namespace
+
+// After a failed save at the end, the rescue copy's message says where each
+// change is: in the journal (merged at the next start) or only in the copy.
+// The next run on the data file finds the copy.
+TEST_F(GuiTest, TheRescueCopyIsToldWhereItsChangesAre) {
+    engine->setHomeFolder(dir.path());
+    GuiAsk::choice3 = [](const char*, const char*, const char*, const char*) { return 1; };
+    GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
+    // Whether the journal could be written, then what the message says of the change.
+    const std::pair<bool, std::string> rows[] = {
+        {true, "The changes in the journal files beside " + dir.file("gui.dat") +
+                   " are merged at its next start."},
+        {false, "1 change could not be written to the journal either:\nit is only in rescue.dat."},
+    };
+    for (const auto& [journaled, told] : rows) {
+        SCOPED_TRACE(told);
+        openWindow();
+        mainWin->setSaveAtEnd([](std::string& error) { return error = "disk full", -1; });
+        if (!journaled) FileTools::ops().write = diskFull;
+        addToDo(journaled ? "kept" : "lost");
+        mainWin->showList(0);
+        clickLine(journaled ? "kept" : "lost", 10);
+        FileTools::ops() = FileTools::systemOps();
+        EXPECT_EQ(engine->incsave_waitingCount(), journaled ? 0u : 1u);
+        asked.clear();
+        Fl::handle(FL_CLOSE, mainWin);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_NE(asked[0].find(told), std::string::npos) << asked[0];
+        EXPECT_NE(asked[0].find("start Velk with:\n    velk -f rescue.dat"), std::string::npos);
+        EXPECT_EQ(journaled, asked[0].find("only in") == std::string::npos) << asked[0];
+        Velk next;
+        next.createRoot();
+        ASSERT_EQ(next.readData(dir.file("gui.dat").c_str()), 0);
+        next.setHomeFolder(dir.path());
+        const std::vector<T_RescueCopy> copies = next.newerRescueCopies();
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies[0].path, dir.file("rescue.dat"));
+        std::remove(dir.file("rescue.dat").c_str());
+    }
+}
