@@ -318,6 +318,11 @@ int loadForReading(const std::string& path, std::unique_ptr<Velk>& v, std::ostre
         for (const auto& d : v->incsave_damagedFiles())
             err << "velk: the journal file " << d.first
                 << " holds no change Velk can read; it was passed over\n";
+        tellEmptyEntries(*v, err);
+        for (const std::string& stray : v->incsave_straysBehindGap())
+            err << "velk: the journal file " << stray
+                << " lies behind a gap in the numbering and was not replayed; the next start "
+                   "keeps it aside for recovery by hand\n";
         return 0;
     }
     error = "a save of the data file " + path + " is under way or was interrupted; start Velk " +
@@ -329,7 +334,17 @@ packedDT todayDate() {
     return getTodayDate(DT_NOTIME);
 }
 
-void printAgenda(Velk& v, const TerminalRequest& r, std::ostream& out) {
+void printAgenda(Velk& v, const TerminalRequest& r, std::ostream& out, std::ostream& err) {
+    const packedDT first = dtHasDate(r.firstDay) ? r.firstDay : todayDate();
+    // Days past the last date Velk holds are not shown; the agenda says so.
+    const packedDT last = packDate(31, 12, DT_MAXYEAR) | DT_NOTIME;
+    const int missing = r.days - 1 -
+                        (getNumberOfDay(31, 12, DT_MAXYEAR) -
+                         getNumberOfDay(dtDay(first), dtMonth(first), dtYear(first)));
+    if (missing > 0)
+        err << "velk: the agenda ends on " << plainDateTime(last)
+            << ", the last date Velk holds; the " << missing
+            << (missing == 1 ? " day after it is" : " days after it are") << " not shown\n";
     {
         DiagnosticsToStderr diagnostics;
         v.setMainViewType(MAINVIEW_CALENDAR);
@@ -407,14 +422,17 @@ std::string terminalHelpText() {
            "  --report [FROM [TO]]  the time recorded per todo and group (default: this month)\n"
            "    --csv                one line per interval and day, as CSV\n"
            "  --export-ics FILE  write the entries of a group (--group PATH; default: all) as\n"
-           "                     an iCalendar file\n"
+           "                     an iCalendar file; an existing file of yours is replaced, as\n"
+           "                     cp does (a link to it is written through); Velk's own files\n"
+           "                     and what is not a regular file are refused\n"
            "  --import-ics FILE  take the entries of an iCalendar file into a new group named\n"
            "                     after the file, or into the group --group PATH\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
            "--add, --export-ics and --import-ics are refused while another run holds the file.\n"
-           "Exit codes: 0 done; 1 refused or not written; 2 bad input or unreadable file.\n";
+           "Exit codes: 0 done; 1 refused, not written, or written but not synced;\n"
+           "2 bad input, an unreadable file, or one of Velk's own files named.\n";
 }
 
 int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream& err) {
@@ -453,7 +471,7 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
         return EXIT_TERMINAL_BAD_INPUT;
     }
     if (r.command == TerminalCommand::Agenda)
-        printAgenda(*v, r, out);
+        printAgenda(*v, r, out, err);
     else if (r.command == TerminalCommand::Search)
         printSearch(*v, r, out);
     else

@@ -3,6 +3,7 @@
 #include "engine/plain_views.h"
 #include "storage/file_lock.h"
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -27,6 +28,8 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
         return EXIT_TERMINAL_REFUSED;
     }
     Velk v;
+    // The run ends after its change: nothing waits in memory for a later one.
+    v.incsave_tellWhenWaiting(false);
     // What the command prints at the end is its only output.
     DiagnosticsToStderr diagnostics;
     const int read = v.openDataFile(path.c_str());
@@ -44,6 +47,7 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
         err << "velk: the journal file " << d.first
             << " holds no change Velk can read; it was passed over"
             << (d.second.empty() ? std::string() : " and kept as " + d.second) << "\n";
+    tellEmptyEntries(v, err);
     const int result = change(v, diagnostics);
     // The tree stays as it is: the journal holds the change, and the data
     // file is written by the next start.
@@ -71,6 +75,12 @@ void setAsideStrays(Velk& v, std::ostream& err) {
 
 } // namespace
 
+void tellEmptyEntries(Velk& v, std::ostream& err) {
+    for (const std::string& name : v.incsave_emptyFiles())
+        err << "velk: the journal file " << name
+            << " is empty: the change it was written for never reached the disk and is lost\n";
+}
+
 int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& out,
              std::ostream& err) {
     const char* nothing = "nothing was added";
@@ -85,12 +95,20 @@ int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& ou
             return EXIT_TERMINAL_BAD_INPUT;
         }
         if (added != 0) {
-            err << "velk: the journal file beside " << path << " could not be written; " << nothing
-                << "\n";
+            err << "velk: the journal file beside " << path << " could not be written ("
+                << std::strerror(v.incsave_failureErrno()) << "); " << nothing << "\n";
             return EXIT_TERMINAL_REFUSED;
         }
         diag.end();
         out << syncID << '\n';
+        if (v.incsave_unsyncedCount() != 0) {
+            // As a save whose folder could not be synced: written, but not for sure.
+            err << "velk: the entry was written to the journal beside " << path
+                << ", but its folder could not be synced ("
+                << std::strerror(v.incsave_unsyncedErrno())
+                << "); a power loss may still lose it\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
         return EXIT_TERMINAL_OK;
     });
 }

@@ -45,6 +45,10 @@ inline std::string readFailure(const Velk& v, int read, const std::string& path)
                       : "the data file " + path + " is corrupt";
 }
 
+// Tells on err of the empty journal files the last replay passed over: each
+// is a change lost on its way to the disk.
+void tellEmptyEntries(Velk& v, std::ostream& err);
+
 // --add: the entry, journaled as the window would; its sync ID on out.
 // Result: the exit code.
 int addEntry(const std::string& path, const TerminalRequest& r, std::ostream& out,

@@ -93,8 +93,7 @@ int checkExchangeFile(const std::string& name, const std::string& dataPath, Exch
         // be reached is not the data file's: the write itself says why it fails.
         const std::string folder = realFolder(name);
         if (!folder.empty() && folder == dataFolder && isOwnFileName(baseNameOf(name), dataBase)) {
-            error = "that name belongs to " + ownFileText(baseNameOf(name), dataBase) +
-                    "; choose another name";
+            error = "that name belongs to " + ownFileText(baseNameOf(name), dataBase);
             return -1;
         }
         return 0;

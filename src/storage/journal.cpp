@@ -113,13 +113,16 @@ int Journal::getFile(const std::string& dataPath, std::unique_ptr<AtomicFile>& f
     // new entry would replace the one there.
     unsigned n = nextNr;
     int there = n > 0 ? entryAt(JournalFiles::entryName(dataPath, n - 1)) : 1;
-    if (there < 0) return -1;
     if (there == 0) n = 0;
-    while ((there = entryAt(JournalFiles::entryName(dataPath, n))) == 1)
+    while (there >= 0 && (there = entryAt(JournalFiles::entryName(dataPath, n))) == 1)
         ++n;
-    if (there < 0) return -1;
+    if (there < 0) {
+        failureError = errno;
+        return -1;
+    }
     f = std::make_unique<AtomicFile>(JournalFiles::entryName(dataPath, n));
     if (f->open() != 0) {
+        failureError = f->lastError() ? f->lastError() : EIO;
         f.reset();
         return -1;
     }
@@ -136,7 +139,10 @@ int Journal::closeFile(std::unique_ptr<AtomicFile>& f) {
     const int r = f->commit();
     const int err = f->lastError();
     f.reset();
-    if (r == -1) return -1;
+    if (r == -1) {
+        failureError = err ? err : EIO;
+        return -1;
+    }
     if (r == -2) {
         ++unsyncedCount;
         unsyncedError = err;

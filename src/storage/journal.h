@@ -106,12 +106,16 @@ class Journal {
     std::vector<std::string> straysBehindGap(const std::string& dataPath) const;
     // True when entries wait in memory because they could not be published.
     bool hasPending() const { return !pending.empty(); }
+    // How many entries wait in memory.
+    std::size_t pendingCount() const { return pending.size(); }
     // How many times publishing an entry failed during this run.
     unsigned failures() const { return failureCount; }
     // Entries published whose folder could not be synced afterwards, so that
     // a power loss may still take them, and the error number of the last.
     unsigned unsyncedEntries() const { return unsyncedCount; }
     int unsyncedErrno() const { return unsyncedError; }
+    // The error number of the last failed attempt to publish (0 before any).
+    int failureErrno() const { return failureError; }
     // Whether a failed entry tells on standard error that it waits in memory
     // for the next change or the save at the end (true). A run that ends
     // after one change has nothing to wait for and says so itself.
@@ -129,6 +133,7 @@ class Journal {
     unsigned failureCount = 0;        // failed attempts to publish
     unsigned unsyncedCount = 0;       // published, folder not synced
     int unsyncedError = 0;
+    int failureError = 0;
     bool tellsWaiting = true;
     std::vector<std::pair<std::string, std::string>> damaged;
     std::vector<std::string> empty;

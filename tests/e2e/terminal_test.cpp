@@ -13,7 +13,10 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -159,6 +162,71 @@ TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
     // The copy in the new group beside the original, in the order the window lists them.
     EXPECT_EQ(found.out, "o /work: Fix heating, now (due 2026-12-20, priority 1)\n"
                          "o /Work: Fix heating, now (due 2026-12-20, priority 1)\n");
+}
+
+// The organizer's own files, under any name, and anything but a regular file
+// are never written by an export nor read by an import: exit code 2, every
+// file as it was. A link to a regular file of the user's is written through.
+TEST_F(Terminal, ExchangeNeverTouchesTheOrganizersOwnFiles) {
+    const std::string elsewhere = home.path();
+    writeWholeFile(data + "b0", "backup\n");
+    ASSERT_EQ(::symlink(data.c_str(), (elsewhere + "/link.ics").c_str()), 0);
+    ASSERT_EQ(::mkfifo((elsewhere + "/fifo.ics").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> targets[] = {
+        {data, "it is the data file of this organizer"},
+        {work.path() + "/./" + "organizer.dat", "it is the data file of this organizer"},
+        {elsewhere + "/link.ics", "it is the data file of this organizer"},
+        {data + "0", "it is a journal file of this organizer"},
+        {data + "b0", "it is a backup of this organizer"},
+        {data + "7", "that name belongs to a journal file of this organizer"},
+        {data + ".lock", "it is the lock file of this organizer"}, // held by the export
+        {elsewhere + "/fifo.ics", "it is a FIFO, not a regular file"},
+        {"/dev/null", "it is a character device, not a regular file"},
+    };
+    for (const auto& [target, why] : targets) {
+        SCOPED_TRACE(target);
+        const ProcessResult out = run({"--export-ics", target});
+        EXPECT_EQ(out.exitCode, 2);
+        EXPECT_TRUE(out.err.starts_with("velk: cannot write " + target + ": " + why) &&
+                    out.err.ends_with("; nothing was exported\n"))
+            << out.err;
+        if (target.find("fifo") == std::string::npos && target.find(".lock") == std::string::npos &&
+            target.find("dat7") == std::string::npos && target != "/dev/null") {
+            const ProcessResult in = run({"--import-ics", target});
+            EXPECT_EQ(in.exitCode, 2);
+            EXPECT_TRUE(in.err.starts_with("velk: " + why) &&
+                        in.err.ends_with("; nothing was imported\n"))
+                << in.err;
+        }
+        EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
+                                                                  "organizer.datb0"}));
+        EXPECT_EQ(readWholeFile(data), organizer);
+        EXPECT_EQ(readWholeFile(data + "0"), journal);
+        EXPECT_EQ(readWholeFile(data + "b0"), "backup\n");
+    }
+    // A link to a calendar file of the user's stays a link to the new content.
+    writeWholeFile(elsewhere + "/mine.ics", "old\n");
+    ASSERT_EQ(::symlink("mine.ics", (elsewhere + "/to-mine.ics").c_str()), 0);
+    ASSERT_EQ(run({"--export-ics", elsewhere + "/to-mine.ics"}).exitCode, 0);
+    EXPECT_NE(readWholeFile(elsewhere + "/mine.ics").find("BEGIN:VCALENDAR"), std::string::npos);
+    EXPECT_EQ(std::filesystem::read_symlink(elsewhere + "/to-mine.ics"), "mine.ics");
+}
+
+// A reader tells of what it passes over: an empty journal file, one behind a
+// gap, and the days of an agenda past the last date Velk holds.
+TEST_F(Terminal, ReadersTellWhatTheyPassOver) {
+    writeWholeFile(data + "1", "");
+    writeWholeFile(data + "3", journal);
+    const ProcessResult r = run({"--agenda=14", "-c", "2127-12-31"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "velk: the journal file " + data + "1 is empty: the change it was written "
+                     "for never reached the disk and is lost\n"
+                     "velk: the journal file " + data + "3 lies behind a gap in the numbering "
+                     "and was not replayed; the next start keeps it aside for recovery by hand\n"
+                     "velk: the agenda ends on 2127-12-31, the last date Velk holds; the 13 days "
+                     "after it are not shown\n");
+    EXPECT_EQ(run({"--agenda=14", "-c", "2127-12-18"}).err.find("agenda ends"), std::string::npos)
+        << "fourteen days that fit are not cut";
 }
 
 // Bad input gets one line on standard error and exit code 2; nothing is
