@@ -169,13 +169,16 @@ TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
 // file as it was. A link to a regular file of the user's is written through.
 TEST_F(Terminal, ExchangeNeverTouchesTheOrganizersOwnFiles) {
     const std::string elsewhere = home.path();
-    writeWholeFile(data + "b0", "backup\n");
+    for (const char* b : {"b0", "b2"})
+        writeWholeFile(data + b, "backup\n");
     ASSERT_EQ(::symlink(data.c_str(), (elsewhere + "/link.ics").c_str()), 0);
+    ASSERT_EQ(::link((data + "b2").c_str(), (elsewhere + "/hard.ics").c_str()), 0);
     ASSERT_EQ(::mkfifo((elsewhere + "/fifo.ics").c_str(), 0600), 0);
     const std::pair<std::string, std::string> targets[] = {
         {data, "it is the data file of this organizer"},
         {work.path() + "/./" + "organizer.dat", "it is the data file of this organizer"},
         {elsewhere + "/link.ics", "it is the data file of this organizer"},
+        {elsewhere + "/hard.ics", "it is a backup of this organizer"},
         {data + "0", "it is a journal file of this organizer"},
         {data + "b0", "it is a backup of this organizer"},
         {data + "7", "that name belongs to a journal file of this organizer"},
@@ -199,10 +202,10 @@ TEST_F(Terminal, ExchangeNeverTouchesTheOrganizersOwnFiles) {
                 << in.err;
         }
         EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
-                                                                  "organizer.datb0"}));
+                                                                  "organizer.datb0", "organizer.datb2"}));
         EXPECT_EQ(readWholeFile(data), organizer);
         EXPECT_EQ(readWholeFile(data + "0"), journal);
-        EXPECT_EQ(readWholeFile(data + "b0"), "backup\n");
+        EXPECT_EQ(readWholeFile(data + "b0") + readWholeFile(data + "b2"), "backup\nbackup\n");
     }
     // A link to a calendar file of the user's stays a link to the new content.
     writeWholeFile(elsewhere + "/mine.ics", "old\n");

@@ -187,7 +187,6 @@ TEST(MessageBoxes, LongPathsWrapSoThatEveryBoxFitsASmallScreen) {
                       wide = "/" + std::string(599, 'x'), prompt = "Save your data to this file:";
     const char* typed = nullptr;
     const std::tuple<const char*, std::function<void()>, std::string> rows[] = {
-        {"Close", [&] { GuiAsk::alert(text.c_str()); }, text},
         {"Close", [&] { GuiAsk::message(wide.c_str()); }, wide},
         {"Cancel", [&] { EXPECT_EQ(GuiAsk::choice(text.c_str(), "Replace", "Cancel"), 1); }, text},
         {"Try again", [&] { EXPECT_EQ(GuiAsk::choice3(text.c_str(), "Try again", "b", "c"), 0); },
@@ -222,7 +221,11 @@ TEST(MessageBoxes, LongPathsWrapSoThatEveryBoxFitsASmallScreen) {
 // The next run on the data file finds the copy.
 TEST_F(GuiTest, TheRescueCopyIsToldWhereItsChangesAre) {
     engine->setHomeFolder(dir.path());
-    GuiAsk::choice3 = [](const char*, const char*, const char*, const char*) { return 1; };
+    // End without saving, Cancel, then save to another file.
+    GuiAsk::choice3 = [](const char* q, const char*, const char*, const char*) {
+        return nextAnswer(q);
+    };
+    GuiAsk::choice = [](const char* q, const char*, const char*) { return nextAnswer(q); };
     GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
     // Whether the journal could be written, then what the message says of the change.
     const std::pair<bool, std::string> rows[] = {
@@ -240,12 +243,14 @@ TEST_F(GuiTest, TheRescueCopyIsToldWhereItsChangesAre) {
         clickLine(journaled ? "kept" : "lost", 10);
         FileTools::ops() = FileTools::systemOps();
         EXPECT_EQ(engine->incsave_waitingCount(), journaled ? 0u : 1u);
-        asked.clear();
+        asked.clear(), answers = {2, 1, 1};
         Fl::handle(FL_CLOSE, mainWin);
-        ASSERT_EQ(asked.size(), 1u);
-        EXPECT_NE(asked[0].find(told), std::string::npos) << asked[0];
-        EXPECT_NE(asked[0].find("start Velk with:\n    velk -f rescue.dat"), std::string::npos);
-        EXPECT_EQ(journaled, asked[0].find("only in") == std::string::npos) << asked[0];
+        ASSERT_EQ(asked.size(), 4u);
+        EXPECT_EQ(journaled, asked[1].find("1 change that could not be written to the journal\n"
+                                           "is lost.") == std::string::npos) << asked[1];
+        EXPECT_NE(asked[3].find(told), std::string::npos) << asked[3];
+        EXPECT_NE(asked[3].find("start Velk with:\n    velk -f rescue.dat"), std::string::npos);
+        EXPECT_EQ(journaled, asked[3].find("only in") == std::string::npos) << asked[3];
         Velk next;
         next.createRoot();
         ASSERT_EQ(next.readData(dir.file("gui.dat").c_str()), 0);

@@ -1,5 +1,5 @@
-// Files named for an export, a copy or an import against the organizer's own
-// files, by name and by identity; and the rescue copies of a data file.
+// The names of the organizer's own files, which no export, copy or import
+// may use; and the rescue copies of a data file.
 
 #include "storage/exchange_file.h"
 #include "storage/file_tools.h"
@@ -25,68 +25,26 @@ TEST(ExchangeFile, OwnNamesAreTheDataFilesAndNoOthers) {
         EXPECT_EQ(isOwnFileName(name, "v.dat"), own) << name;
 }
 
-TEST(ExchangeFile, OwnFilesAreRefusedUnderEveryNameOthersAllowed) {
-    TempDir dir, other;
-    const std::string data = dir.file("v.dat");
-    writeWholeFile(data, "data\n");
-    writeWholeFile(data + "0", "entry\n");
-    writeWholeFile(other.file("mine.ics"), "mine\n");
-    ASSERT_EQ(::link(data.c_str(), other.file("hard.ics").c_str()), 0);
-    ASSERT_EQ(::symlink((data + "0").c_str(), other.file("soft.ics").c_str()), 0);
-    ASSERT_EQ(::symlink("mine.ics", other.file("to-mine.ics").c_str()), 0);
-    ASSERT_EQ(::symlink("nowhere", other.file("dangling.ics").c_str()), 0);
-    ASSERT_EQ(::mkdir(other.file("folder.ics").c_str(), 0700), 0);
-    // name, use, refused, the file used when allowed
-    const std::tuple<std::string, ExchangeUse, bool, std::string> rows[] = {
-        {data, ExchangeUse::Write, true, ""},
-        {dir.path() + "/../" + baseNameOf(dir.path()) + "/v.dat", ExchangeUse::Read, true, ""},
-        {other.file("hard.ics"), ExchangeUse::Write, true, ""},
-        {other.file("soft.ics"), ExchangeUse::Read, true, ""},
-        {data + "5", ExchangeUse::Write, true, ""},
-        {other.file("dangling.ics"), ExchangeUse::Write, true, ""},
-        {other.file("folder.ics"), ExchangeUse::Write, true, ""},
-        {other.file("new.ics"), ExchangeUse::Read, true, ""},
-        {other.file("new.ics"), ExchangeUse::Write, false, other.file("new.ics")},
-        {dir.file("v.dat.ics"), ExchangeUse::Write, false, dir.file("v.dat.ics")},
-        {other.file("mine.ics"), ExchangeUse::Read, false, other.file("mine.ics")},
-        {other.file("to-mine.ics"), ExchangeUse::Write, false,
-         resolveDataFilePath(other.file("mine.ics"))},
-    };
-    for (const auto& [name, use, refused, used] : rows) {
-        std::string target, error;
-        EXPECT_EQ(checkExchangeFile(name, data, use, target, error), refused ? -1 : 0) << name;
-        EXPECT_EQ(error.empty(), !refused) << name << ": " << error;
-        if (!refused) {
-            EXPECT_EQ(target, used);
-        }
-    }
-}
-
+// A copy under the suggested name counts when newer than the data file; a
+// noted copy counts, once, while it is there.
 TEST(RescueCopy, NotedCopiesAreToldWhileThereOthersWhenNewer) {
     TempDir dir, home;
-    const std::string data = dir.file("v.dat");
+    const std::string data = dir.file("v.dat"), suggested = home.file("v.dat.rescue"),
+                      chosen = dir.file("saved elsewhere.dat");
     writeWholeFile(data, "data\n");
     EXPECT_TRUE(newerRescueCopies(data, home.path()).empty());
-    // A copy under the suggested name in a rescue folder, newer than the file.
-    const std::string suggested = home.file("v.dat.rescue");
     writeWholeFile(suggested, "copy\n");
-    auto copies = newerRescueCopies(data, home.path());
-    ASSERT_EQ(copies.size(), 1u);
-    EXPECT_EQ(copies[0].path, suggested);
-    // A noted copy counts even when older than the data file; noting twice
-    // lists it once.
-    const std::string chosen = dir.file("saved elsewhere.dat");
     writeWholeFile(chosen, "copy\n");
+    ASSERT_EQ(newerRescueCopies(data, home.path()).size(), 1u);
+    EXPECT_EQ(newerRescueCopies(data, home.path())[0].path, suggested);
     const timespec old[2] = {{1000, 0}, {1000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, chosen.c_str(), old, 0), 0);
-    ASSERT_EQ(::utimensat(AT_FDCWD, suggested.c_str(), old, 0), 0);
-    ASSERT_EQ(noteRescueCopy(data, chosen, home.path()), 0);
-    ASSERT_EQ(noteRescueCopy(data, chosen, home.path()), 0);
-    ASSERT_EQ(noteRescueCopy(dir.file("other.dat"), suggested, home.path()), 0);
-    copies = newerRescueCopies(data, home.path());
+    for (const std::string& name : {chosen, suggested})
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), old, 0), 0);
+    for (const std::string& of : {data, data, dir.file("other.dat")})
+        ASSERT_EQ(noteRescueCopy(of, of == data ? chosen : suggested, home.path()), 0);
+    const auto copies = newerRescueCopies(data, home.path());
     ASSERT_EQ(copies.size(), 1u) << "the older unnoted copy is left out";
-    EXPECT_EQ(copies[0].path, chosen);
-    EXPECT_EQ(copies[0].saved, 1000);
+    EXPECT_EQ(copies[0].path + " " + std::to_string(copies[0].saved), chosen + " 1000");
     std::remove(chosen.c_str());
     EXPECT_TRUE(newerRescueCopies(data, home.path()).empty()) << "a removed copy is not told";
 }

@@ -85,30 +85,22 @@ TEST(FileTools, PassingErrorsAreTriedAgainTenTimes) {
     TempDir dir;
     writeWholeFile(dir.file("f"), "text\n");
     static int failures, err;
-    // failures in a row, the error, the call that fails; what is read
-    const struct { int failures, err; bool inOpen; const char* seen; } rows[] = {
-        {9, EINTR, true, "0 text"}, {10, EINTR, true, "-2 "}, {9, EAGAIN, false, "0 text"},
-        {10, EAGAIN, false, "0  bad"}, {1, EIO, false, "0  bad"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.failures) + " " + std::strerror(row.err));
-        failures = row.failures, err = row.err;
-        if (row.inOpen)
-            FileTools::ops().open = [](const char* n, int f, mode_t m) {
-                return failures-- > 0 ? (errno = err, -1) : ::open(n, f, m);
-            };
-        else
-            FileTools::ops().read = [](int fd, void* d, std::size_t n) -> ssize_t {
-                return failures-- > 0 ? (errno = err, -1) : ::read(fd, d, n);
-            };
+    // failures in a row of open (EINTR) or read (EAGAIN); what is read
+    for (const auto& [n, inOpen, seen] : {std::tuple{9, true, "0 text"}, {10, true, "-2 Interrupted system call bad"},
+                                          {9, false, "0 text"}, {10, false, "0  bad"}}) {
+        failures = n, err = inOpen ? EINTR : EAGAIN;
+        FileTools::ops().open = [](const char* name, int f, mode_t m) {
+            return err == EINTR && failures-- > 0 ? (errno = err, -1) : ::open(name, f, m);
+        };
+        FileTools::ops().read = [](int fd, void* d, std::size_t size) -> ssize_t {
+            return err == EAGAIN && failures-- > 0 ? (errno = err, -1) : ::read(fd, d, size);
+        };
         ReadFile in;
         std::string reason, line;
         const int r = openRegularFile(dir.file("f"), false, in, reason);
         std::getline(in, line);
         FileTools::ops() = FileTools::systemOps();
-        const std::string seen = std::to_string(r) + " " + (r == 0 ? line : reason) +
-                                 (in.bad() ? " bad" : "");
-        EXPECT_EQ(seen, r == -2 ? row.seen + std::string(std::strerror(row.err)) + " bad" : row.seen);
+        EXPECT_EQ(std::to_string(r) + " " + line + reason + (in.bad() ? " bad" : ""), seen) << n;
     }
 }
 
