@@ -30,9 +30,9 @@ int countEntries(const std::string& dataPath, unsigned& count);
 // numbers (P was not replaced); those of a commit whose temporary is gone are
 // removed (P holds them). A kept copy of the previous generation becomes
 // P+"b0" (the older backups moving along) when P was already replaced, and
-// is removed when P is still that generation. Results: 0 nothing is left unfinished; -1 error says what
-// could not be done (the files are then to be sorted out by hand, and nothing
-// may be replayed or written).
+// is removed when P is still that generation. Results: 0 nothing is left
+// unfinished; -1 error says what could not be done (the files are then to be
+// sorted out by hand, and nothing may be replayed or written).
 int recover(const std::string& dataPath, std::string& error);
 
 // True when a commit is under way or was interrupted: entries retired by a

@@ -18,8 +18,7 @@ std::string rescueSuggestion(const std::string& dataPath, const std::string& hom
 // Notes that rescue holds a copy of dataPath, in the list home +
 // "/.velkrc/rescued" (one line each: the data file, a tab, the copy).
 // Results: 0 noted; -1 the list could not be written.
-int noteRescueCopy(const std::string& dataPath, const std::string& rescue,
-                   const std::string& home);
+int noteRescueCopy(const std::string& dataPath, const std::string& rescue, const std::string& home);
 
 struct T_RescueCopy {
     std::string path;

@@ -201,8 +201,9 @@ TEST_F(Terminal, ExchangeNeverTouchesTheOrganizersOwnFiles) {
                         in.err.ends_with("; nothing was imported\n"))
                 << in.err;
         }
-        EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
-                                                                  "organizer.datb0", "organizer.datb2"}));
+        EXPECT_EQ(namesIn(work.path()),
+                  (std::vector<std::string>{"organizer.dat", "organizer.dat0", "organizer.datb0",
+                                            "organizer.datb2"}));
         EXPECT_EQ(readWholeFile(data), organizer);
         EXPECT_EQ(readWholeFile(data + "0"), journal);
         EXPECT_EQ(readWholeFile(data + "b0") + readWholeFile(data + "b2"), "backup\nbackup\n");
@@ -222,12 +223,16 @@ TEST_F(Terminal, ReadersTellWhatTheyPassOver) {
     writeWholeFile(data + "3", journal);
     const ProcessResult r = run({"--agenda=14", "-c", "2127-12-31"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "velk: the journal file " + data + "1 is empty: the change it was written "
-                     "for never reached the disk and is lost\n"
-                     "velk: the journal file " + data + "3 lies behind a gap in the numbering "
-                     "and was not replayed; the next start keeps it aside for recovery by hand\n"
-                     "velk: the agenda ends on 2127-12-31, the last date Velk holds; the 13 days "
-                     "after it are not shown\n");
+    EXPECT_EQ(r.err,
+              "velk: the journal file " + data +
+                  "1 is empty: the change it was written "
+                  "for never reached the disk and is lost\n"
+                  "velk: the journal file " +
+                  data +
+                  "3 lies behind a gap in the numbering "
+                  "and was not replayed; the next start keeps it aside for recovery by hand\n"
+                  "velk: the agenda ends on 2127-12-31, the last date Velk holds; the 13 days "
+                  "after it are not shown\n");
     EXPECT_EQ(run({"--agenda=14", "-c", "2127-12-18"}).err.find("agenda ends"), std::string::npos)
         << "fourteen days that fit are not cut";
 }

@@ -247,7 +247,8 @@ TEST_F(GuiTest, TheRescueCopyIsToldWhereItsChangesAre) {
         Fl::handle(FL_CLOSE, mainWin);
         ASSERT_EQ(asked.size(), 4u);
         EXPECT_EQ(journaled, asked[1].find("1 change that could not be written to the journal\n"
-                                           "is lost.") == std::string::npos) << asked[1];
+                                           "is lost.") == std::string::npos)
+            << asked[1];
         EXPECT_NE(asked[3].find(told), std::string::npos) << asked[3];
         EXPECT_NE(asked[3].find("start Velk with:\n    velk -f rescue.dat"), std::string::npos);
         EXPECT_EQ(journaled, asked[3].find("only in") == std::string::npos) << asked[3];

@@ -12,17 +12,14 @@
 #include <unistd.h>
 
 TEST(ExchangeFile, OwnNamesAreTheDataFilesAndNoOthers) {
-    const std::pair<const char*, bool> rows[] = {
-        {"v.dat", true},          {"v.dat0", true},           {"v.dat12", true},
-        {"v.dat.lock", true},     {"v.datb0", true},          {"v.datb2", true},
-        {"v.dat.tmpAb12Cd", true}, {"v.dat3.tmpAb12Cd", true}, {"v.dat3.mergedAb12Cd", true},
-        {"v.dat.previousAb12Cd", true}, {"v.dat4.orphan", true}, {"v.dat4.orphan2", true},
-        {"v.dat4.damaged", true}, {"v.datb3", false},        {"v.dat.ics", false},
-        {"v.dat.rescue", false},  {"v.da", false},           {"w.dat", false},
-        {"v.dat.tmp-x", false},   {"v.dat4.orphan.ics", false},
-    };
-    for (const auto& [name, own] : rows)
-        EXPECT_EQ(isOwnFileName(name, "v.dat"), own) << name;
+    for (const char* name :
+         {"v.dat", "v.dat0", "v.dat12", "v.dat.lock", "v.datb0", "v.datb2", "v.dat.tmpAb12Cd",
+          "v.dat3.tmpAb12Cd", "v.dat3.mergedAb12Cd", "v.dat.previousAb12Cd", "v.dat4.orphan",
+          "v.dat4.orphan2", "v.dat4.damaged"})
+        EXPECT_TRUE(isOwnFileName(name, "v.dat")) << name;
+    for (const char* name : {"v.datb3", "v.dat.ics", "v.dat.rescue", "v.da", "w.dat", "v.dat.tmp-x",
+                             "v.dat4.orphan.ics"})
+        EXPECT_FALSE(isOwnFileName(name, "v.dat")) << name;
 }
 
 // A copy under the suggested name counts when newer than the data file; a

@@ -10,9 +10,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,8 +86,10 @@ TEST(FileTools, PassingErrorsAreTriedAgainTenTimes) {
     writeWholeFile(dir.file("f"), "text\n");
     static int failures, err;
     // failures in a row of open (EINTR) or read (EAGAIN); what is read
-    for (const auto& [n, inOpen, seen] : {std::tuple{9, true, "0 text"}, {10, true, "-2 Interrupted system call bad"},
-                                          {9, false, "0 text"}, {10, false, "0  bad"}}) {
+    for (const auto& [n, inOpen, seen] : {std::tuple{9, true, "0 text"},
+                                          {10, true, "-2 Interrupted system call bad"},
+                                          {9, false, "0 text"},
+                                          {10, false, "0  bad"}}) {
         failures = n, err = inOpen ? EINTR : EAGAIN;
         FileTools::ops().open = [](const char* name, int f, mode_t m) {
             return err == EINTR && failures-- > 0 ? (errno = err, -1) : ::open(name, f, m);

@@ -322,7 +322,12 @@ TEST_F(IcsExport, EscapesTheCommasSemicolonsAndBackslashesOfEachGroupName) {
         {"Plans for the year; budget, travel", "house, garden; notes, ideas",
          R"(CATEGORIES:Plans for the year\; budget\, travel,house\, garden\; notes\, ideas)", true},
         {R"(C:\temp\, D:\)", ";", R"(CATEGORIES:C:\\temp\\\, D:\\,\;)", false},
-        {"A\x1f" "B,\x1e" "C;", "\x1e" "X", R"(CATEGORIES:AB\,C\;,X)", false}, // stand-ins dropped
+        {"A\x1f"
+         "B,\x1e"
+         "C;",
+         "\x1e"
+         "X",
+         R"(CATEGORIES:AB\,C\;,X)", false}, // stand-ins dropped
     };
     for (const auto& [outer, inner, line, folded] : rows) {
         ToDoListGroup root{0, "/", 0};
