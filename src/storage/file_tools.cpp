@@ -223,8 +223,6 @@ class ReadFile::Buf : public std::streambuf {
 ReadFile::ReadFile() : std::istream(nullptr) {}
 ReadFile::~ReadFile() = default;
 
-bool ReadFile::is_open() const { return buf_ != nullptr; }
-
 void ReadFile::close() {
     rdbuf(nullptr);
     buf_.reset();

@@ -31,7 +31,6 @@ class ReadFile : public std::istream {
     ReadFile(const ReadFile&) = delete;
     ReadFile& operator=(const ReadFile&) = delete;
 
-    bool is_open() const;
     void close();
     // The error number of the read that failed; 0 while none did.
     int error() const;
