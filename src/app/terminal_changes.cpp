@@ -122,6 +122,10 @@ int exportCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         T_IcsExportReport report;
         // Without a window nobody can log in: enciphered descriptions stay behind.
         const int exported = v.exportICalendar(r.text, *group, false, report);
+        if (exported == -3) {
+            err << "velk: " << report.error << "; " << r.text << " was not written\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
         if (exported != 0) {
             err << "velk: cannot write " << r.text << ": " << report.error << "; " << nothing
                 << "\n";

@@ -393,7 +393,8 @@ class Velk {
     // (report counts them). Results: 0 written; -1 the file cannot be
     // written (report.error), it is as it was; -2 refused (report.error): path
     // is one of the organizer's own files, or neither a new name nor a
-    // regular file of the user's (a link to one is followed).
+    // regular file of the user's (a link to one is followed); -3 group holds
+    // no entry, no file is written.
     int exportICalendar(const std::string& path, ToDoListGroup& group, bool withEnciphered,
                         T_IcsExportReport& report);
     // The name of the group an import of the iCalendar file makes: the file's

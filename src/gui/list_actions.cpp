@@ -68,7 +68,14 @@ void ListScreen::exportICalendar(const std::string& file) {
                            "in plain text, readable by anyone who gets the file?",
                            "Leave them out", "Write them") == 1;
     T_IcsExportReport report;
-    if (engine->exportICalendar(file, *group, withEnciphered, report) != 0) {
+    const int exported = engine->exportICalendar(file, *group, withEnciphered, report);
+    if (exported == -3) {
+        GuiAsk::alert(("There is nothing to export: no todo, appointment or note.\nThe file " +
+                       file + " was not written.")
+                          .c_str());
+        return;
+    }
+    if (exported != 0) {
         GuiAsk::alert(("The file " + file + " could not be written: " + report.error +
                        ";\nnothing was exported.")
                           .c_str());

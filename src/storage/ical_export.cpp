@@ -210,8 +210,10 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
     }
     if (!hasBegin) return; // an appointment or note without a begin has no end
     icaltimetype last = icalTime(end, mixed);
-    // The end of a date-only event is the day after its last day.
+    // The end of a date-only event is the day after its last day. An event
+    // that ends when it begins has no end: DTEND must lie after DTSTART.
     if (last.is_date) icaltime_adjust(&last, 1, 0, 0, 0);
+    if (icaltime_compare(last, icalTime(begin, mixed)) == 0) return;
     addTime(c, icalproperty_new_dtend(last), mixed || dtHasTime(end));
 }
 
@@ -360,7 +362,12 @@ void escapeMarkedCategories(std::string& s) {
 
 void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& names) {
     const bool todo = t.isToDo();
-    Component c(todo ? icalcomponent_new_vtodo() : icalcomponent_new_vevent());
+    // An event needs a start: an appointment or note without a date goes out
+    // as a journal entry, its kind named so that it comes back as it was.
+    const bool undated = !todo && !dtHasDate(t.getDateTime(WHICH_BEGIN));
+    Component c(todo      ? icalcomponent_new_vtodo()
+                : undated ? icalcomponent_new_vjournal()
+                          : icalcomponent_new_vevent());
     icalcomponent* e = c.get();
     icalcomponent_add_property(
         e,
@@ -386,6 +393,8 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
         }
         if (t.getShowTimeAs() != 0)
             addX(e, "X-VELK-SHOW-TIME-AS", std::to_string(t.getShowTimeAs()));
+    } else if (undated) {
+        addX(e, "X-VELK-KIND", t.getPriority() == PRIO_NOTE ? "NOTE" : "APPOINTMENT");
     } else {
         icalcomponent_add_property(e, icalproperty_new_transp(t.getPriority() == PRIO_NOTE
                                                                   ? ICAL_TRANSP_TRANSPARENT
@@ -443,6 +452,11 @@ int exportICalendar(const std::string& path, const ToDoListGroup& group, const T
                     const DescriptionCipher* cipher, T_IcsExportReport& report) {
     report.error.clear();
     const std::string text = iCalendarText(group, root, cipher, report);
+    // A calendar without a component is no calendar to any reader.
+    if (report.entries == 0) {
+        report.error = "nothing to export: no todo, appointment or note";
+        return -3;
+    }
     if (path.empty()) {
         report.error = std::strerror(ENOENT);
         return -1;

@@ -5,9 +5,10 @@ class DescriptionCipher;
 class ToDoListGroup;
 
 // Export of entries as an iCalendar (RFC 5545) file: todos become VTODOs,
-// appointments and notes VEVENTs (busy and free), with their dates, priority,
-// completion, recurrence, description, group names and the values only Velk
-// knows as X-VELK-* properties, so that an import restores the entries.
+// appointments and notes VEVENTs (busy and free), or VJOURNALs when they
+// have no date, with their dates, priority, completion, recurrence,
+// description, group names and the values only Velk knows as X-VELK-*
+// properties, so that an import restores the entries.
 
 // What an export did.
 struct T_IcsExportReport {
@@ -28,7 +29,8 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
 
 // Writes that text to path, replacing the file as one step (AtomicFile).
 // Results: 0 written; -1 the file cannot be written, report.error says why,
-// and the file is as it was.
+// and the file is as it was; -3 the subtree holds no entry, so no file is
+// written (report.error says so).
 int exportICalendar(const std::string& path, const ToDoListGroup& group, const ToDoListGroup& root,
                     const DescriptionCipher* cipher, T_IcsExportReport& report);
 

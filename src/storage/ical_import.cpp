@@ -48,6 +48,7 @@ struct T_IcsEntry {
     bool otherDates = false;            // RDATE or EXDATE present
     bool statusCompleted = false;
     bool transparent = false;
+    bool velkAppointment = false; // X-VELK-KIND:APPOINTMENT (an undated one, as a journal)
     int priority = -1;     // PRIORITY; -1 when absent
     int velkPriority = -1; // X-VELK-PRIORITY; -1 when absent
     bool beginDateOnly = false, endDateOnly = false;
@@ -129,7 +130,7 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
                                               : todoPriority(e.priority));
         todo->setShowTimeAsDirect(e.showTimeAs);
     } else {
-        const bool busy = e.kind == Kind::Event && !e.transparent;
+        const bool busy = e.kind == Kind::Event ? !e.transparent : e.velkAppointment;
         todo->setPriority(busy ? PRIO_APPOINTMENT : PRIO_NOTE);
         todo->setShowTimeAsDirect(busy ? SHOW_AS_BUSY : SHOW_AS_FREE);
     }
@@ -319,6 +320,8 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.velkRecurrence.assign(line.value);
     } else if (n == "X-VELK-RANGE-BEGIN") {
         e.rangeBegin.assign(line.value);
+    } else if (n == "X-VELK-KIND") {
+        e.velkAppointment = strU(line.value) == "APPOINTMENT";
     } else if (n == "X-VELK-CRYPT") {
         e.crypt = line.value == "1";
     } else if (n == "X-VELK-RUNNING") {

@@ -162,6 +162,13 @@ TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
     // The copy in the new group beside the original, in the order the window lists them.
     EXPECT_EQ(found.out, "o /work: Fix heating, now (due 2026-12-20, priority 1)\n"
                          "o /Work: Fix heating, now (due 2026-12-20, priority 1)\n");
+    // An empty organizer gives no calendar without a component: no file at all.
+    writeWholeFile(data, readWholeFile(VELK_TEST_DATA_DIR "/fresh.dat"));
+    const ProcessResult empty = run({"--export-ics", work.file("empty.ics")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.err, "velk: nothing to export: no todo, appointment or note; " +
+                             work.file("empty.ics") + " was not written\n");
+    EXPECT_FALSE(std::filesystem::exists(work.file("empty.ics")));
 }
 
 // The organizer's own files, under any name, and anything but a regular file

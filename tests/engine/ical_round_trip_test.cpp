@@ -1,6 +1,6 @@
 // An organizer written as an iCalendar file and read back into an empty one
 // gives the same entries: every kind, every repetition, dates with and
-// without times, a span over the new year, a completed todo, recorded and
+// without times, appointments and notes without a date or without length, a span over the new year, a completed todo, recorded and
 // running time, and a description with line breaks, a comma, a semicolon and
 // text beyond ASCII (tests/data/ics/round_trip.dat).
 
@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <libical/ical.h>
 #include <map>
 
 namespace {
@@ -33,13 +34,26 @@ TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
     T_IcsExportReport out;
     const std::string file = dir.file("organizer.ics");
     ASSERT_EQ(original.exportICalendar(file, *original.getRoot(), false, out), 0) << out.error;
-    EXPECT_EQ(out.entries, 13u);
+    EXPECT_EQ(out.entries, 16u);
+    // Every event has the start RFC 5545 requires, and an end after it.
+    icalcomponent* cal = icalparser_parse_string(readWholeFile(file).c_str());
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VJOURNAL_COMPONENT), 2);
+    for (icalcomponent* e = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
+        const icaltimetype start = icalcomponent_get_dtstart(e), end = icalcomponent_get_dtend(e);
+        EXPECT_FALSE(icaltime_is_null_time(start)) << icalcomponent_get_summary(e);
+        EXPECT_TRUE(!icalcomponent_get_first_property(e, ICAL_DTEND_PROPERTY) ||
+                    icaltime_compare(end, start) > 0)
+            << icalcomponent_get_summary(e);
+    }
+    icalcomponent_free(cal);
 
     Velk copy;
     ASSERT_EQ(copy.openDataFile(dir.file("empty.dat").c_str()), 0);
     storage::T_IcsImportReport in;
     ASSERT_EQ(copy.importICalendar(file, *copy.getRoot(), "organizer", in), 0) << in.error;
-    EXPECT_EQ(in.entries, 13u);
+    EXPECT_EQ(in.entries, 16u);
     EXPECT_EQ(in.rulesAsText, 0u);
     ASSERT_EQ(copy.getRoot()->getNrGroups(), 1u);
     EXPECT_EQ(copy.getRoot()->getGroup(0)->getSummary(), "organizer");

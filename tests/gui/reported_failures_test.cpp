@@ -57,6 +57,13 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
              choose("&group/new");
          },
          "Groups cannot be nested deeper than 1000 levels."},
+        {"an empty group is not exported",
+         [&] {
+             engine->setGroup(addGroup("Empty"));
+             input("&file/export iCalendar...", dir.file("e.ics"))();
+         },
+         "There is nothing to export: no todo, appointment or note.\nThe file " +
+             dir.file("e.ics") + " was not written."},
     };
     for (const auto& [rule, act, told] : rows) {
         SCOPED_TRACE(rule);
