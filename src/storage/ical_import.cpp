@@ -293,6 +293,8 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
     } else if (n == "DURATION") {
         e.duration.assign(line.value);
         e.durationLine = line.number;
+    } else if ((n == "RRULE" || n == "RDATE" || n == "EXDATE") && line.value.empty()) {
+        // An empty rule or list, as some programs write: no repetition.
     } else if (n == "RRULE" || n == "RDATE" || n == "EXDATE") {
         if (n == "RRULE")
             e.rules.emplace_back(line.value);

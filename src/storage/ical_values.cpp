@@ -59,6 +59,13 @@ int IcsZones::find(const std::string& tzid, icaltimezone*& zone) {
     return -1;
 }
 
+bool IcsZones::beforeFirstOnset(icaltimezone* zone, std::time_t wall, int& offset) const {
+    const auto known = firstOnset_.find(zone);
+    if (known == firstOnset_.end() || wall >= known->second.first) return false;
+    offset = known->second.second;
+    return true;
+}
+
 namespace {
 
 // libical works out the changes of a zone up to five years past the latest
@@ -218,6 +225,19 @@ std::string IcsZones::check(const std::string& tzid, icaltimezone* zone, unsigne
         return zoneName(tzid, line) + " brings the zones the file uses to more than " +
                std::to_string(ICS_FILE_MAX_ZONE_CHANGES) + " offset changes";
     changes_ += changes;
+    // The earliest observance's onset and the offset it changes to.
+    for (icalcomponent* obs = icalcomponent_get_first_component(comp, ICAL_ANY_COMPONENT); obs;
+         obs = icalcomponent_get_next_component(comp, ICAL_ANY_COMPONENT)) {
+        icalproperty* start = icalcomponent_get_first_property(obs, ICAL_DTSTART_PROPERTY);
+        icalproperty* to = icalcomponent_get_first_property(obs, ICAL_TZOFFSETTO_PROPERTY);
+        if (!start || !to) continue;
+        icaltimetype at = icalproperty_get_dtstart(start);
+        at.zone = nullptr;
+        const std::time_t wall = icaltime_as_timet(at);
+        auto known = firstOnset_.find(zone);
+        if (known == firstOnset_.end() || wall < known->second.first)
+            firstOnset_[zone] = {wall, icalproperty_get_tzoffsetto(to)};
+    }
     // libical works out the changes up to five years past the year asked for.
     icaltimetype last = icaltime_null_time();
     last.year = ICS_ZONE_LAST_YEAR;
@@ -262,6 +282,9 @@ int readTime(const T_IcsTime& t, IcsZones& zones, icaltimetype& value, std::time
     // make libical work out the zone's changes again.
     utc = value.year > ICS_ZONE_LAST_YEAR ? icaltime_as_timet(value)
                                           : icaltime_as_timet_with_zone(value, zone);
+    int offset;
+    if (zones.beforeFirstOnset(zone, icaltime_as_timet(value), offset))
+        utc = icaltime_as_timet(value) - offset;
     return ICS_DATE_OK;
 }
 
@@ -387,17 +410,25 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
     }
     if (!icaltime_is_null_time(r.until)) {
         int uy = r.until.year, um = r.until.month, ud = r.until.day;
+        int minute = r.until.hour * 60 + r.until.minute; // of the day, local
         std::tm tm;
         if (!r.until.is_date && icaltime_is_utc(r.until) &&
             localFields(icaltime_as_timet(r.until), tm)) {
             uy = tm.tm_year + 1900;
             um = tm.tm_mon + 1;
             ud = tm.tm_mday;
+            minute = tm.tm_hour * 60 + tm.tm_min;
         }
-        if (isValidDate(ud, um, uy))
+        // UNTIL with a time ends the repetition there: an occurrence later
+        // on that day is not one, so the range ends the day before.
+        const bool before = !r.until.is_date && dtHasTime(anchor) &&
+                            minute < dtHour(anchor) * 60 + dtMinute(anchor);
+        if (isValidDate(ud, um, uy)) {
             rec.rangeEnd = packDate(ud, um, uy) | DT_NOTIME;
-        else
+            if (before) moveDate(rec.rangeEnd, -1);
+        } else {
             ++datesDropped;
+        }
     }
     return true;
 }

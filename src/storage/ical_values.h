@@ -61,6 +61,12 @@ class IcsZones {
     // why, naming it.
     int find(const std::string& tzid, _icaltimezone*& zone);
     const std::string& refusal() const { return refusal_; }
+    // Whether wall, a wall-clock time of zone (its fields counted as seconds
+    // since 1970 as if in UTC), lies before the zone's first onset; offset
+    // then gets the offset from UTC, in seconds, of its earliest observance,
+    // which RFC 5545 readers apply before it (libical applies the offset it
+    // changes from instead).
+    bool beforeFirstOnset(_icaltimezone* zone, std::time_t wall, int& offset) const;
 
   private:
     std::string check(const std::string& tzid, _icaltimezone* zone, unsigned line);
@@ -74,6 +80,9 @@ class IcsZones {
     // The zones checked (libical's own may have several names), each with why
     // it was refused, empty when it was taken.
     std::map<_icaltimezone*, std::string> checked_;
+    // The first onset of each zone taken (wall clock, as above) and the
+    // offset its observance changes to.
+    std::map<_icaltimezone*, std::pair<std::time_t, int>> firstOnset_;
     unsigned long changes_ = 0; // the offset changes of the zones taken so far
     std::string refusal_;
 };

@@ -48,8 +48,8 @@ Occurrences readerOccurrences(const std::string& file, packedDT first, packedDT 
 }
 
 // The days on which Velk's calendar, built in spans of 14 days, shows each
-// entry starting.
-Occurrences velkOccurrences(Velk& v, packedDT first, packedDT end) {
+// entry starting, by the UID the export gives it or by its summary.
+Occurrences velkOccurrences(Velk& v, packedDT first, packedDT end, bool bySummary = false) {
     Occurrences out;
     v.setMainViewType(MAINVIEW_CALENDAR);
     v.setCalSpan(14);
@@ -63,8 +63,9 @@ Occurrences velkOccurrences(Velk& v, packedDT first, packedDT end) {
         for (std::size_t i = 0; i < rows.size(); ++i)
             if (items[i] && dtDateOnly(rows[i].day) < end &&
                 (rows[i].prio <= PRIO_MAXTODO ? rows[i].endsHere : rows[i].startsHere))
-                out["velk-" + std::to_string(items[i]->getSyncID()) + "@velk.invalid"].insert(
-                    isoDay(rows[i].day));
+                out[bySummary ? items[i]->getSummary()
+                              : "velk-" + std::to_string(items[i]->getSyncID()) + "@velk.invalid"]
+                    .insert(isoDay(rows[i].day));
     }
     return out;
 }
@@ -108,4 +109,33 @@ TEST(IcsOracle, VelksCalendarAndAnRfcReaderAgreeOnTheStartOfEveryOccurrence) {
         EXPECT_EQ(listed(o), listed(r)) << uid << ": Velk's days, then the reader's";
         EXPECT_GE(o.size(), 2u) << uid;
     }
+}
+
+// Calendars as other programs write them, imported in two time zones: Velk's
+// calendar shows each entry (whose UID is its summary) starting on the days
+// the reader expands, over two years.
+TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
+    const packedDT first = on(2024, 1, 1), end = on(2026, 1, 1);
+    const std::string file = VELK_TEST_DATA_DIR "/ics/shapes.ics";
+    const std::string zoneBefore = std::getenv("TZ") ? std::getenv("TZ") : "";
+    for (const char* zone : {"Europe/Berlin", "America/New_York"}) {
+        SCOPED_TRACE(zone);
+        ::setenv("TZ", zone, 1), ::tzset();
+        PinnedClock clock(1704067200); // the first day, 2024-01-01 00:00 UTC
+        TempDir dir;
+        Velk v;
+        ASSERT_EQ(v.openDataFile(dir.file("empty.dat").c_str()), 0);
+        storage::T_IcsImportReport report;
+        ASSERT_EQ(v.importICalendar(file, *v.getRoot(), "shapes", report), 0) << report.error;
+        EXPECT_EQ(report.rulesAsText, 0u);
+        const Occurrences rfc = readerOccurrences(file, first, end);
+        const Occurrences velk = velkOccurrences(v, first, end, true);
+        EXPECT_EQ(rfc.size(), 4u);
+        for (const auto& [uid, days] : rfc)
+            EXPECT_EQ(listed(velk.count(uid) ? velk.at(uid) : std::set<std::string>()),
+                      listed(days))
+                << uid << ": Velk's days, then the reader's";
+        EXPECT_EQ(velk.size(), rfc.size());
+    }
+    ::setenv("TZ", zoneBefore.c_str(), 1), ::tzset();
 }
