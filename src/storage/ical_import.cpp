@@ -170,22 +170,33 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
         }
         end = begin;
         if (dtHasDate(end) && !d.is_neg) {
-            const int days = int(d.weeks) * 7 + int(d.days);
-            if (beginIsDate) {
-                // Whole days from a DATE start: the last day is the one before.
-                moveDate(end, days > 0 ? days - 1 : 0);
-            } else {
-                moveDate(end, days);
-                moveDateTime(end, int(d.hours) * 60 + int(d.minutes) + int(d.seconds) / 60);
-            }
-            if (!isValidDate(dtDay(end), dtMonth(end), dtYear(end))) {
+            const long days = long(d.weeks) * 7 + long(d.days);
+            const long minutes = long(d.hours) * 60 + long(d.minutes) + long(d.seconds) / 60;
+            // The day the end reaches, by number: a move past the last day
+            // Velk holds would stop there and shorten the entry.
+            const long first = getNumberOfDay(dtDay(begin), dtMonth(begin), dtYear(begin));
+            const long reached =
+                beginIsDate ? first + std::max(days - 1, 0L)
+                            : first + days + (dtHour(begin) * 60L + dtMinute(begin) + minutes) / 1440;
+            if (reached > getNumberOfDay(31, 12, 2127)) {
                 end = DT_EMPTY;
                 ++report.datesDropped;
+            } else if (beginIsDate) {
+                // Whole days from a DATE start: the last day is the one before.
+                moveDate(end, int(std::max(days - 1, 0L)));
+            } else {
+                moveDate(end, int(days));
+                moveDateTime(end, int(minutes));
             }
         }
     } else {
         end = begin;
     }
+    // An event that ends at 00:00 of a later day ends at midnight of the
+    // day before (24:00), so that it does not show on a day it does not reach.
+    if (!isToDo && !e.endDateOnly && dtHasDate(begin) && dtHasTime(end) && dtHour(end) == 0 &&
+        dtMinute(end) == 0 && dtDateOnly(end) > dtDateOnly(begin))
+        moveDateTime(end, 0);
     if (e.beginDateOnly && dtHasDate(begin)) begin = dtDateOnly(begin);
     if (e.endDateOnly && dtHasDate(end)) end = dtDateOnly(end);
     // Begin and end in the order Velk keeps them, so that the anchor of the

@@ -130,7 +130,7 @@ TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
         EXPECT_EQ(report.rulesAsText, 0u);
         const Occurrences rfc = readerOccurrences(file, first, end);
         const Occurrences velk = velkOccurrences(v, first, end, true);
-        EXPECT_EQ(rfc.size(), 4u);
+        EXPECT_EQ(rfc.size(), 5u);
         for (const auto& [uid, days] : rfc)
             EXPECT_EQ(listed(velk.count(uid) ? velk.at(uid) : std::set<std::string>()),
                       listed(days))

@@ -82,6 +82,9 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"zones.ics", "Floating", 100, at(2024, 5, 1, 8, 30), at(2024, 5, 1, 9, 15), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Unknown zone", 100, at(2024, 6, 1, 7, 0), at(2024, 6, 1, 7, 0), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Due at night in New York", 3, none, at(2024, 7, 11, 4, 0), 0, 1, none, none, false, 0, ""},
+        // A timed end at midnight is 24:00 of the day before; an end past 2127 is left out.
+        {"shapes.ics", "midnight-end", 100, at(2024, 1, 10, 22, 0), at(2024, 1, 10, 24, 0), 0, 1, none, none, false, 0, ""},
+        {"shapes.ics", "duration-past-the-years", 100, on(2127, 12, 30), none, 0, 1, none, none, false, 0, ""},
         // Folded lines, escapes, lower-case names.
         {"folded.ics", "Long summary with Gr\xc3\xbc\xc3\x9f" "e that goes on and on, folded twice", 3, none, on(2024, 1, 5), 0, 1, none, none, false, 0,
          "Line one\nLine two, with comma; semicolon and a backslash \\ end"},
@@ -233,7 +236,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
         {"rules.ics", 16, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5},   {"zone_shapes.ics", 6, 0, 0},
+        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5}, {"shapes.ics", 6, 0, 1},   {"zone_shapes.ics", 6, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
