@@ -178,6 +178,9 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         if (report.datesDropped != 0)
             out << report.datesDropped
                 << " dates lay outside the years 2000 to 2127 and were left out\n";
+        if (report.linesSkipped != 0)
+            out << report.linesSkipped
+                << " broken lines of properties Velk does not read were passed over\n";
         return EXIT_TERMINAL_OK;
     });
 }

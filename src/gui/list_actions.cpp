@@ -117,6 +117,9 @@ void ListScreen::importICalendar(const std::string& file) {
     if (report.datesDropped != 0)
         text += "\n" + std::to_string(report.datesDropped) +
                 " dates lay outside the years 2000 to 2127 and were left out.";
+    if (report.linesSkipped != 0)
+        text += "\n" + std::to_string(report.linesSkipped) +
+                " broken lines of properties Velk does not read were passed over.";
     GuiAsk::message(text.c_str());
 }
 

@@ -284,6 +284,21 @@ T_IcsTime timeOf(const T_IcsLine& line) {
     return t;
 }
 
+// Whether the broken line text of an entry may hold a property Velk reads
+// or a BEGIN or END: its name, as far as it goes, is one of those.
+bool readsBrokenLine(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '-'))
+        ++n;
+    const std::string name = strU(text.substr(0, n));
+    static const char* const read[] = {
+        "BEGIN", "END",       "SUMMARY",  "DESCRIPTION", "DTSTART", "DTEND", "DUE",
+        "COMPLETED", "DURATION", "RRULE", "RDATE",       "EXDATE",  "STATUS", "TRANSP",
+        "PRIORITY"};
+    return name.rfind("X-VELK-", 0) == 0 ||
+           std::any_of(std::begin(read), std::end(read), [&](const char* r) { return name == r; });
+}
+
 // Takes a property of a VTODO, VEVENT or VJOURNAL; unknown ones are passed over.
 void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
     const std::string_view n = line.name;
@@ -425,11 +440,16 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
         }
         const bool entryLevel = inEntry && open.size() == 2;
         if (r < 0) {
-            // A broken line of an entry would lose what it holds.
-            if (entryLevel) {
+            // A broken line of an entry would lose what it holds when Velk
+            // reads its property, or when it may be the BEGIN or END of a
+            // component; one of any other property (an unknown X- line with
+            // a bad parameter, a fold without its blank) is passed over and
+            // counted.
+            if (entryLevel && readsBrokenLine(line.text)) {
                 report.error = "line " + std::to_string(line.number) + " is not an iCalendar line";
                 return -1;
             }
+            if (entryLevel) ++report.linesSkipped;
             continue;
         }
         if (begins) {
@@ -510,7 +530,7 @@ int readICalendar(const std::string& path, std::vector<std::unique_ptr<ToDoListT
     const int r = readComponents(text, entries, report);
     if (r != 0) {
         entries.clear();
-        report.entries = report.rulesAsText = report.datesDropped = 0;
+        report.entries = report.rulesAsText = report.datesDropped = report.linesSkipped = 0;
         return r;
     }
     report.entries = unsigned(entries.size());

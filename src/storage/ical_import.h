@@ -14,6 +14,7 @@ struct T_IcsImportReport {
     unsigned rulesAsText = 0;  // entries whose repetition Velk cannot hold: first occurrence,
                                // rule text kept in the description
     unsigned datesDropped = 0; // dates outside the years Velk holds (2000..2127), left out
+    unsigned linesSkipped = 0; // broken lines of properties Velk does not read, passed over
     std::string error;         // why the file was refused
 };
 

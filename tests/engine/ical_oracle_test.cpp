@@ -128,6 +128,7 @@ TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
         storage::T_IcsImportReport report;
         ASSERT_EQ(v.importICalendar(file, *v.getRoot(), "shapes", report), 0) << report.error;
         EXPECT_EQ(report.rulesAsText, 0u);
+        EXPECT_EQ(report.linesSkipped, 2u) << "a broken X- line and a fold without its blank";
         const Occurrences rfc = readerOccurrences(file, first, end);
         const Occurrences velk = velkOccurrences(v, first, end, true);
         EXPECT_EQ(rfc.size(), 5u);

@@ -83,7 +83,7 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"zones.ics", "Unknown zone", 100, at(2024, 6, 1, 7, 0), at(2024, 6, 1, 7, 0), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Due at night in New York", 3, none, at(2024, 7, 11, 4, 0), 0, 1, none, none, false, 0, ""},
         // A timed end at midnight is 24:00 of the day before; an end past 2127 is left out.
-        {"shapes.ics", "midnight-end", 100, at(2024, 1, 10, 22, 0), at(2024, 1, 10, 24, 0), 0, 1, none, none, false, 0, ""},
+        {"shapes.ics", "midnight-end", 100, at(2024, 1, 10, 22, 0), at(2024, 1, 10, 24, 0), 0, 1, none, none, false, 0, "A description whose next line"},
         {"shapes.ics", "duration-past-the-years", 100, on(2127, 12, 30), none, 0, 1, none, none, false, 0, ""},
         // Folded lines, escapes, lower-case names.
         {"folded.ics", "Long summary with Gr\xc3\xbc\xc3\x9f" "e that goes on and on, folded twice", 3, none, on(2024, 1, 5), 0, 1, none, none, false, 0,
