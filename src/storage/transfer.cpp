@@ -10,6 +10,7 @@
 #include "storage/file_tools.h"
 #include "storage/records.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -75,6 +76,20 @@ int exportItems(const char* name, bool privateFile, const std::vector<ToDoListIt
     });
 }
 
+namespace {
+
+// Whether line opens an iCalendar file (after a byte order mark, in any case).
+bool isICalendarLine(std::string line) {
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
+    for (char& c : line)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return line == "BEGIN:VCALENDAR";
+}
+
+} // namespace
+
 int insertFromFile(const char* name, bool followLinks, ToDoListGroup& root, ToDoListGroup& parent,
                    unsigned& nrActiveJobs, uint32_t& idmax, T_Calendar& cal, std::string& error,
                    const std::function<void(ToDoListItem& item, bool isGroup)>& inserted) {
@@ -86,6 +101,13 @@ int insertFromFile(const char* name, bool followLinks, ToDoListGroup& root, ToDo
     error = name ? reason : std::strerror(ENOENT);
     if (opened == -2) std::fprintf(stderr, "Cannot import %s: %s.\n", name, reason.c_str());
     if (opened != 0) return -3;
+    // A calendar file is not one of Velk's: it would insert nothing, silently.
+    if (isICalendarLine(readfLine(in))) {
+        error = "it is an iCalendar file; \"import iCalendar...\" takes its entries";
+        return -3;
+    }
+    in.clear();
+    in.seekg(0);
 
     if (parent.getLevel() >= MAX_GROUP_LEVEL) {
         // No group may go below the deepest level: a file that holds one is

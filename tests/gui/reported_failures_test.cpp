@@ -32,6 +32,10 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
          missing + " could not be read: No such file or directory;\nnothing was imported."},
         {"a folder is no file to import", input("&file/import", dir.path()),
          dir.path() + " could not be read: it is a directory, not a regular file;"},
+        {"a calendar file points to its own import",
+         input("&file/import", VELK_TEST_DATA_DIR "/ics/all_day.ics"),
+         "all_day.ics could not be read: it is an iCalendar file; \"import iCalendar...\" takes "
+         "its entries;\nnothing was imported."},
         {"a failed export names file and reason", input("&file/export group+", nowhere),
          nowhere + " could not be written: No such file or directory;\nnothing was exported."},
         {"the clipboard is not written through a planted link",
