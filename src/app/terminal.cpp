@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -444,12 +445,22 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
         out << "velk " << VELK_VERSION << '\n';
         return EXIT_TERMINAL_OK;
     }
+    // --add and --import-ics make a data file that is not there yet, as the
+    // window does; the others need one to read.
+    const bool makes = r.command == TerminalCommand::Add || r.command == TerminalCommand::ImportIcs;
     std::string path = r.path;
     if (path.empty() && defaultFile(path, false) != 0) {
-        err << "velk: no data file: " << path << " does not exist (give one with -f FILE)\n";
-        return EXIT_TERMINAL_BAD_INPUT;
+        std::error_code ignored;
+        const std::string used = std::filesystem::absolute(path, ignored).string(),
+                          how = " (choose another with -f FILE, or with a line \"default = "
+                                "~/FILE\" in ~/.velkrc/velk.config)\n";
+        if (!makes) {
+            err << "velk: no data file: " << used << " does not exist yet" << how;
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        err << "velk: no data file was found; Velk makes " << used << how;
     }
-    if (!existDat(path)) {
+    if (!existDat(path) && !(makes && entryAt(path) == 0)) {
         err << "velk: cannot read the data file " << path << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }

@@ -27,6 +27,9 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
             << "; " << nothing << "\n";
         return EXIT_TERMINAL_REFUSED;
     }
+    // A data file that is not there yet is made by this change, as the
+    // window makes it at the end of its first run.
+    const bool creates = entryAt(path) == 0;
     Velk v;
     // The run ends after its change: nothing waits in memory for a later one.
     v.incsave_tellWhenWaiting(false);
@@ -48,7 +51,13 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
             << " holds no change Velk can read; it was passed over"
             << (d.second.empty() ? std::string() : " and kept as " + d.second) << "\n";
     tellEmptyEntries(v, err);
-    const int result = change(v, diagnostics);
+    int result = change(v, diagnostics);
+    T_SaveReport report;
+    if (result == EXIT_TERMINAL_OK && creates && v.saveData(report) != 0) {
+        err << "velk: the new data file " << path << " could not be written: " << report.error
+            << "; the change is kept in the journal beside it, and the next start writes it\n";
+        result = EXIT_TERMINAL_REFUSED;
+    }
     // The tree stays as it is: the journal holds the change, and the data
     // file is written by the next start.
     v.itemTree().leaveTreeToTheSystem();

@@ -244,6 +244,29 @@ TEST_F(Terminal, ReadersTellWhatTheyPassOver) {
         << "fourteen days that fit are not cut";
 }
 
+// On the first run --add and --import-ics make the data file, as the window
+// does; without -f and without a default candidate, Velk says which file it
+// uses and how to choose another.
+TEST_F(Terminal, TheFirstAddOrImportMakesTheDataFile) {
+    for (const auto& args :
+         {std::vector<std::string>{"--add", "Buy milk"},
+          std::vector<std::string>{"--import-ics", VELK_TEST_DATA_DIR "/ics/todos.ics"}}) {
+        std::remove(data.c_str()), std::remove((data + "0").c_str());
+        EXPECT_EQ(run({"--agenda"}).exitCode, 2) << "a reader needs a data file";
+        const ProcessResult made = run(args);
+        EXPECT_EQ(made.exitCode, 0) << made.err;
+        EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"organizer.dat"});
+        EXPECT_NE(run({"--search", args[0] == "--add" ? "milk" : "Lowest"}).out, "");
+    }
+    const ProcessResult first = runProcess(
+        {{"--add", "Call Anna"}, work.path(), {{"HOME", home.path()}, {"USERPROFILE", home.path()}}});
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(first.err, "velk: no data file was found; Velk makes " + work.file("velk_default.dat") +
+                             " (choose another with -f FILE, or with a line \"default = ~/FILE\" "
+                             "in ~/.velkrc/velk.config)\n");
+    EXPECT_NE(readWholeFile(work.file("velk_default.dat")).find("Call Anna"), std::string::npos);
+}
+
 // Bad input gets one line on standard error and exit code 2; nothing is
 // written.
 TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
@@ -318,8 +341,9 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
     ProcessResult noDefault = runProcess(
         {{"--agenda"}, work.path(), {{"USERPROFILE", home.path()}, {"HOME", home.path()}}});
     EXPECT_EQ(noDefault.exitCode, 2);
-    EXPECT_EQ(noDefault.err,
-              "velk: no data file: velk_default.dat does not exist (give one with -f FILE)\n");
+    EXPECT_EQ(noDefault.err, "velk: no data file: " + work.file("velk_default.dat") +
+                                 " does not exist yet (choose another with -f FILE, or with a "
+                                 "line \"default = ~/FILE\" in ~/.velkrc/velk.config)\n");
     ProcessResult missing = run({"--search", "x", "-f", work.file("none.dat")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "velk: cannot read the data file " + work.file("none.dat") + "\n");
