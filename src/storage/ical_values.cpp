@@ -352,6 +352,39 @@ int icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out) {
     return ICS_DATE_OK;
 }
 
+namespace {
+
+// The range end of a rule with COUNT: the day of its last occurrence, counted
+// from anchor by libical's expansion. A last occurrence after the years Velk
+// holds leaves the range open and is counted as a date left out.
+bool countedRange(const icalrecurrencetype& r, packedDT anchor, T_recData& rec,
+                  unsigned& datesDropped) {
+    icaltimetype start = icaltime_null_time();
+    start.year = dtYear(anchor);
+    start.month = dtMonth(anchor);
+    start.day = dtDay(anchor);
+    start.is_date = 1;
+    icalrecur_iterator* it = icalrecur_iterator_new(r, start);
+    if (!it) return false;
+    icaltimetype last = icaltime_null_time();
+    for (int n = 0; n < r.count; ++n) {
+        const icaltimetype next = icalrecur_iterator_next(it);
+        if (icaltime_is_null_time(next)) break;
+        last = next;
+        if (last.year > 2127) break; // past the years Velk holds: no need to go on
+    }
+    icalrecur_iterator_free(it);
+    icalerror_clear_errno();
+    if (icaltime_is_null_time(last)) return false;
+    if (isValidDate(last.day, last.month, last.year))
+        rec.rangeEnd = packDate(last.day, last.month, last.year) | DT_NOTIME;
+    else
+        ++datesDropped;
+    return true;
+}
+
+} // namespace
+
 // The Velk rule of the RRULE value for an entry anchored on anchor (a dated
 // value); false when Velk cannot hold the rule. The range end of UNTIL is set;
 // an UNTIL outside Velk's years is left out and counted.
@@ -361,7 +394,7 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
     const bool rscale = r.rscale != nullptr;
     std::free(r.rscale);
     icalerror_clear_errno();
-    if (r.freq == ICAL_NO_RECURRENCE || r.count != 0 || rscale || r.interval < 1) return false;
+    if (r.freq == ICAL_NO_RECURRENCE || r.count < 0 || rscale || r.interval < 1) return false;
     if (!noneIn(r.by_second) || !noneIn(r.by_minute) || !noneIn(r.by_hour) ||
         !noneIn(r.by_year_day) || !noneIn(r.by_week_no) || !noneIn(r.by_set_pos))
         return false;
@@ -408,6 +441,7 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
     default:
         return false;
     }
+    if (r.count > 0) return countedRange(r, anchor, rec, datesDropped);
     if (!icaltime_is_null_time(r.until)) {
         int uy = r.until.year, um = r.until.month, ud = r.until.day;
         int minute = r.until.hour * 60 + r.until.minute; // of the day, local

@@ -96,10 +96,11 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"rules.ics", "Last of the month by date", 100, on(2024, 1, 31), on(2024, 1, 31), 5, 2, none, on(2024, 12, 31), false, 0, ""},
         {"rules.ics", "Leap day", 100, on(2024, 2, 29), on(2024, 2, 29), 6, 1, none, none, false, 0, ""},
         {"rules.ics", "Water the plants", 3, on(2024, 3, 1), on(2024, 3, 1), 2, 4, on(2024, 2, 1), none, false, 0, ""},
+        // COUNT: the range ends on the last occurrence.
+        {"rules.ics", "Five days", 3, at(2024, 1, 10, 12, 0), at(2024, 1, 10, 12, 0), 1, 1, none, on(2024, 1, 14), false, 0, ""},
         // Rules it cannot hold: the first occurrence, the rule's lines first in the description.
         {"rules.ics", "Last Friday by position", 100, at(2024, 1, 26, 18, 0), at(2024, 1, 26, 18, 0), 0, 1, none, none, false, 0, "RRULE:FREQ=MONTHLY;BYDAY=FR;BYSETPOS=-1"},
         {"rules.ics", "Last Friday", 100, at(2024, 1, 26, 18, 0), at(2024, 1, 26, 18, 0), 0, 1, none, none, false, 0, "RRULE:FREQ=MONTHLY;BYDAY=-1FR\nBring snacks"},
-        {"rules.ics", "Five days", 3, none, at(2024, 1, 10, 12, 0), 0, 1, none, none, false, 0, "RRULE:FREQ=DAILY;COUNT=5"},
         {"rules.ics", "Thursdays from a Friday", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=WEEKLY;BYDAY=TH"},
         {"rules.ics", "Weekly with an exception", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=WEEKLY\nEXDATE;VALUE=DATE:20240112"},
         {"rules.ics", "Every other year", 100, on(2024, 1, 5), on(2024, 1, 5), 0, 1, none, none, false, 0, "RRULE:FREQ=YEARLY;INTERVAL=2"},
@@ -235,8 +236,8 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     };
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
-        {"rules.ics", 16, 8, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5}, {"shapes.ics", 6, 0, 1},   {"zone_shapes.ics", 6, 0, 0},
+        {"rules.ics", 16, 7, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
+        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5}, {"shapes.ics", 8, 0, 1},   {"zone_shapes.ics", 6, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
