@@ -44,6 +44,11 @@ TEST(RescueCopy, NotedCopiesAreToldWhileThereOthersWhenNewer) {
     EXPECT_EQ(copies[0].path + " " + std::to_string(copies[0].saved), chosen + " 1000");
     std::remove(chosen.c_str());
     EXPECT_TRUE(newerRescueCopies(data, home.path()).empty()) << "a removed copy is not told";
+    // A noted copy under the suggested name is one copy.
+    writeWholeFile(dir.file("w.dat"), "data\n"),
+        writeWholeFile(home.file("w.dat.rescue"), "copy\n");
+    ASSERT_EQ(noteRescueCopy(dir.file("w.dat"), home.file("w.dat.rescue"), home.path()), 0);
+    EXPECT_EQ(newerRescueCopies(dir.file("w.dat"), home.path()).size(), 1u);
 }
 
 // The suggestion lies on another file system than the data file's where one
