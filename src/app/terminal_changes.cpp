@@ -190,6 +190,9 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         if (report.linesSkipped != 0)
             out << report.linesSkipped
                 << " broken lines of properties Velk does not read were passed over\n";
+        if (report.duplicatesDropped != 0)
+            out << report.duplicatesDropped
+                << " older versions of entries (the same UID) were left out\n";
         return EXIT_TERMINAL_OK;
     });
 }

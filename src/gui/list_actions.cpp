@@ -120,6 +120,9 @@ void ListScreen::importICalendar(const std::string& file) {
     if (report.linesSkipped != 0)
         text += "\n" + std::to_string(report.linesSkipped) +
                 " broken lines of properties Velk does not read were passed over.";
+    if (report.duplicatesDropped != 0)
+        text += "\n" + std::to_string(report.duplicatesDropped) +
+                " older versions of entries (the same UID) were left out.";
     GuiAsk::message(text.c_str());
 }
 

@@ -23,6 +23,7 @@
 #include <charconv>
 #include <ctime>
 #include <fstream>
+#include <map>
 
 namespace storage {
 
@@ -49,15 +50,29 @@ struct T_IcsEntry {
     bool statusCompleted = false;
     bool transparent = false;
     bool velkAppointment = false; // X-VELK-KIND:APPOINTMENT (an undated one, as a journal)
-    int priority = -1;     // PRIORITY; -1 when absent
-    int velkPriority = -1; // X-VELK-PRIORITY; -1 when absent
+    int priority = -1;            // PRIORITY; -1 when absent
+    int velkPriority = -1;        // X-VELK-PRIORITY; -1 when absent
     bool beginDateOnly = false, endDateOnly = false;
     std::string velkRecurrence;
     std::string rangeBegin;
     bool crypt = false, running = false;
     int showTimeAs = 0;
     std::vector<T_workingTimes> times;
+    // Which version of which entry it is: an update of an entry repeats its
+    // UID with a higher SEQUENCE or a later LAST-MODIFIED or DTSTAMP.
+    std::string uid, lastModified, dtstamp;
+    long sequence = 0;
+    bool isInstance = false; // RECURRENCE-ID: one occurrence of a series, not an update
 };
+
+// Whether a is a later version of the entry than b.
+bool isNewer(const T_IcsEntry& a, const T_IcsEntry& b) {
+    if (a.sequence != b.sequence) return a.sequence > b.sequence;
+    // UTC times as written ("YYYYMMDDTHHMMSSZ") compare as text.
+    const std::string& ta = a.lastModified.empty() ? a.dtstamp : a.lastModified;
+    const std::string& tb = b.lastModified.empty() ? b.dtstamp : b.lastModified;
+    return ta > tb;
+}
 
 template <class T> bool parseNumber(std::string_view s, T& out) {
     const char* end = s.data() + s.size();
@@ -176,8 +191,9 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
             // Velk holds would stop there and shorten the entry.
             const long first = getNumberOfDay(dtDay(begin), dtMonth(begin), dtYear(begin));
             const long reached =
-                beginIsDate ? first + std::max(days - 1, 0L)
-                            : first + days + (dtHour(begin) * 60L + dtMinute(begin) + minutes) / 1440;
+                beginIsDate
+                    ? first + std::max(days - 1, 0L)
+                    : first + days + (dtHour(begin) * 60L + dtMinute(begin) + minutes) / 1440;
             if (reached > getNumberOfDay(31, 12, 2127)) {
                 end = DT_EMPTY;
                 ++report.datesDropped;
@@ -291,10 +307,9 @@ bool readsBrokenLine(std::string_view text) {
     while (n < text.size() && (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '-'))
         ++n;
     const std::string name = strU(text.substr(0, n));
-    static const char* const read[] = {
-        "BEGIN", "END",       "SUMMARY",  "DESCRIPTION", "DTSTART", "DTEND", "DUE",
-        "COMPLETED", "DURATION", "RRULE", "RDATE",       "EXDATE",  "STATUS", "TRANSP",
-        "PRIORITY"};
+    static const char* const read[] = {"BEGIN", "END",    "SUMMARY",   "DESCRIPTION", "DTSTART",
+                                       "DTEND", "DUE",    "COMPLETED", "DURATION",    "RRULE",
+                                       "RDATE", "EXDATE", "STATUS",    "TRANSP",      "PRIORITY"};
     return name.rfind("X-VELK-", 0) == 0 ||
            std::any_of(std::begin(read), std::end(read), [&](const char* r) { return name == r; });
 }
@@ -348,6 +363,16 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.velkRecurrence.assign(line.value);
     } else if (n == "X-VELK-RANGE-BEGIN") {
         e.rangeBegin.assign(line.value);
+    } else if (n == "UID") {
+        e.uid.assign(line.value);
+    } else if (n == "SEQUENCE") {
+        if (!parseNumber(line.value, e.sequence)) e.sequence = 0;
+    } else if (n == "LAST-MODIFIED") {
+        e.lastModified.assign(line.value);
+    } else if (n == "DTSTAMP") {
+        e.dtstamp.assign(line.value);
+    } else if (n == "RECURRENCE-ID") {
+        e.isInstance = true;
     } else if (n == "X-VELK-KIND") {
         e.velkAppointment = strU(line.value) == "APPOINTMENT";
     } else if (n == "X-VELK-CRYPT") {
@@ -420,6 +445,8 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
     std::vector<std::string> open; // the components around the line
     bool inEntry = false;          // open[1] is a VTODO, VEVENT or VJOURNAL
     T_IcsEntry entry;
+    std::vector<T_IcsEntry> read;              // the entries, in the file's order
+    std::map<std::string, std::size_t> latest; // UID -> its latest version in read
     bool calendarSeen = false;
     for (;;) {
         const int r = reader.next(line);
@@ -470,10 +497,17 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
                 return -1;
             }
             if (entryLevel) {
-                std::unique_ptr<ToDoListToDo> made;
-                if (makeEntry(entry, zones, report, made, report.error) != 0) return -1;
-                entries.push_back(std::move(made));
                 inEntry = false;
+                // Of the versions of one entry only the latest is taken.
+                const bool versioned = !entry.uid.empty() && !entry.isInstance;
+                const auto known = versioned ? latest.find(entry.uid) : latest.end();
+                if (known == latest.end()) {
+                    if (versioned) latest[entry.uid] = read.size();
+                    read.push_back(std::move(entry));
+                } else {
+                    ++report.duplicatesDropped;
+                    if (isNewer(entry, read[known->second])) read[known->second] = std::move(entry);
+                }
             }
             open.pop_back();
             continue;
@@ -483,6 +517,11 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
     if (!calendarSeen) {
         report.error = "it is empty, not an iCalendar file";
         return -1;
+    }
+    for (const T_IcsEntry& e : read) {
+        std::unique_ptr<ToDoListToDo> made;
+        if (makeEntry(e, zones, report, made, report.error) != 0) return -1;
+        entries.push_back(std::move(made));
     }
     if (!open.empty()) {
         report.error = "it ends inside " + open.back();
@@ -530,7 +569,8 @@ int readICalendar(const std::string& path, std::vector<std::unique_ptr<ToDoListT
     const int r = readComponents(text, entries, report);
     if (r != 0) {
         entries.clear();
-        report.entries = report.rulesAsText = report.datesDropped = report.linesSkipped = 0;
+        report.entries = report.rulesAsText = report.datesDropped = report.linesSkipped =
+            report.duplicatesDropped = 0;
         return r;
     }
     report.entries = unsigned(entries.size());

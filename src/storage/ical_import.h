@@ -15,6 +15,7 @@ struct T_IcsImportReport {
                                // rule text kept in the description
     unsigned datesDropped = 0; // dates outside the years Velk holds (2000..2127), left out
     unsigned linesSkipped = 0; // broken lines of properties Velk does not read, passed over
+    unsigned duplicatesDropped = 0; // older versions of an entry (the same UID), left out
     std::string error;         // why the file was refused
 };
 

@@ -258,10 +258,12 @@ TEST_F(Terminal, TheFirstAddOrImportMakesTheDataFile) {
         EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"organizer.dat"});
         EXPECT_NE(run({"--search", args[0] == "--add" ? "milk" : "Lowest"}).out, "");
     }
-    const ProcessResult first = runProcess(
-        {{"--add", "Call Anna"}, work.path(), {{"HOME", home.path()}, {"USERPROFILE", home.path()}}});
+    const ProcessResult first = runProcess({{"--add", "Call Anna"},
+                                            work.path(),
+                                            {{"HOME", home.path()}, {"USERPROFILE", home.path()}}});
     EXPECT_EQ(first.exitCode, 0);
-    EXPECT_EQ(first.err, "velk: no data file was found; Velk makes " + work.file("velk_default.dat") +
+    EXPECT_EQ(first.err, "velk: no data file was found; Velk makes " +
+                             work.file("velk_default.dat") +
                              " (choose another with -f FILE, or with a line \"default = ~/FILE\" "
                              "in ~/.velkrc/velk.config)\n");
     EXPECT_NE(readWholeFile(work.file("velk_default.dat")).find("Call Anna"), std::string::npos);

@@ -1,8 +1,8 @@
 // An organizer written as an iCalendar file and read back into an empty one
 // gives the same entries: every kind, every repetition, dates with and
-// without times, appointments and notes without a date or without length, a span over the new year, a completed todo, recorded and
-// running time, and a description with line breaks, a comma, a semicolon and
-// text beyond ASCII (tests/data/ics/round_trip.dat).
+// without times, appointments and notes without a date or without length, a span over the new year,
+// a completed todo, recorded and running time, and a description with line breaks, a comma, a
+// semicolon and text beyond ASCII (tests/data/ics/round_trip.dat).
 
 #include "engine/velk.h"
 #include "support/temp_dir.h"

@@ -85,6 +85,10 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         // A timed end at midnight is 24:00 of the day before; an end past 2127 is left out.
         {"shapes.ics", "midnight-end", 100, at(2024, 1, 10, 22, 0), at(2024, 1, 10, 24, 0), 0, 1, none, none, false, 0, "A description whose next line"},
         {"shapes.ics", "duration-past-the-years", 100, on(2127, 12, 30), none, 0, 1, none, none, false, 0, ""},
+        // Of an entry sent twice the higher SEQUENCE wins over a later stamp; an instance
+        // (RECURRENCE-ID) is no second version.
+        {"updated.ics", "updated", 100, at(2024, 1, 17, 14, 0), at(2024, 1, 17, 14, 0), 3, 1, none, on(2024, 2, 14), false, 0, ""},
+        {"updated.ics", "moved-instance", 100, at(2024, 1, 11, 10, 0), at(2024, 1, 11, 10, 0), 0, 1, none, none, false, 0, ""},
         // Folded lines, escapes, lower-case names.
         {"folded.ics", "Long summary with Gr\xc3\xbc\xc3\x9f" "e that goes on and on, folded twice", 3, none, on(2024, 1, 5), 0, 1, none, none, false, 0,
          "Line one\nLine two, with comma; semicolon and a backslash \\ end"},
@@ -235,9 +239,10 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
         unsigned entries, rulesAsText, datesDropped;
     };
     const Row rows[] = {
-        {"all_day.ics", 6, 0, 0}, {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
-        {"rules.ics", 16, 7, 0},  {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 16, 0, 0},  {"years.ics", 5, 0, 5}, {"shapes.ics", 8, 0, 1},   {"zone_shapes.ics", 6, 0, 0},
+        {"all_day.ics", 6, 0, 0},     {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
+        {"rules.ics", 16, 7, 0},      {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
+        {"todos.ics", 16, 0, 0},      {"years.ics", 5, 0, 5},   {"shapes.ics", 8, 0, 1},
+        {"zone_shapes.ics", 6, 0, 0}, {"updated.ics", 3, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
@@ -249,6 +254,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
         EXPECT_EQ(read.report.datesDropped, row.datesDropped);
         EXPECT_EQ(read.report.error, "");
     }
+    EXPECT_EQ(Read("updated.ics").report.duplicatesDropped, 1u);
     // The entries come in the order of the file.
     Read read("journal.ics");
     ASSERT_EQ(read.entries.size(), 3u);
