@@ -11,7 +11,9 @@
 #include "model/recurrence.h"
 #include "model/todo_item.h"
 #include "storage/file_tools.h"
+#include "storage/ical_import.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -300,9 +302,19 @@ void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
     const DescrData& d = t.getDescrData();
     if (d.getLength() == 0) return;
     if (!d.keptEnciphered()) {
-        // Plain text ends at its first zero byte.
-        icalcomponent_add_property(
-            c, icalproperty_new_description(reinterpret_cast<const char*>(d.getData().data())));
+        // Plain text ends at its first zero byte. A first line that names a
+        // place goes out as LOCATION, as it came in.
+        std::string text = reinterpret_cast<const char*>(d.getData().data());
+        const std::string prefix = storage::LOCATION_PREFIX;
+        if (text.compare(0, prefix.size(), prefix) == 0) {
+            const std::size_t end = std::min(text.find('\n'), text.size());
+            icalcomponent_add_property(
+                c,
+                icalproperty_new_location(text.substr(prefix.size(), end - prefix.size()).c_str()));
+            text.erase(0, end == text.size() ? end : end + 1);
+        }
+        if (!text.empty())
+            icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
         return;
     }
     // A copy is deciphered, so that the tree stays as it is.

@@ -40,6 +40,7 @@ struct T_IcsEntry {
     Kind kind = Kind::ToDo;
     bool hasSummary = false, hasDescription = false;
     std::string summary, description;
+    std::string location; // LOCATION, kept as the description's first line
     T_IcsTime dtstart, dtend, due, completedAt;
     T_IcsTime velkBegin; // X-VELK-BEGIN: a repeating todo's begin when DTSTART is its due date
     std::string duration;
@@ -269,6 +270,12 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
         description = description.empty() ? text : text + "\n" + description;
         ++report.rulesAsText;
     }
+    // Velk has no place of its own: it heads the description, one line long.
+    if (!e.location.empty()) {
+        std::string line = LOCATION_PREFIX + e.location;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        description = description.empty() ? line : line + "\n" + description;
+    }
     if (!description.empty()) {
         todo->setDescription(description.c_str());
         if (e.crypt) todo->SetSaveCrypt(true);
@@ -363,6 +370,8 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.velkRecurrence.assign(line.value);
     } else if (n == "X-VELK-RANGE-BEGIN") {
         e.rangeBegin.assign(line.value);
+    } else if (n == "LOCATION") {
+        if (e.location.empty()) e.location = icsText(line.value);
     } else if (n == "UID") {
         e.uid.assign(line.value);
     } else if (n == "SEQUENCE") {

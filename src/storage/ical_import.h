@@ -19,6 +19,10 @@ struct T_IcsImportReport {
     std::string error;         // why the file was refused
 };
 
+// The first line of a description that holds an entry's LOCATION: this text,
+// then the place.
+constexpr const char* LOCATION_PREFIX = "Location: ";
+
 // The largest file that is read; a larger one is refused.
 constexpr std::size_t ICS_MAX_FILE_SIZE = std::size_t(256) << 20;
 

@@ -1,8 +1,10 @@
 // An organizer written as an iCalendar file and read back into an empty one
 // gives the same entries: every kind, every repetition, dates with and
-// without times, appointments and notes without a date or without length, a span over the new year,
-// a completed todo, recorded and running time, and a description with line breaks, a comma, a
-// semicolon and text beyond ASCII (tests/data/ics/round_trip.dat).
+// without times, appointments and notes without a date or without length, a
+// place (LOCATION, the description's first line), a span over the new year,
+// a completed todo, recorded and running time, and a description with line
+// breaks, a comma, a semicolon and text beyond ASCII
+// (tests/data/ics/round_trip.dat).
 
 #include "engine/velk.h"
 #include "support/temp_dir.h"
@@ -34,11 +36,13 @@ TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
     T_IcsExportReport out;
     const std::string file = dir.file("organizer.ics");
     ASSERT_EQ(original.exportICalendar(file, *original.getRoot(), false, out), 0) << out.error;
-    EXPECT_EQ(out.entries, 16u);
+    EXPECT_EQ(out.entries, 17u);
     // Every event has the start RFC 5545 requires, and an end after it.
     icalcomponent* cal = icalparser_parse_string(readWholeFile(file).c_str());
     ASSERT_NE(cal, nullptr);
     EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VJOURNAL_COMPONENT), 2);
+    EXPECT_NE(readWholeFile(file).find("\r\nLOCATION:Room 4\\, second floor\r\n"), std::string::npos)
+        << "a first line \"Location: \" goes out as LOCATION";
     for (icalcomponent* e = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
         const icaltimetype start = icalcomponent_get_dtstart(e), end = icalcomponent_get_dtend(e);
@@ -53,7 +57,7 @@ TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
     ASSERT_EQ(copy.openDataFile(dir.file("empty.dat").c_str()), 0);
     storage::T_IcsImportReport in;
     ASSERT_EQ(copy.importICalendar(file, *copy.getRoot(), "organizer", in), 0) << in.error;
-    EXPECT_EQ(in.entries, 16u);
+    EXPECT_EQ(in.entries, 17u);
     EXPECT_EQ(in.rulesAsText, 0u);
     ASSERT_EQ(copy.getRoot()->getNrGroups(), 1u);
     EXPECT_EQ(copy.getRoot()->getGroup(0)->getSummary(), "organizer");

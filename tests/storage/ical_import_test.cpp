@@ -82,6 +82,8 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"zones.ics", "Floating", 100, at(2024, 5, 1, 8, 30), at(2024, 5, 1, 9, 15), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Unknown zone", 100, at(2024, 6, 1, 7, 0), at(2024, 6, 1, 7, 0), 0, 1, none, none, false, 0, ""},
         {"zones.ics", "Due at night in New York", 3, none, at(2024, 7, 11, 4, 0), 0, 1, none, none, false, 0, ""},
+        // A place heads the description.
+        {"shapes.ics", "daily-until", 100, at(2024, 1, 5, 9, 0), at(2024, 1, 5, 10, 0), 1, 3, none, on(2024, 3, 1), false, 0, "Location: Town hall, room 2\nBring the minutes"},
         // A timed end at midnight is 24:00 of the day before; an end past 2127 is left out.
         {"shapes.ics", "midnight-end", 100, at(2024, 1, 10, 22, 0), at(2024, 1, 10, 24, 0), 0, 1, none, none, false, 0, "A description whose next line"},
         {"shapes.ics", "duration-past-the-years", 100, on(2127, 12, 30), none, 0, 1, none, none, false, 0, ""},
@@ -116,7 +118,7 @@ TEST(IcsImport, EntriesTakeTheirFieldsFromTheComponents) {
         {"journal.ics", "Evening notes", 200, at(2024, 2, 3, 20, 0), at(2024, 2, 3, 20, 0), 0, 1, none, none, false, 0, ""},
         {"journal.ics", "Undated thoughts", 200, none, none, 0, 1, none, none, false, 0, ""},
         // The alarm's summary and description are not the event's.
-        {"unknown_parts.ics", "Meeting with alarm", 100, at(2024, 1, 5, 10, 0), at(2024, 1, 5, 11, 0), 0, 1, none, none, false, 0, "The agenda"},
+        {"unknown_parts.ics", "Meeting with alarm", 100, at(2024, 1, 5, 10, 0), at(2024, 1, 5, 11, 0), 0, 1, none, none, false, 0, "Location: Room 1\nThe agenda"},
         // Todos: priorities, completion, start without due.
         {"todos.ics", "Done urgent", 6, none, on(2024, 1, 1), 0, 1, none, none, true, jan2, ""},
         {"todos.ics", "Medium open", 3, none, none, 0, 1, none, none, false, 0, ""},
