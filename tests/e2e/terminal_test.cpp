@@ -215,6 +215,15 @@ TEST_F(Terminal, ExchangeNeverTouchesTheOrganizersOwnFiles) {
         EXPECT_EQ(readWholeFile(data + "0"), journal);
         EXPECT_EQ(readWholeFile(data + "b0") + readWholeFile(data + "b2"), "backup\nbackup\n");
     }
+    // Another user's file is not replaced (where the test may make one).
+    const std::string theirs = elsewhere + "/theirs.ics";
+    writeWholeFile(theirs, "theirs\n");
+    if (::chown(theirs.c_str(), 65534, 65534) == 0) {
+        EXPECT_EQ(run({"--export-ics", theirs}).err,
+                  "velk: cannot write " + theirs +
+                      ": it belongs to another user; nothing was exported\n");
+        EXPECT_EQ(readWholeFile(theirs), "theirs\n");
+    }
     // A link to a calendar file of the user's stays a link to the new content.
     writeWholeFile(elsewhere + "/mine.ics", "old\n");
     ASSERT_EQ(::symlink("mine.ics", (elsewhere + "/to-mine.ics").c_str()), 0);
