@@ -24,7 +24,8 @@ void collect(ToDoListGroup& g, std::map<std::string, ToDoListToDo*>& entries) {
 
 std::string descriptionOf(ToDoListToDo& t) {
     const char* text = nullptr;
-    return t.GetDescription(text, nullptr) && text ? std::string(text) : std::string();
+    t.GetDescription(text, nullptr);
+    return text ? std::string(text) : std::string();
 }
 
 } // namespace
