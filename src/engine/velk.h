@@ -75,7 +75,8 @@ class Velk {
     // Results: 0 written; -1 refused (name is one of the organizer's own
     // files, or not a regular file of the user's) or the file cannot be
     // written, error says why.
-    int saveCopyTo(const std::string& name, std::string& error);
+    // written, when given, gets the file written (a link followed).
+    int saveCopyTo(const std::string& name, std::string& error, std::string* written = nullptr);
     // A copy for when the data file cannot be saved (storage/rescue.h): the
     // file suggested for it, on another file system where there is one; the
     // save of the copy, noted so that the next start tells of it (results as

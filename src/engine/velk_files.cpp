@@ -78,9 +78,10 @@ int Velk::writeData(const char* name) {
     return storage::DataFile::write(name, [this](std::ostream& os) { writeDataTo(os); });
 }
 
-int Velk::saveCopyTo(const std::string& name, std::string& error) {
+int Velk::saveCopyTo(const std::string& name, std::string& error, std::string* written) {
     std::string target;
     if (checkExchangeFile(name, fileName, ExchangeUse::Write, target, error) != 0) return -1;
+    if (written) *written = target;
     return storage::DataFile::saveCopy(
         target, fileName, *tree_.root(), [this](std::ostream& os) { writeDataTo(os); }, error);
 }
@@ -90,10 +91,8 @@ std::string Velk::rescueSuggestion() const {
 }
 
 int Velk::saveRescueCopy(const std::string& name, std::string& error) {
-    if (saveCopyTo(name, error) != 0) return -1;
     std::string target;
-    checkExchangeFile(name, fileName, ExchangeUse::Write, target, error);
-    error.clear();
+    if (saveCopyTo(name, error, &target) != 0) return -1;
     if (noteRescueCopy(fileName, resolveDataFilePath(target), homeFolder) != 0)
         std::fprintf(stderr, "The rescue copy %s could not be noted in %s/.velkrc/rescued.\n",
                      name.c_str(), homeFolder.c_str());

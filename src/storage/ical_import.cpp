@@ -195,7 +195,7 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
                 beginIsDate
                     ? first + std::max(days - 1, 0L)
                     : first + days + (dtHour(begin) * 60L + dtMinute(begin) + minutes) / 1440;
-            if (reached > getNumberOfDay(31, 12, 2127)) {
+            if (reached > getNumberOfDay(31, 12, DT_MAXYEAR)) {
                 end = DT_EMPTY;
                 ++report.datesDropped;
             } else if (beginIsDate) {
@@ -527,14 +527,14 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
         report.error = "it is empty, not an iCalendar file";
         return -1;
     }
+    if (!open.empty()) {
+        report.error = "it ends inside " + open.back();
+        return -1;
+    }
     for (const T_IcsEntry& e : read) {
         std::unique_ptr<ToDoListToDo> made;
         if (makeEntry(e, zones, report, made, report.error) != 0) return -1;
         entries.push_back(std::move(made));
-    }
-    if (!open.empty()) {
-        report.error = "it ends inside " + open.back();
-        return -1;
     }
     if (entries.empty()) {
         report.error = "it holds no todo, event or journal entry";

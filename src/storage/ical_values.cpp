@@ -209,6 +209,8 @@ std::string IcsZones::check(const std::string& tzid, icaltimezone* zone, unsigne
         std::min(LIBICAL_LAST_YEAR,
                  std::max(ICS_ZONE_LAST_YEAR, icaltime_today().year) + LIBICAL_EXTRA_YEARS);
     unsigned long changes = 0;
+    std::pair<std::time_t, int> first{0, 0}; // the earliest onset and the offset it changes to
+    bool hasOnset = false;
     for (icalcomponent* obs = icalcomponent_get_first_component(comp, ICAL_ANY_COMPONENT); obs;
          obs = icalcomponent_get_next_component(comp, ICAL_ANY_COMPONENT)) {
         const icalcomponent_kind kind = icalcomponent_isa(obs);
@@ -220,24 +222,20 @@ std::string IcsZones::check(const std::string& tzid, icaltimezone* zone, unsigne
         if (changes > ICS_ZONE_MAX_CHANGES)
             return zoneName(tzid, line) + " has more than " + std::to_string(ICS_ZONE_MAX_CHANGES) +
                    " offset changes";
-    }
-    if (changes_ + changes > ICS_FILE_MAX_ZONE_CHANGES)
-        return zoneName(tzid, line) + " brings the zones the file uses to more than " +
-               std::to_string(ICS_FILE_MAX_ZONE_CHANGES) + " offset changes";
-    changes_ += changes;
-    // The earliest observance's onset and the offset it changes to.
-    for (icalcomponent* obs = icalcomponent_get_first_component(comp, ICAL_ANY_COMPONENT); obs;
-         obs = icalcomponent_get_next_component(comp, ICAL_ANY_COMPONENT)) {
         icalproperty* start = icalcomponent_get_first_property(obs, ICAL_DTSTART_PROPERTY);
         icalproperty* to = icalcomponent_get_first_property(obs, ICAL_TZOFFSETTO_PROPERTY);
         if (!start || !to) continue;
         icaltimetype at = icalproperty_get_dtstart(start);
         at.zone = nullptr;
         const std::time_t wall = icaltime_as_timet(at);
-        auto known = firstOnset_.find(zone);
-        if (known == firstOnset_.end() || wall < known->second.first)
-            firstOnset_[zone] = {wall, icalproperty_get_tzoffsetto(to)};
+        if (!hasOnset || wall < first.first) first = {wall, icalproperty_get_tzoffsetto(to)};
+        hasOnset = true;
     }
+    if (changes_ + changes > ICS_FILE_MAX_ZONE_CHANGES)
+        return zoneName(tzid, line) + " brings the zones the file uses to more than " +
+               std::to_string(ICS_FILE_MAX_ZONE_CHANGES) + " offset changes";
+    changes_ += changes;
+    if (hasOnset) firstOnset_[zone] = first;
     // libical works out the changes up to five years past the year asked for.
     icaltimetype last = icaltime_null_time();
     last.year = ICS_ZONE_LAST_YEAR;
@@ -280,11 +278,12 @@ int readTime(const T_IcsTime& t, IcsZones& zones, icaltimetype& value, std::time
     }
     // A later time lies after Velk's years in any zone; in its zone it would
     // make libical work out the zone's changes again.
-    utc = value.year > ICS_ZONE_LAST_YEAR ? icaltime_as_timet(value)
-                                          : icaltime_as_timet_with_zone(value, zone);
+    const std::time_t wall = icaltime_as_timet(value);
     int offset;
-    if (zones.beforeFirstOnset(zone, icaltime_as_timet(value), offset))
-        utc = icaltime_as_timet(value) - offset;
+    if (zones.beforeFirstOnset(zone, wall, offset))
+        utc = wall - offset;
+    else
+        utc = value.year > ICS_ZONE_LAST_YEAR ? wall : icaltime_as_timet_with_zone(value, zone);
     return ICS_DATE_OK;
 }
 
@@ -371,7 +370,7 @@ bool countedRange(const icalrecurrencetype& r, packedDT anchor, T_recData& rec,
         const icaltimetype next = icalrecur_iterator_next(it);
         if (icaltime_is_null_time(next)) break;
         last = next;
-        if (last.year > 2127) break; // past the years Velk holds: no need to go on
+        if (last.year > DT_MAXYEAR) break; // past the years Velk holds: no need to go on
     }
     icalrecur_iterator_free(it);
     icalerror_clear_errno();

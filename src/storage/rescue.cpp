@@ -3,7 +3,6 @@
 #include "storage/file_tools.h"
 
 #include <algorithm>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -30,6 +29,17 @@ std::string listName(const std::string& home) {
     return home + "/.velkrc/rescued";
 }
 
+// The lines of the list ("data file, tab, copy"); false when it is there but
+// cannot be read.
+bool notedLines(const std::string& home, std::vector<std::string>& lines) {
+    ReadFile in;
+    std::string reason, line;
+    if (home.empty() || openRegularFile(listName(home), true, in, reason) != 0) return true;
+    while (std::getline(in, line))
+        if (!line.empty()) lines.push_back(line);
+    return in.error() == 0;
+}
+
 } // namespace
 
 std::string rescueSuggestion(const std::string& dataPath, const std::string& home) {
@@ -50,25 +60,24 @@ int noteRescueCopy(const std::string& dataPath, const std::string& rescue,
     if (home.empty()) return -1;
     ::mkdir((home + "/.velkrc").c_str(), 0700);
     // The list keeps what it held; a line noted twice is not repeated.
-    ReadFile in;
-    std::string reason, old, line;
-    if (openRegularFile(listName(home), true, in, reason) == 0)
-        while (std::getline(in, line))
-            if (!line.empty() && line != dataPath + "\t" + rescue) old += line + "\n";
-    if (in.error() != 0) return -1;
-    return writeFileAtomically(listName(home), old + dataPath + "\t" + rescue + "\n");
+    const std::string noted = dataPath + "\t" + rescue;
+    std::vector<std::string> lines;
+    if (!notedLines(home, lines)) return -1;
+    std::string text;
+    for (const std::string& line : lines)
+        if (line != noted) text += line + "\n";
+    return writeFileAtomically(listName(home), text + noted + "\n");
 }
 
 std::vector<T_RescueCopy> newerRescueCopies(const std::string& dataPath, const std::string& home) {
     // Noted copies count while they are there; files that only bear the
     // name of one count when they are newer than the data file.
     std::vector<std::pair<std::string, bool>> names;
-    ReadFile in;
-    std::string reason, line;
-    if (!home.empty() && openRegularFile(listName(home), true, in, reason) == 0)
-        while (std::getline(in, line))
-            if (line.compare(0, dataPath.size() + 1, dataPath + "\t") == 0)
-                names.emplace_back(line.substr(dataPath.size() + 1), true);
+    std::vector<std::string> lines;
+    notedLines(home, lines);
+    for (const std::string& line : lines)
+        if (line.compare(0, dataPath.size() + 1, dataPath + "\t") == 0)
+            names.emplace_back(line.substr(dataPath.size() + 1), true);
     for (const std::string& folder : rescueFolders(home))
         names.emplace_back(folder + "/" + baseNameOf(dataPath) + ".rescue", false);
 

@@ -10,7 +10,6 @@
 #include "storage/file_tools.h"
 #include "storage/records.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,11 +80,7 @@ namespace {
 // Whether line opens an iCalendar file (after a byte order mark, in any case).
 bool isICalendarLine(std::string line) {
     if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-        line.pop_back();
-    for (char& c : line)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return line == "BEGIN:VCALENDAR";
+    return strU(trim(line)) == "BEGIN:VCALENDAR";
 }
 
 } // namespace
