@@ -332,38 +332,96 @@ bool appendFixedStepOccurrences(CalendarRows& v, ToDoListToDo& t, const T_recDat
 
 } // namespace
 
+namespace {
+
+// Appends the rows of the occurrence B..E on the shown days from..to: a todo
+// from its begin to its due day, an appointment or note from its begin to its
+// last day.
+void appendOccurrence(CalendarRows& v, ToDoListToDo& t, T_viewDataItem& row, bool& rowMade,
+                      packedDT from, packedDT to, packedDT B, packedDT E) {
+    const packedDT Ed = t.isToDo() ? dtDateOnly(E) : lastDayOf(B, E);
+    if (from > (dtHasDate(E) ? E : Ed) || to < B) return;
+    packedDT cur = from > B ? dtDateOnly(from) : dtDateOnly(B);
+    if (!rowMade) setViewData(t, row, v.crypt);
+    rowMade = true;
+    row.startsHere = dtDateOnly(B) == cur;
+    while (cur <= to && cur <= Ed) {
+        row.day = cur;
+        row.endsHere = cur == Ed;
+        appendRow(v, row, &t);
+        row.startsHere = false;
+        const packedDT next = nextDay(cur);
+        if (next == cur) break;
+        cur = next;
+    }
+}
+
+// The occurrences of an entry's rule from the one B..E on, step by step,
+// leaving out the skipped ones. shown, when given, gets the anchor day of
+// each occurrence passed (added dates on those days are no second one).
+void appendSteppedOccurrences(CalendarRows& v, ToDoListToDo& t, packedDT from, packedDT to,
+                              packedDT B, packedDT E, std::vector<packedDT>* shown) {
+    T_viewDataItem row;
+    bool rowMade = false;
+    for (;;) {
+        const packedDT anchor = t.isToDo() ? E : B;
+        if (shown) shown->push_back(dtDateOnly(anchor));
+        if (!t.isSkipped(anchor)) appendOccurrence(v, t, row, rowMade, from, to, B, E);
+        if (t.setFollowingRecurrenceDate(B, E) <= 0 || B > to) break;
+    }
+}
+
+// The occurrences on the entry's added dates that the rule does not have
+// (ruleDays, ascending) and that are not skipped: the anchor moves to the
+// date (keeping its time when the date has none), the other date keeps its
+// distance in days and its own time.
+void appendAddedOccurrences(CalendarRows& v, ToDoListToDo& t, packedDT from, packedDT to,
+                            const std::vector<packedDT>& ruleDays) {
+    const bool todo = t.isToDo();
+    const packedDT anchor = t.getDateTime(todo ? WHICH_END : WHICH_BEGIN);
+    const packedDT other = t.getDateTime(todo ? WHICH_BEGIN : WHICH_END);
+    if (!dtHasDate(anchor)) return;
+    T_viewDataItem row;
+    bool rowMade = false;
+    for (const packedDT d : t.extras().added) {
+        if (t.isSkipped(d) || std::binary_search(ruleDays.begin(), ruleDays.end(), dtDateOnly(d)))
+            continue;
+        const packedDT a = dtHasTime(d) ? d : (d & DT_DATEMASK) | dtTimeBits(anchor);
+        packedDT o = DT_EMPTY;
+        if (dtHasDate(other)) {
+            o = a;
+            moveDate(o, getDateDiff(other, anchor));
+            o = (o & DT_DATEMASK) | dtTimeBits(other);
+        }
+        if (todo)
+            appendOccurrence(v, t, row, rowMade, from, to, dtHasDate(o) ? o : a, a);
+        else
+            appendOccurrence(v, t, row, rowMade, from, to, a, o);
+    }
+}
+
+} // namespace
+
 void ContentView::getContentRecItems(unsigned from, unsigned to, const T_RecCalList* list) {
     CalendarRows out{*this, &crypt, tree.calendar(), *specialDays_};
     const ShownDays days(from, to);
+    std::vector<packedDT> ruleDays;
     for (ToDoListToDo* t : *list) {
         T_recData rec;
         t->getRecData(rec);
-        if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < from) continue;
-        if (dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) continue;
+        // Skipped days, added dates and weekday sets take the step-by-step
+        // walk; the others may take the fixed steps.
+        const bool plain = !t->hasExtras() && !hasWeekdaySet(rec);
+        const bool hasAdded = t->hasExtras() && !t->extras().added.empty();
+        ruleDays.clear();
         packedDT B = t->getDateTime(WHICH_BEGIN), E = t->getDateTime(WHICH_END);
-        if (!skipToSpan(*t, rec, from, B, E)) continue;
-        if (appendFixedStepOccurrences(out, *t, rec, days, from, to, B, E)) continue;
-        T_viewDataItem row;
-        bool rowMade = false;
-        for (;;) {
-            const packedDT Ed = t->isToDo() ? dtDateOnly(E) : lastDayOf(B, E);
-            if (from <= (dtHasDate(E) ? E : Ed) && to >= B) {
-                packedDT cur = from > B ? dtDateOnly(from) : dtDateOnly(B);
-                if (!rowMade) setViewData(*t, row, &crypt);
-                rowMade = true;
-                row.startsHere = dtDateOnly(B) == cur;
-                while (cur <= to && cur <= Ed) {
-                    row.day = cur;
-                    row.endsHere = cur == Ed;
-                    appendRow(row, t);
-                    row.startsHere = false;
-                    const packedDT next = nextDay(cur);
-                    if (next == cur) break;
-                    cur = next;
-                }
-            }
-            if (t->setFollowingRecurrenceDate(B, E) <= 0 || B > to) break;
-        }
+        const bool ruleInSpan = !(dtHasDate(rec.rangeEnd) && rec.rangeEnd < from) &&
+                                !(dtHasDate(rec.rangeBegin) && rec.rangeBegin > to) &&
+                                skipToSpan(*t, rec, from, B, E);
+        if (ruleInSpan &&
+            !(plain && appendFixedStepOccurrences(out, *t, rec, days, from, to, B, E)))
+            appendSteppedOccurrences(out, *t, from, to, B, E, hasAdded ? &ruleDays : nullptr);
+        if (hasAdded) appendAddedOccurrences(out, *t, from, to, ruleDays);
     }
 }
 

@@ -228,17 +228,9 @@ void T_Calendar::clearLists() {
     datedNotes.drop();
 }
 
-namespace {
-
-bool isFiledAsRecurring(const T_recData& rec) {
-    return rec.type != REC_NONE && rec.type != REC_DAILY_RESETABLE;
-}
-
-} // namespace
-
 void ToDoListToDo::putIntoCalList(T_Calendar& cal) {
     if (!dtHasDate(begin) && !dtHasDate(end)) return;
-    const bool recurring = isFiledAsRecurring(recData);
+    const bool recurring = repeatsInCalendar();
     switch (priority) {
     case PRIO_APPOINTMENT:
         recurring ? cal.recAppointments.file(this) : cal.datedAppointments.file(this, begin);

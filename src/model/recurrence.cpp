@@ -39,8 +39,19 @@ packedDT nextAnchor(const T_recData& rec, packedDT a) {
         const packedDT today = getTodayDate(a);
         return dtHasDate(today) ? movedByDays(today, rec.interval) : DT_EMPTY;
     }
-    case REC_WEEKLY:
-        return movedByDays(a, 7LL * rec.interval);
+    case REC_WEEKLY: {
+        const int set = rec.weekdays & 0x7f;
+        if (set == 0) return movedByDays(a, 7LL * rec.interval);
+        // The next weekday of the set later in the same week, else the
+        // first of the set in the week interval weeks on.
+        const int w = Wochentag(day, month, year); // 0 = Monday
+        for (int d = w + 1; d < 7; ++d)
+            if (set & (1 << d)) return movedByDays(a, d - w);
+        int d = 0;
+        while (!(set & (1 << d)))
+            ++d;
+        return movedByDays(a, 7LL * rec.interval - w + d);
+    }
     case REC_MONTHLY_BY_DAY: {
         const int weekday = Wochentag(day, month, year) + 1; // 1 = Monday .. 7 = Sunday
         const int weekOfMonth = ((day - 1) / 7) * 7;
@@ -96,6 +107,11 @@ int followingRecurrenceDate(const T_recData& rec, unsigned priority, packedDT& b
     anchor = n;
     other = o;
     return 1;
+}
+
+bool hasWeekdaySet(const T_recData& rec) {
+    const int set = rec.weekdays & 0x7f;
+    return rec.type == REC_WEEKLY && (set & (set - 1)) != 0;
 }
 
 const char* recurrenceResetText(int reason) {

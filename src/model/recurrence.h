@@ -20,13 +20,20 @@ struct T_recData {
     int32_t interval = 1;           // repeat every interval days, weeks or months
     packedDT rangeBegin = DT_EMPTY; // first day on which the rule is active
     packedDT rangeEnd = DT_EMPTY;   // no occurrence may lie after it
+    // A weekly rule's weekdays, bit 0 Monday .. bit 6 Sunday: it repeats on
+    // each of them in every interval-th week (weeks begin on Monday). 0 is
+    // the anchor's weekday alone, as a rule without a set repeats.
+    uint8_t weekdays = 0;
+    // The rule was given as a number of occurrences: its range end is the
+    // day of the last one, and it is written back as a count.
+    bool counted = false;
 
     bool isRecurring() const { return type != REC_NONE; }
     // Drops the rule: no repetition, interval 1, no range.
     void reset() { *this = T_recData(); }
     bool operator==(const T_recData& o) const {
         return type == o.type && interval == o.interval && rangeBegin == o.rangeBegin &&
-               rangeEnd == o.rangeEnd;
+               rangeEnd == o.rangeEnd && weekdays == o.weekdays && counted == o.counted;
     }
     bool operator!=(const T_recData& o) const { return !(*this == o); }
 };
@@ -54,3 +61,6 @@ const char* recurrenceResetText(int reason);
 // begin and end are unchanged.
 int followingRecurrenceDate(const T_recData& rec, unsigned priority, packedDT& begin,
                             packedDT& end);
+
+// Whether the weekly rule rec repeats on more weekdays than its anchor's.
+bool hasWeekdaySet(const T_recData& rec);

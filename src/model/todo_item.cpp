@@ -3,6 +3,7 @@
 #include "model/calendar.h"
 #include "model/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -57,6 +58,7 @@ ToDoListToDo& ToDoListToDo::operator=(const ToDoListToDo& src) {
     begin = src.begin;
     end = src.end;
     recData = src.recData;
+    extras_ = src.extras_ ? std::make_unique<T_EntryExtras>(*src.extras_) : nullptr;
     copyItemFields(src);
     return *this;
 }
@@ -66,7 +68,9 @@ bool ToDoListToDo::operator==(const ToDoListToDo& o) const {
            completed.completed == o.completed.completed && completed.time == o.completed.time &&
            showTimeAs == o.showTimeAs && running == o.running && begin == o.begin && end == o.end &&
            recData.type == o.recData.type && recData.rangeBegin == o.recData.rangeBegin &&
-           recData.rangeEnd == o.recData.rangeEnd && getPath() == o.getPath() && ID == o.ID &&
+           recData.rangeEnd == o.recData.rangeEnd && recData.weekdays == o.recData.weekdays &&
+           recData.counted == o.recData.counted && extras() == o.extras() &&
+           getPath() == o.getPath() && ID == o.ID &&
            syncID == o.syncID && summary == o.summary && priority == o.priority;
 }
 
@@ -214,6 +218,77 @@ int ToDoListToDo::sanitizeTimeThings() {
     return reason;
 }
 
+const T_EntryExtras ToDoListToDo::noExtras;
+
+T_EntryExtras& ToDoListToDo::editExtras() {
+    if (!extras_) extras_ = std::make_unique<T_EntryExtras>();
+    return *extras_;
+}
+
+void ToDoListToDo::tidyExtras() {
+    if (extras_ && extras_->empty()) extras_.reset();
+}
+
+namespace {
+
+// Dates in ascending order, one per day (the first of a day stays).
+void orderByDay(std::vector<packedDT>& dates) {
+    std::stable_sort(dates.begin(), dates.end(),
+                     [](packedDT a, packedDT b) { return dtDateOnly(a) < dtDateOnly(b); });
+    dates.erase(std::unique(dates.begin(), dates.end(),
+                            [](packedDT a, packedDT b) { return dtDateOnly(a) == dtDateOnly(b); }),
+                dates.end());
+}
+
+} // namespace
+
+bool ToDoListToDo::isSkipped(packedDT d) const {
+    if (!extras_ || extras_->skipped.empty()) return false;
+    return std::binary_search(extras_->skipped.begin(), extras_->skipped.end(), dtDateOnly(d));
+}
+
+bool ToDoListToDo::skipDay(packedDT d) {
+    if (!dtHasDate(d) || isSkipped(d)) return false;
+    std::vector<packedDT>& s = editExtras().skipped;
+    s.insert(std::upper_bound(s.begin(), s.end(), dtDateOnly(d)), dtDateOnly(d));
+    return true;
+}
+
+void ToDoListToDo::clearSkipped() {
+    if (!extras_) return;
+    extras_->skipped.clear();
+    tidyExtras();
+}
+
+void ToDoListToDo::setSkippedDirect(std::vector<packedDT> days) {
+    days.erase(std::remove_if(days.begin(), days.end(), [](packedDT d) { return !dtHasDate(d); }),
+               days.end());
+    for (packedDT& d : days)
+        d = dtDateOnly(d);
+    orderByDay(days);
+    editExtras().skipped = std::move(days);
+    tidyExtras();
+}
+
+void ToDoListToDo::setAddedDirect(std::vector<packedDT> dates) {
+    dates.erase(std::remove_if(dates.begin(), dates.end(), [](packedDT d) { return !dtHasDate(d); }),
+                dates.end());
+    orderByDay(dates);
+    editExtras().added = std::move(dates);
+    tidyExtras();
+}
+
+void ToDoListToDo::setAdded(std::vector<packedDT> dates, T_Calendar& cal) {
+    removeFromCalLists(cal);
+    setAddedDirect(std::move(dates));
+    putIntoCalList(cal);
+}
+
+bool ToDoListToDo::repeatsInCalendar() const {
+    return (recData.type != REC_NONE && recData.type != REC_DAILY_RESETABLE) ||
+           (extras_ && !extras_->added.empty());
+}
+
 int ToDoListToDo::setCompleted(T_Calendar& cal) {
     if (!isToDo() || completed.completed) return -2;
     // Not active yet: refused before the entry is unfiled, so that it keeps its
@@ -223,12 +298,57 @@ int ToDoListToDo::setCompleted(T_Calendar& cal) {
         return -1;
     removeFromCalLists(cal);
     const int32_t now = int32_t(velkNow());
-    const int moved = setFollowingRecurrenceDate(begin, end);
+    const int moved = moveToNextOccurrence();
     if (moved == 0) completed = {true, now};
     sanitizeTimeThings();
     putIntoCalList(cal);
     if (running) stopRecording(now);
     return moved == 0 ? 0 : 1;
+}
+
+int ToDoListToDo::moveToNextOccurrence() {
+    // The rule's next occurrence that is not skipped.
+    packedDT b = begin, e = end;
+    int moved = 0;
+    while (followingRecurrenceDate(recData, priority, b, e) == 1) {
+        if (!isSkipped(isToDo() ? e : b)) {
+            moved = 1;
+            break;
+        }
+    }
+    packedDT& anchor = isToDo() ? end : begin;
+    if (extras_ && !extras_->added.empty()) {
+        // Added dates up to the new occurrence pass with this one; without a
+        // further occurrence of the rule the next added date is taken.
+        std::vector<packedDT>& added = extras_->added;
+        const packedDT limit = dtDateOnly(moved ? (isToDo() ? e : b) : anchor);
+        auto firstLater = std::find_if(added.begin(), added.end(), [&](packedDT d) {
+            return dtDateOnly(d) > limit && !isSkipped(d);
+        });
+        if (!moved && firstLater != added.end()) {
+            const packedDT to = *firstLater;
+            packedDT& other = isToDo() ? begin : end;
+            const packedDT newAnchor =
+                dtHasTime(to) ? to : (to & DT_DATEMASK) | dtTimeBits(anchor);
+            if (dtHasDate(other)) {
+                packedDT o = newAnchor;
+                moveDate(o, getDateDiff(other, anchor));
+                other = (o & DT_DATEMASK) | dtTimeBits(other);
+            }
+            anchor = newAnchor;
+            ++firstLater;
+            added.erase(added.begin(), firstLater);
+            tidyExtras();
+            return 1;
+        }
+        added.erase(added.begin(), firstLater);
+        tidyExtras();
+    }
+    if (moved) {
+        begin = b;
+        end = e;
+    }
+    return moved;
 }
 
 int ToDoListToDo::clearCompleted() {

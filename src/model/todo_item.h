@@ -27,6 +27,37 @@ struct T_completed {
     int32_t time = 0;
 };
 
+// What an entry may carry beyond the fields every entry has, kept apart
+// because few entries have any of it: the days its repetition leaves out and
+// the dates it adds, and the identity that calendar exchange gives it.
+struct T_EntryExtras {
+    // The days (date-only, ascending, each once) whose occurrence is left
+    // out, by the day of its anchor (a todo's due date, else the begin).
+    std::vector<packedDT> skipped;
+    // Anchors of occurrences beyond the rule (ascending, one per day), with
+    // their time of day or date-only; the other date keeps its distance.
+    std::vector<packedDT> added;
+    // The iCalendar UID the entry keeps for life; empty until it is first
+    // exported or when it came without one.
+    std::string uid;
+    // An occurrence of the series uid that this entry replaces: the
+    // RECURRENCE-ID as written, its parameters then ":" and the value.
+    std::string recurrenceId;
+    // The version last imported: its SEQUENCE and its LAST-MODIFIED or
+    // DTSTAMP (UTC, as written), so that an older one is not taken again.
+    long sequence = 0;
+    std::string stamp;
+
+    bool empty() const {
+        return skipped.empty() && added.empty() && uid.empty() && recurrenceId.empty() &&
+               sequence == 0 && stamp.empty();
+    }
+    bool operator==(const T_EntryExtras& o) const {
+        return skipped == o.skipped && added == o.added && uid == o.uid &&
+               recurrenceId == o.recurrenceId && sequence == o.sequence && stamp == o.stamp;
+    }
+};
+
 // Priorities of the dated entries; 0..6 are todos.
 constexpr unsigned PRIO_APPOINTMENT = 100; // shown as busy
 constexpr unsigned PRIO_NOTE = 200;        // shown as free
@@ -148,6 +179,10 @@ class ToDoListToDo : public ToDoListItem {
     // -2 for an appointment or note or when not completed; else clears the flag
     // (the completion time stays) and returns 0.
     int clearCompleted();
+    // Moves begin and end on to the next occurrence that is not skipped: the
+    // rule's, or, when the rule has none, the next added date. Added dates up
+    // to the new occurrence are dropped with the one passed. 1 moved, 0 none.
+    int moveToNextOccurrence();
     bool isCompleted() const { return completed.completed; }
     // Asks the processor to fetch what isCompleted() reads, so that a long
     // walk over scattered todos can overlap their loads.
@@ -200,12 +235,51 @@ class ToDoListToDo : public ToDoListItem {
     void setRecDataDirect(const T_recData& rec) { recData = rec; }
 
     // Moves begin and end to the next occurrence of this entry's rule; see
-    // followingRecurrenceDate. 1 when moved, 0 when there is none.
+    // followingRecurrenceDate. 1 when moved, 0 when there is none. Skipped
+    // days and added dates are not looked at.
     int setFollowingRecurrenceDate(packedDT& b, packedDT& e) const {
         return followingRecurrenceDate(recData, priority, b, e);
     }
 
+    // The extras (T_EntryExtras); an entry without any reads the empty ones.
+    const T_EntryExtras& extras() const { return extras_ ? *extras_ : noExtras; }
+    bool hasExtras() const { return extras_ != nullptr; }
+    // Whether the occurrence anchored on the day of d is left out.
+    bool isSkipped(packedDT d) const;
+    // Leaves out the occurrence anchored on the day of d. False when it
+    // already was.
+    bool skipDay(packedDT d);
+    // Brings every skipped occurrence back.
+    void clearSkipped();
+    // Sets the skipped days and the added dates as stored (put in order,
+    // each day once), without the calendar lists: for the readers, which
+    // file the entry afterwards. With the calendar, the entry is filed anew,
+    // as added dates make an entry without a rule repeat.
+    void setSkippedDirect(std::vector<packedDT> days);
+    void setAddedDirect(std::vector<packedDT> dates);
+    void setAdded(std::vector<packedDT> dates, T_Calendar& cal);
+    // Whether the calendar lists file the entry as a repeating one: it has a
+    // rule other than the one counted from today, or added dates.
+    bool repeatsInCalendar() const;
+    void setUid(std::string uid) {
+        editExtras().uid = std::move(uid);
+        tidyExtras();
+    }
+    void setRecurrenceId(std::string id) {
+        editExtras().recurrenceId = std::move(id);
+        tidyExtras();
+    }
+    void setVersion(long sequence, std::string stamp) {
+        editExtras().sequence = sequence;
+        editExtras().stamp = std::move(stamp);
+        tidyExtras();
+    }
+
   private:
+    static const T_EntryExtras noExtras;
+    T_EntryExtras& editExtras();
+    // Drops the extras once nothing is left in them.
+    void tidyExtras();
     packedDT& dateTimeRef(int which) { return which ? begin : end; }
     // Stops a running recording: the last interval ends at now.
     void stopRecording(int32_t now);
@@ -225,4 +299,5 @@ class ToDoListToDo : public ToDoListItem {
     T_recData recData;
     DescrData description;
     T_CalPlace place;
+    std::unique_ptr<T_EntryExtras> extras_;
 };

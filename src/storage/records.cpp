@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <limits>
 
 const char* const FILE_HEADER_LINES[3] = {"<type=Velk>", "<version=0.54>", "<data>"};
@@ -115,6 +116,25 @@ int readDescriptionBlock(std::istream& in, int n, int32_t flagsWord, DescrData& 
     return 0;
 }
 
+// A line of packed date-times after its tag, separated by commas.
+void writeDateList(std::ostream& os, char tag, const std::vector<packedDT>& dates) {
+    if (dates.empty()) return;
+    os << tag;
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        os << (i ? "," : "") << dates[i];
+    os << '\n';
+}
+
+std::vector<packedDT> readDateList(const std::string& line) {
+    std::vector<packedDT> dates;
+    for (std::size_t at = 1; at < line.size();) {
+        const std::size_t comma = std::min(line.find(',', at), line.size());
+        dates.push_back(parseU32(line.substr(at, comma - at), 0));
+        at = comma + 1;
+    }
+    return dates;
+}
+
 } // namespace
 
 int writeRecord(std::ostream& os, ToDoListItem& item, DescriptionCipher* crypt,
@@ -183,7 +203,18 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
         if (recData.interval != 1) os << '2' << recData.interval << '\n';
         if (!(recData.rangeBegin & DT_NODATE)) os << '3' << recData.rangeBegin << '\n';
         if (!(recData.rangeEnd & DT_NODATE)) os << '4' << recData.rangeEnd << '\n';
+        if (recData.weekdays != 0) os << '5' << int(recData.weekdays) << '\n';
+        if (recData.counted) os << "61\n";
     }
+    const T_EntryExtras& extras = todo.extras();
+    writeDateList(os, 'x', extras.skipped);
+    writeDateList(os, 'a', extras.added);
+    // A transfer file (the clipboard, an exported group) holds copies: a copy
+    // is a new entry to every calendar, and gets a UID of its own.
+    if (!how.exporting && !extras.uid.empty()) os << 'u' << oneLine(extras.uid) << '\n';
+    if (!how.exporting && !extras.recurrenceId.empty()) os << 'i' << oneLine(extras.recurrenceId) << '\n';
+    if (!how.exporting && (extras.sequence != 0 || !extras.stamp.empty()))
+        os << 'q' << extras.sequence << ',' << oneLine(extras.stamp) << '\n';
     if (todo.isRunning()) os << "R\n";
     for (int i = 0; i < todo.getNrTimes(); ++i)
         os << 'r' << todo.getTimeBegin(i) << ',' << todo.getTimeEnd(i) << '\n';
@@ -306,6 +337,32 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
             recData.rangeEnd = parseU32(line, 1);
             todo.setRecDataDirect(recData);
             break;
+        case '5':
+            recData.weekdays = uint8_t(parseU32(line, 1) & 0x7f);
+            todo.setRecDataDirect(recData);
+            break;
+        case '6':
+            recData.counted = line == "61";
+            todo.setRecDataDirect(recData);
+            break;
+        case 'x':
+            todo.setSkippedDirect(readDateList(line));
+            break;
+        case 'a':
+            todo.setAddedDirect(readDateList(line));
+            break;
+        case 'u':
+            todo.setUid(line.substr(1));
+            break;
+        case 'i':
+            todo.setRecurrenceId(line.substr(1));
+            break;
+        case 'q': {
+            const std::size_t comma = std::min(line.find(','), line.size());
+            todo.setVersion(parseI32(line.substr(0, comma), 1),
+                            comma < line.size() ? line.substr(comma + 1) : std::string());
+            break;
+        }
         case 'R':
             if (!todo.isRunning()) ++nrActiveJobs;
             todo.setRunningDirect(true);
