@@ -47,8 +47,9 @@ struct T_IcsEntry {
     unsigned durationLine = 0;
     std::vector<std::string> rules;     // RRULE values
     std::vector<std::string> ruleLines; // RRULE, RDATE and EXDATE lines as written
-    bool otherDates = false;            // RDATE or EXDATE present
+    std::vector<T_IcsTime> rdates, exdates; // one value each
     bool statusCompleted = false;
+    bool cancelled = false; // STATUS:CANCELLED
     bool transparent = false;
     bool velkAppointment = false; // X-VELK-KIND:APPOINTMENT (an undated one, as a journal)
     int priority = -1;            // PRIORITY; -1 when absent
@@ -64,7 +65,27 @@ struct T_IcsEntry {
     std::string uid, lastModified, dtstamp;
     long sequence = 0;
     bool isInstance = false; // RECURRENCE-ID: one occurrence of a series, not an update
+    T_IcsTime recurrenceId;
+    bool thisAndFuture = false; // RANGE=THISANDFUTURE: this and every later occurrence
 };
+
+// The values of an RDATE or EXDATE line, each with the line's zone; of a
+// PERIOD its start.
+void takeDateList(const T_IcsLine& line, std::vector<T_IcsTime>& out) {
+    const std::string tzid(icsParam(line.params, "TZID"));
+    std::string_view v = line.value;
+    while (!v.empty()) {
+        const std::size_t comma = std::min(v.find(','), v.size());
+        const std::string_view one = v.substr(0, comma);
+        T_IcsTime t;
+        t.value.assign(one.substr(0, std::min(one.find('/'), one.size())));
+        t.tzid = tzid;
+        t.line = line.number;
+        t.present = true;
+        out.push_back(std::move(t));
+        v.remove_prefix(std::min(comma + 1, v.size()));
+    }
+}
 
 // Whether a is a later version of the entry than b.
 bool isNewer(const T_IcsEntry& a, const T_IcsEntry& b) {
@@ -228,11 +249,13 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
     T_recData rec;
     const packedDT anchor = isToDo ? end : begin;
     bool ruleAsText = false;
-    if (!e.velkRecurrence.empty() && e.rules.empty() && !e.otherDates) {
+    if (!e.velkRecurrence.empty() && e.rules.empty() && e.rdates.empty() && e.exdates.empty()) {
         if (!dtHasDate(anchor) || !resetableRule(e.velkRecurrence, rec)) rec = T_recData();
     } else if (!e.ruleLines.empty()) {
-        ruleAsText = e.rules.size() != 1 || e.otherDates || !dtHasDate(anchor) ||
-                     !icsVelkRule(e.rules[0], anchor, rec, report.datesDropped);
+        // One rule, or extra dates alone, is held; the others stay as text.
+        ruleAsText = e.rules.size() > 1 || !dtHasDate(anchor) ||
+                     (e.rules.size() == 1 &&
+                      !icsVelkRule(e.rules[0], anchor, rec, report.datesDropped));
         if (ruleAsText) rec = T_recData();
     }
     if (rec.isRecurring()) {
@@ -261,6 +284,22 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
     todo->setDateTimeDirect(WHICH_BEGIN, begin);
     todo->setRecDataDirect(rec);
     todo->sanitizeTimeThings();
+
+    // Skipped days and added dates, as local days and times.
+    if (!ruleAsText && dtHasDate(anchor)) {
+        std::vector<packedDT> skipped, added;
+        for (const auto* list : {&e.exdates, &e.rdates})
+            for (const T_IcsTime& t : *list) {
+                packedDT v;
+                bool isDate;
+                if (convert(t, v, isDate) == ICS_DATE_BAD) return -1;
+                if (dtHasDate(v)) (list == &e.exdates ? skipped : added).push_back(v);
+            }
+        todo->setSkippedDirect(std::move(skipped));
+        todo->setAddedDirect(std::move(added));
+    }
+    todo->setUid(e.uid);
+    todo->setVersion(e.sequence, e.lastModified.empty() ? e.dtstamp : e.lastModified);
 
     std::string description = e.description;
     if (ruleAsText) {
@@ -347,11 +386,12 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         if (n == "RRULE")
             e.rules.emplace_back(line.value);
         else
-            e.otherDates = true;
+            takeDateList(line, n == "RDATE" ? e.rdates : e.exdates);
         e.ruleLines.push_back(std::string(n) + std::string(line.params) + ":" +
                               std::string(line.value));
     } else if (n == "STATUS") {
         e.statusCompleted = strU(line.value) == "COMPLETED";
+        e.cancelled = strU(line.value) == "CANCELLED";
     } else if (n == "TRANSP") {
         e.transparent = strU(line.value) == "TRANSPARENT";
     } else if (n == "PRIORITY") {
@@ -382,6 +422,8 @@ void takeProperty(T_IcsEntry& e, const T_IcsLine& line) {
         e.dtstamp.assign(line.value);
     } else if (n == "RECURRENCE-ID") {
         e.isInstance = true;
+        e.recurrenceId = timeOf(line);
+        e.thisAndFuture = strU(icsParam(line.params, "RANGE")) == "THISANDFUTURE";
     } else if (n == "X-VELK-KIND") {
         e.velkAppointment = strU(line.value) == "APPOINTMENT";
     } else if (n == "X-VELK-CRYPT") {
@@ -424,6 +466,96 @@ void collectZones(std::string_view text, IcsZones& zones) {
         if (line.name == "BEGIN") ++depth;
         if (line.name == "END" && --depth == 0) zones.addComponent(zone, begin);
     }
+}
+
+// The RECURRENCE-ID of an occurrence as Velk keeps it: a date, or the moment
+// in UTC, so that it names the occurrence whatever zone it was written in.
+std::string keptRecurrenceId(bool isDate, packedDT day, std::time_t moment) {
+    char text[80];
+    if (isDate) {
+        std::snprintf(text, sizeof text, ";VALUE=DATE:%04d%02d%02d", dtYear(day), dtMonth(day),
+                      dtDay(day));
+    } else {
+        std::tm tm{};
+        gmtime_r(&moment, &tm);
+        std::snprintf(text, sizeof text, ":%04d%02d%02dT%02d%02d%02dZ", tm.tm_year + 1900,
+                      tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    }
+    return text;
+}
+
+// Binds the occurrences that replace one of a series (RECURRENCE-ID) to the
+// series of their UID in the file: the series skips the replaced day; a
+// cancelled occurrence is nothing more; one that goes on for this and the
+// later occurrences (RANGE=THISANDFUTURE, or a rule of its own) ends the
+// series the day before and repeats in its place. An occurrence without its
+// series stands alone (a cancelled one is left out). made[i] is the entry of
+// read[i]; left-out entries become null. Results: 0; -1 a RECURRENCE-ID
+// cannot be read (error says why).
+int bindOccurrences(const std::vector<T_IcsEntry>& read,
+                    std::vector<std::unique_ptr<ToDoListToDo>>& made, IcsZones& zones,
+                    std::string& error) {
+    std::map<std::string, std::size_t> series;
+    for (std::size_t i = 0; i < read.size(); ++i)
+        if (!read[i].isInstance && !read[i].uid.empty()) series.emplace(read[i].uid, i);
+    std::vector<std::size_t> replacedWhole;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        const T_IcsEntry& e = read[i];
+        if (!e.isInstance) continue;
+        packedDT day;
+        bool isDate;
+        std::time_t moment = 0;
+        int r = icsLocalDateTime(e.recurrenceId, zones, day, isDate);
+        if (r == ICS_DATE_OK) r = icsMoment(e.recurrenceId, zones, moment);
+        if (r == ICS_DATE_BAD || r == ICS_DATE_ZONE) {
+            error = r == ICS_DATE_ZONE ? refusedZone(e.recurrenceId.line, zones)
+                                       : badValue(e.recurrenceId.line, "RECURRENCE-ID");
+            return -1;
+        }
+        const auto s = series.find(e.uid);
+        if (r != ICS_DATE_OK || s == series.end()) {
+            if (e.cancelled) made[i].reset();
+            continue;
+        }
+        made[i]->setRecurrenceId(keptRecurrenceId(isDate, day, moment));
+        ToDoListToDo& base = *made[s->second];
+        base.skipDay(day);
+        if (e.cancelled) {
+            made[i].reset();
+            continue;
+        }
+        if (!e.thisAndFuture && e.rules.empty()) continue;
+        // The series ends the day before; without a rule of its own this
+        // occurrence repeats by the series' rule.
+        T_recData rec;
+        base.getRecData(rec);
+        if (!rec.isRecurring()) continue;
+        const bool todo = base.isToDo();
+        const packedDT anchor = dtDateOnly(base.getDateTime(todo ? WHICH_END : WHICH_BEGIN));
+        if (e.rules.empty()) {
+            T_recData own = rec;
+            own.rangeBegin = DT_EMPTY;
+            made[i]->setRecDataDirect(own);
+            if (made[i]->sanitizeTimeThings() == REC_KEPT) {
+                std::vector<packedDT> later;
+                for (packedDT d : base.extras().skipped)
+                    if (d > dtDateOnly(day)) later.push_back(d);
+                made[i]->setSkippedDirect(std::move(later));
+            }
+        }
+        packedDT last = dtDateOnly(day);
+        moveDate(last, -1);
+        if (last < anchor) {
+            replacedWhole.push_back(s->second);
+            continue;
+        }
+        if (!dtHasDate(rec.rangeEnd) || last < rec.rangeEnd) rec.rangeEnd = last | DT_NOTIME;
+        base.setRecDataDirect(rec);
+        base.sanitizeTimeThings();
+    }
+    for (std::size_t i : replacedWhole)
+        made[i].reset();
+    return 0;
 }
 
 bool isTaken(const std::string& component, Kind& kind) {
@@ -507,11 +639,14 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
             }
             if (entryLevel) {
                 inEntry = false;
-                // Of the versions of one entry only the latest is taken.
-                const bool versioned = !entry.uid.empty() && !entry.isInstance;
-                const auto known = versioned ? latest.find(entry.uid) : latest.end();
+                // Of the versions of one entry (or of one occurrence of a
+                // series) only the latest is taken.
+                const bool versioned = !entry.uid.empty();
+                const std::string key =
+                    entry.uid + (entry.isInstance ? "\n" + entry.recurrenceId.value : "");
+                const auto known = versioned ? latest.find(key) : latest.end();
                 if (known == latest.end()) {
-                    if (versioned) latest[entry.uid] = read.size();
+                    if (versioned) latest[key] = read.size();
                     read.push_back(std::move(entry));
                 } else {
                     ++report.duplicatesDropped;
@@ -531,11 +666,12 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
         report.error = "it ends inside " + open.back();
         return -1;
     }
-    for (const T_IcsEntry& e : read) {
-        std::unique_ptr<ToDoListToDo> made;
-        if (makeEntry(e, zones, report, made, report.error) != 0) return -1;
-        entries.push_back(std::move(made));
-    }
+    std::vector<std::unique_ptr<ToDoListToDo>> made(read.size());
+    for (std::size_t i = 0; i < read.size(); ++i)
+        if (makeEntry(read[i], zones, report, made[i], report.error) != 0) return -1;
+    if (bindOccurrences(read, made, zones, report.error) != 0) return -1;
+    for (std::unique_ptr<ToDoListToDo>& m : made)
+        if (m) entries.push_back(std::move(m));
     if (entries.empty()) {
         report.error = "it holds no todo, event or journal entry";
         return -2;

@@ -375,10 +375,12 @@ bool countedRange(const icalrecurrencetype& r, packedDT anchor, T_recData& rec,
     icalrecur_iterator_free(it);
     icalerror_clear_errno();
     if (icaltime_is_null_time(last)) return false;
-    if (isValidDate(last.day, last.month, last.year))
+    if (isValidDate(last.day, last.month, last.year)) {
         rec.rangeEnd = packDate(last.day, last.month, last.year) | DT_NOTIME;
-    else
+        rec.counted = true;
+    } else {
         ++datesDropped;
+    }
     return true;
 }
 
@@ -415,7 +417,17 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
         break;
     case ICAL_WEEKLY_RECURRENCE:
         if (!noneIn(r.by_month_day) || !noneIn(r.by_month)) return false;
-        if (!noneIn(r.by_day) && !(oneIn(r.by_day) && isWeekday(r.by_day[0], 0))) return false;
+        // Plain weekdays, without ordinals. Velk's weeks begin on Monday,
+        // which decides which days of a set lie in every interval-th week.
+        if (r.interval > 1 && r.week_start != ICAL_NO_WEEKDAY &&
+            r.week_start != ICAL_MONDAY_WEEKDAY && !noneIn(r.by_day) && !oneIn(r.by_day))
+            return false;
+        for (int i = 0; i < ICAL_BY_DAY_SIZE && r.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
+            if (icalrecurrencetype_day_position(r.by_day[i]) != 0) return false;
+            rec.weekdays |= uint8_t(1 << velkWeekday(icalrecurrencetype_day_day_of_week(r.by_day[i])));
+        }
+        // The anchor's weekday alone is the plain weekly rule.
+        if (rec.weekdays == 1 << weekday) rec.weekdays = 0;
         rec.type = REC_WEEKLY;
         break;
     case ICAL_MONTHLY_RECURRENCE:

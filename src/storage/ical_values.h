@@ -104,11 +104,12 @@ int icsLocalDateTime(const T_IcsTime& t, IcsZones& zones, packedDT& out, bool& i
 int icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out);
 
 // The Velk rule of the RRULE value for an entry anchored on anchor (a dated
-// value): daily, weekly on the anchor's weekday, monthly on its date or its
-// ordinal weekday, yearly on its day; false for any other rule (COUNT,
-// BYSETPOS, several days, negative ordinals, a yearly INTERVAL, ...). UNTIL
-// becomes the range end, its local date; one outside the years 2000..2127 is
-// left out and counted in datesDropped.
+// value): daily, weekly on the anchor's weekday or on a set of weekdays,
+// monthly on its date or its ordinal weekday, yearly on its day; false for
+// any other rule (BYSETPOS, several days of a month, negative ordinals, a
+// yearly INTERVAL, ...). UNTIL becomes the range end, its local date; one
+// outside the years 2000..2127 is left out and counted in datesDropped. COUNT
+// becomes the day of the last occurrence, and the rule is marked counted.
 bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec, unsigned& datesDropped);
 
 } // namespace storage

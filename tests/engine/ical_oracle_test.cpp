@@ -131,7 +131,7 @@ TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
         EXPECT_EQ(report.linesSkipped, 2u) << "a broken X- line and a fold without its blank";
         const Occurrences rfc = readerOccurrences(file, first, end);
         const Occurrences velk = velkOccurrences(v, first, end, true);
-        EXPECT_EQ(rfc.size(), 7u);
+        EXPECT_EQ(rfc.size(), 20u);
         for (const auto& [uid, days] : rfc)
             EXPECT_EQ(listed(velk.count(uid) ? velk.at(uid) : std::set<std::string>()),
                       listed(days))

@@ -21,11 +21,73 @@ def local_day(value):
     return value
 
 
+def time_key(component, name):
+    value = component.get(name)
+    return value.to_ical().decode() if value is not None else ""
+
+
+def version(component):
+    return (int(component.get("SEQUENCE", 0)), time_key(component, "LAST-MODIFIED") or
+            time_key(component, "DTSTAMP"))
+
+
+def prepare(cal):
+    """Applies what RFC 5545 says and version 2.0 of recurring-ical-events
+    does not do: of the versions of one entry (or of one occurrence) only the
+    latest counts; a cancelled occurrence is no occurrence; an occurrence that
+    goes on for the later ones (RANGE=THISANDFUTURE, or a rule of its own)
+    ends its series the day before and repeats in its place."""
+    latest = {}
+    for c in cal.subcomponents:
+        if c.name not in ("VEVENT", "VTODO") or "UID" not in c:
+            continue
+        key = (str(c["UID"]), time_key(c, "RECURRENCE-ID"))
+        if key not in latest or version(c) > version(latest[key]):
+            latest[key] = c
+    for c in list(cal.subcomponents):
+        if c.name not in ("VEVENT", "VTODO") or "UID" not in c:
+            continue
+        if latest[(str(c["UID"]), time_key(c, "RECURRENCE-ID"))] is not c:
+            cal.subcomponents.remove(c)
+    masters = {str(c["UID"]): c for c in cal.subcomponents
+               if "UID" in c and "RECURRENCE-ID" not in c}
+    for c in list(cal.subcomponents):
+        rid = c.get("RECURRENCE-ID")
+        if rid is None:
+            continue
+        master = masters.get(str(c["UID"]))
+        goes_on = rid.params.get("RANGE") == "THISANDFUTURE" or "RRULE" in c
+        if str(c.get("STATUS", "")).upper() == "CANCELLED" and master is None:
+            cal.subcomponents.remove(c)
+        elif master is not None and goes_on:
+            start = rid.dt
+            if not isinstance(start, datetime.datetime):
+                start = datetime.datetime.combine(start, datetime.time())
+            if start.tzinfo is None:
+                start = start.astimezone()
+            until = (start - datetime.timedelta(seconds=1)).astimezone(datetime.timezone.utc)
+            if "RRULE" not in c:
+                c.add("RRULE", icalendar.vRecur.from_ical(master["RRULE"].to_ical().decode()))
+            rule = master["RRULE"]
+            rule.pop("COUNT", None)
+            if isinstance(master["DTSTART"].dt, datetime.datetime):
+                rule["UNTIL"] = [until]
+            else:
+                rule["UNTIL"] = [until.date()]
+            del c["RECURRENCE-ID"]
+    for c in list(cal.subcomponents):
+        if str(c.get("STATUS", "")).upper() == "CANCELLED" and "RECURRENCE-ID" in c:
+            master = masters.get(str(c["UID"]))
+            master.add("EXDATE", c["RECURRENCE-ID"].dt)
+            cal.subcomponents.remove(c)
+
+
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
     with open(sys.argv[1], "rb") as f:
         cal = icalendar.Calendar.from_ical(f.read())
+    prepare(cal)
     first = datetime.date.fromisoformat(sys.argv[2])
     end = datetime.date.fromisoformat(sys.argv[3])
     lines = set()
