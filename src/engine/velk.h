@@ -398,6 +398,12 @@ class Velk {
     // no entry, no file is written.
     int exportICalendar(const std::string& path, ToDoListGroup& group, bool withEnciphered,
                         T_IcsExportReport& report);
+    // Gives every entry of group's subtree that has no UID a random one and
+    // saves them: a few as journal entries, many (or when the journal cannot
+    // be written) with the data file. Results: 0; -1 they could not be saved
+    // or made (error says why): the entries are as they were, except that
+    // UIDs whose journal entries wait in memory stay with them.
+    int giveUids(ToDoListGroup& group, std::string& error);
     // The name of the group an import of the iCalendar file makes: the file's
     // name without its folder and without ".ics".
     static std::string iCalendarGroupName(const std::string& file);

@@ -107,6 +107,18 @@ icalrecurrencetype_weekday icalWeekday(int velkWeekday) {
     return icalrecurrencetype_weekday((velkWeekday + 1) % 7 + 1);
 }
 
+// The number of occurrences of the rule rec of t from its anchor up to the
+// range end (skipped ones count, as COUNT counts them); 0 when there is no
+// range end or more than a writable count.
+int occurrencesUpTo(const T_recData& rec, const ToDoListToDo& t) {
+    if (!dtHasDate(rec.rangeEnd)) return 0;
+    packedDT b = t.getDateTime(WHICH_BEGIN), e = t.getDateTime(WHICH_END);
+    int n = 1;
+    while (followingRecurrenceDate(rec, t.getPriority(), b, e) == 1)
+        if (++n > 100000) return 0;
+    return n;
+}
+
 // Writes the entries of one export: the components of the entries one by one
 // (each freed once written), then the calendar around them.
 class Exporter {
@@ -152,6 +164,9 @@ class Exporter {
     void dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate);
     void addTime(icalcomponent* c, icalproperty* p, bool timed);
     void recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate);
+    // The skipped days (EXDATE) and added dates (RDATE) of a repeating entry,
+    // each at the time of day of its DTSTART, as the rule's occurrences are.
+    void otherDates(icalcomponent* c, const ToDoListToDo& t);
     void description(icalcomponent* c, const ToDoListToDo& t);
     bool categories(icalcomponent* c, const std::vector<std::string>& names);
 
@@ -163,6 +178,10 @@ class Exporter {
     bool zoneUsed = false;
     icaltimetype stamp;
     std::string body;
+    // The DTSTART written for the current entry, and whether it was written
+    // as a date-time although date-only (a mixed pair).
+    packedDT start = DT_EMPTY;
+    bool startMixed = false;
 };
 
 void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
@@ -203,6 +222,8 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
     if (mixed) addX(c, "X-VELK-DATE-ONLY", dtHasTime(begin) ? "END" : "BEGIN");
     const packedDT anchor = todo ? end : begin;
     anchorAsDate = dtHasDate(anchor) && !dtHasTime(anchor) && !mixed;
+    start = hasBegin ? begin : DT_EMPTY;
+    startMixed = mixed;
     if (hasBegin)
         addTime(c, icalproperty_new_dtstart(icalTime(begin, mixed)), mixed || dtHasTime(begin));
     if (!hasEnd) return;
@@ -257,6 +278,11 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
         break;
     case REC_WEEKLY:
         r.freq = ICAL_WEEKLY_RECURRENCE;
+        if (hasWeekdaySet(rec)) {
+            int n = 0;
+            for (int d = 0; d < 7; ++d)
+                if (rec.weekdays & (1 << d)) r.by_day[n++] = short(icalWeekday(d));
+        }
         break;
     case REC_MONTHLY_BY_DAY:
         // The same weekday in the same week block of the month: the 1st..5th.
@@ -277,7 +303,11 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
     default:
         return;
     }
-    if (dtHasDate(rec.rangeEnd)) {
+    const int count = rec.counted ? occurrencesUpTo(rec, t) : 0;
+    if (count > 0) {
+        // A rule given as a number of occurrences goes back as one.
+        r.count = count;
+    } else if (dtHasDate(rec.rangeEnd)) {
         const int ed = dtDay(rec.rangeEnd), em = dtMonth(rec.rangeEnd), ey = dtYear(rec.rangeEnd);
         if (anchorAsDate) {
             r.until = icaltime_null_date();
@@ -296,6 +326,33 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
         }
     }
     icalcomponent_add_property(c, icalproperty_new_rrule(r));
+}
+
+void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
+    if (!t.hasExtras() || !dtHasDate(start)) return;
+    const T_EntryExtras& x = t.extras();
+    const bool timed = startMixed || dtHasTime(start);
+    auto at = [&](packedDT day, packedDT own) {
+        // The day at DTSTART's time, or an added date's own time.
+        const packedDT v = (day & DT_DATEMASK) | (dtHasTime(own) ? dtTimeBits(own) : dtTimeBits(start));
+        icaltimetype it = icalTime(v, startMixed || (timed && !dtHasTime(v)));
+        return it;
+    };
+    T_recData rec;
+    t.getRecData(rec);
+    if (rec.isRecurring())
+        for (packedDT d : x.skipped) {
+            icalproperty* p = icalproperty_new_exdate(at(d, DT_EMPTY));
+            addTime(c, p, timed);
+        }
+    for (packedDT d : x.added) {
+        icaldatetimeperiodtype when;
+        when.time = at(d, d);
+        when.period = icalperiodtype_null_period();
+        icalproperty* p = icalproperty_new_rdate(when);
+        if (when.time.is_date) icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATE));
+        addTime(c, p, !when.time.is_date);
+    }
 }
 
 void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
@@ -381,9 +438,22 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
                 : undated ? icalcomponent_new_vjournal()
                           : icalcomponent_new_vevent());
     icalcomponent* e = c.get();
+    // The UID the entry keeps; the organizer gives every entry one before it
+    // exports it, so that the stand-in is for entries outside its tree.
+    const std::string& uid = t.extras().uid;
     icalcomponent_add_property(
-        e,
-        icalproperty_new_uid(("velk-" + std::to_string(t.getSyncID()) + "@velk.invalid").c_str()));
+        e, icalproperty_new_uid(
+               (uid.empty() ? "velk-" + std::to_string(t.getSyncID()) + "@velk.invalid" : uid)
+                   .c_str()));
+    if (t.extras().sequence > 0 && t.extras().sequence <= INT_MAX)
+        icalcomponent_add_property(e, icalproperty_new_sequence(int(t.extras().sequence)));
+    if (!t.extras().recurrenceId.empty()) {
+        // Kept as a date or a UTC time ("params:value").
+        icalproperty* rid =
+            icalproperty_new_from_string(("RECURRENCE-ID" + t.extras().recurrenceId).c_str());
+        icalerror_clear_errno();
+        if (rid) icalcomponent_add_property(e, rid);
+    }
     icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(e, icalproperty_new_summary(t.getSummary().c_str()));
     bool anchorAsDate = false;
@@ -413,6 +483,7 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
                                                                   : ICAL_TRANSP_OPAQUE));
     }
     recurrence(e, t, todo, anchorAsDate);
+    otherDates(e, t);
     const bool marked = categories(e, names);
     description(e, t);
     for (int i = 0; i < t.getNrTimes(); ++i)

@@ -285,7 +285,11 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
     todo->setRecDataDirect(rec);
     todo->sanitizeTimeThings();
 
-    // Skipped days and added dates, as local days and times.
+    // Skipped days and added dates, as local days and times. They are
+    // written at the time of DTSTART: a todo's begin, or its due date when
+    // its begin went along as X-VELK-BEGIN.
+    const packedDT dtstartValue =
+        !isToDo || (e.velkBegin.present && e.due.present) || !dtHasDate(begin) ? anchor : begin;
     if (!ruleAsText && dtHasDate(anchor)) {
         std::vector<packedDT> skipped, added;
         for (const auto* list : {&e.exdates, &e.rdates})
@@ -293,7 +297,12 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
                 packedDT v;
                 bool isDate;
                 if (convert(t, v, isDate) == ICS_DATE_BAD) return -1;
-                if (dtHasDate(v)) (list == &e.exdates ? skipped : added).push_back(v);
+                if (!dtHasDate(v)) continue;
+                // An added date at the time of the rule's own occurrences
+                // is kept as a day, as Velk keeps such dates.
+                if (list == &e.rdates && dtTimeBits(v) == dtTimeBits(dtstartValue))
+                    v = dtDateOnly(v);
+                (list == &e.exdates ? skipped : added).push_back(v);
             }
         todo->setSkippedDirect(std::move(skipped));
         todo->setAddedDirect(std::move(added));

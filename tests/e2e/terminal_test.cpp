@@ -153,9 +153,11 @@ TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
     ProcessResult in = run({"--import-ics", ics});
     ASSERT_EQ(in.exitCode, 0) << in.err;
     EXPECT_EQ(in.out, "imported 3 entries into the group /work\n");
+    // Each exported entry's new UID, then the import.
     EXPECT_EQ(namesIn(work.path()),
               (std::vector<std::string>{"notes.txt", "organizer.dat", "organizer.dat0",
-                                        "organizer.dat1", "work.ics"}));
+                                        "organizer.dat1", "organizer.dat2", "organizer.dat3",
+                                        "organizer.dat4", "work.ics"}));
     EXPECT_EQ(readWholeFile(data), organizer);
     ASSERT_EQ(run({"-q"}).exitCode, 0);
     ProcessResult found = run({"--search", "heating"});
