@@ -178,8 +178,9 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         out << "imported " << Velk::entriesText(report.entries) << " into the group "
             << (!intoGroup                   ? "/" + name
                 : r.item.groupPath[0] == '/' ? r.item.groupPath
-                                             : "/" + r.item.groupPath)
-            << '\n';
+                                             : "/" + r.item.groupPath);
+        const std::string counts = Velk::importCountsText(report);
+        out << (counts.empty() ? "" : " (" + counts + ")") << '\n';
         if (report.rulesAsText != 0)
             out << report.rulesAsText
                 << " of them repeat in a way Velk cannot hold: each has its first date, and "

@@ -7,10 +7,47 @@
 #include "storage/exchange_file.h"
 #include "storage/ical_import.h"
 
+#include <map>
+
+namespace {
+
+// The key by which an imported entry finds its earlier version: its UID and,
+// for one occurrence of a series, its RECURRENCE-ID; empty without a UID.
+std::string identityKey(const ToDoListToDo& t) {
+    const T_EntryExtras& x = t.extras();
+    return x.uid.empty() ? std::string() : x.uid + "\n" + x.recurrenceId;
+}
+
+void indexByIdentity(ToDoListGroup& g, std::map<std::string, ToDoListToDo*>& index) {
+    for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
+        const std::string key = identityKey(*g.getToDo(i));
+        if (!key.empty()) index.emplace(key, g.getToDo(i));
+    }
+    for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+        indexByIdentity(*g.getGroup(i), index);
+}
+
+// Whether the version of a (SEQUENCE, then LAST-MODIFIED or DTSTAMP) is older
+// than that of b.
+bool olderVersion(const T_EntryExtras& a, const T_EntryExtras& b) {
+    if (a.sequence != b.sequence) return a.sequence < b.sequence;
+    return a.stamp < b.stamp;
+}
+
+ToDoListGroup* childGroupNamed(ToDoListGroup& parent, const std::string& name) {
+    for (std::size_t i = 0; i < parent.getNrGroups(); ++i)
+        if (parent.getGroup(i)->getSummary() == name) return parent.getGroup(i);
+    return nullptr;
+}
+
+} // namespace
+
 int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
                           const std::string& groupName, storage::T_IcsImportReport& report) {
     report = storage::T_IcsImportReport();
-    if (!groupName.empty() && parent.getLevel() >= MAX_GROUP_LEVEL) {
+    // A calendar imported again goes into the group its first import made.
+    ToDoListGroup* const earlier = groupName.empty() ? nullptr : childGroupNamed(parent, groupName);
+    if (!groupName.empty() && !earlier && parent.getLevel() >= MAX_GROUP_LEVEL) {
         report.error = GROUPS_TOO_DEEP;
         return INSERT_TOO_DEEP;
     }
@@ -22,19 +59,47 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
 
     ToDoListGroup& root = *tree_.root();
     T_Calendar& cal = tree_.calendar();
-    ToDoListGroup* const group = groupName.empty() ? nullptr : parent.newGroup();
-    ToDoListGroup& target = group ? *group : parent;
+    ToDoListGroup* const group = groupName.empty() || earlier ? nullptr : parent.newGroup();
+    ToDoListGroup& target = group ? *group : earlier ? *earlier : parent;
     if (group) group->setSummary(groupName);
+    // Entries already there with the same identity are updated, not copied.
+    std::map<std::string, ToDoListToDo*> known;
+    if (!group) indexByIdentity(target, known);
+    std::vector<ToDoListToDo*> updated;
     // Many entries are filed at once: the dated lists are sorted once at the end.
     cal.deferDatedLists(true);
     std::vector<ToDoListToDo*> added;
     added.reserve(entries.size());
     for (std::unique_ptr<ToDoListToDo>& entry : entries) {
-        ToDoListToDo* t = target.adoptToDo(std::move(entry));
-        t->putIntoCalList(cal);
-        added.push_back(t);
+        const auto there = known.find(identityKey(*entry));
+        if (there == known.end()) {
+            ToDoListToDo* t = target.adoptToDo(std::move(entry));
+            t->putIntoCalList(cal);
+            added.push_back(t);
+            continue;
+        }
+        ToDoListToDo& old = *there->second;
+        // The copy as it would stand in the old one's place, its version
+        // aside: an entry exported again with a new DTSTAMP is unchanged.
+        ToDoListToDo incoming(*entry);
+        incoming.setID(old.getID());
+        incoming.setPath(old.getPath());
+        incoming.setSyncID(old.getSyncID());
+        const T_EntryExtras version = entry->extras();
+        incoming.setVersion(old.extras().sequence, old.extras().stamp);
+        if (olderVersion(version, old.extras()) || incoming == old) {
+            ++report.unchanged;
+            continue;
+        }
+        incoming.setVersion(version.sequence, version.stamp);
+        old.removeFromCalLists(cal);
+        old = incoming;
+        old.putIntoCalList(cal);
+        updated.push_back(&old);
     }
     cal.deferDatedLists(false);
+    report.added = unsigned(added.size());
+    report.updated = unsigned(updated.size());
     // What joins the tree: the new group with its entries, or the entries.
     std::vector<ToDoListItem*> joined(added.begin(), added.end());
     if (group) joined.assign(1, group);
@@ -45,6 +110,14 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
     root.checkCompleted();
     tree_.activeJobs() = root.getNrActiveJobs();
     for (ToDoListItem* item : joined)
-        incsave_writeNew(*item, parent);
+        incsave_writeNew(*item, group ? parent : target);
+    for (ToDoListToDo* t : updated)
+        journal.writeChanged(fileName, *t, false, &crypt);
     return 0;
+}
+
+std::string Velk::importCountsText(const storage::T_IcsImportReport& report) {
+    if (report.updated == 0 && report.unchanged == 0) return std::string();
+    return std::to_string(report.added) + " new, " + std::to_string(report.updated) +
+           " updated, " + std::to_string(report.unchanged) + " unchanged";
 }

@@ -380,8 +380,17 @@ class Velk {
     // The organizer's own files are refused. Results: 0 imported (report says what); -1 refused,
     // nothing changed (report.error);
     // INSERT_TOO_DEEP (-4) refused, parent is at the deepest level and a new group cannot be made.
+    // A group named groupName that parent already holds (made by an earlier
+    // import of the calendar) takes the entries instead of a new one. Entries
+    // whose UID and RECURRENCE-ID are already in the group that takes them
+    // replace the version there when theirs is newer (SEQUENCE, then
+    // LAST-MODIFIED or DTSTAMP) and differs (a changed-item journal entry
+    // each); report counts new, updated and unchanged entries.
     int importICalendar(const std::string& path, ToDoListGroup& parent,
                         const std::string& groupName, storage::T_IcsImportReport& report);
+    // "2 new, 1 updated, 3 unchanged" after an import that met entries it
+    // already held; empty when every entry was new.
+    static std::string importCountsText(const storage::T_IcsImportReport& report);
 
     // --- Calendar exchange: iCalendar files (storage/ical_export.h) ---
     // True when an entry of group's subtree keeps its description enciphered

@@ -108,8 +108,9 @@ void ListScreen::importICalendar(const std::string& file) {
                           .c_str());
         return;
     }
-    std::string text =
-        "Imported " + Velk::entriesText(report.entries) + " into the group \"" + name + "\".";
+    const std::string counts = Velk::importCountsText(report);
+    std::string text = "Imported " + Velk::entriesText(report.entries) + " into the group \"" +
+                       name + "\"" + (counts.empty() ? "" : " (" + counts + ")") + ".";
     if (report.rulesAsText != 0)
         text += "\n" + std::to_string(report.rulesAsText) +
                 " of them repeat in a way Velk cannot hold: each has its first date, and its "

@@ -16,6 +16,10 @@ struct T_IcsImportReport {
     unsigned datesDropped = 0; // dates outside the years Velk holds (2000..2127), left out
     unsigned linesSkipped = 0; // broken lines of properties Velk does not read, passed over
     unsigned duplicatesDropped = 0; // older versions of an entry (the same UID), left out
+    // What an import into the organizer did with the entries: new ones, ones
+    // that replaced an older version already there (the same UID and
+    // RECURRENCE-ID), and ones whose version there was as new or newer.
+    unsigned added = 0, updated = 0, unchanged = 0;
     std::string error;         // why the file was refused
 };
 

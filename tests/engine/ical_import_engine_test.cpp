@@ -107,6 +107,54 @@ TEST_F(IcsImportEngine, ImportsIntoTheGroupItselfWithOneJournalEntryPerEntry) {
     EXPECT_EQ(dumpTree(*again), before);
 }
 
+// A calendar imported again goes into the group its first import made: an
+// entry of a newer version (SEQUENCE, then DTSTAMP) that differs is updated
+// in place, an older or equal one is left, a new UID is added; the journal
+// replays the result.
+TEST_F(IcsImportEngine, ImportingACalendarAgainUpdatesItsEntriesInPlace) {
+    auto calendar = [&](const std::string& events) {
+        writeWholeFile(dir.file("club.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + events +
+                                                 "END:VCALENDAR\r\n");
+        storage::T_IcsImportReport report;
+        EXPECT_EQ(v().importICalendar(dir.file("club.ics"), *proj, "club", report), 0);
+        return report;
+    };
+    auto event = [](const char* uid, int sequence, const char* stamp, const char* summary) {
+        return std::string("BEGIN:VEVENT\r\nUID:") + uid +
+               "\r\nSEQUENCE:" + std::to_string(sequence) + "\r\nDTSTAMP:" + stamp +
+               "\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
+    };
+    storage::T_IcsImportReport first =
+        calendar(event("a", 0, "20240101T000000Z", "Training") +
+                 event("b", 2, "20240101T000000Z", "Match"));
+    EXPECT_EQ(first.added, 2u);
+    ToDoListGroup* club = findGroup(*proj, "club");
+    ASSERT_NE(club, nullptr);
+    const unsigned trainingID = findToDo(*club, "Training")->getSyncID();
+
+    const storage::T_IcsImportReport again =
+        calendar(event("a", 0, "20240301T000000Z", "Training moved") +     // newer stamp
+                 event("b", 1, "20240301T000000Z", "Match cancelled") +    // older sequence
+                 event("c", 0, "20240301T000000Z", "Party"));
+    EXPECT_EQ(again.added, 1u);
+    EXPECT_EQ(again.updated, 1u);
+    EXPECT_EQ(again.unchanged, 1u);
+    EXPECT_EQ(Velk::importCountsText(again), "1 new, 1 updated, 1 unchanged");
+    EXPECT_EQ(Velk::importCountsText(first), "");
+    EXPECT_EQ(proj->getNrGroups(), 1u);
+    ASSERT_EQ(club->getNrToDos(), 3u);
+    EXPECT_EQ(club->getToDo(0)->getSummary(), "Training moved");
+    EXPECT_EQ(club->getToDo(0)->getSyncID(), trainingID);
+    EXPECT_EQ(club->getToDo(1)->getSummary(), "Match");
+    // The same file once more changes nothing, though its DTSTAMP is newer.
+    EXPECT_EQ(calendar(event("a", 0, "20240401T000000Z", "Training moved")).unchanged, 1u);
+
+    const std::string before = dumpTree(v());
+    TestOrganizer reopened(path);
+    ASSERT_EQ(reopened.replayed, 1) << reopened.journalError;
+    EXPECT_EQ(dumpTree(*reopened), before);
+}
+
 TEST_F(IcsImportEngine, RefusedImportsChangeNothing) {
     ToDoListGroup deepest(0, "/0/", MAX_GROUP_LEVEL);
     struct Row {

@@ -111,9 +111,9 @@ TEST(IcsOracle, VelksCalendarAndAnRfcReaderAgreeOnTheStartOfEveryOccurrence) {
     }
 }
 
-// Calendars as other programs write them, imported in two time zones: Velk's
-// calendar shows each entry (whose UID is its summary) starting on the days
-// the reader expands, over two years.
+// Calendars as other programs write them, imported in two time zones (and
+// imported twice): Velk's calendar shows each entry (whose UID is its
+// summary) starting on the days the reader expands, over two years.
 TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
     const packedDT first = on(2024, 1, 1), end = on(2026, 1, 1);
     const std::string file = VELK_TEST_DATA_DIR "/ics/shapes.ics";
@@ -129,6 +129,11 @@ TEST(IcsOracle, ImportedCalendarsShowOnTheDaysAnRfcReaderExpands) {
         ASSERT_EQ(v.importICalendar(file, *v.getRoot(), "shapes", report), 0) << report.error;
         EXPECT_EQ(report.rulesAsText, 0u);
         EXPECT_EQ(report.linesSkipped, 2u) << "a broken X- line and a fold without its blank";
+        // Imported again: the same group, no entry twice.
+        ASSERT_EQ(v.importICalendar(file, *v.getRoot(), "shapes", report), 0) << report.error;
+        EXPECT_EQ(report.unchanged, 24u);
+        EXPECT_EQ(v.getRoot()->getNrGroups(), 1u);
+        EXPECT_EQ(v.getRoot()->getGroup(0)->getNrToDos(), 24u);
         const Occurrences rfc = readerOccurrences(file, first, end);
         const Occurrences velk = velkOccurrences(v, first, end, true);
         EXPECT_EQ(rfc.size(), 20u);
