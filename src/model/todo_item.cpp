@@ -336,6 +336,10 @@ int ToDoListToDo::moveToNextOccurrence() {
                 other = (o & DT_DATEMASK) | dtTimeBits(other);
             }
             anchor = newAnchor;
+            // Past the rule's range the rule has ended: the added dates are
+            // what is left of the repetition.
+            if (dtHasDate(recData.rangeEnd) && dtDateOnly(anchor) > dtDateOnly(recData.rangeEnd))
+                recData.reset();
             ++firstLater;
             added.erase(added.begin(), firstLater);
             tidyExtras();

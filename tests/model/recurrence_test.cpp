@@ -24,11 +24,22 @@ packedDT packed(const c::year_month_day& d, packedDT timeBits) {
 // The rules in <chrono> terms: the next anchor day after a, or none when it
 // would lie beyond 2127, there is no rule, or the interval is below 1 (yearly
 // ignores the interval).
-std::optional<c::year_month_day> nextDay(int type, long long interval, c::year_month_day a) {
+// A weekly rule with a set of weekdays (bit 0 Monday) takes the next day of
+// the set in a week that lies a multiple of interval weeks after a's.
+std::optional<c::year_month_day> nextDay(int type, long long interval, c::year_month_day a,
+                                         unsigned weekdays = 0) {
     // An interval beyond 130 years leaves 2127 from any start.
     if (type == REC_NONE || (type != REC_YEARLY && interval < 1) || interval > 12 * 130) return {};
     c::year_month_day n{}; // zero, not a day: the month loop runs at least once
-    if (type == REC_DAILY || type == REC_WEEKLY) {
+    auto weekOf = [](c::sys_days d) { return d - (c::weekday(d) - c::Monday); };
+    if (type == REC_WEEKLY && (weekdays & 0x7f) != 0) {
+        for (c::sys_days d = c::sys_days(a) + c::days(1);; d += c::days(1))
+            if ((weekOf(d) - weekOf(c::sys_days(a))).count() / 7 % interval == 0 &&
+                (weekdays >> (c::weekday(d) - c::Monday).count() & 1)) {
+                n = d;
+                break;
+            }
+    } else if (type == REC_DAILY || type == REC_WEEKLY) {
         n = c::sys_days(a) + c::days(interval * (type == REC_WEEKLY ? 7 : 1));
     } else if (type != REC_YEARLY) { // monthly: months without the day are skipped; by
         // day it is the same ordinal weekday, e.g. the 5th Friday
@@ -64,7 +75,8 @@ void checkAgainstRules(T_recData rec, unsigned prio, packedDT begin, packedDT en
     const bool todo = prio <= 6;
     const packedDT anchor = todo ? end : begin, other = todo ? begin : end;
     const int distance = int((c::sys_days(ymdOf(other)) - c::sys_days(ymdOf(anchor))).count());
-    std::optional<c::year_month_day> n = nextDay(rec.type, rec.interval, ymdOf(anchor));
+    std::optional<c::year_month_day> n =
+        nextDay(rec.type, rec.interval, ymdOf(anchor), rec.weekdays);
     if (n && dtHasDate(rec.rangeEnd) &&
         moment(*n, anchor) > moment(ymdOf(rec.rangeEnd), rec.rangeEnd))
         n.reset();
@@ -89,6 +101,7 @@ TEST(Recurrence, EntriesFollowTheRules) {
               BYDAY = REC_MONTHLY_BY_DAY, YEAR = REC_YEARLY;
     // clang-format off
     struct Row { const char* rule; int type, interval; unsigned prio; packedDT b, e, rangeEnd;
+                 uint8_t weekdays = 0;
     } rows[] = {
         {"range end on the next day",   DAY, 1, 3, on(2024, 1, 1), on(2024, 1, 1), on(2024, 1, 2)},
         {"range end the day before it", DAY, 1, 3, on(2024, 1, 1), on(2024, 1, 1), on(2024, 1, 1)},
@@ -108,11 +121,16 @@ TEST(Recurrence, EntriesFollowTheRules) {
         {"interval 0 never moves on",   DAY, 0, 3, on(2024, 1, 31), on(2024, 1, 31), N},
         {"7 times it is no int",        WEEK, 1299100000, 3, on(2024, 1, 31), on(2024, 1, 31), N},
         {"no rule",                     REC_NONE, 1, 3, on(2024, 1, 1), on(2024, 1, 1), N},
+        {"Mo We Fr from a Friday, 2 weeks", WEEK, 2, 3, on(2024, 1, 5), on(2024, 1, 5), N, 0x15},
+        {"Mo We from a Wednesday",      WEEK, 1, 100, at9, at(2024, 1, 3, 9, 0), N, 0x05},
+        {"set without the anchor's day", WEEK, 3, 3, on(2024, 1, 2), on(2024, 1, 2), N, 0x40},
+        {"Sunday set at the end of 2127", WEEK, 1, 3, on(2127, 12, 30), on(2127, 12, 30), N, 0x41},
     };
     // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);
-        checkAgainstRules(T_recData{r.type, r.interval, N, r.rangeEnd}, r.prio, r.b, r.e);
+        checkAgainstRules(T_recData{r.type, r.interval, N, r.rangeEnd, r.weekdays}, r.prio, r.b,
+                          r.e);
     }
     // Then random entries of every kind, favouring month ends and late weekdays,
     // where the rules differ.
@@ -129,6 +147,7 @@ TEST(Recurrence, EntriesFollowTheRules) {
         const packedDT b = packed(a, time()), e = packed(add(c::sys_days(a), 5), time());
         T_recData rec{types[rng() % 5], 1 + int(rng() % (rng() % 4 ? 4 : 30)), N, N};
         if (rng() % 4 == 0) rec.rangeEnd = packed(add(c::sys_days(a), 70), time());
+        if (rec.type == WEEK && rng() % 2) rec.weekdays = uint8_t(rng() % 128);
         SCOPED_TRACE(testing::Message() << "row " << i);
         checkAgainstRules(rec, rng() % 2 ? 3 : 100, b, e);
     }

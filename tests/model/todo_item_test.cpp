@@ -151,7 +151,8 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
     const packedDT due = on(2011, 3, 10), next = on(2011, 3, 17);
     // clang-format off
     struct Row { const char* rule; unsigned prio; int type; packedDT rangeB, rangeE; bool completed;
-                 int result; bool wantCompleted; packedDT wantE; } rows[] = {
+                 int result; bool wantCompleted; packedDT wantE;
+                 std::vector<packedDT> skipped = {}, added = {}; } rows[] = {
         {"todo completed",             3, REC_NONE, N, N, false, 0, true, due},
         {"priority 6 is a todo",       6, REC_NONE, N, N, false, 0, true, due},
         {"appointment refused",      100, REC_NONE, N, N, false, -2, false, due},
@@ -162,6 +163,16 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         {"range ends on the next day", 3, REC_WEEKLY, N, next, false, 1, false, next},
         {"range ends the day before",  3, REC_WEEKLY, N, on(2011, 3, 16), false, 0, true, due},
         {"daily from today", 3, REC_DAILY_RESETABLE, N, N, false, 1, false, on(2011, 3, 6)},
+        {"skipped week passed over",   3, REC_WEEKLY, N, N, false, 1, false, on(2011, 3, 24),
+         {next}},
+        {"every later week skipped",   3, REC_WEEKLY, N, on(2011, 3, 24), false, 0, true, due,
+         {next, on(2011, 3, 24)}},
+        {"added date passes with it",  3, REC_WEEKLY, N, N, false, 1, false, next, {},
+         {on(2011, 3, 12)}},
+        {"added date after the range", 3, REC_WEEKLY, N, on(2011, 3, 16), false, 1, false,
+         on(2011, 3, 20), {}, {on(2011, 3, 20)}},
+        {"skipped added date",         3, REC_NONE, N, N, false, 1, false, on(2011, 3, 27),
+         {on(2011, 3, 20)}, {on(2011, 3, 20), on(2011, 3, 27)}},
     };
     // clang-format on
     PinnedClock clock;
@@ -171,6 +182,8 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         ToDoListToDo t(0, "/0/");
         clock.set(SATURDAY_5_MARCH_2011 - 600), t.setRunning(true),
             clock.set(SATURDAY_5_MARCH_2011);
+        t.setSkippedDirect(r.skipped);
+        t.setAddedDirect(r.added);
         make(t, cal, r.prio, on(2011, 3, 9), due, T_recData{r.type, 1, r.rangeB, r.rangeE});
         t.setCompletedDirect({r.completed, 7});
         const ToDoListToDo before(t);
@@ -179,10 +192,15 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
         EXPECT_EQ(t.isCompleted(), r.wantCompleted);
         EXPECT_EQ(t.getCompletedTime(), r.result == 0 ? SATURDAY_5_MARCH_2011 : 7);
         // The begin still a day before the end.
-        EXPECT_EQ(filed(cal, t), filingRule(r.prio, r.type, r.wantE - (1u << 15), r.wantE));
+        // A rule whose range has ended is dropped.
+        const int typeAfter = r.rangeE != N && r.wantE > r.rangeE ? REC_NONE : r.type;
+        EXPECT_EQ(filed(cal, t), filingRule(r.prio, typeAfter, r.wantE - (1u << 15), r.wantE));
         EXPECT_EQ(t.getTimeSum(), r.result < 0 ? 0 : 600) << "an open interval does not count";
         EXPECT_EQ(t.setRunning(false), r.result < 0 ? 0 : -1) << "stopped by the completion";
         EXPECT_EQ(t.clearCompleted(), r.wantCompleted ? 0 : -2);
+        // Added dates up to the new due date have passed.
+        for (packedDT d : t.extras().added)
+            EXPECT_GT(d, t.getDateTime(WHICH_END));
         EXPECT_FALSE(t.isCompleted());
     }
 }
