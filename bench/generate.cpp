@@ -5,8 +5,14 @@
 #include <random>
 #include <sstream>
 
-std::string generateDataFile(unsigned entries, uint32_t seed) {
+std::string generateDataFile(unsigned entries, uint32_t seed, unsigned extrasPercent) {
     std::mt19937 rng(seed);
+    // The extras draw from a source of their own, so that the file is the
+    // same without them.
+    std::mt19937 extrasRng(seed + 1);
+    auto extra = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(extrasRng);
+    };
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto randomDay = [&]() {
         int y = pick(2008, 2014), m = pick(1, 12);
@@ -43,6 +49,22 @@ std::string generateDataFile(unsigned entries, uint32_t seed) {
             const int interval = pick(1, 4);
             os << "1" << (prio > 6 ? 3 : 1) << "\n";
             if (interval != 1) os << "2" << interval << "\n";
+            if (extra(0, 99) < int(extrasPercent)) {
+                const int weekday = Wochentag(dtDay(day), dtMonth(day), dtYear(day));
+                if (prio > 6)
+                    os << "5" << ((1 << weekday) | (1 << extra(0, 6)) | (1 << extra(0, 6))) << "\n";
+                // Occurrences of the plain rule: the step's multiples.
+                const int step = interval * (prio > 6 ? 7 : 1);
+                os << "x";
+                for (int k = 1; k <= 4; ++k) {
+                    packedDT skipped = day;
+                    moveDate(skipped, step * extra(1, 400));
+                    os << (skipped | DT_NOTIME) << ",";
+                }
+                packedDT march = packDate(1, 3, 2011) | DT_NOTIME;
+                moveDate(march, extra(0, 13));
+                os << march << "\n";
+            }
         }
         if (prio <= 6 && pick(0, 99) < 30) os << "f" << (1200000000 + pick(0, 100000000)) << "\n";
         if (pick(0, 99) < 10) {
