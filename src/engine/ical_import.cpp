@@ -2,10 +2,10 @@
 // by storage first, so that a refused file changes nothing, and then join the
 // tree as pasted entries do.
 
+#include "storage/ical_import.h"
 #include "engine/velk.h"
 #include "model/sync_ids.h"
 #include "storage/exchange_file.h"
-#include "storage/ical_import.h"
 
 #include <map>
 
@@ -118,6 +118,6 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
 
 std::string Velk::importCountsText(const storage::T_IcsImportReport& report) {
     if (report.updated == 0 && report.unchanged == 0) return std::string();
-    return std::to_string(report.added) + " new, " + std::to_string(report.updated) +
-           " updated, " + std::to_string(report.unchanged) + " unchanged";
+    return std::to_string(report.added) + " new, " + std::to_string(report.updated) + " updated, " +
+           std::to_string(report.unchanged) + " unchanged";
 }

@@ -70,8 +70,8 @@ bool ToDoListToDo::operator==(const ToDoListToDo& o) const {
            recData.type == o.recData.type && recData.rangeBegin == o.recData.rangeBegin &&
            recData.rangeEnd == o.recData.rangeEnd && recData.weekdays == o.recData.weekdays &&
            recData.counted == o.recData.counted && extras() == o.extras() &&
-           getPath() == o.getPath() && ID == o.ID &&
-           syncID == o.syncID && summary == o.summary && priority == o.priority;
+           getPath() == o.getPath() && ID == o.ID && syncID == o.syncID && summary == o.summary &&
+           priority == o.priority;
 }
 
 void ToDoListToDo::setDateDontCheck(int which, int year, int month, int day, T_Calendar& cal) {
@@ -271,8 +271,9 @@ void ToDoListToDo::setSkippedDirect(std::vector<packedDT> days) {
 }
 
 void ToDoListToDo::setAddedDirect(std::vector<packedDT> dates) {
-    dates.erase(std::remove_if(dates.begin(), dates.end(), [](packedDT d) { return !dtHasDate(d); }),
-                dates.end());
+    dates.erase(
+        std::remove_if(dates.begin(), dates.end(), [](packedDT d) { return !dtHasDate(d); }),
+        dates.end());
     orderByDay(dates);
     editExtras().added = std::move(dates);
     tidyExtras();
@@ -328,8 +329,7 @@ int ToDoListToDo::moveToNextOccurrence() {
         if (!moved && firstLater != added.end()) {
             const packedDT to = *firstLater;
             packedDT& other = isToDo() ? begin : end;
-            const packedDT newAnchor =
-                dtHasTime(to) ? to : (to & DT_DATEMASK) | dtTimeBits(anchor);
+            const packedDT newAnchor = dtHasTime(to) ? to : (to & DT_DATEMASK) | dtTimeBits(anchor);
             if (dtHasDate(other)) {
                 packedDT o = newAnchor;
                 moveDate(o, getDateDiff(other, anchor));

@@ -334,7 +334,8 @@ void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
     const bool timed = startMixed || dtHasTime(start);
     auto at = [&](packedDT day, packedDT own) {
         // The day at DTSTART's time, or an added date's own time.
-        const packedDT v = (day & DT_DATEMASK) | (dtHasTime(own) ? dtTimeBits(own) : dtTimeBits(start));
+        const packedDT v =
+            (day & DT_DATEMASK) | (dtHasTime(own) ? dtTimeBits(own) : dtTimeBits(start));
         icaltimetype it = icalTime(v, startMixed || (timed && !dtHasTime(v)));
         return it;
     };
@@ -350,7 +351,8 @@ void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
         when.time = at(d, d);
         when.period = icalperiodtype_null_period();
         icalproperty* p = icalproperty_new_rdate(when);
-        if (when.time.is_date) icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATE));
+        if (when.time.is_date)
+            icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATE));
         addTime(c, p, !when.time.is_date);
     }
 }

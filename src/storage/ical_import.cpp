@@ -45,8 +45,8 @@ struct T_IcsEntry {
     T_IcsTime velkBegin; // X-VELK-BEGIN: a repeating todo's begin when DTSTART is its due date
     std::string duration;
     unsigned durationLine = 0;
-    std::vector<std::string> rules;     // RRULE values
-    std::vector<std::string> ruleLines; // RRULE, RDATE and EXDATE lines as written
+    std::vector<std::string> rules;         // RRULE values
+    std::vector<std::string> ruleLines;     // RRULE, RDATE and EXDATE lines as written
     std::vector<T_IcsTime> rdates, exdates; // one value each
     bool statusCompleted = false;
     bool cancelled = false; // STATUS:CANCELLED
@@ -253,9 +253,9 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
         if (!dtHasDate(anchor) || !resetableRule(e.velkRecurrence, rec)) rec = T_recData();
     } else if (!e.ruleLines.empty()) {
         // One rule, or extra dates alone, is held; the others stay as text.
-        ruleAsText = e.rules.size() > 1 || !dtHasDate(anchor) ||
-                     (e.rules.size() == 1 &&
-                      !icsVelkRule(e.rules[0], anchor, rec, report.datesDropped));
+        ruleAsText =
+            e.rules.size() > 1 || !dtHasDate(anchor) ||
+            (e.rules.size() == 1 && !icsVelkRule(e.rules[0], anchor, rec, report.datesDropped));
         if (ruleAsText) rec = T_recData();
     }
     if (rec.isRecurring()) {

@@ -424,7 +424,8 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
             return false;
         for (int i = 0; i < ICAL_BY_DAY_SIZE && r.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
             if (icalrecurrencetype_day_position(r.by_day[i]) != 0) return false;
-            rec.weekdays |= uint8_t(1 << velkWeekday(icalrecurrencetype_day_day_of_week(r.by_day[i])));
+            rec.weekdays |=
+                uint8_t(1 << velkWeekday(icalrecurrencetype_day_day_of_week(r.by_day[i])));
         }
         // The anchor's weekday alone is the plain weekly rule.
         if (rec.weekdays == 1 << weekday) rec.weekdays = 0;

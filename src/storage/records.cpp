@@ -11,9 +11,9 @@
 #include "model/sync_ids.h"
 #include "model/todo_item.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <limits>
 
 const char* const FILE_HEADER_LINES[3] = {"<type=Velk>", "<version=0.54>", "<data>"};
@@ -212,7 +212,8 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
     // A transfer file (the clipboard, an exported group) holds copies: a copy
     // is a new entry to every calendar, and gets a UID of its own.
     if (!how.exporting && !extras.uid.empty()) os << 'u' << oneLine(extras.uid) << '\n';
-    if (!how.exporting && !extras.recurrenceId.empty()) os << 'i' << oneLine(extras.recurrenceId) << '\n';
+    if (!how.exporting && !extras.recurrenceId.empty())
+        os << 'i' << oneLine(extras.recurrenceId) << '\n';
     if (!how.exporting && (extras.sequence != 0 || !extras.stamp.empty()))
         os << 'q' << extras.sequence << ',' << oneLine(extras.stamp) << '\n';
     if (todo.isRunning()) os << "R\n";

@@ -113,8 +113,8 @@ TEST_F(IcsImportEngine, ImportsIntoTheGroupItselfWithOneJournalEntryPerEntry) {
 // replays the result.
 TEST_F(IcsImportEngine, ImportingACalendarAgainUpdatesItsEntriesInPlace) {
     auto calendar = [&](const std::string& events) {
-        writeWholeFile(dir.file("club.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + events +
-                                                 "END:VCALENDAR\r\n");
+        writeWholeFile(dir.file("club.ics"),
+                       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + events + "END:VCALENDAR\r\n");
         storage::T_IcsImportReport report;
         EXPECT_EQ(v().importICalendar(dir.file("club.ics"), *proj, "club", report), 0);
         return report;
@@ -124,17 +124,16 @@ TEST_F(IcsImportEngine, ImportingACalendarAgainUpdatesItsEntriesInPlace) {
                "\r\nSEQUENCE:" + std::to_string(sequence) + "\r\nDTSTAMP:" + stamp +
                "\r\nDTSTART;VALUE=DATE:20240105\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
     };
-    storage::T_IcsImportReport first =
-        calendar(event("a", 0, "20240101T000000Z", "Training") +
-                 event("b", 2, "20240101T000000Z", "Match"));
+    storage::T_IcsImportReport first = calendar(event("a", 0, "20240101T000000Z", "Training") +
+                                                event("b", 2, "20240101T000000Z", "Match"));
     EXPECT_EQ(first.added, 2u);
     ToDoListGroup* club = findGroup(*proj, "club");
     ASSERT_NE(club, nullptr);
     const unsigned trainingID = findToDo(*club, "Training")->getSyncID();
 
     const storage::T_IcsImportReport again =
-        calendar(event("a", 0, "20240301T000000Z", "Training moved") +     // newer stamp
-                 event("b", 1, "20240301T000000Z", "Match cancelled") +    // older sequence
+        calendar(event("a", 0, "20240301T000000Z", "Training moved") +  // newer stamp
+                 event("b", 1, "20240301T000000Z", "Match cancelled") + // older sequence
                  event("c", 0, "20240301T000000Z", "Party"));
     EXPECT_EQ(again.added, 1u);
     EXPECT_EQ(again.updated, 1u);

@@ -181,7 +181,8 @@ TEST(DataFile, RecordsReadBackAsStored) {
     EXPECT_EQ(out.str(), "g\nstwo lines\nI0\n>\n");
     // A copy (clipboard, exported records) is a new entry: no calendar identity.
     ToDoListToDo copy(0, "/0/");
-    copy.setUid("uid@example.org"), copy.setRecurrenceId(":20261209T090000Z"), copy.setVersion(2, "x");
+    copy.setUid("uid@example.org"), copy.setRecurrenceId(":20261209T090000Z"),
+        copy.setVersion(2, "x");
     std::ostringstream exported;
     writeToDoRecord(exported, copy, nullptr, RECORD_EXPORT);
     EXPECT_EQ(exported.str(), "t\ns<unnamed>\n>\n");

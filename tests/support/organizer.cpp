@@ -22,9 +22,9 @@ void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
         t.getRecData(rec);
         os << indent << "  t I" << t.getSyncID() << " p" << t.getPriority() << " S"
            << t.getShowTimeAs() << " m" << t.getDateTime(16) << " n" << t.getDateTime(0) << " rec"
-           << rec.type << '/' << rec.interval << '/' << rec.rangeBegin << '/' << rec.rangeEnd
-           << '/' << int(rec.weekdays) << '/' << rec.counted << " R" << t.isRunning() << " f" << t.isCompleted() << '/'
-           << (t.isCompleted() ? t.getCompletedTime() : 0) << " times";
+           << rec.type << '/' << rec.interval << '/' << rec.rangeBegin << '/' << rec.rangeEnd << '/'
+           << int(rec.weekdays) << '/' << rec.counted << " R" << t.isRunning() << " f"
+           << t.isCompleted() << '/' << (t.isCompleted() ? t.getCompletedTime() : 0) << " times";
         for (int k = 0; k < t.getNrTimes(); ++k)
             os << ' ' << t.getTimeBegin(k) << ',' << t.getTimeEnd(k);
         const T_EntryExtras& x = t.extras();
