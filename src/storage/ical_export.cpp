@@ -21,6 +21,7 @@
 #include <ctime>
 #include <fstream>
 #include <libical/ical.h>
+#include <map>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -107,6 +108,30 @@ icalrecurrencetype_weekday icalWeekday(int velkWeekday) {
     return icalrecurrencetype_weekday((velkWeekday + 1) % 7 + 1);
 }
 
+// The local day of a kept RECURRENCE-ID (";VALUE=DATE:YYYYMMDD" or
+// ":YYYYMMDDTHHMMSSZ"); false when it is neither.
+bool replacedDay(const std::string& id, packedDT& day) {
+    const std::size_t colon = id.rfind(':');
+    if (colon == std::string::npos) return false;
+    const std::string v = id.substr(colon + 1);
+    std::tm tm{};
+    if (v.size() < 8 ||
+        std::sscanf(v.c_str(), "%4d%2d%2d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday) != 3)
+        return false;
+    if (v.size() == 16 && v[8] == 'T' && v[15] == 'Z' &&
+        std::sscanf(v.c_str() + 9, "%2d%2d%2d", &tm.tm_hour, &tm.tm_min, &tm.tm_sec) == 3) {
+        tm.tm_year -= 1900, tm.tm_mon -= 1;
+        const std::time_t t = timegm(&tm);
+        if (!localtime_r(&t, &tm)) return false;
+        tm.tm_year += 1900, tm.tm_mon += 1;
+    } else if (v.size() != 8) {
+        return false;
+    }
+    if (!isValidDate(tm.tm_mday, tm.tm_mon, tm.tm_year)) return false;
+    day = packDate(tm.tm_mday, tm.tm_mon, tm.tm_year) | DT_NOTIME;
+    return true;
+}
+
 // The number of occurrences of the rule rec of t from its anchor up to the
 // range end (skipped ones count, as COUNT counts them); 0 when there is no
 // range end or more than a writable count.
@@ -132,6 +157,20 @@ class Exporter {
         vtimezone = zoneComponent(zone);
         if (vtimezone) tzid = zone;
         stamp = utcTime(velkNow());
+    }
+
+    // Notes the days of the occurrences that entries of g's subtree replace
+    // (RECURRENCE-ID): their series writes no EXDATE for them, as readers
+    // may drop a replacement whose occurrence is excluded.
+    void noteReplacements(const ToDoListGroup& g) {
+        for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
+            const T_EntryExtras& x = g.getToDo(i)->extras();
+            packedDT day;
+            if (!x.recurrenceId.empty() && replacedDay(x.recurrenceId, day))
+                replaced[x.uid].push_back(day);
+        }
+        for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+            noteReplacements(*g.getGroup(i));
     }
 
     void group(const ToDoListGroup& g, std::vector<std::string>& names) {
@@ -182,6 +221,7 @@ class Exporter {
     // as a date-time although date-only (a mixed pair).
     packedDT start = DT_EMPTY;
     bool startMixed = false;
+    std::map<std::string, std::vector<packedDT>> replaced; // UID -> local days
 };
 
 void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
@@ -341,8 +381,12 @@ void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
     };
     T_recData rec;
     t.getRecData(rec);
+    const auto ownReplaced = replaced.find(x.uid);
     if (rec.isRecurring())
         for (packedDT d : x.skipped) {
+            if (ownReplaced != replaced.end() && !x.uid.empty() &&
+                std::count(ownReplaced->second.begin(), ownReplaced->second.end(), d))
+                continue;
             icalproperty* p = icalproperty_new_exdate(at(d, DT_EMPTY));
             addTime(c, p, timed);
         }
@@ -529,6 +573,7 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
     report.encipheredLeftOut = 0;
     Exporter exporter(cipher, report);
     std::vector<std::string> names = root.getPathNames(group.childPath());
+    exporter.noteReplacements(group);
     exporter.group(group, names);
     return exporter.text();
 }

@@ -521,12 +521,12 @@ int bindOccurrences(const std::vector<T_IcsEntry>& read,
                                        : badValue(e.recurrenceId.line, "RECURRENCE-ID");
             return -1;
         }
+        if (r == ICS_DATE_OK) made[i]->setRecurrenceId(keptRecurrenceId(isDate, day, moment));
         const auto s = series.find(e.uid);
         if (r != ICS_DATE_OK || s == series.end()) {
             if (e.cancelled) made[i].reset();
             continue;
         }
-        made[i]->setRecurrenceId(keptRecurrenceId(isDate, day, moment));
         ToDoListToDo& base = *made[s->second];
         base.skipDay(day);
         if (e.cancelled) {

@@ -74,6 +74,8 @@ TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
     EXPECT_NE(expanded.find("stand-up-4711@example.org 2026-12-23\n"), std::string::npos) << expanded;
     EXPECT_EQ(expanded.find("stand-up-4711@example.org 2026-12-21"), std::string::npos);
     EXPECT_EQ(expanded.find("Traceback"), std::string::npos) << expanded;
+    EXPECT_EQ(readWholeFile(file).find(":20261221T090000"), std::string::npos)
+        << "no EXDATE for the day a moved occurrence replaces";
 
     Velk copy;
     ASSERT_EQ(copy.openDataFile(dir.file("empty.dat").c_str()), 0);
