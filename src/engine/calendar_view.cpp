@@ -377,26 +377,15 @@ void appendSteppedOccurrences(CalendarRows& v, ToDoListToDo& t, packedDT from, p
 // distance in days and its own time.
 void appendAddedOccurrences(CalendarRows& v, ToDoListToDo& t, packedDT from, packedDT to,
                             const std::vector<packedDT>& ruleDays) {
-    const bool todo = t.isToDo();
-    const packedDT anchor = t.getDateTime(todo ? WHICH_END : WHICH_BEGIN);
-    const packedDT other = t.getDateTime(todo ? WHICH_BEGIN : WHICH_END);
-    if (!dtHasDate(anchor)) return;
+    if (!dtHasDate(t.getDateTime(t.isToDo() ? WHICH_END : WHICH_BEGIN))) return;
     T_viewDataItem row;
     bool rowMade = false;
     for (const packedDT d : t.extras().added) {
         if (t.isSkipped(d) || std::binary_search(ruleDays.begin(), ruleDays.end(), dtDateOnly(d)))
             continue;
-        const packedDT a = dtHasTime(d) ? d : (d & DT_DATEMASK) | dtTimeBits(anchor);
-        packedDT o = DT_EMPTY;
-        if (dtHasDate(other)) {
-            o = a;
-            moveDate(o, getDateDiff(other, anchor));
-            o = (o & DT_DATEMASK) | dtTimeBits(other);
-        }
-        if (todo)
-            appendOccurrence(v, t, row, rowMade, from, to, dtHasDate(o) ? o : a, a);
-        else
-            appendOccurrence(v, t, row, rowMade, from, to, a, o);
+        packedDT b, e;
+        t.addedOccurrence(d, b, e);
+        appendOccurrence(v, t, row, rowMade, from, to, dtHasDate(b) ? b : e, e);
     }
 }
 

@@ -285,6 +285,19 @@ void ToDoListToDo::setAdded(std::vector<packedDT> dates, T_Calendar& cal) {
     putIntoCalList(cal);
 }
 
+void ToDoListToDo::addedOccurrence(packedDT d, packedDT& b, packedDT& e) const {
+    const packedDT anchor = isToDo() ? end : begin, other = isToDo() ? begin : end;
+    const packedDT a = dtHasTime(d) ? d : (d & DT_DATEMASK) | dtTimeBits(anchor);
+    packedDT o = DT_EMPTY;
+    if (dtHasDate(other)) {
+        o = a;
+        moveDate(o, getDateDiff(other, anchor));
+        o = (o & DT_DATEMASK) | dtTimeBits(other);
+    }
+    b = isToDo() ? o : a;
+    e = isToDo() ? a : o;
+}
+
 bool ToDoListToDo::repeatsInCalendar() const {
     return (recData.type != REC_NONE && recData.type != REC_DAILY_RESETABLE) ||
            (extras_ && !extras_->added.empty());
@@ -327,15 +340,7 @@ int ToDoListToDo::moveToNextOccurrence() {
             return dtDateOnly(d) > limit && !isSkipped(d);
         });
         if (!moved && firstLater != added.end()) {
-            const packedDT to = *firstLater;
-            packedDT& other = isToDo() ? begin : end;
-            const packedDT newAnchor = dtHasTime(to) ? to : (to & DT_DATEMASK) | dtTimeBits(anchor);
-            if (dtHasDate(other)) {
-                packedDT o = newAnchor;
-                moveDate(o, getDateDiff(other, anchor));
-                other = (o & DT_DATEMASK) | dtTimeBits(other);
-            }
-            anchor = newAnchor;
+            addedOccurrence(*firstLater, begin, end);
             // Past the rule's range the rule has ended: the added dates are
             // what is left of the repetition.
             if (dtHasDate(recData.rangeEnd) && dtDateOnly(anchor) > dtDateOnly(recData.rangeEnd))

@@ -258,6 +258,10 @@ class ToDoListToDo : public ToDoListItem {
     void setSkippedDirect(std::vector<packedDT> days);
     void setAddedDirect(std::vector<packedDT> dates);
     void setAdded(std::vector<packedDT> dates, T_Calendar& cal);
+    // The begin b and end e of the occurrence on the added date d: the anchor
+    // (a todo's end, else the begin) moves to d, keeping its own time when d
+    // has none; the other date keeps its distance in days and its own time.
+    void addedOccurrence(packedDT d, packedDT& b, packedDT& e) const;
     // Whether the calendar lists file the entry as a repeating one: it has a
     // rule other than the one counted from today, or added dates.
     bool repeatsInCalendar() const;
