@@ -3,6 +3,7 @@
 
 #include "engine/user_actions.h"
 
+#include "engine/occurrence_on_day.h"
 #include "engine/plain_views.h"
 #include "engine/velk.h"
 #include "model/datetime.h"
@@ -217,6 +218,26 @@ void UserActions::recurrenceReference(int& day, int& month, int& weekday) const 
     day = dtDay(ref);
     month = dtMonth(ref);
     weekday = dtHasDate(ref) ? Wochentag(day, month, dtYear(ref)) : 0;
+}
+
+bool UserActions::canSkipDayAtRow(unsigned row) const {
+    if (v.getMainViewType() != MAINVIEW_CALENDAR || row >= v.getViewItems().size()) return false;
+    const ToDoListToDo* t = v.getCurItem();
+    return t && v.getViewItems()[row] == t && t->repeatsInCalendar();
+}
+
+int UserActions::skipDayAtRow(unsigned row) {
+    if (!canSkipDayAtRow(row)) return -1;
+    // An overdue todo's row stands for its current occurrence, which leaving
+    // out would not take from that row.
+    const packedDT day = v.getViewData()[row].day;
+    if ((day & DT_TIMEMASK) == DT_TIMEMASK) return -1;
+    ToDoListToDo& t = *v.getCurItem();
+    const packedDT anchor = occurrenceAnchorOn(t, day);
+    if (!dtHasDate(anchor) || !t.skipDay(anchor)) return -1;
+    v.incsave_saveCurItem();
+    v.incsave_rememberTodo();
+    return 0;
 }
 
 void UserActions::pushListPosition(int topLine, int selectedLine) {

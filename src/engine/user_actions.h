@@ -120,6 +120,17 @@ class UserActions {
     // The date a rule of the current item refers to (the due date of a todo,
     // else the begin): its day, month and weekday (0 Monday; 0 without a date).
     void recurrenceReference(int& day, int& month, int& weekday) const;
+    // "skip this day" of the item menu, for the current item opened from the
+    // calendar row at display position row: offered when that row shows the
+    // current item and the item repeats in the calendar.
+    bool canSkipDayAtRow(unsigned row) const;
+    // Leaves out the current item's occurrence whose rows include the day of
+    // that row (occurrenceAnchorOn) and journals the item as one entry. The
+    // journal snapshot is taken anew, so that closing an editor open on the
+    // item journals only what changes after. Results: 0 skipped; -1 refused,
+    // nothing changed (not offered, an overdue row, or no occurrence that is
+    // not skipped covers the row's day).
+    int skipDayAtRow(unsigned row);
     // The list positions kept for every group entered in the tree view: the
     // list's top line and selected line (1-based, 0 none) at that moment.
     void pushListPosition(int topLine, int selectedLine);

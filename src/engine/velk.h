@@ -469,6 +469,8 @@ class Velk {
     void setPickedTime(int which, int hour, int minute) { actions_.setPickedTime(which, hour, minute); }
     int applyRecurrence(const T_recData& rec) { return actions_.applyRecurrence(rec); }
     void recurrenceReference(int& day, int& month, int& weekday) const { actions_.recurrenceReference(day, month, weekday); }
+    bool canSkipDayAtRow(unsigned row) const { return actions_.canSkipDayAtRow(row); }
+    int skipDayAtRow(unsigned row) { return actions_.skipDayAtRow(row); }
     void pushListPosition(int topLine, int selectedLine) { actions_.pushListPosition(topLine, selectedLine); }
     int popListPosition(int* selected) { return actions_.popListPosition(selected); }
     void enterGroupAtRow(unsigned row, int topLine, int selectedLine) { actions_.enterGroupAtRow(row, topLine, selectedLine); }
