@@ -53,6 +53,10 @@ std::string recurrenceLabel(int type) {
     return labels[type];
 }
 
+std::string skippedDaysText(std::size_t n) {
+    return "skips " + std::to_string(n) + (n == 1 ? " day" : " days");
+}
+
 std::string groupCountText(unsigned completed, unsigned total) {
     std::string s = std::to_string(completed) + "/" + std::to_string(total) + " (";
     if (total == 0) return s + " 100%) done";

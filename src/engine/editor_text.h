@@ -1,6 +1,7 @@
 #pragma once
 #include "model/datetime.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ std::string completionText(bool completed, int32_t time);
 
 // The recurrence button's label for a rule type ("Recurrence: weekly").
 std::string recurrenceLabel(int type);
+
+// How many days a repeating entry leaves out: "skips 1 day", "skips 3 days".
+std::string skippedDaysText(std::size_t n);
 
 // The group editor's count: "c/n (p %) done", " 100%) done" after the "("
 // for a group without todos.

@@ -181,6 +181,10 @@ class Velk {
     int setRecData(T_recData rec) { return edit_.setRecData(rec); }
     void clearRecData() { edit_.clearRecData(); }
     void sanitizeTimeThings() { nav_.curItem()->sanitizeTimeThings(); }
+    // The days whose occurrence the current item leaves out: how many, and
+    // bringing them all back.
+    std::size_t getItemSkippedCount() const { return nav_.curItem()->extras().skipped.size(); }
+    void clearItemSkipped() { nav_.curItem()->clearSkipped(); }
 
     // --- The current group ---
     void setGroupPriority(unsigned prio) { nav_.curGroup()->setPriority(prio); }

@@ -46,6 +46,27 @@ void ItemEditor::editToDo_updateRecThings() {
     recText = recurrenceLabel(rec.type);
     editRecurring_->label(recText.c_str());
     editRecurring_->redraw();
+    updateSkipThings();
+}
+
+void ItemEditor::updateSkipThings() {
+    if (openedRow >= 0 && engine->canSkipDayAtRow(unsigned(openedRow)))
+        menu_EditToDoMenu[EM_SKIPDAY].show();
+    else
+        menu_EditToDoMenu[EM_SKIPDAY].hide();
+    const std::size_t skipped = engine->getItemSkippedCount();
+    skippedText = skippedDaysText(skipped);
+    editSkippedBox_->label(skippedText.c_str());
+    const bool shown = win.screen() == SCREEN_ITEM_BASICS && skipped != 0;
+    showIf(editSkippedBox_, shown);
+    showIf(editClearSkipped_, shown);
+    editSkippedBox_->redraw();
+}
+
+void ItemEditor::CB_editToDo_clearSkipped() {
+    engine->clearItemSkipped();
+    updateSkipThings();
+    win.redraw();
 }
 
 void ItemEditor::editToDo_updateTimeSum() {

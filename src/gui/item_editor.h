@@ -64,6 +64,11 @@ class ItemEditor : public ScreenPart {
     void CB_editToDo_Menu_copy();
     void CB_editToDo_Menu_showGroup();
     void CB_editToDo_Menu_t2Group();
+    void CB_editToDo_Menu_skipDay();
+    void CB_editToDo_clearSkipped();
+    // The list row the item is opened from, the day "skip this day" refers to
+    // in the calendar. The engine checks that the row still shows the item.
+    void setOpenedRow(int row) { openedRow = row; }
 
     Fl_Input* editSummary() const { return editSummary_; }
     Fl_Group* editPrioGroup() const { return editPrioGroup_; }
@@ -81,17 +86,23 @@ class ItemEditor : public ScreenPart {
     Fl_Menu_Button* editMenuButton() const { return editMenuButton_; }
     Fl_Button* editPageButton() const { return editPageButton_; }
     Fl_Browser* editTimesBrowser() const { return editTimesBrowser_; }
+    Fl_Box* editSkippedBox() const { return editSkippedBox_; }
+    Fl_Button* editClearSkipped() const { return editClearSkipped_; }
 
   private:
     // Moves the start/stop button's label to the running state.
     void labelStartStop();
+    // The count of skipped days with "clear skipped" (basics page, only when
+    // there are any) and "skip this day" in the menu.
+    void updateSkipThings();
 
     std::unique_ptr<Fl_Text_Buffer> descrBuffer;
     // The description could be read when the editor opened; an enciphered one
     // that could not be is never overwritten by the (empty) editor text.
     bool descrReadable = true;
     std::string prioLabels[6];
-    std::string complText, begText, endText, timeSum, recText;
+    std::string complText, begText, endText, timeSum, recText, skippedText;
+    int openedRow = -1;
 
     Fl_Input* editSummary_ = nullptr;
     Fl_Check_Button* editIsToDo_ = nullptr;
@@ -109,6 +120,8 @@ class ItemEditor : public ScreenPart {
     Fl_Choice* editShowAs_ = nullptr;
     Fl_Button* editRecurring_ = nullptr;
     Fl_Check_Button* editCrypt_ = nullptr;
+    Fl_Box* editSkippedBox_ = nullptr;
+    Fl_Button* editClearSkipped_ = nullptr;
     Fl_Text_Editor* editDescr_ = nullptr;
     Fl_Menu_Button* editMenuButton_ = nullptr;
     Fl_Button* editPageButton_ = nullptr;

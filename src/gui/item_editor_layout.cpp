@@ -67,6 +67,12 @@ static void cb_editToDo_Menu_copy(Fl_Widget*, void*) {
 static void cb_editToDo_Menu_t2Group(Fl_Widget*, void*) {
     mainWin->CB_editToDo_Menu_t2Group();
 }
+static void cb_editToDo_Menu_skipDay(Fl_Widget*, void*) {
+    mainWin->CB_editToDo_Menu_skipDay();
+}
+static void cb_editToDo_clearSkipped(Fl_Widget*, void*) {
+    mainWin->CB_editToDo_clearSkipped();
+}
 static void cb_Menu_VelkView(Fl_Widget*, void* d) {
     mainWin->CB_Menu_VelkView(dataOf(d));
 }
@@ -157,6 +163,10 @@ void ItemEditor::make(int W, int H) {
     editRecurring_ = new Fl_Button(0, 230, 320, 30, "Recurring:");
     editRecurring_->labelsize(20);
     editRecurring_->callback(cb_editToDo_recurring);
+    editSkippedBox_ = labelBox(0, 260, 160, 30);
+    editClearSkipped_ = new Fl_Button(160, 260, 160, 30, "clear skipped");
+    editClearSkipped_->labelsize(20);
+    editClearSkipped_->callback(cb_editToDo_clearSkipped);
     editCrypt_ = new Fl_Check_Button(0, 290, 320, 30, "Cr&ypt");
     editCrypt_->labelsize(20);
     editCrypt_->callback(cb_editToDo_crypt);
@@ -203,6 +213,8 @@ void ItemEditor::layout(int W, int H) {
     editEndBox_->resize(132, 170, 188, 30);
     editShowAs_->resize(100, 200, 140, 30);
     editRecurring_->resize(0, 230, 320, 30);
+    editSkippedBox_->resize(0, 260, 160, 30);
+    editClearSkipped_->resize(160, 260, 160, 30);
     editCrypt_->resize(0, 290, 320, 30);
     editDescr_->resize(0, 0, W, H - 30);
     // The bottom bar of the basics page holds five buttons; below 346 pixels
@@ -258,6 +270,7 @@ void ItemEditor::show_editToDoWin(bool descr, bool force) {
     else
         win.showMain(SCREEN_ITEM_BASICS);
     showToDoState();
+    updateSkipThings();
 }
 
 void ItemEditor::showToDoState() {

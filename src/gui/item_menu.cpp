@@ -1,5 +1,6 @@
-// The item editor's menu: going to the item's group, cut, copy and turning
-// the item into a group. The pages and "keyboard" are handled by the window.
+// The item editor's menu: going to the item's group, cut, copy, turning the
+// item into a group and skipping a day of a repeating entry. The pages and
+// "keyboard" are handled by the window.
 
 #include "engine/velk.h"
 #include "gui/ask.h"
@@ -48,4 +49,15 @@ void ItemEditor::CB_editToDo_Menu_t2Group() {
         return;
     win.showMain(SCREEN_LIST);
     win.showList(0);
+}
+
+void ItemEditor::CB_editToDo_Menu_skipDay() {
+    // The skip is journalled at once; closing the editor then journals what
+    // else the editor changed (its texts are stored only now).
+    if (openedRow < 0 || engine->skipDayAtRow(unsigned(openedRow)) != 0) {
+        GuiAsk::alert(
+            "Nothing was skipped: that row shows no occurrence of this entry to leave out.");
+        return;
+    }
+    editToDo_Done();
 }

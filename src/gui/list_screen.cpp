@@ -7,6 +7,7 @@
 #include "gui/ask.h"
 #include "gui/date_select.h"
 #include "gui/group_editor.h"
+#include "gui/item_editor.h"
 #include "gui/password_dialogs.h"
 #include "gui/velk_gui.h"
 
@@ -148,6 +149,7 @@ void ListScreen::listViewClicked() {
 
 void ListScreen::openItem(int row, bool descriptionFirst) {
     engine->setItem2ViewItem(row);
+    win.itemEditor().setOpenedRow(row);
     openCurrentItem(descriptionFirst);
 }
 

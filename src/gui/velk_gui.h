@@ -211,6 +211,9 @@ class VelkGUI : public Fl_Double_Window {
     void CB_editToDo_Menu_copy();
     void CB_editToDo_Menu_showGroup();
     void CB_editToDo_Menu_t2Group();
+    // "skip this day": only for a repeating entry opened from its calendar row.
+    void CB_editToDo_Menu_skipDay();
+    void CB_editToDo_clearSkipped();
 
     // --- Group editor (screen 5, gui/group_editor.h) ---
     void editGroup_Done();
@@ -253,6 +256,8 @@ class VelkGUI : public Fl_Double_Window {
     Fl_Menu_Button* editMenuButton() const;
     Fl_Button* editPageButton() const;
     Fl_Browser* editTimesBrowser() const;
+    Fl_Box* editSkippedBox() const;
+    Fl_Button* editClearSkipped() const;
 
   private:
     int screen_ = SCREEN_LIST;
@@ -292,7 +297,8 @@ extern Fl_Menu_Item menu_CalMenu[];
     ITEM(EM_DESCRIPTION, "description/&text", cb_showScreen, SCREEN_ITEM_DESCRIPTION,              \
          FL_MENU_RADIO)                                                                            \
     ITEM(EM_TIMES, "times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER)     \
-    ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)
+    ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)                              \
+    ITEM(EM_SKIPDAY, "skip this day", cb_editToDo_Menu_skipDay, 0, FL_MENU_INVISIBLE)
 enum ItemMenuEntry { VELK_ITEM_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 extern Fl_Menu_Item menu_EditToDoMenu[];
 extern Fl_Menu_Item menu_EditGroupMenu[];

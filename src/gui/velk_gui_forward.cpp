@@ -175,6 +175,12 @@ void VelkGUI::CB_editToDo_Menu_showGroup() {
 void VelkGUI::CB_editToDo_Menu_t2Group() {
     item_->CB_editToDo_Menu_t2Group();
 }
+void VelkGUI::CB_editToDo_Menu_skipDay() {
+    item_->CB_editToDo_Menu_skipDay();
+}
+void VelkGUI::CB_editToDo_clearSkipped() {
+    item_->CB_editToDo_clearSkipped();
+}
 void VelkGUI::editGroup_Done() {
     group_->done();
 }
@@ -229,6 +235,12 @@ Fl_Box* VelkGUI::editEndBox() const {
 }
 Fl_Button* VelkGUI::editRecurring() const {
     return item_->editRecurring();
+}
+Fl_Box* VelkGUI::editSkippedBox() const {
+    return item_->editSkippedBox();
+}
+Fl_Button* VelkGUI::editClearSkipped() const {
+    return item_->editClearSkipped();
 }
 Fl_Check_Button* VelkGUI::editCrypt() const {
     return item_->editCrypt();

@@ -47,4 +47,42 @@ TEST_F(GuiTest, EditorMenusAndPickersWriteTheItemsDates) {
     EXPECT_EQ(engine->getRoot()->getToDo(0)->getDateTime(DATE_END), on(2011, 3, 5));
 }
 
+// "skip this day" in the menu of a repeating entry opened from the calendar
+// leaves out the occurrence clicked; the basics page counts the days skipped
+// and brings them back.
+TEST_F(GuiTest, SkipThisDayLeavesOutTheOccurrenceClickedAndTheEditorBringsItBack) {
+    engine->setItem(addToDo("gym"));
+    engine->setItemPriority(PRIO_APPOINTMENT);
+    engine->setDate(DATE_BEGIN, 2011, 3, 7), engine->setDate(DATE_END, 2011, 3, 7);
+    engine->setRecData({REC_WEEKLY, 1}), engine->setItemDescription("shoes");
+    engine->setCalFirstDay(on(2011, 3, 7)), engine->setCalSpan(14);
+    const int left = 100, right = MARKER_COLUMN_WIDTH + mainWin->halfWidth() + 10;
+    // What the user does, then the screen, "skip" when the menu offers it, the
+    // count of skipped days shown, and on the list the number of gym lines.
+    const std::pair<std::function<void()>, std::string> steps[] = {
+        {[&] { mainWin->CB_Menu_VelkView(MAINVIEW_CALENDAR), clickLine("gym", left); }, "2 skip"},
+        {[] { pick(mainWin->editMenuButton(), EM_SKIPDAY); }, "0 1"},
+        {[&] { mainWin->CB_Menu_VelkView(MAINVIEW_NORMAL), clickLine("gym", left); },
+         "2 skips 1 day"},
+        {[&] { mainWin->CB_Done(), choose("&View/calendar"), clickLine("gym", right); }, "4 skip"},
+        {[] { click(mainWin->editPageButton()), click(mainWin->editClearSkipped()); }, "2 skip"},
+        {[] { mainWin->CB_Done(); }, "0 2"},
+        {[&] { engine->setRecData({}), clickLine("gym", left); }, "2"},
+    };
+    for (const auto& [step, shown] : steps) {
+        step();
+        std::string now = std::to_string(mainWin->screen());
+        const std::vector<std::string> l = lines();
+        if (mainWin->screen() == SCREEN_LIST)
+            now += " " + std::to_string(std::count_if(l.begin(), l.end(),
+                                                      [](auto& s) { return s.ends_with("gym"); }));
+        else if (menu_EditToDoMenu[EM_SKIPDAY].visible())
+            now += " skip";
+        if (mainWin->editSkippedBox()->visible())
+            now += std::string(" ") + mainWin->editSkippedBox()->label();
+        EXPECT_EQ(now, shown);
+    }
+    EXPECT_EQ(engine->incsave_getNrOfFiles(), 2);
+}
+
 } // namespace

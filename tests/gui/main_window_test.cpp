@@ -46,6 +46,7 @@ TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindow) {
     engine->setDate(DATE_END, 2011, 3, 9);
     engine->setDate(DATE_BEGIN, 2011, 3, 5);
     engine->setItemRunning(true);
+    engine->getCurItem()->skipDay(on(2011, 3, 12)); // "skips 1 day" and "clear skipped"
     addGroup("group");
     const std::pair<const char*, std::function<void()>> screens[] = {
         {"list with the jobs button", [] { mainWin->showMain(SCREEN_LIST), mainWin->showList(0); }},
