@@ -9,16 +9,42 @@ bool hasInterval(int type) {
     return type != REC_NONE && type != REC_YEARLY;
 }
 
+bool isWeekday(int weekday) {
+    return weekday >= 0 && weekday < 7;
+}
+
+const char* const weekdayShortName[7] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
+
+// The days of a weekly rule's set, "Mo, We, Fr".
+std::string weekdayList(int set) {
+    std::string list;
+    for (int d = 0; d < 7; ++d)
+        if (set & (1 << d)) list += (list.empty() ? "" : ", ") + std::string(weekdayShortName[d]);
+    return list;
+}
+
 } // namespace
 
 void applyRecurrenceType(T_recData& rec, int type, bool isTodo) {
     if (type == REC_DAILY_RESETABLE && !isTodo) type = REC_DAILY;
     rec.type = type;
+    if (type != REC_WEEKLY) rec.weekdays = 0;
     if (type == REC_NONE) {
         rec.rangeBegin = DT_EMPTY;
         rec.rangeEnd = DT_EMPTY;
     }
     normaliseRecurrenceInterval(rec);
+}
+
+int recurrenceWeekdays(const T_recData& rec, int anchorWeekday) {
+    if (rec.weekdays != 0) return rec.weekdays & 0x7f;
+    return isWeekday(anchorWeekday) ? 1 << anchorWeekday : 0;
+}
+
+void toggleRecurrenceWeekday(T_recData& rec, int weekday, int anchorWeekday) {
+    if (rec.type != REC_WEEKLY || !isWeekday(weekday) || !isWeekday(anchorWeekday)) return;
+    const int set = (recurrenceWeekdays(rec, anchorWeekday) ^ (1 << weekday)) | 1 << anchorWeekday;
+    rec.weekdays = uint8_t(set == 1 << anchorWeekday ? 0 : set);
 }
 
 void stepRecurrenceInterval(T_recData& rec, int d) {
@@ -74,6 +100,8 @@ std::string recurrenceExplanation(const T_recData& rec, int day, int month, int 
         return "Repeat every " + n +
                " days,\nreset when done.\nUseful if you have to do it\n AT LEAST every n day(s).";
     case REC_WEEKLY:
+        if (hasWeekdaySet(rec))
+            return "Repeat on\n" + weekdayList(rec.weekdays) + "\nevery " + n + " week(s).";
         return "Repeat on " + dayOfWeek + "\nevery " + n + " week(s).";
     case REC_MONTHLY_BY_DAY:
         // Which occurrence of its weekday the reference day is in its month.

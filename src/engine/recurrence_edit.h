@@ -13,7 +13,18 @@ constexpr int REC_MAX_INTERVAL = 1000;
 // Sets the rule's type. "daily, resetable" is kept only for a todo (other
 // items get "daily"). "none" also resets the interval to 1 and empties both
 // range dates. A yearly rule always steps one year, so its interval is 1.
+// Only a weekly rule keeps its weekdays.
 void applyRecurrenceType(T_recData& rec, int type, bool isTodo);
+
+// The weekdays a weekly rule repeats on (bit 0 Monday .. bit 6 Sunday): its
+// set, or the anchor's weekday (0 Monday) alone when the set is empty.
+int recurrenceWeekdays(const T_recData& rec, int anchorWeekday);
+
+// Turns weekday (0 Monday .. 6 Sunday) of a weekly rule on or off. The
+// anchor's weekday stays in the set while any other day is in it (its own
+// toggle only puts it back); a set of the anchor's day alone is stored as 0,
+// the rule's plain form. Other rules are left as they are.
+void toggleRecurrenceWeekday(T_recData& rec, int weekday, int anchorWeekday);
 
 // Steps the interval by d within 1..1000. Rules without an interval ("none",
 // "yearly") keep 1.

@@ -10,6 +10,7 @@
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Repeat_Button.H>
+#include <FL/Fl_Toggle_Button.H>
 #include <FL/Fl_Window.H>
 
 namespace {
@@ -86,6 +87,9 @@ void RecurrenceSelect::cb_Cancel(Fl_Widget* w, void*) {
 void RecurrenceSelect::cb_Int(Fl_Widget* w, void* d) {
     of(w)->CB_Int(intOf(d));
 }
+void RecurrenceSelect::cb_Weekday(Fl_Widget* w, void* d) {
+    of(w)->CB_Weekday(intOf(d));
+}
 
 RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int weekday_,
                                    bool isTodo_)
@@ -111,7 +115,15 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
     plus->callback(cb_Int, reinterpret_cast<void*>(1L));
     unitBox_ = flatBox(228, 36, 92, 30, "");
     unitBox_->labelsize(18); // "month(s)" clears the "+" button
-    explBox_ = flatBox(0, 70, 320, 160, "");
+    explBox_ = flatBox(0, 70, 320, 126, "");
+    // The weekdays, each toggled by a click or by the key of its underlined
+    // letter: M, u, W, h, F, a, S.
+    static const char* const labels[7] = {"&Mo", "T&u", "&We", "T&h", "&Fr", "S&a", "&Su"};
+    for (int d = 0; d < 7; ++d) {
+        weekdayButtons_[d] = new Fl_Toggle_Button(5 + 45 * d, 198, 40, 30, labels[d]);
+        weekdayButtons_[d]->labelsize(18);
+        weekdayButtons_[d]->callback(cb_Weekday, reinterpret_cast<void*>(long(d)));
+    }
     begDateMenu_ = dateMenu(0, 230, 120, 30, "Begin Date", menu_BegDate);
     endDateMenu_ = dateMenu(0, 260, 120, 30, "End Date", menu_EndDate);
     begDateBox_ = dateBox(120, 230, 200, 30);
@@ -129,6 +141,7 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
     dispInt();
     dispExpl();
     dispDates();
+    dispWeekdays();
     check_active();
 }
 
@@ -177,6 +190,22 @@ void RecurrenceSelect::dispInt() {
     intervalBox_->redraw();
 }
 
+void RecurrenceSelect::dispWeekdays() {
+    const int set = recurrenceWeekdays(*record, weekday);
+    for (int d = 0; d < 7; ++d) {
+        Fl_Button* b = weekdayButtons_[d];
+        if (record->type == REC_WEEKLY)
+            b->show();
+        else
+            b->hide();
+        b->value(record->type == REC_WEEKLY && ((set >> d) & 1));
+        if (d == weekday)
+            b->deactivate();
+        else
+            b->activate();
+    }
+}
+
 void RecurrenceSelect::check_active() {
     if (record->type == REC_NONE) {
         record->interval = 1;
@@ -218,6 +247,13 @@ void RecurrenceSelect::CB_recType(int type) {
     dispExpl();
     dispDates();
     dispInt();
+    dispWeekdays();
+}
+
+void RecurrenceSelect::CB_Weekday(int d) {
+    toggleRecurrenceWeekday(*record, d, weekday);
+    dispWeekdays();
+    dispExpl();
 }
 
 void RecurrenceSelect::CB_Date(int u) {

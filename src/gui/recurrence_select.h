@@ -11,10 +11,11 @@ class Fl_Widget;
 class Fl_Window;
 
 // The modal recurrence selector. It edits the caller's T_recData in place
-// (type, interval 1..1000, range dates) and explains the chosen rule with the
-// item's reference date: the due date of a todo, the begin of an appointment
-// or note. "Cancel" sets the record's type to -1, and the caller then
-// discards the record.
+// (type, interval 1..1000, range dates, a weekly rule's weekdays, which the
+// toggles Mo .. Su choose, each also by the key of its underlined letter) and
+// explains the chosen rule with the item's reference date: the due date of a
+// todo, the begin of an appointment or note. "Cancel" sets the record's type
+// to -1, and the caller then discards the record.
 //
 // Calling pattern: copy the item's rule, create the selector on the copy,
 // run() (or show() and Fl::wait() while visible()), and store the copy only
@@ -37,6 +38,8 @@ class RecurrenceSelect {
     void CB_Cancel();
     void CB_Int(int d);
     void CB_recType(int type);
+    // d: the weekday toggled, 0 Monday .. 6 Sunday.
+    void CB_Weekday(int d);
     // u: 16 for the range begin, 0 for the range end, plus 1 "none" or
     // 2 "select" (which runs the date picker).
     void CB_Date(int u);
@@ -50,12 +53,16 @@ class RecurrenceSelect {
     Fl_Menu_Button* endDateMenu() const { return endDateMenu_; }
     Fl_Box* begDateBox() const { return begDateBox_; }
     Fl_Box* endDateBox() const { return endDateBox_; }
+    Fl_Button* weekdayButton(int d) const { return weekdayButtons_[d]; }
 
   private:
     // Show the rule's type, unit and explanation; its range dates; its interval.
     void dispExpl();
     void dispDates();
     void dispInt();
+    // The weekday toggles: shown for a weekly rule, pressed for its days;
+    // the anchor's day cannot be taken out.
+    void dispWeekdays();
     // The range-date menus are active exactly for a rule other than "none".
     void check_active();
 
@@ -63,6 +70,7 @@ class RecurrenceSelect {
     static void cb_Done(Fl_Widget* w, void*);
     static void cb_Cancel(Fl_Widget* w, void*);
     static void cb_Int(Fl_Widget* w, void* d);
+    static void cb_Weekday(Fl_Widget* w, void* d);
 
     T_recData* record;
     std::string explText;
@@ -77,6 +85,7 @@ class RecurrenceSelect {
     Fl_Box* begDateBox_ = nullptr;
     std::string endText, begText;
     Fl_Box* intervalBox_ = nullptr;
+    Fl_Button* weekdayButtons_[7] = {};
     std::string intervalText;
     int day, month, weekday; // of the reference date; weekday 0 = Monday
     bool isTodo;

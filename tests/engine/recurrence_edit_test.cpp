@@ -44,6 +44,8 @@ TEST(RecurrenceEdit, EachRuleExplainedBoundedAndRanged) {
     for (int t = -1; t <= 7; ++t)
         units += recurrenceUnit(t) + std::string("|");
     EXPECT_EQ(units, "||day(s)|day(s)|week(s)|month(s)|month(s)|year(s)||");
+    const T_recData monSun{REC_WEEKLY, 2, DT_EMPTY, DT_EMPTY, 1 << 0 | 1 << 6};
+    EXPECT_EQ(recurrenceExplanation(monSun, 14, 3, 0), "Repeat on\nMo, Su\nevery 2 week(s).");
     EXPECT_EQ(withPickedDate(at(2011, 4, 1, 9, 30), 2, 5, 2012), at(2012, 5, 2, 9, 30));
     EXPECT_EQ(withPickedDate(DT_EMPTY, 2, 5, 2012), on(2012, 5, 2));
 }

@@ -117,14 +117,17 @@ class WindowDriver {
 // n-th one with "label#n"), "Esc", "Close" (the frame's close box); in the
 // date picker "line:column" clicks the grid cell at that browser line and
 // weekday column (1 Monday .. 7 Sunday; 0 the week number); in the recurrence
-// picker "Tn" picks rule type n and "Bn" / "En" entry n of a range date's menu.
+// picker "Tn" picks rule type n and "Bn" / "En" entry n of a range date's menu;
+// "^x" presses the key x.
 inline void run(Fl_Window* w, const std::string& steps) {
     const std::string title = w->label();
     std::istringstream in(steps);
     for (std::string s; in >> s;) {
         SCOPED_TRACE(s);
         const std::size_t hash = s.find('#');
-        if (s == "Esc" || s == "Close") {
+        if (s.size() == 2 && s[0] == '^') {
+            press(w, s[1], 0, s.c_str() + 1);
+        } else if (s == "Esc" || s == "Close") {
             s == "Esc" ? press(w, FL_Escape) : void(Fl::handle(FL_CLOSE, w));
         } else if (title == "DateSelector" && s.size() == 3 && s[1] == ':') {
             auto* grid = static_cast<DateSelect*>(w->user_data())->monthView();

@@ -97,10 +97,12 @@ TEST(RecurrencePicker, ClicksAndKeysEditTheRuleOrMarkItCancelled) {
     PinnedClock clock;
     const packedDT b = on(2011, 3, 1), e = at(2011, 9, 1, 18, 30), no = DT_EMPTY;
     const packedDT mar9 = on(2011, 3, 9), oct3 = at(2011, 10, 3, 18, 30);
-    using R = T_recData; // type, interval, range begin and end
+    using R = T_recData; // type, interval, range begin and end, weekdays (bit 0 Monday)
+    constexpr uint8_t tuTh = 1 << 1 | 1 << 3;
     // The rule given, for a todo or not, the steps ("Tn" picks rule type n,
-    // "B1" / "E1" opens the date picker on a range date), those in the date
-    // picker after "|", then the rule written and whether the picker is open.
+    // "B1" / "E1" opens the date picker on a range date, "^x" presses key x),
+    // those in the date picker after "|", then the rule written and whether
+    // the picker is open. The reference date is Tuesday 15 March.
     const std::tuple<const char*, R, bool, std::string, R, bool> rows[] = {
         {"a rule is picked, Done closes", R{0, 1}, true, "T4 Done", R{4, 1}, false},
         {"none empties range and interval", R{3, 4, b, e}, true, "T0", R{0, 1}, true},
@@ -114,6 +116,12 @@ TEST(RecurrencePicker, ClicksAndKeysEditTheRuleOrMarkItCancelled) {
         {"Cancel marks the rule -1", R{1, 2}, true, "T3 Cancel", R{-1, 2}, false},
         {"Escape cancels", R{1, 2}, true, "T3 Esc", R{-1, 2}, false},
         {"the close box keeps the edits", R{1, 2}, true, "T3 Close", R{3, 2}, false},
+        {"weekdays by click and key join the reference's", R{3, 2}, true, "T&h ^m",
+         R{3, 2, no, no, 1 | tuTh}, true},
+        {"the reference's day alone is the plain rule", R{3, 1, no, no, tuTh}, true, "^h", R{3, 1},
+         true},
+        {"a set without it gains it", R{3, 1, no, no, 8}, true, "^m", R{3, 1, no, no, 11}, true},
+        {"another rule drops the weekdays", R{3, 1, no, no, tuTh}, true, "T1 ^m", R{1, 1}, true},
     };
     for (auto [rule, r, todo, steps, result, open] : rows) {
         SCOPED_TRACE(rule);
@@ -128,6 +136,12 @@ TEST(RecurrencePicker, ClicksAndKeysEditTheRuleOrMarkItCancelled) {
         if (r.type < 0) continue;
         // The window shows the rule as the engine spells it.
         EXPECT_EQ(rs.explBox()->label(), recurrenceExplanation(r, 15, 3, 1));
+        // The weekday toggles (bits 7 to 13), for a weekly rule only: its days pressed.
+        int shown = 0;
+        for (int d = 0; d < 7; ++d)
+            shown |= (rs.weekdayButton(d)->visible() << (d + 7)) | rs.weekdayButton(d)->value()
+                                                                       << d;
+        EXPECT_EQ(shown, r.type != REC_WEEKLY ? 0 : 0x3f80 | (r.weekdays ? r.weekdays : 1 << 1));
         EXPECT_EQ(std::string(rs.begDateBox()->label()) + " " + rs.endDateBox()->label(),
                   rangeDateText(r.rangeBegin) + " " + rangeDateText(r.rangeEnd));
     }
