@@ -22,19 +22,24 @@ void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
         t.getRecData(rec);
         os << indent << "  t I" << t.getSyncID() << " p" << t.getPriority() << " S"
            << t.getShowTimeAs() << " m" << t.getDateTime(16) << " n" << t.getDateTime(0) << " rec"
-           << rec.type << '/' << rec.interval << '/' << rec.rangeBegin << '/' << rec.rangeEnd << '/'
-           << int(rec.weekdays) << '/' << rec.counted << " R" << t.isRunning() << " f"
-           << t.isCompleted() << '/' << (t.isCompleted() ? t.getCompletedTime() : 0) << " times";
+           << rec.type << '/' << rec.interval << '/' << rec.rangeBegin << '/' << rec.rangeEnd;
+        // Fields an entry seldom has show only when it has them, so that the
+        // dump of a tree without them is the one recorded before they existed.
+        if (rec.weekdays || rec.counted) os << '/' << int(rec.weekdays) << '/' << rec.counted;
+        os << " R" << t.isRunning() << " f" << t.isCompleted() << '/'
+           << (t.isCompleted() ? t.getCompletedTime() : 0) << " times";
         for (int k = 0; k < t.getNrTimes(); ++k)
             os << ' ' << t.getTimeBegin(k) << ',' << t.getTimeEnd(k);
         const T_EntryExtras& x = t.extras();
-        os << " x";
-        for (packedDT day : x.skipped)
-            os << ' ' << day;
-        os << " a";
-        for (packedDT day : x.added)
-            os << ' ' << day;
-        os << " u" << x.uid << " i" << x.recurrenceId << " q" << x.sequence << ',' << x.stamp;
+        if (t.hasExtras()) {
+            os << " x";
+            for (packedDT day : x.skipped)
+                os << ' ' << day;
+            os << " a";
+            for (packedDT day : x.added)
+                os << ' ' << day;
+            os << " u" << x.uid << " i" << x.recurrenceId << " q" << x.sequence << ',' << x.stamp;
+        }
         const DescrData& d = t.getDescrData();
         os << " F" << d.getFlags() << " d" << std::string(d.getData().begin(), d.getData().end())
            << " s" << t.getSummary() << '\n';
