@@ -1,6 +1,7 @@
 # Checks that every file below src/ includes headers of the layers it may use
 # only, so that the includes follow the data flow:
-#   model <- crypt, storage <- engine <- gui <- app, with common/ below them all.
+#   model <- crypt, storage <- engine <- gui <- app, with common/ below them all;
+#   net (HTTP and WebDAV) beside storage, knowing neither storage nor the engine.
 # Run as a script: cmake -DVELK_SOURCE_DIR=<root> -P cmake/check_layers.cmake
 # Fails with one line per offending include, naming the file and the header.
 
@@ -15,10 +16,11 @@ set(allowed_common common)
 set(allowed_model model common)
 set(allowed_crypt crypt model common)
 set(allowed_storage storage model common)
-set(allowed_engine engine storage crypt model common)
+set(allowed_net net common)
+set(allowed_engine engine storage net crypt model common)
 set(allowed_gui gui engine model common)
 
-set(layers common model crypt storage engine gui)
+set(layers common model crypt storage net engine gui)
 set(violations "")
 foreach(layer IN LISTS layers)
   file(GLOB_RECURSE files
@@ -30,6 +32,11 @@ foreach(layer IN LISTS layers)
     file(STRINGS "${file}" fltk REGEX "^[ \t]*#[ \t]*include[ \t]*<FL/")
     if(fltk AND NOT layer STREQUAL "gui")
       string(APPEND violations "  ${relative} includes FLTK: only gui and app may\n")
+    endif()
+    # libcurl and expat belong to the network layer only.
+    file(STRINGS "${file}" wire REGEX "^[ \t]*#[ \t]*include[ \t]*<(curl/|expat)")
+    if(wire AND NOT layer STREQUAL "net")
+      string(APPEND violations "  ${relative} includes libcurl or expat: only net may\n")
     endif()
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     foreach(line IN LISTS includes)

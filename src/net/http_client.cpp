@@ -1,0 +1,189 @@
+#include "net/http_client.h"
+
+#include <algorithm>
+#include <cctype>
+#include <curl/curl.h>
+#include <memory>
+
+namespace net {
+
+namespace {
+
+struct UrlFree {
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+using Url = std::unique_ptr<CURLU, UrlFree>;
+
+std::string part(CURLU* u, CURLUPart which) {
+    char* text = nullptr;
+    if (curl_url_get(u, which, &text, 0) != CURLUE_OK || !text) return std::string();
+    std::string s = text;
+    curl_free(text);
+    return s;
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+bool isLoopback(const std::string& host) {
+    return host == "localhost" || host == "[::1]" || host == "::1" || host.rfind("127.", 0) == 0;
+}
+
+// libcurl is set up once for the whole program.
+void globalInit() {
+    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)done;
+}
+
+struct Collect {
+    HttpResponse* response;
+    bool tooLarge = false;
+};
+
+size_t onBody(char* data, size_t size, size_t n, void* user) {
+    Collect& c = *static_cast<Collect*>(user);
+    const size_t bytes = size * n;
+    if (c.response->body.size() + bytes > HTTP_MAX_BODY) {
+        c.tooLarge = true;
+        return 0;
+    }
+    c.response->body.append(data, bytes);
+    return bytes;
+}
+
+size_t onHeader(char* data, size_t size, size_t n, void* user) {
+    Collect& c = *static_cast<Collect*>(user);
+    const size_t bytes = size * n;
+    const std::string line(data, bytes);
+    const std::size_t colon = line.find(':');
+    if (line.rfind("HTTP/", 0) == 0) {
+        c.response->headers.clear(); // a new answer (after a 100 Continue)
+    } else if (colon != std::string::npos) {
+        std::string value = line.substr(colon + 1);
+        while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back())))
+            value.pop_back();
+        const std::size_t first = value.find_first_not_of(" \t");
+        c.response->headers[lower(line.substr(0, colon))] =
+            first == std::string::npos ? std::string() : value.substr(first);
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::string HttpResponse::header(const std::string& lowerName) const {
+    const auto it = headers.find(lowerName);
+    return it == headers.end() ? std::string() : it->second;
+}
+
+bool urlAllowed(const std::string& url, std::string& error) {
+    globalInit();
+    Url u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+        error = "\"" + url + "\" is not a URL";
+        return false;
+    }
+    const std::string scheme = lower(part(u.get(), CURLUPART_SCHEME));
+    const std::string host = lower(part(u.get(), CURLUPART_HOST));
+    if (scheme == "https") return true;
+    if (scheme == "http" && isLoopback(host)) return true;
+    error = scheme == "http"
+                ? "plain http: is used only on this computer (localhost); the server " + host +
+                      " needs https:"
+                : "\"" + url + "\" is neither an https: nor an http: URL";
+    return false;
+}
+
+std::string resolveUrl(const std::string& base, const std::string& href) {
+    globalInit();
+    Url u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(u.get(), CURLUPART_URL, href.c_str(), 0) != CURLUE_OK)
+        return std::string();
+    return part(u.get(), CURLUPART_URL);
+}
+
+std::string pathOf(const std::string& url) {
+    globalInit();
+    Url u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return std::string();
+    return part(u.get(), CURLUPART_PATH);
+}
+
+std::string originOf(const std::string& url) {
+    globalInit();
+    Url u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return std::string();
+    const std::string port = part(u.get(), CURLUPART_PORT);
+    return lower(part(u.get(), CURLUPART_SCHEME)) + "://" + lower(part(u.get(), CURLUPART_HOST)) +
+           (port.empty() ? "" : ":" + port);
+}
+
+HttpClient::HttpClient(HttpOptions o) : options(std::move(o)) {
+    globalInit();
+    curl = curl_easy_init();
+}
+
+HttpClient::~HttpClient() {
+    if (curl) curl_easy_cleanup(curl);
+}
+
+int HttpClient::send(const HttpRequest& request, HttpResponse& response, std::string& error) {
+    response = HttpResponse();
+    if (!curl) {
+        error = "the HTTP library could not be set up";
+        return -1;
+    }
+    if (!urlAllowed(request.url, error)) return -1;
+    curl_easy_reset(curl);
+    Collect collect{&response};
+    curl_slist* headers = nullptr;
+    for (const auto& [name, value] : request.headers)
+        headers = curl_slist_append(headers, (name + ": " + value).c_str());
+    // No "Expect: 100-continue" pause before a body.
+    headers = curl_slist_append(headers, "Expect:");
+    char curlError[CURL_ERROR_SIZE] = "";
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, options.caFile.c_str());
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.totalSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    if (!request.body.empty() || request.method == "PUT") {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    }
+    if (request.method == "HEAD") curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    if (!options.user.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, options.user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, options.password.c_str());
+        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+    }
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &collect);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &collect);
+    ++sent;
+    const CURLcode r = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
+    if (r != CURLE_OK) {
+        error = collect.tooLarge ? "the answer is larger than 256 MB"
+                                 : std::string(curlError[0] ? curlError : curl_easy_strerror(r));
+        return -1;
+    }
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    return 0;
+}
+
+} // namespace net
