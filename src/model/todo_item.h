@@ -47,14 +47,21 @@ struct T_EntryExtras {
     // DTSTAMP (UTC, as written), so that an older one is not taken again.
     long sequence = 0;
     std::string stamp;
+    // Where the entry lives on a CalDAV server and what both sides last
+    // agreed on: the resource's URL, its ETag as the server wrote it, and the
+    // SHA-256 (hex) of the entry's iCalendar text at that moment.
+    std::string resource;
+    std::string etag;
+    std::string agreed;
 
     bool empty() const {
         return skipped.empty() && added.empty() && uid.empty() && recurrenceId.empty() &&
-               sequence == 0 && stamp.empty();
+               sequence == 0 && stamp.empty() && resource.empty() && etag.empty() && agreed.empty();
     }
     bool operator==(const T_EntryExtras& o) const {
         return skipped == o.skipped && added == o.added && uid == o.uid &&
-               recurrenceId == o.recurrenceId && sequence == o.sequence && stamp == o.stamp;
+               recurrenceId == o.recurrenceId && sequence == o.sequence && stamp == o.stamp &&
+               resource == o.resource && etag == o.etag && agreed == o.agreed;
     }
 };
 
@@ -271,6 +278,13 @@ class ToDoListToDo : public ToDoListItem {
     }
     void setRecurrenceId(std::string id) {
         editExtras().recurrenceId = std::move(id);
+        tidyExtras();
+    }
+    // The server side of the entry (T_EntryExtras::resource, etag, agreed).
+    void setSyncState(std::string resource, std::string etag, std::string agreed) {
+        editExtras().resource = std::move(resource);
+        editExtras().etag = std::move(etag);
+        editExtras().agreed = std::move(agreed);
         tidyExtras();
     }
     void setVersion(long sequence, std::string stamp) {

@@ -23,6 +23,7 @@
 #include <libical/ical.h>
 #include <map>
 #include <memory>
+#include <nettle/sha2.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -171,6 +172,12 @@ class Exporter {
         }
         for (std::size_t i = 0; i < g.getNrGroups(); ++i)
             noteReplacements(*g.getGroup(i));
+    }
+
+    // One entry alone, with a DTSTAMP of 1970 when fixedStamp.
+    void single(const ToDoListToDo& t, const std::vector<std::string>& names, bool fixedStamp) {
+        if (fixedStamp) stamp = utcTime(0);
+        entry(t, names);
     }
 
     void group(const ToDoListGroup& g, std::vector<std::string>& names) {
@@ -576,6 +583,31 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
     exporter.noteReplacements(group);
     exporter.group(group, names);
     return exporter.text();
+}
+
+std::string entryICalendar(const ToDoListToDo& t, const std::vector<std::string>& groupNames,
+                           const DescriptionCipher* cipher, bool fixedStamp,
+                           T_IcsExportReport& report) {
+    report.entries = 0;
+    report.encipheredLeftOut = 0;
+    Exporter exporter(cipher, report);
+    exporter.single(t, groupNames, fixedStamp);
+    return exporter.text();
+}
+
+std::string sha256Hex(const std::string& text) {
+    sha256_ctx ctx;
+    sha256_init(&ctx);
+    sha256_update(&ctx, text.size(), reinterpret_cast<const uint8_t*>(text.data()));
+    uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&ctx, sizeof digest, digest);
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : digest) {
+        out += hex[b >> 4];
+        out += hex[b & 15];
+    }
+    return out;
 }
 
 int exportICalendar(const std::string& path, const ToDoListGroup& group, const ToDoListGroup& root,

@@ -1,8 +1,11 @@
 #pragma once
 #include <string>
 
+#include <vector>
+
 class DescriptionCipher;
 class ToDoListGroup;
+class ToDoListToDo;
 
 // Export of entries as an iCalendar (RFC 5545) file: todos become VTODOs,
 // appointments and notes VEVENTs (busy and free), or VJOURNALs when they
@@ -26,6 +29,18 @@ struct T_IcsExportReport {
 // (TZ, /etc/localtime, /etc/timezone) and libical has it, else floating time.
 std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
                           const DescriptionCipher* cipher, T_IcsExportReport& report);
+
+// The iCalendar text of the entry t alone, as a CalDAV resource holds it: a
+// VCALENDAR around its component (with the local zone when it is timed).
+// groupNames are the names of its groups (CATEGORIES). With fixedStamp its
+// DTSTAMP is 1970's, so that the same entry always gives the same text: what
+// both sides of a sync agreed on is kept as that text's hash.
+std::string entryICalendar(const ToDoListToDo& t, const std::vector<std::string>& groupNames,
+                           const DescriptionCipher* cipher, bool fixedStamp,
+                           T_IcsExportReport& report);
+
+// The SHA-256 of text, in lower-case hex.
+std::string sha256Hex(const std::string& text);
 
 // Writes that text to path, replacing the file as one step (AtomicFile).
 // Results: 0 written; -1 the file cannot be written, report.error says why,

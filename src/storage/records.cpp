@@ -216,6 +216,9 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
         os << 'i' << oneLine(extras.recurrenceId) << '\n';
     if (!how.exporting && (extras.sequence != 0 || !extras.stamp.empty()))
         os << 'q' << extras.sequence << ',' << oneLine(extras.stamp) << '\n';
+    if (!how.exporting && !extras.resource.empty()) os << 'h' << oneLine(extras.resource) << '\n';
+    if (!how.exporting && !extras.etag.empty()) os << 'e' << oneLine(extras.etag) << '\n';
+    if (!how.exporting && !extras.agreed.empty()) os << 'y' << oneLine(extras.agreed) << '\n';
     if (todo.isRunning()) os << "R\n";
     for (int i = 0; i < todo.getNrTimes(); ++i)
         os << 'r' << todo.getTimeBegin(i) << ',' << todo.getTimeEnd(i) << '\n';
@@ -357,6 +360,15 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
             break;
         case 'i':
             todo.setRecurrenceId(line.substr(1));
+            break;
+        case 'h':
+            todo.setSyncState(line.substr(1), todo.extras().etag, todo.extras().agreed);
+            break;
+        case 'e':
+            todo.setSyncState(todo.extras().resource, line.substr(1), todo.extras().agreed);
+            break;
+        case 'y':
+            todo.setSyncState(todo.extras().resource, todo.extras().etag, line.substr(1));
             break;
         case 'q': {
             const std::size_t comma = std::min(line.find(','), line.size());

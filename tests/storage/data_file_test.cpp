@@ -154,7 +154,7 @@ TEST(DataFile, RecordsReadBackAsStored) {
         {"a long summary", "t\ns" + longSummary + "\nI5\n>\n", ""},
         {"unknown and empty lines are ignored", "t\nsx\n?\n\nI5\n>\n", "t\nsx\nI5\n>\n"},
         {"a weekday set, a count, skipped days, added dates and the calendar identity",
-         "t\nsx\nI5\np100\nS1\nm449025024\nn449025536\n13\n22\n4460275712\n521\n61\nx449101824,454180864\na449126912\nuid@example.org\ni:20261209T090000Z\nq2,20261201T080000Z\n>\n", ""},
+         "t\nsx\nI5\np100\nS1\nm449025024\nn449025536\n13\n22\n4460275712\n521\n61\nx449101824,454180864\na449126912\nuid@example.org\ni:20261209T090000Z\nq2,20261201T080000Z\nhhttp://h/c/a.ics\ne\"x\"\nyab12\n>\n", ""},
         {"skipped days and added dates in order, each day once; weekdays Monday to Sunday",
          "t\nsx\nI5\np100\nS1\nm449025024\nn449025536\n13\n22\n4460275712\n5149\n61\nx454180864,449101824,449101824\na449126912,449134592\n>\n", "t\nsx\nI5\np100\nS1\nm449025024\nn449025536\n13\n22\n4460275712\n521\n61\nx449101824,454180864\na449126912\n>\n"},
         {"a record cut short is not read", "t\nsx\nI5\n", "unread"},
@@ -179,10 +179,11 @@ TEST(DataFile, RecordsReadBackAsStored) {
     std::ostringstream out;
     g.setSummary("two\nlines"), writeGroupRecord(out, g, nullptr);
     EXPECT_EQ(out.str(), "g\nstwo lines\nI0\n>\n");
-    // A copy (clipboard, exported records) is a new entry: no calendar identity.
+    // A copy (clipboard, exported records) is a new entry: no calendar identity,
+    // no place on a server.
     ToDoListToDo copy(0, "/0/");
     copy.setUid("uid@example.org"), copy.setRecurrenceId(":20261209T090000Z"),
-        copy.setVersion(2, "x");
+        copy.setVersion(2, "x"), copy.setSyncState("http://h/c/a.ics", "\"x\"", "ab12");
     std::ostringstream exported;
     writeToDoRecord(exported, copy, nullptr, RECORD_EXPORT);
     EXPECT_EQ(exported.str(), "t\ns<unnamed>\n>\n");

@@ -363,3 +363,30 @@ TEST_F(IcsExport, ReplacesTheFileOrLeavesItAsItWas) {
               -1);
     EXPECT_EQ(report.error, "No such file or directory");
 }
+
+// One entry alone, as a server keeps it: the same entry gives the same text
+// with a fixed stamp, so that its hash says whether it changed.
+TEST(IcsEntryText, OneEntryAloneAndTheHashOfItsText) {
+    // FIPS 180-2's vectors.
+    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    ToDoListToDo t(0, "/0/");
+    t.setSummary("Dentist");
+    t.setPriority(PRIO_APPOINTMENT);
+    t.setDateTimeDirect(WHICH_BEGIN, at(2024, 3, 5, 9, 0));
+    t.setDateTimeDirect(WHICH_END, at(2024, 3, 5, 10, 0));
+    t.setUid("dentist@example.org");
+    T_IcsExportReport report;
+    const std::string text = entryICalendar(t, {"Health"}, nullptr, true, report);
+    EXPECT_EQ(report.entries, 1u);
+    EXPECT_EQ(text, entryICalendar(t, {"Health"}, nullptr, true, report));
+    EXPECT_NE(text.find("\r\nDTSTAMP:19700101T000000Z\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nUID:dentist@example.org\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nCATEGORIES:Health\r\n"), std::string::npos);
+    icalcomponent* cal = icalparser_parse_string(text.c_str());
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VEVENT_COMPONENT), 1);
+    icalcomponent_free(cal);
+    t.setSummary("Dentist, moved");
+    EXPECT_NE(sha256Hex(entryICalendar(t, {"Health"}, nullptr, true, report)), sha256Hex(text));
+}
