@@ -39,6 +39,7 @@ std::string ownFileText(const std::string& base, const std::string& dataBase) {
     const std::string rest = base.substr(dataBase.size());
     if (rest.empty()) return "the data file of this organizer";
     if (rest == ".lock") return "the lock file of this organizer";
+    if (rest == ".caldav") return "the sync state of this organizer";
     if (rest == "b0" || rest == "b1" || rest == "b2") return "a backup of this organizer";
     if (digitsOnly(rest, 0, rest.size())) return "a journal file of this organizer";
     return "a file this organizer keeps beside its data file";
@@ -53,7 +54,8 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 bool isOwnFileName(const std::string& base, const std::string& dataBase) {
     if (dataBase.empty() || base.compare(0, dataBase.size(), dataBase) != 0) return false;
     const std::string rest = base.substr(dataBase.size());
-    if (rest.empty() || rest == ".lock" || rest == "b0" || rest == "b1" || rest == "b2")
+    if (rest.empty() || rest == ".lock" || rest == "b0" || rest == "b1" || rest == "b2" ||
+        rest == ".caldav")
         return true;
     // An optional journal number, then one of the tags the journal and the
     // save give their files.

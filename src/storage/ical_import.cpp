@@ -720,6 +720,13 @@ int readICalendar(const std::string& path, std::vector<std::unique_ptr<ToDoListT
     entries.clear();
     std::string text;
     if (readWholeFile(path, text, report.error) != 0) return -1;
+    return readICalendarText(text, entries, report);
+}
+
+int readICalendarText(std::string_view text, std::vector<std::unique_ptr<ToDoListToDo>>& entries,
+                      T_IcsImportReport& report) {
+    report = T_IcsImportReport();
+    entries.clear();
     const int r = readComponents(text, entries, report);
     if (r != 0) {
         entries.clear();

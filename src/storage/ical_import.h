@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Entries read from an iCalendar file (RFC 5545): VTODO becomes a todo,
@@ -10,17 +11,17 @@
 namespace storage {
 
 struct T_IcsImportReport {
-    unsigned entries = 0;      // entries read
-    unsigned rulesAsText = 0;  // entries whose repetition Velk cannot hold: first occurrence,
-                               // rule text kept in the description
-    unsigned datesDropped = 0; // dates outside the years Velk holds (2000..2127), left out
-    unsigned linesSkipped = 0; // broken lines of properties Velk does not read, passed over
+    unsigned entries = 0;           // entries read
+    unsigned rulesAsText = 0;       // entries whose repetition Velk cannot hold: first occurrence,
+                                    // rule text kept in the description
+    unsigned datesDropped = 0;      // dates outside the years Velk holds (2000..2127), left out
+    unsigned linesSkipped = 0;      // broken lines of properties Velk does not read, passed over
     unsigned duplicatesDropped = 0; // older versions of an entry (the same UID), left out
     // What an import into the organizer did with the entries: new ones, ones
     // that replaced an older version already there (the same UID and
     // RECURRENCE-ID), and ones whose version there was as new or newer.
     unsigned added = 0, updated = 0, unchanged = 0;
-    std::string error;         // why the file was refused
+    std::string error; // why the file was refused
 };
 
 // The first line of a description that holds an entry's LOCATION: this text,
@@ -47,5 +48,9 @@ constexpr std::size_t ICS_MAX_FILE_SIZE = std::size_t(256) << 20;
 // other zones the file uses.
 int readICalendar(const std::string& path, std::vector<std::unique_ptr<ToDoListToDo>>& entries,
                   T_IcsImportReport& report);
+
+// The same for the text of a calendar (a resource a server gave).
+int readICalendarText(std::string_view text, std::vector<std::unique_ptr<ToDoListToDo>>& entries,
+                      T_IcsImportReport& report);
 
 } // namespace storage
