@@ -1,6 +1,7 @@
 #include "app/terminal.h"
 
 #include "app/command_line.h"
+#include "app/sync_commands.h"
 #include "app/terminal_changes.h"
 #include "engine/plain_views.h"
 #include "engine/time_report.h"
@@ -34,7 +35,7 @@ bool digitsAt(const std::string& s, std::size_t from, std::size_t n, int& value)
 // The options each command accepts beside -f.
 struct Seen {
     bool firstDay = false, due = false, begin = false, priority = false, group = false;
-    bool note = false, appointment = false, csv = false;
+    bool note = false, appointment = false, csv = false, account = false;
 };
 
 const char* commandName(TerminalCommand c) {
@@ -51,6 +52,8 @@ const char* commandName(TerminalCommand c) {
         return "--help";
     case TerminalCommand::Version:
         return "--version";
+    case TerminalCommand::SyncSetup:
+        return "--sync-setup";
     default:
         return "";
     }
@@ -73,6 +76,10 @@ int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& err
     if (seen.group && !add && r.command != TerminalCommand::ExportIcs &&
         r.command != TerminalCommand::ImportIcs) {
         error = "--group belongs to --add, --export-ics and --import-ics";
+        return -1;
+    }
+    if (seen.account && r.command != TerminalCommand::SyncSetup) {
+        error = "--user and --password-command belong to --sync-setup";
         return -1;
     }
     if (seen.csv && r.command != TerminalCommand::Report) {
@@ -217,6 +224,17 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
                     return -1;
                 }
                 r.text = value;
+            } else if (name == "--sync-setup") {
+                if (!setCommand(TerminalCommand::SyncSetup) || !takeValue()) return -1;
+                if (value.empty()) {
+                    error = "--sync-setup needs the server's URL";
+                    return -1;
+                }
+                r.text = value;
+            } else if (name == "--user" || name == "--password-command") {
+                if (!takeValue()) return -1;
+                (name == "--user" ? r.user : r.passwordCommand) = value;
+                seen.account = true;
             } else if (name == "--report") {
                 if (!setCommand(TerminalCommand::Report) || !noValue()) return -1;
                 // Up to two days follow: FROM and TO.
@@ -400,6 +418,7 @@ std::string terminalHelpText() {
            "       velk --report [FROM [TO]] [--csv] [-f FILE]\n"
            "       velk --export-ics FILE [--group PATH] [-f FILE]\n"
            "       velk --import-ics FILE [--group PATH] [-f FILE]\n"
+           "       velk --sync-setup URL [--user NAME] [--password-command CMD] [-f FILE]\n"
            "       velk --help | --version\n"
            "\n"
            "Without a command Velk opens its window.\n"
@@ -428,12 +447,19 @@ std::string terminalHelpText() {
            "                     and what is not a regular file are refused\n"
            "  --import-ics FILE  take the entries of an iCalendar file into a new group named\n"
            "                     after the file, or into the group --group PATH\n"
+           "  --sync-setup URL   keep the CalDAV account at URL for this organizer, check it\n"
+           "                     against the server and list the calendars found there\n"
+           "    --user NAME          the user name\n"
+           "    --password-command CMD  a command that prints the password on its first line\n"
+           "                         (else it is asked for on a terminal; never stored)\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
-           "--add, --export-ics and --import-ics are refused while another run holds the file.\n"
+           "--add, --export-ics, --import-ics and --sync-setup are refused while another run\n"
+           "holds the file.\n"
            "Exit codes: 0 done; 1 refused, not written, or written but not synced;\n"
-           "2 bad input, an unreadable file, or one of Velk's own files named.\n";
+           "2 bad input, an unreadable file, or one of Velk's own files named;\n"
+           "4 the server or the network failed (nothing was lost).\n";
 }
 
 int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream& err) {
@@ -447,7 +473,9 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     }
     // --add and --import-ics make a data file that is not there yet, as the
     // window does; the others need one to read.
-    const bool makes = r.command == TerminalCommand::Add || r.command == TerminalCommand::ImportIcs;
+    const bool makes = r.command == TerminalCommand::Add ||
+                       r.command == TerminalCommand::ImportIcs ||
+                       r.command == TerminalCommand::SyncSetup;
     std::string path = r.path;
     if (path.empty() && defaultFile(path, false) != 0) {
         std::error_code ignored;
@@ -469,6 +497,7 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     if (r.command == TerminalCommand::Add) return addEntry(dataPath, r, out, err);
     if (r.command == TerminalCommand::ExportIcs) return exportCalendar(dataPath, r, out, err);
     if (r.command == TerminalCommand::ImportIcs) return importCalendar(dataPath, r, out, err);
+    if (r.command == TerminalCommand::SyncSetup) return setUpSync(dataPath, r, out, err);
 
     std::unique_ptr<Velk> v;
     std::string error;

@@ -10,7 +10,18 @@
 // that print a view of the data file, or add one entry to it, without a
 // window.
 
-enum class TerminalCommand { None, Agenda, Search, Add, Report, Help, Version, ExportIcs, ImportIcs };
+enum class TerminalCommand {
+    None,
+    Agenda,
+    Search,
+    Add,
+    Report,
+    Help,
+    Version,
+    ExportIcs,
+    ImportIcs,
+    SyncSetup
+};
 
 // What the command line asks of a terminal run.
 struct TerminalRequest {
@@ -22,12 +33,14 @@ struct TerminalRequest {
     T_NewItem item;                          // --add and its options
     packedDT from = DT_EMPTY, to = DT_EMPTY; // --report FROM TO; empty: defaults
     bool csv = false;
+    std::string user, passwordCommand; // --sync-setup's --user and --password-command
 };
 
 // Exit codes of a terminal run.
 constexpr int EXIT_TERMINAL_OK = 0;
 constexpr int EXIT_TERMINAL_REFUSED = 1; // a change: the lock is held, or nothing could be written
 constexpr int EXIT_TERMINAL_BAD_INPUT = 2; // a bad command line, or a file that cannot be read
+constexpr int EXIT_TERMINAL_NETWORK = 4;   // the server or the network failed; nothing was lost
 
 // True when the arguments hold a long option: the run is a terminal one and
 // its command line is read by parseTerminalCommand alone.

@@ -1,0 +1,20 @@
+#pragma once
+#include "app/terminal.h"
+
+#include <ostream>
+#include <string>
+
+// The terminal commands of sync with a CalDAV server.
+
+// --sync-setup URL: checks the account against the server (its calendar home
+// and calendars) and keeps it beside the data file (path + ".caldav"); the
+// password itself is never kept. Result: the exit code.
+int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& out,
+              std::ostream& err);
+
+// The password of an account: the first line the command prints (run by
+// /bin/sh), or, without a command, what the user types on the terminal
+// (not shown), or empty without a terminal. Results: 0; -1 the command
+// failed or printed nothing (error says why).
+int accountPassword(const std::string& command, const std::string& user, const std::string& url,
+                    std::string& password, std::string& error);
