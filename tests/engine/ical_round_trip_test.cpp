@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <regex>
 
 namespace {
 
@@ -109,6 +110,12 @@ TEST(ICalendarRoundTrip, AnExportReadBackGivesTheSameEntries) {
         EXPECT_EQ(b.extras().skipped, a->extras().skipped);
         EXPECT_EQ(b.extras().added, a->extras().added);
         EXPECT_FALSE(a->extras().uid.empty()) << "the export gives every entry its UID";
+        if (summary.rfind("Stand-up", 0) != 0) {
+            EXPECT_TRUE(std::regex_match(a->extras().uid,
+                                         std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-"
+                                                    "[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
+                << a->extras().uid << ": a random (version 4) UUID";
+        }
         EXPECT_EQ(b.extras().uid, a->extras().uid);
         EXPECT_EQ(b.extras().recurrenceId, a->extras().recurrenceId);
         EXPECT_EQ(b.extras().sequence, a->extras().sequence);

@@ -169,6 +169,8 @@ TEST(ToDo, CompletionAndRecurringMoveOn) {
          {next, on(2011, 3, 24)}},
         {"added date passes with it",  3, REC_WEEKLY, N, N, false, 1, false, next, {},
          {on(2011, 3, 12)}},
+        {"added date after the next",  3, REC_WEEKLY, N, N, false, 1, false, next, {},
+         {on(2011, 3, 25)}},
         {"added date after the range", 3, REC_WEEKLY, N, on(2011, 3, 16), false, 1, false,
          on(2011, 3, 20), {}, {on(2011, 3, 20)}},
         {"skipped added date",         3, REC_NONE, N, N, false, 1, false, on(2011, 3, 27),
