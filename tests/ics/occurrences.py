@@ -60,20 +60,19 @@ def prepare(cal):
         if str(c.get("STATUS", "")).upper() == "CANCELLED" and master is None:
             cal.subcomponents.remove(c)
         elif master is not None and goes_on:
-            start = rid.dt
-            if not isinstance(start, datetime.datetime):
-                start = datetime.datetime.combine(start, datetime.time())
-            if start.tzinfo is None:
-                start = start.astimezone()
-            until = (start - datetime.timedelta(seconds=1)).astimezone(datetime.timezone.utc)
             if "RRULE" not in c:
                 c.add("RRULE", icalendar.vRecur.from_ical(master["RRULE"].to_ical().decode()))
             rule = master["RRULE"]
             rule.pop("COUNT", None)
-            if isinstance(master["DTSTART"].dt, datetime.datetime):
-                rule["UNTIL"] = [until]
+            start = rid.dt
+            if not isinstance(start, datetime.datetime):
+                # A series of days ends on the day before.
+                rule["UNTIL"] = [start - datetime.timedelta(days=1)]
             else:
-                rule["UNTIL"] = [until.date()]
+                if start.tzinfo is None:
+                    start = start.astimezone()
+                rule["UNTIL"] = [(start - datetime.timedelta(seconds=1))
+                                 .astimezone(datetime.timezone.utc)]
             del c["RECURRENCE-ID"]
     for c in list(cal.subcomponents):
         if str(c.get("STATUS", "")).upper() == "CANCELLED" and "RECURRENCE-ID" in c:

@@ -243,7 +243,7 @@ TEST(IcsImport, ReportCountsEntriesRulesAsTextAndDroppedDates) {
     const Row rows[] = {
         {"all_day.ics", 6, 0, 0},     {"zones.ics", 9, 0, 0},   {"folded.ics", 1, 0, 0},
         {"rules.ics", 16, 5, 0},      {"journal.ics", 3, 0, 0}, {"unknown_parts.ics", 1, 0, 0},
-        {"todos.ics", 16, 0, 0},      {"years.ics", 5, 0, 5},   {"shapes.ics", 24, 0, 1},
+        {"todos.ics", 16, 0, 0},      {"years.ics", 5, 0, 5},   {"shapes.ics", 26, 0, 1},
         {"zone_shapes.ics", 6, 0, 0}, {"updated.ics", 3, 0, 0},
     };
     for (const Row& row : rows) {
