@@ -1,5 +1,7 @@
 #include "app/sync_commands.h"
 
+#include "app/terminal_changes.h"
+#include "engine/velk.h"
 #include "net/dav_client.h"
 #include "storage/file_lock.h"
 #include "storage/sync_state.h"
@@ -108,4 +110,69 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
         out << "  " << (c.displayName.empty() ? std::string("(no name)") : c.displayName) << "  "
             << c.url << "\n";
     return EXIT_TERMINAL_OK;
+}
+
+int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out,
+            std::ostream& err) {
+    const char* nothing = "nothing was synced";
+    const std::string statePath = storage::syncStatePath(path);
+    storage::T_SyncState state;
+    std::string error;
+    const int read = storage::readSyncState(statePath, state, error);
+    if (read != 0) {
+        err << "velk: "
+            << (read == 1
+                    ? "no account is set up for " + path + " (velk --sync-setup URL sets one up)"
+                    : error)
+            << "; " << nothing << "\n";
+        return EXIT_TERMINAL_BAD_INPUT;
+    }
+    return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
+        net::HttpOptions options;
+        options.user = state.user;
+        options.caFile = state.caFile;
+        if (accountPassword(state.passwordCommand, state.user, state.url, options.password,
+                            error) != 0) {
+            err << "velk: " << error << "; " << nothing << "\n";
+            return EXIT_TERMINAL_BAD_INPUT;
+        }
+        net::HttpClient http(options);
+        net::DavClient dav(http);
+        T_SyncReport report;
+        const int synced = v.syncCalendars(dav, state, r.allowMassDelete, report);
+        if (synced == SYNC_MASS_DELETE) {
+            err << "velk: " << report.error << "; " << nothing
+                << " (--allow-mass-delete lets it)\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        if (synced != SYNC_OK) {
+            err << "velk: " << report.error
+                << "; the changes made so far are kept, and the next run goes on\n";
+            return EXIT_TERMINAL_NETWORK;
+        }
+        // The state follows the journal entries of the run, and the data
+        // file takes them all.
+        if (storage::writeSyncState(statePath, state, error) != 0)
+            err << "velk: " << error << "; the next run finds its changes again\n";
+        T_SaveReport saved;
+        if (v.saveData(saved) == -1)
+            err << "velk: the data file could not be saved (" << saved.error
+                << "); the journal keeps every change\n";
+        diag.end();
+        out << "synced " << report.collections
+            << (report.collections == 1 ? " calendar: " : " calendars: ") << report.pulled
+            << " in, " << report.pushed << " up, " << report.deletedHere << " deleted here, "
+            << report.deletedThere << " deleted there\n";
+        if (report.reconciled)
+            out << "the data file is older than the last sync (a backup?): nothing was deleted\n";
+        if (report.unreadable != 0)
+            out << report.unreadable << " resources hold no entry Velk can read; they stay\n";
+        if (report.conflicts != 0) {
+            out << report.conflicts << (report.conflicts == 1 ? " conflict" : " conflicts")
+                << ": the server's version is in place, this computer's in the group \"Sync "
+                   "conflicts\"\n";
+            return EXIT_TERMINAL_CONFLICTS;
+        }
+        return EXIT_TERMINAL_OK;
+    });
 }

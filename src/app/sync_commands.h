@@ -12,6 +12,11 @@
 int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& out,
               std::ostream& err);
 
+// --sync: one run with the account kept by --sync-setup; the data file is
+// saved at its end. Result: the exit code.
+int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out,
+            std::ostream& err);
+
 // The password of an account: the first line the command prints (run by
 // /bin/sh), or, without a command, what the user types on the terminal
 // (not shown), or empty without a terminal. Results: 0; -1 the command

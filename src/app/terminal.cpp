@@ -35,7 +35,7 @@ bool digitsAt(const std::string& s, std::size_t from, std::size_t n, int& value)
 // The options each command accepts beside -f.
 struct Seen {
     bool firstDay = false, due = false, begin = false, priority = false, group = false;
-    bool note = false, appointment = false, csv = false, account = false;
+    bool note = false, appointment = false, csv = false, account = false, massDelete = false;
 };
 
 const char* commandName(TerminalCommand c) {
@@ -54,6 +54,8 @@ const char* commandName(TerminalCommand c) {
         return "--version";
     case TerminalCommand::SyncSetup:
         return "--sync-setup";
+    case TerminalCommand::Sync:
+        return "--sync";
     default:
         return "";
     }
@@ -80,6 +82,10 @@ int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& err
     }
     if (seen.account && r.command != TerminalCommand::SyncSetup) {
         error = "--user and --password-command belong to --sync-setup";
+        return -1;
+    }
+    if (seen.massDelete && r.command != TerminalCommand::Sync) {
+        error = "--allow-mass-delete belongs to --sync";
         return -1;
     }
     if (seen.csv && r.command != TerminalCommand::Report) {
@@ -231,6 +237,11 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
                     return -1;
                 }
                 r.text = value;
+            } else if (name == "--sync") {
+                if (!setCommand(TerminalCommand::Sync) || !noValue()) return -1;
+            } else if (name == "--allow-mass-delete") {
+                if (!noValue()) return -1;
+                seen.massDelete = r.allowMassDelete = true;
             } else if (name == "--user" || name == "--password-command") {
                 if (!takeValue()) return -1;
                 (name == "--user" ? r.user : r.passwordCommand) = value;
@@ -419,6 +430,7 @@ std::string terminalHelpText() {
            "       velk --export-ics FILE [--group PATH] [-f FILE]\n"
            "       velk --import-ics FILE [--group PATH] [-f FILE]\n"
            "       velk --sync-setup URL [--user NAME] [--password-command CMD] [-f FILE]\n"
+           "       velk --sync [--allow-mass-delete] [-f FILE]\n"
            "       velk --help | --version\n"
            "\n"
            "Without a command Velk opens its window.\n"
@@ -452,14 +464,17 @@ std::string terminalHelpText() {
            "    --user NAME          the user name\n"
            "    --password-command CMD  a command that prints the password on its first line\n"
            "                         (else it is asked for on a terminal; never stored)\n"
+           "  --sync             keep the organizer and the account's calendars in step, once\n"
+           "    --allow-mass-delete  delete even most of a calendar on the server\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
-           "--add, --export-ics, --import-ics and --sync-setup are refused while another run\n"
-           "holds the file.\n"
+           "--add, --export-ics, --import-ics, --sync-setup and --sync are refused while\n"
+           "another run holds the file.\n"
            "Exit codes: 0 done; 1 refused, not written, or written but not synced;\n"
            "2 bad input, an unreadable file, or one of Velk's own files named;\n"
-           "4 the server or the network failed (nothing was lost).\n";
+           "3 synced, with conflicts kept; 4 the server or the network failed (nothing\n"
+           "was lost).\n";
 }
 
 int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream& err) {
@@ -473,9 +488,9 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     }
     // --add and --import-ics make a data file that is not there yet, as the
     // window does; the others need one to read.
-    const bool makes = r.command == TerminalCommand::Add ||
-                       r.command == TerminalCommand::ImportIcs ||
-                       r.command == TerminalCommand::SyncSetup;
+    const bool makes =
+        r.command == TerminalCommand::Add || r.command == TerminalCommand::ImportIcs ||
+        r.command == TerminalCommand::SyncSetup || r.command == TerminalCommand::Sync;
     std::string path = r.path;
     if (path.empty() && defaultFile(path, false) != 0) {
         std::error_code ignored;
@@ -498,6 +513,7 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     if (r.command == TerminalCommand::ExportIcs) return exportCalendar(dataPath, r, out, err);
     if (r.command == TerminalCommand::ImportIcs) return importCalendar(dataPath, r, out, err);
     if (r.command == TerminalCommand::SyncSetup) return setUpSync(dataPath, r, out, err);
+    if (r.command == TerminalCommand::Sync) return runSync(dataPath, r, out, err);
 
     std::unique_ptr<Velk> v;
     std::string error;

@@ -20,7 +20,8 @@ enum class TerminalCommand {
     Version,
     ExportIcs,
     ImportIcs,
-    SyncSetup
+    SyncSetup,
+    Sync
 };
 
 // What the command line asks of a terminal run.
@@ -34,12 +35,14 @@ struct TerminalRequest {
     packedDT from = DT_EMPTY, to = DT_EMPTY; // --report FROM TO; empty: defaults
     bool csv = false;
     std::string user, passwordCommand; // --sync-setup's --user and --password-command
+    bool allowMassDelete = false;      // --sync --allow-mass-delete
 };
 
 // Exit codes of a terminal run.
 constexpr int EXIT_TERMINAL_OK = 0;
 constexpr int EXIT_TERMINAL_REFUSED = 1; // a change: the lock is held, or nothing could be written
 constexpr int EXIT_TERMINAL_BAD_INPUT = 2; // a bad command line, or a file that cannot be read
+constexpr int EXIT_TERMINAL_CONFLICTS = 3; // a sync kept conflicts in "Sync conflicts"
 constexpr int EXIT_TERMINAL_NETWORK = 4;   // the server or the network failed; nothing was lost
 
 // True when the arguments hold a long option: the run is a terminal one and

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <functional>
 
-namespace {
-
 // Runs a command that changes the organizer through the journal, as the
 // window would: takes the lock first (a window open on the file would
 // otherwise write its own data over the change), loads the data file and
@@ -63,6 +61,8 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
     v.itemTree().leaveTreeToTheSystem();
     return result;
 }
+
+namespace {
 
 // The group a changing command names, told on err when there is none.
 ToDoListGroup* namedGroup(Velk& v, const std::string& path, const char* nothing,

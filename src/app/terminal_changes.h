@@ -3,6 +3,7 @@
 #include "engine/velk.h"
 
 #include <cstdio>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <unistd.h>
@@ -44,6 +45,13 @@ inline std::string readFailure(const Velk& v, int read, const std::string& path)
     return read == -2 ? "cannot read the data file " + path + ": " + v.getReadDataError()
                       : "the data file " + path + " is corrupt";
 }
+
+// Runs a command that changes the organizer through the journal, as the
+// window would: takes the lock, loads the data file and replays the journal
+// of the runs before, then calls change with the organizer. nothing ends
+// every refusal ("nothing was added"). Result: the exit code.
+int changeThroughJournal(const std::string& path, const char* nothing, std::ostream& err,
+                         const std::function<int(Velk&, DiagnosticsToStderr&)>& change);
 
 // Tells on err of the empty journal files the last replay passed over: each
 // is a change lost on its way to the disk.

@@ -3,7 +3,6 @@
 
 #include "engine/velk.h"
 
-#include "crypt/random.h"
 #include "model/group.h"
 #include "storage/exchange_file.h"
 #include "storage/file_tools.h"
@@ -17,23 +16,6 @@ bool Velk::holdsEncipheredDescriptions(ToDoListGroup& group) {
 }
 
 namespace {
-
-// A new random UID for an entry (a version 4 UUID, RFC 4122). Results: 0;
-// -1 no random source could deliver.
-int newICalendarUid(std::string& uid) {
-    uid.clear();
-    unsigned char b[16];
-    if (GetRandomBytes(b, sizeof b) != 0) return -1;
-    b[6] = (b[6] & 0x0f) | 0x40; // version 4
-    b[8] = (b[8] & 0x3f) | 0x80; // the RFC 4122 variant
-    static const char hex[] = "0123456789abcdef";
-    for (int i = 0; i < 16; ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) uid += '-';
-        uid += hex[b[i] >> 4];
-        uid += hex[b[i] & 15];
-    }
-    return 0;
-}
 
 void entriesWithoutUid(ToDoListGroup& group, std::vector<ToDoListToDo*>& out) {
     for (std::size_t i = 0; i < group.getNrToDos(); ++i)
@@ -54,7 +36,7 @@ int Velk::giveUids(ToDoListGroup& group, std::string& error) {
     if (fresh.empty()) return 0;
     for (ToDoListToDo* t : fresh) {
         std::string uid;
-        if (newICalendarUid(uid) != 0) {
+        if (newUid(uid) != 0) {
             for (ToDoListToDo* u : fresh)
                 u->setUid(std::string());
             error = "no random numbers for the entries' UIDs could be had";
@@ -91,8 +73,7 @@ int Velk::exportICalendar(const std::string& path, ToDoListGroup& group, bool wi
                           T_IcsExportReport& report) {
     const DescriptionCipher* cipher = withEnciphered && crypt.IsLoggedIn() ? &crypt : nullptr;
     std::string target;
-    if (checkExchangeFile(path, fileName, ExchangeUse::Write, target, report.error) != 0)
-        return -2;
+    if (checkExchangeFile(path, fileName, ExchangeUse::Write, target, report.error) != 0) return -2;
     // Every entry leaves with the UID it keeps for life, saved before the
     // file is written.
     if (giveUids(group, report.error) != 0) return -1;

@@ -37,6 +37,28 @@ struct T_SaveReport {
     bool backupsDropped = false;
 };
 
+namespace net {
+class DavClient;
+}
+namespace storage {
+struct T_SyncState;
+}
+
+// What a sync run did.
+struct T_SyncReport {
+    unsigned collections = 0;              // calendars synced
+    unsigned pulled = 0, pushed = 0;       // entries that came in, and went up
+    unsigned deletedHere = 0, deletedThere = 0;
+    unsigned conflicts = 0;                // local versions kept in "Sync conflicts"
+    unsigned unreadable = 0;               // resources that hold no entry Velk can read
+    unsigned puts = 0, deletes = 0;        // the writing requests sent
+    bool reconciled = false;               // a backup was put back: nothing was deleted
+    std::string error;                     // why the run stopped
+};
+constexpr int SYNC_OK = 0;
+constexpr int SYNC_FAILED = -1;      // the server or the network failed (report.error)
+constexpr int SYNC_MASS_DELETE = -2; // refused: it would delete most of a calendar
+
 // The size of the main window that the data file keeps (half the pixels).
 struct T_Session {
     uint32_t uWinWidth = 320;
@@ -417,6 +439,20 @@ class Velk {
     // or made (error says why): the entries are as they were, except that
     // UIDs whose journal entries wait in memory stay with them.
     int giveUids(ToDoListGroup& group, std::string& error);
+    // A random UID for an entry (a version 4 UUID). Results: 0; -1 no random
+    // source could deliver.
+    static int newUid(std::string& uid);
+
+    // --- Sync with a CalDAV server (engine/caldav_sync.cpp) ---
+    // One run: every top-level group with its calendar on the server (made
+    // when missing; the root's own entries in "Velk"), remote changes in,
+    // local ones up, each as journal entries; state gets the tokens and
+    // what both sides hold. A conflict keeps the server's version in place
+    // and the local one in "Sync conflicts". Results: SYNC_OK; SYNC_FAILED
+    // (report.error; what was journalled stays, the next run goes on);
+    // SYNC_MASS_DELETE (nothing done) unless allowMassDelete.
+    int syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool allowMassDelete,
+                      T_SyncReport& report);
     // The name of the group an import of the iCalendar file makes: the file's
     // name without its folder and without ".ics".
     static std::string iCalendarGroupName(const std::string& file);
@@ -531,6 +567,7 @@ class Velk {
     int savePasswords(std::string& error);
 
     // The parts, each using only those declared before it.
+    struct SyncRun;
     ItemTree tree_;
     ContentView view_{tree_, crypt};
     Navigation nav_{tree_, view_};

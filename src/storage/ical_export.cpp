@@ -632,3 +632,132 @@ int exportICalendar(const std::string& path, const ToDoListGroup& group, const T
     report.error = std::strerror(file.lastError() ? file.lastError() : EIO);
     return -1;
 }
+
+namespace {
+
+// The properties of an entry that Velk reads and writes.
+bool velkOwns(icalproperty* p) {
+    switch (icalproperty_isa(p)) {
+    case ICAL_SUMMARY_PROPERTY:
+    case ICAL_DESCRIPTION_PROPERTY:
+    case ICAL_LOCATION_PROPERTY:
+    case ICAL_DTSTART_PROPERTY:
+    case ICAL_DTEND_PROPERTY:
+    case ICAL_DUE_PROPERTY:
+    case ICAL_DURATION_PROPERTY:
+    case ICAL_PRIORITY_PROPERTY:
+    case ICAL_STATUS_PROPERTY:
+    case ICAL_COMPLETED_PROPERTY:
+    case ICAL_TRANSP_PROPERTY:
+    case ICAL_CATEGORIES_PROPERTY:
+    case ICAL_RRULE_PROPERTY:
+    case ICAL_EXDATE_PROPERTY:
+    case ICAL_RDATE_PROPERTY:
+        return true;
+    case ICAL_X_PROPERTY:
+        return std::strncmp(icalproperty_get_x_name(p), "X-VELK-", 7) == 0;
+    default:
+        return false;
+    }
+}
+
+// The name a property is compared under: its kind, or an X- property's name.
+std::string ownedName(icalproperty* p) {
+    return icalproperty_isa(p) == ICAL_X_PROPERTY
+               ? icalproperty_get_x_name(p)
+               : icalproperty_kind_to_string(icalproperty_isa(p));
+}
+
+// The entry component of a calendar: its first VEVENT, VTODO or VJOURNAL
+// without RECURRENCE-ID.
+icalcomponent* entryOf(icalcomponent* cal) {
+    for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
+        const icalcomponent_kind k = icalcomponent_isa(c);
+        if ((k == ICAL_VEVENT_COMPONENT || k == ICAL_VTODO_COMPONENT ||
+             k == ICAL_VJOURNAL_COMPONENT) &&
+            !icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            return c;
+    }
+    return nullptr;
+}
+
+// The owned properties of c as text, by name.
+std::map<std::string, std::vector<std::string>> ownedLines(icalcomponent* c) {
+    std::map<std::string, std::vector<std::string>> lines;
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_ANY_PROPERTY))
+        if (velkOwns(p)) lines[ownedName(p)].push_back(takeText(icalproperty_as_ical_string_r(p)));
+    return lines;
+}
+
+} // namespace
+
+int patchICalendar(const std::string& server, const std::string& mine, const std::string& theirs,
+                   std::string& out) {
+    Component s(icalparser_parse_string(server.c_str()));
+    Component m(icalparser_parse_string(mine.c_str()));
+    Component t(icalparser_parse_string(theirs.c_str()));
+    icalerror_clear_errno();
+    icalcomponent* se = s ? entryOf(s.get()) : nullptr;
+    icalcomponent* me = m ? entryOf(m.get()) : nullptr;
+    icalcomponent* te = t ? entryOf(t.get()) : nullptr;
+    if (!se || !me || !te) return -1;
+    const auto mineLines = ownedLines(me), theirLines = ownedLines(te);
+    std::vector<std::string> changed;
+    for (const auto* side : {&mineLines, &theirLines})
+        for (const auto& [name, lines] : *side) {
+            const auto a = mineLines.find(name), b = theirLines.find(name);
+            const bool same =
+                a != mineLines.end() && b != theirLines.end() && a->second == b->second;
+            if (!same && std::find(changed.begin(), changed.end(), name) == changed.end())
+                changed.push_back(name);
+        }
+    bool zoneNeeded = false;
+    for (const std::string& name : changed) {
+        // The server's lines of that property go, mine come in their place.
+        std::vector<icalproperty*> gone;
+        for (icalproperty* p = icalcomponent_get_first_property(se, ICAL_ANY_PROPERTY); p;
+             p = icalcomponent_get_next_property(se, ICAL_ANY_PROPERTY))
+            if (velkOwns(p) && ownedName(p) == name) gone.push_back(p);
+        for (icalproperty* p : gone) {
+            icalcomponent_remove_property(se, p);
+            icalproperty_free(p);
+        }
+        for (icalproperty* p = icalcomponent_get_first_property(me, ICAL_ANY_PROPERTY); p;
+             p = icalcomponent_get_next_property(me, ICAL_ANY_PROPERTY))
+            if (velkOwns(p) && ownedName(p) == name) {
+                icalcomponent_add_property(se, icalproperty_new_clone(p));
+                zoneNeeded |= icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER) != nullptr;
+            }
+    }
+    // A value now in Velk's zone needs that zone in the calendar.
+    if (zoneNeeded)
+        for (icalcomponent* z =
+                 icalcomponent_get_first_component(m.get(), ICAL_VTIMEZONE_COMPONENT);
+             z; z = icalcomponent_get_next_component(m.get(), ICAL_VTIMEZONE_COMPONENT)) {
+            icalproperty* id = icalcomponent_get_first_property(z, ICAL_TZID_PROPERTY);
+            const char* tzid = id ? icalproperty_get_tzid(id) : nullptr;
+            bool present = false;
+            for (icalcomponent* y =
+                     icalcomponent_get_first_component(s.get(), ICAL_VTIMEZONE_COMPONENT);
+                 y && tzid;
+                 y = icalcomponent_get_next_component(s.get(), ICAL_VTIMEZONE_COMPONENT)) {
+                icalproperty* yid = icalcomponent_get_first_property(y, ICAL_TZID_PROPERTY);
+                present |= yid && std::strcmp(icalproperty_get_tzid(yid), tzid) == 0;
+            }
+            if (!present) icalcomponent_add_component(s.get(), icalcomponent_new_clone(z));
+        }
+    if (!changed.empty()) {
+        // The version goes up, so that other programs take the change.
+        icalproperty* seq = icalcomponent_get_first_property(se, ICAL_SEQUENCE_PROPERTY);
+        if (seq)
+            icalproperty_set_sequence(seq, icalproperty_get_sequence(seq) + 1);
+        else
+            icalcomponent_add_property(se, icalproperty_new_sequence(1));
+        icalproperty* stamp = icalcomponent_get_first_property(se, ICAL_DTSTAMP_PROPERTY);
+        if (stamp) icalproperty_set_dtstamp(stamp, utcTime(velkNow()));
+    }
+    out = takeText(icalcomponent_as_ical_string_r(s.get()));
+    return 0;
+}

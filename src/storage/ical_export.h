@@ -52,3 +52,17 @@ int exportICalendar(const std::string& path, const ToDoListGroup& group, const T
 // The name of the local time zone as the export finds it ("Europe/Berlin"),
 // or "" when it cannot be told.
 std::string localZoneName();
+
+// A server's resource changed in place for an entry edited here: server is
+// the resource's text, mine the entry's text now (entryICalendar), and
+// theirs the text the entry had as it came from the server (the server's
+// resource read and written again). Of the properties Velk holds (summary,
+// description, place, dates, priority, status, completion, transparency,
+// categories, the rule, skipped days and added dates, X-VELK-*) those whose
+// lines in mine differ from theirs take mine's lines in the server's first
+// component; everything else stays as the server has it: other components
+// (occurrences moved elsewhere, alarms), unknown properties, and the time
+// zones of the values Velk did not change. Results: 0 with out; -1 a text
+// cannot be read as a calendar with a component.
+int patchICalendar(const std::string& server, const std::string& mine, const std::string& theirs,
+                   std::string& out);

@@ -62,9 +62,20 @@ TEST(Sync, SetUpChecksTheAccountAndKeepsItWithoutThePassword) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_EQ(readWholeFile(state), before);
     }
+    // A run takes the calendar the server holds; one without an account is refused.
+    r = run({"--sync"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "synced 1 calendar: 0 in, 0 up, 0 deleted here, 0 deleted there\n");
+    r = runProcess(
+        {{"-f", work.file("other.dat"), "--sync"}, work.path(), {{"HOME", home.path()}}});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("no account is set up"), std::string::npos) << r.err;
+
     DataFileLock window;
     ASSERT_EQ(window.acquire(data), 0);
-    r = run({"--sync-setup", server.url()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("already running"), std::string::npos) << r.err;
+    for (const char* command : {"--sync-setup", "--sync"}) {
+        r = command == std::string("--sync") ? run({command}) : run({command, server.url()});
+        EXPECT_EQ(r.exitCode, 1) << command;
+        EXPECT_NE(r.err.find("already running"), std::string::npos) << r.err;
+    }
 }

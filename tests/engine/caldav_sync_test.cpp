@@ -1,0 +1,121 @@
+// Two organizers kept in step through a real Radicale: entries go up and come
+// in, an edit travels in place, a conflict keeps both versions, a delete
+// travels, a second run writes nothing, and the journal holds every step.
+
+#include "engine/velk.h"
+#include "net/dav_client.h"
+#include "storage/sync_state.h"
+#include "support/organizer.h"
+#include "support/radicale.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string homeFile =
+    fixedLines +
+    "<idmax=5>\ng\ns<unnamed>\nI1\nt\nsLoose end\nI2\n>\ng\nsHome\nI3\nt\nsPay rent\nI4\np5\nn" +
+    std::to_string(packDate(20, 3, 2011) | DT_NOTIME) + "\n>\nt\nsDentist\nI5\np100\nS1\nm" +
+    std::to_string(packDate(10, 3, 2011) | packTime(9, 0)) + "\nn" +
+    std::to_string(packDate(10, 3, 2011) | packTime(10, 0)) + "\n>\n>\n>\n</data>\n";
+
+struct Device {
+    Device(const RadicaleServer& server, const std::string& content) {
+        writeWholeFile(path, content);
+        org = std::make_unique<TestOrganizer>(path);
+        state.url = server.url();
+        options.user = "velk";
+    }
+    T_SyncReport sync() {
+        net::HttpClient http(options);
+        net::DavClient dav(http);
+        T_SyncReport report;
+        EXPECT_EQ((*org)->syncCalendars(dav, state, false, report), SYNC_OK) << report.error;
+        return report;
+    }
+    Velk& v() { return **org; }
+    ToDoListToDo& entry(const std::string& summary) {
+        ToDoListToDo* t = findToDo(*v().getRoot(), summary);
+        EXPECT_NE(t, nullptr) << summary;
+        return *t;
+    }
+    TempDir dir;
+    std::string path = dir.file("o.dat");
+    std::unique_ptr<TestOrganizer> org;
+    storage::T_SyncState state;
+    net::HttpOptions options;
+};
+
+// An edit made in the window: the entry changes and is journalled.
+void edit(Velk& v, ToDoListToDo& t, const std::string& summary) {
+    v.setItem(&t);
+    v.incsave_rememberTodo();
+    t.setSummary(summary);
+    v.incsave_saveCurItem();
+}
+
+} // namespace
+
+TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    Device a(server, homeFile), b(server, fixedLines + "g\n>\n</data>\n");
+
+    T_SyncReport r = a.sync();
+    EXPECT_EQ(r.collections, 2u);
+    EXPECT_EQ(r.pushed, 3u);
+    r = a.sync();
+    EXPECT_EQ(r.puts + r.deletes, 0u) << "nothing to do writes nothing";
+
+    net::HttpClient http(a.options);
+    net::DavClient dav(http);
+    std::vector<net::DavCollection> calendars;
+    std::string error;
+    ASSERT_EQ(dav.calendars(a.state.home, calendars, error), net::DAV_OK) << error;
+    ASSERT_EQ(calendars.size(), 2u);
+
+    r = b.sync();
+    EXPECT_EQ(r.pulled, 3u);
+    EXPECT_EQ(r.puts, 0u);
+    ToDoListGroup* home = findGroup(*b.v().getRoot(), "Home");
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(home->getNrToDos(), 2u);
+    EXPECT_EQ(b.entry("Dentist").getDateTime(WHICH_BEGIN),
+              a.entry("Dentist").getDateTime(WHICH_BEGIN));
+    EXPECT_EQ(b.entry("Pay rent").getPriority(), 5u);
+
+    // An edit travels in place: the same entry, the same sync ID.
+    const unsigned rentID = a.entry("Pay rent").getSyncID();
+    edit(b.v(), b.entry("Pay rent"), "Pay rent and bills");
+    EXPECT_EQ(b.sync().pushed, 1u);
+    EXPECT_EQ(a.sync().pulled, 1u);
+    EXPECT_EQ(a.entry("Pay rent and bills").getSyncID(), rentID);
+
+    // Both changed: the server's version in place, this one kept aside.
+    edit(a.v(), a.entry("Dentist"), "Dentist at 8");
+    edit(b.v(), b.entry("Dentist"), "Dentist at 9");
+    b.sync();
+    r = a.sync();
+    EXPECT_EQ(r.conflicts, 1u);
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Dentist at 9"), nullptr);
+    ToDoListGroup* kept = findGroup(*a.v().getRoot(), "Sync conflicts");
+    ASSERT_NE(kept, nullptr);
+    ASSERT_EQ(kept->getNrToDos(), 1u);
+    EXPECT_EQ(kept->getToDo(0)->getSummary(), "Dentist at 8 (conflict, this computer, 2011-03-05)");
+    EXPECT_TRUE(kept->getToDo(0)->extras().uid.empty()) << "a copy of its own, never synced";
+    r = a.sync();
+    EXPECT_EQ(r.puts + r.deletes + r.conflicts, 0u);
+
+    // A delete travels.
+    ASSERT_EQ(b.v().DeleteItem(&b.entry("Loose end")), 0);
+    EXPECT_EQ(b.sync().deletedThere, 1u);
+    EXPECT_EQ(a.sync().deletedHere, 1u);
+    EXPECT_EQ(findToDo(*a.v().getRoot(), "Loose end"), nullptr);
+
+    // Every step is in the journal: a restart gives the same organizer.
+    const std::string before = dumpTree(a.v());
+    TestOrganizer again(a.path);
+    ASSERT_EQ(again.replayed, 1) << again.journalError;
+    EXPECT_EQ(dumpTree(*again), before);
+}
