@@ -90,6 +90,18 @@ struct Velk::SyncRun {
         t.putIntoCalList(cal);
         t.setSyncState(resource, etag, hash(t));
     }
+    // A new entry from the server's resource url, in group.
+    ToDoListToDo* adopt(ToDoListGroup& group, std::unique_ptr<ToDoListToDo> incoming,
+                        const std::string& url, const std::string& etag) {
+        ToDoListToDo* made = group.adoptToDo(std::move(incoming));
+        made->sanitizeTimeThings();
+        made->putIntoCalList(v.tree_.calendar());
+        made->setSyncState(url, etag, hash(*made));
+        numberNewItems(v.tree_.idmax(), *v.tree_.root(), *made, false);
+        v.incsave_writeNew(*made, group);
+        ++report.pulled;
+        return made;
+    }
     // Keeps the local version of t as a new entry in "Sync conflicts".
     void keepConflict(const ToDoListToDo& t) {
         ToDoListGroup& root = *v.tree_.root();
@@ -173,14 +185,7 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
                           : byUid.count(incoming->extras().uid) ? byUid[incoming->extras().uid]
                                                                 : nullptr;
         if (!t) {
-            ToDoListToDo* made = group.adoptToDo(std::move(incoming));
-            made->sanitizeTimeThings();
-            made->putIntoCalList(v.tree_.calendar());
-            made->setSyncState(res.url, res.etag, hash(*made));
-            numberNewItems(v.tree_.idmax(), *v.tree_.root(), *made, false);
-            v.incsave_writeNew(*made, group);
-            byResource[res.url] = made;
-            ++report.pulled;
+            byResource[res.url] = adopt(group, std::move(incoming), res.url, res.etag);
             continue;
         }
         // Compared as Velk holds it: what Velk cannot hold (alarms, other
@@ -301,13 +306,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
                 std::unique_ptr<ToDoListToDo> theirs =
                     server.empty() ? nullptr : entryOf(server[0].data);
                 if (!theirs) continue;
-                ToDoListToDo* made = group.adoptToDo(std::move(theirs));
-                made->putIntoCalList(v.tree_.calendar());
-                made->setSyncState(url, server[0].etag, hash(*made));
-                numberNewItems(v.tree_.idmax(), *v.tree_.root(), *made, false);
-                v.incsave_writeNew(*made, group);
+                adopt(group, std::move(theirs), url, server[0].etag);
                 members[url] = server[0].etag;
-                ++report.pulled;
                 continue;
             }
             if (r != net::DAV_OK) return r;
