@@ -82,6 +82,8 @@ struct Velk::SyncRun {
         copy.setID(t.getID());
         copy.setPath(t.getPath());
         copy.setSyncID(t.getSyncID());
+        // A description kept enciphered never went to the server: it stays.
+        if (t.getDescrData().keptEnciphered()) copy.setDescription(&t.getDescrData());
         T_Calendar& cal = v.tree_.calendar();
         t.removeFromCalLists(cal);
         const std::string resource = t.extras().resource;

@@ -9,6 +9,7 @@
 #include "support/radicale.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +63,10 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     ASSERT_TRUE(server.running()) << server.log();
     Device a(server, homeFile), b(server, fixedLines + "g\n>\n</data>\n");
 
+    // A description to be kept enciphered never goes to the server.
+    ToDoListToDo& rent = a.entry("Pay rent");
+    rent.setDescription("PIN 4711");
+    rent.SetSaveCrypt(true);
     T_SyncReport r = a.sync();
     EXPECT_EQ(r.collections, 2u);
     EXPECT_EQ(r.pushed, 3u);
@@ -91,6 +96,12 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     EXPECT_EQ(b.sync().pushed, 1u);
     EXPECT_EQ(a.sync().pulled, 1u);
     EXPECT_EQ(a.entry("Pay rent and bills").getSyncID(), rentID);
+    EXPECT_EQ(a.entry("Pay rent and bills").getDescrData().getData().size(), 9u)
+        << "the enciphered description stays here";
+    for (const auto& f : std::filesystem::recursive_directory_iterator(server.storage())) {
+        if (!f.is_regular_file()) continue;
+        EXPECT_EQ(readWholeFile(f.path()).find("PIN 4711"), std::string::npos) << f.path();
+    }
 
     // Both changed: the server's version in place, this one kept aside.
     edit(a.v(), a.entry("Dentist"), "Dentist at 8");
