@@ -28,11 +28,12 @@ struct Device {
         state.url = server.url();
         options.user = "velk";
     }
-    T_SyncReport sync() {
+    T_SyncReport sync(int expect = SYNC_OK, bool allowMassDelete = false) {
         net::HttpClient http(options);
         net::DavClient dav(http);
         T_SyncReport report;
-        EXPECT_EQ((*org)->syncCalendars(dav, state, false, report), SYNC_OK) << report.error;
+        EXPECT_EQ((*org)->syncCalendars(dav, state, allowMassDelete, report), expect)
+            << report.error;
         return report;
     }
     Velk& v() { return **org; }
@@ -129,4 +130,45 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     TestOrganizer again(a.path);
     ASSERT_EQ(again.replayed, 1) << again.journalError;
     EXPECT_EQ(dumpTree(*again), before);
+}
+
+// A token the server no longer knows lists everything anew without doubling
+// anything; a run that would delete most of a calendar stops; a data file
+// older than the last run (a backup put back) deletes nothing and gets back
+// what it lacks.
+TEST(CalDavSync, SafetyValvesKeepTheServersEntries) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    std::string lots = fixedLines + "g\ns<unnamed>\nI1\ng\nsLots\nI2\n";
+    for (int i = 0; i < 12; ++i)
+        lots += "t\nsTask " + std::to_string(i) + "\nI" + std::to_string(3 + i) + "\n>\n";
+    Device a(server, lots + ">\n>\n</data>\n");
+    EXPECT_EQ(a.sync().pushed, 12u);
+    net::HttpClient http(a.options);
+    net::DavClient dav(http);
+    auto onServer = [&] {
+        std::vector<net::DavResource> members;
+        std::string error;
+        EXPECT_EQ(dav.members(a.state.collections.at(0).url, members, error), net::DAV_OK);
+        return members.size();
+    };
+
+    a.state.collections.at(0).token = "http://radicale.org/ns/sync/gone";
+    T_SyncReport r = a.sync();
+    EXPECT_EQ(r.pulled + r.puts + r.deletes, 0u);
+    EXPECT_EQ(findGroup(*a.v().getRoot(), "Lots")->getNrToDos(), 12u);
+
+    for (int i = 0; i < 11; ++i)
+        ASSERT_EQ(a.v().DeleteItem(&a.entry("Task " + std::to_string(i))), 0);
+    r = a.sync(SYNC_MASS_DELETE);
+    EXPECT_NE(r.error.find("would delete 11 of the 12 entries"), std::string::npos) << r.error;
+    EXPECT_EQ(onServer(), 12u);
+
+    a.state.idmax = a.v().getIdMax() + 1; // the last run saw a newer data file
+    r = a.sync(SYNC_OK, true);
+    EXPECT_TRUE(r.reconciled);
+    EXPECT_EQ(r.deletes, 0u);
+    EXPECT_EQ(r.pulled, 11u);
+    EXPECT_EQ(onServer(), 12u);
+    EXPECT_EQ(findGroup(*a.v().getRoot(), "Lots")->getNrToDos(), 12u);
 }
