@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <curl/curl.h>
 #include <memory>
 
@@ -175,7 +176,9 @@ int HttpClient::send(const HttpRequest& request, HttpResponse& response, std::st
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &collect);
     ++sent;
+    const auto start = std::chrono::steady_clock::now();
     const CURLcode r = curl_easy_perform(curl);
+    waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     curl_slist_free_all(headers);
     if (r != CURLE_OK) {
         error = collect.tooLarge ? "the answer is larger than 256 MB"

@@ -66,13 +66,16 @@ class HttpClient {
     // (a refused URL, no connection, a certificate not trusted, a timeout, a
     // body too large): error says why.
     int send(const HttpRequest& request, HttpResponse& response, std::string& error);
-    // How many requests were sent, and by method.
+    // How many requests were sent, and the seconds spent waiting for their
+    // answers (the server's and the network's share of a run).
     unsigned requests() const { return sent; }
+    double secondsWaiting() const { return waited; }
 
   private:
     HttpOptions options;
     CURL* curl = nullptr;
     unsigned sent = 0;
+    double waited = 0;
 };
 
 } // namespace net
