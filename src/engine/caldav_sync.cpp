@@ -383,16 +383,6 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
         state.collections.push_back({id, url, std::string(), {}});
         return &state.collections.back();
     };
-    // Collections the organizer does not know yet become top-level groups.
-    for (const net::DavCollection& d : remote) {
-        if (taken.count(d.url)) continue;
-        ToDoListGroup* g = root.newGroup();
-        g->setSummary(d.displayName.empty() ? std::string("Calendar") : d.displayName);
-        numberNewItems(tree_.idmax(), root, *g, true);
-        incsave_writeNew(*g, root);
-        taken.insert(d.url);
-        state.collections.push_back({g->getSyncID(), d.url, std::string(), {}});
-    }
     if (root.getNrToDos() != 0 || state.collectionOf(0)) pairs.push_back({&root, false, nullptr});
     for (std::size_t i = 0; i < root.getNrGroups(); ++i) {
         ToDoListGroup* g = root.getGroup(i);
@@ -420,10 +410,25 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
             return SYNC_MASS_DELETE;
         }
     }
+    // Each group's calendar: the one the last run used, else one of its name
+    // (a run that ended before it could note the calendar it made), else a new one.
     for (Pair& p : pairs) {
         p.collection = collectionFor(p.group == &root ? 0 : p.group->getSyncID(),
                                      p.group == &root ? ROOT_COLLECTION : p.group->getSummary());
         if (!p.collection) return SYNC_FAILED;
+    }
+    // Calendars the organizer does not know yet become top-level groups.
+    for (const net::DavCollection& d : remote) {
+        if (taken.count(d.url)) continue;
+        ToDoListGroup* g = root.newGroup();
+        g->setSummary(d.displayName.empty() ? std::string("Calendar") : d.displayName);
+        numberNewItems(tree_.idmax(), root, *g, true);
+        incsave_writeNew(*g, root);
+        taken.insert(d.url);
+        state.collections.push_back({g->getSyncID(), d.url, std::string(), {}});
+        pairs.push_back({g, true, &state.collections.back()});
+    }
+    for (Pair& p : pairs) {
         if (run.sync(*p.group, p.deep, *p.collection, reconcile) != net::DAV_OK) {
             report.error = run.error;
             return SYNC_FAILED;

@@ -6,7 +6,9 @@
 #include "support/radicale.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 
 // --sync-setup checks the account against the server and keeps it beside the
@@ -77,5 +79,64 @@ TEST(Sync, SetUpChecksTheAccountAndKeepsItWithoutThePassword) {
         r = command == std::string("--sync") ? run({command}) : run({command, server.url()});
         EXPECT_EQ(r.exitCode, 1) << command;
         EXPECT_NE(r.err.find("already running"), std::string::npos) << r.err;
+    }
+}
+
+// A first sync killed right after the server took its first, a middle or its
+// last new entry (before Velk saw the answer): the next run finds every entry
+// once on the server and once here, and the run after it writes nothing.
+TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    FaultProxy proxy(server.port());
+    ASSERT_TRUE(proxy.running());
+    for (const int killedAt : {1, 5, 8}) {
+        SCOPED_TRACE(killedAt);
+        TempDir work;
+        const std::string data = work.file("o.dat"), group = "Round " + std::to_string(killedAt);
+        std::string file =
+            "<type=Velk>\n<version=0.54>\n<data>\ng\ns<unnamed>\nI1\ng\ns" + group + "\nI2\n";
+        for (int i = 0; i < 8; ++i)
+            file += "t\nsTask " + std::to_string(i) + "\nI" + std::to_string(3 + i) + "\n>\n";
+        writeWholeFile(data, file + ">\n>\n</data>\n");
+        auto spec = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), {"-f", data});
+            return ProcessSpec{args, work.path(), {{"HOME", work.path()}}};
+        };
+        // A user of its own: a home of its own on the server.
+        const std::string user = "user" + std::to_string(killedAt);
+        ASSERT_EQ(runProcess(spec({"--sync-setup", proxy.url(), "--user", user})).exitCode, 0);
+
+        proxy.rules("PUT " + std::to_string(killedAt) + " kill " + proxy.pidFile() + "\n");
+        const pid_t velk = startProcess(spec({"--sync"}));
+        writeWholeFile(proxy.pidFile(), std::to_string(velk));
+        EXPECT_EQ(waitProcess(velk, 30).exitCode, -9);
+        proxy.rules("");
+
+        ProcessResult r = runProcess(spec({"--sync"}));
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        net::HttpClient http({user, "", "", 15, 60});
+        net::DavClient dav(http);
+        std::vector<net::DavResource> members, fetched;
+        std::string error,
+            collection = server.url() + user + "/round-" + std::to_string(killedAt) + "/";
+        ASSERT_EQ(dav.members(collection, members, error), net::DAV_OK) << error;
+        std::vector<std::string> urls;
+        for (const net::DavResource& m : members)
+            urls.push_back(m.url);
+        ASSERT_EQ(dav.fetch(collection, urls, fetched, error), net::DAV_OK) << error;
+        std::set<std::string> summaries;
+        for (const net::DavResource& f : fetched)
+            summaries.insert(f.data.substr(f.data.find("SUMMARY:"), 14));
+        EXPECT_EQ(fetched.size(), 8u) << "each entry once on the server";
+        EXPECT_EQ(summaries.size(), 8u);
+        r = runProcess(spec({"--search", "Task"}));
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8) << r.out;
+        proxy.clearLog();
+        r = runProcess(spec({"--sync"}));
+        EXPECT_EQ(r.out, "synced 1 calendar: 0 in, 0 up, 0 deleted here, 0 deleted there\n");
+        const std::string log = proxy.log();
+        EXPECT_EQ(log.find("PUT "), std::string::npos) << log;
+        EXPECT_EQ(log.find("DELETE "), std::string::npos) << log;
     }
 }

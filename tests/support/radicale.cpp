@@ -41,9 +41,9 @@ bool accepts(int port) {
 } // namespace
 
 RadicaleServer::RadicaleServer() {
-    port = freePort();
+    port_ = freePort();
     const std::string config = dir.file("config");
-    writeWholeFile(config, "[server]\nhosts = 127.0.0.1:" + std::to_string(port) +
+    writeWholeFile(config, "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) +
                                "\n[auth]\ntype = none\n[rights]\ntype = owner_only\n"
                                "[storage]\nfilesystem_folder = " +
                                storage() + "\n[web]\ntype = none\n[logging]\nlevel = warning\n");
@@ -58,7 +58,7 @@ RadicaleServer::RadicaleServer() {
         ::_exit(127);
     }
     for (int i = 0; pid > 0 && i < 1500; ++i) {
-        if (accepts(port)) {
+        if (accepts(port_)) {
             ready = true;
             break;
         }
@@ -85,5 +85,35 @@ RadicaleServer::~RadicaleServer() {
 }
 
 std::string RadicaleServer::url() const {
-    return "http://127.0.0.1:" + std::to_string(port) + "/";
+    return "http://127.0.0.1:" + std::to_string(port_) + "/";
 }
+
+#ifdef VELK_FAULT_PROXY
+FaultProxy::FaultProxy(int upstreamPort) {
+    writeWholeFile(dir.file("rules"), "");
+    writeWholeFile(dir.file("log"), "");
+    const std::string portFile = dir.file("port");
+    pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(dir.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) ::dup2(fd, 2);
+        ::execl("/usr/bin/python3", "python3", VELK_FAULT_PROXY,
+                std::to_string(upstreamPort).c_str(), portFile.c_str(), dir.file("rules").c_str(),
+                dir.file("log").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    for (int i = 0; pid > 0 && i < 1000 && port_ == 0; ++i) {
+        if (::access(portFile.c_str(), F_OK) == 0)
+            port_ = std::stoi(readWholeFile(portFile));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+FaultProxy::~FaultProxy() {
+    if (pid <= 0) return;
+    ::kill(pid, SIGKILL);
+    int status;
+    ::waitpid(pid, &status, 0);
+}
+#endif
