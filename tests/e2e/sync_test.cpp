@@ -83,14 +83,24 @@ TEST(Sync, SetUpChecksTheAccountAndKeepsItWithoutThePassword) {
 }
 
 // A first sync killed right after the server took its first, a middle or its
-// last new entry (before Velk saw the answer): the next run finds every entry
-// once on the server and once here, and the run after it writes nothing.
+// last new entry (before Velk saw the answer), or one whose server fails on
+// the way: the next run finds every entry once on the server and once here,
+// and the run after it writes nothing.
 TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
     RadicaleServer server;
     ASSERT_TRUE(server.running()) << server.log();
     FaultProxy proxy(server.port());
     ASSERT_TRUE(proxy.running());
-    for (const int killedAt : {1, 5, 8}) {
+    // A kill after the first, a middle and the last new entry; the server
+    // failing (503) on a middle one: the run says so (exit 4) and keeps what
+    // it did.
+    const struct {
+        int at;
+        const char* action;
+        int exitCode;
+    } faults[] = {{1, "kill", -9}, {5, "kill", -9}, {8, "kill", -9}, {3, "status 503", 4}};
+    for (const auto& fault : faults) {
+        const int killedAt = fault.at + (fault.exitCode == 4 ? 10 : 0); // a user of its own
         SCOPED_TRACE(killedAt);
         TempDir work;
         const std::string data = work.file("o.dat"), group = "Round " + std::to_string(killedAt);
@@ -107,10 +117,15 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         const std::string user = "user" + std::to_string(killedAt);
         ASSERT_EQ(runProcess(spec({"--sync-setup", proxy.url(), "--user", user})).exitCode, 0);
 
-        proxy.rules("PUT " + std::to_string(killedAt) + " kill " + proxy.pidFile() + "\n");
+        proxy.rules("PUT " + std::to_string(fault.at) + " " + fault.action + " " +
+                    (fault.exitCode == -9 ? proxy.pidFile() : std::string()) + "\n");
         const pid_t velk = startProcess(spec({"--sync"}));
         writeWholeFile(proxy.pidFile(), std::to_string(velk));
-        EXPECT_EQ(waitProcess(velk, 30).exitCode, -9);
+        const ProcessResult failed = waitProcess(velk, 30);
+        EXPECT_EQ(failed.exitCode, fault.exitCode) << failed.err;
+        if (fault.exitCode == 4) {
+            EXPECT_NE(failed.err.find("answered 503"), std::string::npos) << failed.err;
+        }
         proxy.rules("");
 
         ProcessResult r = runProcess(spec({"--sync"}));
