@@ -155,3 +155,41 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         EXPECT_EQ(log.find("DELETE "), std::string::npos) << log;
     }
 }
+
+// An answer the server cuts short (507 on the calendar, with the token to go
+// on from) is followed until its end: every entry comes in, once.
+TEST(Sync, AnAnswerCutShortIsFollowedToItsEnd) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    FaultProxy proxy(server.port());
+    ASSERT_TRUE(proxy.running());
+    TempDir first, second;
+    std::string file = "<type=Velk>\n<version=0.54>\n<data>\ng\ns<unnamed>\nI1\ng\nsHome\nI2\n";
+    for (int i = 0; i < 6; ++i)
+        file += "t\nsTask " + std::to_string(i) + "\nI" + std::to_string(3 + i) + "\n>\n";
+    writeWholeFile(first.file("o.dat"), file + ">\n>\n</data>\n");
+    auto run = [&](const TempDir& dir, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-f", dir.file("o.dat")});
+        return runProcess({args, dir.path(), {{"HOME", dir.path()}}});
+    };
+    for (const TempDir* dir : {&first, &second})
+        ASSERT_EQ(run(*dir, {"--sync-setup", proxy.url(), "--user", "velk"}).exitCode, 0);
+    ASSERT_EQ(run(first, {"--sync"}).exitCode, 0);
+    ASSERT_EQ(run(second, {"--sync"}).exitCode, 0);
+    for (int i = 6; i < 12; ++i)
+        ASSERT_EQ(run(first, {"--add", "Task " + std::to_string(i), "--group", "Home"}).exitCode,
+                  0);
+    ASSERT_EQ(run(first, {"--sync"}).exitCode, 0);
+
+    proxy.clearLog();
+    proxy.rules("REPORT 1 truncate -\n");
+    const ProcessResult r = run(second, {"--sync"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "synced 1 calendar: 6 in, 0 up, 0 deleted here, 0 deleted there\n");
+    const std::string log = proxy.log();
+    EXPECT_EQ(log, "PROPFIND /velk/ 207\nREPORT /velk/home/ 207\nREPORT /velk/home/ 207\n"
+                   "REPORT /velk/home/ 207\n")
+        << "the cut answer, the rest, then the entries fetched";
+    const ProcessResult found = run(second, {"--search", "Task"});
+    EXPECT_EQ(std::count(found.out.begin(), found.out.end(), '\n'), 12) << found.out;
+}

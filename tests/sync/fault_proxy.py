@@ -9,6 +9,11 @@ whenever the file changes):
                             the connection without an answer
     METHOD N status CODE    answer the N-th request of METHOD with CODE
                             without forwarding it
+    REPORT N truncate -     forward the N-th REPORT and cut its multistatus
+                            short, as a server does that answers in parts:
+                            the first half of the members, a 507 for the
+                            request URI, and the request's own sync token, so
+                            that the next request asks again from there
 
 usage: fault_proxy.py UPSTREAM_PORT PORT_FILE RULE_FILE LOG_FILE
 """
@@ -16,6 +21,7 @@ usage: fault_proxy.py UPSTREAM_PORT PORT_FILE RULE_FILE LOG_FILE
 import http.client
 import http.server
 import os
+import re
 import signal
 import sys
 import threading
@@ -41,6 +47,18 @@ def rule_for(method):
             if len(words) == 4 and words[0] == method and int(words[1]) == n:
                 return words[2], words[3]
     return None
+
+
+def truncated(answer, request, path):
+    """The multistatus answer cut short after half of its responses."""
+    responses = re.findall(r"<(?:\w+:)?response>.*?</(?:\w+:)?response>", answer, re.S)
+    token = re.search(r"<(?:\w+:)?sync-token>(.*?)</(?:\w+:)?sync-token>", request, re.S)
+    kept = "".join(responses[: len(responses) // 2])
+    cut = ('<response xmlns="DAV:"><href>%s</href><status>HTTP/1.1 507 Insufficient Storage'
+           '</status></response>' % path)
+    return ('<?xml version="1.0" encoding="utf-8"?><multistatus xmlns="DAV:">%s%s'
+            "<sync-token>%s</sync-token></multistatus>"
+            % (kept, cut, token.group(1) if token else ""))
 
 
 class Proxy(http.server.BaseHTTPRequestHandler):
@@ -70,6 +88,8 @@ class Proxy(http.server.BaseHTTPRequestHandler):
         answer = conn.getresponse()
         data = answer.read()
         self.log(answer.status)
+        if rule and rule[0] == "truncate" and answer.status == 207:
+            data = truncated(data.decode(), (body or b"").decode(), self.path).encode()
         if rule and rule[0] == "kill":
             with open(rule[1]) as f:
                 os.kill(int(f.read().strip()), signal.SIGKILL)
