@@ -9,6 +9,7 @@
 #include "support/radicale.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -171,4 +172,85 @@ TEST(CalDavSync, SafetyValvesKeepTheServersEntries) {
     EXPECT_EQ(r.pulled, 11u);
     EXPECT_EQ(onServer(), 12u);
     EXPECT_EQ(findGroup(*a.v().getRoot(), "Lots")->getNrToDos(), 12u);
+}
+
+// An entry another program wrote (a zone of its own, a rule with a skipped
+// day, a moved occurrence, an alarm, a property of its own) and whose
+// summary is edited here goes back changed in that summary alone, compared
+// line by line (the parts of a rule in any order).
+TEST(CalDavSync, AForeignEntryEditedHereKeepsEverythingElse) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    Device a(server, fixedLines + "g\n>\n</data>\n");
+    net::HttpClient http(a.options);
+    net::DavClient dav(http);
+    std::string error, etag;
+    std::string home;
+    ASSERT_EQ(dav.discover(server.url(), home, error), net::DAV_OK) << error;
+    const std::string cal = home + "club/";
+    ASSERT_EQ(dav.makeCalendar(cal, "Club", error), net::DAV_OK) << error;
+    const std::string foreign =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+        "BEGIN:VTIMEZONE\r\nTZID:America/New_York\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\n"
+        "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19700308T020000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\nTZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\n"
+        "END:DAYLIGHT\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:club@example.org\r\n"
+        "DTSTAMP:20110101T000000Z\r\nSUMMARY:Club\r\n"
+        "DTSTART;TZID=America/New_York:20110307T180000\r\n"
+        "DTEND;TZID=America/New_York:20110307T190000\r\nRRULE:FREQ=WEEKLY\r\n"
+        "EXDATE;TZID=America/New_York:20110314T180000\r\nX-OTHER-COLOUR:teal\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Club\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:club@example.org\r\nDTSTAMP:20110101T000000Z\r\n"
+        "RECURRENCE-ID;TZID=America/New_York:20110321T180000\r\nSUMMARY:Club (moved)\r\n"
+        "DTSTART;TZID=America/New_York:20110322T100000\r\n"
+        "DTEND;TZID=America/New_York:20110322T110000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(dav.put(cal + "club.ics", foreign, "", etag, error), net::DAV_OK) << error;
+
+    auto onServer = [&] {
+        std::vector<net::DavResource> now;
+        EXPECT_EQ(dav.fetch(cal, {cal + "club.ics"}, now, error), net::DAV_OK) << error;
+        return now.empty() ? std::string() : now[0].data;
+    };
+    // Its lines, the summary, version and stamp aside, unfolded and sorted.
+    auto lines = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        for (std::size_t at; (at = text.find("\n ")) != std::string::npos;)
+            text.erase(at, 2);
+        std::vector<std::string> out;
+        for (std::size_t from = 0, to; (to = text.find('\n', from)) != std::string::npos;
+             from = to + 1) {
+            std::string line = text.substr(from, to - from);
+            if (!line.rfind("SUMMARY:", 0) || !line.rfind("SEQUENCE:", 0) ||
+                !line.rfind("DTSTAMP:", 0))
+                continue;
+            if (!line.rfind("RRULE:", 0)) {
+                // The parts of a rule in any order mean the same rule.
+                std::vector<std::string> parts;
+                for (std::size_t a = 6, b; a <= line.size(); a = b + 1) {
+                    b = std::min(line.find(';', a), line.size());
+                    parts.push_back(line.substr(a, b - a));
+                }
+                std::sort(parts.begin(), parts.end());
+                line = "RRULE:";
+                for (const std::string& part : parts)
+                    line += part + ";";
+            }
+            out.push_back(line);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(a.sync().pulled, 1u);
+    T_SyncReport r = a.sync();
+    EXPECT_EQ(r.puts, 0u) << "never written back only because Velk would write it otherwise";
+    const std::string before = onServer();
+    edit(a.v(), a.entry("Club"), "Chess club");
+    EXPECT_EQ(a.sync().pushed, 1u);
+    const std::string after = onServer();
+    EXPECT_EQ(lines(after), lines(before)) << after;
+    EXPECT_GT(lines(after).size(), 30u);
+    EXPECT_NE(after.find("SUMMARY:Chess club"), std::string::npos) << after;
+    EXPECT_NE(after.find("SUMMARY:Club (moved)"), std::string::npos);
+    EXPECT_NE(after.find("SEQUENCE:1"), std::string::npos);
 }
