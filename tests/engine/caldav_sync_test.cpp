@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -125,6 +126,23 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     EXPECT_EQ(b.sync().deletedThere, 1u);
     EXPECT_EQ(a.sync().deletedHere, 1u);
     EXPECT_EQ(findToDo(*a.v().getRoot(), "Loose end"), nullptr);
+
+    // A pasted copy of a synced group is new to the server: new UIDs, its
+    // own calendar, nothing refused.
+    a.v().setGroup(findGroup(*a.v().getRoot(), "Home"));
+    const std::string clip = a.dir.file("clip");
+    ASSERT_EQ(a.v().exportGroupToFile(clip.c_str()), 0);
+    a.v().setGroup(a.v().getRoot());
+    ASSERT_EQ(a.v().insertDataFromFile(clip.c_str()), 0);
+    r = a.sync();
+    EXPECT_EQ(r.pushed, 2u);
+    EXPECT_EQ(r.puts, 2u) << "no write refused";
+    std::set<std::string> uids;
+    for (std::size_t g = 0; g < a.v().getRoot()->getNrGroups(); ++g)
+        if (a.v().getRoot()->getGroup(g)->getSummary() == "Home")
+            for (std::size_t i = 0; i < a.v().getRoot()->getGroup(g)->getNrToDos(); ++i)
+                uids.insert(a.v().getRoot()->getGroup(g)->getToDo(i)->extras().uid);
+    EXPECT_EQ(uids.size(), 4u) << "two Home groups of two entries each, each with a UID of its own";
 
     // Every step is in the journal: a restart gives the same organizer.
     const std::string before = dumpTree(a.v());
@@ -253,4 +271,28 @@ TEST(CalDavSync, AForeignEntryEditedHereKeepsEverythingElse) {
     EXPECT_NE(after.find("SUMMARY:Chess club"), std::string::npos) << after;
     EXPECT_NE(after.find("SUMMARY:Club (moved)"), std::string::npos);
     EXPECT_NE(after.find("SEQUENCE:1"), std::string::npos);
+}
+
+// A write the server refuses because the entry changed there (412) keeps
+// both: the server's version in place, this one in "Sync conflicts".
+TEST(CalDavSync, AWriteRefusedAsOutOfDateKeepsBoth) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    FaultProxy proxy(server.port());
+    ASSERT_TRUE(proxy.running());
+    Device a(server, homeFile);
+    a.state.url = proxy.url();
+    a.sync();
+    edit(a.v(), a.entry("Dentist"), "Dentist, moved");
+    proxy.rules("PUT 1 status 412\n");
+    T_SyncReport r = a.sync();
+    EXPECT_EQ(r.conflicts, 1u);
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Dentist"), nullptr) << "the server's version";
+    ToDoListGroup* kept = findGroup(*a.v().getRoot(), "Sync conflicts");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->getToDo(0)->getSummary(),
+              "Dentist, moved (conflict, this computer, 2011-03-05)");
+    proxy.rules("");
+    r = a.sync();
+    EXPECT_EQ(r.puts + r.deletes + r.conflicts, 0u);
 }
