@@ -170,8 +170,15 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
     std::vector<std::string> wanted;
     for (const net::DavResource& m : changes.changed) {
         const auto known = byResource.find(m.url);
-        if (known == byResource.end() || known->second->extras().etag != m.etag)
-            wanted.push_back(m.url);
+        if (known != byResource.end()) {
+            if (known->second->extras().etag != m.etag) wanted.push_back(m.url);
+            continue;
+        }
+        // Not here: new there, or deleted here since the last run, which
+        // then saw it as it is (the delete goes up below). After a backup
+        // was put back it comes back instead.
+        const auto seen = c.members.find(m.url);
+        if (reconcile || seen == c.members.end() || seen->second != m.etag) wanted.push_back(m.url);
     }
     std::vector<net::DavResource> fetched;
     if ((r = dav.fetch(c.url, wanted, fetched, error)) != net::DAV_OK) return r;

@@ -56,6 +56,8 @@ TEST(Sync, SetUpChecksTheAccountAndKeepsItWithoutThePassword) {
         {{"--sync-setup", "http://127.0.0.1:9/"}, 4, "no CalDAV calendars"},
         {{"--sync-setup", server.url(), "--password-command"}, 2, "needs a value"},
         {{"--search", "x", "--user", "velk"}, 2, "belong to --sync-setup"},
+        {{"--search", "x", "--allow-mass-delete"}, 2, "belongs to --sync"},
+        {{"--sync=now"}, 2, "takes no value"},
     };
     const std::string before = readWholeFile(state);
     for (const auto& c : refused) {

@@ -64,12 +64,15 @@ END:VCALENDAR</cal:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></
     // Hrefs inside a property, and the child elements that name a type.
     const Multistatus home = parsed(
         R"(<D:multistatus xmlns:D="DAV:"><D:response><D:href>/</D:href><D:propstat><D:prop>
-<D:current-user-principal><D:href>/u/</D:href></D:current-user-principal><D:resourcetype>
+<D:current-user-principal><D:href>/u/</D:href></D:current-user-principal>
+<D:sync-token>a property</D:sync-token><D:resourcetype>
 <D:collection/><C:calendar xmlns:C="urn:ietf:params:xml:ns:caldav"/></D:resourcetype>
 </D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response></D:multistatus>)");
     EXPECT_EQ(home.responses.at(0).prop(D + "current-user-principal")->hrefs,
               std::vector<std::string>{"/u/"});
     EXPECT_TRUE(home.responses[0].prop(D + "resourcetype")->hasChild(C + "calendar"));
+    EXPECT_EQ(home.responses[0].prop(D + "sync-token")->text, "a property");
+    EXPECT_EQ(home.syncToken, "") << "a property's token is not the answer's";
     EXPECT_EQ(parsed(R"(<error xmlns="DAV:"><valid-sync-token/></error>)").conditions,
               std::vector<std::string>{D + "valid-sync-token"});
     EXPECT_EQ(statusCode("HTTP/1.1 404 Not Found"), 404);
