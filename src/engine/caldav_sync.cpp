@@ -51,18 +51,41 @@ struct Velk::SyncRun {
     T_SyncReport& report;
     std::string error;
 
+    // The calendar's group: below a top-level group the names of an entry's
+    // groups go along (X-VELK-PATH).
+    bool below = false;
+
     std::vector<std::string> names(const ToDoListToDo& t) const {
         return v.tree_.root()->getPathNames(t.getPath());
     }
+    std::string render(const ToDoListToDo& t, bool fixedStamp) const {
+        T_IcsExportReport r;
+        const std::vector<std::string> all = names(t);
+        const std::vector<std::string> path(all.empty() ? all.end() : all.begin() + 1, all.end());
+        return entryICalendar(t, all, nullptr, fixedStamp, r, below ? &path : nullptr);
+    }
     // The entry's text as the server is to hold it, and the hash of that
     // text with a fixed stamp: what both sides agree on.
-    std::string text(const ToDoListToDo& t) const {
-        T_IcsExportReport r;
-        return entryICalendar(t, names(t), nullptr, false, r);
-    }
-    std::string hash(const ToDoListToDo& t) const {
-        T_IcsExportReport r;
-        return sha256Hex(entryICalendar(t, names(t), nullptr, true, r));
+    std::string text(const ToDoListToDo& t) const { return render(t, false); }
+    std::string hash(const ToDoListToDo& t) const { return sha256Hex(render(t, true)); }
+    // The group at path below group, made where missing (each new group one
+    // journal entry), as deep as groups may go.
+    ToDoListGroup& groupAt(ToDoListGroup& group, const std::vector<std::string>& path) {
+        ToDoListGroup* g = &group;
+        for (const std::string& name : path) {
+            if (g->getLevel() + 1 >= MAX_GROUP_LEVEL) break;
+            ToDoListGroup* next = nullptr;
+            for (std::size_t i = 0; i < g->getNrGroups() && !next; ++i)
+                if (g->getGroup(i)->getSummary() == name) next = g->getGroup(i);
+            if (!next) {
+                next = g->newGroup();
+                next->setSummary(name);
+                numberNewItems(v.tree_.idmax(), *v.tree_.root(), *next, true);
+                v.incsave_writeNew(*next, *g);
+            }
+            g = next;
+        }
+        return *g;
     }
     void journal(ToDoListToDo& t) { v.journal.writeChanged(v.fileName, t, false, &v.crypt); }
     // The entry of a resource's text, its other components (occurrences
@@ -139,6 +162,7 @@ struct Velk::SyncRun {
 
 int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollection& c,
                         bool reconcile) {
+    below = deep;
     std::vector<ToDoListToDo*> local;
     entriesOf(group, deep, local);
     std::map<std::string, ToDoListToDo*> byResource, byUid;
@@ -194,7 +218,11 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
                           : byUid.count(incoming->extras().uid) ? byUid[incoming->extras().uid]
                                                                 : nullptr;
         if (!t) {
-            byResource[res.url] = adopt(group, std::move(incoming), res.url, res.etag);
+            // In the group its path names; without a path at the calendar's.
+            std::vector<std::string> path;
+            ToDoListGroup& target =
+                deep && velkPathOf(res.data, path) ? groupAt(group, path) : group;
+            byResource[res.url] = adopt(target, std::move(incoming), res.url, res.etag);
             continue;
         }
         // Compared as Velk holds it: what Velk cannot hold (alarms, other

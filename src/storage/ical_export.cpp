@@ -175,8 +175,10 @@ class Exporter {
     }
 
     // One entry alone, with a DTSTAMP of 1970 when fixedStamp.
-    void single(const ToDoListToDo& t, const std::vector<std::string>& names, bool fixedStamp) {
+    void single(const ToDoListToDo& t, const std::vector<std::string>& names, bool fixedStamp,
+                const std::vector<std::string>* groupPath) {
         if (fixedStamp) stamp = utcTime(0);
+        path = groupPath;
         entry(t, names);
     }
 
@@ -229,6 +231,7 @@ class Exporter {
     packedDT start = DT_EMPTY;
     bool startMixed = false;
     std::map<std::string, std::vector<packedDT>> replaced; // UID -> local days
+    const std::vector<std::string>* path = nullptr;        // X-VELK-PATH, when given
 };
 
 void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
@@ -538,6 +541,7 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
     recurrence(e, t, todo, anchorAsDate);
     otherDates(e, t);
     const bool marked = categories(e, names);
+    if (path) addX(e, "X-VELK-PATH", velkPathText(*path));
     description(e, t);
     for (int i = 0; i < t.getNrTimes(); ++i)
         addX(e, "X-VELK-WORKTIME",
@@ -587,12 +591,59 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
 
 std::string entryICalendar(const ToDoListToDo& t, const std::vector<std::string>& groupNames,
                            const DescriptionCipher* cipher, bool fixedStamp,
-                           T_IcsExportReport& report) {
+                           T_IcsExportReport& report, const std::vector<std::string>* groupPath) {
     report.entries = 0;
     report.encipheredLeftOut = 0;
     Exporter exporter(cipher, report);
-    exporter.single(t, groupNames, fixedStamp);
+    exporter.single(t, groupNames, fixedStamp, groupPath);
     return exporter.text();
+}
+
+std::string velkPathText(const std::vector<std::string>& names) {
+    // Each name with its '%' and '/' written as %25 and %2F, joined by '/'.
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i) text += '/';
+        for (char c : names[i])
+            text += c == '%'   ? std::string("%25")
+                    : c == '/' ? std::string("%2F")
+                               : std::string(1, c);
+    }
+    return text;
+}
+
+bool velkPathOf(const std::string& calendar, std::vector<std::string>& names) {
+    names.clear();
+    // The property's line, unfolded.
+    std::string text = calendar;
+    for (std::size_t at; (at = text.find("\r\n ")) != std::string::npos;)
+        text.erase(at, 3);
+    for (std::size_t at; (at = text.find("\n ")) != std::string::npos;)
+        text.erase(at, 2);
+    const std::string key = "\nX-VELK-PATH:";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos) return false;
+    const std::size_t from = at + key.size();
+    std::string value = text.substr(from, std::min(text.find('\n', from), text.size()) - from);
+    if (!value.empty() && value.back() == '\r') value.pop_back();
+    // libical writes the value as text: its escapes go first.
+    std::string unescaped;
+    for (std::size_t i = 0; i < value.size(); ++i)
+        unescaped += value[i] == '\\' && i + 1 < value.size() ? value[++i] : value[i];
+    std::string name;
+    for (std::size_t i = 0; i <= unescaped.size(); ++i) {
+        if (i == unescaped.size() || unescaped[i] == '/') {
+            if (!unescaped.empty()) names.push_back(name);
+            name.clear();
+        } else if (unescaped.compare(i, 3, "%2F") == 0) {
+            name += '/', i += 2;
+        } else if (unescaped.compare(i, 3, "%25") == 0) {
+            name += '%', i += 2;
+        } else {
+            name += unescaped[i];
+        }
+    }
+    return true;
 }
 
 std::string sha256Hex(const std::string& text) {

@@ -35,9 +35,17 @@ std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
 // groupNames are the names of its groups (CATEGORIES). With fixedStamp its
 // DTSTAMP is 1970's, so that the same entry always gives the same text: what
 // both sides of a sync agreed on is kept as that text's hash.
+// groupPath, when given, goes along as X-VELK-PATH: the names of the
+// entry's groups below its calendar's group.
 std::string entryICalendar(const ToDoListToDo& t, const std::vector<std::string>& groupNames,
                            const DescriptionCipher* cipher, bool fixedStamp,
-                           T_IcsExportReport& report);
+                           T_IcsExportReport& report,
+                           const std::vector<std::string>* groupPath = nullptr);
+
+// X-VELK-PATH's value of the group names, and the names read back from a
+// calendar's text: false when it holds no X-VELK-PATH (names then empty).
+std::string velkPathText(const std::vector<std::string>& names);
+bool velkPathOf(const std::string& calendar, std::vector<std::string>& names);
 
 // The SHA-256 of text, in lower-case hex.
 std::string sha256Hex(const std::string& text);

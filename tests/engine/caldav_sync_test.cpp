@@ -18,10 +18,11 @@ namespace {
 
 const std::string homeFile =
     fixedLines +
-    "<idmax=5>\ng\ns<unnamed>\nI1\nt\nsLoose end\nI2\n>\ng\nsHome\nI3\nt\nsPay rent\nI4\np5\nn" +
+    "<idmax=7>\ng\ns<unnamed>\nI1\nt\nsLoose end\nI2\n>\ng\nsHome\nI3\nt\nsPay rent\nI4\np5\nn" +
     std::to_string(packDate(20, 3, 2011) | DT_NOTIME) + "\n>\nt\nsDentist\nI5\np100\nS1\nm" +
     std::to_string(packDate(10, 3, 2011) | packTime(9, 0)) + "\nn" +
-    std::to_string(packDate(10, 3, 2011) | packTime(10, 0)) + "\n>\n>\n>\n</data>\n";
+    std::to_string(packDate(10, 3, 2011) | packTime(10, 0)) +
+    "\n>\ng\nsBills\nI6\nt\nsWater bill\nI7\n>\n>\n>\n>\n</data>\n";
 
 struct Device {
     Device(const RadicaleServer& server, const std::string& content) {
@@ -72,7 +73,7 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     rent.SetSaveCrypt(true);
     T_SyncReport r = a.sync();
     EXPECT_EQ(r.collections, 2u);
-    EXPECT_EQ(r.pushed, 3u);
+    EXPECT_EQ(r.pushed, 4u);
     r = a.sync();
     EXPECT_EQ(r.puts + r.deletes, 0u) << "nothing to do writes nothing";
 
@@ -84,11 +85,14 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     ASSERT_EQ(calendars.size(), 2u);
 
     r = b.sync();
-    EXPECT_EQ(r.pulled, 3u);
+    EXPECT_EQ(r.pulled, 4u);
     EXPECT_EQ(r.puts, 0u);
     ToDoListGroup* home = findGroup(*b.v().getRoot(), "Home");
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(home->getNrToDos(), 2u);
+    ToDoListGroup* bills = findGroup(*home, "Bills");
+    ASSERT_NE(bills, nullptr) << "the group below the calendar's travels with its entry";
+    EXPECT_EQ(findToDo(*bills, "Water bill"), &b.entry("Water bill"));
     EXPECT_EQ(b.entry("Dentist").getDateTime(WHICH_BEGIN),
               a.entry("Dentist").getDateTime(WHICH_BEGIN));
     EXPECT_EQ(b.entry("Pay rent").getPriority(), 5u);
@@ -135,14 +139,19 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     a.v().setGroup(a.v().getRoot());
     ASSERT_EQ(a.v().insertDataFromFile(clip.c_str()), 0);
     r = a.sync();
-    EXPECT_EQ(r.pushed, 2u);
-    EXPECT_EQ(r.puts, 2u) << "no write refused";
+    EXPECT_EQ(r.pushed, 3u);
+    EXPECT_EQ(r.puts, 3u) << "no write refused";
     std::set<std::string> uids;
-    for (std::size_t g = 0; g < a.v().getRoot()->getNrGroups(); ++g)
-        if (a.v().getRoot()->getGroup(g)->getSummary() == "Home")
-            for (std::size_t i = 0; i < a.v().getRoot()->getGroup(g)->getNrToDos(); ++i)
-                uids.insert(a.v().getRoot()->getGroup(g)->getToDo(i)->extras().uid);
-    EXPECT_EQ(uids.size(), 4u) << "two Home groups of two entries each, each with a UID of its own";
+    for (std::size_t g = 0; g < a.v().getRoot()->getNrGroups(); ++g) {
+        ToDoListGroup& group = *a.v().getRoot()->getGroup(g);
+        if (group.getSummary() != "Home") continue;
+        for (const std::string summary : {"Pay rent and bills", "Dentist at 9", "Water bill"}) {
+            ToDoListToDo* t = findToDo(group, summary);
+            ASSERT_NE(t, nullptr) << summary;
+            uids.insert(t->extras().uid);
+        }
+    }
+    EXPECT_EQ(uids.size(), 6u) << "the copies have UIDs of their own";
 
     // Every step is in the journal: a restart gives the same organizer.
     const std::string before = dumpTree(a.v());

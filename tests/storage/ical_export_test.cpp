@@ -388,6 +388,12 @@ TEST(IcsEntryText, OneEntryAloneAndTheHashOfItsText) {
     ASSERT_NE(cal, nullptr);
     EXPECT_EQ(icalcomponent_count_components(cal, ICAL_VEVENT_COMPONENT), 1);
     icalcomponent_free(cal);
+    // The groups below a calendar's, whatever their names hold.
+    const std::vector<std::string> path = {"A/B", "50%", "x,y;z", "\\"};
+    std::vector<std::string> back;
+    EXPECT_FALSE(velkPathOf(text, back));
+    EXPECT_TRUE(velkPathOf(entryICalendar(t, {}, nullptr, true, report, &path), back));
+    EXPECT_EQ(back, path);
     t.setSummary("Dentist, moved");
     EXPECT_NE(sha256Hex(entryICalendar(t, {"Health"}, nullptr, true, report)), sha256Hex(text));
 }
