@@ -111,17 +111,17 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         for (int i = 0; i < 8; ++i)
             file += "t\nsTask " + std::to_string(i) + "\nI" + std::to_string(3 + i) + "\n>\n";
         writeWholeFile(data, file + ">\n>\n</data>\n");
-        auto spec = [&](std::vector<std::string> args) {
+        auto asVelk = [&](std::vector<std::string> args) {
             args.insert(args.begin(), {"-f", data});
             return ProcessSpec{args, work.path(), {{"HOME", work.path()}}};
         };
         // A user of its own: a home of its own on the server.
         const std::string user = "user" + std::to_string(killedAt);
-        ASSERT_EQ(runProcess(spec({"--sync-setup", proxy.url(), "--user", user})).exitCode, 0);
+        ASSERT_EQ(runProcess(asVelk({"--sync-setup", proxy.url(), "--user", user})).exitCode, 0);
 
         proxy.rules("PUT " + std::to_string(fault.at) + " " + fault.action + " " +
                     (fault.exitCode == -9 ? proxy.pidFile() : std::string()) + "\n");
-        const pid_t velk = startProcess(spec({"--sync"}));
+        const pid_t velk = startProcess(asVelk({"--sync"}));
         writeWholeFile(proxy.pidFile(), std::to_string(velk));
         const ProcessResult failed = waitProcess(velk, 30);
         EXPECT_EQ(failed.exitCode, fault.exitCode) << failed.err;
@@ -130,7 +130,7 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         }
         proxy.rules("");
 
-        ProcessResult r = runProcess(spec({"--sync"}));
+        ProcessResult r = runProcess(asVelk({"--sync"}));
         ASSERT_EQ(r.exitCode, 0) << r.err;
         net::HttpClient http({user, "", "", 15, 60});
         net::DavClient dav(http);
@@ -147,10 +147,10 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
             summaries.insert(f.data.substr(f.data.find("SUMMARY:"), 14));
         EXPECT_EQ(fetched.size(), 8u) << "each entry once on the server";
         EXPECT_EQ(summaries.size(), 8u);
-        r = runProcess(spec({"--search", "Task"}));
+        r = runProcess(asVelk({"--search", "Task"}));
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8) << r.out;
         proxy.clearLog();
-        r = runProcess(spec({"--sync"}));
+        r = runProcess(asVelk({"--sync"}));
         EXPECT_EQ(r.out, "synced 1 calendar: 0 in, 0 up, 0 deleted here, 0 deleted there\n");
         const std::string log = proxy.log();
         EXPECT_EQ(log.find("PUT "), std::string::npos) << log;
