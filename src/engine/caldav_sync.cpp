@@ -88,9 +88,17 @@ struct Velk::SyncRun {
         return *g;
     }
     void journal(ToDoListToDo& t) { v.journal.writeChanged(v.fileName, t, false, &v.crypt); }
+    // The server's resource url of collection; empty when it is gone.
+    int fetchOne(const std::string& collection, const std::string& url, net::DavResource& out) {
+        std::vector<net::DavResource> got;
+        const int r = dav.fetch(collection, {url}, got, error);
+        out = got.empty() ? net::DavResource() : got[0];
+        return r;
+    }
     // The entry of a resource's text, its other components (occurrences
     // moved elsewhere) left to the server; null when it holds none.
     std::unique_ptr<ToDoListToDo> entryOf(const std::string& data) {
+        if (data.empty()) return nullptr;
         std::vector<std::unique_ptr<ToDoListToDo>> entries;
         storage::T_IcsImportReport r;
         if (storage::readICalendarText(data, entries, r) != 0 || entries.empty()) return nullptr;
@@ -277,24 +285,23 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             // The name is journalled before the resource is written.
             t->setSyncState(c.url + slug(t->extras().uid) + ".ics", std::string(), std::string());
             journal(*t);
-        } else if (hash(*t) == t->extras().agreed) {
+        }
+        const std::string mine = hash(*t);
+        if (mine == t->extras().agreed) {
             members[t->extras().resource] = t->extras().etag;
             continue;
         }
-        const std::string mine = hash(*t);
         const std::string url = t->extras().resource;
         std::string body = text(*t), etag;
         if (!t->extras().etag.empty()) {
             // Changed here: the server's resource is changed in place.
-            std::vector<net::DavResource> server;
-            if ((r = dav.fetch(c.url, {url}, server, error)) != net::DAV_OK) return r;
-            if (!server.empty()) {
-                std::unique_ptr<ToDoListToDo> theirs = entryOf(server[0].data);
-                if (theirs) theirs->setPath(t->getPath());
-                std::string patched;
-                if (theirs && patchICalendar(server[0].data, body, text(*theirs), patched) == 0)
-                    body = patched;
-            }
+            net::DavResource server;
+            if ((r = fetchOne(c.url, url, server)) != net::DAV_OK) return r;
+            std::unique_ptr<ToDoListToDo> theirs = entryOf(server.data);
+            if (theirs) theirs->setPath(t->getPath());
+            std::string patched;
+            if (theirs && patchICalendar(server.data, body, text(*theirs), patched) == 0)
+                body = patched;
         }
         r = dav.put(url, body, t->extras().etag, etag, error);
         ++report.puts;
@@ -302,27 +309,26 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             // Written there meanwhile (or by a run that ended before it
             // journalled the answer): the same content is agreed, other
             // content keeps both.
-            std::vector<net::DavResource> server;
-            if ((r = dav.fetch(c.url, {url}, server, error)) != net::DAV_OK) return r;
-            std::unique_ptr<ToDoListToDo> theirs =
-                server.empty() ? nullptr : entryOf(server[0].data);
+            net::DavResource server;
+            if ((r = fetchOne(c.url, url, server)) != net::DAV_OK) return r;
+            std::unique_ptr<ToDoListToDo> theirs = entryOf(server.data);
             if (!theirs) {
                 error = "the server's version of " + url + " cannot be read";
                 return net::DAV_FAILED;
             }
             theirs->setPath(t->getPath());
             if (hash(*theirs) != mine) keepConflict(*t);
-            take(*t, *theirs, server[0].etag);
+            take(*t, *theirs, server.etag);
             journal(*t);
-            members[url] = server[0].etag;
+            members[url] = server.etag;
             continue;
         }
         if (r != net::DAV_OK) return r;
         if (etag.empty()) {
             // The server changed what it was given: its own ETag is fetched.
-            std::vector<net::DavResource> server;
-            if ((r = dav.fetch(c.url, {url}, server, error)) != net::DAV_OK) return r;
-            if (!server.empty()) etag = server[0].etag;
+            net::DavResource server;
+            if ((r = fetchOne(c.url, url, server)) != net::DAV_OK) return r;
+            etag = server.etag;
         }
         t->setSyncState(url, etag, mine);
         journal(*t);
@@ -338,13 +344,12 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             r = dav.remove(url, etag, error);
             ++report.deletes;
             if (r == net::DAV_PRECONDITION) {
-                std::vector<net::DavResource> server;
-                if ((r = dav.fetch(c.url, {url}, server, error)) != net::DAV_OK) return r;
-                std::unique_ptr<ToDoListToDo> theirs =
-                    server.empty() ? nullptr : entryOf(server[0].data);
+                net::DavResource server;
+                if ((r = fetchOne(c.url, url, server)) != net::DAV_OK) return r;
+                std::unique_ptr<ToDoListToDo> theirs = entryOf(server.data);
                 if (!theirs) continue;
-                adopt(group, std::move(theirs), url, server[0].etag);
-                members[url] = server[0].etag;
+                adopt(group, std::move(theirs), url, server.etag);
+                members[url] = server.etag;
                 continue;
             }
             if (r != net::DAV_OK) return r;

@@ -1,5 +1,6 @@
 #include "net/dav_client.h"
 
+#include "common/text.h"
 #include "net/multistatus.h"
 
 #include <map>
@@ -47,7 +48,7 @@ const std::string& davProp(const char* local) {
 // The text of a property of r, trimmed; empty when it has none.
 std::string propText(const DavResponse& r, const std::string& name) {
     const DavProp* p = r.prop(name);
-    return p ? trimmed(p->text) : std::string();
+    return p ? trim(p->text) : std::string();
 }
 
 std::string firstHref(const DavResponse& r, const std::string& name) {

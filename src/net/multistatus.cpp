@@ -3,6 +3,8 @@
 
 #include "net/multistatus.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <expat.h>
 
@@ -25,16 +27,9 @@ const DavProp* DavResponse::prop(const std::string& name) const {
     return it == props.end() ? nullptr : &it->second;
 }
 
-std::string trimmed(std::string_view s) {
-    const char* space = " \t\r\n";
-    const std::size_t first = s.find_first_not_of(space);
-    if (first == std::string_view::npos) return std::string();
-    return std::string(s.substr(first, s.find_last_not_of(space) - first + 1));
-}
-
 int statusCode(std::string_view line) {
     // "HTTP/1.1 404 Not Found": the three digits after the first blank.
-    const std::string s = trimmed(line);
+    const std::string s = trim(std::string(line));
     const std::size_t blank = s.find(' ');
     if (blank == std::string::npos || s.size() < blank + 4) return 0;
     int code = 0;
@@ -112,13 +107,13 @@ void XMLCALL onEnd(void* data, const XML_Char* element) {
     const std::string el = element;
     const std::string& parent = r.parent();
     if (!r.propName.empty()) {
-        if (el == name(DAV_NS, "href")) r.prop.hrefs.push_back(trimmed(r.text));
+        if (el == name(DAV_NS, "href")) r.prop.hrefs.push_back(trim(r.text));
         if (r.open.size() == r.propDepth) {
             r.propstatProps[r.propName] = std::move(r.prop);
             r.propName.clear();
         }
     } else if (parent == name(DAV_NS, "response") && el == name(DAV_NS, "href")) {
-        r.response.hrefs.push_back(trimmed(r.text));
+        r.response.hrefs.push_back(trim(r.text));
     } else if (parent == name(DAV_NS, "response") && el == name(DAV_NS, "status")) {
         r.response.status = statusCode(r.text);
     } else if (parent == name(DAV_NS, "propstat") && el == name(DAV_NS, "status")) {
@@ -134,7 +129,7 @@ void XMLCALL onEnd(void* data, const XML_Char* element) {
     } else if (r.open.size() == 2 && el == name(DAV_NS, "response")) {
         r.out->responses.push_back(std::move(r.response));
     } else if (r.open.size() == 2 && el == name(DAV_NS, "sync-token")) {
-        r.out->syncToken = trimmed(r.text);
+        r.out->syncToken = trim(r.text);
     }
     r.open.pop_back();
     r.text.clear();

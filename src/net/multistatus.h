@@ -54,7 +54,4 @@ int parseMultistatus(std::string_view text, Multistatus& out, std::string& error
 // holds none.
 int statusCode(std::string_view line);
 
-// s without the white space around it.
-std::string trimmed(std::string_view s);
-
 } // namespace net
