@@ -63,14 +63,7 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
         return EXIT_TERMINAL_BAD_INPUT;
     }
     DataFileLock lock;
-    const int locked = lock.acquire(path);
-    if (locked != 0) {
-        err << "velk: "
-            << (locked == -1 ? "Velk is already running on the data file " + path
-                             : "cannot take the lock file " + lock.name() + ": " + lock.reason())
-            << "; " << nothing << "\n";
-        return EXIT_TERMINAL_REFUSED;
-    }
+    if (const int refused = lockForChange(lock, path, nothing, err)) return refused;
     net::HttpOptions options;
     options.user = r.user;
     if (accountPassword(r.passwordCommand, r.user, r.text, options.password, error) != 0) {

@@ -6,6 +6,18 @@
 #include <cstring>
 #include <functional>
 
+int lockForChange(DataFileLock& lock, const std::string& path, const char* nothing,
+                  std::ostream& err) {
+    const int locked = lock.acquire(path);
+    if (locked == 0) return 0;
+    err << "velk: "
+        << (locked == -1   ? "Velk is already running on the data file " + path
+            : locked == -3 ? lock.reason()
+                           : "cannot take the lock file " + lock.name() + ": " + lock.reason())
+        << "; " << nothing << "\n";
+    return EXIT_TERMINAL_REFUSED;
+}
+
 // Runs a command that changes the organizer through the journal, as the
 // window would: takes the lock first (a window open on the file would
 // otherwise write its own data over the change), loads the data file and
@@ -16,15 +28,7 @@
 int changeThroughJournal(const std::string& path, const char* nothing, std::ostream& err,
                          const std::function<int(Velk&, DiagnosticsToStderr&)>& change) {
     DataFileLock lock;
-    const int locked = lock.acquire(path);
-    if (locked != 0) {
-        err << "velk: "
-            << (locked == -1   ? "Velk is already running on the data file " + path
-                : locked == -3 ? lock.reason()
-                               : "cannot take the lock file " + lock.name() + ": " + lock.reason())
-            << "; " << nothing << "\n";
-        return EXIT_TERMINAL_REFUSED;
-    }
+    if (const int refused = lockForChange(lock, path, nothing, err)) return refused;
     // A data file that is not there yet is made by this change, as the
     // window makes it at the end of its first run.
     const bool creates = entryAt(path) == 0;

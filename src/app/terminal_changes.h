@@ -46,6 +46,14 @@ inline std::string readFailure(const Velk& v, int read, const std::string& path)
                       : "the data file " + path + " is corrupt";
 }
 
+class DataFileLock;
+
+// Takes the lock of the data file path for a command that changes it; when
+// another run holds it (or it cannot be taken), says so on err, ending with
+// nothing ("nothing was added"). Result: 0 locked, else the exit code.
+int lockForChange(DataFileLock& lock, const std::string& path, const char* nothing,
+                  std::ostream& err);
+
 // Runs a command that changes the organizer through the journal, as the
 // window would: takes the lock, loads the data file and replays the journal
 // of the runs before, then calls change with the organizer. nothing ends
