@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -50,6 +51,8 @@ RadicaleServer::RadicaleServer() {
     const std::string log = dir.file("log");
     pid = ::fork();
     if (pid == 0) {
+        // It ends with the test, even one killed before it could stop it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd >= 0) ::dup2(fd, 1), ::dup2(fd, 2);
         // Only its own configuration: no system-wide or user file.
@@ -95,6 +98,7 @@ FaultProxy::FaultProxy(int upstreamPort) {
     const std::string portFile = dir.file("port");
     pid = ::fork();
     if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int fd = ::open(dir.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd >= 0) ::dup2(fd, 2);
         ::execl("/usr/bin/python3", "python3", VELK_FAULT_PROXY,

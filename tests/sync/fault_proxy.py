@@ -7,6 +7,8 @@ whenever the file changes):
     METHOD N kill PIDFILE   forward the N-th request of METHOD, then SIGKILL
                             the process whose PID PIDFILE holds, and drop
                             the connection without an answer
+    METHOD N drop -         forward the N-th request of METHOD, then drop
+                            the connection without an answer
     METHOD N status CODE    answer the N-th request of METHOD with CODE
                             without forwarding it
     REPORT N truncate -     forward the N-th REPORT and cut its multistatus
@@ -90,9 +92,10 @@ class Proxy(http.server.BaseHTTPRequestHandler):
         self.log(answer.status)
         if rule and rule[0] == "truncate" and answer.status == 207:
             data = truncated(data.decode(), (body or b"").decode(), self.path).encode()
-        if rule and rule[0] == "kill":
-            with open(rule[1]) as f:
-                os.kill(int(f.read().strip()), signal.SIGKILL)
+        if rule and rule[0] in ("kill", "drop"):
+            if rule[0] == "kill":
+                with open(rule[1]) as f:
+                    os.kill(int(f.read().strip()), signal.SIGKILL)
             self.close_connection = True
             return
         self.send_response(answer.status, answer.reason)
