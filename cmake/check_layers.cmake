@@ -33,10 +33,10 @@ foreach(layer IN LISTS layers)
     if(fltk AND NOT layer STREQUAL "gui")
       string(APPEND violations "  ${relative} includes FLTK: only gui and app may\n")
     endif()
-    # libcurl and expat belong to the network layer only.
-    file(STRINGS "${file}" wire REGEX "^[ \t]*#[ \t]*include[ \t]*<(curl/|expat)")
+    # libcurl, expat and libsecret belong to the network layer only.
+    file(STRINGS "${file}" wire REGEX "^[ \t]*#[ \t]*include[ \t]*<(curl/|expat|libsecret/)")
     if(wire AND NOT layer STREQUAL "net")
-      string(APPEND violations "  ${relative} includes libcurl or expat: only net may\n")
+      string(APPEND violations "  ${relative} includes libcurl, expat or libsecret: only net may\n")
     endif()
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     foreach(line IN LISTS includes)

@@ -3,6 +3,7 @@
 #include "app/terminal_changes.h"
 #include "engine/velk.h"
 #include "net/dav_client.h"
+#include "net/secret_store.h"
 #include "storage/file_lock.h"
 #include "storage/sync_state.h"
 
@@ -13,8 +14,9 @@
 #include <unistd.h>
 
 int accountPassword(const std::string& command, const std::string& user, const std::string& url,
-                    std::string& password, std::string& error) {
+                    bool askFirst, std::string& password, bool& asked, std::string& error) {
     password.clear();
+    asked = false;
     if (!command.empty()) {
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) {
@@ -38,7 +40,13 @@ int accountPassword(const std::string& command, const std::string& user, const s
             password.pop_back();
         return 0;
     }
-    if (!::isatty(STDIN_FILENO)) return 0;
+    const bool terminal = ::isatty(STDIN_FILENO);
+    if (!(askFirst && terminal)) {
+        const int kept = net::lookUpPassword(url, user, password, error);
+        if (kept != 0) return kept > 0 ? 0 : -1;
+    }
+    if (!terminal) return 0;
+    asked = true;
     std::cerr << "Password for " << (user.empty() ? std::string("the account") : user) << " at "
               << url << ": " << std::flush;
     termios old{};
@@ -66,7 +74,9 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
     if (const int refused = lockForChange(lock, path, nothing, err)) return refused;
     net::HttpOptions options;
     options.user = r.user;
-    if (accountPassword(r.passwordCommand, r.user, r.text, options.password, error) != 0) {
+    bool asked = false;
+    if (accountPassword(r.passwordCommand, r.user, r.text, true, options.password, asked, error) !=
+        0) {
         err << "velk: " << error << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
@@ -102,6 +112,13 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
     for (const net::DavCollection& c : calendars)
         out << "  " << (c.displayName.empty() ? std::string("(no name)") : c.displayName) << "  "
             << c.url << "\n";
+    // A typed password is kept in the desktop's keyring, never by Velk.
+    if (asked && !options.password.empty() && net::sessionHasBus()) {
+        if (net::keepPassword(r.text, r.user, options.password, error) == 0)
+            out << "the password is kept in the Secret Service\n";
+        else
+            err << "velk: " << error << "; the password is asked at each run\n";
+    }
     return EXIT_TERMINAL_OK;
 }
 
@@ -124,8 +141,9 @@ int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out
         net::HttpOptions options;
         options.user = state.user;
         options.caFile = state.caFile;
-        if (accountPassword(state.passwordCommand, state.user, state.url, options.password,
-                            error) != 0) {
+        bool asked = false;
+        if (accountPassword(state.passwordCommand, state.user, state.url, false, options.password,
+                            asked, error) != 0) {
             err << "velk: " << error << "; " << nothing << "\n";
             return EXIT_TERMINAL_BAD_INPUT;
         }

@@ -18,8 +18,11 @@ int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out
             std::ostream& err);
 
 // The password of an account: the first line the command prints (run by
-// /bin/sh), or, without a command, what the user types on the terminal
-// (not shown), or empty without a terminal. Results: 0; -1 the command
-// failed or printed nothing (error says why).
+// /bin/sh); without a command, the one the desktop's Secret Service keeps
+// for user at url, else what the user types on the terminal (not shown),
+// else empty. With askFirst a terminal is asked before the Secret Service
+// (setting an account up takes the password anew). asked tells whether the
+// user typed it. Results: 0; -1 the command failed or printed nothing, or
+// the Secret Service failed (error says why).
 int accountPassword(const std::string& command, const std::string& user, const std::string& url,
-                    std::string& password, std::string& error);
+                    bool askFirst, std::string& password, bool& asked, std::string& error);

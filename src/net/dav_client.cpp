@@ -68,6 +68,7 @@ bool sameResource(const std::string& a, const std::string& b) {
 
 int refusedBy(const HttpResponse& response, const char* what, std::string& error) {
     error = std::string(what) + ": the server answered " + std::to_string(response.status);
+    if (response.status == 401) error += " (it did not take the user name and password)";
     return response.status == 412 ? DAV_PRECONDITION : DAV_REFUSED;
 }
 
@@ -130,12 +131,14 @@ int DavClient::discover(const std::string& url, std::string& home, std::string& 
                                         "<D:current-user-principal/><C:calendar-home-set/>"
                                         "</D:prop></D:propfind>";
     const std::string homeSet = davName(CALDAV_NS, "calendar-home-set");
-    // The URL given, then the well-known one on its server.
+    // The URL given, then the well-known one on its server. A server that
+    // answered and refused is told apart from one that did not answer.
+    int result = DAV_FAILED;
     for (const std::string& at : {url, resolveUrl(url, "/.well-known/caldav")}) {
         Multistatus ms;
-        if (at.empty() || ask("PROPFIND", at, "0", findHome, ms, error) != DAV_OK ||
-            ms.responses.empty())
-            continue;
+        const int asked = at.empty() ? DAV_FAILED : ask("PROPFIND", at, "0", findHome, ms, error);
+        if (asked == DAV_REFUSED) result = asked;
+        if (asked != DAV_OK || ms.responses.empty()) continue;
         home = firstHref(ms.responses[0], homeSet);
         if (!home.empty()) return DAV_OK;
         const std::string principal = firstHref(ms.responses[0], davProp("current-user-principal"));
@@ -149,7 +152,7 @@ int DavClient::discover(const std::string& url, std::string& home, std::string& 
     if (error.empty() || home.empty())
         error =
             "no CalDAV calendars were found at " + url + (error.empty() ? "" : " (" + error + ")");
-    return DAV_FAILED;
+    return result;
 }
 
 int DavClient::calendars(const std::string& home, std::vector<DavCollection>& out,

@@ -47,6 +47,8 @@ class DavClient {
     // The calendar home of the user at url (a server's address or the home
     // itself): /.well-known/caldav, then the current user's principal, then
     // its calendar-home-set. Redirects are followed on the same origin only.
+    // DAV_REFUSED when the server answered but refused (a wrong password),
+    // DAV_FAILED when it did not answer or holds no calendars.
     int discover(const std::string& url, std::string& home, std::string& error);
     // The calendar collections directly in home.
     int calendars(const std::string& home, std::vector<DavCollection>& out, std::string& error);

@@ -1,13 +1,16 @@
 // Sync with a CalDAV server from the terminal, against a real Radicale.
 
 #include "net/dav_client.h"
+#include "net/secret_store.h"
 #include "storage/file_lock.h"
 #include "support/process.h"
 #include "support/radicale.h"
+#include "support/session_bus.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <set>
 #include <sys/stat.h>
 
@@ -196,4 +199,48 @@ TEST(Sync, AnAnswerCutShortIsFollowedToItsEnd) {
         << "the cut answer, the rest, then the entries fetched";
     const ProcessResult found = run(second, {"--search", "Task"});
     EXPECT_EQ(std::count(found.out.begin(), found.out.end(), '\n'), 12) << found.out;
+}
+
+// Without a password command the password comes from the desktop's Secret
+// Service, where the desktop's own tool finds the one Velk kept; a session
+// without one gives none, and the server says no.
+TEST(Sync, ThePasswordComesFromTheSecretService) {
+    RadicaleServer server("s3cret-word");
+    ASSERT_TRUE(server.running()) << server.log();
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.running());
+    TempDir work;
+    auto run = [&](const std::string& busAddress, std::vector<std::string> args) {
+        args.insert(args.begin(), {"-f", work.file("o.dat")});
+        return runProcess({args,
+                           work.path(),
+                           {{"HOME", work.path()},
+                            {"XDG_RUNTIME_DIR", ""},
+                            {"DBUS_SESSION_BUS_ADDRESS", busAddress}}});
+    };
+    const std::vector<std::string> setUp = {"--sync-setup", server.url(), "--user", "velk"};
+    ProcessResult r = run(bus.address(), setUp);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find("did not take the user name and password"), std::string::npos) << r.err;
+
+    ASSERT_TRUE(bus.startSecretService());
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+    std::string error, found;
+    EXPECT_EQ(net::lookUpPassword(server.url(), "velk", found, error), 0) << error;
+    ASSERT_EQ(net::keepPassword(server.url(), "velk", "s3cret-word", error), 0) << error;
+    FILE* tool = ::popen(("secret-tool lookup url " + server.url() + " user velk").c_str(), "r");
+    char buf[64] = "";
+    ASSERT_NE(tool, nullptr);
+    EXPECT_NE(std::fgets(buf, sizeof buf, tool), nullptr);
+    ::pclose(tool);
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_STREQ(buf, "s3cret-word");
+
+    r = run(bus.address(), setUp);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "the account works: 0 calendars at " + server.url() + "velk/\n");
+    EXPECT_EQ(run("", {"--sync"}).exitCode, 4) << "a session without a bus asks no keyring";
+    r = run(bus.address(), {"--sync"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readWholeFile(work.file("o.dat.caldav")).find("s3cret"), std::string::npos);
 }

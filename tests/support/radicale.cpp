@@ -41,11 +41,15 @@ bool accepts(int port) {
 
 } // namespace
 
-RadicaleServer::RadicaleServer() {
+RadicaleServer::RadicaleServer(const std::string& password) {
     port_ = freePort();
-    const std::string config = dir.file("config");
+    const std::string config = dir.file("config"), users = dir.file("users");
+    writeWholeFile(users, "velk:" + password + "\n");
+    const std::string auth = password.empty() ? "none"
+                                              : "htpasswd\nhtpasswd_filename = " + users +
+                                                    "\nhtpasswd_encryption = plain";
     writeWholeFile(config, "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) +
-                               "\n[auth]\ntype = none\n[rights]\ntype = owner_only\n"
+                               "\n[auth]\ntype = " + auth + "\n[rights]\ntype = owner_only\n"
                                "[storage]\nfilesystem_folder = " +
                                storage() + "\n[web]\ntype = none\n[logging]\nlevel = warning\n");
     const std::string log = dir.file("log");

@@ -9,8 +9,9 @@
 // its collections in a temporary folder), stopped by its PID.
 class RadicaleServer {
   public:
-    // Starts it and waits until it takes connections (at most 15 s).
-    RadicaleServer();
+    // Starts it and waits until it takes connections (at most 15 s). With a
+    // password, only the user "velk" with that password gets in.
+    explicit RadicaleServer(const std::string& password = std::string());
     // SIGTERM, then SIGKILL when it has not ended after 5 s.
     ~RadicaleServer();
     RadicaleServer(const RadicaleServer&) = delete;

@@ -1,0 +1,26 @@
+#pragma once
+#include "support/temp_dir.h"
+
+#include <string>
+#include <sys/types.h>
+
+// A D-Bus session bus of the test's own: dbus-daemon with a configuration
+// of its own (its socket in a temporary folder, no services started on
+// demand), and on it, when asked, a real Secret Service: gnome-keyring-daemon
+// with a keyring of its own, unlocked. Both are stopped by their PIDs.
+class PrivateSessionBus {
+  public:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+    PrivateSessionBus(const PrivateSessionBus&) = delete;
+    PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
+
+    bool running() const { return bus > 0; }
+    std::string address() const { return "unix:path=" + dir.file("bus"); }
+    // Starts the Secret Service and waits until it answers on the bus.
+    bool startSecretService();
+
+  private:
+    TempDir dir;
+    pid_t bus = -1, keyring = -1;
+};
