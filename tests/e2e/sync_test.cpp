@@ -89,9 +89,9 @@ TEST(Sync, SetUpChecksTheAccountAndKeepsItWithoutThePassword) {
 
 // A first sync killed right after the server took its first, a middle or its
 // last new entry (before Velk saw the answer), one whose server fails on the
-// way, and one whose connection drops after the server took an entry: the
-// next run finds every entry once on the server and once here, and the run
-// after it writes nothing.
+// way, one whose connection drops after the server took an entry, and one
+// whose server is killed after it took one: the next run finds every entry
+// once on the server and once here, and the run after it writes nothing.
 TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
     RadicaleServer server;
     ASSERT_TRUE(server.running()) << server.log();
@@ -105,7 +105,8 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         const char* action;
         int exitCode;
     } faults[] = {
-        {1, "kill", -9}, {5, "kill", -9}, {8, "kill", -9}, {3, "status 503", 4}, {6, "drop -", 4}};
+        {1, "kill velk", -9},  {5, "kill velk", -9}, {8, "kill velk", -9},
+        {3, "status 503", 4}, {6, "drop -", 4},     {4, "kill server", 4}};
     for (const auto& fault : faults) {
         const int killedAt = fault.at + (fault.exitCode == 4 ? 10 : 0);
         SCOPED_TRACE(killedAt);
@@ -124,8 +125,13 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
         const std::string user = "user" + std::to_string(killedAt);
         ASSERT_EQ(runProcess(asVelk({"--sync-setup", proxy.url(), "--user", user})).exitCode, 0);
 
-        proxy.rules("PUT " + std::to_string(fault.at) + " " + fault.action + " " +
-                    (fault.exitCode == -9 ? proxy.pidFile() : std::string()) + "\n");
+        std::string action = fault.action;
+        const bool killsServer = action == "kill server";
+        const std::string serverPid = work.file("server.pid");
+        writeWholeFile(serverPid, std::to_string(server.processId()));
+        if (action == "kill velk") action = "kill " + proxy.pidFile();
+        if (killsServer) action = "kill " + serverPid;
+        proxy.rules("PUT " + std::to_string(fault.at) + " " + action + "\n");
         const pid_t velk = startProcess(asVelk({"--sync"}));
         writeWholeFile(proxy.pidFile(), std::to_string(velk));
         const ProcessResult failed = waitProcess(velk, 30);
@@ -134,6 +140,8 @@ TEST(Sync, AFirstSyncKilledAfterAnyWriteLeavesNothingTwice) {
             EXPECT_NE(failed.err.find("answered 503"), std::string::npos) << failed.err;
         }
         proxy.rules("");
+        if (killsServer) server.restart();
+        ASSERT_TRUE(server.running());
 
         ProcessResult r = runProcess(asVelk({"--sync"}));
         ASSERT_EQ(r.exitCode, 0) << r.err;

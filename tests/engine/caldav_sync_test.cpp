@@ -6,6 +6,7 @@
 #include "net/dav_client.h"
 #include "storage/sync_state.h"
 #include "support/organizer.h"
+#include "support/process.h"
 #include "support/radicale.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -286,9 +289,10 @@ TEST(CalDavSync, AForeignEntryEditedHereKeepsEverythingElse) {
     EXPECT_NE(after.find("SEQUENCE:1"), std::string::npos);
 }
 
-// A write the server refuses because the entry changed there (412) keeps
-// both: the server's version in place, this one in "Sync conflicts".
-TEST(CalDavSync, AWriteRefusedAsOutOfDateKeepsBoth) {
+// Another device (python3-caldav) edits an entry while this one's write of
+// it is on the way: the server refuses the write (412), and both versions
+// stay, the other device's in place, this one's in "Sync conflicts".
+TEST(CalDavSync, AnEditElsewhereWhileAWriteIsOnTheWayKeepsBoth) {
     RadicaleServer server;
     ASSERT_TRUE(server.running()) << server.log();
     FaultProxy proxy(server.port());
@@ -297,10 +301,19 @@ TEST(CalDavSync, AWriteRefusedAsOutOfDateKeepsBoth) {
     a.state.url = proxy.url();
     a.sync();
     edit(a.v(), a.entry("Dentist"), "Dentist, moved");
-    proxy.rules("PUT 1 status 412\n");
-    T_SyncReport r = a.sync();
+    const std::string release = a.dir.file("release");
+    proxy.rules("PUT 1 hold " + release + "\n");
+    T_SyncReport r;
+    std::thread run([&] { r = a.sync(); });
+    ASSERT_TRUE(waitUntil([&] { return ::access((release + ".held").c_str(), F_OK) == 0; }));
+    const std::string device = std::string("/usr/bin/python3 " VELK_SECOND_DEVICE " ") +
+                               server.url() + "velk/ velk " + a.entry("Dentist, moved").extras().uid +
+                               " 'Dentist, cancelled'";
+    EXPECT_EQ(std::system(device.c_str()), 0) << device;
+    writeWholeFile(release, "");
+    run.join();
     EXPECT_EQ(r.conflicts, 1u);
-    EXPECT_NE(findToDo(*a.v().getRoot(), "Dentist"), nullptr) << "the server's version";
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Dentist, cancelled"), nullptr) << "the other device's";
     ToDoListGroup* kept = findGroup(*a.v().getRoot(), "Sync conflicts");
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->getToDo(0)->getSummary(),

@@ -52,12 +52,17 @@ RadicaleServer::RadicaleServer(const std::string& password) {
                                "\n[auth]\ntype = " + auth + "\n[rights]\ntype = owner_only\n"
                                "[storage]\nfilesystem_folder = " +
                                storage() + "\n[web]\ntype = none\n[logging]\nlevel = warning\n");
-    const std::string log = dir.file("log");
+    start();
+}
+
+void RadicaleServer::start() {
+    const std::string config = dir.file("config"), log = dir.file("log");
+    ready = false;
     pid = ::fork();
     if (pid == 0) {
         // It ends with the test, even one killed before it could stop it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         if (fd >= 0) ::dup2(fd, 1), ::dup2(fd, 2);
         // Only its own configuration: no system-wide or user file.
         ::setenv("RADICALE_CONFIG", "", 1);
@@ -78,17 +83,28 @@ RadicaleServer::RadicaleServer(const std::string& password) {
     }
 }
 
-RadicaleServer::~RadicaleServer() {
+RadicaleServer::~RadicaleServer() { stop(); }
+
+void RadicaleServer::restart() {
+    stop();
+    start();
+}
+
+void RadicaleServer::stop() {
     if (pid <= 0) return;
     ::kill(pid, SIGTERM);
     for (int i = 0; i < 500; ++i) {
         int status;
-        if (::waitpid(pid, &status, WNOHANG) == pid) return;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::kill(pid, SIGKILL);
     int status;
     ::waitpid(pid, &status, 0);
+    pid = -1;
 }
 
 std::string RadicaleServer::url() const {

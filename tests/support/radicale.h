@@ -18,6 +18,9 @@ class RadicaleServer {
     RadicaleServer& operator=(const RadicaleServer&) = delete;
 
     bool running() const { return pid > 0 && ready; }
+    pid_t processId() const { return pid; }
+    // Starts it again after it was killed: the same port, the same collections.
+    void restart();
     // "http://127.0.0.1:PORT/"
     std::string url() const;
     int port() const { return port_; }
@@ -27,6 +30,8 @@ class RadicaleServer {
     std::string log() const { return readWholeFile(dir.file("log")); }
 
   private:
+    void start();
+    void stop();
     TempDir dir;
     pid_t pid = -1;
     int port_ = 0;

@@ -11,6 +11,9 @@ whenever the file changes):
                             the connection without an answer
     METHOD N status CODE    answer the N-th request of METHOD with CODE
                             without forwarding it
+    METHOD N hold FILE      hold the N-th request of METHOD: make FILE.held,
+                            wait until FILE exists (at most 60 s), then
+                            forward it
     REPORT N truncate -     forward the N-th REPORT and cut its multistatus
                             short, as a server does that answers in parts:
                             the first half of the members, a 507 for the
@@ -27,6 +30,7 @@ import re
 import signal
 import sys
 import threading
+import time
 
 UPSTREAM, PORT_FILE, RULE_FILE, LOG_FILE = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
 lock = threading.Lock()
@@ -83,6 +87,12 @@ class Proxy(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
+        if rule and rule[0] == "hold":
+            open(rule[1] + ".held", "w").close()
+            for _ in range(3000):
+                if os.path.exists(rule[1]):
+                    break
+                time.sleep(0.02)
         headers = {k: v for k, v in self.headers.items()
                    if k.lower() not in ("connection", "keep-alive", "proxy-connection")}
         conn = http.client.HTTPConnection("127.0.0.1", UPSTREAM, timeout=60)
