@@ -9,6 +9,7 @@
 
 #include "engine/velk.h"
 #include "storage/file_tools.h"
+#include "storage/sync_state.h"
 #include "support/organizer.h"
 #include "support/temp_dir.h"
 
@@ -289,4 +290,37 @@ TEST_F(FaultInjection, EveryFileCallOfAStartUpMergeFailsWithoutLoss) {
                     << n << " is left after the next start";
         }
     }
+}
+
+// What a sync remembers: a write of it that fails at any step says so and
+// leaves the state of the last run; one that reports success left the new one.
+TEST_F(FaultInjection, EveryStepOfASyncStateWriteFailsWithoutLoss) {
+    const std::string file = storage::syncStatePath(path);
+    storage::T_SyncState old, now;
+    old.url = "https://dav.example.org/";
+    old.idmax = 5;
+    now = old;
+    now.idmax = 9;
+    std::string error;
+    long steps = 0;
+    {
+        PlanScope counting(-1, Action::None);
+        ASSERT_EQ(storage::writeSyncState(file, now, error), 0) << error;
+        steps = plan.count;
+    }
+    long refused = 0;
+    for (long at = 0; at < steps; ++at) {
+        ASSERT_EQ(storage::writeSyncState(file, old, error), 0) << error;
+        int written;
+        {
+            PlanScope failing(at, Action::Fail);
+            written = storage::writeSyncState(file, now, error);
+        }
+        storage::T_SyncState back;
+        ASSERT_EQ(storage::readSyncState(file, back, error), 0) << at << ": " << error;
+        EXPECT_EQ(back.idmax, written == 0 ? 9u : 5u) << at;
+        EXPECT_TRUE(written == 0 || !error.empty()) << at;
+        refused += written != 0;
+    }
+    EXPECT_GE(refused, steps - 2) << "of " << steps << " steps";
 }
