@@ -3,7 +3,6 @@
 // libical's own parser and restriction check.
 
 #include "storage/ical_export.h"
-#include "storage/ical_import.h"
 
 #include "model/description.h"
 #include "model/group.h"
@@ -396,43 +395,4 @@ TEST(IcsEntryText, OneEntryAloneAndTheHashOfItsText) {
     EXPECT_EQ(back, path);
     t.setSummary("Dentist, moved");
     EXPECT_NE(sha256Hex(entryICalendar(t, {"Health"}, nullptr, true, report)), sha256Hex(text));
-}
-
-// An entry from another program, edited here, is changed in place: only the
-// summary that changed is written; its zone, rule, skipped day, moved
-// occurrence, alarm and unknown property stay as the server has them.
-TEST(IcsPatch, OnlyWhatChangedHereIsWrittenIntoTheServersVersion) {
-    const std::string server =
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
-        "BEGIN:VTIMEZONE\r\nTZID:America/New_York\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
-        "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\n"
-        "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19700308T020000\r\n"
-        "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\nTZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\n"
-        "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n"
-        "BEGIN:VEVENT\r\nUID:club@example.org\r\nDTSTAMP:20240101T000000Z\r\nSEQUENCE:4\r\n"
-        "SUMMARY:Club\r\nDTSTART;TZID=America/New_York:20240105T180000\r\n"
-        "DTEND;TZID=America/New_York:20240105T190000\r\nRRULE:FREQ=WEEKLY\r\n"
-        "EXDATE;TZID=America/New_York:20240112T180000\r\nX-FOO:bar\r\n"
-        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Club\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
-        "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:club@example.org\r\nDTSTAMP:20240101T000000Z\r\n"
-        "RECURRENCE-ID;TZID=America/New_York:20240119T180000\r\nSUMMARY:Club (moved)\r\n"
-        "DTSTART;TZID=America/New_York:20240120T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
-    std::vector<std::unique_ptr<ToDoListToDo>> entries;
-    storage::T_IcsImportReport in;
-    ASSERT_EQ(storage::readICalendarText(server, entries, in), 0) << in.error;
-    ToDoListToDo& club = *entries[0];
-    T_IcsExportReport report;
-    const std::string theirs = entryICalendar(club, {}, nullptr, true, report);
-    club.setSummary("Chess club");
-    const std::string mine = entryICalendar(club, {}, nullptr, true, report);
-    std::string patched;
-    ASSERT_EQ(patchICalendar(server, mine, theirs, patched), 0);
-    EXPECT_NE(patched.find("SUMMARY:Chess club\r\n"), std::string::npos) << patched;
-    for (const char* kept : {"DTSTART;TZID=America/New_York:20240105T180000\r\n",
-                             "EXDATE;TZID=America/New_York:20240112T180000\r\n", "X-FOO:bar\r\n",
-                             "TRIGGER:-PT15M\r\n", "SUMMARY:Club (moved)\r\n", "SEQUENCE:5\r\n",
-                             "RRULE:FREQ=WEEKLY\r\n", "PRODID:-//Other//EN\r\n"})
-        EXPECT_NE(patched.find(kept), std::string::npos) << kept << " in\n" << patched;
-    EXPECT_EQ(patched.find("X-VELK-"), std::string::npos) << "nothing Velk did not change";
-    EXPECT_EQ(patchICalendar("not a calendar", mine, theirs, patched), -1);
 }
