@@ -150,7 +150,13 @@ int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out
         net::HttpClient http(options);
         net::DavClient dav(http);
         T_SyncReport report;
-        const int synced = v.syncCalendars(dav, state, r.allowMassDelete, report);
+        // Where the run is, on a terminal only, each line over the one before.
+        const bool terminal = ::isatty(STDERR_FILENO);
+        const int synced = v.syncCalendars(
+            dav, state, r.allowMassDelete, report, [&](const std::string& where) {
+                if (terminal) err << "\rvelk: syncing " << where << "\x1b[K" << std::flush;
+            });
+        if (terminal) err << "\r\x1b[K" << std::flush;
         if (synced == SYNC_MASS_DELETE) {
             err << "velk: " << report.error << "; " << nothing
                 << " (--allow-mass-delete lets it)\n";

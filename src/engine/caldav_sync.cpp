@@ -49,7 +49,9 @@ struct Velk::SyncRun {
     Velk& v;
     net::DavClient& dav;
     T_SyncReport& report;
+    const std::function<void(const std::string&)>& progress;
     std::string error;
+    std::string calendar; // the name progress tells
 
     // The calendar's group: below a top-level group the names of an entry's
     // groups go along (X-VELK-PATH).
@@ -304,7 +306,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
                 body = patched;
         }
         r = dav.put(url, body, t->extras().etag, etag, error);
-        ++report.puts;
+        if (++report.puts % 100 == 0 && progress)
+            progress(calendar + ": " + std::to_string(report.puts) + " up");
         if (r == net::DAV_PRECONDITION) {
             // Written there meanwhile (or by a run that ended before it
             // journalled the answer): the same content is agreed, other
@@ -379,9 +382,10 @@ int Velk::newUid(std::string& uid) {
 }
 
 int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool allowMassDelete,
-                        T_SyncReport& report) {
+                        T_SyncReport& report,
+                        const std::function<void(const std::string&)>& progress) {
     report = T_SyncReport();
-    SyncRun run{*this, dav, report, std::string()};
+    SyncRun run{*this, dav, report, progress, std::string(), std::string()};
     if (state.home.empty() && dav.discover(state.url, state.home, report.error) != net::DAV_OK)
         return SYNC_FAILED;
     std::vector<net::DavCollection> remote;
@@ -469,6 +473,10 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
         pairs.push_back({g, true, &state.collections.back()});
     }
     for (Pair& p : pairs) {
+        run.calendar = p.group == &root ? ROOT_COLLECTION : p.group->getSummary();
+        if (progress)
+            progress(run.calendar + " (" + std::to_string(report.collections + 1) + " of " +
+                     std::to_string(pairs.size()) + ")");
         if (run.sync(*p.group, p.deep, *p.collection, reconcile) != net::DAV_OK) {
             report.error = run.error;
             return SYNC_FAILED;

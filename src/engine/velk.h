@@ -21,6 +21,7 @@
 #include "storage/rescue.h"
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -450,9 +451,11 @@ class Velk {
     // what both sides hold. A conflict keeps the server's version in place
     // and the local one in "Sync conflicts". Results: SYNC_OK; SYNC_FAILED
     // (report.error; what was journalled stays, the next run goes on);
-    // SYNC_MASS_DELETE (nothing done) unless allowMassDelete.
+    // SYNC_MASS_DELETE (nothing done) unless allowMassDelete. progress, when
+    // given, hears where the run is ("Home (2 of 3)", "Home: 100 up").
     int syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool allowMassDelete,
-                      T_SyncReport& report);
+                      T_SyncReport& report,
+                      const std::function<void(const std::string&)>& progress = nullptr);
     // The name of the group an import of the iCalendar file makes: the file's
     // name without its folder and without ".ics".
     static std::string iCalendarGroupName(const std::string& file);
