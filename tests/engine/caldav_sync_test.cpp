@@ -128,11 +128,25 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     r = a.sync();
     EXPECT_EQ(r.puts + r.deletes + r.conflicts, 0u);
 
-    // A delete travels.
+    // An edit beats a delete, both ways: it goes up again, or comes back.
+    edit(a.v(), a.entry("Loose end"), "Loose end, tied");
     ASSERT_EQ(b.v().DeleteItem(&b.entry("Loose end")), 0);
     EXPECT_EQ(b.sync().deletedThere, 1u);
+    r = a.sync();
+    EXPECT_EQ(std::make_pair(r.deletedHere, r.pushed), std::make_pair(0u, 1u));
+    EXPECT_EQ(b.sync().pulled, 1u);
+    ASSERT_EQ(a.v().DeleteItem(&a.entry("Loose end, tied")), 0);
+    edit(b.v(), b.entry("Loose end, tied"), "Loose end, cut");
+    b.sync();
+    r = a.sync();
+    EXPECT_EQ(std::make_pair(r.deletes, r.pulled), std::make_pair(0u, 1u));
+    EXPECT_EQ(b.sync().puts, 0u);
+
+    // A delete travels.
+    ASSERT_EQ(b.v().DeleteItem(&b.entry("Loose end, cut")), 0);
+    EXPECT_EQ(b.sync().deletedThere, 1u);
     EXPECT_EQ(a.sync().deletedHere, 1u);
-    EXPECT_EQ(findToDo(*a.v().getRoot(), "Loose end"), nullptr);
+    EXPECT_EQ(findToDo(*a.v().getRoot(), "Loose end, cut"), nullptr);
 
     // A pasted copy of a synced group is new to the server: new UIDs, its
     // own calendar, nothing refused.

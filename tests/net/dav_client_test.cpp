@@ -60,6 +60,7 @@ END:VCALENDAR</cal:calendar-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></
         EXPECT_EQ(ms.responses[1].status, 404);
         EXPECT_EQ(ms.responses[2].status, 507);
         EXPECT_EQ(ms.syncToken, "http://x/ns/sync/7");
+        EXPECT_TRUE(ms.conditions.empty()) << "only an error names conditions";
     }
     // Hrefs inside a property, and the child elements that name a type.
     const Multistatus home = parsed(
