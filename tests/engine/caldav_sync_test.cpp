@@ -68,7 +68,10 @@ void edit(Velk& v, ToDoListToDo& t, const std::string& summary) {
 TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
     RadicaleServer server;
     ASSERT_TRUE(server.running()) << server.log();
-    Device a(server, homeFile), b(server, fixedLines + "g\n>\n</data>\n");
+    // b has a calendar of its own, which finds no other's by mistake.
+    Device a(server, homeFile),
+        b(server, fixedLines + "<idmax=3>\ng\ns<unnamed>\nI1\ng\nsWork\nI2\nt\nsReport\nI3\n>\n>\n>\n"
+                               "</data>\n");
 
     // A description to be kept enciphered never goes to the server.
     ToDoListToDo& rent = a.entry("Pay rent");
@@ -89,7 +92,11 @@ TEST(CalDavSync, TwoOrganizersKeepInStepThroughTheServer) {
 
     r = b.sync();
     EXPECT_EQ(r.pulled, 4u);
-    EXPECT_EQ(r.puts, 0u);
+    EXPECT_EQ(r.puts, 1u);
+    EXPECT_EQ(a.sync().pulled, 1u);
+    ToDoListGroup* work = findGroup(*a.v().getRoot(), "Work");
+    ASSERT_NE(work, nullptr);
+    EXPECT_NE(findToDo(*work, "Report"), nullptr);
     ToDoListGroup* home = findGroup(*b.v().getRoot(), "Home");
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(home->getNrToDos(), 2u);
