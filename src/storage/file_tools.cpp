@@ -476,6 +476,19 @@ int writeFileAtomically(const std::string& path, const std::string& content) {
     return file.commit() == 0 ? 0 : -1;
 }
 
+int writePrivateFile(const std::string& path, const std::string& content, std::string& error) {
+    AtomicFile file(path, AtomicFile::Mode::Private);
+    const int opened = file.open();
+    if (opened == 0) {
+        file.out() << content;
+        if (file.commit() != -1) return 0;
+    }
+    error = path + ": " +
+            (opened == -2 ? std::string("not a regular file of the user's own")
+                          : std::strerror(file.lastError() ? file.lastError() : EIO));
+    return -1;
+}
+
 bool mayReplacePrivately(const std::string& name) {
     struct stat st;
     if (::lstat(name.c_str(), &st) != 0) return errno == ENOENT;

@@ -200,6 +200,10 @@ FileStamp stampOf(const std::string& path);
 
 // Writes content to path through AtomicFile. Result: 0 written, -1 failed.
 int writeFileAtomically(const std::string& path, const std::string& content);
+// Writes content to path owner-only through AtomicFile, replacing only a
+// regular file of the user's own. Results: 0; -1 not written (error names
+// the path and says why), the old file stays.
+int writePrivateFile(const std::string& path, const std::string& content, std::string& error);
 
 // True when name does not exist, or is a regular file (not a link to one)
 // that belongs to the user: a file that a private file may replace.

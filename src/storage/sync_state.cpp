@@ -3,8 +3,6 @@
 #include "common/text.h"
 #include "storage/file_tools.h"
 
-#include <cerrno>
-#include <cstring>
 #include <sstream>
 
 namespace storage {
@@ -99,16 +97,7 @@ int writeSyncState(const std::string& path, const T_SyncState& state, std::strin
         for (const auto& [url, etag] : c.members)
             os << line("member", url + " " + etag);
     }
-    AtomicFile file(path, AtomicFile::Mode::Private);
-    const int opened = file.open();
-    if (opened == 0) {
-        file.out() << os.str();
-        if (file.commit() != -1) return 0;
-    }
-    error = path + ": " +
-            (opened == -2 ? std::string("not a regular file of the user's own")
-                          : std::strerror(file.lastError() ? file.lastError() : EIO));
-    return -1;
+    return writePrivateFile(path, os.str(), error);
 }
 
 } // namespace storage
