@@ -30,6 +30,10 @@ struct T_completed {
 // What an entry may carry beyond the fields every entry has, kept apart
 // because few entries have any of it: the days its repetition leaves out and
 // the dates it adds, and the identity that calendar exchange gives it.
+// An entry without a reminder; the longest reminder is four weeks ahead.
+constexpr int NO_REMINDER = -1;
+constexpr int MAX_REMIND_BEFORE = 4 * 7 * 24 * 60;
+
 struct T_EntryExtras {
     // The days (date-only, ascending, each once) whose occurrence is left
     // out, by the day of its anchor (a todo's due date, else the begin).
@@ -53,15 +57,20 @@ struct T_EntryExtras {
     std::string resource;
     std::string etag;
     std::string agreed;
+    // The reminder: minutes before the begin (an appointment, a note) or
+    // the due date (a todo); NO_REMINDER without one.
+    int remindBefore = NO_REMINDER;
 
     bool empty() const {
         return skipped.empty() && added.empty() && uid.empty() && recurrenceId.empty() &&
-               sequence == 0 && stamp.empty() && resource.empty() && etag.empty() && agreed.empty();
+               sequence == 0 && stamp.empty() && resource.empty() && etag.empty() &&
+               agreed.empty() && remindBefore == NO_REMINDER;
     }
     bool operator==(const T_EntryExtras& o) const {
         return skipped == o.skipped && added == o.added && uid == o.uid &&
                recurrenceId == o.recurrenceId && sequence == o.sequence && stamp == o.stamp &&
-               resource == o.resource && etag == o.etag && agreed == o.agreed;
+               resource == o.resource && etag == o.etag && agreed == o.agreed &&
+               remindBefore == o.remindBefore;
     }
 };
 
@@ -285,6 +294,13 @@ class ToDoListToDo : public ToDoListItem {
         editExtras().resource = std::move(resource);
         editExtras().etag = std::move(etag);
         editExtras().agreed = std::move(agreed);
+        tidyExtras();
+    }
+    // Minutes before the begin or due date (0..MAX_REMIND_BEFORE), or
+    // NO_REMINDER; other values are taken as none.
+    void setRemindBefore(int minutes) {
+        editExtras().remindBefore =
+            minutes >= 0 && minutes <= MAX_REMIND_BEFORE ? minutes : NO_REMINDER;
         tidyExtras();
     }
     void setVersion(long sequence, std::string stamp) {

@@ -11,6 +11,7 @@
 #include "model/recurrence.h"
 #include "model/todo_item.h"
 #include "storage/file_tools.h"
+#include "storage/ical_values.h"
 #include "storage/ical_import.h"
 
 #include <algorithm>
@@ -543,6 +544,21 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
     const bool marked = categories(e, names);
     if (path) addX(e, "X-VELK-PATH", velkPathText(*path));
     description(e, t);
+    // The reminder: a displayed alarm before the begin, or before a todo's
+    // due date.
+    const int before = t.extras().remindBefore;
+    if (before != NO_REMINDER && !undated && dtHasDate(t.getDateTime(todo ? WHICH_END : WHICH_BEGIN))) {
+        icalcomponent* alarm = icalcomponent_new_valarm();
+        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        icalcomponent_add_property(alarm, icalproperty_new_description(t.getSummary().c_str()));
+        icaltriggertype trigger{};
+        trigger.time = icaltime_null_time();
+        trigger.duration = icaldurationtype_from_int(-before * 60);
+        icalproperty* p = icalproperty_new_trigger(trigger);
+        if (todo) icalproperty_add_parameter(p, icalparameter_new_related(ICAL_RELATED_END));
+        icalcomponent_add_property(alarm, p);
+        icalcomponent_add_component(e, alarm);
+    }
     for (int i = 0; i < t.getNrTimes(); ++i)
         addX(e, "X-VELK-WORKTIME",
              std::to_string(t.getTimeBegin(i)) + "," + std::to_string(t.getTimeEnd(i)));
@@ -733,6 +749,19 @@ icalcomponent* entryOf(icalcomponent* cal) {
     return nullptr;
 }
 
+// The first alarm of entry c that is a Velk reminder, and its minutes; null
+// and NO_REMINDER without one.
+icalcomponent* reminderAlarm(icalcomponent* c, int& minutes) {
+    const bool todo = icalcomponent_isa(c) == ICAL_VTODO_COMPONENT;
+    for (icalcomponent* a = icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT); a;
+         a = icalcomponent_get_next_component(c, ICAL_VALARM_COMPONENT)) {
+        minutes = storage::icsAlarmReminder(takeText(icalcomponent_as_ical_string_r(a)), todo);
+        if (minutes != NO_REMINDER) return a;
+    }
+    minutes = NO_REMINDER;
+    return nullptr;
+}
+
 // The owned properties of c as text, by name.
 std::map<std::string, std::vector<std::string>> ownedLines(icalcomponent* c) {
     std::map<std::string, std::vector<std::string>> lines;
@@ -799,6 +828,19 @@ int patchICalendar(const std::string& server, const std::string& mine, const std
             }
             if (!present) icalcomponent_add_component(s.get(), icalcomponent_new_clone(z));
         }
+    // A reminder changed here replaces the server's alarm that was that
+    // reminder; its other alarms stay.
+    int mineAt, theirsAt, serverAt;
+    icalcomponent* mineAlarm = reminderAlarm(me, mineAt);
+    reminderAlarm(te, theirsAt);
+    if (mineAt != theirsAt) {
+        if (icalcomponent* old = reminderAlarm(se, serverAt)) {
+            icalcomponent_remove_component(se, old);
+            icalcomponent_free(old);
+        }
+        if (mineAlarm) icalcomponent_add_component(se, icalcomponent_new_clone(mineAlarm));
+        changed.push_back("VALARM");
+    }
     if (!changed.empty()) {
         // The version goes up, so that other programs take the change.
         icalproperty* seq = icalcomponent_get_first_property(se, ICAL_SEQUENCE_PROPERTY);

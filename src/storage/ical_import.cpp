@@ -67,6 +67,9 @@ struct T_IcsEntry {
     bool isInstance = false; // RECURRENCE-ID: one occurrence of a series, not an update
     T_IcsTime recurrenceId;
     bool thisAndFuture = false; // RANGE=THISANDFUTURE: this and every later occurrence
+    // The first alarm that is a Velk reminder; the alarm being read.
+    int remindBefore = NO_REMINDER;
+    std::string alarmAction, alarmParams, alarmTrigger;
 };
 
 // The values of an RDATE or EXDATE line, each with the line's zone; of a
@@ -308,6 +311,7 @@ int makeEntry(const T_IcsEntry& e, IcsZones& zones, T_IcsImportReport& report,
         todo->setAddedDirect(std::move(added));
     }
     todo->setUid(e.uid);
+    if (e.remindBefore != NO_REMINDER) todo->setRemindBefore(e.remindBefore);
     todo->setVersion(e.sequence, e.lastModified.empty() ? e.dtstamp : e.lastModified);
 
     std::string description = e.description;
@@ -631,6 +635,11 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
         }
         if (begins) {
             open.push_back(strU(line.value));
+            if (inEntry && open.size() == 3 && open.back() == "VALARM") {
+                entry.alarmAction.clear();
+                entry.alarmParams.clear();
+                entry.alarmTrigger.clear();
+            }
             if (open.size() == 2 && isTaken(open.back(), entry.kind)) {
                 const Kind kind = entry.kind;
                 entry = T_IcsEntry();
@@ -646,6 +655,11 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
                                " does not close BEGIN:" + open.back();
                 return -1;
             }
+            if (inEntry && open.size() == 3 && name == "VALARM" &&
+                entry.remindBefore == NO_REMINDER && !entry.alarmTrigger.empty())
+                entry.remindBefore =
+                    icsReminderMinutes(entry.alarmAction, entry.alarmParams, entry.alarmTrigger,
+                                       entry.kind == Kind::ToDo);
             if (entryLevel) {
                 inEntry = false;
                 // Of the versions of one entry (or of one occurrence of a
@@ -666,6 +680,11 @@ int readComponents(std::string_view text, std::vector<std::unique_ptr<ToDoListTo
             continue;
         }
         if (entryLevel) takeProperty(entry, line);
+        if (inEntry && open.size() == 3 && open.back() == "VALARM") {
+            if (line.name == "ACTION") entry.alarmAction.assign(line.value);
+            if (line.name == "TRIGGER")
+                entry.alarmParams.assign(line.params), entry.alarmTrigger.assign(line.value);
+        }
     }
     if (!calendarSeen) {
         report.error = "it is empty, not an iCalendar file";

@@ -2,6 +2,10 @@
 
 #include "storage/ical_values.h"
 
+#include "common/text.h"
+#include "model/todo_item.h"
+#include "storage/ical_lines.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <libical/ical.h>
@@ -477,6 +481,40 @@ bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec,
         }
     }
     return true;
+}
+
+int icsReminderMinutes(std::string_view action, std::string_view triggerParams,
+                       std::string_view triggerValue, bool todo) {
+    const std::string act = strU(action);
+    if (act != "DISPLAY" && act != "AUDIO") return -1;
+    const std::string valueType = strU(icsParam(triggerParams, "VALUE"));
+    if (!valueType.empty() && valueType != "DURATION") return -1;
+    const std::string related = strU(icsParam(triggerParams, "RELATED"));
+    if (todo ? related != "END" : !related.empty() && related != "START") return -1;
+    const std::string value(triggerValue);
+    const icaldurationtype d = icaldurationtype_from_string(value.c_str());
+    const bool bad = icaldurationtype_is_bad_duration(d);
+    icalerror_clear_errno();
+    if (bad) return -1;
+    const long long seconds = icaldurationtype_as_int(d);
+    if (seconds > 0 || seconds % 60 != 0 || -seconds / 60 > MAX_REMIND_BEFORE) return -1;
+    return int(-seconds / 60);
+}
+
+int icsAlarmReminder(std::string_view valarm, bool todo) {
+    IcsLineReader reader(valarm);
+    T_IcsLine line;
+    std::string action, params, value;
+    int depth = 0;
+    for (int r; (r = reader.next(line)) != 0;) {
+        if (r < 0) continue;
+        if (line.name == "BEGIN") ++depth;
+        if (line.name == "END") --depth;
+        if (depth != 1) continue; // the alarm's own lines, not those of a component in it
+        if (line.name == "ACTION") action.assign(line.value);
+        if (line.name == "TRIGGER") params.assign(line.params), value.assign(line.value);
+    }
+    return value.empty() ? -1 : icsReminderMinutes(action, params, value, todo);
 }
 
 } // namespace storage

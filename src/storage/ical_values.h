@@ -5,6 +5,7 @@
 #include <ctime>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct _icaltimezone;
@@ -111,5 +112,18 @@ int icsMoment(const T_IcsTime& t, IcsZones& zones, std::time_t& out);
 // outside the years 2000..2127 is left out and counted in datesDropped. COUNT
 // becomes the day of the last occurrence, and the rule is marked counted.
 bool icsVelkRule(const std::string& value, packedDT anchor, T_recData& rec, unsigned& datesDropped);
+
+// The reminder a VALARM gives in Velk's terms, from its ACTION value and its
+// TRIGGER line: minutes before the begin of an event or journal entry, or
+// before the due date of a todo (todo: TRIGGER;RELATED=END). Only a DISPLAY or
+// AUDIO alarm whose trigger is a whole number of minutes at or before that
+// date, and at most four weeks before it, is one; any other (an absolute
+// time, a trigger after the date, or one related to the other end) gives -1
+// and stays the server's.
+int icsReminderMinutes(std::string_view action, std::string_view triggerParams,
+                       std::string_view triggerValue, bool todo);
+
+// The same of the text of a VALARM component.
+int icsAlarmReminder(std::string_view valarm, bool todo);
 
 } // namespace storage

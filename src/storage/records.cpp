@@ -209,6 +209,7 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
     const T_EntryExtras& extras = todo.extras();
     writeDateList(os, 'x', extras.skipped);
     writeDateList(os, 'a', extras.added);
+    if (extras.remindBefore != NO_REMINDER) os << 'b' << extras.remindBefore << '\n';
     // A transfer file (the clipboard, an exported group) holds copies: a copy
     // is a new entry to every calendar, and gets a UID of its own.
     if (!how.exporting && !extras.uid.empty()) os << 'u' << oneLine(extras.uid) << '\n';
@@ -354,6 +355,9 @@ int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs,
             break;
         case 'a':
             todo.setAddedDirect(readDateList(line));
+            break;
+        case 'b':
+            todo.setRemindBefore(parseI32(line, 1));
             break;
         case 'u':
             todo.setUid(line.substr(1));

@@ -7,6 +7,8 @@
 #include "model/description.h"
 #include "model/group.h"
 #include "storage/file_tools.h"
+#include "storage/ical_import.h"
+#include "storage/ical_values.h"
 #include "support/dates.h"
 #include "support/temp_dir.h"
 
@@ -395,4 +397,68 @@ TEST(IcsEntryText, OneEntryAloneAndTheHashOfItsText) {
     EXPECT_EQ(back, path);
     t.setSummary("Dentist, moved");
     EXPECT_NE(sha256Hex(entryICalendar(t, {"Health"}, nullptr, true, report)), sha256Hex(text));
+}
+
+// A reminder goes out as a displayed alarm and comes back; an alarm Velk
+// cannot hold is no reminder, and stays the other program's when Velk
+// changes the reminder in its entry.
+TEST(IcsReminder, GoesOutAsAnAlarmAndComesBackBesideOtherAlarms) {
+    const struct {
+        const char* lines;
+        bool todo;
+        int minutes;
+    } alarms[] = {
+        {"ACTION:DISPLAY\r\nTRIGGER:-PT15M", false, 15},
+        {"ACTION:AUDIO\r\nTRIGGER;RELATED=START:-P1DT2H", false, 1560},
+        {"ACTION:DISPLAY\r\nTRIGGER:PT0S", false, 0},
+        {"ACTION:DISPLAY\r\nTRIGGER;RELATED=END:-PT10M", true, 10},
+        {"ACTION:DISPLAY\r\nTRIGGER:-PT10M", true, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER;RELATED=END:-PT10M", false, -1},
+        {"ACTION:EMAIL\r\nTRIGGER:-PT10M", false, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:20240101T090000Z", false, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER:PT5M", false, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER:-PT30S", false, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER:-P4WT1M", false, -1},
+    };
+    for (const auto& a : alarms)
+        EXPECT_EQ(storage::icsAlarmReminder(std::string("BEGIN:VALARM\r\n") + a.lines +
+                                                "\r\nEND:VALARM\r\n",
+                                            a.todo),
+                  a.minutes)
+            << a.lines;
+
+    ToDoListToDo bill(0, "/0/");
+    bill.setSummary("Pay the bill");
+    bill.setDateTimeDirect(WHICH_END, at(2024, 3, 5, 12, 0));
+    bill.setRemindBefore(30);
+    T_IcsExportReport report;
+    const std::string text = entryICalendar(bill, {}, nullptr, true, report);
+    EXPECT_NE(text.find("TRIGGER;RELATED=END:-PT30M\r\n"), std::string::npos) << text;
+    std::vector<std::unique_ptr<ToDoListToDo>> back;
+    storage::T_IcsImportReport in;
+    ASSERT_EQ(storage::readICalendarText(text, back, in), 0) << in.error;
+    EXPECT_EQ(back.at(0)->extras().remindBefore, 30);
+
+    const std::string server =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
+        "UID:club@example.org\r\nDTSTAMP:20240101T000000Z\r\nSUMMARY:Club\r\n"
+        "DTSTART:20240105T180000Z\r\nBEGIN:VALARM\r\nACTION:EMAIL\r\nSUMMARY:Club\r\n"
+        "DESCRIPTION:Club\r\nATTENDEE:mailto:ann@example.org\r\nTRIGGER:-P1D\r\n"
+        "END:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(storage::readICalendarText(server, back, in), 0) << in.error;
+    ToDoListToDo& club = *back.back();
+    EXPECT_EQ(club.extras().remindBefore, NO_REMINDER);
+    const std::string theirs = entryICalendar(club, {}, nullptr, true, report);
+    club.setRemindBefore(20);
+    std::string patched, again;
+    ASSERT_EQ(patchICalendar(server, entryICalendar(club, {}, nullptr, true, report), theirs,
+                             patched), 0);
+    EXPECT_NE(patched.find("ATTENDEE:mailto:ann@example.org"), std::string::npos) << patched;
+    EXPECT_NE(patched.find("TRIGGER:-PT20M"), std::string::npos) << patched;
+    const std::string twenty = entryICalendar(club, {}, nullptr, true, report);
+    club.setRemindBefore(NO_REMINDER);
+    ASSERT_EQ(patchICalendar(patched, entryICalendar(club, {}, nullptr, true, report), twenty,
+                             again), 0);
+    EXPECT_EQ(again.find("TRIGGER:-PT20M"), std::string::npos) << again;
+    EXPECT_NE(again.find("TRIGGER:-P1D"), std::string::npos) << again;
 }

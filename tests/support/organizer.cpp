@@ -39,6 +39,7 @@ void dumpGroup(std::ostream& os, ToDoListGroup& g, int depth) {
             for (packedDT day : x.added)
                 os << ' ' << day;
             os << " u" << x.uid << " i" << x.recurrenceId << " q" << x.sequence << ',' << x.stamp;
+            if (x.remindBefore != NO_REMINDER) os << " b" << x.remindBefore;
         }
         const DescrData& d = t.getDescrData();
         os << " F" << d.getFlags() << " d" << std::string(d.getData().begin(), d.getData().end())
