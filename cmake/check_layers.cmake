@@ -1,7 +1,8 @@
 # Checks that every file below src/ includes headers of the layers it may use
 # only, so that the includes follow the data flow:
 #   model <- crypt, storage <- engine <- gui <- app, with common/ below them all;
-#   net (HTTP and WebDAV) beside storage, knowing neither storage nor the engine.
+#   net (HTTP and WebDAV) beside storage, knowing neither storage nor the engine;
+#   desktop (the session's keyring and notifications) for the window and app.
 # Run as a script: cmake -DVELK_SOURCE_DIR=<root> -P cmake/check_layers.cmake
 # Fails with one line per offending include, naming the file and the header.
 
@@ -17,10 +18,11 @@ set(allowed_model model common)
 set(allowed_crypt crypt model common)
 set(allowed_storage storage model common)
 set(allowed_net net common)
+set(allowed_desktop desktop common)
 set(allowed_engine engine storage net crypt model common)
-set(allowed_gui gui engine model common)
+set(allowed_gui gui engine desktop model common)
 
-set(layers common model crypt storage net engine gui)
+set(layers common model crypt storage net desktop engine gui)
 set(violations "")
 foreach(layer IN LISTS layers)
   file(GLOB_RECURSE files
@@ -33,10 +35,15 @@ foreach(layer IN LISTS layers)
     if(fltk AND NOT layer STREQUAL "gui")
       string(APPEND violations "  ${relative} includes FLTK: only gui and app may\n")
     endif()
-    # libcurl, expat and libsecret belong to the network layer only.
-    file(STRINGS "${file}" wire REGEX "^[ \t]*#[ \t]*include[ \t]*<(curl/|expat|libsecret/)")
+    # libcurl and expat belong to the network layer only, GLib's D-Bus and
+    # libsecret to the desktop layer.
+    file(STRINGS "${file}" wire REGEX "^[ \t]*#[ \t]*include[ \t]*<(curl/|expat)")
     if(wire AND NOT layer STREQUAL "net")
-      string(APPEND violations "  ${relative} includes libcurl, expat or libsecret: only net may\n")
+      string(APPEND violations "  ${relative} includes libcurl or expat: only net may\n")
+    endif()
+    file(STRINGS "${file}" bus REGEX "^[ \t]*#[ \t]*include[ \t]*<(libsecret/|gio/|glib)")
+    if(bus AND NOT layer STREQUAL "desktop")
+      string(APPEND violations "  ${relative} includes GLib or libsecret: only desktop may\n")
     endif()
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     foreach(line IN LISTS includes)

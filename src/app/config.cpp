@@ -20,6 +20,7 @@ std::string GetHomeDir() {
 void ReadConfigFile() {
     velkconfig.editor = "/etc/alternatives/emacs";
     velkconfig.defaultFiles.clear();
+    velkconfig.remindDateOnlyMinutes = 9 * 60;
 
     std::string home = GetHomeDir();
     if (!home.empty()) {
@@ -40,6 +41,19 @@ void ReadConfigFile() {
             if (startsWith(line, "editor")) {
                 velkconfig.editor = value;
                 std::printf("user config: editor = %s\n", velkconfig.editor.c_str());
+            } else if (startsWith(line, "remind-date-only")) {
+                // HH:MM; anything else keeps 09:00, and says so.
+                int h = -1, m = -1;
+                char rest = 0;
+                if (std::sscanf(value.c_str(), "%2d:%2d%c", &h, &m, &rest) == 2 && h >= 0 &&
+                    h < 24 && m >= 0 && m < 60)
+                    velkconfig.remindDateOnlyMinutes = h * 60 + m;
+                else
+                    std::fprintf(stderr, "user config: remind-date-only = %s is no HH:MM\n",
+                                 value.c_str());
+                std::printf("user config: remind-date-only = %02d:%02d\n",
+                            velkconfig.remindDateOnlyMinutes / 60,
+                            velkconfig.remindDateOnlyMinutes % 60);
             } else if (startsWith(line, "default")) {
                 velkconfig.defaultFiles.push_back(value);
                 std::printf("user config: default = %s\n", value.c_str());

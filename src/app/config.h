@@ -10,6 +10,9 @@ struct VelkConfig {
     // Candidate data files, tried first to last; "~" at the start stands for
     // the home directory.
     std::vector<std::string> defaultFiles;
+    // When a reminder of a date without a time of day counts from, in
+    // minutes after midnight ("remind-date-only = HH:MM"; 09:00).
+    int remindDateOnlyMinutes = 9 * 60;
 };
 
 extern VelkConfig velkconfig;

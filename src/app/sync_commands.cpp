@@ -3,7 +3,7 @@
 #include "app/terminal_changes.h"
 #include "engine/velk.h"
 #include "net/dav_client.h"
-#include "net/secret_store.h"
+#include "desktop/secret_store.h"
 #include "storage/file_lock.h"
 #include "storage/sync_state.h"
 
@@ -42,7 +42,7 @@ int accountPassword(const std::string& command, const std::string& user, const s
     }
     const bool terminal = ::isatty(STDIN_FILENO);
     if (!(askFirst && terminal)) {
-        const int kept = net::lookUpPassword(url, user, password, error);
+        const int kept = desktop::lookUpPassword(url, user, password, error);
         if (kept != 0) return kept > 0 ? 0 : -1;
     }
     if (!terminal) return 0;
@@ -113,8 +113,8 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
         out << "  " << (c.displayName.empty() ? std::string("(no name)") : c.displayName) << "  "
             << c.url << "\n";
     // A typed password is kept in the desktop's keyring, never by Velk.
-    if (asked && !options.password.empty() && net::sessionHasBus()) {
-        if (net::keepPassword(r.text, r.user, options.password, error) == 0)
+    if (asked && !options.password.empty() && desktop::sessionHasBus()) {
+        if (desktop::keepPassword(r.text, r.user, options.password, error) == 0)
             out << "the password is kept in the Secret Service\n";
         else
             err << "velk: " << error << "; the password is asked at each run\n";

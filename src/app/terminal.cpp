@@ -1,6 +1,7 @@
 #include "app/terminal.h"
 
 #include "app/command_line.h"
+#include "app/remind_command.h"
 #include "app/sync_commands.h"
 #include "app/terminal_changes.h"
 #include "engine/plain_views.h"
@@ -56,6 +57,8 @@ const char* commandName(TerminalCommand c) {
         return "--sync-setup";
     case TerminalCommand::Sync:
         return "--sync";
+    case TerminalCommand::Remind:
+        return "--remind";
     default:
         return "";
     }
@@ -239,6 +242,8 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
                 r.text = value;
             } else if (name == "--sync") {
                 if (!setCommand(TerminalCommand::Sync) || !noValue()) return -1;
+            } else if (name == "--remind") {
+                if (!setCommand(TerminalCommand::Remind) || !noValue()) return -1;
             } else if (name == "--allow-mass-delete") {
                 if (!noValue()) return -1;
                 seen.massDelete = r.allowMassDelete = true;
@@ -431,6 +436,7 @@ std::string terminalHelpText() {
            "       velk --import-ics FILE [--group PATH] [-f FILE]\n"
            "       velk --sync-setup URL [--user NAME] [--password-command CMD] [-f FILE]\n"
            "       velk --sync [--allow-mass-delete] [-f FILE]\n"
+           "       velk --remind [-f FILE]\n"
            "       velk --help | --version\n"
            "\n"
            "Without a command Velk opens its window.\n"
@@ -463,12 +469,16 @@ std::string terminalHelpText() {
            "                     against the server and list the calendars found there\n"
            "    --user NAME          the user name\n"
            "    --password-command CMD  a command that prints the password on its first line\n"
-           "                         (else it is asked for on a terminal; never stored)\n"
+           "                         (else the desktop's Secret Service keeps it, or it is\n"
+           "                         asked for on a terminal; never stored by Velk)\n"
            "  --sync             keep the organizer and the account's calendars in step, once\n"
            "    --allow-mass-delete  delete even most of a calendar on the server\n"
+           "  --remind           show, once each, the reminders that came due since the last\n"
+           "                     run (beside an open window too)\n"
            "  --help             this text\n"
            "  --version          the version\n"
-           "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing.\n"
+           "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing;\n"
+           "--remind writes only what fired, beside the data file.\n"
            "--add, --export-ics, --import-ics, --sync-setup and --sync are refused while\n"
            "another run holds the file.\n"
            "Exit codes: 0 done; 1 refused, not written, or written but not synced;\n"
@@ -525,6 +535,11 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     if (loaded != 0) {
         err << "velk: " << error << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
+    }
+    if (r.command == TerminalCommand::Remind) {
+        const int fired = fireReminders(*v, dataPath, out, err);
+        v->itemTree().leaveTreeToTheSystem();
+        return fired;
     }
     if (r.command == TerminalCommand::Agenda)
         printAgenda(*v, r, out, err);

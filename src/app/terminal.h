@@ -21,7 +21,8 @@ enum class TerminalCommand {
     ExportIcs,
     ImportIcs,
     SyncSetup,
-    Sync
+    Sync,
+    Remind
 };
 
 // What the command line asks of a terminal run.

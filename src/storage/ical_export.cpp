@@ -11,8 +11,8 @@
 #include "model/recurrence.h"
 #include "model/todo_item.h"
 #include "storage/file_tools.h"
-#include "storage/ical_values.h"
 #include "storage/ical_import.h"
+#include "storage/ical_values.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -547,7 +547,8 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
     // The reminder: a displayed alarm before the begin, or before a todo's
     // due date.
     const int before = t.extras().remindBefore;
-    if (before != NO_REMINDER && !undated && dtHasDate(t.getDateTime(todo ? WHICH_END : WHICH_BEGIN))) {
+    if (before != NO_REMINDER && !undated &&
+        dtHasDate(t.getDateTime(todo ? WHICH_END : WHICH_BEGIN))) {
         icalcomponent* alarm = icalcomponent_new_valarm();
         icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
         icalcomponent_add_property(alarm, icalproperty_new_description(t.getSummary().c_str()));

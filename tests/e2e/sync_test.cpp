@@ -1,7 +1,7 @@
 // Sync with a CalDAV server from the terminal, against a real Radicale.
 
 #include "net/dav_client.h"
-#include "net/secret_store.h"
+#include "desktop/secret_store.h"
 #include "storage/file_lock.h"
 #include "support/process.h"
 #include "support/radicale.h"
@@ -244,8 +244,8 @@ TEST(Sync, ThePasswordComesFromTheSecretService) {
     ASSERT_TRUE(bus.startSecretService());
     ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
     std::string error, found;
-    EXPECT_EQ(net::lookUpPassword(server.url(), "velk", found, error), 0) << error;
-    ASSERT_EQ(net::keepPassword(server.url(), "velk", "s3cret-word", error), 0) << error;
+    EXPECT_EQ(desktop::lookUpPassword(server.url(), "velk", found, error), 0) << error;
+    ASSERT_EQ(desktop::keepPassword(server.url(), "velk", "s3cret-word", error), 0) << error;
     FILE* tool = ::popen(("secret-tool lookup url " + server.url() + " user velk").c_str(), "r");
     char buf[64] = "";
     ASSERT_NE(tool, nullptr);

@@ -421,9 +421,8 @@ TEST(IcsReminder, GoesOutAsAnAlarmAndComesBackBesideOtherAlarms) {
         {"ACTION:DISPLAY\r\nTRIGGER:-P4WT1M", false, -1},
     };
     for (const auto& a : alarms)
-        EXPECT_EQ(storage::icsAlarmReminder(std::string("BEGIN:VALARM\r\n") + a.lines +
-                                                "\r\nEND:VALARM\r\n",
-                                            a.todo),
+        EXPECT_EQ(storage::icsAlarmReminder(
+                      std::string("BEGIN:VALARM\r\n") + a.lines + "\r\nEND:VALARM\r\n", a.todo),
                   a.minutes)
             << a.lines;
 
@@ -451,14 +450,15 @@ TEST(IcsReminder, GoesOutAsAnAlarmAndComesBackBesideOtherAlarms) {
     const std::string theirs = entryICalendar(club, {}, nullptr, true, report);
     club.setRemindBefore(20);
     std::string patched, again;
-    ASSERT_EQ(patchICalendar(server, entryICalendar(club, {}, nullptr, true, report), theirs,
-                             patched), 0);
+    ASSERT_EQ(
+        patchICalendar(server, entryICalendar(club, {}, nullptr, true, report), theirs, patched),
+        0);
     EXPECT_NE(patched.find("ATTENDEE:mailto:ann@example.org"), std::string::npos) << patched;
     EXPECT_NE(patched.find("TRIGGER:-PT20M"), std::string::npos) << patched;
     const std::string twenty = entryICalendar(club, {}, nullptr, true, report);
     club.setRemindBefore(NO_REMINDER);
-    ASSERT_EQ(patchICalendar(patched, entryICalendar(club, {}, nullptr, true, report), twenty,
-                             again), 0);
+    ASSERT_EQ(
+        patchICalendar(patched, entryICalendar(club, {}, nullptr, true, report), twenty, again), 0);
     EXPECT_EQ(again.find("TRIGGER:-PT20M"), std::string::npos) << again;
     EXPECT_NE(again.find("TRIGGER:-P1D"), std::string::npos) << again;
 }

@@ -1,10 +1,10 @@
-#include "net/secret_store.h"
+#include "desktop/secret_store.h"
 
 #include <cstdlib>
 #include <libsecret/secret.h>
 #include <sys/stat.h>
 
-namespace net {
+namespace desktop {
 
 namespace {
 
@@ -83,4 +83,4 @@ int keepPassword(const std::string& url, const std::string& user, const std::str
     return 0;
 }
 
-} // namespace net
+} // namespace desktop

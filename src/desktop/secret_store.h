@@ -5,7 +5,7 @@
 // GNOME Keyring or KWallet), through libsecret. It is looked for only when
 // the session has a message bus: a terminal without one never starts a
 // keyring or waits for it.
-namespace net {
+namespace desktop {
 
 // Whether this session has a message bus on which a Secret Service may answer.
 bool sessionHasBus();
@@ -20,4 +20,4 @@ int lookUpPassword(const std::string& url, const std::string& user, std::string&
 int keepPassword(const std::string& url, const std::string& user, const std::string& password,
                  std::string& error);
 
-} // namespace net
+} // namespace desktop

@@ -1,0 +1,121 @@
+#include "engine/reminders.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+packedDT localDay(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return packDate(tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900) | DT_NOTIME;
+}
+
+// Calls f with the begin of each occurrence of the appointment or note t
+// that is not skipped and begins on a day from first to last (date-only).
+template <class F> void occurrences(const ToDoListToDo& t, packedDT first, packedDT last, F f) {
+    packedDT b = t.getDateTime(WHICH_BEGIN), e = t.getDateTime(WHICH_END);
+    // A rule counted from today does not move on: the walk ends where the
+    // begin stops moving forward.
+    for (int steps = 0; dtHasDate(b) && dtDateOnly(b) <= last && steps < 1000000; ++steps) {
+        const packedDT day = dtDateOnly(b);
+        if (day >= first && !t.isSkipped(day)) f(b);
+        if (t.setFollowingRecurrenceDate(b, e) != 1 || dtDateOnly(b) <= day) break;
+    }
+    for (const packedDT d : t.extras().added) {
+        if (dtDateOnly(d) < first || dtDateOnly(d) > last || t.isSkipped(d)) continue;
+        t.addedOccurrence(d, b, e);
+        f(b);
+    }
+}
+
+} // namespace
+
+std::time_t reminderMoment(packedDT anchor, int dateOnlyMinutes) {
+    std::tm tm{};
+    tm.tm_year = dtYear(anchor) - 1900;
+    tm.tm_mon = dtMonth(anchor) - 1;
+    tm.tm_mday = dtDay(anchor);
+    tm.tm_hour = dtHasTime(anchor) ? dtHour(anchor) : 0;
+    tm.tm_min = dtHasTime(anchor) ? dtMinute(anchor) : dateOnlyMinutes;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToDoListGroup* skip,
+                                            storage::T_ReminderState& state, std::time_t now,
+                                            int dateOnlyMinutes) {
+    const std::time_t from =
+        state.last == 0 ? now - 60 : std::max(state.last, now - REMIND_LOOKBACK);
+    std::vector<T_DueReminder> due;
+    std::map<unsigned, const ToDoListToDo*> snoozedEntries;
+    auto visit = [&](const ToDoListGroup& g, auto& self) -> void {
+        if (&g == skip) return;
+        for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
+            const ToDoListToDo& t = *g.getToDo(i);
+            const int before = t.extras().remindBefore;
+            if (before == NO_REMINDER) continue;
+            if (!state.snoozed.empty()) snoozedEntries[t.getSyncID()] = &t;
+            auto consider = [&](packedDT anchor) {
+                const std::time_t moment = reminderMoment(anchor, dateOnlyMinutes),
+                                  at = moment - std::time_t(before) * 60;
+                if (at > now || (at <= from && moment <= now)) return;
+                std::string key = storage::reminderKey(t.getSyncID(), anchor);
+                if (state.fired.count(key) || state.snoozed.count(key)) return;
+                state.fired[key] = moment;
+                due.push_back({&t, anchor, at, now - at > REMIND_MISSED_AFTER, std::move(key)});
+            };
+            if (t.isToDo()) {
+                if (!t.isCompleted() && dtHasDate(t.getDateTime(WHICH_END)))
+                    consider(t.getDateTime(WHICH_END));
+            } else {
+                // Occurrences that begin from the day before the earliest
+                // time looked at up to the day after the latest.
+                occurrences(t, localDay(from - 86400),
+                            localDay(now + std::time_t(before) * 60 + 86400), consider);
+            }
+        }
+        for (std::size_t i = 0; i < g.getNrGroups(); ++i)
+            self(*g.getGroup(i), self);
+    };
+    visit(root, visit);
+
+    // Snoozed reminders whose time came; those of entries gone are dropped.
+    for (auto it = state.snoozed.begin(); it != state.snoozed.end();) {
+        const unsigned syncID = unsigned(std::strtoul(it->first.c_str(), nullptr, 10));
+        const auto entry = snoozedEntries.find(syncID);
+        if (it->second > now && entry != snoozedEntries.end()) {
+            ++it;
+            continue;
+        }
+        if (entry != snoozedEntries.end()) {
+            const packedDT occurrence =
+                packedDT(std::strtoul(it->first.c_str() + it->first.find(' ') + 1, nullptr, 10));
+            due.push_back({entry->second, occurrence, it->second, false, it->first});
+            state.fired[it->first] = reminderMoment(occurrence, dateOnlyMinutes);
+        }
+        it = state.snoozed.erase(it);
+    }
+    for (auto it = state.fired.begin(); it != state.fired.end();)
+        it = it->second < now - REMIND_LOOKBACK ? state.fired.erase(it) : std::next(it);
+    state.last = now;
+    std::stable_sort(due.begin(), due.end(),
+                     [](const T_DueReminder& a, const T_DueReminder& b) { return a.at < b.at; });
+    return due;
+}
+
+std::string reminderText(const T_DueReminder& r, const std::string& group, std::time_t now) {
+    char when[32];
+    const packedDT o = r.occurrence;
+    if (!dtHasTime(o))
+        std::snprintf(when, sizeof when, "%02d.%02d.%04d", dtDay(o), dtMonth(o), dtYear(o));
+    else if (dtDateOnly(o) != localDay(now))
+        std::snprintf(when, sizeof when, "%02d.%02d.%04d %02d:%02d", dtDay(o), dtMonth(o),
+                      dtYear(o), dtHour(o), dtMinute(o));
+    else
+        std::snprintf(when, sizeof when, "%02d:%02d", dtHour(o), dtMinute(o));
+    std::string text = std::string(when) + " " + r.entry->getSummary();
+    if (!group.empty()) text += " (" + group + ")";
+    if (r.missed) text += ", missed";
+    return text;
+}
