@@ -62,30 +62,46 @@ PrivateSessionBus::PrivateSessionBus() {
 }
 
 PrivateSessionBus::~PrivateSessionBus() {
+    stop(recorder);
     stop(keyring);
     stop(bus);
+}
+
+pid_t PrivateSessionBus::start(const std::vector<const char*>& argv, int input) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (input >= 0) ::dup2(input, 0);
+        // Its files and its control socket in the test's folder.
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+            ::setenv(name, dir.path().c_str(), 1);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address().c_str(), 1);
+        std::vector<const char*> args = argv;
+        args.push_back(nullptr);
+        ::execvp(args[0], const_cast<char* const*>(args.data()));
+        ::_exit(127);
+    }
+    return pid;
 }
 
 bool PrivateSessionBus::startSecretService() {
     int input[2];
     if (!running() || ::pipe(input) != 0) return false;
-    keyring = ::fork();
-    if (keyring == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::dup2(input[0], 0);
-        ::close(input[1]);
-        // Its keyrings and its control socket in the test's folder.
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
-            ::setenv(name, dir.path().c_str(), 1);
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address().c_str(), 1);
-        ::execlp("gnome-keyring-daemon", "gnome-keyring-daemon", "--foreground", "--unlock",
-                 "--components=secrets", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    keyring = start({"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets"},
+                    input[0]);
     ::close(input[0]);
     // The password that unlocks (and first makes) its keyring, then the end.
     const bool written = ::write(input[1], "unlock", 6) == 6;
     ::close(input[1]);
     return written && keyring > 0 &&
            waitUntil([&] { return owned(address(), "org.freedesktop.secrets"); }, 10);
+}
+
+bool PrivateSessionBus::startNotificationRecorder(bool actions) {
+    const std::string log = dir.file("notified");
+    writeWholeFile(log, "");
+    recorder = start({"/usr/bin/python3", VELK_NOTIFY_RECORDER, log.c_str(),
+                      actions ? "--actions" : nullptr});
+    return recorder > 0 &&
+           waitUntil([&] { return owned(address(), "org.freedesktop.Notifications"); }, 10);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // A D-Bus session bus of the test's own: dbus-daemon with a configuration
 // of its own (its socket in a temporary folder, no services started on
@@ -19,8 +20,15 @@ class PrivateSessionBus {
     std::string address() const { return "unix:path=" + dir.file("bus"); }
     // Starts the Secret Service and waits until it answers on the bus.
     bool startSecretService();
+    // Starts a notification service (tests/desktop/notify_recorder.py) that
+    // records each notification as a line "SUMMARY|BODY|ACTIONS" of
+    // notifications(); with actions it offers actions.
+    bool startNotificationRecorder(bool actions);
+    std::string notifications() const { return readWholeFile(dir.file("notified")); }
 
   private:
+    // Starts argv with this bus as its session bus, stopped with the bus.
+    pid_t start(const std::vector<const char*>& argv, int input = -1);
     TempDir dir;
-    pid_t bus = -1, keyring = -1;
+    pid_t bus = -1, keyring = -1, recorder = -1;
 };
