@@ -46,6 +46,10 @@ install(FILES data/icons/velk-48.png DESTINATION ${VELK_ICON_DIR}/48x48/apps
         RENAME velk.png COMPONENT velk)
 install(FILES data/icons/velk-256.png DESTINATION ${VELK_ICON_DIR}/256x256/apps
         RENAME velk.png COMPONENT velk)
+# The reminders while the window is closed: a user timer that runs
+# "velk --remind" every minute, off until the user turns it on.
+install(FILES data/systemd/velk-remind.service data/systemd/velk-remind.timer
+        DESTINATION lib/systemd/user COMPONENT velk)
 # The changelog and the copyright file, where Debian looks for them
 # (share/doc/velk).
 install(FILES ${VELK_CHANGELOG} data/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR}

@@ -26,6 +26,8 @@ fail() {
 # Where desktops, man and the shell look for Velk's files, below the prefix.
 expected=$(printf '%s\n' \
   bin/velk \
+  lib/systemd/user/velk-remind.service \
+  lib/systemd/user/velk-remind.timer \
   share/applications/velk.desktop \
   share/icons/hicolor/256x256/apps/velk.png \
   share/icons/hicolor/48x48/apps/velk.png \
