@@ -82,13 +82,13 @@ DateControls dateControlsShown(bool isToDo, packedDT begin, packedDT end) {
     if (!isToDo) {
         c.begDate = c.begBox = true;
         if (dtHasDate(begin)) {
-            c.begTime = c.endDate = c.endBox = c.recurrence = true;
+            c.begTime = c.endDate = c.endBox = c.recurrence = c.reminder = true;
             if (dtHasDate(end)) c.busy = c.endTime = true;
         }
     } else {
         c.endDate = c.endBox = true;
         if (dtHasDate(end)) {
-            c.begDate = c.begBox = c.endTime = c.recurrence = true;
+            c.begDate = c.begBox = c.endTime = c.recurrence = c.reminder = true;
             if (dtHasDate(begin)) c.busy = c.begTime = true;
         }
     }
@@ -129,4 +129,19 @@ int wordBackspaceStart(const std::string& text, int pos) {
     while (pos > 0 && isLetter(static_cast<unsigned char>(text[std::size_t(pos - 1)])))
         --pos;
     return pos;
+}
+
+std::string reminderLabel(int minutes) {
+    if (minutes < 0) return "remind";
+    if (minutes == 0) return "at time";
+    const struct {
+        int size;
+        const char *one, *many;
+    } units[] = {{7 * 24 * 60, " week", " weeks"}, {24 * 60, " day", " days"}, {60, " h", " h"}};
+    for (const auto& u : units)
+        if (minutes % u.size == 0) {
+            const int n = minutes / u.size;
+            return std::to_string(n) + (n == 1 ? u.one : u.many);
+        }
+    return std::to_string(minutes) + " min";
 }

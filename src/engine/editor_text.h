@@ -25,6 +25,10 @@ std::string completionText(bool completed, int32_t time);
 // The recurrence button's label for a rule type ("Recurrence: weekly").
 std::string recurrenceLabel(int type);
 
+// The label of the reminder button: "remind" without one, "at time", "15 min",
+// "2 h", "1 day", "2 weeks".
+std::string reminderLabel(int minutes);
+
 // How many days a repeating entry leaves out: "skips 1 day", "skips 3 days".
 std::string skippedDaysText(std::size_t n);
 
@@ -43,6 +47,7 @@ struct DateControls {
     bool begDate = false, begTime = false, begBox = false;
     bool endDate = false, endTime = false, endBox = false;
     bool busy = false, recurrence = false;
+    bool reminder = false; // a todo with a due date, or an entry with a begin
 };
 DateControls dateControlsShown(bool isToDo, packedDT begin, packedDT end);
 

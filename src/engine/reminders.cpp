@@ -1,7 +1,11 @@
 #include "engine/reminders.h"
 
+#include "storage/file_lock.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -27,6 +31,18 @@ template <class F> void occurrences(const ToDoListToDo& t, packedDT first, packe
         t.addedOccurrence(d, b, e);
         f(b);
     }
+}
+
+// Takes the lock of the reminder state at path, waiting up to five seconds
+// for another run that holds it.
+int lockState(DataFileLock& lock, const std::string& path, std::string& error) {
+    int locked = lock.acquire(path);
+    for (int i = 0; locked == -1 && i < 50; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        locked = lock.acquire(path);
+    }
+    if (locked != 0) error = "the reminder state " + path + " cannot be locked (" + lock.reason() + ")";
+    return locked == 0 ? 0 : -1;
 }
 
 } // namespace
@@ -118,4 +134,36 @@ std::string reminderText(const T_DueReminder& r, const std::string& group, std::
     if (!group.empty()) text += " (" + group + ")";
     if (r.missed) text += ", missed";
     return text;
+}
+
+int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
+                       const ToDoListGroup* skip, std::time_t now, int dateOnlyMinutes,
+                       std::vector<T_DueReminder>& due, std::string& error) {
+    due.clear();
+    const std::string path = storage::reminderStatePath(dataPath);
+    DataFileLock lock;
+    if (lockState(lock, path, error) != 0) return -1;
+    storage::T_ReminderState state;
+    std::string unreadable;
+    if (storage::readReminderState(path, state, unreadable) < 0)
+        error = unreadable + "; reminders are taken from now on";
+    std::vector<T_DueReminder> taken = takeDueReminders(root, skip, state, now, dateOnlyMinutes);
+    if (storage::writeReminderState(path, state, error) != 0) {
+        error += "; nothing was fired, so that nothing fires twice";
+        return -1;
+    }
+    due = std::move(taken);
+    return 0;
+}
+
+int snoozeReminderOf(const std::string& dataPath, const std::string& key, std::time_t until,
+                     std::string& error) {
+    const std::string path = storage::reminderStatePath(dataPath);
+    DataFileLock lock;
+    if (lockState(lock, path, error) != 0) return -1;
+    storage::T_ReminderState state;
+    if (storage::readReminderState(path, state, error) < 0) return -1;
+    state.snoozed[key] = until;
+    state.fired.erase(key);
+    return storage::writeReminderState(path, state, error);
 }

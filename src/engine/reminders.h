@@ -43,3 +43,18 @@ std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToD
 // The line that tells of a reminder: "14:30 Dentist (Health)"; a date-only
 // occurrence shows its date, one of another day its date and time.
 std::string reminderText(const T_DueReminder& r, const std::string& group, std::time_t now);
+
+// takeDueReminders with the reminder state of the data file dataPath, under
+// its lock (FILE.remind.lock, waited for up to five seconds): read, take,
+// written back before anything is shown, so that nothing fires twice.
+// Results: 0; -1 nothing was fired (error says why: the lock, or the state
+// could not be written). A state that cannot be read starts afresh, and
+// error says so with result 0.
+int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
+                       const ToDoListGroup* skip, std::time_t now, int dateOnlyMinutes,
+                       std::vector<T_DueReminder>& due, std::string& error);
+
+// Snoozes the reminder key until until, under the same lock. Results: 0; -1
+// (error says why).
+int snoozeReminderOf(const std::string& dataPath, const std::string& key, std::time_t until,
+                     std::string& error);

@@ -207,6 +207,8 @@ class Velk {
     // The days whose occurrence the current item leaves out: how many, and
     // bringing them all back.
     std::size_t getItemSkippedCount() const { return nav_.curItem()->extras().skipped.size(); }
+    int getItemRemindBefore() const { return nav_.curItem()->extras().remindBefore; }
+    void setItemRemindBefore(int minutes) { nav_.curItem()->setRemindBefore(minutes); }
     void clearItemSkipped() { nav_.curItem()->clearSkipped(); }
 
     // --- The current group ---

@@ -33,6 +33,9 @@ void ItemEditor::editToDo_updateTimeThings() {
     showIf(editEndBox_, basics && c.endBox);
     showIf(editShowAs_, basics && c.busy);
     showIf(editRecurring_, basics && c.recurrence);
+    showIf(editRemind_, basics && c.reminder);
+    remindText = reminderLabel(engine->getItemRemindBefore());
+    editRemind_->label(remindText.c_str());
     // Only an item with both dates can be shown as busy.
     if (!c.busy) editShowAs_->value(0);
     editBegBox_->redraw();
@@ -137,6 +140,13 @@ void ItemEditor::CB_edit_Pr(int p) {
 void ItemEditor::CB_edit_isToDo() {
     CB_edit_Pr(-1);
     editToDo_updateTimeThings();
+}
+
+void ItemEditor::CB_editToDo_remind(int minutes) {
+    engine->setItemRemindBefore(minutes);
+    remindText = reminderLabel(minutes);
+    editRemind_->label(remindText.c_str());
+    editRemind_->redraw();
 }
 
 void ItemEditor::CB_editToDo_showAs(int value) {

@@ -55,6 +55,7 @@ class ItemEditor : public ScreenPart {
     void CB_edit_Pr(int p);
     void CB_edit_isToDo();
     void CB_editToDo_showAs(int value);
+    void CB_editToDo_remind(int minutes);
     void CB_editToDo_Date(int u);
     void CB_editToDo_Time(int u);
     void CB_editToDo_recurring();
@@ -81,6 +82,7 @@ class ItemEditor : public ScreenPart {
     Fl_Box* editBegBox() const { return editBegBox_; }
     Fl_Box* editEndBox() const { return editEndBox_; }
     Fl_Button* editRecurring() const { return editRecurring_; }
+    Fl_Menu_Button* editRemind() const { return editRemind_; }
     Fl_Check_Button* editCrypt() const { return editCrypt_; }
     Fl_Text_Editor* editDescr() const { return editDescr_; }
     Fl_Menu_Button* editMenuButton() const { return editMenuButton_; }
@@ -101,7 +103,7 @@ class ItemEditor : public ScreenPart {
     // that could not be is never overwritten by the (empty) editor text.
     bool descrReadable = true;
     std::string prioLabels[6];
-    std::string complText, begText, endText, timeSum, recText, skippedText;
+    std::string complText, begText, endText, timeSum, recText, skippedText, remindText;
     int openedRow = -1;
 
     Fl_Input* editSummary_ = nullptr;
@@ -119,6 +121,7 @@ class ItemEditor : public ScreenPart {
     Fl_Box* editEndBox_ = nullptr;
     Fl_Choice* editShowAs_ = nullptr;
     Fl_Button* editRecurring_ = nullptr;
+    Fl_Menu_Button* editRemind_ = nullptr;
     Fl_Check_Button* editCrypt_ = nullptr;
     Fl_Box* editSkippedBox_ = nullptr;
     Fl_Button* editClearSkipped_ = nullptr;

@@ -37,6 +37,9 @@ static void cb_editToDo_Time(Fl_Widget*, void* d) {
 static void cb_editToDo_showAs(Fl_Widget*, void* d) {
     mainWin->CB_editToDo_showAs(dataOf(d));
 }
+static void cb_editToDo_remind(Fl_Widget*, void* d) {
+    mainWin->CB_editToDo_remind(dataOf(d));
+}
 static void cb_editToDo_recurring(Fl_Widget*, void*) {
     mainWin->CB_editToDo_recurring();
 }
@@ -112,6 +115,20 @@ static Fl_Menu_Item menu_EditToDoShowAsBusy[] = {
     VELK_END,
 };
 
+static Fl_Menu_Item menu_EditToDoRemind[] = {
+    VELK_ITEM("none", cb_editToDo_remind, -1, 0),
+    VELK_ITEM("at its time", cb_editToDo_remind, 0, 0),
+    VELK_ITEM("5 min before", cb_editToDo_remind, 5, 0),
+    VELK_ITEM("15 min before", cb_editToDo_remind, 15, 0),
+    VELK_ITEM("30 min before", cb_editToDo_remind, 30, 0),
+    VELK_ITEM("1 h before", cb_editToDo_remind, 60, 0),
+    VELK_ITEM("2 h before", cb_editToDo_remind, 120, 0),
+    VELK_ITEM("1 day before", cb_editToDo_remind, 24 * 60, 0),
+    VELK_ITEM("2 days before", cb_editToDo_remind, 2 * 24 * 60, 0),
+    VELK_ITEM("1 week before", cb_editToDo_remind, 7 * 24 * 60, 0),
+    VELK_END,
+};
+
 namespace {
 
 Fl_Button* barButton(int x, int w, const char* label, Fl_Callback* cb, int data = 0) {
@@ -160,6 +177,10 @@ void ItemEditor::make(int W, int H) {
     editShowAs_->labelsize(20);
     editShowAs_->textsize(20);
     editShowAs_->menu(menu_EditToDoShowAsBusy);
+    // Right of "show as" on the same row, so that the editor keeps its height.
+    editRemind_ = editorMenuButton(240, 200, "remind", menu_EditToDoRemind);
+    editRemind_->size(80, 30);
+    editRemind_->tooltip("reminder: before the begin, or before a todo's due date");
     editRecurring_ = new Fl_Button(0, 230, 320, 30, "Recurring:");
     editRecurring_->labelsize(20);
     editRecurring_->callback(cb_editToDo_recurring);
@@ -212,6 +233,7 @@ void ItemEditor::layout(int W, int H) {
     editBegBox_->resize(132, 140, 188, 30);
     editEndBox_->resize(132, 170, 188, 30);
     editShowAs_->resize(100, 200, 140, 30);
+    editRemind_->resize(240, 200, 80, 30);
     editRecurring_->resize(0, 230, 320, 30);
     editSkippedBox_->resize(0, 260, 160, 30);
     editClearSkipped_->resize(160, 260, 160, 30);

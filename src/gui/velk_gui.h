@@ -198,6 +198,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_edit_Pr(int p);
     void CB_edit_isToDo();
     void CB_editToDo_showAs(int value);
+    void CB_editToDo_remind(int minutes);
     // u: DATE_BEGIN or DATE_END plus DATE_NONE, DATE_SELECT, DATE_TODAY or
     // DATE_BEGIN_PLUS_30.
     void CB_editToDo_Date(int u);

@@ -148,6 +148,9 @@ void VelkGUI::CB_edit_isToDo() {
 void VelkGUI::CB_editToDo_showAs(int value) {
     item_->CB_editToDo_showAs(value);
 }
+void VelkGUI::CB_editToDo_remind(int minutes) {
+    item_->CB_editToDo_remind(minutes);
+}
 void VelkGUI::CB_editToDo_Date(int u) {
     item_->CB_editToDo_Date(u);
 }
