@@ -5,6 +5,7 @@
 #include "app/config.h"
 #include "app/terminal.h"
 #include "engine/velk.h"
+#include "gui/reminder_watch.h"
 #include "gui/velk_gui.h"
 #include "storage/external_edit.h"
 #include "storage/file_lock.h"
@@ -57,6 +58,8 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     mainWin->show();
     Fl::add_timeout(1.0, updateClock);
     mainWin->updateClock();
+    ReminderWatch reminders(*velk);
+    reminders.start();
     return Fl::run();
 }
 
@@ -179,6 +182,7 @@ int main(int argc, char** argv) {
 
     velk = new Velk();
     velk->setEditorCommand(velkconfig.editor);
+    velk->setRemindDateOnlyMinutes(velkconfig.remindDateOnlyMinutes);
     velk->setHomeFolder(GetHomeDir());
     int loaded = velk->openDataFile(dataPath.c_str());
     if (loaded == -2) {

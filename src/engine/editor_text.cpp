@@ -11,7 +11,9 @@ std::string twoDigits(int v) {
     return s.size() < 2 ? "0" + s : s;
 }
 
-bool isLetter(unsigned char c) { return c >= 0x80 || std::isalpha(c); }
+bool isLetter(unsigned char c) {
+    return c >= 0x80 || std::isalpha(c);
+}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "engine/reminders.h"
 
+#include "engine/velk.h"
+
 #include "storage/file_lock.h"
 
 #include <algorithm>
@@ -41,7 +43,8 @@ int lockState(DataFileLock& lock, const std::string& path, std::string& error) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         locked = lock.acquire(path);
     }
-    if (locked != 0) error = "the reminder state " + path + " cannot be locked (" + lock.reason() + ")";
+    if (locked != 0)
+        error = "the reminder state " + path + " cannot be locked (" + lock.reason() + ")";
     return locked == 0 ? 0 : -1;
 }
 
@@ -60,7 +63,8 @@ std::time_t reminderMoment(packedDT anchor, int dateOnlyMinutes) {
 
 std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToDoListGroup* skip,
                                             storage::T_ReminderState& state, std::time_t now,
-                                            int dateOnlyMinutes) {
+                                            int dateOnlyMinutes, std::size_t* withReminder) {
+    std::size_t carrying = 0;
     const std::time_t from =
         state.last == 0 ? now - 60 : std::max(state.last, now - REMIND_LOOKBACK);
     std::vector<T_DueReminder> due;
@@ -71,6 +75,7 @@ std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToD
             const ToDoListToDo& t = *g.getToDo(i);
             const int before = t.extras().remindBefore;
             if (before == NO_REMINDER) continue;
+            ++carrying;
             if (!state.snoozed.empty()) snoozedEntries[t.getSyncID()] = &t;
             auto consider = [&](packedDT anchor) {
                 const std::time_t moment = reminderMoment(anchor, dateOnlyMinutes),
@@ -115,6 +120,7 @@ std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToD
     for (auto it = state.fired.begin(); it != state.fired.end();)
         it = it->second < now - REMIND_LOOKBACK ? state.fired.erase(it) : std::next(it);
     state.last = now;
+    if (withReminder) *withReminder = carrying;
     std::stable_sort(due.begin(), due.end(),
                      [](const T_DueReminder& a, const T_DueReminder& b) { return a.at < b.at; });
     return due;
@@ -145,9 +151,12 @@ int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
     if (lockState(lock, path, error) != 0) return -1;
     storage::T_ReminderState state;
     std::string unreadable;
-    if (storage::readReminderState(path, state, unreadable) < 0)
-        error = unreadable + "; reminders are taken from now on";
-    std::vector<T_DueReminder> taken = takeDueReminders(root, skip, state, now, dateOnlyMinutes);
+    const int read = storage::readReminderState(path, state, unreadable);
+    if (read < 0) error = unreadable + "; reminders are taken from now on";
+    std::size_t carrying = 0;
+    std::vector<T_DueReminder> taken =
+        takeDueReminders(root, skip, state, now, dateOnlyMinutes, &carrying);
+    if (read == 1 && carrying == 0) return 0;
     if (storage::writeReminderState(path, state, error) != 0) {
         error += "; nothing was fired, so that nothing fires twice";
         return -1;
@@ -166,4 +175,16 @@ int snoozeReminderOf(const std::string& dataPath, const std::string& key, std::t
     state.snoozed[key] = until;
     state.fired.erase(key);
     return storage::writeReminderState(path, state, error);
+}
+
+int Velk::takeDueReminders(std::time_t now, std::vector<T_DueReminder>& due,
+                           std::vector<std::string>& lines, std::string& error) {
+    lines.clear();
+    const int r = takeDueRemindersOf(fileName, *tree_.root(), tree_.searchGroup(), now,
+                                     remindDateOnlyMinutes_, due, error);
+    for (const T_DueReminder& d : due) {
+        const std::vector<std::string> names = tree_.root()->getPathNames(d.entry->getPath());
+        lines.push_back(reminderText(d, names.empty() ? std::string() : names.back(), now));
+    }
+    return r;
 }

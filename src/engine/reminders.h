@@ -36,9 +36,11 @@ std::time_t reminderMoment(packedDT anchor, int dateOnlyMinutes);
 // since the last run (at most REMIND_LOOKBACK back), those due earlier whose
 // occurrence is still ahead (set late, or on a first run), and snoozed ones
 // whose time has come. state records them as fired and moves on to now.
+// withReminder, when given, gets the number of entries that carry one.
 std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToDoListGroup* skip,
                                             storage::T_ReminderState& state, std::time_t now,
-                                            int dateOnlyMinutes);
+                                            int dateOnlyMinutes,
+                                            std::size_t* withReminder = nullptr);
 
 // The line that tells of a reminder: "14:30 Dentist (Health)"; a date-only
 // occurrence shows its date, one of another day its date and time.
@@ -46,7 +48,8 @@ std::string reminderText(const T_DueReminder& r, const std::string& group, std::
 
 // takeDueReminders with the reminder state of the data file dataPath, under
 // its lock (FILE.remind.lock, waited for up to five seconds): read, take,
-// written back before anything is shown, so that nothing fires twice.
+// written back before anything is shown, so that nothing fires twice. An
+// organizer without any reminder makes no state file.
 // Results: 0; -1 nothing was fired (error says why: the lock, or the state
 // could not be written). A state that cannot be read starts afresh, and
 // error says so with result 0.

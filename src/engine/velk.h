@@ -7,6 +7,7 @@
 #include "engine/navigation.h"
 #include "engine/crypt_password_keeper.h"
 #include "engine/editor_text.h"
+#include "engine/reminders.h"
 #include "engine/row_text.h"
 #include "engine/user_actions.h"
 #include "model/calendar.h"
@@ -207,6 +208,17 @@ class Velk {
     // The days whose occurrence the current item leaves out: how many, and
     // bringing them all back.
     std::size_t getItemSkippedCount() const { return nav_.curItem()->extras().skipped.size(); }
+    // --- Reminders (engine/reminders.cpp) ---
+    void setRemindDateOnlyMinutes(int minutes) { remindDateOnlyMinutes_ = minutes; }
+    // The reminders of the organizer due at now that have not fired (shared
+    // with "velk --remind" through FILE.remind), each with its line of text.
+    // Results as takeDueRemindersOf.
+    int takeDueReminders(std::time_t now, std::vector<T_DueReminder>& due,
+                         std::vector<std::string>& lines, std::string& error);
+    // The reminder key fires again at until.
+    int snoozeReminder(const std::string& key, std::time_t until, std::string& error) {
+        return snoozeReminderOf(fileName, key, until, error);
+    }
     int getItemRemindBefore() const { return nav_.curItem()->extras().remindBefore; }
     void setItemRemindBefore(int minutes) { nav_.curItem()->setRemindBefore(minutes); }
     void clearItemSkipped() { nav_.curItem()->clearSkipped(); }
@@ -554,6 +566,7 @@ class Velk {
     // the password manager.
     std::string editorCommand;
     std::string homeFolder;
+    int remindDateOnlyMinutes_ = REMIND_DATE_ONLY_DEFAULT;
     CryptPasswordKeeper passwordKeeper{crypt, [this](std::string& error) {
                                            return savePasswords(error);
                                        }};

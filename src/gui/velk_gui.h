@@ -258,6 +258,7 @@ class VelkGUI : public Fl_Double_Window {
     Fl_Button* editPageButton() const;
     Fl_Browser* editTimesBrowser() const;
     Fl_Box* editSkippedBox() const;
+    Fl_Menu_Button* editRemind() const;
     Fl_Button* editClearSkipped() const;
 
   private:

@@ -239,6 +239,9 @@ Fl_Box* VelkGUI::editEndBox() const {
 Fl_Button* VelkGUI::editRecurring() const {
     return item_->editRecurring();
 }
+Fl_Menu_Button* VelkGUI::editRemind() const {
+    return item_->editRemind();
+}
 Fl_Box* VelkGUI::editSkippedBox() const {
     return item_->editSkippedBox();
 }

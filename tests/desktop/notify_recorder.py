@@ -3,11 +3,13 @@
 org.freedesktop.Notifications on the session bus that DBUS_SESSION_BUS_ADDRESS
 names, answers as a notification server does, and writes one line per Notify
 call to LOG: "SUMMARY|BODY|ACTIONS" (the actions' keys and labels joined by
-commas). With --actions it offers actions.
+commas). With --actions it offers actions; a file LOG.invoke holding "ID KEY"
+makes it send ActionInvoked for them, as if the user had clicked, and goes.
 
 usage: notify_recorder.py LOG [--actions]
 """
 
+import os
 import sys
 
 import dbus
@@ -39,6 +41,20 @@ class Recorder(dbus.service.Object):
     def CloseNotification(self, notification):
         pass
 
+    @dbus.service.signal(IFACE, signature="us")
+    def ActionInvoked(self, notification, key):
+        pass
+
+    def invoke(self):
+        try:
+            with open(LOG + ".invoke") as f:
+                notification, key = f.read().split()
+            os.remove(LOG + ".invoke")
+            self.ActionInvoked(dbus.UInt32(int(notification)), key)
+        except OSError:
+            pass
+        return True
+
     @dbus.service.method(IFACE, out_signature="ssss")
     def GetServerInformation(self):
         return ("recorder", "Velk tests", "1", "1.2")
@@ -48,4 +64,5 @@ dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 session = dbus.SessionBus()
 name = dbus.service.BusName(IFACE, session)
 recorder = Recorder(session)
+GLib.timeout_add(50, recorder.invoke)
 GLib.MainLoop().run()

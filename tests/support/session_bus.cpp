@@ -86,7 +86,8 @@ pid_t PrivateSessionBus::start(const std::vector<const char*>& argv, int input) 
 
 bool PrivateSessionBus::startSecretService() {
     int input[2];
-    if (!running() || ::pipe(input) != 0) return false;
+    // Both ends close on exec: the keyring reads its stdin to the end.
+    if (!running() || ::pipe2(input, O_CLOEXEC) != 0) return false;
     keyring = start({"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets"},
                     input[0]);
     ::close(input[0]);
@@ -100,8 +101,8 @@ bool PrivateSessionBus::startSecretService() {
 bool PrivateSessionBus::startNotificationRecorder(bool actions) {
     const std::string log = dir.file("notified");
     writeWholeFile(log, "");
-    recorder = start({"/usr/bin/python3", VELK_NOTIFY_RECORDER, log.c_str(),
-                      actions ? "--actions" : nullptr});
+    recorder = start(
+        {"/usr/bin/python3", VELK_NOTIFY_RECORDER, log.c_str(), actions ? "--actions" : nullptr});
     return recorder > 0 &&
            waitUntil([&] { return owned(address(), "org.freedesktop.Notifications"); }, 10);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "support/temp_dir.h"
 
+#include <cstdio>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -25,6 +26,11 @@ class PrivateSessionBus {
     // notifications(); with actions it offers actions.
     bool startNotificationRecorder(bool actions);
     std::string notifications() const { return readWholeFile(dir.file("notified")); }
+    // The user chooses the action key of notification id.
+    void chooseAction(unsigned id, const std::string& key) {
+        writeWholeFile(dir.file("chosen"), std::to_string(id) + " " + key);
+        std::rename(dir.file("chosen").c_str(), dir.file("notified.invoke").c_str());
+    }
 
   private:
     // Starts argv with this bus as its session bus, stopped with the bus.
