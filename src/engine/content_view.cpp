@@ -39,6 +39,7 @@ void setViewData(ToDoListToDo& t, T_viewDataItem& row, DescriptionCipher* crypt)
     row.kind = 0;
     row.prio = priority;
     row.completed = t.isCompleted();
+    row.reminds = t.hasExtras() && t.extras().remindBefore != NO_REMINDER;
     if (!t.summaryView().empty()) {
         row.text = t.summaryView();
     } else {

@@ -56,6 +56,7 @@ struct T_viewDataItem {
     bool completed = false;            // todo: completed; group: all its content completed
     bool startsHere = false;           // calendar: the first day of the item or occurrence
     bool endsHere = false;             // calendar: the last day of the item or occurrence
+    bool reminds = false;              // the entry carries a reminder
     packedDT day = DT_EMPTY;           // calendar: the day the row belongs to
     packedDT primaryDate = DT_EMPTY;   // todo: end (due); appointment, note: begin; group: empty
     packedDT secondaryDate = DT_EMPTY; // todo: begin; appointment, note: end
@@ -63,6 +64,7 @@ struct T_viewDataItem {
                        // 400 blank separator
     RowText text;      // the line's text, shared by copies of the row
 };
+static_assert(sizeof(T_viewDataItem) <= 32, "a calendar row packs into 32 bytes");
 
 // Priorities of the calendar's marker rows.
 constexpr uint32_t PRIO_DAYHEADER = 300;

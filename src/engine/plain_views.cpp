@@ -71,6 +71,7 @@ void writeAgendaLines(const ContentView& view, std::ostream& os) {
             // A completed todo shows only its text, as in the window.
             if (!(row.completed && isToDoPrio(row.prio))) appendCalendarTimes(row, line);
             line.append(row.text.view());
+            if (row.reminds) line += " (reminder)";
             os << line << '\n';
         }
     }

@@ -59,6 +59,9 @@ TEST(Remind, FiresEachReminderOnceAsANotification) {
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_EQ(bus.notifications().substr(bus.notifications().find("Yoga")),
               "Yoga|15:00 Yoga|snooze,Snooze 10 minutes,dismiss,Dismiss\n");
+    // The agenda marks the entries that carry a reminder.
+    r = runProcess({{"-f", data, "--agenda=1", "-c", "2011-03-05"}, work.path(), {}});
+    EXPECT_NE(r.out.find("Dentist (reminder)\n"), std::string::npos) << r.out;
     struct stat st;
     ASSERT_EQ(::stat((data + ".remind").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
