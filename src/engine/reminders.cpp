@@ -154,9 +154,16 @@ int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
     const int read = storage::readReminderState(path, state, unreadable);
     if (read < 0) error = unreadable + "; reminders are taken from now on";
     std::size_t carrying = 0;
+    const storage::T_ReminderState before = state;
     std::vector<T_DueReminder> taken =
         takeDueReminders(root, skip, state, now, dateOnlyMinutes, &carrying);
     if (read == 1 && carrying == 0) return 0;
+    // Nothing fired, snoozed or forgotten: the file is written at most hourly
+    // (the window looks twice a minute, the timer once), which only moves
+    // the time the next run looks back to.
+    const bool same = read == 0 && state.fired == before.fired &&
+                      state.snoozed == before.snoozed && now - before.last < 3600;
+    if (same) return 0;
     if (storage::writeReminderState(path, state, error) != 0) {
         error += "; nothing was fired, so that nothing fires twice";
         return -1;
