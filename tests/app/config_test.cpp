@@ -37,6 +37,10 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         {"an overlong line is cut, the next one read",
          "editor=" + std::string(100000, 'e') + "\ndefault=b\n",
          e491 + "user config: default = b\n", ""},
+        {"a reminder's time of a date; one that is no time keeps 09:00",
+         "remind-date-only = 7:30\nremind-date-only = 24:00\n",
+         "user config: remind-date-only = 07:30\nuser config: remind-date-only = 07:30\n",
+         "user config: remind-date-only = 24:00 is no HH:MM\n"},
         {"a FIFO is skipped without being opened", "FIFO", "",
          "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
@@ -64,6 +68,9 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         }
         EXPECT_EQ(velkconfig.editor, editor);
         EXPECT_EQ(velkconfig.defaultFiles, defaults.empty() ? builtIn : defaults);
+        EXPECT_EQ(velkconfig.remindDateOnlyMinutes, r.out.find("07:30") != std::string::npos
+                                                         ? 7 * 60 + 30
+                                                         : 9 * 60);
     }
 }
 

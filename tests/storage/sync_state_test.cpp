@@ -1,7 +1,8 @@
-// The sync state beside the data file: read back as written, owner-only,
-// and refused when it is something else.
+// The sync state and the reminder state beside the data file: read back as
+// written, owner-only, and refused when they are something else.
 
 #include "storage/exchange_file.h"
+#include "storage/reminder_state.h"
 #include "storage/sync_state.h"
 #include "support/temp_dir.h"
 
@@ -49,4 +50,22 @@ TEST(SyncState, ReadsBackAsWrittenAndIsTheOrganizersOwn) {
     writeWholeFile(path, "<type=Velk>\n");
     EXPECT_EQ(readSyncState(path, back, error), -1);
     EXPECT_TRUE(back.collections.empty());
+}
+
+TEST(ReminderState, ReadsBackAsWritten) {
+    TempDir dir;
+    const std::string path = reminderStatePath(dir.file("o.dat"));
+    T_ReminderState state, back;
+    std::string error;
+    EXPECT_EQ(readReminderState(path, back, error), 1) << "no file yet";
+    state.last = 1299326400;
+    state.fired[reminderKey(3, 123456)] = 1299327000;
+    state.snoozed[reminderKey(12, 7)] = 1299330000;
+    ASSERT_EQ(writeReminderState(path, state, error), 0) << error;
+    ASSERT_EQ(readReminderState(path, back, error), 0) << error;
+    EXPECT_EQ(back.last, state.last);
+    EXPECT_EQ(back.fired, state.fired);
+    EXPECT_EQ(back.snoozed, state.snoozed);
+    writeWholeFile(path, "last=1\n");
+    EXPECT_EQ(readReminderState(path, back, error), -1);
 }
