@@ -91,6 +91,11 @@ TEST(EditorText, DatesSumsControlsWrappingAndWordBackspace) {
         {"rules 0 to 6, others unknown", recurrenceLabel(0) + "|" + recurrenceLabel(6) + "|" +
          recurrenceLabel(7) + "|" + recurrenceLabel(-1),
          "Recurrence: none|Recurrence: yearly|Recurring:|Recurring:"},
+        {"reminders: none, at the time, minutes, hours, days, weeks",
+         reminderLabel(-1) + "|" + reminderLabel(0) + "|" + reminderLabel(90) + "|" +
+             reminderLabel(60) + "|" + reminderLabel(120) + "|" + reminderLabel(1440) + "|" +
+             reminderLabel(2880) + "|" + reminderLabel(10080) + "|" + reminderLabel(20160),
+         "remind|at time|90 min|1 h|2 h|1 day|2 days|1 week|2 weeks"},
         {"completion; working times, only the last open one running",
          completionText(false, 0) + "|" + completionText(true, noon) + "|" +
          lines(workingTimeLines({noon}, {noon + 3600}, false)) +

@@ -119,6 +119,12 @@ TEST(Reminders, ALateReminderFiresAtOnceAndASnoozedOneAgainLater) {
     EXPECT_TRUE(state.snoozed.empty());
     EXPECT_EQ(tree.fire(state, now + 780), Fired{});
 
+    // Only 0 to four weeks before is a reminder.
+    call.setRemindBefore(MAX_REMIND_BEFORE + 1);
+    EXPECT_EQ(call.extras().remindBefore, NO_REMINDER);
+    call.setRemindBefore(MAX_REMIND_BEFORE);
+    EXPECT_EQ(call.extras().remindBefore, MAX_REMIND_BEFORE);
+
     T_DueReminder shown{&call, at(2025, 3, 10, 10, 0), now, false, key};
     EXPECT_EQ(reminderText(shown, "Work", now), "10:00 Call (Work)");
     shown.occurrence = on(2025, 3, 11);
