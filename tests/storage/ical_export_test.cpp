@@ -418,6 +418,7 @@ TEST(IcsReminder, GoesOutAsAnAlarmAndComesBackBesideOtherAlarms) {
         {"ACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:20240101T090000Z", false, -1},
         {"ACTION:DISPLAY\r\nTRIGGER:PT5M", false, -1},
         {"ACTION:DISPLAY\r\nTRIGGER:-PT30S", false, -1},
+        {"ACTION:DISPLAY\r\nTRIGGER:-P4W", false, MAX_REMIND_BEFORE},
         {"ACTION:DISPLAY\r\nTRIGGER:-P4WT1M", false, -1},
     };
     for (const auto& a : alarms)
