@@ -36,10 +36,10 @@ template <class F> void occurrences(const ToDoListToDo& t, packedDT first, packe
 }
 
 // Takes the lock of the reminder state at path, waiting up to five seconds
-// for another run that holds it.
-int lockState(DataFileLock& lock, const std::string& path, std::string& error) {
+// for another run that holds it (with wait).
+int lockState(DataFileLock& lock, const std::string& path, std::string& error, bool wait = true) {
     int locked = lock.acquire(path);
-    for (int i = 0; locked == -1 && i < 50; ++i) {
+    for (int i = 0; wait && locked == -1 && i < 50; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         locked = lock.acquire(path);
     }
@@ -144,11 +144,11 @@ std::string reminderText(const T_DueReminder& r, const std::string& group, std::
 
 int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
                        const ToDoListGroup* skip, std::time_t now, int dateOnlyMinutes,
-                       std::vector<T_DueReminder>& due, std::string& error) {
+                       std::vector<T_DueReminder>& due, std::string& error, bool wait) {
     due.clear();
     const std::string path = storage::reminderStatePath(dataPath);
     DataFileLock lock;
-    if (lockState(lock, path, error) != 0) return -1;
+    if (lockState(lock, path, error, wait) != 0) return -1;
     storage::T_ReminderState state;
     std::string unreadable;
     const int read = storage::readReminderState(path, state, unreadable);
@@ -161,8 +161,8 @@ int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
     // Nothing fired, snoozed or forgotten: the file is written at most hourly
     // (the window looks twice a minute, the timer once), which only moves
     // the time the next run looks back to.
-    const bool same = read == 0 && state.fired == before.fired &&
-                      state.snoozed == before.snoozed && now - before.last < 3600;
+    const bool same = read == 0 && state.fired == before.fired && state.snoozed == before.snoozed &&
+                      now - before.last < 3600;
     if (same) return 0;
     if (storage::writeReminderState(path, state, error) != 0) {
         error += "; nothing was fired, so that nothing fires twice";
@@ -185,10 +185,10 @@ int snoozeReminderOf(const std::string& dataPath, const std::string& key, std::t
 }
 
 int Velk::takeDueReminders(std::time_t now, std::vector<T_DueReminder>& due,
-                           std::vector<std::string>& lines, std::string& error) {
+                           std::vector<std::string>& lines, std::string& error, bool wait) {
     lines.clear();
     const int r = takeDueRemindersOf(fileName, *tree_.root(), tree_.searchGroup(), now,
-                                     remindDateOnlyMinutes_, due, error);
+                                     remindDateOnlyMinutes_, due, error, wait);
     for (const T_DueReminder& d : due) {
         const std::vector<std::string> names = tree_.root()->getPathNames(d.entry->getPath());
         lines.push_back(reminderText(d, names.empty() ? std::string() : names.back(), now));

@@ -47,7 +47,8 @@ std::vector<T_DueReminder> takeDueReminders(const ToDoListGroup& root, const ToD
 std::string reminderText(const T_DueReminder& r, const std::string& group, std::time_t now);
 
 // takeDueReminders with the reminder state of the data file dataPath, under
-// its lock (FILE.remind.lock, waited for up to five seconds): read, take,
+// its lock (FILE.remind.lock, waited for up to five seconds with wait, else
+// not at all): read, take,
 // written back before anything is shown, so that nothing fires twice. An
 // organizer without any reminder makes no state file.
 // Results: 0; -1 nothing was fired (error says why: the lock, or the state
@@ -55,7 +56,7 @@ std::string reminderText(const T_DueReminder& r, const std::string& group, std::
 // error says so with result 0.
 int takeDueRemindersOf(const std::string& dataPath, const ToDoListGroup& root,
                        const ToDoListGroup* skip, std::time_t now, int dateOnlyMinutes,
-                       std::vector<T_DueReminder>& due, std::string& error);
+                       std::vector<T_DueReminder>& due, std::string& error, bool wait = true);
 
 // Snoozes the reminder key until until, under the same lock. Results: 0; -1
 // (error says why).

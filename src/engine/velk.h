@@ -212,9 +212,10 @@ class Velk {
     void setRemindDateOnlyMinutes(int minutes) { remindDateOnlyMinutes_ = minutes; }
     // The reminders of the organizer due at now that have not fired (shared
     // with "velk --remind" through FILE.remind), each with its line of text.
-    // Results as takeDueRemindersOf.
+    // Results as takeDueRemindersOf; without wait a lock held elsewhere is
+    // not waited for (the window looks again soon).
     int takeDueReminders(std::time_t now, std::vector<T_DueReminder>& due,
-                         std::vector<std::string>& lines, std::string& error);
+                         std::vector<std::string>& lines, std::string& error, bool wait = true);
     // The reminder key fires again at until.
     int snoozeReminder(const std::string& key, std::time_t until, std::string& error) {
         return snoozeReminderOf(fileName, key, until, error);

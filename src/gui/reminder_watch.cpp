@@ -41,8 +41,9 @@ void ReminderWatch::look(std::time_t now) {
     std::vector<T_DueReminder> due;
     std::vector<std::string> lines;
     std::string error, unshown;
-    // A state that cannot be locked or written is tried again at the next look.
-    if (engine.takeDueReminders(now, due, lines, error) != 0) return;
+    // A state that is locked elsewhere, or cannot be written, is tried again
+    // at the next look: the window never waits for it.
+    if (engine.takeDueReminders(now, due, lines, error, false) != 0) return;
     for (std::size_t i = 0; i < due.size(); ++i) {
         const unsigned id = notifier.notify(due[i].entry->getSummary(), lines[i], true, error);
         if (id != 0)
