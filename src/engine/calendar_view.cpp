@@ -2,6 +2,7 @@
 
 #include "engine/content_view.h"
 #include "engine/item_views.h"
+#include "engine/occurrence_on_day.h"
 #include "model/clock.h"
 
 #include <algorithm>
@@ -232,32 +233,6 @@ void appendDays(CalendarRows& v, packedDT first, uint32_t days, packedDT today) 
         if (next == cur) break;
         cur = next;
     }
-}
-
-// Moves the occurrence B..E of a daily or weekly entry that ends days before
-// from on in one jump to the last occurrence that still ends before from, as
-// the step-by-step walk would reach it: such a rule moves by a fixed number of
-// days, and no occurrence passed over reaches the span. False when the walk
-// would have stopped on the way (the rule's range ends first): the entry then
-// has no occurrence in the span.
-bool skipToSpan(const ToDoListToDo& t, const T_recData& rec, packedDT from, packedDT& B,
-                packedDT& E) {
-    if (rec.type != REC_DAILY && rec.type != REC_WEEKLY) return true;
-    if (rec.interval < 1 || rec.interval > int(MAX_SPAN)) return true;
-    if (!dtHasDate(B) || !dtHasDate(E) || E >= from) return true;
-    const int step = rec.interval * (rec.type == REC_WEEKLY ? 7 : 1);
-    const int jumps = (getDateDiff(from, E) - 1) / step;
-    if (jumps < 2) return true;
-    T_recData jump;
-    jump.type = REC_DAILY;
-    jump.interval = jumps * step;
-    packedDT b = B, e = E;
-    if (followingRecurrenceDate(jump, t.getPriority(), b, e) != 1) return true;
-    const packedDT anchor = t.isToDo() ? e : b;
-    if (dtHasDate(rec.rangeEnd) && rec.rangeEnd < anchor) return false;
-    B = b;
-    E = e;
-    return true;
 }
 
 // A valid packed date-time as its day number and its time bits: ordered as

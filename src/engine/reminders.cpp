@@ -1,5 +1,6 @@
 #include "engine/reminders.h"
 
+#include "engine/occurrence_on_day.h"
 #include "engine/velk.h"
 
 #include "storage/file_lock.h"
@@ -21,9 +22,13 @@ packedDT localDay(std::time_t t) {
 // that is not skipped and begins on a day from first to last (date-only).
 template <class F> void occurrences(const ToDoListToDo& t, packedDT first, packedDT last, F f) {
     packedDT b = t.getDateTime(WHICH_BEGIN), e = t.getDateTime(WHICH_END);
-    // A rule counted from today does not move on: the walk ends where the
-    // begin stops moving forward.
-    for (int steps = 0; dtHasDate(b) && dtDateOnly(b) <= last && steps < 1000000; ++steps) {
+    T_recData rec;
+    t.getRecData(rec);
+    // A daily or weekly rule jumps to the days looked at; a rule counted from
+    // today does not move on: the walk ends where the begin stops moving.
+    const bool ruleReaches = skipToSpan(t, rec, first, b, e);
+    for (int steps = 0; ruleReaches && dtHasDate(b) && dtDateOnly(b) <= last && steps < 1000000;
+         ++steps) {
         const packedDT day = dtDateOnly(b);
         if (day >= first && !t.isSkipped(day)) f(b);
         if (t.setFollowingRecurrenceDate(b, e) != 1 || dtDateOnly(b) <= day) break;
