@@ -7,8 +7,7 @@
 #include "engine/velk.h"
 #include "model/clock.h"
 
-int fireReminders(Velk& v, const std::string& dataPath, std::ostream& out, std::ostream& err) {
-    v.setFileName(dataPath);
+int fireReminders(Velk& v, std::ostream& out, std::ostream& err) {
     v.setRemindDateOnlyMinutes(velkconfig.remindDateOnlyMinutes);
     std::vector<T_DueReminder> due;
     std::vector<std::string> lines;

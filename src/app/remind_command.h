@@ -1,12 +1,11 @@
 #pragma once
 #include <ostream>
-#include <string>
 
 class Velk;
 
 // --remind: fires, once each, the reminders of the organizer v (read from
-// dataPath without its lock) that came due since the last run, as desktop
+// its data file without the lock) that came due since the last run, as desktop
 // notifications and as lines on out ("reminder: 14:30 Dentist (Health)").
 // What fired is kept in the reminder state beside the data file, which the
 // window shares. Result: the exit code.
-int fireReminders(Velk& v, const std::string& dataPath, std::ostream& out, std::ostream& err);
+int fireReminders(Velk& v, std::ostream& out, std::ostream& err);

@@ -537,7 +537,7 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
         return EXIT_TERMINAL_BAD_INPUT;
     }
     if (r.command == TerminalCommand::Remind) {
-        const int fired = fireReminders(*v, dataPath, out, err);
+        const int fired = fireReminders(*v, out, err);
         v->itemTree().leaveTreeToTheSystem();
         return fired;
     }

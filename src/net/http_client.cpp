@@ -39,6 +39,17 @@ void globalInit() {
     (void)done;
 }
 
+// text read as a URL, then, when given, href taken against it; null when
+// either cannot be read.
+Url parsedUrl(const std::string& text, const char* href = nullptr) {
+    globalInit();
+    Url u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
+        (href && curl_url_set(u.get(), CURLUPART_URL, href, 0) != CURLUE_OK))
+        return nullptr;
+    return u;
+}
+
 struct Collect {
     HttpResponse* response;
     bool tooLarge = false;
@@ -81,9 +92,8 @@ std::string HttpResponse::header(const std::string& lowerName) const {
 }
 
 bool urlAllowed(const std::string& url, std::string& error) {
-    globalInit();
-    Url u(curl_url());
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    const Url u = parsedUrl(url);
+    if (!u) {
         error = "\"" + url + "\" is not a URL";
         return false;
     }
@@ -99,27 +109,18 @@ bool urlAllowed(const std::string& url, std::string& error) {
 }
 
 std::string resolveUrl(const std::string& base, const std::string& href) {
-    globalInit();
-    Url u(curl_url());
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
-        curl_url_set(u.get(), CURLUPART_URL, href.c_str(), 0) != CURLUE_OK)
-        return std::string();
-    return part(u.get(), CURLUPART_URL);
+    const Url u = parsedUrl(base, href.c_str());
+    return u ? part(u.get(), CURLUPART_URL) : std::string();
 }
 
 std::string pathOf(const std::string& url) {
-    globalInit();
-    Url u(curl_url());
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
-        return std::string();
-    return part(u.get(), CURLUPART_PATH);
+    const Url u = parsedUrl(url);
+    return u ? part(u.get(), CURLUPART_PATH) : std::string();
 }
 
 std::string originOf(const std::string& url) {
-    globalInit();
-    Url u(curl_url());
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
-        return std::string();
+    const Url u = parsedUrl(url);
+    if (!u) return std::string();
     const std::string port = part(u.get(), CURLUPART_PORT);
     return lower(part(u.get(), CURLUPART_SCHEME)) + "://" + lower(part(u.get(), CURLUPART_HOST)) +
            (port.empty() ? "" : ":" + port);
