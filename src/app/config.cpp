@@ -21,6 +21,7 @@ void ReadConfigFile() {
     velkconfig.editor = "/etc/alternatives/emacs";
     velkconfig.defaultFiles.clear();
     velkconfig.remindDateOnlyMinutes = 9 * 60;
+    velkconfig.syncEveryMinutes = 15;
 
     std::string home = GetHomeDir();
     if (!home.empty()) {
@@ -54,6 +55,17 @@ void ReadConfigFile() {
                 std::printf("user config: remind-date-only = %02d:%02d\n",
                             velkconfig.remindDateOnlyMinutes / 60,
                             velkconfig.remindDateOnlyMinutes % 60);
+            } else if (startsWith(line, "sync-every")) {
+                // Whole minutes, at most a day; anything else keeps 15, and says so.
+                int minutes = -1;
+                char rest = 0;
+                if (std::sscanf(value.c_str(), "%d%c", &minutes, &rest) == 1 && minutes >= 0 &&
+                    minutes <= 24 * 60)
+                    velkconfig.syncEveryMinutes = minutes;
+                else
+                    std::fprintf(stderr, "user config: sync-every = %s is no number of minutes\n",
+                                 value.c_str());
+                std::printf("user config: sync-every = %d\n", velkconfig.syncEveryMinutes);
             } else if (startsWith(line, "default")) {
                 velkconfig.defaultFiles.push_back(value);
                 std::printf("user config: default = %s\n", value.c_str());

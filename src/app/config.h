@@ -13,6 +13,9 @@ struct VelkConfig {
     // When a reminder of a date without a time of day counts from, in
     // minutes after midnight ("remind-date-only = HH:MM"; 09:00).
     int remindDateOnlyMinutes = 9 * 60;
+    // Minutes between the window's syncs with the server ("sync-every = N";
+    // 15); 0: none at start, at the end or between, only "sync now".
+    int syncEveryMinutes = 15;
 };
 
 extern VelkConfig velkconfig;

@@ -6,6 +6,7 @@
 #include "app/terminal.h"
 #include "engine/velk.h"
 #include "gui/reminder_watch.h"
+#include "gui/sync_watch.h"
 #include "gui/velk_gui.h"
 #include "storage/external_edit.h"
 #include "storage/file_lock.h"
@@ -60,7 +61,12 @@ int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd)
     mainWin->updateClock();
     ReminderWatch reminders(*velk);
     reminders.start();
-    return Fl::run();
+    SyncWatch sync(*velk, *mainWin, velkconfig.syncEveryMinutes);
+    mainWin->setSyncWatch(&sync);
+    sync.start();
+    const int ended = Fl::run();
+    mainWin->setSyncWatch(nullptr);
+    return ended;
 }
 
 // Tells the outcome r of a save of the data file: saveData's result (0 saved;

@@ -1,15 +1,14 @@
 #include "app/sync_commands.h"
 
 #include "app/terminal_changes.h"
+#include "engine/sync_account.h"
 #include "engine/velk.h"
-#include "net/dav_client.h"
 #include "desktop/secret_store.h"
+#include "net/dav_client.h"
 #include "storage/file_lock.h"
-#include "storage/sync_state.h"
 
 #include <cstdio>
 #include <iostream>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,29 +16,7 @@ int accountPassword(const std::string& command, const std::string& user, const s
                     bool askFirst, std::string& password, bool& asked, std::string& error) {
     password.clear();
     asked = false;
-    if (!command.empty()) {
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) {
-            error = "the password command could not be started";
-            return -1;
-        }
-        char buf[4096];
-        const bool got = std::fgets(buf, sizeof buf, pipe) != nullptr;
-        // The rest is read and dropped, so that the command ends.
-        char rest[4096];
-        while (std::fgets(rest, sizeof rest, pipe)) {
-        }
-        const int status = ::pclose(pipe);
-        if (!got || status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            error = "the password command \"" + command + "\" " +
-                    (got ? "did not end successfully" : "printed nothing");
-            return -1;
-        }
-        password = buf;
-        while (!password.empty() && (password.back() == '\n' || password.back() == '\r'))
-            password.pop_back();
-        return 0;
-    }
+    if (!command.empty()) return desktop::passwordFromCommand(command, password, error);
     const bool terminal = ::isatty(STDIN_FILENO);
     if (!(askFirst && terminal)) {
         const int kept = desktop::lookUpPassword(url, user, password, error);
@@ -72,49 +49,30 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
     }
     DataFileLock lock;
     if (const int refused = lockForChange(lock, path, nothing, err)) return refused;
-    net::HttpOptions options;
-    options.user = r.user;
+    std::string password;
     bool asked = false;
-    if (accountPassword(r.passwordCommand, r.user, r.text, true, options.password, asked, error) !=
-        0) {
+    if (accountPassword(r.passwordCommand, r.user, r.text, true, password, asked, error) != 0) {
         err << "velk: " << error << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
-    net::HttpClient http(options);
-    net::DavClient dav(http);
     std::string home;
-    std::vector<net::DavCollection> calendars;
-    int found = dav.discover(r.text, home, error);
-    if (found == net::DAV_OK) found = dav.calendars(home, calendars, error);
-    if (found != net::DAV_OK) {
+    std::vector<T_SyncCalendar> calendars;
+    const int kept =
+        setUpSyncAccount(path, {r.text, r.user, r.passwordCommand}, password, home, calendars, error);
+    if (kept != 0) {
         err << "velk: " << error << "; " << nothing << "\n";
-        return found == net::DAV_FAILED ? EXIT_TERMINAL_NETWORK : EXIT_TERMINAL_BAD_INPUT;
-    }
-
-    // Another server starts afresh; the same one keeps what its runs learnt.
-    const std::string statePath = storage::syncStatePath(path);
-    storage::T_SyncState state;
-    if (storage::readSyncState(statePath, state, error) < 0) {
-        err << "velk: " << error << "; " << nothing << "\n";
-        return EXIT_TERMINAL_BAD_INPUT;
-    }
-    if (state.url != r.text || state.home != home) state = storage::T_SyncState();
-    state.url = r.text;
-    state.user = r.user;
-    state.passwordCommand = r.passwordCommand;
-    state.home = home;
-    if (storage::writeSyncState(statePath, state, error) != 0) {
-        err << "velk: " << error << "; " << nothing << "\n";
-        return EXIT_TERMINAL_REFUSED;
+        return kept == net::DAV_FAILED    ? EXIT_TERMINAL_NETWORK
+               : kept == ACCOUNT_NOT_KEPT ? EXIT_TERMINAL_REFUSED
+                                          : EXIT_TERMINAL_BAD_INPUT;
     }
     out << "the account works: " << calendars.size()
         << (calendars.size() == 1 ? " calendar" : " calendars") << " at " << home << "\n";
-    for (const net::DavCollection& c : calendars)
-        out << "  " << (c.displayName.empty() ? std::string("(no name)") : c.displayName) << "  "
-            << c.url << "\n";
+    for (const T_SyncCalendar& c : calendars)
+        out << "  " << (c.name.empty() ? std::string("(no name)") : c.name) << "  " << c.url
+            << "\n";
     // A typed password is kept in the desktop's keyring, never by Velk.
-    if (asked && !options.password.empty() && desktop::sessionHasBus()) {
-        if (desktop::keepPassword(r.text, r.user, options.password, error) == 0)
+    if (asked && !password.empty() && desktop::sessionHasBus()) {
+        if (desktop::keepPassword(r.text, r.user, password, error) == 0)
             out << "the password is kept in the Secret Service\n";
         else
             err << "velk: " << error << "; the password is asked at each run\n";
@@ -125,10 +83,9 @@ int setUpSync(const std::string& path, const TerminalRequest& r, std::ostream& o
 int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out,
             std::ostream& err) {
     const char* nothing = "nothing was synced";
-    const std::string statePath = storage::syncStatePath(path);
-    storage::T_SyncState state;
+    T_SyncAccount account;
     std::string error;
-    const int read = storage::readSyncState(statePath, state, error);
+    const int read = readSyncAccount(path, account, error);
     if (read != 0) {
         err << "velk: "
             << (read == 1
@@ -138,24 +95,21 @@ int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out
         return EXIT_TERMINAL_BAD_INPUT;
     }
     return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
-        net::HttpOptions options;
-        options.user = state.user;
-        options.caFile = state.caFile;
+        std::string password;
         bool asked = false;
-        if (accountPassword(state.passwordCommand, state.user, state.url, false, options.password,
+        if (accountPassword(account.passwordCommand, account.user, account.url, false, password,
                             asked, error) != 0) {
             err << "velk: " << error << "; " << nothing << "\n";
             return EXIT_TERMINAL_BAD_INPUT;
         }
-        net::HttpClient http(options);
-        net::DavClient dav(http);
         T_SyncReport report;
         // Where the run is, on a terminal only, each line over the one before.
         const bool terminal = ::isatty(STDERR_FILENO);
-        const int synced = v.syncCalendars(
-            dav, state, r.allowMassDelete, report, [&](const std::string& where) {
-                if (terminal) err << "\rvelk: syncing " << where << "\x1b[K" << std::flush;
-            });
+        T_SyncHooks hooks;
+        hooks.progress = [&](const std::string& where) {
+            if (terminal) err << "\rvelk: syncing " << where << "\x1b[K" << std::flush;
+        };
+        const int synced = syncWithAccount(v, password, r.allowMassDelete, report, hooks);
         if (terminal) err << "\r\x1b[K" << std::flush;
         if (synced == SYNC_MASS_DELETE) {
             err << "velk: " << report.error << "; " << nothing
@@ -167,10 +121,10 @@ int runSync(const std::string& path, const TerminalRequest& r, std::ostream& out
                 << "; the changes made so far are kept, and the next run goes on\n";
             return EXIT_TERMINAL_NETWORK;
         }
-        // The state follows the journal entries of the run, and the data
+        // The state followed the journal entries of the run, and the data
         // file takes them all.
-        if (storage::writeSyncState(statePath, state, error) != 0)
-            err << "velk: " << error << "; the next run finds its changes again\n";
+        if (!report.stateError.empty())
+            err << "velk: " << report.stateError << "; the next run finds its changes again\n";
         T_SaveReport saved;
         if (v.saveData(saved) == -1)
             err << "velk: the data file could not be saved (" << saved.error

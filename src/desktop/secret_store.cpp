@@ -1,8 +1,10 @@
 #include "desktop/secret_store.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <libsecret/secret.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace desktop {
 
@@ -80,6 +82,35 @@ int keepPassword(const std::string& url, const std::string& user, const std::str
         error = "the Secret Service did not keep the password: " + said(e);
         return -1;
     }
+    return 0;
+}
+
+} // namespace desktop
+
+namespace desktop {
+
+int passwordFromCommand(const std::string& command, std::string& password, std::string& error) {
+    password.clear();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        error = "the password command could not be started";
+        return -1;
+    }
+    char buf[4096];
+    const bool got = std::fgets(buf, sizeof buf, pipe) != nullptr;
+    // The rest is read and dropped, so that the command ends.
+    char rest[4096];
+    while (std::fgets(rest, sizeof rest, pipe)) {
+    }
+    const int status = ::pclose(pipe);
+    if (!got || status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        error = "the password command \"" + command + "\" " +
+                (got ? "did not end successfully" : "printed nothing");
+        return -1;
+    }
+    password = buf;
+    while (!password.empty() && (password.back() == '\n' || password.back() == '\r'))
+        password.pop_back();
     return 0;
 }
 

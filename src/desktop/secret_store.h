@@ -20,4 +20,9 @@ int lookUpPassword(const std::string& url, const std::string& user, std::string&
 int keepPassword(const std::string& url, const std::string& user, const std::string& password,
                  std::string& error);
 
+// The first line that command (run by /bin/sh) prints: a password from a
+// password manager. 0, or -1 with error when the command cannot be started,
+// prints nothing or does not end successfully.
+int passwordFromCommand(const std::string& command, std::string& password, std::string& error);
+
 } // namespace desktop

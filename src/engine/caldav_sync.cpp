@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <ctime>
 #include <map>
 #include <set>
@@ -50,8 +51,51 @@ struct Velk::SyncRun {
     net::DavClient& dav;
     T_SyncReport& report;
     const std::function<void(const std::string&)>& progress;
+    const T_SyncPacing* pacing;
     std::string error;
     std::string calendar; // the name progress tells
+    bool changed = false;     // the tree changed since the caller's last turn
+    bool interrupted = false; // ended between two steps (SYNC_INTERRUPTED)
+    bool heldBack = false;    // an entry being edited was left for the next run
+    std::chrono::steady_clock::time_point lastTurn = std::chrono::steady_clock::now();
+
+    // Whether the run may go on after the caller had the thread: not when
+    // it asked the run to end, nor when items were removed meanwhile (the
+    // run's entries may be among them).
+    bool goOn(unsigned long removalsBefore) {
+        if (ToDoListGroup::removals() != removalsBefore || (pacing->stopped && pacing->stopped())) {
+            interrupted = true;
+            error = "the sync was interrupted";
+        }
+        lastTurn = std::chrono::steady_clock::now();
+        return !interrupted;
+    }
+    // One exchange with the server, through the caller's wait when it paces the run.
+    int request(const std::function<int()>& exchange) {
+        if (!pacing) return exchange();
+        if (interrupted) return net::DAV_FAILED;
+        const unsigned long before = ToDoListGroup::removals();
+        if (changed && pacing->pause) pacing->pause(true);
+        changed = false;
+        const int r = pacing->wait ? pacing->wait(exchange) : exchange();
+        return goOn(before) ? r : net::DAV_FAILED;
+    }
+    // A turn of the caller once the run has had the thread for a while.
+    // False when the run is to end.
+    bool turn() {
+        if (!pacing) return true;
+        if (std::chrono::steady_clock::now() - lastTurn < std::chrono::milliseconds(8)) return true;
+        const unsigned long before = ToDoListGroup::removals();
+        if (pacing->pause) pacing->pause(changed);
+        changed = false;
+        return goOn(before);
+    }
+    // Whether t is being edited: it is left as it is, for the next run.
+    bool held(const ToDoListToDo* t) {
+        if (!pacing || !pacing->editing || pacing->editing() != t) return false;
+        heldBack = true;
+        return true;
+    }
 
     // The calendar's group: below a top-level group the names of an entry's
     // groups go along (X-VELK-PATH).
@@ -84,16 +128,20 @@ struct Velk::SyncRun {
                 next->setSummary(name);
                 numberNewItems(v.tree_.idmax(), *v.tree_.root(), *next, true);
                 v.incsave_writeNew(*next, *g);
+                changed = true;
             }
             g = next;
         }
         return *g;
     }
-    void journal(ToDoListToDo& t) { v.journal.writeChanged(v.fileName, t, false, &v.crypt); }
+    void journal(ToDoListToDo& t) {
+        v.journal.writeChanged(v.fileName, t, false, &v.crypt);
+        changed = true;
+    }
     // The server's resource url of collection; empty when it is gone.
     int fetchOne(const std::string& collection, const std::string& url, net::DavResource& out) {
         std::vector<net::DavResource> got;
-        const int r = dav.fetch(collection, {url}, got, error);
+        const int r = request([&] { return dav.fetch(collection, {url}, got, error); });
         out = got.empty() ? net::DavResource() : got[0];
         return r;
     }
@@ -134,6 +182,7 @@ struct Velk::SyncRun {
         made->setSyncState(url, etag, hash(*made));
         numberNewItems(v.tree_.idmax(), *v.tree_.root(), *made, false);
         v.incsave_writeNew(*made, group);
+        changed = true;
         ++report.pulled;
         return made;
     }
@@ -165,6 +214,7 @@ struct Velk::SyncRun {
         ToDoListItem& joined = made ? static_cast<ToDoListItem&>(*group) : *kept;
         numberNewItems(v.tree_.idmax(), root, joined, made);
         v.incsave_writeNew(joined, made ? root : *group);
+        changed = true;
         ++report.conflicts;
     }
     int sync(ToDoListGroup& group, bool deep, storage::T_SyncCollection& c, bool reconcile);
@@ -173,6 +223,7 @@ struct Velk::SyncRun {
 int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollection& c,
                         bool reconcile) {
     below = deep;
+    heldBack = false;
     std::vector<ToDoListToDo*> local;
     entriesOf(group, deep, local);
     std::map<std::string, ToDoListToDo*> byResource, byUid;
@@ -186,10 +237,11 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
     // now was removed.
     net::DavChanges changes;
     bool full = c.token.empty() || reconcile;
-    int r = dav.changesSince(c.url, full ? std::string() : c.token, changes, error);
+    int r = request(
+        [&] { return dav.changesSince(c.url, full ? std::string() : c.token, changes, error); });
     if (r == net::DAV_TOKEN_REFUSED) {
         full = true;
-        r = dav.changesSince(c.url, std::string(), changes, error);
+        r = request([&] { return dav.changesSince(c.url, std::string(), changes, error); });
     }
     if (r != net::DAV_OK) return r;
     if (full) {
@@ -215,10 +267,12 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
         if (reconcile || seen == c.members.end() || seen->second != m.etag) wanted.push_back(m.url);
     }
     std::vector<net::DavResource> fetched;
-    if ((r = dav.fetch(c.url, wanted, fetched, error)) != net::DAV_OK) return r;
+    if ((r = request([&] { return dav.fetch(c.url, wanted, fetched, error); })) != net::DAV_OK)
+        return r;
 
     // Remote changes come in, each as one journal entry.
     for (const net::DavResource& res : fetched) {
+        if (!turn()) return net::DAV_FAILED;
         std::unique_ptr<ToDoListToDo> incoming = entryOf(res.data);
         if (!incoming) {
             ++report.unreadable;
@@ -235,6 +289,7 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             byResource[res.url] = adopt(target, std::move(incoming), res.url, res.etag);
             continue;
         }
+        if (held(t)) continue;
         // Compared as Velk holds it: what Velk cannot hold (alarms, other
         // programs' properties) is no change here and stays on the server.
         ToDoListToDo theirs(*incoming);
@@ -255,6 +310,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
         const auto it = byResource.find(url);
         if (it == byResource.end()) continue;
         ToDoListToDo* t = it->second;
+        if (!turn()) return net::DAV_FAILED;
+        if (held(t)) continue;
         byResource.erase(it);
         if (hash(*t) != t->extras().agreed) {
             t->setSyncState(std::string(), std::string(), std::string());
@@ -266,6 +323,7 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
         v.incsave_writeDeleted(*t);
         v.forgetReferencesInto(*t, false, *parent);
         parent->delToDo(t, v.tree_.activeJobs(), v.tree_.calendar());
+        changed = true;
         ++report.deletedHere;
     }
 
@@ -275,6 +333,11 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
     entriesOf(group, deep, local);
     std::map<std::string, std::string> members;
     for (ToDoListToDo* t : local) {
+        if (!turn()) return net::DAV_FAILED;
+        if (held(t)) {
+            if (!t->extras().resource.empty()) members[t->extras().resource] = t->extras().etag;
+            continue;
+        }
         if (t->extras().resource.empty()) {
             if (t->extras().uid.empty()) {
                 std::string uid;
@@ -305,7 +368,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             if (theirs && patchICalendar(server.data, body, text(*theirs), patched) == 0)
                 body = patched;
         }
-        r = dav.put(url, body, t->extras().etag, etag, error);
+        const std::string ifMatch = t->extras().etag;
+        r = request([&] { return dav.put(url, body, ifMatch, etag, error); });
         if (++report.puts % 100 == 0 && progress)
             progress(calendar + ": " + std::to_string(report.puts) + " up");
         if (r == net::DAV_PRECONDITION) {
@@ -320,6 +384,10 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
                 return net::DAV_FAILED;
             }
             theirs->setPath(t->getPath());
+            if (held(t)) {
+                members[url] = t->extras().etag;
+                continue;
+            }
             if (hash(*theirs) != mine) keepConflict(*t);
             take(*t, *theirs, server.etag);
             journal(*t);
@@ -334,7 +402,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             etag = server.etag;
         }
         t->setSyncState(url, etag, mine);
-        journal(*t);
+        // The editor journals the entry it holds when it closes.
+        if (!held(t)) journal(*t);
         members[url] = etag;
         ++report.pushed;
     }
@@ -344,7 +413,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             if (members.count(url) || std::find(changes.removed.begin(), changes.removed.end(),
                                                 url) != changes.removed.end())
                 continue;
-            r = dav.remove(url, etag, error);
+            const std::string ifMatch = etag;
+            r = request([&] { return dav.remove(url, ifMatch, error); });
             ++report.deletes;
             if (r == net::DAV_PRECONDITION) {
                 net::DavResource server;
@@ -361,8 +431,9 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
     c.members = std::move(members);
     // The token of before this run's own writes: the next run sees them as
     // changes whose ETags it already holds, and misses nothing written
-    // meanwhile by others.
-    c.token = changes.token;
+    // meanwhile by others. A change left for the next run keeps the old one,
+    // so that the next run hears of it again.
+    if (!heldBack) c.token = changes.token;
     return net::DAV_OK;
 }
 
@@ -383,13 +454,18 @@ int Velk::newUid(std::string& uid) {
 
 int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool allowMassDelete,
                         T_SyncReport& report,
-                        const std::function<void(const std::string&)>& progress) {
+                        const std::function<void(const std::string&)>& progress,
+                        const T_SyncPacing* pacing) {
     report = T_SyncReport();
-    SyncRun run{*this, dav, report, progress, std::string(), std::string()};
-    if (state.home.empty() && dav.discover(state.url, state.home, report.error) != net::DAV_OK)
-        return SYNC_FAILED;
+    SyncRun run{*this, dav, report, progress, pacing, std::string(), std::string()};
+    const auto failed = [&] { return run.interrupted ? SYNC_INTERRUPTED : SYNC_FAILED; };
+    if (state.home.empty() &&
+        run.request([&] { return dav.discover(state.url, state.home, report.error); }) !=
+            net::DAV_OK)
+        return failed();
     std::vector<net::DavCollection> remote;
-    if (dav.calendars(state.home, remote, report.error) != net::DAV_OK) return SYNC_FAILED;
+    if (run.request([&] { return dav.calendars(state.home, remote, report.error); }) != net::DAV_OK)
+        return failed();
 
     // A data file older than what the last run saw (a backup put back):
     // nothing is deleted, and what is missing here comes back.
@@ -421,7 +497,9 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
                                         [&](const net::DavCollection& d) { return d.url == url; });
                  ++n)
                 url = state.home + slug(name) + "-" + std::to_string(n) + "/";
-            if (dav.makeCalendar(url, name, report.error) != net::DAV_OK) return nullptr;
+            if (run.request([&] { return dav.makeCalendar(url, name, report.error); }) !=
+                net::DAV_OK)
+                return nullptr;
         }
         taken.insert(url);
         state.collections.push_back({id, url, std::string(), {}});
@@ -459,7 +537,7 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
     for (Pair& p : pairs) {
         p.collection = collectionFor(p.group == &root ? 0 : p.group->getSyncID(),
                                      p.group == &root ? ROOT_COLLECTION : p.group->getSummary());
-        if (!p.collection) return SYNC_FAILED;
+        if (!p.collection) return failed();
     }
     // Calendars the organizer does not know yet become top-level groups.
     for (const net::DavCollection& d : remote) {
@@ -468,6 +546,7 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
         g->setSummary(d.displayName.empty() ? std::string("Calendar") : d.displayName);
         numberNewItems(tree_.idmax(), root, *g, true);
         incsave_writeNew(*g, root);
+        run.changed = true;
         taken.insert(d.url);
         state.collections.push_back({g->getSyncID(), d.url, std::string(), {}});
         pairs.push_back({g, true, &state.collections.back()});
@@ -479,7 +558,7 @@ int Velk::syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool a
                      std::to_string(pairs.size()) + ")");
         if (run.sync(*p.group, p.deep, *p.collection, reconcile) != net::DAV_OK) {
             report.error = run.error;
-            return SYNC_FAILED;
+            return failed();
         }
         ++report.collections;
     }

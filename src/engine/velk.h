@@ -55,11 +55,34 @@ struct T_SyncReport {
     unsigned unreadable = 0;               // resources that hold no entry Velk can read
     unsigned puts = 0, deletes = 0;        // the writing requests sent
     bool reconciled = false;               // a backup was put back: nothing was deleted
+    bool loginRefused = false;             // the server did not take the user name and password
     std::string error;                     // why the run stopped
+    std::string stateError;                // why the state of a good run was not written
 };
 constexpr int SYNC_OK = 0;
 constexpr int SYNC_FAILED = -1;      // the server or the network failed (report.error)
 constexpr int SYNC_MASS_DELETE = -2; // refused: it would delete most of a calendar
+constexpr int SYNC_INTERRUPTED = -3; // ended between two steps: the caller asked, or it removed
+                                     // items while the run waited; the next run goes on
+
+// How a run waits for the server and gives way to the rest of the program.
+// The window runs each request on another thread and goes on drawing and
+// taking input meanwhile, and takes its turns between the entries a run
+// works through, so that its thread is never busy for long. Whatever the
+// window does in a turn is safe: the run holds no entry across a turn in
+// which an item was removed (it ends instead), and leaves alone the entry
+// that is being edited.
+struct T_SyncPacing {
+    // Runs request (one exchange with the server) and returns its result.
+    std::function<int(const std::function<int()>& request)> wait;
+    // A turn of the caller; changed tells that the run changed the tree
+    // since the last turn.
+    std::function<void(bool changed)> pause;
+    // Whether the run is to end at its next step.
+    std::function<bool()> stopped;
+    // The entry being edited (or null): left as it is in this run.
+    std::function<const ToDoListToDo*()> editing;
+};
 
 // The size of the main window that the data file keeps (half the pixels).
 struct T_Session {
@@ -468,9 +491,12 @@ class Velk {
     // (report.error; what was journalled stays, the next run goes on);
     // SYNC_MASS_DELETE (nothing done) unless allowMassDelete. progress, when
     // given, hears where the run is ("Home (2 of 3)", "Home: 100 up").
+    // With pacing, the run waits and gives way as it says, and can end with
+    // SYNC_INTERRUPTED.
     int syncCalendars(net::DavClient& dav, storage::T_SyncState& state, bool allowMassDelete,
                       T_SyncReport& report,
-                      const std::function<void(const std::string&)>& progress = nullptr);
+                      const std::function<void(const std::string&)>& progress = nullptr,
+                      const T_SyncPacing* pacing = nullptr);
     // The name of the group an import of the iCalendar file makes: the file's
     // name without its folder and without ".ics".
     static std::string iCalendarGroupName(const std::string& file);

@@ -107,6 +107,9 @@ int toolkitChoice3(const char* q, const char* b0, const char* b1, const char* b2
 const char* toolkitInput(const char* prompt, const char* value) {
     return fl_input("%s", value, boxText(prompt).c_str());
 }
+const char* toolkitPassword(const char* prompt) {
+    return fl_password("%s", "", boxText(prompt).c_str());
+}
 } // namespace
 
 namespace GuiAsk {
@@ -115,6 +118,7 @@ void (*message)(const char*) = toolkitMessage;
 void (*alert)(const char*) = toolkitAlert;
 int (*choice3)(const char*, const char*, const char*, const char*) = toolkitChoice3;
 const char* (*input)(const char*, const char*) = toolkitInput;
+const char* (*password)(const char*) = toolkitPassword;
 
 void useToolkit() {
     choice = toolkitChoice;
@@ -122,5 +126,6 @@ void useToolkit() {
     alert = toolkitAlert;
     choice3 = toolkitChoice3;
     input = toolkitInput;
+    password = toolkitPassword;
 }
 } // namespace GuiAsk

@@ -15,6 +15,8 @@ extern int (*choice3)(const char* question, const char* button0, const char* but
                       const char* button2);
 // Asks for a line of text, offering value; null when the user cancels.
 extern const char* (*input)(const char* prompt, const char* value);
+// Asks for a password, not shown as it is typed; null when the user cancels.
+extern const char* (*password)(const char* prompt);
 // Puts the toolkit's own message boxes back.
 void useToolkit();
 } // namespace GuiAsk

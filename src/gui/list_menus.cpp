@@ -60,6 +60,12 @@ static void cb_Menu_expICalendar(Fl_Widget*, void*) {
 static void cb_Menu_impICalendar(Fl_Widget*, void*) {
     mainWin->showInput(INPUT_IMPORT_ICS);
 }
+static void cb_Menu_syncAccount(Fl_Widget*, void*) {
+    mainWin->CB_Menu_syncAccount();
+}
+static void cb_Menu_syncNow(Fl_Widget*, void*) {
+    mainWin->CB_Menu_syncNow();
+}
 static void cb_Menu_expFileGroup(Fl_Widget*, void*) {
     mainWin->showInput(INPUT_EXPORT_GROUP);
 }
@@ -115,6 +121,8 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
     ITEM(MM_EXPORT_CONTENT, "export content", cb_Menu_expFileContent, 0, 0)                        \
     ITEM(MM_EXPORT_ICS, "export iCalendar...", cb_Menu_expICalendar, 0, 0)                         \
     ITEM(MM_IMPORT_ICS, "import iCalendar...", cb_Menu_impICalendar, 0, 0)                         \
+    ITEM(MM_SYNC_ACCOUNT, "sync account...", cb_Menu_syncAccount, 0, 0)                            \
+    ITEM(MM_SYNC_NOW, "sync now", cb_Menu_syncNow, 0, 0)                                           \
     END(MM_FILE_END)                                                                               \
     ITEM(MM_COPY, "&copy", 0, 0, FL_SUBMENU)                                                       \
     ITEM(MM_COPY_GROUP, "group+", cb_Menu_copyGroup, 0, 0)                                         \

@@ -114,6 +114,10 @@ void ListScreen::showList(int topLine) {
     listView_->redraw();
 }
 
+int ListScreen::topLine() const {
+    return listView_->topline();
+}
+
 void ListScreen::listViewClicked() {
     int line = selectedLine();
     if (line == 0 || win.screen() != SCREEN_LIST || engine->getViewOrder().empty()) return;

@@ -36,6 +36,8 @@ class ListScreen : public ScreenPart {
     void done();
 
     void showList(int topLine);
+    // The first line the list shows.
+    int topLine() const;
     void listViewClicked();
     void enterGroup(int row, bool select);
     void up();

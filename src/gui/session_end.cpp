@@ -3,10 +3,14 @@
 
 #include "engine/velk.h"
 #include "gui/ask.h"
+#include "gui/sync_watch.h"
 #include "gui/velk_gui.h"
 
 bool VelkGUI::finishSession() {
     if (sessionEnd_ != SESSION_OPEN) return true;
+    // The last sync comes before the save; a sync under way ends first, and
+    // the window ends after it.
+    if (sync_ && !sync_->beforeEnd()) return false;
     if (!saveAtEnd_) {
         sessionEnd_ = SESSION_SAVED;
         return true;

@@ -77,6 +77,8 @@ class GroupEditor;
 class InputScreen;
 class ItemEditor;
 class ListScreen;
+class SyncWatch;
+class ToDoListToDo;
 
 // The one window of Velk. It holds the screens (the list, About, the item and
 // group editors, a one-line input), shows one at a time and hands each user
@@ -171,6 +173,20 @@ class VelkGUI : public Fl_Double_Window {
     bool confirmReplace(const std::string& name);
     void CB_Menu_Crypt_AddPwd();
     void CB_Menu_Crypt_Login();
+
+    // --- Sync with a CalDAV server (gui/sync_watch.h) ---
+    // The window's sync; without one the sync entries say that there is none.
+    void setSyncWatch(SyncWatch* sync) { sync_ = sync; }
+    void CB_Menu_syncAccount();
+    void CB_Menu_syncNow();
+    // After a sync changed the tree: the list is built anew (at once when
+    // shown), so that no line stands for an entry the sync removed.
+    void refreshAfterSync();
+    // The entry the item editor shows; null when it is not open.
+    const ToDoListToDo* editedEntry() const;
+    // Ends the window as "Exit" in the list does: the final save, then the
+    // window closes (not when the user keeps it open).
+    void endSession();
 
     // --- Item editor (screens 2 to 4, gui/item_editor.h) ---
     // Opens the editor on the engine's current item: the description page when
@@ -270,6 +286,7 @@ class VelkGUI : public Fl_Double_Window {
     char clockText_[30] = "";
     SaveAtEnd saveAtEnd_;
     SessionEnd sessionEnd_ = SESSION_OPEN;
+    SyncWatch* sync_ = nullptr;
 
     Fl_Button* kbdHideButton_ = nullptr;
     Fl_Box* kbdBox_ = nullptr;

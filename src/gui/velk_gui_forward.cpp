@@ -2,11 +2,14 @@
 
 #include "gui/velk_gui.h"
 
+#include "engine/velk.h"
+
 #include "gui/about_screen.h"
 #include "gui/group_editor.h"
 #include "gui/input_screen.h"
 #include "gui/item_editor.h"
 #include "gui/list_screen.h"
+#include "gui/sync_watch.h"
 
 #include <FL/Fl_Browser.H>
 
@@ -99,6 +102,26 @@ void VelkGUI::CB_Menu_Crypt_AddPwd() {
 }
 void VelkGUI::CB_Menu_Crypt_Login() {
     list_->logIn();
+}
+void VelkGUI::CB_Menu_syncAccount() {
+    if (sync_) sync_->setUpAccount();
+}
+void VelkGUI::CB_Menu_syncNow() {
+    if (sync_) sync_->syncNow();
+}
+void VelkGUI::refreshAfterSync() {
+    if (screen_ == SCREEN_LIST)
+        list_->showList(list_->topLine());
+    else
+        engine_->buildView();
+}
+const ToDoListToDo* VelkGUI::editedEntry() const {
+    const bool editing = screen_ == SCREEN_ITEM_BASICS || screen_ == SCREEN_ITEM_TIMES ||
+                         screen_ == SCREEN_ITEM_DESCRIPTION;
+    return editing ? engine_->getCurItem() : nullptr;
+}
+void VelkGUI::endSession() {
+    if (finishSession()) hide();
 }
 void VelkGUI::show_editToDoWin(bool descr, bool force) {
     item_->show_editToDoWin(descr, force);

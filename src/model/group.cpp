@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <utility>
 
+unsigned long ToDoListGroup::removalCount = 0;
+
 ToDoListGroup::ToDoListGroup(unsigned id, std::string p, unsigned lvl)
     : ToDoListItem(id, std::move(p)), level(lvl), freeIDChanges(idChanges()) {}
 
@@ -113,6 +115,7 @@ int ToDoListGroup::delToDo(ToDoListToDo* todo, unsigned& running, T_Calendar& ca
     if (it == todos.end()) return -1;
     std::unique_ptr<ToDoListToDo> owned = std::move(*it);
     todos.erase(it);
+    ++removalCount;
     if (owned->isRunning() && running > 0) --running;
     owned->removeFromCalLists(cal);
     return 0;
@@ -127,6 +130,7 @@ void ToDoListGroup::delGroup(ToDoListGroup* group, unsigned& running, T_Calendar
     running = running > active ? running - active : 0;
     group->removeFromCalLists(cal);
     groups.erase(it);
+    ++removalCount;
 }
 
 void ToDoListGroup::removeFromCalLists(T_Calendar& cal) {

@@ -59,6 +59,9 @@ class ToDoListGroup : public ToDoListItem {
     // not a direct child; delGroup changes nothing for a group that is not one.
     int delToDo(ToDoListToDo* todo, unsigned& running, T_Calendar& cal);
     void delGroup(ToDoListGroup* group, unsigned& running, T_Calendar& cal);
+    // Counts the children removed by delToDo and delGroup in this process:
+    // whoever holds items across a wait knows by it whether they may be gone.
+    static unsigned long removals() { return removalCount; }
 
     // Unfiles every entry of the subtree from the calendar lists.
     void removeFromCalLists(T_Calendar& cal);
@@ -104,6 +107,7 @@ class ToDoListGroup : public ToDoListItem {
 
   private:
     void noteChildID(unsigned id) const;
+    static unsigned long removalCount;
 
     uint32_t level;
     std::vector<std::unique_ptr<ToDoListToDo>> todos;

@@ -126,6 +126,14 @@ std::string originOf(const std::string& url) {
            (port.empty() ? "" : ":" + port);
 }
 
+namespace {
+
+int onProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+
+} // namespace
+
 HttpClient::HttpClient(HttpOptions o) : options(std::move(o)) {
     globalInit();
     curl = curl_easy_init();
@@ -176,17 +184,25 @@ int HttpClient::send(const HttpRequest& request, HttpResponse& response, std::st
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &collect);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &collect);
+    if (options.cancel) {
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(options.cancel));
+    }
     ++sent;
+    last = 0;
     const auto start = std::chrono::steady_clock::now();
     const CURLcode r = curl_easy_perform(curl);
     waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     curl_slist_free_all(headers);
     if (r != CURLE_OK) {
-        error = collect.tooLarge ? "the answer is larger than 256 MB"
+        error = r == CURLE_ABORTED_BY_CALLBACK ? "the request was ended"
+                : collect.tooLarge ? "the answer is larger than 256 MB"
                                  : std::string(curlError[0] ? curlError : curl_easy_strerror(r));
         return -1;
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    last = response.status;
     return 0;
 }
 

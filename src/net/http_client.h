@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <map>
 #include <string>
 #include <utility>
@@ -31,6 +32,8 @@ struct HttpOptions {
     std::string caFile; // a certificate authority to trust besides the system's
     long connectSeconds = 15;
     long totalSeconds = 300;
+    // When set, a request ends (as failed) within about a second of it turning true.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The largest answer body read; a larger one ends the request.
@@ -70,12 +73,15 @@ class HttpClient {
     // answers (the server's and the network's share of a run).
     unsigned requests() const { return sent; }
     double secondsWaiting() const { return waited; }
+    // The status of the last answer; 0 when the last request had none.
+    long lastStatus() const { return last; }
 
   private:
     HttpOptions options;
     CURL* curl = nullptr;
     unsigned sent = 0;
     double waited = 0;
+    long last = 0;
 };
 
 } // namespace net
