@@ -114,8 +114,13 @@ void ListScreen::showList(int topLine) {
     listView_->redraw();
 }
 
-int ListScreen::topLine() const {
-    return listView_->topline();
+void ListScreen::refresh() {
+    std::vector<int> selected;
+    for (int line = 1; line <= listView_->size(); ++line)
+        if (listView_->selected(line)) selected.push_back(line);
+    showList(listView_->topline());
+    for (const int line : selected)
+        if (line <= listView_->size()) listView_->select(line);
 }
 
 void ListScreen::listViewClicked() {

@@ -36,8 +36,8 @@ class ListScreen : public ScreenPart {
     void done();
 
     void showList(int topLine);
-    // The first line the list shows.
-    int topLine() const;
+    // Builds the list anew where it stands, its selected lines kept.
+    void refresh();
     void listViewClicked();
     void enterGroup(int row, bool select);
     void up();

@@ -111,7 +111,7 @@ void VelkGUI::CB_Menu_syncNow() {
 }
 void VelkGUI::refreshAfterSync() {
     if (screen_ == SCREEN_LIST)
-        list_->showList(list_->topLine());
+        list_->refresh();
     else
         engine_->buildView();
 }

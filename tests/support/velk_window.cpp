@@ -56,7 +56,9 @@ std::vector<Window> pollWindows(const std::function<bool(Display*, Window)>& mat
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds) {
     const auto named = [&title](Display* d, Window w) {
         char* name = nullptr;
-        const bool same = XFetchName(d, w, &name) && name && title == name;
+        // The title, or the title with a state after it ("Velk: FILE (synced 10:42)").
+        const bool same = XFetchName(d, w, &name) && name &&
+                          (title == name || std::string(name).rfind(title + " (", 0) == 0);
         if (name) XFree(name);
         return same;
     };

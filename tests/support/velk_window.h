@@ -18,8 +18,9 @@ class PrivateXServer {
 
 // Finding and closing top-level windows on the X server of the test, the way
 // a window manager would.
-// The id of the shown top-level window named exactly title, waiting up to
-// timeoutSeconds for it to appear; 0 when none appears.
+// The id of the shown top-level window named title (or title, a blank and a
+// state in brackets), waiting up to timeoutSeconds for it to appear; 0 when
+// none appears.
 unsigned long waitForWindow(const std::string& title, double timeoutSeconds = 10);
 // Asks the window to close, as the close button of its frame does.
 bool askWindowToClose(unsigned long window);

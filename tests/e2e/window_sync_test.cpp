@@ -1,0 +1,175 @@
+// Sync from the window of the real program, against a real Radicale behind
+// the fault proxy, which holds a request until the test lets it go: the
+// window must stay live while it waits, and lose nothing.
+
+#include "support/process.h"
+#include "support/radicale.h"
+#include "support/temp_dir.h"
+#include "support/velk_window.h"
+
+#include <dirent.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The text of every resource of every calendar the server keeps.
+std::string serverHolds(const RadicaleServer& server, int* resources = nullptr) {
+    std::string all;
+    int n = 0;
+    for (const auto& e : fs::recursive_directory_iterator(server.storage()))
+        if (e.path().extension() == ".ics" &&
+            e.path().string().find(".Radicale.cache") == std::string::npos)
+            all += readWholeFile(e.path().string()), ++n;
+    if (resources) *resources = n;
+    return all;
+}
+
+// The window's title as the X server has it.
+std::string titleOf(unsigned long window) {
+    std::string title;
+    if (FILE* p = ::popen(("xdotool getwindowname " + std::to_string(window)).c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p))
+            title += buf;
+        ::pclose(p);
+    }
+    return title;
+}
+
+// Whether a journal file of the data file holds text.
+bool journalHolds(const std::string& data, const std::string& text) {
+    for (int n = 0; n < 100; ++n)
+        if (readWholeFile(data + std::to_string(n)).find(text) != std::string::npos) return true;
+    return false;
+}
+
+std::string picture(unsigned long window) {
+    TempDir d;
+    const std::string file = d.file("w.png");
+    std::system(("import -window " + std::to_string(window) + " " + file + " >/dev/null 2>&1")
+                    .c_str());
+    return readWholeFile(file);
+}
+
+} // namespace
+
+// The proxy holds the start-up sync's first listing: meanwhile the list
+// scrolls and redraws, and an entry is opened, changed and closed. An entry
+// changed again while its upload is held goes up with the next run, the one
+// at the end. A window closed while a request is held ends at once, with
+// every edit saved, and the next sync takes it to the server.
+TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
+    PrivateXServer x;
+    ASSERT_TRUE(x.ok());
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    FaultProxy proxy(server.port());
+    ASSERT_TRUE(proxy.running());
+    TempDir work;
+    const std::string data = work.file("w.dat"), hold = work.file("release");
+    std::string file = "<type=Velk>\n<version=0.54>\n<data>\ng\ns<unnamed>\nI1\ng\nsHome\nI2\n";
+    for (int i = 1; i <= 40; ++i) {
+        const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+        file += "t\nsTask " + n + "\nI" + std::to_string(2 + i) + "\n>\n";
+    }
+    writeWholeFile(data, file + ">\n>\n</data>\n");
+    // No message bus: no keyring is asked; the password comes from a command.
+    const std::map<std::string, std::string> env = {{"HOME", work.path()},
+                                                    {"USERPROFILE", work.path()},
+                                                    {"DBUS_SESSION_BUS_ADDRESS", ""},
+                                                    {"XDG_RUNTIME_DIR", work.path()}};
+    auto velk = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"-f", data});
+        return ProcessSpec{args, work.path(), env};
+    };
+    ASSERT_EQ(runProcess(velk({"--sync-setup", proxy.url(), "--user", "velk",
+                               "--password-command", "echo any"}))
+                  .exitCode,
+              0);
+    ASSERT_EQ(runProcess(velk({"--sync"})).exitCode, 0);
+    const auto held = [](const std::string& release) {
+        return waitUntil([&] { return ::access((release + ".held").c_str(), F_OK) == 0; }, 20);
+    };
+    const auto journalled = [&](const std::string& text) {
+        return waitUntil([&] { return journalHolds(data, text); });
+    };
+    const auto synced = [&](unsigned long window) {
+        return waitUntil(
+            [&] { return titleOf(window).rfind("Velk: " + data + " (synced ", 0) == 0; }, 20);
+    };
+    {
+        proxy.rules("REPORT 1 hold " + hold + "1\n");
+        VelkWindow w(velk({}), data);
+        ASSERT_TRUE(w.ok());
+        ASSERT_TRUE(held(hold + "1")) << "the start-up sync waits for its listing";
+        EXPECT_EQ(titleOf(w.id()), "Velk: " + data + " (syncing)\n");
+        const std::string before = picture(w.id());
+        w.keys("Down Right"); // "Home"
+        for (int i = 0; i < 29; ++i)
+            w.keys("Down");
+        EXPECT_TRUE(waitUntil([&] { return picture(w.id()) != before; })) << "redrawn";
+        w.keys("Right End");
+        w.type(" seen");
+        w.keys("alt+c");
+        ASSERT_TRUE(journalled("\nsTask 30 seen\n")) << "keys reached the editor while it waited";
+        writeWholeFile(hold + "1", "");
+        ASSERT_TRUE(synced(w.id())) << titleOf(w.id());
+        EXPECT_NE(serverHolds(server).find("SUMMARY:Task 30 seen"), std::string::npos)
+            << "the run under way took the edit up";
+
+        // Changed again while its upload is held: the change goes up at the end.
+        proxy.rules("PUT 1 hold " + hold + "2\n");
+        // Closing the editor leaves no line selected: Down selects the first.
+        std::string down;
+        for (int i = 0; i < 30; ++i)
+            down += "Down ";
+        w.keys(down + "Right End");
+        w.type(" again");
+        w.keys("alt+c");
+        ASSERT_TRUE(journalled("\nsTask 30 seen again\n"));
+        ASSERT_TRUE(w.menu("f+ Right Down Down Down Down Down Down Return")); // "sync now"
+        ASSERT_TRUE(held(hold + "2"));
+        w.keys(down + "Right End");
+        w.type(" and more");
+        w.keys("alt+c");
+        ASSERT_TRUE(journalled("\nsTask 30 seen again and more\n"));
+        writeWholeFile(hold + "2", "");
+        ASSERT_TRUE(waitUntil([&] {
+            return serverHolds(server).find("SUMMARY:Task 30 seen again\r\n") != std::string::npos;
+        }));
+        ASSERT_TRUE(synced(w.id())) << titleOf(w.id());
+        ASSERT_TRUE(askWindowToClose(w.id()));
+        EXPECT_EQ(w.waitForEnd().exitCode, 0);
+    }
+    int resources = 0;
+    EXPECT_NE(serverHolds(server, &resources).find("SUMMARY:Task 30 seen again and more"),
+              std::string::npos)
+        << "the last run, before the end";
+    EXPECT_EQ(resources, 40);
+
+    // Closed while a request is held: the window ends at once, and saves.
+    {
+        proxy.rules("REPORT 1 hold " + hold + "3\n");
+        VelkWindow w(velk({}), data);
+        ASSERT_TRUE(w.ok());
+        ASSERT_TRUE(held(hold + "3"));
+        w.keys("Down Right Down Right End");
+        w.type(" closed");
+        w.keys("alt+c");
+        ASSERT_TRUE(journalled("\nsTask 01 closed\n"));
+        ASSERT_TRUE(askWindowToClose(w.id()));
+        EXPECT_EQ(w.waitForEnd(10).exitCode, 0) << "the held request did not keep it open";
+    }
+    writeWholeFile(hold + "3", "");
+    EXPECT_FALSE(fs::exists(data + "0")) << "saved into the data file";
+    EXPECT_NE(readWholeFile(data).find("\nsTask 01 closed\n"), std::string::npos);
+    proxy.rules("");
+    const ProcessResult after = runProcess(velk({"--sync"}));
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_NE(serverHolds(server, &resources).find("SUMMARY:Task 01 closed"), std::string::npos);
+    EXPECT_EQ(resources, 40) << "nothing twice";
+}
