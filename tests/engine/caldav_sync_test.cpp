@@ -343,3 +343,59 @@ TEST(CalDavSync, AnEditElsewhereWhileAWriteIsOnTheWayKeepsBoth) {
     r = a.sync();
     EXPECT_EQ(r.puts + r.deletes + r.conflicts, 0u);
 }
+
+// A run paced as the window paces it: the entry being edited is left as it
+// is (and comes in with the next run); an item removed while the run waits
+// for the server, or a request to stop, ends the run before it touches the
+// tree again, and the next run goes on without loss.
+TEST(CalDavSync, APacedRunLeavesTheEditedEntryAndEndsWhenItemsGo) {
+    RadicaleServer server;
+    ASSERT_TRUE(server.running()) << server.log();
+    Device a(server, homeFile), b(server, fixedLines + "<idmax=0>\ng\ns<unnamed>\nI1\n>\n</data>\n");
+    a.sync();
+    b.sync();
+    edit(b.v(), b.entry("Pay rent"), "Pay rent now");
+    edit(b.v(), b.entry("Dentist"), "Dentist moved");
+    b.sync();
+
+    const ToDoListToDo* edited = &a.entry("Pay rent");
+    int requests = 0;
+    std::function<void()> whileWaiting;
+    T_SyncPacing pacing;
+    pacing.wait = [&](const std::function<int()>& request) {
+        ++requests;
+        if (whileWaiting) whileWaiting();
+        return request();
+    };
+    pacing.editing = [&] { return edited; };
+    bool stop = false;
+    pacing.stopped = [&] { return stop; };
+    auto paced = [&](int expect) {
+        net::HttpClient http(a.options);
+        net::DavClient dav(http);
+        T_SyncReport report;
+        EXPECT_EQ(a.v().syncCalendars(dav, a.state, false, report, nullptr, &pacing), expect)
+            << report.error;
+        return report;
+    };
+    EXPECT_EQ(paced(SYNC_OK).pulled, 1u);
+    EXPECT_GT(requests, 2);
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Dentist moved"), nullptr);
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Pay rent"), nullptr) << "left while edited";
+    edited = nullptr;
+    EXPECT_EQ(a.sync().pulled, 1u) << "the next run takes it";
+    EXPECT_NE(findToDo(*a.v().getRoot(), "Pay rent now"), nullptr);
+
+    // Removed while a request waits: the run ends, the next deletes it there.
+    requests = 0;
+    whileWaiting = [&] {
+        if (++requests == 2) a.v().DeleteItem(&a.entry("Water bill"));
+    };
+    paced(SYNC_INTERRUPTED);
+    whileWaiting = nullptr;
+    stop = true;
+    paced(SYNC_INTERRUPTED);
+    EXPECT_EQ(a.sync().deletedThere, 1u);
+    EXPECT_EQ(b.sync().deletedHere, 1u);
+    EXPECT_EQ(findToDo(*b.v().getRoot(), "Water bill"), nullptr);
+}
