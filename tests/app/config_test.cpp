@@ -41,6 +41,11 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
          "remind-date-only = 7:30\nremind-date-only = 24:00\n",
          "user config: remind-date-only = 07:30\nuser config: remind-date-only = 07:30\n",
          "user config: remind-date-only = 24:00 is no HH:MM\n"},
+        {"minutes between syncs; 0 is none, and what is no count keeps the last",
+         "sync-every = 0\nsync-every = 5m\nsync-every = 1441\n",
+         "user config: sync-every = 0\nuser config: sync-every = 0\nuser config: sync-every = 0\n",
+         "user config: sync-every = 5m is no number of minutes\n"
+         "user config: sync-every = 1441 is no number of minutes\n"},
         {"a FIFO is skipped without being opened", "FIFO", "",
          "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
@@ -71,6 +76,7 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
         EXPECT_EQ(velkconfig.remindDateOnlyMinutes, r.out.find("07:30") != std::string::npos
                                                          ? 7 * 60 + 30
                                                          : 9 * 60);
+        EXPECT_EQ(velkconfig.syncEveryMinutes, r.out.find("sync-every = 0") != std::string::npos ? 0 : 15);
     }
 }
 
