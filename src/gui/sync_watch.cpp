@@ -6,6 +6,7 @@
 #include "gui/ask.h"
 #include "gui/velk_gui.h"
 #include "model/clock.h"
+#include "model/group.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -57,7 +58,8 @@ void SyncWatch::tick(void* self) {
         return;
     }
     if (s.everyMinutes > 0) s.schedule(60.0 * s.everyMinutes);
-    s.run(false, false);
+    // A mass delete the user refused waits for "sync now".
+    if (!s.massDeleteRefused) s.run(false, false);
 }
 
 void SyncWatch::syncNow() {
@@ -65,6 +67,7 @@ void SyncWatch::syncNow() {
         GuiAsk::message("A sync is under way.");
         return;
     }
+    massDeleteRefused = false;
     run(true, false);
 }
 
@@ -74,7 +77,9 @@ bool SyncWatch::beforeEnd() {
         endAfterRun = true;
         return false;
     }
-    if (everyMinutes > 0 && !endAfterRun) run(false, true);
+    const bool ended = endAfterRun;
+    endAfterRun = false;
+    if (everyMinutes > 0 && !ended && !massDeleteRefused) run(false, true);
     return true;
 }
 
@@ -98,11 +103,25 @@ int SyncWatch::away(const std::function<int()>& work) {
 }
 
 void SyncWatch::turn(bool changed) {
-    if (changed) win.refreshAfterSync();
+    // The list is built anew at once when entries were removed (none of its
+    // lines may stand for one), else at most twice a second: a list of tens
+    // of thousands of entries takes a while to build.
+    unsent = unsent || changed;
+    const Clock::time_point now = Clock::now();
+    if (ToDoListGroup::removals() != removalsShown ||
+        (unsent && now - lastRefresh > std::chrono::milliseconds(500)))
+        refresh();
     Fl::check();
 }
 
-int SyncWatch::passwordFor(const T_SyncAccount& state, std::string& password,
+void SyncWatch::refresh() {
+    win.refreshAfterSync();
+    unsent = false;
+    removalsShown = ToDoListGroup::removals();
+    lastRefresh = Clock::now();
+}
+
+int SyncWatch::passwordFor(const T_SyncAccount& state, bool mayAsk, std::string& password,
                            std::string& error) {
     password.clear();
     if (!state.passwordCommand.empty())
@@ -114,12 +133,18 @@ int SyncWatch::passwordFor(const T_SyncAccount& state, std::string& password,
         password = typed;
         return 0;
     }
+    // Asked in vain once: the automatic runs do not ask again.
+    if (!mayAsk && declinedFor == account) {
+        error = "no password was given";
+        return -1;
+    }
     if (desktop::sessionHasBus() &&
         away([&] { return desktop::lookUpPassword(state.url, state.user, password, error); }) > 0)
         return 0;
     const char* given =
         GuiAsk::password(("Password for " + state.user + " at " + state.url + ":").c_str());
     if (!given) {
+        declinedFor = account;
         error = "no password was given";
         return -1;
     }
@@ -151,7 +176,7 @@ void SyncWatch::run(bool told, bool atEnd) {
     const std::string before = status_;
     setStatus(atEnd ? "syncing before the end" : "syncing");
     std::string password;
-    if (passwordFor(account, password, error) != 0) {
+    if (passwordFor(account, told, password, error) != 0) {
         running_ = false;
         return failed(error);
     }
@@ -164,15 +189,20 @@ void SyncWatch::run(bool told, bool atEnd) {
     hooks.pacing = &pacing;
     hooks.cancel = &cancel;
     T_SyncReport report;
+    removalsShown = ToDoListGroup::removals();
+    unsent = false;
     int r = syncWithAccount(engine, password, false, report, hooks);
-    if (r == SYNC_MASS_DELETE && !cancel &&
-        GuiAsk::choice(("The sync would delete many entries on the server: " + report.error +
-                        ".\nDelete them there too?")
-                           .c_str(),
-                       "Delete there", "Keep them") == 0)
-        r = syncWithAccount(engine, password, true, report, hooks);
+    if (r == SYNC_MASS_DELETE && !cancel) {
+        if (GuiAsk::choice(("The sync would delete many entries on the server: " + report.error +
+                            ".\nDelete them there too?")
+                               .c_str(),
+                           "Delete there", "Keep them") == 0)
+            r = syncWithAccount(engine, password, true, report, hooks);
+        else
+            massDeleteRefused = true;
+    }
     engine.checkCompleted();
-    win.refreshAfterSync();
+    if (unsent || ToDoListGroup::removals() != removalsShown) refresh();
     if (r == SYNC_OK && report.stateError.empty()) {
         char now[8] = "";
         std::tm tm{};
@@ -184,7 +214,7 @@ void SyncWatch::run(bool told, bool atEnd) {
         setStatus(before);
         if (!cancel) schedule(RETRY_SECONDS);
     } else if (r == SYNC_MASS_DELETE) {
-        setStatus("sync stopped: it would delete many entries");
+        setStatus("sync stopped: \"sync now\" asks again");
     } else {
         // A password the server refused is asked again at the next run.
         if (report.loginRefused) typedFor.clear();

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -43,7 +44,12 @@ class SyncWatch {
     int away(const std::function<int()>& work);
     // A turn of the window between the steps of a run.
     void turn(bool changed);
-    int passwordFor(const T_SyncAccount& account, std::string& password, std::string& error);
+    // The password of account: its command's, the keyring's, one typed in
+    // this run of Velk, or one the user is asked for (not when !mayAsk and
+    // the user gave none before).
+    int passwordFor(const T_SyncAccount& account, bool mayAsk, std::string& password,
+                    std::string& error);
+    void refresh();
     static void tick(void* self);
     void schedule(double seconds);
     void setStatus(const std::string& status);
@@ -60,5 +66,13 @@ class SyncWatch {
     // A password the user typed, kept for this run of Velk only.
     std::string typed;
     std::string typedFor;
+    std::string declinedFor;
+    bool massDeleteRefused = false; // the automatic runs wait for "sync now"
+    // What the list shows: the removals it was built after, whether the run
+    // changed the tree since, and when it was built.
+    using Clock = std::chrono::steady_clock;
+    unsigned long removalsShown = 0;
+    bool unsent = false;
+    Clock::time_point lastRefresh;
     std::string status_;
 };

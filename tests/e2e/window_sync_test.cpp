@@ -16,16 +16,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The text of every resource of every calendar the server keeps.
+// The text of every resource of every calendar the server keeps. The server
+// may be writing meanwhile: a file gone while the folder is read is read again.
 std::string serverHolds(const RadicaleServer& server, int* resources = nullptr) {
-    std::string all;
-    int n = 0;
-    for (const auto& e : fs::recursive_directory_iterator(server.storage()))
-        if (e.path().extension() == ".ics" &&
-            e.path().string().find(".Radicale.cache") == std::string::npos)
-            all += readWholeFile(e.path().string()), ++n;
-    if (resources) *resources = n;
-    return all;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        std::string all;
+        int n = 0;
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(server.storage(), ec), end; !ec && it != end;
+             it.increment(ec))
+            if (it->path().extension() == ".ics" &&
+                it->path().string().find(".Radicale.cache") == std::string::npos)
+                all += readWholeFile(it->path().string()), ++n;
+        if (ec) continue;
+        if (resources) *resources = n;
+        return all;
+    }
+    return std::string();
 }
 
 // The window's title as the X server has it.
