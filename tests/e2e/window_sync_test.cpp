@@ -147,6 +147,7 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
     // Closed while a request is held: the window ends at once, and saves.
     {
         proxy.rules("REPORT 1 hold " + hold + "3\n");
+        proxy.clearLog();
         VelkWindow w(velk({}), data);
         ASSERT_TRUE(w.ok());
         ASSERT_TRUE(held(hold + "3"));
@@ -157,6 +158,7 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
         ASSERT_TRUE(askWindowToClose(w.id()));
         EXPECT_EQ(w.waitForEnd(10).exitCode, 0) << "the held request did not keep it open";
     }
+    EXPECT_EQ(proxy.log().find("REPORT"), std::string::npos) << "no last sync after that";
     writeWholeFile(hold + "3", "");
     EXPECT_FALSE(fs::exists(data + "0")) << "saved into the data file";
     EXPECT_NE(readWholeFile(data).find("\nsTask 01 closed\n"), std::string::npos);
