@@ -278,7 +278,7 @@ void SyncWatch::setUpAccount() {
     Fl_Return_Button check(100, 200, 90, 30, "Check");
     Fl_Button close(200, 200, 90, 30, "Cancel");
     dialog.end();
-    url.value(state.url.empty() ? "https://" : state.url.c_str());
+    url.value(state.url.c_str());
     user.value(state.user.c_str());
     bool checking = false, done = false, works = false;
     std::string text;

@@ -1,9 +1,12 @@
-// Sync from the window of the real program, against a real Radicale behind
+// Sync from the window of the real program, against a real Radicale (with a
+// password, kept in a real keyring on a bus of the test's own) behind
 // the fault proxy, which holds a request until the test lets it go: the
 // window must stay live while it waits, and lose nothing.
 
+#include "desktop/secret_store.h"
 #include "support/process.h"
 #include "support/radicale.h"
+#include "support/session_bus.h"
 #include "support/temp_dir.h"
 #include "support/velk_window.h"
 
@@ -53,7 +56,7 @@ std::string picture(unsigned long window) {
 TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
     PrivateXServer x;
     ASSERT_TRUE(x.ok());
-    RadicaleServer server;
+    RadicaleServer server("pw"); // only velk with "pw" gets in
     ASSERT_TRUE(server.running()) << server.log();
     FaultProxy proxy(server.port());
     ASSERT_TRUE(proxy.running());
@@ -65,12 +68,14 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
         file += "t\nsTask " + n + "\nI" + std::to_string(2 + i) + "\n>\n";
     }
     writeWholeFile(data, file + ">\n>\n</data>\n");
-    // No message bus: no keyring is asked; the password comes from a command.
-    // The clock stands, so that the title says when it synced.
+    // A keyring on a bus of the test's own. The clock stands, so that the
+    // title says when it synced.
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.startSecretService());
     const std::map<std::string, std::string> env = {
-        {"HOME", work.path()},          {"USERPROFILE", work.path()},
-        {"VELK_NOW", "1299322800"},     {"DBUS_SESSION_BUS_ADDRESS", ""},
-        {"XDG_RUNTIME_DIR", work.path()}};
+        {"HOME", work.path()},      {"USERPROFILE", work.path()},
+        {"VELK_NOW", "1299322800"}, {"DBUS_SESSION_BUS_ADDRESS", bus.address()},
+        {"XDG_RUNTIME_DIR", ""}};
     const std::time_t now = 1299322800;
     char at[8];
     std::strftime(at, sizeof at, "%H:%M", std::localtime(&now));
@@ -78,11 +83,6 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
         args.insert(args.begin(), {"-f", data});
         return ProcessSpec{args, work.path(), env};
     };
-    ASSERT_EQ(runProcess(velk({"--sync-setup", proxy.url(), "--user", "velk",
-                               "--password-command", "echo any"}))
-                  .exitCode,
-              0);
-    ASSERT_EQ(runProcess(velk({"--sync"})).exitCode, 0);
     const auto held = [](const std::string& release) {
         return waitUntil([&] { return ::access((release + ".held").c_str(), F_OK) == 0; }, 20);
     };
@@ -99,10 +99,27 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
         return waitForWindow("Velk: " + data + " (synced " + at + ")", 20) != 0;
     };
     {
-        proxy.rules("REPORT 1 hold " + hold + "1\n");
+        // The account set up in the window: its password goes to the keyring.
         VelkWindow w(velk({}), data);
         ASSERT_TRUE(w.ok());
-        ASSERT_TRUE(held(hold + "1")) << "the start-up sync waits for its listing";
+        ASSERT_TRUE(w.menu("f+ Right Down Down Down Down Down Return")); // "sync account..."
+        const unsigned long dialog = waitForWindow("Sync account");
+        ASSERT_NE(dialog, 0u);
+        w.clickIn(dialog, 180, 25);
+        w.typeTo(dialog, proxy.url() + "\tvelk\tpw");
+        w.clickIn(dialog, 145, 215); // "Check"
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(data + ".caldav"); }));
+        w.clickIn(dialog, 245, 215); // "Close"
+        ASSERT_TRUE(synced()) << "the first sync follows";
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+        std::string kept, error;
+        EXPECT_EQ(desktop::lookUpPassword(proxy.url(), "velk", kept, error), 1);
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        EXPECT_EQ(kept, "pw");
+
+        proxy.rules("REPORT 1 hold " + hold + "1\n");
+        ASSERT_TRUE(w.menu("f+ Right Down Down Down Down Down Down Return")); // "sync now"
+        ASSERT_TRUE(held(hold + "1"));
         EXPECT_NE(waitForWindow("Velk: " + data + " (syncing)", 1), 0u);
         const std::string before = picture(w.id());
         w.keys("Down Right"); // "Home"
