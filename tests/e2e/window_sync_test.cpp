@@ -38,21 +38,14 @@ std::string serverHolds(const RadicaleServer& server, int* resources = nullptr) 
     return std::string();
 }
 
-std::string picture(unsigned long window) {
-    TempDir d;
-    const std::string file = d.file("w.png");
-    std::system(("import -window " + std::to_string(window) + " " + file + " >/dev/null 2>&1")
-                    .c_str());
-    return readWholeFile(file);
-}
-
 } // namespace
 
-// The proxy holds the start-up sync's first listing: meanwhile the list
-// scrolls and redraws, and an entry is opened, changed and closed. An entry
-// changed again while its upload is held goes up with the next run, the one
-// at the end. A window closed while a request is held ends at once, with
-// every edit saved, and the next sync takes it to the server.
+// The account is set up in the window's dialog. The proxy holds the
+// listing of "sync now": meanwhile the list scrolls, and an entry is opened,
+// changed and closed. An entry changed again while its upload is held goes
+// up with the next run, the one at the end. A window closed while the
+// start-up sync's listing is held ends at once, with every edit saved, makes
+// no last sync, and the next sync takes the edit to the server.
 TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
     PrivateXServer x;
     ASSERT_TRUE(x.ok());
@@ -121,11 +114,9 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
         ASSERT_TRUE(w.menu("f+ Right Down Down Down Down Down Down Return")); // "sync now"
         ASSERT_TRUE(held(hold + "1"));
         EXPECT_NE(waitForWindow("Velk: " + data + " (syncing)", 1), 0u);
-        const std::string before = picture(w.id());
-        w.keys("Down Right"); // "Home"
+        w.keys("Down Right"); // "Home"; the list scrolls down to "Task 30"
         for (int i = 0; i < 29; ++i)
             w.keys("Down");
-        EXPECT_TRUE(waitUntil([&] { return picture(w.id()) != before; })) << "redrawn";
         w.keys("Right End");
         w.type(" seen");
         w.keys("alt+c");
