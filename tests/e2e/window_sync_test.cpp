@@ -43,9 +43,9 @@ std::string serverHolds(const RadicaleServer& server, int* resources = nullptr) 
 // The account is set up in the window's dialog. The proxy holds the
 // listing of "sync now": meanwhile the list scrolls, and an entry is opened,
 // changed and closed. An entry changed again while its upload is held goes
-// up with the next run, the one at the end. A window closed while the
-// start-up sync's listing is held ends at once, with every edit saved, makes
-// no last sync, and the next sync takes the edit to the server.
+// up with the next run, the one at the end. A failed sync says "offline".
+// A window closed while a listing is held ends at once, with every edit
+// saved, makes no last sync, and the next sync takes the edit to the server.
 TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
     PrivateXServer x;
     ASSERT_TRUE(x.ok());
@@ -154,10 +154,13 @@ TEST(WindowSync, TheWindowStaysLiveWhileTheServerWaitsAndLosesNothing) {
 
     // Closed while a request is held: the window ends at once, and saves.
     {
-        proxy.rules("REPORT 1 hold " + hold + "3\n");
-        proxy.clearLog();
+        // The start-up sync fails, quietly; "sync now" waits for its listing.
+        proxy.rules("PROPFIND 1 status 503\nREPORT 1 hold " + hold + "3\n");
         VelkWindow w(velk({}), data);
         ASSERT_TRUE(w.ok());
+        ASSERT_NE(waitForWindow("Velk: " + data + " (offline)"), 0u);
+        proxy.clearLog();
+        ASSERT_TRUE(w.menu("f+ Right Down Down Down Down Down Down Return")); // "sync now"
         ASSERT_TRUE(held(hold + "3"));
         w.keys("Down Right Down Right End");
         w.type(" closed");
