@@ -413,8 +413,8 @@ int Velk::SyncRun::sync(ToDoListGroup& group, bool deep, storage::T_SyncCollecti
             if (members.count(url) || std::find(changes.removed.begin(), changes.removed.end(),
                                                 url) != changes.removed.end())
                 continue;
-            const std::string ifMatch = etag;
-            r = request([&] { return dav.remove(url, ifMatch, error); });
+            const std::string gone = url, ifMatch = etag; // (a lambda takes no binding)
+            r = request([&] { return dav.remove(gone, ifMatch, error); });
             ++report.deletes;
             if (r == net::DAV_PRECONDITION) {
                 net::DavResource server;
