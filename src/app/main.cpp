@@ -254,6 +254,7 @@ int main(int argc, char** argv) {
     }
     tellDamaged(headless);
     tellRescueCopies(rescued, cl.path, headless);
+    if (!velk->undoHistoryNote().empty()) tellUser(velk->undoHistoryNote(), headless);
     for (const auto& stray : strays)
         std::fprintf(stderr,
                      "Journal file %s lies behind a gap in the numbering and was not "

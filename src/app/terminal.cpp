@@ -37,6 +37,7 @@ bool digitsAt(const std::string& s, std::size_t from, std::size_t n, int& value)
 struct Seen {
     bool firstDay = false, due = false, begin = false, priority = false, group = false;
     bool note = false, appointment = false, csv = false, account = false, massDelete = false;
+    bool yes = false;
 };
 
 const char* commandName(TerminalCommand c) {
@@ -59,6 +60,10 @@ const char* commandName(TerminalCommand c) {
         return "--sync";
     case TerminalCommand::Remind:
         return "--remind";
+    case TerminalCommand::Undo:
+        return "--undo";
+    case TerminalCommand::Redo:
+        return "--redo";
     default:
         return "";
     }
@@ -85,6 +90,10 @@ int checkOptionsFit(const TerminalRequest& r, const Seen& seen, std::string& err
     }
     if (seen.account && r.command != TerminalCommand::SyncSetup) {
         error = "--user and --password-command belong to --sync-setup";
+        return -1;
+    }
+    if (seen.yes && r.command != TerminalCommand::Undo && r.command != TerminalCommand::Redo) {
+        error = "--yes belongs to --undo and --redo";
         return -1;
     }
     if (seen.massDelete && r.command != TerminalCommand::Sync) {
@@ -244,6 +253,13 @@ int parseTerminalCommand(const std::vector<std::string>& args, TerminalRequest& 
                 if (!setCommand(TerminalCommand::Sync) || !noValue()) return -1;
             } else if (name == "--remind") {
                 if (!setCommand(TerminalCommand::Remind) || !noValue()) return -1;
+            } else if (name == "--undo" || name == "--redo") {
+                if (!setCommand(name == "--undo" ? TerminalCommand::Undo : TerminalCommand::Redo) ||
+                    !noValue())
+                    return -1;
+            } else if (name == "--yes") {
+                if (!noValue()) return -1;
+                seen.yes = r.yes = true;
             } else if (name == "--allow-mass-delete") {
                 if (!noValue()) return -1;
                 seen.massDelete = r.allowMassDelete = true;
@@ -437,6 +453,7 @@ std::string terminalHelpText() {
            "       velk --sync-setup URL [--user NAME] [--password-command CMD] [-f FILE]\n"
            "       velk --sync [--allow-mass-delete] [-f FILE]\n"
            "       velk --remind [-f FILE]\n"
+           "       velk --undo [--yes] [-f FILE] | --redo [--yes] [-f FILE]\n"
            "       velk --help | --version\n"
            "\n"
            "Without a command Velk opens its window.\n"
@@ -475,12 +492,16 @@ std::string terminalHelpText() {
            "    --allow-mass-delete  delete even most of a calendar on the server\n"
            "  --remind           show, once each, the reminders that came due since the last\n"
            "                     run (beside an open window too)\n"
+           "  --undo             take back the last step (an edit, a delete, a paste...),\n"
+           "                     after showing it and asking\n"
+           "  --redo             make the last step taken back again, after asking\n"
+           "    --yes                without asking\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "DATE is YYYY-MM-DD, TIME is HH:MM. --agenda, --search and --report write nothing;\n"
            "--remind writes only what fired, beside the data file.\n"
-           "--add, --export-ics, --import-ics, --sync-setup and --sync are refused while\n"
-           "another run holds the file.\n"
+           "--add, --export-ics, --import-ics, --sync-setup, --sync, --undo and --redo are\n"
+           "refused while another run holds the file.\n"
            "Exit codes: 0 done; 1 refused, not written, or written but not synced;\n"
            "2 bad input, an unreadable file, or one of Velk's own files named;\n"
            "3 synced, with conflicts kept; 4 the server or the network failed (nothing\n"
@@ -524,6 +545,8 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     if (r.command == TerminalCommand::ImportIcs) return importCalendar(dataPath, r, out, err);
     if (r.command == TerminalCommand::SyncSetup) return setUpSync(dataPath, r, out, err);
     if (r.command == TerminalCommand::Sync) return runSync(dataPath, r, out, err);
+    if (r.command == TerminalCommand::Undo || r.command == TerminalCommand::Redo)
+        return takeStep(dataPath, r, out, err);
 
     std::unique_ptr<Velk> v;
     std::string error;

@@ -22,7 +22,9 @@ enum class TerminalCommand {
     ImportIcs,
     SyncSetup,
     Sync,
-    Remind
+    Remind,
+    Undo,
+    Redo
 };
 
 // What the command line asks of a terminal run.
@@ -37,6 +39,7 @@ struct TerminalRequest {
     bool csv = false;
     std::string user, passwordCommand; // --sync-setup's --user and --password-command
     bool allowMassDelete = false;      // --sync --allow-mass-delete
+    bool yes = false;                  // --undo and --redo --yes: without asking
 };
 
 // Exit codes of a terminal run.

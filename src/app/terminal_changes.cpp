@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <iostream>
 
 int lockForChange(DataFileLock& lock, const std::string& path, const char* nothing,
                   std::ostream& err) {
@@ -42,7 +43,7 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
         err << "velk: " << readFailure(v, read, path) << "; " << nothing << "\n";
         return EXIT_TERMINAL_BAD_INPUT;
     }
-    std::string journalError;
+    std::string journalError, told;
     if (v.incsave_readFiles(journalError) < 0) {
         err << "velk: the journal beside " << path << " cannot be replayed: " << journalError
             << "; " << nothing << "\n";
@@ -53,6 +54,7 @@ int changeThroughJournal(const std::string& path, const char* nothing, std::ostr
             << " holds no change Velk can read; it was passed over"
             << (d.second.empty() ? std::string() : " and kept as " + d.second) << "\n";
     tellEmptyEntries(v, err);
+    if (v.loadUndoHistory(told), !told.empty()) err << "velk: " << told << "\n";
     int result = change(v, diagnostics);
     T_SaveReport report;
     if (result == EXIT_TERMINAL_OK && creates && v.saveData(report) != 0) {
@@ -198,6 +200,42 @@ int importCalendar(const std::string& path, const TerminalRequest& r, std::ostre
         if (report.duplicatesDropped != 0)
             out << report.duplicatesDropped
                 << " older versions of entries (the same UID) were left out\n";
+        return EXIT_TERMINAL_OK;
+    });
+}
+
+int takeStep(const std::string& path, const TerminalRequest& r, std::ostream& out,
+             std::ostream& err) {
+    const bool back = r.command == TerminalCommand::Undo;
+    const char* nothing = back ? "nothing was undone" : "nothing was redone";
+    return changeThroughJournal(path, nothing, err, [&](Velk& v, DiagnosticsToStderr& diag) {
+        const std::string step = back ? v.undoLabel() : v.redoLabel();
+        if (step.empty()) {
+            err << "velk: there is no step to " << (back ? "undo" : "redo") << "\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        diag.end();
+        out << (back ? "undo: " : "redo: ") << step << "\n" << std::flush;
+        if (!r.yes) {
+            if (!::isatty(STDIN_FILENO)) {
+                err << "velk: without a terminal to ask, --yes says to go on; " << nothing << "\n";
+                return EXIT_TERMINAL_BAD_INPUT;
+            }
+            err << (back ? "Undo" : "Redo") << " it? [y/N] " << std::flush;
+            std::string answer;
+            std::getline(std::cin, answer);
+            if (answer != "y" && answer != "yes") {
+                err << "velk: " << nothing << "\n";
+                return EXIT_TERMINAL_REFUSED;
+            }
+        }
+        std::string label, error;
+        uint32_t shown = 0;
+        if ((back ? v.undo(label, shown, error) : v.redo(label, shown, error)) != 0) {
+            err << "velk: " << error << " " << nothing << "\n";
+            return EXIT_TERMINAL_REFUSED;
+        }
+        out << (back ? "undone\n" : "redone\n");
         return EXIT_TERMINAL_OK;
     });
 }

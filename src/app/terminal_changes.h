@@ -74,5 +74,10 @@ int exportCalendar(const std::string& path, const TerminalRequest& r, std::ostre
                    std::ostream& err);
 // --import-ics: the file's entries in a new group or the group named.
 // Result: the exit code.
+// --undo and --redo: the step is shown, and taken back or made again once the
+// user says yes (or with --yes). Result: the exit code.
+int takeStep(const std::string& path, const TerminalRequest& r, std::ostream& out,
+             std::ostream& err);
+
 int importCalendar(const std::string& path, const TerminalRequest& r, std::ostream& out,
                    std::ostream& err);

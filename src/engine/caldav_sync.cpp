@@ -135,7 +135,7 @@ struct Velk::SyncRun {
         return *g;
     }
     void journal(ToDoListToDo& t) {
-        v.journal.writeChanged(v.fileName, t, false, &v.crypt);
+        v.incsave_writeChanged(t, false);
         changed = true;
     }
     // The server's resource url of collection; empty when it is gone.

@@ -81,6 +81,10 @@ class EditSession {
     void newItem() { newItemFlag = true; }
     // The current item or group reached the journal.
     void itemJournaled() { newItemFlag = false; }
+    // The snapshots (null when none were taken), and whether the current item is new.
+    ToDoListToDo* todoBefore() const { return todoSnapshot.get(); }
+    ToDoListGroup* groupBefore() const { return groupSnapshot.get(); }
+    bool isNewItem() const { return newItemFlag; }
 
   private:
     ItemTree& tree;

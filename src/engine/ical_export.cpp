@@ -48,7 +48,7 @@ int Velk::giveUids(ToDoListGroup& group, std::string& error) {
     const bool waited = journal.hasPending();
     if (fresh.size() <= UIDS_JOURNALLED) {
         for (ToDoListToDo* t : fresh)
-            journal.writeChanged(fileName, *t, false, &crypt);
+            incsave_writeChanged(*t, false);
         if (waited || !journal.hasPending()) return 0;
     }
     // Many entries, or a journal that cannot be written: the data file

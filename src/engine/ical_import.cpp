@@ -45,6 +45,8 @@ ToDoListGroup* childGroupNamed(ToDoListGroup& parent, const std::string& name) {
 int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
                           const std::string& groupName, storage::T_IcsImportReport& report) {
     report = storage::T_IcsImportReport();
+    // The whole import is one step.
+    UndoStep step(*this, "import " + iCalendarGroupName(path));
     // A calendar imported again goes into the group its first import made.
     ToDoListGroup* const earlier = groupName.empty() ? nullptr : childGroupNamed(parent, groupName);
     if (!groupName.empty() && !earlier && parent.getLevel() >= MAX_GROUP_LEVEL) {
@@ -92,6 +94,7 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
             continue;
         }
         incoming.setVersion(version.sequence, version.stamp);
+        noteBefore(old, false);
         old.removeFromCalLists(cal);
         old = incoming;
         old.putIntoCalList(cal);
@@ -112,7 +115,7 @@ int Velk::importICalendar(const std::string& path, ToDoListGroup& parent,
     for (ToDoListItem* item : joined)
         incsave_writeNew(*item, group ? parent : target);
     for (ToDoListToDo* t : updated)
-        journal.writeChanged(fileName, *t, false, &crypt);
+        incsave_writeChanged(*t, false);
     return 0;
 }
 

@@ -39,6 +39,9 @@ void UserActions::setCalendarDay(int year, int month, int day) {
 
 int UserActions::toggleRowCompleted(unsigned row) {
     v.setItem2ViewItem(int(row));
+    if (!v.getCurItem()) return -1;
+    UndoStep step(v, (v.isItemCompleted() ? "mark not done " : "mark done ") + v.getItemSummary());
+    v.noteBefore(*v.getCurItem(), false);
     const int result = v.isItemCompleted() ? v.clearItemCompleted() : v.setItemCompleted();
     if (result >= 0) v.incsave_saveCurItem();
     v.checkCompleted();
@@ -100,7 +103,11 @@ void UserActions::storeItemText(const std::string& summary, const char* descript
 
 void UserActions::closeItemEditor(const std::string& summary, const char* description) {
     storeItemText(summary, description);
-    if (v.incsave_todoHasChanged()) v.incsave_saveCurItem();
+    if (v.incsave_todoHasChanged()) {
+        UndoStep step(v, (v.editedItemIsNew() ? "new " : "edit ") + v.getItemSummary());
+        v.noteEditorsBefore();
+        v.incsave_saveCurItem();
+    }
     v.incsave_forgetTodo();
     v.checkCompleted();
 }
@@ -123,6 +130,7 @@ int UserActions::showGroupOfCurrentItem(const std::string& summary, const char* 
 int UserActions::turnCurrentItemIntoGroup(const std::string& summary, const char* description,
                                           int topLine) {
     storeItemText(summary, description);
+    UndoStep step(v, "turn " + v.getItemSummary() + " into a group");
     if (v.turnCurItem2Group() != 0) return -1;
     // The operation journalled the deletion and the new group with the copy.
     v.incsave_forgetTodo();
@@ -135,6 +143,7 @@ int UserActions::turnCurrentItemIntoGroup(const std::string& summary, const char
 }
 
 int UserActions::deleteCurrentItem() {
+    UndoStep step(v, "delete " + v.getItemSummary());
     const int result = v.delToDo();
     if (result != 0) return result;
     v.incsave_forgetTodo();
@@ -144,18 +153,24 @@ int UserActions::deleteCurrentItem() {
 
 void UserActions::closeGroupEditor(const std::string& summary, bool backToRememberedGroup) {
     v.setGroupSummary(summary);
-    if (v.incsave_groupHasChanged()) v.incsave_saveCurGroup();
+    if (v.incsave_groupHasChanged()) {
+        UndoStep step(v, (v.editedItemIsNew() ? "new group " : "edit group ") + summary);
+        v.noteEditorsBefore();
+        v.incsave_saveCurGroup();
+    }
     v.incsave_forgetGroup();
     v.checkCompleted();
     if (backToRememberedGroup) v.enterPrevGroup();
 }
 
 int UserActions::deleteCurrentGroup() {
+    UndoStep step(v, "delete group " + v.getGroupSummary());
     v.incsave_forgetGroup();
     return v.delCurGroup();
 }
 
 void UserActions::deleteRows(const std::vector<unsigned>& rows) {
+    UndoStep step(v, "delete " + std::to_string(rows.size()) + (rows.size() == 1 ? " item" : " items"));
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         v.DeleteItem(*it);
     v.checkCompleted();
@@ -233,6 +248,8 @@ int UserActions::skipDayAtRow(unsigned row) {
     const packedDT day = v.getViewData()[row].day;
     if ((day & DT_TIMEMASK) == DT_TIMEMASK) return -1;
     ToDoListToDo& t = *v.getCurItem();
+    UndoStep step(v, "skip a day of " + t.getSummary());
+    v.noteBefore(t, false);
     const packedDT anchor = occurrenceAnchorOn(t, day);
     if (!dtHasDate(anchor) || !t.skipDay(anchor)) return -1;
     v.incsave_saveCurItem();
@@ -338,6 +355,10 @@ int UserActions::mergeJournalAtStart(std::string& error, int& saveResult, T_Save
                                      std::vector<std::pair<std::string, std::string>>& strays) {
     const int merged = v.incsave_readFiles(error);
     if (merged != 0 && merged != 1) return merged;
+    // The undo history, before the merge saves: it must find the journal it
+    // was written beside.
+    std::string told;
+    v.loadUndoHistory(told);
     if (merged == 1) saveResult = v.saveData(report);
     // After a failed save the journal stays as it was for the next start:
     // nothing of it lies behind a gap yet.
@@ -383,6 +404,7 @@ int UserActions::addItem(const T_NewItem& item, uint32_t& syncID, std::string& e
     setPickedDateTime(v, WHICH_BEGIN, item.begin);
     if (!todo) setPickedDateTime(v, WHICH_END, item.due);
     v.storeItemText(item.summary, nullptr);
+    UndoStep step(v, "add " + item.summary);
     const int journaled = v.incsave_saveCurItem();
     syncID = v.getCurItem()->getSyncID();
     v.incsave_forgetTodo();

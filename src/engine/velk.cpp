@@ -11,6 +11,11 @@ Velk::Velk()
 
 Velk::~Velk() = default;
 
+int Velk::delCompleted() {
+    UndoStep step(*this, "delete completed");
+    return ops_.delCompleted();
+}
+
 int Velk::createRoot() {
     tree_.createRoot();
     nav_.enterRoot();

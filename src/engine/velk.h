@@ -19,11 +19,13 @@
 #include "storage/ical_export.h"
 #include "storage/ical_import.h"
 #include "storage/journal.h"
+#include "storage/undo_history.h"
 #include "storage/rescue.h"
 
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -395,7 +397,7 @@ class Velk {
     int DeleteItem(ToDoListItem* item) { return ops_.DeleteItem(item); }
     int DeleteItem(unsigned pos) { return ops_.DeleteItem(pos); }
     int delToDo() { return ops_.delToDo(); }
-    int delCompleted() { return ops_.delCompleted(); }
+    int delCompleted();
     // Clears every engine pointer into the subtree of item, which is about to
     // be deleted from parent, and empties the list rows that show it (the rows
     // themselves stay, so that display positions keep their meaning until the
@@ -481,6 +483,43 @@ class Velk {
     // A random UID for an entry (a version 4 UUID). Results: 0; -1 no random
     // source could deliver.
     static int newUid(std::string& uid);
+
+    // --- Undo and redo (engine/undo.cpp) ---
+    // A step is one action of the user: every change journalled between
+    // beginStep and the matching endStep; steps begun inside one join it.
+    // Changes journalled outside a step (a sync's) are no step: an item they
+    // change can no longer be taken back or made again by an earlier step.
+    void beginStep(const std::string& label);
+    void endStep();
+    // The item as it is before the open step changes it in place: what
+    // taking the step back puts back. A change in place without one makes
+    // the step one that cannot be taken back.
+    void noteBefore(ToDoListItem& item, bool isGroup);
+    // The editors' snapshots as the before-images of the open step (a new
+    // item has none); isNew tells whether the current item is new.
+    void noteEditorsBefore();
+    bool editedItemIsNew() const { return edit_.isNewItem(); }
+    // What undo and redo would do: the step's label, "" when there is none.
+    std::string undoLabel() const;
+    std::string redoLabel() const;
+    // Takes the last step back, or makes the last step taken back again, as
+    // one journal entry. Results: 0 (label names the step, shown the sync ID
+    // of an item to show, 0 for none); -1 there is no such step; -2 refused,
+    // nothing changed (error says why: an item changed since, or a step that
+    // cannot be taken back).
+    static constexpr int UNDO_NOTHING = -1;
+    static constexpr int UNDO_REFUSED = -2;
+    int undo(std::string& label, uint32_t& shown, std::string& error);
+    int redo(std::string& label, uint32_t& shown, std::string& error);
+    // Reads the history beside the data file, after the journal was
+    // replayed. A history that no longer fits the data file (a backup put
+    // back, another program's change) is dropped, and told says so.
+    // Results: 0; -1 it could not be read (told).
+    int loadUndoHistory(std::string& told);
+    // What the last loadUndoHistory told ("" when nothing).
+    const std::string& undoHistoryNote() const { return undoNote_; }
+    // Writes the history when it changed. Results: 0; -1 (error).
+    int keepUndoHistory(std::string& error);
 
     // --- Sync with a CalDAV server (engine/caldav_sync.cpp) ---
     // One run: every top-level group with its calendar on the server (made
@@ -628,6 +667,37 @@ class Velk {
     // parent itself is in no file yet, for the highest such ancestor instead.
     int incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent);
     int incsave_writeDeleted(const ToDoListItem& item);
+    // Publishes a changed entry: an entry's whole record, a group's own lines.
+    int incsave_writeChanged(ToDoListItem& item, bool isGroup);
     storage::DataFile dataFile;
     storage::Journal journal;
+
+    // --- Undo (engine/undo.cpp) ---
+    // Takes in a change about to be published: redo is its entry, undo the
+    // entry that takes it back, op what it does.
+    void noteChange(const std::string& redo, std::string undo, const storage::T_UndoOp& op,
+                    const ToDoListItem* item);
+    int takeStep(bool back, std::string& label, uint32_t& shown, std::string& error);
+    // Applies journal entries to the tree in memory, as the replay at start does.
+    struct ReplayTarget;
+    int applyJournalEntries(const std::string& entries);
+    storage::T_UndoHistory undoHistory_;
+    bool undoHistoryChanged_ = false;
+    std::string undoNote_;
+    int stepDepth_ = 0;
+    storage::T_UndoStep openStep_;
+    std::vector<std::string> openUndo_; // the open step's undo entries, in order made
+    std::map<uint32_t, std::string> before_; // noted before-images by sync ID
+};
+
+// Brackets one action of the user as one step.
+class UndoStep {
+  public:
+    UndoStep(Velk& v, const std::string& label) : v(v) { v.beginStep(label); }
+    ~UndoStep() { v.endStep(); }
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+  private:
+    Velk& v;
 };

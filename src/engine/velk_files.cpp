@@ -131,8 +131,12 @@ int Velk::saveData(T_SaveReport& report) {
     report.error = commit.error;
     report.warnings = commit.warnings;
     if (r == -1) return -1;
-    // The data file now holds every change: the journal starts anew.
+    // The data file now holds every change: the journal starts anew, and
+    // the undo history follows the new data file.
     journal.committed();
+    undoHistoryChanged_ = true;
+    std::string kept;
+    if (keepUndoHistory(kept) != 0) report.warnings.push_back(kept);
     report.backupsDropped = backupsDropped;
     return r;
 }
@@ -179,19 +183,11 @@ int Velk::readData(const char* name) {
 
 // --- Journal ---
 
-int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent) {
-    return journal.writeNew(fileName, item, parent, *tree_.root(), &crypt);
-}
-
-int Velk::incsave_writeDeleted(const ToDoListItem& item) {
-    return journal.writeDeleted(fileName, item);
-}
-
 int Velk::incsave_saveCurItem() {
     if (!nav_.curItem()) return -1;
     int r;
     if (journal.isInFile(*nav_.curItem())) {
-        r = journal.writeChanged(fileName, *nav_.curItem(), false, &crypt);
+        r = incsave_writeChanged(*nav_.curItem(), false);
     } else {
         // A new item goes into the group that holds it: the current group, or
         // in the calendar view the "calendar" group.
@@ -207,7 +203,7 @@ int Velk::incsave_saveCurGroup() {
     if (!nav_.curGroup()) return -1;
     int r;
     if (nav_.curGroup() == tree_.root() || journal.isInFile(*nav_.curGroup())) {
-        r = journal.writeChanged(fileName, *nav_.curGroup(), true, &crypt);
+        r = incsave_writeChanged(*nav_.curGroup(), true);
     } else {
         ToDoListGroup* parent = tree_.root()->getGroupPtr(nav_.curGroup()->getPath());
         if (!parent) return -1;
@@ -225,21 +221,28 @@ int Velk::incsave_getNrOfFiles() {
     return journal.getNrOfFiles(fileName);
 }
 
+// The replay changes the engine's tree and counters; an item it deletes is
+// first let go by the rows and pointers that show it.
+struct Velk::ReplayTarget : storage::JournalTarget {
+    Velk& v;
+    explicit ReplayTarget(Velk& engine) : v(engine) {}
+    ToDoListGroup& journalRoot() override { return *v.tree_.root(); }
+    unsigned& journalRunningCount() override { return v.tree_.activeJobs(); }
+    uint32_t& journalIdMax() override { return v.tree_.idmax(); }
+    T_Calendar& journalCalendar() override { return v.tree_.calendar(); }
+    void beforeJournalDelete(ToDoListItem& item, bool isGroup, ToDoListGroup& parent) override {
+        v.forgetReferencesInto(item, isGroup, parent);
+    }
+};
+
 int Velk::incsave_readFiles(std::string& errorFile, bool readOnly) {
-    // The replay changes the engine's tree and counters; an item it deletes
-    // is first let go by the rows and pointers that show it.
-    struct Target : storage::JournalTarget {
-        Velk& v;
-        explicit Target(Velk& engine) : v(engine) {}
-        ToDoListGroup& journalRoot() override { return *v.tree_.root(); }
-        unsigned& journalRunningCount() override { return v.tree_.activeJobs(); }
-        uint32_t& journalIdMax() override { return v.tree_.idmax(); }
-        T_Calendar& journalCalendar() override { return v.tree_.calendar(); }
-        void beforeJournalDelete(ToDoListItem& item, bool isGroup, ToDoListGroup& parent) override {
-            v.forgetReferencesInto(item, isGroup, parent);
-        }
-    } target(*this);
+    ReplayTarget target(*this);
     return journal.readFiles(fileName, target, errorFile, readOnly);
+}
+
+int Velk::applyJournalEntries(const std::string& entries) {
+    ReplayTarget target(*this);
+    return journal.apply(entries, target);
 }
 
 std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() {
@@ -304,6 +307,8 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
     if (followLinks && checkNamedFile(name, false, target) != 0) return -3;
     if (followLinks) name = target.c_str();
     ToDoListGroup* const parent = nav_.curGroup();
+    // The whole paste (or import) is one step.
+    UndoStep step(*this, followLinks ? "import " + std::string(name) : std::string("paste"));
     return storage::insertFromFile(name, followLinks, *tree_.root(), *parent, tree_.activeJobs(),
                                    tree_.idmax(), tree_.calendar(), transferError,
                                    [this, parent](ToDoListItem& item, bool isGroup) {

@@ -45,6 +45,9 @@ static void cb_Menu_delGroup(Fl_Widget*, void*) {
 static void cb_Menu_delCompl(Fl_Widget*, void*) {
     mainWin->CB_Menu_delCompl();
 }
+static void cb_Menu_step(Fl_Widget*, void* back) {
+    mainWin->CB_Menu_step(back != nullptr);
+}
 static void cb_Menu_paste(Fl_Widget*, void*) {
     mainWin->CB_Menu_paste();
 }
@@ -155,7 +158,9 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
     ITEM(MM_ADDPWD, "Add Pwd...", cb_Menu_Crypt_AddPwd, 0, 0)                                      \
     ITEM(MM_LOGIN, "Login...", cb_Menu_Crypt_Login, 0, 0)                                          \
     END(MM_CRYPT_END)                                                                              \
-    ITEM(MM_EXIT, "E&xit", cb_Done, 0, 0)
+    ITEM(MM_EXIT, "E&xit", cb_Done, 0, FL_MENU_DIVIDER)                                            \
+    ITEM(MM_UNDO, "undo", cb_Menu_step, 1, 0)                                                      \
+    ITEM(MM_REDO, "redo", cb_Menu_step, 0, 0)
 
 #define VELK_CALENDAR_MENU(ITEM, END)                                                              \
     ITEM(CM_ABOUT, "About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER)                          \
@@ -169,7 +174,9 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
     ITEM(CM_FOURTEENDAYS, "14 days", cb_CalSpan, 14, FL_MENU_RADIO | FL_MENU_DIVIDER)              \
     ITEM(CM_TOGGLESIZE, "toggle size", cb_Opts_View_toggleTextSize, 0, 0)                          \
     END(CM_VIEW_END)                                                                               \
-    ITEM(CM_EXIT, "E&xit", cb_Done, 0, 0)
+    ITEM(CM_EXIT, "E&xit", cb_Done, 0, FL_MENU_DIVIDER)                                            \
+    ITEM(CM_UNDO, "undo", cb_Menu_step, 1, 0)                                                      \
+    ITEM(CM_REDO, "redo", cb_Menu_step, 0, 0)
 
 enum MainMenuEntry { VELK_MAIN_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 enum CalendarMenuEntry { VELK_CALENDAR_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
@@ -325,6 +332,22 @@ void ListScreen::initMenus() {
     setChecked(menu_CalMenu[CM_THREEDAYS], span == 3);
     setChecked(menu_CalMenu[CM_SEVENDAYS], span == 7);
     setChecked(menu_CalMenu[CM_FOURTEENDAYS], span != 1 && span != 2 && span != 3 && span != 7);
+}
+
+void ListScreen::updateStepMenu() {
+    // Each entry names its step ("undo: delete group Work"), and is inactive without one.
+    const std::string undo = engine ? engine->undoLabel() : std::string(),
+                      redo = engine ? engine->redoLabel() : std::string();
+    undoText_ = undo.empty() ? "undo" : "undo: " + undo;
+    redoText_ = redo.empty() ? "redo" : "redo: " + redo;
+    for (Fl_Menu_Item* m : {&menu_Menu[MM_UNDO], &menu_CalMenu[CM_UNDO]}) {
+        m->label(undoText_.c_str());
+        setActive(*m, !undo.empty());
+    }
+    for (Fl_Menu_Item* m : {&menu_Menu[MM_REDO], &menu_CalMenu[CM_REDO]}) {
+        m->label(redoText_.c_str());
+        setActive(*m, !redo.empty());
+    }
 }
 
 void ListScreen::setMenuActive() {

@@ -93,6 +93,7 @@ void ListScreen::showList(int topLine) {
     // Every change ends by showing the list: the place to report one that
     // could not be journaled.
     tellJournalFailures();
+    updateStepMenu();
     listView_->clear();
     engine->buildView();
     if (engine->getMainViewType() != MAINVIEW_CALENDAR) {
@@ -112,6 +113,31 @@ void ListScreen::showList(int topLine) {
     }
     if (topLine != 0) listView_->topline(topLine);
     listView_->redraw();
+}
+
+void ListScreen::takeStep(bool back) {
+    std::string label, error;
+    uint32_t shown = 0;
+    const int r = back ? engine->undo(label, shown, error) : engine->redo(label, shown, error);
+    if (r == Velk::UNDO_NOTHING) return;
+    if (r != 0) {
+        GuiAsk::alert(error.c_str());
+        return;
+    }
+    checkActiveJobs();
+    showList(listView_->topline());
+    // The item the step put back (or changed) is shown selected, when the
+    // list shows it.
+    const std::vector<unsigned>& order = engine->getViewOrder();
+    for (std::size_t line = 0; line < order.size(); ++line) {
+        const ToDoListItem* item = engine->getViewItems()[order[line]];
+        if (item && item->getSyncID() == shown) {
+            listView_->deselect();
+            listView_->select(int(line) + 1);
+            listView_->middleline(int(line) + 1);
+            break;
+        }
+    }
 }
 
 void ListScreen::refresh() {
@@ -264,6 +290,8 @@ int ListScreen::handleKey(int key, int state) {
             newToDo();
         } else if ((state & FL_CTRL) && key == 'q') {
             win.CB_Done();
+        } else if ((state & FL_CTRL) && key == 'z') {
+            takeStep(!(state & FL_SHIFT));
         }
         break;
     }

@@ -38,6 +38,8 @@ class ListScreen : public ScreenPart {
     void showList(int topLine);
     // Builds the list anew where it stands, its selected lines kept.
     void refresh();
+    // Takes the last step back (or makes it again) and shows its item selected.
+    void takeStep(bool back);
     void listViewClicked();
     void enterGroup(int row, bool select);
     void up();
@@ -114,6 +116,9 @@ class ListScreen : public ScreenPart {
     Fl_Browser* listView_ = nullptr;
     Fl_Button* titleButton_ = nullptr;
     Fl_Menu_Button* menuButton_ = nullptr;
+    // The labels of the menus' "undo" and "redo" entries, which name the step.
+    std::string undoText_, redoText_;
+    void updateStepMenu();
     Fl_Button* newItemButton_ = nullptr;
     Fl_Button* upButton_ = nullptr;
     Fl_Button* jobsButton_ = nullptr;

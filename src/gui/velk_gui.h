@@ -179,6 +179,8 @@ class VelkGUI : public Fl_Double_Window {
     void setSyncWatch(SyncWatch* sync) { sync_ = sync; }
     void CB_Menu_syncAccount();
     void CB_Menu_syncNow();
+    // "undo" (back) and "redo" in the menus.
+    void CB_Menu_step(bool back);
     // After a sync changed the tree: the list is built anew (at once when
     // shown), so that no line stands for an entry the sync removed.
     void refreshAfterSync();

@@ -106,6 +106,9 @@ void VelkGUI::CB_Menu_Crypt_Login() {
 void VelkGUI::CB_Menu_syncAccount() {
     if (sync_) sync_->setUpAccount();
 }
+void VelkGUI::CB_Menu_step(bool back) {
+    list_->takeStep(back);
+}
 void VelkGUI::CB_Menu_syncNow() {
     if (sync_) sync_->syncNow();
 }

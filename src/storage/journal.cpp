@@ -183,8 +183,8 @@ void Journal::committed() {
     nextNr = 0;
 }
 
-int Journal::writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parentIn,
-                      ToDoListGroup& root, DescriptionCipher* crypt) {
+std::string Journal::newEntry(ToDoListItem& item, ToDoListGroup& parentIn, ToDoListGroup& root,
+                              DescriptionCipher* crypt, uint32_t* addedID, uint32_t* parentID) {
     // An entry may only name a parent that a replay will find: one in the data
     // file or in an earlier entry. A parent that is in neither (its own entry
     // was never published) is written together with the new item.
@@ -198,31 +198,53 @@ int Journal::writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListG
     }
     // Writing the record marks the items as saved: an entry that waits in
     // memory is published before any later one, so they count as in a file.
-    std::ostringstream os;
-    os << "<new parent=" << parent->getSyncID() << ">\n";
-    writeRecord(os, *top, crypt, RECORD_SAVE);
-    os << ">\n</new>\n";
-    return publish(dataPath, os.str());
+    if (addedID) *addedID = top->getSyncID();
+    if (parentID) *parentID = parent->getSyncID();
+    return restoreEntry(*top, parent->getSyncID(), crypt, true);
 }
 
-int Journal::writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
-                          DescriptionCipher* crypt) {
+std::string Journal::restoreEntry(ToDoListItem& item, uint32_t parentID, DescriptionCipher* crypt,
+                                  bool markSaved) {
+    std::ostringstream os;
+    os << "<new parent=" << parentID << ">\n";
+    T_RecordWrite how = RECORD_SAVE;
+    how.markSaved = markSaved;
+    writeRecord(os, item, crypt, how);
+    os << ">\n</new>\n";
+    return os.str();
+}
+
+std::string Journal::changedEntry(ToDoListItem& item, bool isGroup, DescriptionCipher* crypt,
+                                  bool markSaved) {
     std::ostringstream os;
     os << "<changed>\n";
     // A group's entry holds its own lines only, not its children.
     T_RecordWrite how = RECORD_SAVE;
     how.withChildren = !isGroup;
+    how.markSaved = markSaved;
     writeRecord(os, item, crypt, how);
     os << "</changed>\n";
-    return publish(dataPath, os.str());
+    return os.str();
+}
+
+std::string Journal::deletedEntry(uint32_t syncID) {
+    return "<deleted>\n" + std::to_string(syncID) + "\n</deleted>\n";
+}
+
+int Journal::writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parent,
+                      ToDoListGroup& root, DescriptionCipher* crypt) {
+    return publish(dataPath, newEntry(item, parent, root, crypt));
+}
+
+int Journal::writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
+                          DescriptionCipher* crypt) {
+    return publish(dataPath, changedEntry(item, isGroup, crypt));
 }
 
 int Journal::writeDeleted(const std::string& dataPath, const ToDoListItem& item) {
     // An item in no file needs no entry: a replay never sees it.
     if (!isInFile(item)) return 0;
-    std::ostringstream os;
-    os << "<deleted>\n" << item.getSyncID() << "\n</deleted>\n";
-    return publish(dataPath, os.str());
+    return publish(dataPath, deletedEntry(item.getSyncID()));
 }
 
 int Journal::getNrOfFiles(const std::string& dataPath) const {
@@ -347,9 +369,46 @@ struct Replay {
         g = scratch; // summary and priority; children and flags stay
         return 0;
     }
+
+    // Applies the entry whose tag line is line, and each entry after it in
+    // the same file (taking a step back writes all its entries in one file,
+    // so that a crash leaves all of them or none).
+    int applyFrom(std::string line, JournalTarget& target) {
+        for (;;) {
+            const int r = startsWith(line, "<new parent=") ? applyNew(line)
+                          : startsWith(line, "<deleted>")  ? applyDeleted(target)
+                                                           : applyChanged();
+            if (r != 0) return r;
+            do {
+                line = readfLine(in);
+                if (!in || line == "</data>") return 0;
+            } while (!isEntryTag(line));
+        }
+    }
+    static bool isEntryTag(const std::string& line) {
+        return startsWith(line, "<new parent=") || startsWith(line, "<deleted>") ||
+               startsWith(line, "<changed>");
+    }
 };
 
 } // namespace
+
+int Journal::apply(const std::string& entries, JournalTarget& target) {
+    std::istringstream in(entries);
+    std::string line;
+    while (std::getline(in, line) && !Replay::isEntryTag(line)) {
+    }
+    if (!Replay::isEntryTag(line)) return -1;
+    ToDoListGroup& root = target.journalRoot();
+    SyncIDIndex index;
+    index.build(root);
+    unsigned& running = target.journalRunningCount();
+    Replay replay{in, root, index, running, target.journalIdMax(), target.journalCalendar()};
+    const int r = replay.applyFrom(line, target);
+    root.checkCompleted();
+    running = root.getNrActiveJobs();
+    return r;
+}
 
 int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::string& errorFile,
                        bool readOnly) {
@@ -394,9 +453,7 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
         std::string line;
         for (;;) {
             line = readfLine(in);
-            if (startsWith(line, "<new parent=") || startsWith(line, "<deleted>") ||
-                startsWith(line, "<changed>"))
-                break;
+            if (Replay::isEntryTag(line)) break;
             if (in.eof() || in.fail()) {
                 line.clear();
                 break;
@@ -433,13 +490,7 @@ int Journal::readFiles(const std::string& dataPath, JournalTarget& target, std::
             indexed = true;
         }
         Replay replay{in, root, index, nrActiveJobs, idmax, cal};
-        int r;
-        if (startsWith(line, "<new parent="))
-            r = replay.applyNew(line);
-        else if (startsWith(line, "<deleted>"))
-            r = replay.applyDeleted(target);
-        else
-            r = replay.applyChanged();
+        const int r = replay.applyFrom(line, target);
         if (r != 0) {
             nrActiveJobs = root.getNrActiveJobs();
             // A read that failed is no damage of the entry: it may read the

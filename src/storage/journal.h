@@ -53,6 +53,21 @@ class Journal {
     // ancestor instead. Results as publish.
     int writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parent,
                  ToDoListGroup& root, DescriptionCipher* crypt);
+    // The text of a new-item entry as writeNew publishes it (writing it
+    // marks the items saved); addedID and parentID, when given, get the sync
+    // IDs of the item it adds (item, or the ancestor written with it) and of
+    // the group it adds it to.
+    std::string newEntry(ToDoListItem& item, ToDoListGroup& parent, ToDoListGroup& root,
+                         DescriptionCipher* crypt, uint32_t* addedID = nullptr,
+                         uint32_t* parentID = nullptr);
+    // A new-item entry that puts item (with its subtree) back into the group
+    // with sync ID parentID: a deletion taken back.
+    static std::string restoreEntry(ToDoListItem& item, uint32_t parentID,
+                                    DescriptionCipher* crypt, bool markSaved);
+    // The texts of a changed and a deleted entry, as the writers publish them.
+    static std::string changedEntry(ToDoListItem& item, bool isGroup, DescriptionCipher* crypt,
+                                    bool markSaved = true);
+    static std::string deletedEntry(uint32_t syncID);
     // Publishes a changed entry: an entry's whole record, a group's own lines.
     int writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
                      DescriptionCipher* crypt);
@@ -62,6 +77,10 @@ class Journal {
     // the ones still waiting, or keeps it waiting. Results: 0 published; -1
     // it waits in memory.
     int publish(const std::string& dataPath, std::string entry);
+    // Applies entries (one or more, as publish takes them) to target's tree
+    // in memory, as a replay does. Results: 0; -1 an entry could not be
+    // applied (the ones before it were).
+    int apply(const std::string& entries, JournalTarget& target);
     // After a save that holds every change: nothing waits, numbering from 0.
     void committed();
 

@@ -166,7 +166,7 @@ int writeGroupRecord(std::ostream& os, ToDoListGroup& group, DescriptionCipher* 
                 result |= writeGroupRecord(os, *group.getGroup(i), crypt, child);
     }
     if (how.withRecord) os << ">\n";
-    if (!how.exporting) group.hasBeenSaved(true);
+    if (!how.exporting && how.markSaved) group.hasBeenSaved(true);
     return result;
 }
 
@@ -239,7 +239,7 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
         }
     }
     os << ">\n";
-    if (!how.exporting) todo.hasBeenSaved(true);
+    if (!how.exporting && how.markSaved) todo.hasBeenSaved(true);
     return result;
 }
 

@@ -31,6 +31,9 @@ struct T_RecordWrite {
     bool withChildren = true;
     // Groups only: a child group that is left out (the temporary search results).
     const ToDoListGroup* skip = nullptr;
+    // Whether writing for the data file or the journal marks the items saved;
+    // not for a copy kept to be written later (the undo history).
+    bool markSaved = true;
 };
 // The data file and the journal.
 constexpr T_RecordWrite RECORD_SAVE{false, true, true, nullptr};

@@ -131,8 +131,10 @@ TEST_F(Journey, EncipheredDescriptionNeedsTheLogin) {
         ASSERT_TRUE(askWindowToClose(w.id()));
         EXPECT_EQ(w.waitForEnd().exitCode, 0);
     }
-    // The file with the new password, the merge after the kill, the save at the end.
-    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"e.dat", "e.datb0", "e.datb1"}));
+    // The file with the new password, the merge after the kill, the save at
+    // the end, and the steps that can be undone.
+    EXPECT_EQ(namesIn(work.path()),
+              (std::vector<std::string>{"e.dat", "e.dat.undo", "e.datb0", "e.datb1"}));
     const std::string saved = readWholeFile(data);
     EXPECT_EQ(saved.find("PIN 4711"), std::string::npos) << "still enciphered";
     TestOrganizer check(data);

@@ -98,8 +98,9 @@ TEST_F(Terminal, AddedItemsReachTheirGroupThroughTheJournal) {
                            "2026-12-24 09:00", "--priority", "6"});
     ASSERT_EQ(b.exitCode, 0) << b.err;
     EXPECT_EQ(b.out, "15\n");
-    EXPECT_EQ(namesIn(work.path()), (std::vector<std::string>{"organizer.dat", "organizer.dat0",
-                                                              "organizer.dat1", "organizer.dat2"}));
+    EXPECT_EQ(namesIn(work.path()),
+              (std::vector<std::string>{"organizer.dat", "organizer.dat.undo", "organizer.dat0",
+                                        "organizer.dat1", "organizer.dat2"}));
     EXPECT_EQ(readWholeFile(data), organizer);
     EXPECT_NE(readWholeFile(data + "2").find("t\nsCall Anna\nI15\np6\nm449593344\nn449581568\n>\n"),
               std::string::npos);
@@ -155,21 +156,25 @@ TEST_F(Terminal, CalendarFilesGoOutAndComeInThroughTheJournal) {
     EXPECT_EQ(in.out, "imported 3 entries into the group /work\n");
     // Each exported entry's new UID, then the import.
     EXPECT_EQ(namesIn(work.path()),
-              (std::vector<std::string>{"notes.txt", "organizer.dat", "organizer.dat0",
-                                        "organizer.dat1", "organizer.dat2", "organizer.dat3",
-                                        "organizer.dat4", "work.ics"}));
+              (std::vector<std::string>{"notes.txt", "organizer.dat", "organizer.dat.undo",
+                                        "organizer.dat0", "organizer.dat1", "organizer.dat2",
+                                        "organizer.dat3", "organizer.dat4", "work.ics"}));
     EXPECT_EQ(readWholeFile(data), organizer);
     ASSERT_EQ(run({"-q"}).exitCode, 0);
     ProcessResult found = run({"--search", "heating"});
     // The copy in the new group beside the original, in the order the window lists them.
     EXPECT_EQ(found.out, "o /work: Fix heating, now (due 2026-12-20, priority 1)\n"
                          "o /Work: Fix heating, now (due 2026-12-20, priority 1)\n");
-    // An empty organizer gives no calendar without a component: no file at all.
+    // An empty organizer gives no calendar without a component: no file at
+    // all. The data file put in place by hand voids the undo history.
     writeWholeFile(data, readWholeFile(VELK_TEST_DATA_DIR "/fresh.dat"));
     const ProcessResult empty = run({"--export-ics", work.file("empty.ics")});
     EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_EQ(empty.err, "velk: nothing to export: no todo, appointment or note; " +
+    EXPECT_EQ(empty.err, "velk: The undo history was cleared: " + data +
+                             " changed since it was written (a backup put back, or another "
+                             "program).\nvelk: nothing to export: no todo, appointment or note; " +
                              work.file("empty.ics") + " was not written\n");
+    EXPECT_FALSE(std::filesystem::exists(data + ".undo"));
     EXPECT_FALSE(std::filesystem::exists(work.file("empty.ics")));
 }
 
@@ -263,10 +268,12 @@ TEST_F(Terminal, TheFirstAddOrImportMakesTheDataFile) {
          {std::vector<std::string>{"--add", "Buy milk"},
           std::vector<std::string>{"--import-ics", VELK_TEST_DATA_DIR "/ics/todos.ics"}}) {
         std::remove(data.c_str()), std::remove((data + "0").c_str());
+        std::remove((data + ".undo").c_str());
         EXPECT_EQ(run({"--agenda"}).exitCode, 2) << "a reader needs a data file";
         const ProcessResult made = run(args);
         EXPECT_EQ(made.exitCode, 0) << made.err;
-        EXPECT_EQ(namesIn(work.path()), std::vector<std::string>{"organizer.dat"});
+        EXPECT_EQ(namesIn(work.path()),
+                  (std::vector<std::string>{"organizer.dat", "organizer.dat.undo"}));
         EXPECT_NE(run({"--search", args[0] == "--add" ? "milk" : "Lowest"}).out, "");
     }
     const ProcessResult first = runProcess({{"--add", "Call Anna"},

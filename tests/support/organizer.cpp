@@ -8,6 +8,9 @@ TestOrganizer::TestOrganizer(const std::string& dataFile) {
     engine->createRoot();
     loaded = engine->readData(dataFile.c_str());
     if (loaded == 0) replayed = engine->incsave_readFiles(journalError);
+    // The undo history, as a start loads it after the replay.
+    std::string told;
+    if (replayed >= 0) engine->loadUndoHistory(told);
 }
 
 namespace {
