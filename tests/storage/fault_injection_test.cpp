@@ -324,3 +324,42 @@ TEST_F(FaultInjection, EveryStepOfASyncStateWriteFailsWithoutLoss) {
     }
     EXPECT_GE(refused, steps - 2) << "of " << steps << " steps";
 }
+
+// An undo (a group deleted, then taken back) killed before and after each of
+// its file steps: the next start shows the tree with the group deleted or
+// with it back whole, never a part of it; once its entry was published, back.
+TEST_F(FaultInjection, AnUndoKilledAtAnyFileStepIsWholeOrNotDone) {
+    const Operation none{"undo", false, false, nullptr};
+    const auto deleted = [&] {
+        auto v = start(none);
+        (*v)->setGroup(findGroup(*(*v)->getRoot(), "Work"));
+        EXPECT_EQ((*v)->deleteCurrentGroup(), 0);
+        return v;
+    };
+    std::string label, error;
+    uint32_t shown = 0;
+    auto probe = deleted();
+    const std::string without = dumpTree(**probe);
+    ASSERT_EQ((PlanScope(-1, Action::None), (*probe)->undo(label, shown, error)), 0) << error;
+    const std::vector<Step> steps = plan.seen;
+    const std::string back = dumpTree(**probe);
+    probe.reset();
+    const long renamed = long(std::find(steps.begin(), steps.end(), Step::Rename) - steps.begin());
+    ASSERT_LT(renamed, long(steps.size()));
+    for (long k = 0; k < long(steps.size()); ++k)
+        for (Action a : {Action::KillBefore, Action::KillAfter}) {
+            SCOPED_TRACE("step " + std::to_string(k) + (a == Action::KillBefore ? " before" : " after"));
+            std::fflush(nullptr);
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                auto v = deleted();
+                ::_exit((PlanScope(k, a), (*v)->undo(label, shown, error)));
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+            const bool published = k > renamed || (k == renamed && a == Action::KillAfter);
+            TestOrganizer next(path);
+            EXPECT_EQ(dumpTree(*next), published ? back : without);
+        }
+}
