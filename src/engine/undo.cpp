@@ -64,10 +64,6 @@ void Velk::noteChange(const std::string& redo, std::string undo, const storage::
                 s.changedSince = item ? oneLine(item->getSummary()) : std::string("an item");
                 undoHistoryChanged_ = true;
             }
-        // At once: a history that missed the change after a crash could take
-        // a step back over it.
-        std::string error;
-        keepUndoHistory(error);
         return;
     }
     if (undo.empty()) openStep_.complete = false;
@@ -76,12 +72,22 @@ void Velk::noteChange(const std::string& redo, std::string undo, const storage::
     openStep_.ops.push_back(op);
 }
 
+int Velk::publish(const std::string& entry) {
+    const int r = journal.publish(fileName, entry);
+    // A change that is no step marked the steps it overtook: they are
+    // written at once, after the entry, so that a crash cannot lose the
+    // mark and let a step be taken back over the change.
+    std::string error;
+    if (stepDepth_ == 0) keepUndoHistory(error);
+    return r;
+}
+
 int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent) {
     uint32_t added = 0, parentID = 0;
     const std::string entry =
         journal.newEntry(item, parent, *tree_.root(), &crypt, &added, &parentID);
     noteChange(entry, storage::Journal::deletedEntry(added), {'n', added, parentID}, &item);
-    return journal.publish(fileName, entry);
+    return publish(entry);
 }
 
 int Velk::incsave_writeDeleted(const ToDoListItem& item) {
@@ -96,7 +102,7 @@ int Velk::incsave_writeDeleted(const ToDoListItem& item) {
                                               false);
     const std::string entry = storage::Journal::deletedEntry(item.getSyncID());
     noteChange(entry, back, {'d', item.getSyncID(), parentID}, &item);
-    return journal.publish(fileName, entry);
+    return publish(entry);
 }
 
 int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
@@ -104,7 +110,7 @@ int Velk::incsave_writeChanged(ToDoListItem& item, bool isGroup) {
     const std::string entry = storage::Journal::changedEntry(item, isGroup, &crypt);
     noteChange(entry, noted == before_.end() ? std::string() : noted->second,
                {'c', item.getSyncID(), 0}, &item);
-    return journal.publish(fileName, entry);
+    return publish(entry);
 }
 
 std::string Velk::undoLabel() const {

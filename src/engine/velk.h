@@ -678,6 +678,8 @@ class Velk {
     void noteChange(const std::string& redo, std::string undo, const storage::T_UndoOp& op,
                     const ToDoListItem* item);
     int takeStep(bool back, std::string& label, uint32_t& shown, std::string& error);
+    // Publishes a journal entry of a change noted by noteChange.
+    int publish(const std::string& entry);
     // Applies journal entries to the tree in memory, as the replay at start does.
     struct ReplayTarget;
     int applyJournalEntries(const std::string& entries);
