@@ -121,6 +121,13 @@ TEST_F(Terminal, AddedItemsReachTheirGroupThroughTheJournal) {
         << saved;
     EXPECT_NE(saved.find("X-ray\n>\nt\nsBuy a tree\nI13\nn449552896\n>\n>\n"), std::string::npos)
         << saved;
+    // The last add, taken back and made again from the terminal (after the
+    // save too); without a terminal to ask, only with --yes.
+    EXPECT_EQ(run({"--undo"}).exitCode, 2);
+    EXPECT_EQ(run({"--undo", "--yes"}).out, "undo: add Call Anna\nundone\n");
+    EXPECT_EQ(run({"--search", "Anna"}).out, "");
+    EXPECT_EQ(run({"--redo", "--yes"}).out, "redo: add Call Anna\nredone\n");
+    EXPECT_EQ(run({"--redo", "--yes"}).exitCode, 1) << "nothing left to redo";
 }
 
 // A group goes out as an iCalendar file and comes back in as a new group
@@ -322,6 +329,7 @@ TEST_F(Terminal, BadInputIsRefusedWithOneLine) {
         {{"--report", "2026-12-02", "2026-12-01"},
          "the report's first day 2026-12-02 lies after its last day 2026-12-01"},
         {{"--report", "--csv=yes"}, "--csv takes no value"},
+        {{"--search", "x", "--yes"}, "--yes belongs to --undo and --redo"},
         {{"--report", "2026/12/01"},
          "invalid date '2026/12/01' for --report (expected YYYY-MM-DD between 2000 and 2127)"},
     };
