@@ -99,7 +99,8 @@ TEST(Undo, EveryKindOfStepIsTakenBackAndMadeAgainAlsoAfterARestart) {
 }
 
 // A step whose item changed since by something that is no step (a sync) is
-// refused whole, naming the item; a new step drops the steps taken back.
+// refused whole, naming the item; a new step drops the steps taken back; a
+// history that cannot be read is said to be so.
 TEST(Undo, AStepOverTakenByAnotherChangeIsRefusedAndChangesNothing) {
     TempDir dir;
     const std::string path = dir.file("u.dat");
@@ -124,8 +125,14 @@ TEST(Undo, AStepOverTakenByAnotherChangeIsRefusedAndChangesNothing) {
         EXPECT_NE(error.find("\"by the server\" was changed since"), std::string::npos) << error;
         EXPECT_EQ(dumpTree(*o), tree);
     }
-    TestOrganizer again(path);
-    EXPECT_EQ(again->undoLabel(), "edit plain edited");
+    {
+        TestOrganizer again(path);
+        EXPECT_EQ(again->undoLabel(), "edit plain edited");
+    }
+    writeWholeFile(path + ".undo", "<velk-undo=1>\ndone=3\n");
+    TestOrganizer damaged(path);
+    EXPECT_EQ(damaged->undoLabel(), "");
+    EXPECT_NE(damaged->undoHistoryNote().find("could not be read"), std::string::npos);
 }
 
 // An enciphered description changed in the editor and taken back comes back
