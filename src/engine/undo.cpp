@@ -93,13 +93,16 @@ int Velk::incsave_writeNew(ToDoListItem& item, ToDoListGroup& parent) {
 int Velk::incsave_writeDeleted(const ToDoListItem& item) {
     // An item in no file needs no entry: a replay never sees it.
     if (!journal.isInFile(item)) return 0;
-    const ToDoListGroup* parent = tree_.root()->getGroupPtr(item.getPath());
-    const uint32_t parentID = parent ? parent->getSyncID() : 0;
-    // Its whole record (an enciphered description stays enciphered) puts it back.
+    // In a step, its whole record (an enciphered description stays
+    // enciphered) in its group puts it back.
+    uint32_t parentID = 0;
     std::string back;
-    if (parent && (stepDepth_ != 0))
-        back = storage::Journal::restoreEntry(const_cast<ToDoListItem&>(item), parentID, &crypt,
-                                              false);
+    if (stepDepth_ != 0)
+        if (const ToDoListGroup* parent = tree_.root()->getGroupPtr(item.getPath())) {
+            parentID = parent->getSyncID();
+            back = storage::Journal::restoreEntry(const_cast<ToDoListItem&>(item), parentID,
+                                                  &crypt, false);
+        }
     const std::string entry = storage::Journal::deletedEntry(item.getSyncID());
     noteChange(entry, back, {'d', item.getSyncID(), parentID}, &item);
     return publish(entry);
@@ -176,7 +179,7 @@ int Velk::takeStep(bool back, std::string& label, uint32_t& shown, std::string& 
     // One journal entry for the whole step; one that cannot be written now
     // waits in memory, as every change does.
     journal.publish(fileName, entries);
-    applyJournalEntries(entries);
+    applyJournalEntries(entries, &index);
     h.done = back ? h.done - 1 : h.done + 1;
     undoHistoryChanged_ = true;
     std::string kept;

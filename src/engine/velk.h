@@ -682,7 +682,7 @@ class Velk {
     int publish(const std::string& entry);
     // Applies journal entries to the tree in memory, as the replay at start does.
     struct ReplayTarget;
-    int applyJournalEntries(const std::string& entries);
+    int applyJournalEntries(const std::string& entries, SyncIDIndex* index = nullptr);
     storage::T_UndoHistory undoHistory_;
     bool undoHistoryChanged_ = false;
     std::string undoNote_;

@@ -240,9 +240,9 @@ int Velk::incsave_readFiles(std::string& errorFile, bool readOnly) {
     return journal.readFiles(fileName, target, errorFile, readOnly);
 }
 
-int Velk::applyJournalEntries(const std::string& entries) {
+int Velk::applyJournalEntries(const std::string& entries, SyncIDIndex* index) {
     ReplayTarget target(*this);
-    return journal.apply(entries, target);
+    return journal.apply(entries, target, index);
 }
 
 std::vector<std::pair<std::string, std::string>> Velk::incsave_setAsideStrays() {

@@ -207,8 +207,7 @@ int VelkGUI::handle(int event) {
     if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);
     const int key = Fl::event_key();
     const int state = Fl::event_state();
-    if (screen_ == SCREEN_ITEM_BASICS || screen_ == SCREEN_ITEM_TIMES ||
-        screen_ == SCREEN_ITEM_DESCRIPTION) {
+    if (showsItemEditor()) {
         if (item_->handleKey(key, state)) return 1;
         return Fl_Double_Window::handle(event);
     }

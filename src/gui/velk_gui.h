@@ -186,6 +186,11 @@ class VelkGUI : public Fl_Double_Window {
     void refreshAfterSync();
     // The entry the item editor shows; null when it is not open.
     const ToDoListToDo* editedEntry() const;
+    // Whether one of the item editor's pages is shown.
+    bool showsItemEditor() const {
+        return screen_ == SCREEN_ITEM_BASICS || screen_ == SCREEN_ITEM_TIMES ||
+               screen_ == SCREEN_ITEM_DESCRIPTION;
+    }
     // Ends the window as "Exit" in the list does: the final save, then the
     // window closes (not when the user keeps it open).
     void endSession();

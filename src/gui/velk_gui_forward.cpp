@@ -119,9 +119,7 @@ void VelkGUI::refreshAfterSync() {
         engine_->buildView();
 }
 const ToDoListToDo* VelkGUI::editedEntry() const {
-    const bool editing = screen_ == SCREEN_ITEM_BASICS || screen_ == SCREEN_ITEM_TIMES ||
-                         screen_ == SCREEN_ITEM_DESCRIPTION;
-    return editing ? engine_->getCurItem() : nullptr;
+    return showsItemEditor() ? engine_->getCurItem() : nullptr;
 }
 void VelkGUI::endSession() {
     if (finishSession()) hide();

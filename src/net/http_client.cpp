@@ -84,6 +84,11 @@ size_t onHeader(char* data, size_t size, size_t n, void* user) {
     return bytes;
 }
 
+// A request's progress: it ends when its cancel flag turned true.
+int onProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+
 } // namespace
 
 std::string HttpResponse::header(const std::string& lowerName) const {
@@ -125,14 +130,6 @@ std::string originOf(const std::string& url) {
     return lower(part(u.get(), CURLUPART_SCHEME)) + "://" + lower(part(u.get(), CURLUPART_HOST)) +
            (port.empty() ? "" : ":" + port);
 }
-
-namespace {
-
-int onProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
-}
-
-} // namespace
 
 HttpClient::HttpClient(HttpOptions o) : options(std::move(o)) {
     globalInit();

@@ -231,22 +231,6 @@ std::string Journal::deletedEntry(uint32_t syncID) {
     return "<deleted>\n" + std::to_string(syncID) + "\n</deleted>\n";
 }
 
-int Journal::writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parent,
-                      ToDoListGroup& root, DescriptionCipher* crypt) {
-    return publish(dataPath, newEntry(item, parent, root, crypt));
-}
-
-int Journal::writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
-                          DescriptionCipher* crypt) {
-    return publish(dataPath, changedEntry(item, isGroup, crypt));
-}
-
-int Journal::writeDeleted(const std::string& dataPath, const ToDoListItem& item) {
-    // An item in no file needs no entry: a replay never sees it.
-    if (!isInFile(item)) return 0;
-    return publish(dataPath, deletedEntry(item.getSyncID()));
-}
-
 int Journal::getNrOfFiles(const std::string& dataPath) const {
     if (dataPath.empty()) return 0;
     unsigned n = 0;
@@ -393,15 +377,16 @@ struct Replay {
 
 } // namespace
 
-int Journal::apply(const std::string& entries, JournalTarget& target) {
+int Journal::apply(const std::string& entries, JournalTarget& target, SyncIDIndex* given) {
     std::istringstream in(entries);
     std::string line;
     while (std::getline(in, line) && !Replay::isEntryTag(line)) {
     }
     if (!Replay::isEntryTag(line)) return -1;
     ToDoListGroup& root = target.journalRoot();
-    SyncIDIndex index;
-    index.build(root);
+    SyncIDIndex own;
+    if (!given) own.build(root);
+    SyncIDIndex& index = given ? *given : own;
     unsigned& running = target.journalRunningCount();
     Replay replay{in, root, index, running, target.journalIdMax(), target.journalCalendar()};
     const int r = replay.applyFrom(line, target);

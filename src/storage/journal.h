@@ -7,6 +7,7 @@
 
 class AtomicFile;
 class DescriptionCipher;
+class SyncIDIndex;
 class T_Calendar;
 class ToDoListGroup;
 class ToDoListItem;
@@ -48,15 +49,11 @@ class Journal {
 
     // True when the item is in the data file or in a published entry.
     bool isInFile(const ToDoListItem& item) const;
-    // Publishes a new-item entry for item (with its content) in parent of
+    // The text of a new-item entry for item (with its content) in parent of
     // root's tree; when parent itself is in no file yet, for the highest such
-    // ancestor instead. Results as publish.
-    int writeNew(const std::string& dataPath, ToDoListItem& item, ToDoListGroup& parent,
-                 ToDoListGroup& root, DescriptionCipher* crypt);
-    // The text of a new-item entry as writeNew publishes it (writing it
-    // marks the items saved); addedID and parentID, when given, get the sync
-    // IDs of the item it adds (item, or the ancestor written with it) and of
-    // the group it adds it to.
+    // ancestor instead (writing it marks the items saved). addedID and
+    // parentID, when given, get the sync IDs of the item it adds (item, or
+    // the ancestor written with it) and of the group it adds it to.
     std::string newEntry(ToDoListItem& item, ToDoListGroup& parent, ToDoListGroup& root,
                          DescriptionCipher* crypt, uint32_t* addedID = nullptr,
                          uint32_t* parentID = nullptr);
@@ -64,15 +61,11 @@ class Journal {
     // with sync ID parentID: a deletion taken back.
     static std::string restoreEntry(ToDoListItem& item, uint32_t parentID,
                                     DescriptionCipher* crypt, bool markSaved);
-    // The texts of a changed and a deleted entry, as the writers publish them.
+    // The text of a changed entry (an entry's whole record, a group's own
+    // lines), and of a deleted one.
     static std::string changedEntry(ToDoListItem& item, bool isGroup, DescriptionCipher* crypt,
                                     bool markSaved = true);
     static std::string deletedEntry(uint32_t syncID);
-    // Publishes a changed entry: an entry's whole record, a group's own lines.
-    int writeChanged(const std::string& dataPath, ToDoListItem& item, bool isGroup,
-                     DescriptionCipher* crypt);
-    // Publishes a deleted entry for an item that is in a file; 0 for one that is not.
-    int writeDeleted(const std::string& dataPath, const ToDoListItem& item);
     // Publishes entry (the lines between the fixed lines and "</data>") after
     // the ones still waiting, or keeps it waiting. Results: 0 published; -1
     // it waits in memory.
@@ -80,7 +73,8 @@ class Journal {
     // Applies entries (one or more, as publish takes them) to target's tree
     // in memory, as a replay does. Results: 0; -1 an entry could not be
     // applied (the ones before it were).
-    int apply(const std::string& entries, JournalTarget& target);
+    // index, when given, is an index of target's tree, kept up to date.
+    int apply(const std::string& entries, JournalTarget& target, SyncIDIndex* index = nullptr);
     // After a save that holds every change: nothing waits, numbering from 0.
     void committed();
 
