@@ -328,6 +328,7 @@ TEST_F(FaultInjection, EveryStepOfASyncStateWriteFailsWithoutLoss) {
 // An undo (a group deleted, then taken back) killed before and after each of
 // its file steps: the next start shows the tree with the group deleted or
 // with it back whole, never a part of it; once its entry was published, back.
+// A step that fails leaves the undo in memory, and the save takes it.
 TEST_F(FaultInjection, AnUndoKilledAtAnyFileStepIsWholeOrNotDone) {
     const Operation none{"undo", false, false, nullptr};
     const auto deleted = [&] {
@@ -346,7 +347,17 @@ TEST_F(FaultInjection, AnUndoKilledAtAnyFileStepIsWholeOrNotDone) {
     probe.reset();
     const long renamed = long(std::find(steps.begin(), steps.end(), Step::Rename) - steps.begin());
     ASSERT_LT(renamed, long(steps.size()));
-    for (long k = 0; k < long(steps.size()); ++k)
+    for (long k = 0; k < long(steps.size()); ++k) {
+        {
+            // A step that fails (EIO, ENOSPC): the undo is done in memory, its
+            // entry waits, and the save at the end takes it.
+            auto v = deleted();
+            EXPECT_EQ((PlanScope(k, Action::Fail), (*v)->undo(label, shown, error)), 0) << k;
+            EXPECT_EQ(dumpTree(**v), back) << k;
+            EXPECT_EQ((*v)->saveData(report), 0) << k << ": " << report.error;
+            v.reset();
+            EXPECT_EQ(dumpTree(*TestOrganizer(path)), back) << k;
+        }
         for (Action a : {Action::KillBefore, Action::KillAfter}) {
             SCOPED_TRACE("step " + std::to_string(k) + (a == Action::KillBefore ? " before" : " after"));
             std::fflush(nullptr);
@@ -362,4 +373,5 @@ TEST_F(FaultInjection, AnUndoKilledAtAnyFileStepIsWholeOrNotDone) {
             TestOrganizer next(path);
             EXPECT_EQ(dumpTree(*next), published ? back : without);
         }
+    }
 }
