@@ -76,6 +76,9 @@ commands print the agenda, search, add entries and report the recorded time.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcurl is loaded when a sync first needs it, so dpkg-shlibdeps does not
+# see it: named here (7.85 brought the protocol list the requests set).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

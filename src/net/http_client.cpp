@@ -1,25 +1,33 @@
 #include "net/http_client.h"
 
+#include "net/curl_library.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <curl/curl.h>
 #include <memory>
 
 namespace net {
 
 namespace {
 
+// libcurl's functions; only called once a URL was made or a handle set up,
+// which needs the library loaded.
+const CurlLibrary& api() {
+    std::string ignored;
+    return *curlLibrary(ignored);
+}
+
 struct UrlFree {
-    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+    void operator()(CURLU* u) const { api().url_cleanup(u); }
 };
 using Url = std::unique_ptr<CURLU, UrlFree>;
 
 std::string part(CURLU* u, CURLUPart which) {
     char* text = nullptr;
-    if (curl_url_get(u, which, &text, 0) != CURLUE_OK || !text) return std::string();
+    if (api().url_get(u, which, &text, 0) != CURLUE_OK || !text) return std::string();
     std::string s = text;
-    curl_free(text);
+    api().free(text);
     return s;
 }
 
@@ -33,19 +41,14 @@ bool isLoopback(const std::string& host) {
     return host == "localhost" || host == "[::1]" || host == "::1" || host.rfind("127.", 0) == 0;
 }
 
-// libcurl is set up once for the whole program.
-void globalInit() {
-    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)done;
-}
-
 // text read as a URL, then, when given, href taken against it; null when
 // either cannot be read.
 Url parsedUrl(const std::string& text, const char* href = nullptr) {
-    globalInit();
-    Url u(curl_url());
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
-        (href && curl_url_set(u.get(), CURLUPART_URL, href, 0) != CURLUE_OK))
+    std::string unloaded;
+    if (!curlLibrary(unloaded)) return nullptr;
+    Url u(api().url());
+    if (!u || api().url_set(u.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
+        (href && api().url_set(u.get(), CURLUPART_URL, href, 0) != CURLUE_OK))
         return nullptr;
     return u;
 }
@@ -97,6 +100,7 @@ std::string HttpResponse::header(const std::string& lowerName) const {
 }
 
 bool urlAllowed(const std::string& url, std::string& error) {
+    if (!curlLibrary(error)) return false;
     const Url u = parsedUrl(url);
     if (!u) {
         error = "\"" + url + "\" is not a URL";
@@ -132,73 +136,73 @@ std::string originOf(const std::string& url) {
 }
 
 HttpClient::HttpClient(HttpOptions o) : options(std::move(o)) {
-    globalInit();
-    curl = curl_easy_init();
+    if (curlLibrary(loadError)) curl = api().easy_init();
 }
 
 HttpClient::~HttpClient() {
-    if (curl) curl_easy_cleanup(curl);
+    if (curl) api().easy_cleanup(curl);
 }
 
 int HttpClient::send(const HttpRequest& request, HttpResponse& response, std::string& error) {
     response = HttpResponse();
     if (!curl) {
-        error = "the HTTP library could not be set up";
+        error = loadError.empty() ? "the HTTP library could not be set up" : loadError;
         return -1;
     }
     if (!urlAllowed(request.url, error)) return -1;
-    curl_easy_reset(curl);
+    api().easy_reset(curl);
     Collect collect{&response};
     curl_slist* headers = nullptr;
     for (const auto& [name, value] : request.headers)
-        headers = curl_slist_append(headers, (name + ": " + value).c_str());
+        headers = api().slist_append(headers, (name + ": " + value).c_str());
     // No "Expect: 100-continue" pause before a body.
-    headers = curl_slist_append(headers, "Expect:");
+    headers = api().slist_append(headers, "Expect:");
     char curlError[CURL_ERROR_SIZE] = "";
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!options.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, options.caFile.c_str());
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.totalSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    api().easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    api().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    api().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    api().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    api().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options.caFile.empty()) api().easy_setopt(curl, CURLOPT_CAINFO, options.caFile.c_str());
+    api().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectSeconds);
+    api().easy_setopt(curl, CURLOPT_TIMEOUT, options.totalSeconds);
+    api().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api().easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
+    api().easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     if (!request.body.empty() || request.method == "PUT") {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+        api().easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        api().easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
     }
-    if (request.method == "HEAD") curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    if (request.method == "HEAD") api().easy_setopt(curl, CURLOPT_NOBODY, 1L);
     if (!options.user.empty()) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, options.user.c_str());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, options.password.c_str());
-        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+        api().easy_setopt(curl, CURLOPT_USERNAME, options.user.c_str());
+        api().easy_setopt(curl, CURLOPT_PASSWORD, options.password.c_str());
+        api().easy_setopt(curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
     }
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &collect);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &collect);
+    api().easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    api().easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    api().easy_setopt(curl, CURLOPT_WRITEDATA, &collect);
+    api().easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    api().easy_setopt(curl, CURLOPT_HEADERDATA, &collect);
     if (options.cancel) {
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(options.cancel));
+        api().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        api().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        api().easy_setopt(curl, CURLOPT_XFERINFODATA,
+                          const_cast<std::atomic<bool>*>(options.cancel));
     }
     ++sent;
     last = 0;
     const auto start = std::chrono::steady_clock::now();
-    const CURLcode r = curl_easy_perform(curl);
+    const CURLcode r = api().easy_perform(curl);
     waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    curl_slist_free_all(headers);
+    api().slist_free_all(headers);
     if (r != CURLE_OK) {
         error = r == CURLE_ABORTED_BY_CALLBACK ? "the request was ended"
-                : collect.tooLarge ? "the answer is larger than 256 MB"
-                                 : std::string(curlError[0] ? curlError : curl_easy_strerror(r));
+                : collect.tooLarge             ? "the answer is larger than 256 MB"
+                                   : std::string(curlError[0] ? curlError : api().easy_strerror(r));
         return -1;
     }
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    api().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     last = response.status;
     return 0;
 }

@@ -79,6 +79,7 @@ class HttpClient {
   private:
     HttpOptions options;
     CURL* curl = nullptr;
+    std::string loadError; // why libcurl could not be loaded, when it could not
     unsigned sent = 0;
     double waited = 0;
     long last = 0;

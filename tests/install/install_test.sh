@@ -202,7 +202,7 @@ $(diff <(echo "$expected") <(echo "$packaged") || true)"
   named=$(grep -o 'velk [0-9][0-9.]*[0-9]' <<<"${text:-}" | sort -u)
   [[ $named == "velk $version" ]] || fail "the manual page names '$named', the package velk $version"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libfltk1.3 libnettle; do
+  for library in libfltk1.3 libnettle libcurl4; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
   done
 fi
