@@ -342,13 +342,22 @@ namespace {
 // taking no lock, so that it works beside a running window. A save of that
 // window replaces the data file and then removes the journal: a read that
 // overlapped one is made again. Results: 0 loaded; -1 error says why.
+// With onlyHolding, only the entries that may hold that text are loaded
+// (Velk::loadOnlyEntriesHolding) while no journal entry waits to be
+// replayed: a replayed change could concern an entry left out.
 int loadForReading(const std::string& path, std::unique_ptr<Velk>& v, std::ostream& err,
-                   std::string& error) {
+                   std::string& error, const std::string* onlyHolding = nullptr) {
+    auto journalEmpty = [&path] {
+        unsigned entries = 0;
+        return JournalFiles::countEntries(path, entries) == 0 && entries == 0;
+    };
     for (int attempt = 0; attempt < 40; ++attempt) {
         if (attempt != 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
         if (JournalFiles::saveUnderway(path)) continue;
         const FileStamp before = stampOf(path);
         v = std::make_unique<Velk>();
+        const bool filtered = onlyHolding && journalEmpty();
+        if (filtered) v->loadOnlyEntriesHolding(*onlyHolding);
         const int read = v->openDataFile(path.c_str());
         if (read == -2) {
             error = readFailure(*v, read, path);
@@ -358,6 +367,10 @@ int loadForReading(const std::string& path, std::unique_ptr<Velk>& v, std::ostre
         if (read != 0 && !changed) {
             error = readFailure(*v, read, path) + " (see \"After a crash\" in the manual)";
             return -1;
+        }
+        if (filtered && !journalEmpty()) {
+            onlyHolding = nullptr; // a journal entry came meanwhile: load everything
+            continue;
         }
         std::string journalError;
         const int replayed = changed ? 0 : v->incsave_readFiles(journalError, true);
@@ -553,7 +566,9 @@ int runTerminalCommand(const TerminalRequest& r, std::ostream& out, std::ostream
     int loaded;
     {
         DiagnosticsToStderr diagnostics;
-        loaded = loadForReading(dataPath, v, err, error);
+        // A search needs only the entries that may hold its text.
+        loaded = loadForReading(dataPath, v, err, error,
+                                r.command == TerminalCommand::Search ? &r.text : nullptr);
     }
     if (loaded != 0) {
         err << "velk: " << error << "\n";

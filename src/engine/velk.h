@@ -1,12 +1,12 @@
 #pragma once
 #include "crypt/crypt_man.h"
 #include "engine/content_view.h"
+#include "engine/crypt_password_keeper.h"
 #include "engine/edit_session.h"
+#include "engine/editor_text.h"
 #include "engine/item_operations.h"
 #include "engine/item_tree.h"
 #include "engine/navigation.h"
-#include "engine/crypt_password_keeper.h"
-#include "engine/editor_text.h"
 #include "engine/reminders.h"
 #include "engine/row_text.h"
 #include "engine/user_actions.h"
@@ -19,8 +19,8 @@
 #include "storage/ical_export.h"
 #include "storage/ical_import.h"
 #include "storage/journal.h"
-#include "storage/undo_history.h"
 #include "storage/rescue.h"
+#include "storage/undo_history.h"
 
 #include <cstdint>
 #include <functional>
@@ -50,16 +50,16 @@ struct T_SyncState;
 
 // What a sync run did.
 struct T_SyncReport {
-    unsigned collections = 0;              // calendars synced
-    unsigned pulled = 0, pushed = 0;       // entries that came in, and went up
+    unsigned collections = 0;        // calendars synced
+    unsigned pulled = 0, pushed = 0; // entries that came in, and went up
     unsigned deletedHere = 0, deletedThere = 0;
-    unsigned conflicts = 0;                // local versions kept in "Sync conflicts"
-    unsigned unreadable = 0;               // resources that hold no entry Velk can read
-    unsigned puts = 0, deletes = 0;        // the writing requests sent
-    bool reconciled = false;               // a backup was put back: nothing was deleted
-    bool loginRefused = false;             // the server did not take the user name and password
-    std::string error;                     // why the run stopped
-    std::string stateError;                // why the state of a good run was not written
+    unsigned conflicts = 0;         // local versions kept in "Sync conflicts"
+    unsigned unreadable = 0;        // resources that hold no entry Velk can read
+    unsigned puts = 0, deletes = 0; // the writing requests sent
+    bool reconciled = false;        // a backup was put back: nothing was deleted
+    bool loginRefused = false;      // the server did not take the user name and password
+    std::string error;              // why the run stopped
+    std::string stateError;         // why the state of a good run was not written
 };
 constexpr int SYNC_OK = 0;
 constexpr int SYNC_FAILED = -1;      // the server or the network failed (report.error)
@@ -142,6 +142,15 @@ class Velk {
     // file exists but cannot be read (readDataError then says why). On
     // failure nothing is to be written.
     int readData(const char* name);
+    // Makes the next readData load only the entries whose summary or
+    // readable description may hold text (storage::EntryFilter), and the
+    // groups: the load of a search that changes nothing and keeps no
+    // calendar. Such an organizer must never be saved; the journal is not to
+    // be replayed on it.
+    void loadOnlyEntriesHolding(const std::string& text) {
+        loadFilter_ = text;
+        loadFiltered_ = true;
+    }
     // Examines nothing; always 0.
     int checkFile(const char* name);
     // Makes the empty root group and makes it current. Returns 0.
@@ -151,22 +160,43 @@ class Velk {
 
     // --- Options ---
     bool getOptShowCompleted() const { return view_.options().showCompleted; }
-    int setOptShowCompleted(bool b) { view_.options().showCompleted = b; return 0; }
+    int setOptShowCompleted(bool b) {
+        view_.options().showCompleted = b;
+        return 0;
+    }
     bool getOptCompletedLast() const { return view_.options().completedLast; }
-    int setOptCompletedLast(bool b) { view_.options().completedLast = b; return 0; }
+    int setOptCompletedLast(bool b) {
+        view_.options().completedLast = b;
+        return 0;
+    }
     bool getOptShowKbd() const { return view_.options().ShowKbd; }
-    int setOptShowKbd(bool b) { view_.options().ShowKbd = b; return 0; }
+    int setOptShowKbd(bool b) {
+        view_.options().ShowKbd = b;
+        return 0;
+    }
     int getOptsSort() const { return view_.options().sorttype; }
-    int setOptsSort(int s) { view_.options().sorttype = s; return 0; }
+    int setOptsSort(int s) {
+        view_.options().sorttype = s;
+        return 0;
+    }
     t_viewtype getOptViewtype() const { return view_.options().viewtype; }
-    int setOptViewtype(t_viewtype v) { view_.options().viewtype = v; return 0; }
+    int setOptViewtype(t_viewtype v) {
+        view_.options().viewtype = v;
+        return 0;
+    }
     int getMainViewType() const { return view_.options().mainviewtype; }
     // -1 when type is already the main view type, else 0; see content_view.h.
     int setMainViewType(int type) { return view_.setMainViewType(type); }
     int getCalSpan() const { return int(tree_.calendar().days); }
-    int setCalSpan(int days) { tree_.calendar().days = uint32_t(days); return 0; }
+    int setCalSpan(int days) {
+        tree_.calendar().days = uint32_t(days);
+        return 0;
+    }
     unsigned getCalFirstDay() const { return tree_.calendar().date; }
-    int setCalFirstDay(unsigned date) { tree_.calendar().date = date; return 0; }
+    int setCalFirstDay(unsigned date) {
+        tree_.calendar().date = date;
+        return 0;
+    }
     // With w != 0 stores w and h as the window size; with w == 0 returns it.
     void windowSize(unsigned& w, unsigned& h);
     unsigned getNrActiveJobs() const { return tree_.activeJobs(); }
@@ -571,16 +601,28 @@ class Velk {
     int toggleRowCompleted(unsigned row) { return actions_.toggleRowCompleted(row); }
     int newItemAtRow(unsigned row, bool leftHalf) { return actions_.newItemAtRow(row, leftHalf); }
     int newToDoForEditing() { return actions_.newToDoForEditing(); }
-    int newGroupForEditing(int topLine, int selectedLine) { return actions_.newGroupForEditing(topLine, selectedLine); }
+    int newGroupForEditing(int topLine, int selectedLine) {
+        return actions_.newGroupForEditing(topLine, selectedLine);
+    }
     int beginItemEdit() { return actions_.beginItemEdit(); }
     int beginGroupEdit() { return actions_.beginGroupEdit(); }
     void beginGroupEditAtRow(unsigned row) { actions_.beginGroupEditAtRow(row); }
-    void storeItemText(const std::string& summary, const char* description) { actions_.storeItemText(summary, description); }
-    void closeItemEditor(const std::string& summary, const char* description) { actions_.closeItemEditor(summary, description); }
-    int showGroupOfCurrentItem(const std::string& summary, const char* description) { return actions_.showGroupOfCurrentItem(summary, description); }
-    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine) { return actions_.turnCurrentItemIntoGroup(summary, description, topLine); }
+    void storeItemText(const std::string& summary, const char* description) {
+        actions_.storeItemText(summary, description);
+    }
+    void closeItemEditor(const std::string& summary, const char* description) {
+        actions_.closeItemEditor(summary, description);
+    }
+    int showGroupOfCurrentItem(const std::string& summary, const char* description) {
+        return actions_.showGroupOfCurrentItem(summary, description);
+    }
+    int turnCurrentItemIntoGroup(const std::string& summary, const char* description, int topLine) {
+        return actions_.turnCurrentItemIntoGroup(summary, description, topLine);
+    }
     int deleteCurrentItem() { return actions_.deleteCurrentItem(); }
-    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup) { actions_.closeGroupEditor(summary, backToRememberedGroup); }
+    void closeGroupEditor(const std::string& summary, bool backToRememberedGroup) {
+        actions_.closeGroupEditor(summary, backToRememberedGroup);
+    }
     int deleteCurrentGroup() { return actions_.deleteCurrentGroup(); }
     void deleteRows(const std::vector<unsigned>& rows) { actions_.deleteRows(rows); }
     bool leaveIdleActiveView() { return actions_.leaveIdleActiveView(); }
@@ -588,24 +630,47 @@ class Velk {
     bool toggleItemIsToDo() { return actions_.toggleItemIsToDo(); }
     void toggleItemRunning() { actions_.toggleItemRunning(); }
     DateControls refreshItemDates() { return actions_.refreshItemDates(); }
-    void setPickedDate(int which, int year, int month, int day) { actions_.setPickedDate(which, year, month, day); }
-    void setPickedTime(int which, int hour, int minute) { actions_.setPickedTime(which, hour, minute); }
+    void setPickedDate(int which, int year, int month, int day) {
+        actions_.setPickedDate(which, year, month, day);
+    }
+    void setPickedTime(int which, int hour, int minute) {
+        actions_.setPickedTime(which, hour, minute);
+    }
     int applyRecurrence(const T_recData& rec) { return actions_.applyRecurrence(rec); }
-    void recurrenceReference(int& day, int& month, int& weekday) const { actions_.recurrenceReference(day, month, weekday); }
+    void recurrenceReference(int& day, int& month, int& weekday) const {
+        actions_.recurrenceReference(day, month, weekday);
+    }
     bool canSkipDayAtRow(unsigned row) const { return actions_.canSkipDayAtRow(row); }
     int skipDayAtRow(unsigned row) { return actions_.skipDayAtRow(row); }
-    void pushListPosition(int topLine, int selectedLine) { actions_.pushListPosition(topLine, selectedLine); }
+    void pushListPosition(int topLine, int selectedLine) {
+        actions_.pushListPosition(topLine, selectedLine);
+    }
     int popListPosition(int* selected) { return actions_.popListPosition(selected); }
-    void enterGroupAtRow(unsigned row, int topLine, int selectedLine) { actions_.enterGroupAtRow(row, topLine, selectedLine); }
-    int leaveGroup(int& topLine, int& selectedLine) { return actions_.leaveGroup(topLine, selectedLine); }
-    void searchFor(const std::string& text, int topLine, int selectedLine) { actions_.searchFor(text, topLine, selectedLine); }
-    int switchMainView(int view, int topLine, int& jobsTopLine) { return actions_.switchMainView(view, topLine, jobsTopLine); }
+    void enterGroupAtRow(unsigned row, int topLine, int selectedLine) {
+        actions_.enterGroupAtRow(row, topLine, selectedLine);
+    }
+    int leaveGroup(int& topLine, int& selectedLine) {
+        return actions_.leaveGroup(topLine, selectedLine);
+    }
+    void searchFor(const std::string& text, int topLine, int selectedLine) {
+        actions_.searchFor(text, topLine, selectedLine);
+    }
+    int switchMainView(int view, int topLine, int& jobsTopLine) {
+        return actions_.switchMainView(view, topLine, jobsTopLine);
+    }
     void keepListTopLine(int topLine) { actions_.keepListTopLine(topLine); }
     void buildView() { actions_.buildView(); }
     int openDataFile(const char* name) { return actions_.openDataFile(name); }
-    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report, std::vector<std::pair<std::string, std::string>>& strays) { return actions_.mergeJournalAtStart(error, saveResult, report, strays); }
-    int saveChangesAtEnd(bool always, T_SaveReport& report) { return actions_.saveChangesAtEnd(always, report); }
-    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) { return actions_.addItem(item, syncID, error); }
+    int mergeJournalAtStart(std::string& error, int& saveResult, T_SaveReport& report,
+                            std::vector<std::pair<std::string, std::string>>& strays) {
+        return actions_.mergeJournalAtStart(error, saveResult, report, strays);
+    }
+    int saveChangesAtEnd(bool always, T_SaveReport& report) {
+        return actions_.saveChangesAtEnd(always, report);
+    }
+    int addItem(const T_NewItem& item, uint32_t& syncID, std::string& error) {
+        return actions_.addItem(item, syncID, error);
+    }
 
     // --- Passwords and descriptions ---
     bool canLogIn() const { return crypt.CanLogIn(); }
@@ -633,12 +698,13 @@ class Velk {
     std::string editorCommand;
     std::string homeFolder;
     int remindDateOnlyMinutes_ = REMIND_DATE_ONLY_DEFAULT;
-    CryptPasswordKeeper passwordKeeper{crypt, [this](std::string& error) {
-                                           return savePasswords(error);
-                                       }};
+    CryptPasswordKeeper passwordKeeper{crypt,
+                                       [this](std::string& error) { return savePasswords(error); }};
     T_Session Session;
     std::string fileName;
     std::string readDataError;
+    bool loadFiltered_ = false;
+    std::string loadFilter_;
     // Why the last export or insert that gave -3 failed: the system's text.
     std::string transferError;
     // Checks a file the user names against the organizer's own files
@@ -688,7 +754,7 @@ class Velk {
     std::string undoNote_;
     int stepDepth_ = 0;
     storage::T_UndoStep openStep_;
-    std::vector<std::string> openUndo_; // the open step's undo entries, in order made
+    std::vector<std::string> openUndo_;      // the open step's undo entries, in order made
     std::map<uint32_t, std::string> before_; // noted before-images by sync ID
 };
 

@@ -4,6 +4,7 @@
 // state, the current group and item, the view shown and the password manager.
 
 #include "engine/velk.h"
+#include "storage/entry_filter.h"
 #include "storage/exchange_file.h"
 #include "storage/external_edit.h"
 #include "storage/file_tools.h"
@@ -11,6 +12,7 @@
 #include "storage/transfer.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 static_assert(Velk::INSERT_TOO_DEEP == storage::INSERT_TOO_DEEP,
               "the engine tells a refused deep insertion by storage's result");
@@ -160,9 +162,30 @@ int Velk::readData(const char* name) {
 
     storage::T_DataHeader header = dataHeader();
     header.curGroup = nav_.curGroupPath();
-    const int result = dataFile.read(
-        in, header, [this](std::istream& is) { return crypt.Read(is); }, *tree_.root(),
-        tree_.activeJobs(), tree_.calendar(), readDataError, journal.numberedAtLoadIDs());
+    const auto passwords = [this](std::istream& is) { return crypt.Read(is); };
+    int result;
+    if (loadFiltered_) {
+        // The whole file at once, so that the filter can look at the raw
+        // records before they are parsed.
+        std::string text;
+        struct stat st;
+        if (::stat(fileName.c_str(), &st) == 0 && st.st_size > 0)
+            text.reserve(std::size_t(st.st_size));
+        char chunk[1 << 16];
+        for (std::streamsize got; (got = in.rdbuf()->sgetn(chunk, sizeof chunk)) > 0;)
+            text.append(chunk, std::size_t(got));
+        if (in.error() != 0) {
+            readDataError = in.errorText();
+            return -2;
+        }
+        storage::EntryFilter filter(text, loadFilter_);
+        result =
+            dataFile.read(filter.stream(), header, passwords, *tree_.root(), tree_.activeJobs(),
+                          tree_.calendar(), readDataError, journal.numberedAtLoadIDs(), &filter);
+    } else {
+        result = dataFile.read(in, header, passwords, *tree_.root(), tree_.activeJobs(),
+                               tree_.calendar(), readDataError, journal.numberedAtLoadIDs());
+    }
     takeDataHeader(header);
     // A read that failed says why, whatever the part read before it looked like.
     if (in.error() != 0) {

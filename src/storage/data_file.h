@@ -51,6 +51,8 @@ using DataFileWriter = std::function<void(std::ostream&)>;
 // the record of the root group, which holds every other record. It also keeps
 // which descriptions the file on disk holds in plain text, so that a save that
 // enciphers one of them can drop the backups that still show it.
+class EntryFilter;
+
 class DataFile {
   public:
     // read's result when there is no data file yet.
@@ -95,10 +97,11 @@ class DataFile {
     // numbered once the tree is complete (header.idmax counts on). Results: 0
     // read; -1 the file is malformed; -2 it could not be read to the end
     // (error says why). On success numberedAtLoad gets the sorted sync IDs
-    // given to records that the file stored without one.
+    // given to records that the file stored without one. With a filter, in
+    // is its stream and the entries it skips are left out of the tree.
     int read(std::istream& in, T_DataHeader& header, const PasswordSectionReader& passwords,
              ToDoListGroup& root, unsigned& nrActiveJobs, T_Calendar& cal, std::string& error,
-             std::vector<uint32_t>& numberedAtLoad);
+             std::vector<uint32_t>& numberedAtLoad, EntryFilter* filter = nullptr);
 
   private:
     // Reads the header lines up to the root record's first line; foundEnd

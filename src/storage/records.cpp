@@ -4,6 +4,8 @@
 
 #include "storage/records.h"
 
+#include "storage/entry_filter.h"
+
 #include "common/bin_ascii.h"
 #include "common/text.h"
 #include "model/calendar.h"
@@ -244,7 +246,7 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
 }
 
 int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
-                    T_Calendar& cal) {
+                    T_Calendar& cal, EntryFilter* filter) {
     int result = -1;
     std::string line;
     for (;;) {
@@ -258,7 +260,7 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
             }
             auto child = std::make_unique<ToDoListGroup>(
                 group.findFreeID(), group.sharedChildPath(), group.getLevel() + 1);
-            if (readGroupRecord(in, *child, nrActiveJobs, idmax, cal) != 0) {
+            if (readGroupRecord(in, *child, nrActiveJobs, idmax, cal, filter) != 0) {
                 // The part of the subtree read so far goes: unfile it and do
                 // not count its running recordings.
                 child->removeFromCalLists(cal);
@@ -268,6 +270,7 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
             }
             group.addGroup(std::move(child));
         } else if (tag == 't') {
+            if (filter && filter->skipsEntry(in)) continue;
             auto child =
                 std::make_unique<ToDoListToDo>(group.findFreeID(), group.sharedChildPath());
             if (readToDoRecord(in, *child, nrActiveJobs, idmax, cal) != 0) return -1;

@@ -9,6 +9,10 @@ class T_Calendar;
 class ToDoListGroup;
 class ToDoListItem;
 class ToDoListToDo;
+namespace storage {
+class EntryFilter;
+}
+using storage::EntryFilter;
 
 // The record syntax in which groups and entries are stored, shared by the
 // data file, the journal and the transfer files: each record begins with a
@@ -56,9 +60,10 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
 // without one for the caller to number with numberNewItems. A group's child
 // records become its children; an entry read completely is filed into cal.
 // Results: 0 at the record's ">", -1 at the end of the input or when a part
-// of the record is malformed.
+// of the record is malformed. With a filter, the entry records it skips
+// (EntryFilter::skipsEntry) are passed over unread.
 int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
-                    T_Calendar& cal);
+                    T_Calendar& cal, EntryFilter* filter = nullptr);
 int readToDoRecord(std::istream& in, ToDoListToDo& todo, unsigned& nrActiveJobs, unsigned& idmax,
                    T_Calendar& cal);
 

@@ -5,6 +5,7 @@
 // the files are the generated files of the benchmarks and the golden file.
 
 #include "crypt/sha1.h"
+#include "engine/plain_views.h"
 #include "generate.h"
 #include "support/organizer.h"
 #include "support/temp_dir.h"
@@ -130,5 +131,67 @@ TEST(LoadEquivalence, BulkLoadBuildsWhatThePlainProcedureBuilt) {
         ASSERT_EQ(v->writeData(dir.file("out.dat").c_str()), 0);
         testing::internal::GetCapturedStderr();
         EXPECT_EQ(hex(readWholeFile(dir.file("out.dat"))), c.written);
+    }
+}
+
+namespace {
+
+// What a search prints, and how many entries the organizer holds.
+std::string searchLines(Velk& v, const std::string& text, long long& entries) {
+    entries = 0;
+    forEachInSubtree(*v.getRoot(), true, [&entries](ToDoListItem& item) {
+        entries += dynamic_cast<ToDoListToDo*>(&item) != nullptr;
+    });
+    v.setMainViewType(MAINVIEW_NORMAL);
+    v.setGroup(v.getRoot());
+    EXPECT_EQ(v.search(text), 0);
+    v.buildView();
+    std::ostringstream os;
+    for (unsigned row : v.getViewOrder())
+        if (const ToDoListItem* item = v.getViewItems()[row])
+            writeSearchLine(*v.getRoot(), v.getViewData()[row], *item, os);
+    return os.str();
+}
+
+} // namespace
+
+TEST(LoadEquivalence, ASearchFindsTheSameWhenOnlyTheEntriesThatMayHoldItAreLoaded) {
+    // The golden file's description holds lines that begin with ">" and "t",
+    // and one entry's description is enciphered; "a description" sits in a
+    // description across a line end.
+    const std::string golden = readWholeFile(std::string(VELK_TEST_DATA_DIR) + "/rich.dat");
+    const std::string generated = generateDataFile(3000, 5);
+    struct Case {
+        const std::string* file;
+        const char* text;
+        long long mostLoaded; // entries the filtered load may hold
+    };
+    // The golden file's entry with an enciphered description is always loaded.
+    const Case cases[] = {
+        {&generated, "number 12", 750},
+        {&generated, "NUMBER 2999 WITH", 750},
+        {&generated, "runs\nover", 3000},
+        {&generated, "WITH NOTES", 750},
+        {&generated, "nothing like it", 0},
+        {&golden, "indented >", 2},
+        {&golden, "DENTIST", 1},
+        {&golden, "e", 4},
+        {&golden, "last", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempDir dir;
+        writeWholeFile(dir.file("in.dat"), *c.file);
+        TestOrganizer whole(dir.file("in.dat"));
+        Velk filtered;
+        filtered.createRoot();
+        filtered.loadOnlyEntriesHolding(c.text);
+        ASSERT_EQ(filtered.readData(dir.file("in.dat").c_str()), 0);
+        long long all = 0, kept = 0;
+        const std::string expected = searchLines(*whole, c.text, all);
+        EXPECT_FALSE(expected.empty() && std::string(c.text) != "nothing like it");
+        EXPECT_EQ(searchLines(filtered, c.text, kept), expected);
+        EXPECT_LE(kept, c.mostLoaded);
+        EXPECT_LE(c.mostLoaded, all);
     }
 }
