@@ -44,37 +44,55 @@ void appendCalendarTimes(const T_viewDataItem& row, std::string& line) {
     line += ") ";
 }
 
-std::string withoutFormatCodes(const RowText& text) {
+namespace {
+
+std::string_view withoutFormatCodesView(const RowText& text) {
     std::string_view t = text.view();
     while (t.size() >= 2 && t[0] == '@' && (t[1] == 'b' || t[1] == 'i' || t[1] == 'r'))
         t.remove_prefix(2);
     if (t.size() >= 2 && t[0] == '@' && t[1] == '.') t.remove_prefix(2);
-    return std::string(t);
+    return t;
+}
+
+} // namespace
+
+std::string withoutFormatCodes(const RowText& text) {
+    return std::string(withoutFormatCodesView(text));
 }
 
 void writeAgendaLines(const ContentView& view, std::ostream& os) {
-    std::string line;
+    // The lines go out in blocks of about 64 KiB: an agenda of 100,000
+    // entries has some 200,000 lines, as an open todo shows on every day up
+    // to its due date, and a write per line cost a tenth of the command.
+    constexpr std::size_t BLOCK = 1 << 16;
+    std::string out;
+    out.reserve(BLOCK + 4096);
     const std::vector<unsigned>& order = view.order();
     for (std::size_t i = 0; i < order.size(); ++i) {
         prefetchRows(view.rows(), order, i);
         const T_viewDataItem& row = view.rows()[order[i]];
         if (row.prio == PRIO_SEPARATOR) {
-            os << '\n';
         } else if (row.prio == PRIO_DAYHEADER) {
-            os << withoutFormatCodes(row.text) << '\n';
+            out += withoutFormatCodesView(row.text);
         } else if (row.prio == PRIO_SPECIALDAY) {
-            os << "  * " << withoutFormatCodes(row.text) << '\n';
+            out += "  * ";
+            out += withoutFormatCodesView(row.text);
         } else {
-            line.assign("  ");
-            line += entryMark(row);
-            line += ' ';
+            out += "  ";
+            out += entryMark(row);
+            out += ' ';
             // A completed todo shows only its text, as in the window.
-            if (!(row.completed && isToDoPrio(row.prio))) appendCalendarTimes(row, line);
-            line.append(row.text.view());
-            if (row.reminds) line += " (reminder)";
-            os << line << '\n';
+            if (!(row.completed && isToDoPrio(row.prio))) appendCalendarTimes(row, out);
+            out += row.text.view();
+            if (row.reminds) out += " (reminder)";
+        }
+        out += '\n';
+        if (out.size() >= BLOCK) {
+            os.write(out.data(), std::streamsize(out.size()));
+            out.clear();
         }
     }
+    os.write(out.data(), std::streamsize(out.size()));
 }
 
 std::string groupPathOf(const ToDoListGroup& root, const ToDoListItem& item) {

@@ -58,7 +58,7 @@ void T_DatedCalList::file(ToDoListToDo* item, packedDT key) {
         return;
     }
     // A new entry sorts before every older entry with the same key.
-    added.insert(std::upper_bound(added.begin(), added.end(), e, before), e);
+    added.insert(std::upper_bound(added.begin(), added.end(), e, Before()), e);
     if (added.size() > apartLimit()) merge();
 }
 
@@ -148,7 +148,7 @@ void T_DatedCalList::merge() const {
             std::vector<T_DatedCalListItem>().swap(block);
         }
         collected.clear();
-        std::sort(main.begin(), main.end(), before);
+        std::sort(main.begin(), main.end(), Before());
         unsorted = false;
     }
     if (holes) {
@@ -159,7 +159,7 @@ void T_DatedCalList::merge() const {
     }
     if (!added.empty()) {
         const auto middle = main.insert(main.end(), added.begin(), added.end());
-        std::inplace_merge(main.begin(), middle, main.end(), before);
+        std::inplace_merge(main.begin(), middle, main.end(), Before());
         added.clear();
     }
 }

@@ -80,6 +80,14 @@ class T_DatedCalList {
         if (a.key != b.key) return a.key < b.key;
         return a.filed > b.filed; // newest first
     }
+    // before as a type of its own, so that the sorts inline it: through a
+    // function pointer the sort of 100,000 entries at a load took twice as
+    // long.
+    struct Before {
+        bool operator()(const T_DatedCalListItem& a, const T_DatedCalListItem& b) const {
+            return before(a, b);
+        }
+    };
     // The largest number of recent entries or empty places kept apart.
     std::size_t apartLimit() const;
     void merge() const;
