@@ -62,7 +62,9 @@ uninstall:
 deb: build-release
 	cd $(RELEASE_DIR) && cpack
 
+# The benchmarks also time calcurse beside Velk; install-deps --bench adds it.
 bench: build-release
+	./scripts/install-deps --bench
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target velk_bench velk_gui_bench
 	./$(RELEASE_DIR)/bench/velk_bench
 	./scripts/with-xvfb ./$(RELEASE_DIR)/bench/velk_gui_bench

@@ -134,8 +134,15 @@ pid_t startChild(const ChildStart& how, std::string& error) {
     posix_spawn_file_actions_init(&actions);
     if (!how.dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, how.dir.c_str());
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const int created = O_WRONLY | O_CREAT | O_TRUNC;
+    if (how.out.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, how.out.c_str(), created, 0600);
+    if (how.err.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, how.err.c_str(), created, 0600);
     pid_t pid = -1;
     const int r = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -45,11 +45,15 @@ std::string withHeaders(const std::string& text,
 
 // How a child process is started: its arguments (argv[0] the program), its
 // current folder, and NAME=VALUE entries that replace or add to the
-// benchmark's own environment. Standard input, output and error go to /dev/null.
+// benchmark's own environment. Standard input goes to /dev/null; standard
+// output and error to the files out and err when they are given (created or
+// emptied, owner-only), else to /dev/null.
 struct ChildStart {
     std::vector<std::string> argv;
     std::string dir;
     std::vector<std::string> env;
+    std::string out;
+    std::string err;
 };
 
 // Starts the child (posix_spawn: a fork and exec that does not copy the
