@@ -1,4 +1,5 @@
-// Export of entries as an iCalendar file, built with libical.
+// Export of entries as an iCalendar file: each entry written as it comes, in
+// the bytes libical writes (IcsWriter), the calendar around them by libical.
 
 #include "storage/ical_export.h"
 
@@ -13,8 +14,10 @@
 #include "storage/file_tools.h"
 #include "storage/ical_import.h"
 #include "storage/ical_values.h"
+#include "storage/ics_writer.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -25,7 +28,9 @@
 #include <map>
 #include <memory>
 #include <nettle/sha2.h>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -37,14 +42,6 @@ namespace {
 
 constexpr const char* PRODID = "-//Velk//Velk " VELK_VERSION "//EN";
 
-// Stand-ins for the commas and semicolons inside group names while libical
-// writes CATEGORIES: it writes that property's commas and semicolons as they
-// are (a comma separates the names), so those inside a name are escaped
-// after it ("\," and "\;"). Both are control characters that iCalendar text
-// cannot hold, and they are dropped from the names first.
-constexpr char COMMA_MARK = '\x1f';
-constexpr char SEMICOLON_MARK = '\x1e';
-
 struct ComponentFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
 };
@@ -55,28 +52,6 @@ std::string takeText(char* text) {
     std::string s = text ? text : "";
     std::free(text);
     return s;
-}
-
-void addX(icalcomponent* c, const char* name, const std::string& value) {
-    icalproperty* p = icalproperty_new_x(value.c_str());
-    icalproperty_set_x_name(p, name);
-    icalcomponent_add_property(c, p);
-}
-
-// The local zone's VTIMEZONE, with the zone's name as its TZID (libical's
-// own TZIDs carry a prefix of its own); null when libical does not know it.
-Component zoneComponent(const std::string& name) {
-    if (name.empty()) return nullptr;
-    icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
-    icalcomponent* builtin = zone ? icaltimezone_get_component(zone) : nullptr;
-    if (!builtin) return nullptr;
-    Component vtz(icalcomponent_new_clone(builtin));
-    icalproperty* tzid = icalcomponent_get_first_property(vtz.get(), ICAL_TZID_PROPERTY);
-    if (tzid)
-        icalproperty_set_tzid(tzid, name.c_str());
-    else
-        icalcomponent_add_property(vtz.get(), icalproperty_new_tzid(name.c_str()));
-    return vtz;
 }
 
 // A date-time as iCalendar holds it: a DATE for a date-only value unless
@@ -146,8 +121,43 @@ int occurrencesUpTo(const T_recData& rec, const ToDoListToDo& t) {
     return n;
 }
 
-// Writes the entries of one export: the components of the entries one by one
-// (each freed once written), then the calendar around them.
+// A repeating todo repeats by its due date, iCalendar by DTSTART. When the
+// begin lies on another day, a monthly or yearly rule of the due date cannot
+// be said of the begin (the 29th before a due date on the 31st): such a todo
+// starts at its due date, and its begin, as local time, goes along as
+// X-VELK-BEGIN.
+bool startsAtDue(const ToDoListToDo& t) {
+    T_recData rec;
+    t.getRecData(rec);
+    const packedDT begin = t.getDateTime(WHICH_BEGIN), end = t.getDateTime(WHICH_END);
+    return t.isToDo() && rec.isRecurring() && rec.type != REC_DAILY_RESETABLE && dtHasDate(begin) &&
+           dtHasDate(end) && dtDateOnly(begin) != dtDateOnly(end);
+}
+
+// Whether t writes a timed value, which carries the local zone: a timed
+// DTSTART, DUE or DTEND, or beside a date-only DTSTART an added date with its
+// own time (RDATE); skipped days (EXDATE) are timed only with a timed
+// DTSTART. The calendar's VTIMEZONE precedes every entry, so the export
+// knows from this before the first entry whether to write it. It follows
+// Exporter::dates and Exporter::otherDates, which check it when they are done.
+bool writesTimedValue(const ToDoListToDo& t) {
+    const bool todo = t.isToDo();
+    const packedDT end = t.getDateTime(WHICH_END);
+    const packedDT begin = startsAtDue(t) ? end : t.getDateTime(WHICH_BEGIN);
+    const bool hasBegin = dtHasDate(begin), hasEnd = dtHasDate(end);
+    if (!todo && !hasBegin) return false; // no dates at all
+    if ((hasBegin && dtHasTime(begin)) || (hasEnd && dtHasTime(end))) return true;
+    if (!hasBegin || !t.hasExtras()) return false;
+    const std::vector<packedDT>& added = t.extras().added;
+    return std::any_of(added.begin(), added.end(), [](packedDT d) { return dtHasTime(d); });
+}
+
+// Writes the entries of one export as iCalendar text: plan() walks the tree
+// once to count the entries and to tell whether the local zone is used,
+// open() writes the calendar's opening lines (and the VTIMEZONE), each entry
+// is then written as it comes, and close() writes the closing line. With a
+// sink the text goes there in pieces as it grows, so that the export never
+// holds the whole of it; without one it stays in text().
 class Exporter {
   public:
     Exporter(const DescriptionCipher* cipher, T_IcsExportReport& report)
@@ -155,24 +165,36 @@ class Exporter {
         const T_DescrCipher* table = services().descrCipher;
         if (!table) table = &passwordManagerCipher;
         loggedIn = table->isLoggedIn(const_cast<DescriptionCipher*>(cipher));
-        const std::string zone = localZoneName();
-        vtimezone = zoneComponent(zone);
-        if (vtimezone) tzid = zone;
+        const std::string name = localZoneName();
+        icaltimezone* builtin =
+            name.empty() ? nullptr : icaltimezone_get_builtin_timezone(name.c_str());
+        if (builtin && icaltimezone_get_component(builtin)) {
+            zone = builtin;
+            tzid = name;
+            icalparameter* p = icalparameter_new_tzid(tzid.c_str());
+            zoneParam = takeText(icalparameter_as_ical_string_r(p));
+            icalparameter_free(p);
+        }
         stamp = utcTime(velkNow());
     }
 
-    // Notes the days of the occurrences that entries of g's subtree replace
-    // (RECURRENCE-ID): their series writes no EXDATE for them, as readers
-    // may drop a replacement whose occurrence is excluded.
-    void noteReplacements(const ToDoListGroup& g) {
+    // Counts the entries of g's subtree, notes the days of the occurrences
+    // that some of them replace (RECURRENCE-ID), whose series then writes no
+    // EXDATE for them, as readers may drop a replacement whose occurrence is
+    // excluded, and finds whether a timed value will carry the local zone.
+    unsigned plan(const ToDoListGroup& g) {
+        unsigned n = unsigned(g.getNrToDos());
         for (std::size_t i = 0; i < g.getNrToDos(); ++i) {
-            const T_EntryExtras& x = g.getToDo(i)->extras();
+            const ToDoListToDo& t = *g.getToDo(i);
+            const T_EntryExtras& x = t.extras();
             packedDT day;
             if (!x.recurrenceId.empty() && replacedDay(x.recurrenceId, day))
                 replaced[x.uid].push_back(day);
+            if (!zoneUsed && !tzid.empty()) zoneUsed = writesTimedValue(t);
         }
         for (std::size_t i = 0; i < g.getNrGroups(); ++i)
-            noteReplacements(*g.getGroup(i));
+            n += plan(*g.getGroup(i));
+        return n;
     }
 
     // One entry alone, with a DTSTAMP of 1970 when fixedStamp.
@@ -180,7 +202,24 @@ class Exporter {
                 const std::vector<std::string>* groupPath) {
         if (fixedStamp) stamp = utcTime(0);
         path = groupPath;
+        zoneUsed = !tzid.empty() && writesTimedValue(t);
+        open();
         entry(t, names);
+        close();
+    }
+
+    void open() {
+        // libical writes the calendar's properties, then its VTIMEZONE, then
+        // END:VCALENDAR; the entries go before that line.
+        Component cal(icalcomponent_new_vcalendar());
+        icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+        icalcomponent_add_property(cal.get(), icalproperty_new_prodid(PRODID));
+        if (zoneUsed) icalcomponent_add_component(cal.get(), zoneComponent().release());
+        std::string s = takeText(icalcomponent_as_ical_string_r(cal.get()));
+        const std::size_t tail = s.rfind(END_CALENDAR);
+        ending = s.substr(tail == std::string::npos ? s.size() : tail);
+        s.resize(s.size() - ending.size());
+        w.text() += s;
     }
 
     void group(const ToDoListGroup& g, std::vector<std::string>& names) {
@@ -194,39 +233,63 @@ class Exporter {
         }
     }
 
-    std::string text() {
-        Component cal(icalcomponent_new_vcalendar());
-        icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
-        icalcomponent_add_property(cal.get(), icalproperty_new_prodid(PRODID));
-        if (zoneUsed) icalcomponent_add_component(cal.get(), vtimezone.release());
-        std::string s = takeText(icalcomponent_as_ical_string_r(cal.get()));
-        const std::string end = "END:VCALENDAR\r\n";
-        const std::size_t tail = s.rfind(end);
-        if (tail == std::string::npos) return s;
-        s.insert(tail, body);
-        return s;
+    void close() {
+        assert(zoneWritten == zoneUsed && "writesTimedValue follows what the entries write");
+        w.text() += ending;
+        flush(true);
     }
 
+    std::string& text() { return w.text(); }
+    // From now on the text goes to sink in pieces.
+    void sendTo(std::ostream& out) { sink = &out; }
+
   private:
+    static constexpr const char* END_CALENDAR = "END:VCALENDAR\r\n";
+    // The text is handed to the sink in pieces of about this size.
+    static constexpr std::size_t PIECE = 1 << 16;
+
+    void flush(bool all) {
+        if (!sink || (!all && w.text().size() < PIECE)) return;
+        sink->write(w.text().data(), std::streamsize(w.text().size()));
+        w.text().clear();
+    }
+    // The local zone's VTIMEZONE, with the zone's name as its TZID (libical's
+    // own TZIDs carry a prefix of its own).
+    Component zoneComponent() const {
+        Component vtz(icalcomponent_new_clone(icaltimezone_get_component(zone)));
+        icalproperty* id = icalcomponent_get_first_property(vtz.get(), ICAL_TZID_PROPERTY);
+        if (id)
+            icalproperty_set_tzid(id, tzid.c_str());
+        else
+            icalcomponent_add_property(vtz.get(), icalproperty_new_tzid(tzid.c_str()));
+        return vtz;
+    }
     void entry(const ToDoListToDo& t, const std::vector<std::string>& names);
     // The dates: DUE and DTSTART of a todo, DTSTART and DTEND of an event.
-    void dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate);
-    void addTime(icalcomponent* c, icalproperty* p, bool timed);
-    void recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate);
+    void dates(const ToDoListToDo& t, bool todo, bool& anchorAsDate);
+    // A date or date-time; a timed one in the local zone when it is known.
+    void time(const char* name, const icaltimetype& v, bool timed);
+    void recurrence(const ToDoListToDo& t, bool todo, bool anchorAsDate);
     // The skipped days (EXDATE) and added dates (RDATE) of a repeating entry,
     // each at the time of day of its DTSTART, as the rule's occurrences are.
-    void otherDates(icalcomponent* c, const ToDoListToDo& t);
-    void description(icalcomponent* c, const ToDoListToDo& t);
-    bool categories(icalcomponent* c, const std::vector<std::string>& names);
+    void otherDates(const ToDoListToDo& t);
+    void description(const ToDoListToDo& t);
+    void categories(const std::vector<std::string>& names);
+    void reminder(const ToDoListToDo& t, bool todo, bool undated);
 
     const DescriptionCipher* cipher;
     T_IcsExportReport& report;
+    std::ostream* sink = nullptr;
+    IcsWriter w;
     bool loggedIn = false;
-    std::string tzid;    // empty: timed values are written as floating local time
-    Component vtimezone; // the local zone's, while not yet added to the calendar
-    bool zoneUsed = false;
+    icaltimezone* zone = nullptr; // libical's, when it knows the local zone
+    std::string tzid;             // empty: timed values are written as floating local time
+    std::string zoneParam;        // TZID=<tzid>, as libical writes it
+    bool zoneUsed = false;        // the calendar holds the VTIMEZONE
+    bool zoneWritten = false;     // a value was written with TZID
+    std::string ending;           // the calendar's closing line
     icaltimetype stamp;
-    std::string body;
+    std::string list; // the CATEGORIES value being made
     // The DTSTART written for the current entry, and whether it was written
     // as a date-time although date-only (a mixed pair).
     packedDT start = DT_EMPTY;
@@ -235,26 +298,16 @@ class Exporter {
     const std::vector<std::string>* path = nullptr;        // X-VELK-PATH, when given
 };
 
-void Exporter::addTime(icalcomponent* c, icalproperty* p, bool timed) {
-    if (timed && !tzid.empty()) {
-        icalproperty_add_parameter(p, icalparameter_new_tzid(tzid.c_str()));
-        zoneUsed = true;
-    }
-    icalcomponent_add_property(c, p);
+void Exporter::time(const char* name, const icaltimetype& v, bool timed) {
+    const bool zoned = timed && !tzid.empty();
+    zoneWritten |= zoned;
+    w.timeProperty(name, v, zoned ? std::string_view(zoneParam) : std::string_view());
 }
 
-void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& anchorAsDate) {
+void Exporter::dates(const ToDoListToDo& t, bool todo, bool& anchorAsDate) {
     packedDT begin = t.getDateTime(WHICH_BEGIN);
     const packedDT end = t.getDateTime(WHICH_END);
-    T_recData rec;
-    t.getRecData(rec);
-    // A repeating todo repeats by its due date, iCalendar by DTSTART. When the
-    // begin lies on another day, a monthly or yearly rule of the due date
-    // cannot be said of the begin (the 29th before a due date on the 31st):
-    // such a todo starts at its due date, and its begin, as local time, goes
-    // along as X-VELK-BEGIN.
-    if (todo && rec.isRecurring() && rec.type != REC_DAILY_RESETABLE && dtHasDate(begin) &&
-        dtHasDate(end) && dtDateOnly(begin) != dtDateOnly(end)) {
+    if (startsAtDue(t)) {
         char text[32];
         if (dtHasTime(begin))
             std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d00", dtYear(begin),
@@ -262,7 +315,7 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
         else
             std::snprintf(text, sizeof text, "%04d%02d%02d", dtYear(begin), dtMonth(begin),
                           dtDay(begin));
-        addX(c, "X-VELK-BEGIN", text);
+        w.xProperty("X-VELK-BEGIN", text);
         begin = end;
     }
     const bool hasBegin = dtHasDate(begin), hasEnd = dtHasDate(end);
@@ -270,16 +323,15 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
     // and the other timed, both are written timed and the date-only one is
     // named, so that an import restores it.
     const bool mixed = hasBegin && hasEnd && dtHasTime(begin) != dtHasTime(end);
-    if (mixed) addX(c, "X-VELK-DATE-ONLY", dtHasTime(begin) ? "END" : "BEGIN");
+    if (mixed) w.xProperty("X-VELK-DATE-ONLY", dtHasTime(begin) ? "END" : "BEGIN");
     const packedDT anchor = todo ? end : begin;
     anchorAsDate = dtHasDate(anchor) && !dtHasTime(anchor) && !mixed;
     start = hasBegin ? begin : DT_EMPTY;
     startMixed = mixed;
-    if (hasBegin)
-        addTime(c, icalproperty_new_dtstart(icalTime(begin, mixed)), mixed || dtHasTime(begin));
+    if (hasBegin) time("DTSTART", icalTime(begin, mixed), mixed || dtHasTime(begin));
     if (!hasEnd) return;
     if (todo) {
-        addTime(c, icalproperty_new_due(icalTime(end, mixed)), mixed || dtHasTime(end));
+        time("DUE", icalTime(end, mixed), mixed || dtHasTime(end));
         return;
     }
     if (!hasBegin) return; // an appointment or note without a begin has no end
@@ -288,10 +340,10 @@ void Exporter::dates(icalcomponent* c, const ToDoListToDo& t, bool todo, bool& a
     // that ends when it begins has no end: DTEND must lie after DTSTART.
     if (last.is_date) icaltime_adjust(&last, 1, 0, 0, 0);
     if (icaltime_compare(last, icalTime(begin, mixed)) == 0) return;
-    addTime(c, icalproperty_new_dtend(last), mixed || dtHasTime(end));
+    time("DTEND", last, mixed || dtHasTime(end));
 }
 
-void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bool anchorAsDate) {
+void Exporter::recurrence(const ToDoListToDo& t, bool todo, bool anchorAsDate) {
     T_recData rec;
     t.getRecData(rec);
     if (!rec.isRecurring()) return;
@@ -299,7 +351,7 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
         char day[16];
         std::snprintf(day, sizeof day, "%04d%02d%02d", dtYear(rec.rangeBegin),
                       dtMonth(rec.rangeBegin), dtDay(rec.rangeBegin));
-        addX(c, "X-VELK-RANGE-BEGIN", day);
+        w.xProperty("X-VELK-RANGE-BEGIN", day);
     }
     if (rec.type == REC_DAILY_RESETABLE) {
         // Counted from the day of completion: no rule of iCalendar says that.
@@ -310,7 +362,7 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
                           dtMonth(rec.rangeEnd), dtDay(rec.rangeEnd));
             rule += ";UNTIL=" + std::string(until);
         }
-        addX(c, "X-VELK-RECURRENCE", rule);
+        w.xProperty("X-VELK-RECURRENCE", rule);
         return;
     }
     // iCalendar's intervals are positive and libical holds them in a short.
@@ -376,10 +428,15 @@ void Exporter::recurrence(icalcomponent* c, const ToDoListToDo& t, bool todo, bo
             r.until = utcTime(std::mktime(&tm));
         }
     }
-    icalcomponent_add_property(c, icalproperty_new_rrule(r));
+    // The rule as libical writes it (a rule is rare enough to take its text).
+    char* rule = icalrecurrencetype_as_string_r(&r);
+    w.start("RRULE");
+    w.value(rule ? rule : "");
+    w.end();
+    std::free(rule);
 }
 
-void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
+void Exporter::otherDates(const ToDoListToDo& t) {
     if (!t.hasExtras() || !dtHasDate(start)) return;
     const T_EntryExtras& x = t.extras();
     const bool timed = startMixed || dtHasTime(start);
@@ -387,8 +444,7 @@ void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
         // The day at DTSTART's time, or an added date's own time.
         const packedDT v =
             (day & DT_DATEMASK) | (dtHasTime(own) ? dtTimeBits(own) : dtTimeBits(start));
-        icaltimetype it = icalTime(v, startMixed || (timed && !dtHasTime(v)));
-        return it;
+        return icalTime(v, startMixed || (timed && !dtHasTime(v)));
     };
     T_recData rec;
     t.getRecData(rec);
@@ -398,37 +454,30 @@ void Exporter::otherDates(icalcomponent* c, const ToDoListToDo& t) {
             if (ownReplaced != replaced.end() && !x.uid.empty() &&
                 std::count(ownReplaced->second.begin(), ownReplaced->second.end(), d))
                 continue;
-            icalproperty* p = icalproperty_new_exdate(at(d, DT_EMPTY));
-            addTime(c, p, timed);
+            time("EXDATE", at(d, DT_EMPTY), timed);
         }
     for (packedDT d : x.added) {
-        icaldatetimeperiodtype when;
-        when.time = at(d, d);
-        when.period = icalperiodtype_null_period();
-        icalproperty* p = icalproperty_new_rdate(when);
-        if (when.time.is_date)
-            icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATE));
-        addTime(c, p, !when.time.is_date);
+        const icaltimetype when = at(d, d);
+        time("RDATE", when, !when.is_date);
     }
 }
 
-void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
+void Exporter::description(const ToDoListToDo& t) {
     const DescrData& d = t.getDescrData();
     if (d.getLength() == 0) return;
     if (!d.keptEnciphered()) {
         // Plain text ends at its first zero byte. A first line that names a
         // place goes out as LOCATION, as it came in.
-        std::string text = reinterpret_cast<const char*>(d.getData().data());
-        const std::string prefix = storage::LOCATION_PREFIX;
+        const std::vector<unsigned char>& bytes = d.getData();
+        const char* data = reinterpret_cast<const char*>(bytes.data());
+        std::string_view text(data, strnlen(data, bytes.size()));
+        const std::string_view prefix = storage::LOCATION_PREFIX;
         if (text.compare(0, prefix.size(), prefix) == 0) {
             const std::size_t end = std::min(text.find('\n'), text.size());
-            icalcomponent_add_property(
-                c,
-                icalproperty_new_location(text.substr(prefix.size(), end - prefix.size()).c_str()));
-            text.erase(0, end == text.size() ? end : end + 1);
+            w.textProperty("LOCATION", text.substr(prefix.size(), end - prefix.size()));
+            text.remove_prefix(end == text.size() ? end : end + 1);
         }
-        if (!text.empty())
-            icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
+        if (!text.empty()) w.textProperty("DESCRIPTION", text);
         return;
     }
     // A copy is deciphered, so that the tree stays as it is.
@@ -439,51 +488,44 @@ void Exporter::description(icalcomponent* c, const ToDoListToDo& t) {
         ++report.encipheredLeftOut;
         return;
     }
-    icalcomponent_add_property(c, icalproperty_new_description(text));
-    addX(c, "X-VELK-CRYPT", "1");
+    w.textProperty("DESCRIPTION", text);
+    w.xProperty("X-VELK-CRYPT", "1");
 }
 
-bool Exporter::categories(icalcomponent* c, const std::vector<std::string>& names) {
-    if (names.empty()) return false;
-    std::string list;
-    bool marked = false;
+// The group names, separated by commas. libical writes the commas and
+// semicolons of CATEGORIES as they are (a comma separates the names), so
+// those inside a name are written escaped ("\," and "\;") after folding, in
+// place of their stand-ins, which are dropped from the names first.
+void Exporter::categories(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    list.clear();
     for (const std::string& name : names) {
-        if (!list.empty()) list += ',';
+        if (&name != &names.front()) list += ',';
         for (char ch : name) {
-            if (ch == COMMA_MARK || ch == SEMICOLON_MARK) continue;
-            if (ch == ',' || ch == ';') {
-                marked = true;
-                ch = ch == ',' ? COMMA_MARK : SEMICOLON_MARK;
-            }
-            list += ch;
+            if (ch == IcsWriter::COMMA_MARK || ch == IcsWriter::SEMICOLON_MARK) continue;
+            list += ch == ',' ? IcsWriter::COMMA_MARK : ch == ';' ? IcsWriter::SEMICOLON_MARK : ch;
         }
     }
-    icalcomponent_add_property(c, icalproperty_new_categories(list.c_str()));
-    return marked;
+    w.start("CATEGORIES");
+    w.textValue(list, IcsWriter::Escape::List);
+    w.end(true);
 }
 
-// Escapes the marked commas and semicolons in the CATEGORIES lines of one
-// component's text (its folded continuation lines included).
-void escapeMarkedCategories(std::string& s) {
-    const std::string key = "\r\nCATEGORIES";
-    std::size_t at = s.find(key);
-    if (at == std::string::npos) return;
-    std::size_t end = at + key.size();
-    while ((end = s.find("\r\n", end)) != std::string::npos && end + 2 < s.size() &&
-           (s[end + 2] == ' ' || s[end + 2] == '\t'))
-        end += 2;
-    if (end == std::string::npos) end = s.size();
-    std::string out = s.substr(0, at);
-    for (std::size_t i = at; i < end; ++i) {
-        if (s[i] == COMMA_MARK)
-            out += "\\,";
-        else if (s[i] == SEMICOLON_MARK)
-            out += "\\;";
-        else
-            out += s[i];
-    }
-    out.append(s, end, std::string::npos);
-    s = std::move(out);
+// The reminder: a displayed alarm before the begin, or before a todo's due
+// date.
+void Exporter::reminder(const ToDoListToDo& t, bool todo, bool undated) {
+    const int before = t.extras().remindBefore;
+    if (before == NO_REMINDER || undated ||
+        !dtHasDate(t.getDateTime(todo ? WHICH_END : WHICH_BEGIN)))
+        return;
+    w.line("BEGIN:VALARM");
+    w.textProperty("ACTION", "DISPLAY");
+    w.textProperty("DESCRIPTION", t.summaryView());
+    w.start("TRIGGER");
+    if (todo) w.param("RELATED=END");
+    w.durationValue(-before * 60);
+    w.end();
+    w.line("END:VALARM");
 }
 
 void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& names) {
@@ -491,84 +533,72 @@ void Exporter::entry(const ToDoListToDo& t, const std::vector<std::string>& name
     // An event needs a start: an appointment or note without a date goes out
     // as a journal entry, its kind named so that it comes back as it was.
     const bool undated = !todo && !dtHasDate(t.getDateTime(WHICH_BEGIN));
-    Component c(todo      ? icalcomponent_new_vtodo()
-                : undated ? icalcomponent_new_vjournal()
-                          : icalcomponent_new_vevent());
-    icalcomponent* e = c.get();
+    w.line(todo ? "BEGIN:VTODO" : undated ? "BEGIN:VJOURNAL" : "BEGIN:VEVENT");
     // The UID the entry keeps; the organizer gives every entry one before it
     // exports it, so that the stand-in is for entries outside its tree.
-    const std::string& uid = t.extras().uid;
-    icalcomponent_add_property(
-        e, icalproperty_new_uid(
-               (uid.empty() ? "velk-" + std::to_string(t.getSyncID()) + "@velk.invalid" : uid)
-                   .c_str()));
-    if (t.extras().sequence > 0 && t.extras().sequence <= INT_MAX)
-        icalcomponent_add_property(e, icalproperty_new_sequence(int(t.extras().sequence)));
-    if (!t.extras().recurrenceId.empty()) {
-        // Kept as a date or a UTC time ("params:value").
-        icalproperty* rid =
-            icalproperty_new_from_string(("RECURRENCE-ID" + t.extras().recurrenceId).c_str());
-        icalerror_clear_errno();
-        if (rid) icalcomponent_add_property(e, rid);
+    const T_EntryExtras& x = t.extras();
+    if (x.uid.empty()) {
+        char made[48];
+        const int n = std::snprintf(made, sizeof made, "velk-%u@velk.invalid", t.getSyncID());
+        w.textProperty("UID", std::string_view(made, std::size_t(n)));
+    } else {
+        w.textProperty("UID", x.uid);
     }
-    icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
-    icalcomponent_add_property(e, icalproperty_new_summary(t.getSummary().c_str()));
+    if (x.sequence > 0 && x.sequence <= INT_MAX) w.intProperty("SEQUENCE", int(x.sequence));
+    if (!x.recurrenceId.empty()) {
+        // Kept as a date or a UTC time ("params:value"), and written by libical.
+        icalproperty* rid =
+            icalproperty_new_from_string(("RECURRENCE-ID" + x.recurrenceId).c_str());
+        icalerror_clear_errno();
+        if (rid) {
+            w.text() += takeText(icalproperty_as_ical_string_r(rid));
+            icalproperty_free(rid);
+        }
+    }
+    w.timeProperty("DTSTAMP", stamp, {});
+    w.textProperty("SUMMARY", t.summaryView());
     bool anchorAsDate = false;
-    dates(e, t, todo, anchorAsDate);
+    dates(t, todo, anchorAsDate);
     if (todo) {
         // Velk shows higher numbers first (6 the most urgent), iCalendar 1 first.
         static const int icalPriority[] = {0, 9, 6, 5, 4, 3, 1};
         const unsigned prio = t.getPriority();
         if (prio == 0)
-            addX(e, "X-VELK-PRIORITY", "0");
+            w.xProperty("X-VELK-PRIORITY", "0");
         else
-            icalcomponent_add_property(e, icalproperty_new_priority(icalPriority[prio]));
+            w.intProperty("PRIORITY", icalPriority[prio]);
         if (t.isCompleted()) {
-            icalcomponent_add_property(e, icalproperty_new_status(ICAL_STATUS_COMPLETED));
-            icalcomponent_add_property(e,
-                                       icalproperty_new_completed(utcTime(t.getCompletedTime())));
+            w.textProperty("STATUS", "COMPLETED");
+            w.timeProperty("COMPLETED", utcTime(t.getCompletedTime()), {});
         } else {
-            icalcomponent_add_property(e, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+            w.textProperty("STATUS", "NEEDS-ACTION");
         }
-        if (t.getShowTimeAs() != 0)
-            addX(e, "X-VELK-SHOW-TIME-AS", std::to_string(t.getShowTimeAs()));
+        if (t.getShowTimeAs() != 0) {
+            char n[16];
+            std::snprintf(n, sizeof n, "%d", t.getShowTimeAs());
+            w.xProperty("X-VELK-SHOW-TIME-AS", n);
+        }
     } else if (undated) {
-        addX(e, "X-VELK-KIND", t.getPriority() == PRIO_NOTE ? "NOTE" : "APPOINTMENT");
+        w.xProperty("X-VELK-KIND", t.getPriority() == PRIO_NOTE ? "NOTE" : "APPOINTMENT");
     } else {
-        icalcomponent_add_property(e, icalproperty_new_transp(t.getPriority() == PRIO_NOTE
-                                                                  ? ICAL_TRANSP_TRANSPARENT
-                                                                  : ICAL_TRANSP_OPAQUE));
+        w.textProperty("TRANSP", t.getPriority() == PRIO_NOTE ? "TRANSPARENT" : "OPAQUE");
     }
-    recurrence(e, t, todo, anchorAsDate);
-    otherDates(e, t);
-    const bool marked = categories(e, names);
-    if (path) addX(e, "X-VELK-PATH", velkPathText(*path));
-    description(e, t);
-    // The reminder: a displayed alarm before the begin, or before a todo's
-    // due date.
-    const int before = t.extras().remindBefore;
-    if (before != NO_REMINDER && !undated &&
-        dtHasDate(t.getDateTime(todo ? WHICH_END : WHICH_BEGIN))) {
-        icalcomponent* alarm = icalcomponent_new_valarm();
-        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-        icalcomponent_add_property(alarm, icalproperty_new_description(t.getSummary().c_str()));
-        icaltriggertype trigger{};
-        trigger.time = icaltime_null_time();
-        trigger.duration = icaldurationtype_from_int(-before * 60);
-        icalproperty* p = icalproperty_new_trigger(trigger);
-        if (todo) icalproperty_add_parameter(p, icalparameter_new_related(ICAL_RELATED_END));
-        icalcomponent_add_property(alarm, p);
-        icalcomponent_add_component(e, alarm);
+    recurrence(t, todo, anchorAsDate);
+    otherDates(t);
+    categories(names);
+    if (path) w.xProperty("X-VELK-PATH", velkPathText(*path));
+    description(t);
+    for (int i = 0; i < t.getNrTimes(); ++i) {
+        char span[32];
+        std::snprintf(span, sizeof span, "%d,%d", int(t.getTimeBegin(i)), int(t.getTimeEnd(i)));
+        w.xProperty("X-VELK-WORKTIME", span);
     }
-    for (int i = 0; i < t.getNrTimes(); ++i)
-        addX(e, "X-VELK-WORKTIME",
-             std::to_string(t.getTimeBegin(i)) + "," + std::to_string(t.getTimeEnd(i)));
-    if (t.isRunning()) addX(e, "X-VELK-RUNNING", "1");
-
-    std::string s = takeText(icalcomponent_as_ical_string_r(e));
-    if (marked) escapeMarkedCategories(s);
-    body += s;
+    if (t.isRunning()) w.xProperty("X-VELK-RUNNING", "1");
+    // libical writes a component's components after all its properties.
+    reminder(t, todo, undated);
+    w.line(todo ? "END:VTODO" : undated ? "END:VJOURNAL" : "END:VEVENT");
     ++report.entries;
+    flush(false);
 }
 
 std::string firstLine(const std::string& file) {
@@ -595,25 +625,39 @@ std::string localZoneName() {
     return firstLine("/etc/timezone");
 }
 
-std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
-                          const DescriptionCipher* cipher, T_IcsExportReport& report) {
+namespace {
+
+// Writes the calendar of group's subtree through exporter, which planned it.
+void writeCalendar(Exporter& exporter, const ToDoListGroup& group, const ToDoListGroup& root) {
+    std::vector<std::string> names = root.getPathNames(group.childPath());
+    exporter.open();
+    exporter.group(group, names);
+    exporter.close();
+}
+
+void clearCounts(T_IcsExportReport& report) {
     report.entries = 0;
     report.encipheredLeftOut = 0;
+}
+
+} // namespace
+
+std::string iCalendarText(const ToDoListGroup& group, const ToDoListGroup& root,
+                          const DescriptionCipher* cipher, T_IcsExportReport& report) {
+    clearCounts(report);
     Exporter exporter(cipher, report);
-    std::vector<std::string> names = root.getPathNames(group.childPath());
-    exporter.noteReplacements(group);
-    exporter.group(group, names);
-    return exporter.text();
+    exporter.plan(group);
+    writeCalendar(exporter, group, root);
+    return std::move(exporter.text());
 }
 
 std::string entryICalendar(const ToDoListToDo& t, const std::vector<std::string>& groupNames,
                            const DescriptionCipher* cipher, bool fixedStamp,
                            T_IcsExportReport& report, const std::vector<std::string>* groupPath) {
-    report.entries = 0;
-    report.encipheredLeftOut = 0;
+    clearCounts(report);
     Exporter exporter(cipher, report);
     exporter.single(t, groupNames, fixedStamp, groupPath);
-    return exporter.text();
+    return std::move(exporter.text());
 }
 
 std::string velkPathText(const std::vector<std::string>& names) {
@@ -681,9 +725,12 @@ std::string sha256Hex(const std::string& text) {
 int exportICalendar(const std::string& path, const ToDoListGroup& group, const ToDoListGroup& root,
                     const DescriptionCipher* cipher, T_IcsExportReport& report) {
     report.error.clear();
-    const std::string text = iCalendarText(group, root, cipher, report);
+    clearCounts(report);
+    // The text is written to the file as it is made, never held whole: a
+    // million entries make some 300 MB of it.
+    Exporter exporter(cipher, report);
     // A calendar without a component is no calendar to any reader.
-    if (report.entries == 0) {
+    if (exporter.plan(group) == 0) {
         report.error = "nothing to export: no todo, appointment or note";
         return -3;
     }
@@ -693,7 +740,8 @@ int exportICalendar(const std::string& path, const ToDoListGroup& group, const T
     }
     AtomicFile file(path);
     if (file.open() == 0) {
-        file.out().write(text.data(), std::streamsize(text.size()));
+        exporter.sendTo(file.out());
+        writeCalendar(exporter, group, root);
         // -2: the file is replaced, only its folder's sync failed.
         if (file.commit() != -1) return 0;
     }

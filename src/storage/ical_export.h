@@ -50,7 +50,8 @@ bool velkPathOf(const std::string& calendar, std::vector<std::string>& names);
 // The SHA-256 of text, in lower-case hex.
 std::string sha256Hex(const std::string& text);
 
-// Writes that text to path, replacing the file as one step (AtomicFile).
+// Writes that text to path as it is made, never holding all of it,
+// replacing the file as one step (AtomicFile).
 // Results: 0 written; -1 the file cannot be written, report.error says why,
 // and the file is as it was; -3 the subtree holds no entry, so no file is
 // written (report.error says so).
