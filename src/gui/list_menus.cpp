@@ -207,7 +207,7 @@ void ListScreen::makeList(int W, int H) {
     const int backgrounds[3] = {BACKGROUND_HEADER, BACKGROUND_ODD, BACKGROUND_EVEN};
     for (int i = 0; i < 3; ++i)
         rowBackground[i] = "@B" + std::to_string(backgrounds[i]);
-    listView_ = new Fl_Browser(0, 0, W, H - 30);
+    listView_ = new RowBrowser(0, 0, W, H - 30);
     listView_->type(FL_MULTI_BROWSER);
     listView_->box(FL_FLAT_BOX);
     listView_->labelfont(FL_BOLD);

@@ -1,9 +1,11 @@
 #pragma once
+#include "gui/row_browser.h"
 #include "gui/screen_part.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-class Fl_Browser;
 class Fl_Button;
 class Fl_Menu_Button;
 
@@ -81,7 +83,7 @@ class ListScreen : public ScreenPart {
     void logIn();
 
     const std::string& pathText() const { return pathText_; }
-    Fl_Browser* listView() const { return listView_; }
+    RowBrowser* listView() const { return listView_; }
     Fl_Menu_Button* menuButton() const { return menuButton_; }
 
   private:
@@ -90,13 +92,35 @@ class ListScreen : public ScreenPart {
     void tellJournalFailures();
     // Refreshes the path above the list and the list's place (layout steps 3, 4).
     void layoutTitleAndList();
-    // The line for row r of a normal, only-active or search view.
-    // lineIndex counts the lines made so far (it sets the stripes).
-    void listLine(unsigned r, int& lineIndex, std::string& line) const;
-    // The line for row r of the calendar view; flips or resets the background.
-    void calendarLine(unsigned r, int& background, std::string& line) const;
-    // Adds the line made by makeLine (from state) for each row in display order.
-    void addLines(void (ListScreen::*makeLine)(unsigned, int&, std::string&) const, int state);
+    // The line for row r of a normal, only-active or search view shown as
+    // line i (from 0; it sets the stripes).
+    void listLine(unsigned r, std::size_t i, std::string& line) const;
+    // The line for row r of the calendar view on the background that the
+    // lines before it set (an index of rowBackground).
+    void calendarLine(unsigned r, int background, std::string& line) const;
+
+    // The lines of the list, made from the engine's rows in display order
+    // when the browser draws or asks for them.
+    class ShownRows : public RowBrowser::Lines {
+      public:
+        explicit ShownRows(const ListScreen& screen) : screen_(screen) {}
+        // Takes the engine's rows as they stand: the calendar's or a list's.
+        void take(bool calendar);
+        std::size_t count() const override { return kinds_.size(); }
+        void text(std::size_t i, std::string& out) const override;
+        unsigned shape(std::size_t i) const override { return kinds_[i] >> SHAPE_SHIFT; }
+
+      private:
+        // A line's kind: the index of its background in rowBackground (the
+        // calendar's stripes restart under each day and depend on the lines
+        // before) below SHAPE_SHIFT, its shape above.
+        static constexpr unsigned SHAPE_SHIFT = 2;
+        const ListScreen& screen_;
+        bool calendar_ = false;
+        std::vector<uint8_t> kinds_;
+        // The shape of each row, in row order (take's working array).
+        std::vector<uint8_t> rowShapes_;
+    };
     // The selected browser line, 0 when none.
     int selectedLine() const;
     // The row shown on browser line (1-based).
@@ -113,7 +137,8 @@ class ListScreen : public ScreenPart {
     int textSize_ = 20;
     unsigned journalFailuresTold = 0;
 
-    Fl_Browser* listView_ = nullptr;
+    RowBrowser* listView_ = nullptr;
+    ShownRows shownRows_{*this};
     Fl_Button* titleButton_ = nullptr;
     Fl_Menu_Button* menuButton_ = nullptr;
     // The labels of the menus' "undo" and "redo" entries, which name the step.

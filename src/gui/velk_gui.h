@@ -1,5 +1,6 @@
 #pragma once
 #include "gui/menu_items.h"
+#include "gui/row_browser.h"
 
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
@@ -259,7 +260,7 @@ class VelkGUI : public Fl_Double_Window {
     ItemEditor& itemEditor() const { return *item_; }
     GroupEditor& groupEditor() const { return *group_; }
     const std::string& pathText() const;
-    Fl_Browser* listView() const;
+    RowBrowser* listView() const;
     Fl_Menu_Button* menuButton() const;
     Fl_Box* promptBox() const;
     Fl_Input* inputField() const;

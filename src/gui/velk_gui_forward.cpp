@@ -215,7 +215,7 @@ void VelkGUI::editGroup_Done() {
 const std::string& VelkGUI::pathText() const {
     return list_->pathText();
 }
-Fl_Browser* VelkGUI::listView() const {
+RowBrowser* VelkGUI::listView() const {
     return list_->listView();
 }
 Fl_Menu_Button* VelkGUI::menuButton() const {
