@@ -206,11 +206,17 @@ ToDoListItem* ToDoListGroup::getPtrToItemWithSyncID(unsigned id, bool& isGroup, 
 }
 
 bool ToDoListGroup::checkCompleted() {
+    for (auto& g : groups)
+        g->checkCompleted();
+    return checkCompletedHere();
+}
+
+bool ToDoListGroup::checkCompletedHere() {
     completed = true;
     nrToDos = 0;
     nrCompleted = 0;
     for (auto& g : groups) {
-        if (!g->checkCompleted()) completed = false;
+        if (!g->completed) completed = false;
         nrToDos += g->nrToDos;
         nrCompleted += g->nrCompleted;
     }

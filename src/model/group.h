@@ -84,6 +84,10 @@ class ToDoListGroup : public ToDoListItem {
     // Recounts the subtree's todos (appointments and notes do not count);
     // returns whether every one is completed.
     bool checkCompleted();
+    // The same count of this group alone, taking its groups' counts as they
+    // stand: a reader counts each group when its record ends, while its
+    // entries are still in the processor's cache.
+    bool checkCompletedHere();
     bool isCompleted() const { return completed; }
     // Completed todos and all todos, as last counted by checkCompleted.
     void getCompletedNr(unsigned& nrCompleted, unsigned& nrToDos) const;

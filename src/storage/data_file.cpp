@@ -288,7 +288,7 @@ int DataFile::read(std::istream& in, T_DataHeader& header, const PasswordSection
     noteLoadedItems(root, unnumbered, plainInDataFile);
     // Only such items can carry a number that another one has too.
     if (!unnumbered.empty()) repairSyncIDCollisions(root, header.idmax, unnumbered);
-    root.checkCompleted();
+    // The groups' counts of completed todos were made as their records ended.
     // The items stored without a sync ID got theirs while loading, the same
     // ones at every load of the file, so they count as in the file for the
     // journal; they are compared by number, not against the highest one,

@@ -292,6 +292,8 @@ int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJo
         if (in.eof()) break;
     }
     finishSyncID(group, idmax);
+    // The group's counts of completed todos, as checkCompleted makes them.
+    if (result == 0) group.checkCompletedHere();
     return result;
 }
 

@@ -60,7 +60,8 @@ int writeToDoRecord(std::ostream& os, ToDoListToDo& todo, DescriptionCipher* cry
 // without one for the caller to number with numberNewItems. A group's child
 // records become its children; an entry read completely is filed into cal.
 // Results: 0 at the record's ">", -1 at the end of the input or when a part
-// of the record is malformed. With a filter, the entry records it skips
+// of the record is malformed. A group read completely has its completed
+// todos counted (ToDoListGroup::checkCompletedHere). With a filter, the entry records it skips
 // (EntryFilter::skipsEntry) are passed over unread.
 int readGroupRecord(std::istream& in, ToDoListGroup& group, unsigned& nrActiveJobs, unsigned& idmax,
                     T_Calendar& cal, EntryFilter* filter = nullptr);

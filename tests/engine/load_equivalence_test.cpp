@@ -81,6 +81,19 @@ std::string withMissingAndCollidingIDs(const std::string& file) {
     return out.str();
 }
 
+// Each group's count of completed todos and of all todos, in tree order.
+std::string completionCounts(Velk& v) {
+    std::ostringstream os;
+    forEachInSubtree(*v.getRoot(), true, [&os](ToDoListItem& item) {
+        if (auto* g = dynamic_cast<ToDoListGroup*>(&item)) {
+            unsigned done = 0, all = 0;
+            g->getCompletedNr(done, all);
+            os << done << '/' << all << (g->isCompleted() ? "c " : " ");
+        }
+    });
+    return os.str();
+}
+
 } // namespace
 
 TEST(LoadEquivalence, BulkLoadBuildsWhatThePlainProcedureBuilt) {
@@ -124,6 +137,11 @@ TEST(LoadEquivalence, BulkLoadBuildsWhatThePlainProcedureBuilt) {
         TestOrganizer v(dir.file("in.dat"));
         ASSERT_EQ(v.loaded, 0);
         EXPECT_EQ(hex(dumpTree(*v)), c.tree);
+        // The groups were counted as they were read; a recount of the whole
+        // tree finds the same.
+        const std::string counted = completionCounts(*v);
+        v->getRoot()->checkCompleted();
+        EXPECT_EQ(completionCounts(*v), counted);
         EXPECT_EQ(hex(calendarLists(*v)), c.lists);
         EXPECT_EQ(hex(calendarRows(*v, packDate(1, 3, 2011) | DT_NOTIME)), c.rowsMarch2011);
         EXPECT_EQ(hex(calendarRows(*v, packDate(15, 12, 2014) | DT_NOTIME)), c.rowsDecember2014);
