@@ -141,6 +141,11 @@ class ContentView {
         viewData.push_back(row);
         viewItems.push_back(item);
     }
+    // Makes room for n rows, so that appending up to n rows moves none.
+    void reserveRows(std::size_t n) {
+        viewData.reserve(n);
+        viewItems.reserve(n);
+    }
     // Puts the row numbers in row order into the display order.
     void numberRows();
     // Appends row for item at the end of the display order, as a list built by

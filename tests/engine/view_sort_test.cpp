@@ -55,6 +55,9 @@ void expectBubbleSortOrder(Velk& v, int round) {
     }
     v.sortContent();
     ASSERT_EQ(v.getViewOrder(), order) << "round " << round;
+    // Again, from a display order that is not the row order.
+    v.sortContent();
+    ASSERT_EQ(v.getViewOrder(), order) << "round " << round << ", sorted again";
 }
 
 } // namespace
