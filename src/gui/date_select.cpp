@@ -4,6 +4,7 @@
 #include "gui/picker_window.h"
 #include "model/clock.h"
 #include "model/datetime.h"
+#include "model/typed_date_time.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -59,7 +60,9 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
         todayYear = t.tm_year + 1900;
     }
 
-    window_ = new Fl_Window(320, 280, "DateSelector");
+    window_ = new PickerWindow(320, 280, "DateSelector", [this](int key, const std::string& text) {
+        return CB_Key(key, text);
+    });
     window_->user_data(this);
     window_->callback(cb_Window);
     window_->labelsize(20);
@@ -69,6 +72,11 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
     yearBox_ = new Fl_Box(40, 0, 80, 30, yearText);
     yearBox_->box(FL_FLAT_BOX);
     yearBox_->labelsize(20);
+    // The typed date, right of the year, where the header is free.
+    typedBox_ = new Fl_Box(120, 0, 200, 30);
+    typedBox_->box(FL_FLAT_BOX);
+    typedBox_->labelsize(20);
+    typedBox_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     addButton(160, 250, 40, 30, "Y-", cb_Year, -1);
     addButton(200, 250, 40, 30, "M-", cb_Month, -1);
     addButton(240, 250, 40, 30, "M+", cb_Month, 1);
@@ -82,6 +90,9 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
     monthView_->column_char('\t');
     monthView_->callback(cb_MonthView);
     monthView_->when(FL_WHEN_CHANGED | FL_WHEN_RELEASE_ALWAYS);
+    // The grid never takes the keyboard, so that the arrows move the chosen
+    // day instead of the browser's line.
+    monthView_->visible_focus(0);
     doneButton_ = addButton(0, 250, 70, 30, "Done", cb_Done);
     addButton(70, 250, 70, 30, "Cancel", cb_Cancel);
     window_->end();
@@ -195,4 +206,86 @@ void DateSelect::clickCell(int line, int x) {
         doneButton_->activate();
         dispMonth();
     }
+}
+
+bool DateSelect::CB_Key(int key, const std::string& text) {
+    int d, m, y;
+    keyDay(d, m, y);
+    packedDT v = packDate(d, m, y);
+    switch (key) {
+    case FL_Left:
+    case FL_Right:
+    case FL_Up:
+    case FL_Down:
+        moveDate(v, key == FL_Left ? -1 : key == FL_Right ? 1 : key == FL_Up ? -7 : 7);
+        choose(dtDay(v), dtMonth(v), dtYear(v));
+        return true;
+    case FL_Page_Up:
+    case FL_Page_Down:
+        // The same day in the month before or after, or that month's last day
+        // when it is shorter.
+        stepShownMonth(m, y, key == FL_Page_Up ? -1 : 1);
+        choose(std::min(d, MaxTag(m, y)), m, y);
+        return true;
+    case FL_Home:
+        if (isValidDate(todayDay, todayMonth, todayYear)) choose(todayDay, todayMonth, todayYear);
+        return true;
+    case FL_Enter:
+    case FL_KP_Enter:
+        enterKey();
+        return true;
+    case FL_BackSpace:
+        if (typed_.empty()) return false;
+        typed_.pop_back();
+        showTyped(false);
+        return true;
+    default:
+        break;
+    }
+    // The characters of a date; a date is never longer than "2026-12-24".
+    if (text.size() != 1 || std::string("0123456789.-").find(text[0]) == std::string::npos)
+        return false;
+    if (typed_.size() < 10) typed_ += text;
+    showTyped(false);
+    return true;
+}
+
+void DateSelect::keyDay(int& d, int& m, int& y) const {
+    if (isValidDate(*pDay, *pMonth, *pYear)) {
+        d = *pDay, m = *pMonth, y = *pYear;
+    } else if (isValidDate(todayDay, todayMonth, todayYear)) {
+        d = todayDay, m = todayMonth, y = todayYear;
+    } else {
+        d = 1, m = month, y = year;
+    }
+}
+
+void DateSelect::choose(int d, int m, int y) {
+    *pDay = d;
+    *pMonth = m;
+    *pYear = y;
+    month = m;
+    year = y;
+    doneButton_->activate();
+    typed_.clear();
+    showTyped(false);
+    dispMonYear();
+}
+
+void DateSelect::enterKey() {
+    int d = 0, m = 0, y = 0;
+    if (typed_.empty()) {
+        keyDay(d, m, y);
+    } else if (parseTypedDate(typed_, todayYear, d, m, y) != 0) {
+        showTyped(true);
+        return;
+    }
+    choose(d, m, y);
+    hide();
+}
+
+void DateSelect::showTyped(bool refused) {
+    typedBox_->copy_label(refused ? (typed_ + " ?").c_str() : typed_.c_str());
+    typedBox_->labelcolor(refused ? FL_RED : FL_FOREGROUND_COLOR);
+    typedBox_->redraw();
 }

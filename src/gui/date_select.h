@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class Fl_Box;
 class Fl_Button;
@@ -9,6 +10,13 @@ class Fl_Window;
 // The modal date picker: one month as a grid of ISO weeks. It writes the
 // picked day, month and year straight into the caller's variables and marks
 // a cancel by writing -1 into the day.
+//
+// From the keyboard: the arrows move the chosen day (left and right one day,
+// up and down one week), Page Up and Page Down one month, Home goes to today;
+// Return picks the chosen day (today when none was chosen yet) and closes.
+// Typing a date ("24.12.2026", "2026-12-24", "24.12." for this year) and
+// Return picks that date; a text that is no date is shown in red and changes
+// nothing. Escape cancels.
 //
 // Calling pattern: create it, run() (or show() and Fl::wait() while
 // visible()), then read the variables; a day of -1 means no date. The caller
@@ -35,6 +43,8 @@ class DateSelect {
     void CB_Year(int d);
     void CB_Month(int d);
     void CB_MonthView();
+    // A key pressed in the picker (see above); true when the picker took it.
+    bool CB_Key(int key, const std::string& text);
     // A click into grid line `line` (1 = header) at x pixels from the grid's
     // left edge: picks the day, or shows the previous or next month for the
     // empty cells around the month.
@@ -45,12 +55,22 @@ class DateSelect {
     Fl_Box* monthBox() const { return monthBox_; }
     Fl_Box* yearBox() const { return yearBox_; }
     Fl_Select_Browser* monthView() const { return monthView_; }
+    // The date being typed; shown in red when Return found no date in it.
+    Fl_Box* typedBox() const { return typedBox_; }
 
   private:
     // Shows month and year in the header and refills the grid.
     void dispMonYear();
     // Refills the grid of the shown month.
     void dispMonth();
+    // Chooses the day as a click on it does, showing its month.
+    void choose(int d, int m, int y);
+    // The day the keys move from: the chosen one, or today when there is none.
+    void keyDay(int& d, int& m, int& y) const;
+    // Return: picks the typed date, or the chosen day, and closes.
+    void enterKey();
+    // Shows the typed text, in red when it was refused.
+    void showTyped(bool refused);
 
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
@@ -72,4 +92,6 @@ class DateSelect {
     Fl_Window* window_ = nullptr;
     Fl_Button* doneButton_ = nullptr;
     Fl_Select_Browser* monthView_ = nullptr;
+    Fl_Box* typedBox_ = nullptr;
+    std::string typed_; // the date typed so far
 };

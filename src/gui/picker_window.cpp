@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Widget.H>
-#include <FL/Fl_Window.H>
 
 void* pickerOwner(Fl_Widget* w) {
     Fl_Window* win = w->as_window() ? w->as_window() : w->window();
@@ -12,4 +11,19 @@ void* pickerOwner(Fl_Widget* w) {
 bool isEscapeKey() {
     const int e = Fl::event();
     return (e == FL_SHORTCUT || e == FL_KEYBOARD) && Fl::event_key() == FL_Escape;
+}
+
+PickerWindow::PickerWindow(int w, int h, const char* title, KeyHandler keys)
+    : Fl_Window(w, h, title), keys_(std::move(keys)) {}
+
+int PickerWindow::handle(int event) {
+    // A key nobody took as FL_KEYBOARD comes back as FL_SHORTCUT; offering it
+    // again is harmless, since a key the picker declined is declined again.
+    if ((event == FL_KEYBOARD || event == FL_SHORTCUT) && keys_ &&
+        !(Fl::event_state() & (FL_CTRL | FL_ALT | FL_META))) {
+        const char* text = Fl::event_text();
+        if (keys_(Fl::event_key(), text ? std::string(text, std::size_t(Fl::event_length())) : ""))
+            return 1;
+    }
+    return Fl_Window::handle(event);
 }

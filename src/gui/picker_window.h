@@ -1,4 +1,8 @@
 #pragma once
+#include <FL/Fl_Window.H>
+
+#include <functional>
+#include <string>
 
 class Fl_Widget;
 
@@ -11,3 +15,20 @@ void* pickerOwner(Fl_Widget* w);
 // True while the event being handled is the Escape key (which FLTK delivers
 // to a window's callback like a close request).
 bool isEscapeKey();
+
+// The window of a picker that is used from the keyboard. Every key pressed
+// while the picker is open and that its focused widget leaves alone (all but
+// Space on a button) is offered to the picker first: `keys` gets the key
+// (Fl::event_key()) and the text it types, and returns true when it took it.
+// Keys pressed with Ctrl, Alt or Meta, and the keys the picker leaves alone
+// (Tab, Escape, ...), take the toolkit's usual way: Tab moves the focus among
+// the buttons, Escape reaches the window's callback.
+class PickerWindow : public Fl_Window {
+  public:
+    using KeyHandler = std::function<bool(int key, const std::string& text)>;
+    PickerWindow(int w, int h, const char* title, KeyHandler keys);
+    int handle(int event) override;
+
+  private:
+    KeyHandler keys_;
+};

@@ -1,6 +1,7 @@
 #include "gui/time_select.h"
 
 #include "gui/picker_window.h"
+#include "model/typed_date_time.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -25,6 +26,12 @@ void stepMinute(int& hour, int& minute, int d) {
         minute -= 60;
         stepHour(hour, 1);
     }
+}
+
+void stepFiveMinutes(int& hour, int& minute, int d) {
+    if (hour == 24) hour = 0;
+    const int rest = minute % 5;
+    stepMinute(hour, minute, d > 0 ? 5 - rest : -(rest ? rest : 5));
 }
 
 std::string timeSelectText(int hour, int minute) {
@@ -70,7 +77,9 @@ TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
         *pHour = 0;
         *pMinute = 0;
     }
-    window_ = new Fl_Window(140, 140, "TimeSelector");
+    window_ = new PickerWindow(140, 140, "TimeSelector", [this](int key, const std::string& text) {
+        return CB_Key(key, text);
+    });
     window_->user_data(this);
     window_->callback(cb_Window);
     window_->labelsize(20);
@@ -79,6 +88,11 @@ TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
     display_ = new Fl_Box(4, 0, 100, 30, timeText);
     display_->box(FL_FLAT_BOX);
     display_->labelsize(20);
+    // The typed time, between the display and the step buttons.
+    typedBox_ = new Fl_Box(4, 30, 132, 20);
+    typedBox_->box(FL_FLAT_BOX);
+    typedBox_->labelsize(16);
+    typedBox_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     addButton<Fl_Repeat_Button>(60, 50, 26, 26, "+", cb_Minute, 10);
     addButton<Fl_Repeat_Button>(60, 76, 26, 26, "-", cb_Minute, -10);
     addButton<Fl_Repeat_Button>(86, 50, 26, 26, "+", cb_Minute, 1);
@@ -144,4 +158,47 @@ void TimeSelect::CB_Hour(int d) {
 void TimeSelect::CB_Minute(int d) {
     stepMinute(*pHour, *pMinute, d);
     dispTime();
+}
+
+bool TimeSelect::CB_Key(int key, const std::string& text) {
+    switch (key) {
+    case FL_Up:
+    case FL_Down:
+        stepFiveMinutes(*pHour, *pMinute, key == FL_Up ? 1 : -1);
+        typed_.clear();
+        showTyped(false);
+        dispTime();
+        return true;
+    case FL_Enter:
+    case FL_KP_Enter: {
+        int h = *pHour, m = *pMinute;
+        if (!typed_.empty() && parseTypedTime(typed_, h, m) != 0) {
+            showTyped(true);
+            return true;
+        }
+        *pHour = h, *pMinute = m;
+        dispTime();
+        hide();
+        return true;
+    }
+    case FL_BackSpace:
+        if (typed_.empty()) return false;
+        typed_.pop_back();
+        showTyped(false);
+        return true;
+    default:
+        break;
+    }
+    // The characters of a time; a time is never longer than "14:30".
+    if (text.size() != 1 || std::string("0123456789:").find(text[0]) == std::string::npos)
+        return false;
+    if (typed_.size() < 5) typed_ += text;
+    showTyped(false);
+    return true;
+}
+
+void TimeSelect::showTyped(bool refused) {
+    typedBox_->copy_label(refused ? (typed_ + " ?").c_str() : typed_.c_str());
+    typedBox_->labelcolor(refused ? FL_RED : FL_FOREGROUND_COLOR);
+    typedBox_->redraw();
 }
