@@ -1,5 +1,7 @@
 #include "app/config.h"
 
+#include "common/home_path.h"
+
 #include "common/text.h"
 #include "storage/file_tools.h"
 
@@ -27,7 +29,7 @@ void ReadConfigFile() {
     if (!home.empty()) {
         // The file may be a link (dotfile managers make one); anything that is
         // not a regular file is skipped, so that a FIFO cannot hold up the start.
-        const std::string name = home + "/.velkrc/velk.config";
+        const std::string name = configFileIn(home);
         ReadFile in;
         std::string reason;
         if (openRegularFile(name, true, in, reason) == -2)

@@ -16,6 +16,7 @@
 #include "model/special_days.h"
 #include "model/todo_item.h"
 #include "storage/data_file.h"
+#include "storage/external_edit.h"
 #include "storage/ical_export.h"
 #include "storage/ical_import.h"
 #include "storage/journal.h"
@@ -135,6 +136,7 @@ class Velk {
     std::vector<T_RescueCopy> newerRescueCopies() const;
     // The user's home folder, where rescue copies are offered and noted.
     void setHomeFolder(const std::string& folder) { homeFolder = folder; }
+    const std::string& getHomeFolder() const { return homeFolder; }
     // The data file's content: fixed lines, header, password section, tree.
     void writeDataTo(std::ostream& os);
     // Loads the data file into the empty organizer made by createRoot.
@@ -685,8 +687,10 @@ class Velk {
     // Runs the external editor on text, the current description as the item
     // editor shows it. Results as editInExternalEditor: 0 text holds the
     // edited text; -1 no scratch file; -2 the editor failed; -3 the text could
-    // not be read back (on failure text stays as it was).
-    int editDescriptionExternally(std::string& text) const;
+    // not be read back (on failure text stays as it was). For -2, failure
+    // (when given) names the command run and how it ended.
+    int editDescriptionExternally(std::string& text,
+                                  T_ExternalEditFailure* failure = nullptr) const;
 
   private:
     // The organizer's own state beside its parts: the password manager, the

@@ -344,6 +344,6 @@ int Velk::insertDataFromFile(const char* name, bool followLinks) {
 
 // --- Descriptions in the external editor ---
 
-int Velk::editDescriptionExternally(std::string& text) const {
-    return editInExternalEditor(editorCommand, text);
+int Velk::editDescriptionExternally(std::string& text, T_ExternalEditFailure* failure) const {
+    return editInExternalEditor(editorCommand, text, failure);
 }

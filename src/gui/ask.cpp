@@ -1,6 +1,11 @@
 #include "gui/ask.h"
 
+#include "gui/file_browse.h"
+#include "gui/velk_gui.h"
+
 #include <FL/Enumerations.H>
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/fl_utf8.h>
@@ -88,27 +93,64 @@ std::string boxText(const char* text) {
     return out;
 }
 
+// The program's name is the title of every box, and a box opens centred on
+// the main window rather than under the mouse: the toolkit's box is placed
+// before it is shown, with its size from the last box, and placed again with
+// its own size as soon as the event loop runs, before the user can answer.
+void centreBox(void*) {
+    GuiAsk::centreOnMainWindow(fl_message_icon()->window());
+}
+void prepareBox() {
+    fl_message_title("Velk");
+    fl_message_hotspot(0);
+    centreBox(nullptr);
+    Fl::add_timeout(0.0, centreBox);
+}
+void boxDone() {
+    Fl::remove_timeout(centreBox);
+}
+
 int toolkitChoice(const char* q, const char* b0, const char* b1) {
-    const int pressed = fl_choice_n("%s", b0, b1, nullptr, boxText(q).c_str());
+    const std::string text = boxText(q);
+    prepareBox();
+    const int pressed = fl_choice_n("%s", b0, b1, nullptr, text.c_str());
+    boxDone();
     return pressed < 0 ? -1 : pressed;
 }
 void toolkitMessage(const char* text) {
-    fl_message("%s", boxText(text).c_str());
+    const std::string shown = boxText(text);
+    prepareBox();
+    fl_message("%s", shown.c_str());
+    boxDone();
 }
 void toolkitAlert(const char* text) {
-    fl_alert("%s", boxText(text).c_str());
+    const std::string shown = boxText(text);
+    prepareBox();
+    fl_alert("%s", shown.c_str());
+    boxDone();
 }
 // The toolkit gives Enter to its middle button: that is the first answer,
 // the one to take when in doubt, so the first two trade places.
 int toolkitChoice3(const char* q, const char* b0, const char* b1, const char* b2) {
-    const int pressed = fl_choice("%s", b1, b0, b2, boxText(q).c_str());
+    const std::string text = boxText(q);
+    prepareBox();
+    const int pressed = fl_choice("%s", b1, b0, b2, text.c_str());
+    boxDone();
     return pressed == 0 ? 1 : pressed == 1 ? 0 : 2;
 }
 const char* toolkitInput(const char* prompt, const char* value) {
-    return fl_input("%s", value, boxText(prompt).c_str());
+    const std::string text = boxText(prompt);
+    prepareBox();
+    const char* typed = fl_input("%s", value, text.c_str());
+    boxDone();
+    return typed;
 }
 const char* toolkitPassword(const char* prompt) {
-    return fl_password("%s", "", boxText(prompt).c_str());
+    const std::string text = boxText(prompt);
+    prepareBox();
+    const char* typed = fl_password("%s", "", text.c_str());
+    boxDone();
+    return typed;
 }
 } // namespace
 
@@ -119,6 +161,20 @@ void (*alert)(const char*) = toolkitAlert;
 int (*choice3)(const char*, const char*, const char*, const char*) = toolkitChoice3;
 const char* (*input)(const char*, const char*) = toolkitInput;
 const char* (*password)(const char*) = toolkitPassword;
+const char* (*fileName)(const char*, const char*) = askFileName;
+
+void centreOnMainWindow(Fl_Window* w) {
+    if (!w) return;
+    int x = (Fl::w() - w->w()) / 2, y = (Fl::h() - w->h()) / 2;
+    if (mainWin && mainWin->shown() && mainWin != w) {
+        x = mainWin->x() + (mainWin->w() - w->w()) / 2;
+        y = mainWin->y() + (mainWin->h() - w->h()) / 2;
+    }
+    // A box wider than a narrow main window stays whole on the screen.
+    x = std::max(0, std::min(x, Fl::w() - w->w()));
+    y = std::max(0, std::min(y, Fl::h() - w->h()));
+    w->position(x, y);
+}
 
 void useToolkit() {
     choice = toolkitChoice;
@@ -127,5 +183,6 @@ void useToolkit() {
     choice3 = toolkitChoice3;
     input = toolkitInput;
     password = toolkitPassword;
+    fileName = askFileName;
 }
 } // namespace GuiAsk

@@ -1,6 +1,7 @@
 // The item editor's description page: the text editor with its line
 // wrapping and word deletion, and the hand-over to an external editor.
 
+#include "common/home_path.h"
 #include "engine/editor_text.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
@@ -70,12 +71,24 @@ void ItemEditor::CB_edit() {
     editDescr_->show_insert_position();
 }
 
+// What the user is told when the external editor failed: the command that
+// was run, how it ended, and where the editor is chosen.
+static std::string externalEditorFailureText(const T_ExternalEditFailure& failure,
+                                             const std::string& configFile) {
+    return "The external editor did not end successfully; the description is unchanged.\n"
+           "The command was:\n    " +
+           failure.command + "\nIt " + failure.ending +
+           ".\nTo use another editor, change the line \"editor = …\" in " +
+           (configFile.empty() ? std::string("the configuration file") : configFile) + ".";
+}
+
 void ItemEditor::CB_editToDo_ExtEdit() {
     if (win.screen() < SCREEN_ITEM_BASICS || win.screen() > SCREEN_ITEM_DESCRIPTION ||
         !descrReadable)
         return;
     std::string text = GetDescrBuffer();
-    switch (engine->editDescriptionExternally(text)) {
+    T_ExternalEditFailure failure;
+    switch (engine->editDescriptionExternally(text, &failure)) {
     case 0:
         SetDescrBuffer(text.c_str());
         break;
@@ -83,8 +96,8 @@ void ItemEditor::CB_editToDo_ExtEdit() {
         GuiAsk::message("Unable to create temporary file");
         break;
     case -2:
-        GuiAsk::message("The external editor did not end successfully; the description is "
-                        "unchanged.");
+        GuiAsk::alert(
+            externalEditorFailureText(failure, configFileIn(engine->getHomeFolder())).c_str());
         break;
     default:
         GuiAsk::message("The edited text could not be read back; the description is unchanged.");

@@ -291,6 +291,10 @@ void ItemEditor::show_editToDoWin(bool descr, bool force) {
         win.showMain(SCREEN_ITEM_DESCRIPTION);
     else
         win.showMain(SCREEN_ITEM_BASICS);
+    // A new item's summary is the placeholder "<unnamed>": it is selected, so
+    // that typing replaces it.
+    if (win.screen() == SCREEN_ITEM_BASICS && engine->editedItemIsNew())
+        editSummary_->position(editSummary_->size(), 0);
     showToDoState();
     updateSkipThings();
 }

@@ -5,6 +5,7 @@
 #include "engine/velk.h"
 #include "gui/ask.h"
 #include "gui/group_editor.h"
+#include "gui/input_screen.h"
 #include "gui/list_screen.h"
 #include "gui/password_dialogs.h"
 #include "gui/velk_gui.h"
@@ -49,6 +50,12 @@ bool ListScreen::tellWriteResult(int result, const std::string& name, bool toCli
 
 void ListScreen::tellReadResult(int result, const std::string& name, bool fromClipboard) {
     if (result == Velk::INSERT_TOO_DEEP) GuiAsk::message(GROUPS_TOO_DEEP);
+    // A file cut short has been inserted as far as it was read.
+    if (result == -2)
+        GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
+                       " ends before its end mark \"</data>\"; what it holds up to there was " +
+                       (fromClipboard ? "pasted." : "imported."))
+                          .c_str());
     if (result == -3)
         GuiAsk::alert(((fromClipboard ? "The clipboard file " : "The file ") + name +
                        " could not be read: " + engine->getTransferError() + ";\n" +
@@ -57,7 +64,16 @@ void ListScreen::tellReadResult(int result, const std::string& name, bool fromCl
 }
 
 void ListScreen::exportICalendar(const std::string& file) {
-    if (!win.confirmReplace(file)) return;
+    exportICalendarFile(win, *engine, file);
+}
+
+void ListScreen::importICalendar(const std::string& file) {
+    importICalendarFile(*engine, file);
+}
+
+bool exportICalendarFile(VelkGUI& win, Velk& velk, const std::string& file) {
+    Velk* const engine = &velk;
+    if (!win.confirmReplace(file)) return false;
     ToDoListGroup* group = engine->getMainViewType() == MAINVIEW_NORMAL && engine->getCurGroup()
                                ? engine->getCurGroup()
                                : engine->getRoot();
@@ -73,13 +89,13 @@ void ListScreen::exportICalendar(const std::string& file) {
         GuiAsk::alert(("There is nothing to export: no todo, appointment or note.\nThe file " +
                        file + " was not written.")
                           .c_str());
-        return;
+        return true;
     }
     if (exported != 0) {
         GuiAsk::alert(("The file " + file + " could not be written: " + report.error +
                        ";\nnothing was exported.")
                           .c_str());
-        return;
+        return false;
     }
     std::string text = "Exported " + Velk::entriesText(report.entries) + " to " + file + ".";
     if (report.encipheredLeftOut != 0)
@@ -87,26 +103,28 @@ void ListScreen::exportICalendar(const std::string& file) {
                 " enciphered descriptions were left out" +
                 (engine->isLoggedIn() ? "." : " (log in to take them along).");
     GuiAsk::message(text.c_str());
+    return true;
 }
 
-void ListScreen::importICalendar(const std::string& file) {
+bool importICalendarFile(Velk& velk, const std::string& file) {
+    Velk* const engine = &velk;
     if (engine->getMainViewType() != MAINVIEW_NORMAL || !engine->getCurGroup()) {
         GuiAsk::alert("Entries can be imported into the list of a group only; nothing was "
                       "imported.");
-        return;
+        return true;
     }
     const std::string name = Velk::iCalendarGroupName(file);
     storage::T_IcsImportReport report;
     const int result = engine->importICalendar(file, *engine->getCurGroup(), name, report);
     if (result == Velk::INSERT_TOO_DEEP) {
         GuiAsk::message(GROUPS_TOO_DEEP);
-        return;
+        return true;
     }
     if (result != 0) {
         GuiAsk::alert(("The file " + file + " could not be imported: " + report.error +
                        ";\nnothing was imported.")
                           .c_str());
-        return;
+        return false;
     }
     const std::string counts = Velk::importCountsText(report);
     std::string text = "Imported " + Velk::entriesText(report.entries) + " into the group \"" +
@@ -125,6 +143,7 @@ void ListScreen::importICalendar(const std::string& file) {
         text += "\n" + std::to_string(report.duplicatesDropped) +
                 " older versions of entries (the same UID) were left out.";
     GuiAsk::message(text.c_str());
+    return true;
 }
 
 void ListScreen::newToDo() {

@@ -1,6 +1,7 @@
 // The end of the run in the window: the save at the end, and what the user
 // chooses when it fails.
 
+#include "common/home_path.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
 #include "gui/sync_watch.h"
@@ -42,16 +43,26 @@ bool VelkGUI::finishSession() {
         if (answer == 1) {
             // Offered on another file system than the data file's, whose disk
             // may be the one that is full.
-            const std::string suggestion = engine_->rescueSuggestion();
-            const char* typed = GuiAsk::input("Save your data to this file:", suggestion.c_str());
-            if (!typed || !*typed) continue;
-            const std::string name = typed;
-            if (!confirmReplace(name)) continue;
-            std::string copyError;
-            if (engine_->saveRescueCopy(name, copyError) != 0) {
-                GuiAsk::alert(("Velk could not save to " + name + ":\n" + copyError).c_str());
-                continue;
+            // After a refusal or a failed write the name is asked again, with
+            // the path as the user typed it, until a copy is saved or the user
+            // cancels (back to the first question).
+            std::string offered = engine_->rescueSuggestion();
+            std::string name; // set once the copy is saved
+            for (;;) {
+                const char* typed =
+                    GuiAsk::fileName("Save your data to this file:", offered.c_str());
+                if (!typed || !*typed) break;
+                offered = typed;
+                const std::string path = expandHomeFolder(typed, engine_->getHomeFolder());
+                if (!confirmReplace(path)) continue;
+                std::string copyError;
+                if (engine_->saveRescueCopy(path, copyError) == 0) {
+                    name = path;
+                    break;
+                }
+                GuiAsk::alert(("Velk could not save to " + path + ":\n" + copyError).c_str());
             }
+            if (name.empty()) continue;
             std::string told = "Your data, with every change of this run, was saved to " + name +
                                ".\nThe data file " + dataFile + " was not changed.";
             if (waiting != 0)

@@ -109,7 +109,8 @@ int VelkGUI::showMain(int n) {
     case SCREEN_INPUT:
         input_->show();
         break;
-    default: break;
+    default:
+        break;
     }
     setMenuActive();
     if (engine_ && engine_->getOptShowKbd()) showKeyboard(true);
@@ -180,19 +181,28 @@ void VelkGUI::CB_Done() {
     case SCREEN_LIST:
         list_->done();
         break;
-    case SCREEN_ABOUT: showMain(SCREEN_LIST); break;
+    case SCREEN_ABOUT:
+        showMain(SCREEN_LIST);
+        break;
     case SCREEN_ITEM_BASICS:
     case SCREEN_ITEM_TIMES:
-    case SCREEN_ITEM_DESCRIPTION: editToDo_Done(); break;
-    case SCREEN_GROUP: editGroup_Done(); break;
+    case SCREEN_ITEM_DESCRIPTION:
+        editToDo_Done();
+        break;
+    case SCREEN_GROUP:
+        editGroup_Done();
+        break;
     case SCREEN_INPUT:
         input_->done();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-void VelkGUI::CB_Cancel() { showMain(SCREEN_LIST); }
+void VelkGUI::CB_Cancel() {
+    showMain(SCREEN_LIST);
+}
 
 bool VelkGUI::confirmReplace(const std::string& name) {
     // lstat, so that a link is asked about itself, even one that leads nowhere.
@@ -231,6 +241,12 @@ void cb_keypress_ESC(Fl_Widget*, void*) {
     // button is used after Escape was pressed, so the close event is let through.
     if (Fl::event() != FL_KEYDOWN && Fl::event() != FL_CLOSE && Fl::event_key() == FL_Escape)
         return;
+    // The close box on the input screen cancels it, as "Cancel" does: the
+    // search, import or export is carried out only by "&Close".
+    if (Fl::event() == FL_CLOSE && mainWin->screen() == SCREEN_INPUT) {
+        mainWin->CB_Cancel();
+        return;
+    }
     mainWin->CB_Done();
 }
 

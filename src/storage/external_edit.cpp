@@ -6,8 +6,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,7 +111,9 @@ int startScratchFolder(const std::string& homeDir) {
 
 ScratchFile::ScratchFile() = default;
 
-ScratchFile::~ScratchFile() { if (!name_.empty()) FileTools::rm(name_); }
+ScratchFile::~ScratchFile() {
+    if (!name_.empty()) FileTools::rm(name_);
+}
 
 int ScratchFile::create(const std::string& text) {
     if (!name_.empty() || prepareScratchFolder(scratchFolder()) != 0) return -1;
@@ -169,13 +173,41 @@ int readFileIntoBuf(const std::string& name, std::string& text) {
     return 0;
 }
 
-int editInExternalEditor(const std::string& editorCommand, std::string& text) {
+std::string commandEnding(int status) {
+    if (status == -1) return "could not be started";
+    if (WIFSIGNALED(status)) {
+        const int sig = WTERMSIG(status);
+        const char* name = strsignal(sig);
+        return "was ended by signal " + std::to_string(sig) +
+               (name ? " (" + std::string(name) + ")" : std::string());
+    }
+    if (WIFEXITED(status)) {
+        // The shell's own statuses: 127 the command was not found, 128 + n
+        // the command it ran was ended by signal n.
+        const int code = WEXITSTATUS(status);
+        std::string ending = "ended with exit status " + std::to_string(code);
+        if (code == 127) ending += " (command not found)";
+        if (code > 128 && code < 128 + 65) {
+            const char* name = strsignal(code - 128);
+            ending += " (ended by signal " + std::to_string(code - 128) +
+                      (name ? ", " + std::string(name) : std::string()) + ")";
+        }
+        return ending;
+    }
+    return "ended abnormally (status " + std::to_string(status) + ")";
+}
+
+int editInExternalEditor(const std::string& editorCommand, std::string& text,
+                         T_ExternalEditFailure* failure) {
     ScratchFile file;
     if (file.create(text) != 0) return -1;
     const std::string command = editorCommand + " " + file.name();
     std::fflush(nullptr);
     const int status = std::system(command.c_str());
-    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -2;
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (failure) *failure = {command, commandEnding(status)};
+        return -2;
+    }
     std::string edited;
     if (readFileIntoBuf(file.name(), edited) != 0) return -3;
     text = std::move(edited);

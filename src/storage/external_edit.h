@@ -63,11 +63,23 @@ class ScratchFile {
 // file cannot be opened or read (text is then unchanged).
 int readFileIntoBuf(const std::string& name, std::string& text);
 
+// Why the external editor's command failed, in words for the user: the
+// command as it was run, and how it ended ("ended with exit status 3", "was
+// ended by signal 9 (Killed)", "could not be started").
+struct T_ExternalEditFailure {
+    std::string command;
+    std::string ending;
+};
+
+// The words for how a command that system() ran ended, from its status.
+std::string commandEnding(int status);
+
 // Hands text to the external editor: writes it into a new scratch file, runs
 // editorCommand + " " + the file's name through system() (which waits for the
 // editor to end), reads the file back into text and removes the file.
 // Results: 0 text holds the edited text; -1 the scratch file could not be
 // made; -2 the command failed (it could not be run or ended with a non-zero
 // status); -3 the file could not be read back. On every failure text is left
-// as it was.
-int editInExternalEditor(const std::string& editorCommand, std::string& text);
+// as it was. For -2, failure (when given) tells the command and its end.
+int editInExternalEditor(const std::string& editorCommand, std::string& text,
+                         T_ExternalEditFailure* failure = nullptr);

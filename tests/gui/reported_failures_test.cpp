@@ -75,6 +75,14 @@ TEST_F(GuiTest, FailuresAreToldOnceWithTheirReason) {
         act();
         EXPECT_TRUE(asked.size() == 1 && asked[0].find(told) != std::string::npos)
             << testing::PrintToString(asked);
+        // A file that could not be used keeps the input screen open with its
+        // path, to be corrected or cancelled.
+        if (std::regex_search(rule, std::regex("import|export")) &&
+            told.find(" could not be ") != std::string::npos) {
+            EXPECT_EQ(mainWin->screen(), SCREEN_INPUT);
+            EXPECT_NE(asked.at(0).find(mainWin->inputField()->value()), std::string::npos);
+            mainWin->CB_Cancel();
+        }
         EXPECT_EQ(mainWin->screen(), SCREEN_LIST);
     }
     EXPECT_EQ(readWholeFile(dir.file("victim")), "letter\n");
@@ -107,7 +115,7 @@ TEST_F(GuiTest, AFailedSaveAtTheEndKeepsTheWindowOpenUntilTheUserChooses) {
         return nextAnswer(q);
     };
     GuiAsk::choice = [](const char* q, const char*, const char*) { return nextAnswer(q); };
-    GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
+    GuiAsk::fileName = [](const char*, const char*) { return "rescue.dat"; };
     for (const auto& [rule, given, end, savedTo] : rows) {
         SCOPED_TRACE(rule);
         openWindow();
@@ -237,7 +245,7 @@ TEST_F(GuiTest, TheRescueCopyIsToldWhereItsChangesAre) {
         return nextAnswer(q);
     };
     GuiAsk::choice = [](const char* q, const char*, const char*) { return nextAnswer(q); };
-    GuiAsk::input = [](const char*, const char*) { return "rescue.dat"; };
+    GuiAsk::fileName = [](const char*, const char*) { return "rescue.dat"; };
     // Whether the journal could be written, then what the message says of the change.
     const std::pair<bool, std::string> rows[] = {
         {true, "The changes in the journal files beside " + dir.file("gui.dat") +
