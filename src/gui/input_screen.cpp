@@ -13,6 +13,10 @@
 static void cb_Cancel(Fl_Widget*, void*) {
     mainWin->CB_Cancel();
 }
+// Enter in the field carries the search, import or export out, as "&Close" does.
+static void cb_enter(Fl_Widget*, void*) {
+    mainWin->CB_Done();
+}
 static void cb_browse(Fl_Widget*, void* screen) {
     static_cast<InputScreen*>(screen)->browse();
 }
@@ -34,6 +38,8 @@ void InputScreen::make(int W, int H) {
     cancelButton_->callback(cb_Cancel);
     inputField_ = new Fl_Input(0, H - 60, W, 30);
     inputField_->textsize(20);
+    inputField_->when(FL_WHEN_ENTER_KEY_ALWAYS);
+    inputField_->callback(cb_enter);
     browseButton_ = new Fl_Button(150, H - 30, 100, 30, "browse\xe2\x80\xa6");
     browseButton_->labelsize(20);
     browseButton_->callback(cb_browse, this);

@@ -2,10 +2,12 @@
 
 #include "engine/editor_text.h"
 #include "engine/velk.h"
+#include "gui/ask.h"
 #include "gui/editor_widgets.h"
 #include "gui/item_editor.h"
 #include "gui/list_screen.h"
 #include "gui/menu_items.h"
+#include "gui/screen_keys.h"
 #include "gui/velk_gui.h"
 
 #include <FL/Fl.H>
@@ -390,20 +392,26 @@ void ItemEditor::destroyDescriptionEditor() {
 }
 
 int ItemEditor::handleKey(int key, int state) {
-    if ((state & FL_ALT) && key == 'e') {
-        CB_editToDo_ExtEdit();
-        return 1;
-    }
+    const T_ScreenKey* k = findScreenKey(itemEditorKeys(), key, state, false);
+    if (!k) return 0;
     // Alt+m and Alt+c are consumed: passed on, they would reach the
     // "&Menu" and "&Close" buttons' own shortcuts and act a second time
     // (a second popup after the first one was used).
-    if ((state & FL_ALT) && key == 'm') {
+    switch (k->action) {
+    case KeyAction::ExternalEditor:
+        CB_editToDo_ExtEdit();
+        break;
+    case KeyAction::Menu:
         editMenuButton_->popup();
-        return 1;
-    }
-    if ((state & FL_ALT) && key == 'c') {
+        break;
+    case KeyAction::Close:
         win.CB_Done();
-        return 1;
+        break;
+    case KeyAction::Help:
+        GuiAsk::message(keysHelpText("the item editor", itemEditorKeys()).c_str());
+        break;
+    default:
+        return 0;
     }
-    return 0;
+    return 1;
 }

@@ -48,6 +48,9 @@ static void cb_Menu_delCompl(Fl_Widget*, void*) {
 static void cb_Menu_step(Fl_Widget*, void* back) {
     mainWin->CB_Menu_step(back != nullptr);
 }
+static void cb_Menu_keys(Fl_Widget*, void*) {
+    mainWin->CB_Menu_keys();
+}
 static void cb_Menu_paste(Fl_Widget*, void*) {
     mainWin->CB_Menu_paste();
 }
@@ -160,7 +163,8 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
     END(MM_CRYPT_END)                                                                              \
     ITEM(MM_EXIT, "E&xit", cb_Done, 0, FL_MENU_DIVIDER)                                            \
     ITEM(MM_UNDO, "undo", cb_Menu_step, 1, 0)                                                      \
-    ITEM(MM_REDO, "redo", cb_Menu_step, 0, 0)
+    ITEM(MM_REDO, "redo", cb_Menu_step, 0, 0)                                                      \
+    ITEM(MM_KEYS, "keys…", cb_Menu_keys, 0, 0)
 
 #define VELK_CALENDAR_MENU(ITEM, END)                                                              \
     ITEM(CM_ABOUT, "About", cb_showScreen, SCREEN_ABOUT, FL_MENU_DIVIDER)                          \
@@ -176,7 +180,8 @@ static void cb_Menu_Crypt_Login(Fl_Widget*, void*) {
     END(CM_VIEW_END)                                                                               \
     ITEM(CM_EXIT, "E&xit", cb_Done, 0, FL_MENU_DIVIDER)                                            \
     ITEM(CM_UNDO, "undo", cb_Menu_step, 1, 0)                                                      \
-    ITEM(CM_REDO, "redo", cb_Menu_step, 0, 0)
+    ITEM(CM_REDO, "redo", cb_Menu_step, 0, 0)                                                      \
+    ITEM(CM_KEYS, "keys…", cb_Menu_keys, 0, 0)
 
 enum MainMenuEntry { VELK_MAIN_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 enum CalendarMenuEntry { VELK_CALENDAR_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };

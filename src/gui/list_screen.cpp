@@ -9,6 +9,7 @@
 #include "gui/group_editor.h"
 #include "gui/item_editor.h"
 #include "gui/password_dialogs.h"
+#include "gui/screen_keys.h"
 #include "gui/velk_gui.h"
 
 #include <FL/Fl.H>
@@ -295,11 +296,19 @@ void ListScreen::toggleCompleted(int row, bool keep) {
 }
 
 int ListScreen::handleKey(int key, int state) {
+    const bool calendar = engine->getMainViewType() == MAINVIEW_CALENDAR;
+    const T_ScreenKey* k = findScreenKey(listScreenKeys(), key, state, calendar);
+    if (!k) return 1; // every key is taken on the list
     const int s = selectedLine();
     const bool haveRow = s >= 1 && s <= int(engine->getViewOrder().size());
     const unsigned r = haveRow ? rowOfLine(s) : 0;
-    switch (key) {
-    case FL_Right:
+    auto selectLine = [this](int line) {
+        listView_->deselect();
+        listView_->select(line);
+        listView_->middleline(line);
+    };
+    switch (k->action) {
+    case KeyAction::Open:
         if (haveRow && !isMarkerRow(engine->getViewData()[r])) {
             if (engine->getViewData()[r].kind == 1)
                 enterGroup(int(r), true);
@@ -307,43 +316,59 @@ int ListScreen::handleKey(int key, int state) {
                 openItem(int(r), false);
         }
         break;
-    case FL_Left:
+    case KeyAction::Up:
         up();
         break;
-    case FL_Up:
-    case FL_Page_Up:
-        if (s >= 2) {
-            listView_->deselect();
-            listView_->select(s - 1);
-            listView_->middleline(s - 1);
-        }
+    case KeyAction::LineUp:
+        if (s >= 2) selectLine(s - 1);
         break;
-    case FL_Down:
-    case FL_Page_Down:
-        if (s < listView_->size()) {
-            listView_->deselect();
-            listView_->select(s + 1);
-            listView_->middleline(s + 1);
-        }
+    case KeyAction::LineDown:
+        if (s < listView_->size()) selectLine(s + 1);
         break;
-    case FL_Enter:
-    case FL_KP_Enter:
+    case KeyAction::FirstLine:
+        if (listView_->size() >= 1) selectLine(1);
+        break;
+    case KeyAction::LastLine:
+        if (listView_->size() >= 1) selectLine(listView_->size());
+        break;
+    case KeyAction::ToggleDone:
         if (haveRow && engine->getViewData()[r].kind != 1 && !isMarkerRow(engine->getViewData()[r]))
             toggleCompleted(int(r), true);
         break;
-    default:
-        if ((state & FL_ALT) && key == 'm') {
-            menuButton_->popup();
-        } else if ((state & FL_ALT) && key == 'n') {
-            newToDo();
-        } else if ((state & FL_CTRL) && key == 'q') {
-            win.CB_Done();
-        } else if ((state & FL_CTRL) && key == 'z') {
-            takeStep(!(state & FL_SHIFT));
-        }
+    case KeyAction::Menu:
+        menuButton_->popup();
+        break;
+    case KeyAction::NewToDo:
+        newToDo();
+        break;
+    case KeyAction::Close:
+        win.CB_Done();
+        break;
+    case KeyAction::Undo:
+    case KeyAction::Redo:
+        takeStep(k->action == KeyAction::Undo);
+        break;
+    case KeyAction::CalendarBack:
+        calFirstDay(Velk::CAL_BACK_SPAN);
+        break;
+    case KeyAction::CalendarAhead:
+        calFirstDay(Velk::CAL_FORWARD_SPAN);
+        break;
+    case KeyAction::CalendarToday:
+        calFirstDay(Velk::CAL_TODAY);
+        break;
+    case KeyAction::Help:
+        showKeys();
+        break;
+    case KeyAction::ExternalEditor:
         break;
     }
     return 1;
+}
+
+void ListScreen::showKeys() {
+    const bool calendar = engine->getMainViewType() == MAINVIEW_CALENDAR;
+    GuiAsk::message(keysHelpText(calendar ? "the calendar" : "the list", listScreenKeys()).c_str());
 }
 
 void ListScreen::changeView(int view) {

@@ -34,6 +34,8 @@ class ListScreen : public ScreenPart {
     void updateCryptMenu();
     // Keys on the list screen; returns 1 (every key is taken).
     int handleKey(int key, int state);
+    // The keys of the list (F1, "keys…"), from the table that binds them.
+    void showKeys();
     // "&Close" on the list: keeps the top line and ends the run.
     void done();
 

@@ -182,6 +182,8 @@ class VelkGUI : public Fl_Double_Window {
     void CB_Menu_syncNow();
     // "undo" (back) and "redo" in the menus.
     void CB_Menu_step(bool back);
+    // "keys…": the keys of the list, as F1 shows them.
+    void CB_Menu_keys();
     // After a sync changed the tree: the list is built anew (at once when
     // shown), so that no line stands for an entry the sync removed.
     void refreshAfterSync();

@@ -109,6 +109,9 @@ void VelkGUI::CB_Menu_syncAccount() {
 void VelkGUI::CB_Menu_step(bool back) {
     list_->takeStep(back);
 }
+void VelkGUI::CB_Menu_keys() {
+    list_->showKeys();
+}
 void VelkGUI::CB_Menu_syncNow() {
     if (sync_) sync_->syncNow();
 }
