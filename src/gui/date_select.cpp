@@ -77,6 +77,7 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
     typedBox_->box(FL_FLAT_BOX);
     typedBox_->labelsize(20);
     typedBox_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    typed_.attach(typedBox_);
     addButton(160, 250, 40, 30, "Y-", cb_Year, -1);
     addButton(200, 250, 40, 30, "M-", cb_Month, -1);
     addButton(240, 250, 40, 30, "M+", cb_Month, 1);
@@ -234,20 +235,10 @@ bool DateSelect::CB_Key(int key, const std::string& text) {
     case FL_KP_Enter:
         enterKey();
         return true;
-    case FL_BackSpace:
-        if (typed_.empty()) return false;
-        typed_.pop_back();
-        showTyped(false);
-        return true;
     default:
         break;
     }
-    // The characters of a date; a date is never longer than "2026-12-24".
-    if (text.size() != 1 || std::string("0123456789.-").find(text[0]) == std::string::npos)
-        return false;
-    if (typed_.size() < 10) typed_ += text;
-    showTyped(false);
-    return true;
+    return typed_.key(key, text);
 }
 
 void DateSelect::keyDay(int& d, int& m, int& y) const {
@@ -268,7 +259,6 @@ void DateSelect::choose(int d, int m, int y) {
     year = y;
     doneButton_->activate();
     typed_.clear();
-    showTyped(false);
     dispMonYear();
 }
 
@@ -276,16 +266,10 @@ void DateSelect::enterKey() {
     int d = 0, m = 0, y = 0;
     if (typed_.empty()) {
         keyDay(d, m, y);
-    } else if (parseTypedDate(typed_, todayYear, d, m, y) != 0) {
-        showTyped(true);
+    } else if (parseTypedDate(typed_.text(), todayYear, d, m, y) != 0) {
+        typed_.refuse();
         return;
     }
     choose(d, m, y);
     hide();
-}
-
-void DateSelect::showTyped(bool refused) {
-    typedBox_->copy_label(refused ? (typed_ + " ?").c_str() : typed_.c_str());
-    typedBox_->labelcolor(refused ? FL_RED : FL_FOREGROUND_COLOR);
-    typedBox_->redraw();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "gui/picker_window.h"
 #include <string>
 
 class Fl_Box;
@@ -69,8 +70,6 @@ class DateSelect {
     void keyDay(int& d, int& m, int& y) const;
     // Return: picks the typed date, or the chosen day, and closes.
     void enterKey();
-    // Shows the typed text, in red when it was refused.
-    void showTyped(bool refused);
 
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
@@ -93,5 +92,6 @@ class DateSelect {
     Fl_Button* doneButton_ = nullptr;
     Fl_Select_Browser* monthView_ = nullptr;
     Fl_Box* typedBox_ = nullptr;
-    std::string typed_; // the date typed so far
+    // The date typed so far; it is never longer than "2026-12-24".
+    TypedField typed_{"0123456789.-", 10};
 };

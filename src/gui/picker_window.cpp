@@ -1,6 +1,7 @@
 #include "gui/picker_window.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Widget.H>
 
 void* pickerOwner(Fl_Widget* w) {
@@ -26,4 +27,28 @@ int PickerWindow::handle(int event) {
             return 1;
     }
     return Fl_Window::handle(event);
+}
+
+void TypedField::clear() {
+    text_.clear();
+    show(false);
+}
+
+bool TypedField::key(int key, const std::string& typed) {
+    if (key == FL_BackSpace) {
+        if (text_.empty()) return false;
+        text_.pop_back();
+    } else if (typed.size() == 1 && std::string(chars_).find(typed[0]) != std::string::npos) {
+        if (text_.size() < longest_) text_ += typed;
+    } else {
+        return false;
+    }
+    show(false);
+    return true;
+}
+
+void TypedField::show(bool refused) {
+    box_->copy_label(refused ? (text_ + " ?").c_str() : text_.c_str());
+    box_->labelcolor(refused ? FL_RED : FL_FOREGROUND_COLOR);
+    box_->redraw();
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+class Fl_Box;
 class Fl_Widget;
 
 // The object behind a picker or dialog: the user data of the window that
@@ -31,4 +32,26 @@ class PickerWindow : public Fl_Window {
 
   private:
     KeyHandler keys_;
+};
+
+// What is typed into a picker (a date, a time), shown in a box of its own:
+// the field takes Backspace and its own characters up to its longest text,
+// and shows a text that was refused in red with " ?".
+class TypedField {
+  public:
+    TypedField(const char* chars, std::size_t longest) : chars_(chars), longest_(longest) {}
+    void attach(Fl_Box* box) { box_ = box; }
+    const std::string& text() const { return text_; }
+    bool empty() const { return text_.empty(); }
+    void clear();
+    void refuse() { show(true); }
+    // A key and the text it types; true when the field took it.
+    bool key(int key, const std::string& typed);
+
+  private:
+    void show(bool refused);
+    const char* chars_;
+    std::size_t longest_;
+    Fl_Box* box_ = nullptr;
+    std::string text_;
 };

@@ -93,6 +93,7 @@ TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
     typedBox_->box(FL_FLAT_BOX);
     typedBox_->labelsize(16);
     typedBox_->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    typed_.attach(typedBox_);
     addButton<Fl_Repeat_Button>(60, 50, 26, 26, "+", cb_Minute, 10);
     addButton<Fl_Repeat_Button>(60, 76, 26, 26, "-", cb_Minute, -10);
     addButton<Fl_Repeat_Button>(86, 50, 26, 26, "+", cb_Minute, 1);
@@ -166,14 +167,13 @@ bool TimeSelect::CB_Key(int key, const std::string& text) {
     case FL_Down:
         stepFiveMinutes(*pHour, *pMinute, key == FL_Up ? 1 : -1);
         typed_.clear();
-        showTyped(false);
         dispTime();
         return true;
     case FL_Enter:
     case FL_KP_Enter: {
         int h = *pHour, m = *pMinute;
-        if (!typed_.empty() && parseTypedTime(typed_, h, m) != 0) {
-            showTyped(true);
+        if (!typed_.empty() && parseTypedTime(typed_.text(), h, m) != 0) {
+            typed_.refuse();
             return true;
         }
         *pHour = h, *pMinute = m;
@@ -181,24 +181,8 @@ bool TimeSelect::CB_Key(int key, const std::string& text) {
         hide();
         return true;
     }
-    case FL_BackSpace:
-        if (typed_.empty()) return false;
-        typed_.pop_back();
-        showTyped(false);
-        return true;
     default:
         break;
     }
-    // The characters of a time; a time is never longer than "14:30".
-    if (text.size() != 1 || std::string("0123456789:").find(text[0]) == std::string::npos)
-        return false;
-    if (typed_.size() < 5) typed_ += text;
-    showTyped(false);
-    return true;
-}
-
-void TimeSelect::showTyped(bool refused) {
-    typedBox_->copy_label(refused ? (typed_ + " ?").c_str() : typed_.c_str());
-    typedBox_->labelcolor(refused ? FL_RED : FL_FOREGROUND_COLOR);
-    typedBox_->redraw();
+    return typed_.key(key, text);
 }

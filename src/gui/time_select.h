@@ -1,4 +1,5 @@
 #pragma once
+#include "gui/picker_window.h"
 #include <string>
 
 class Fl_Box;
@@ -61,8 +62,6 @@ class TimeSelect {
   private:
     // Shows the caller's time in the display.
     void dispTime();
-    // Shows the typed text, in red when it was refused.
-    void showTyped(bool refused);
 
     static void cb_Window(Fl_Widget* w, void*);
     static void cb_Done(Fl_Widget* w, void*);
@@ -77,5 +76,6 @@ class TimeSelect {
     Fl_Window* window_ = nullptr;
     Fl_Button* doneButton_ = nullptr;
     Fl_Box* typedBox_ = nullptr;
-    std::string typed_; // the time typed so far
+    // The time typed so far; it is never longer than "14:30".
+    TypedField typed_{"0123456789:", 5};
 };
