@@ -182,3 +182,35 @@ double monotonicSeconds() {
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
+
+bool runTimed(const std::string& peakLauncher, const std::string& peakFile, ChildStart how,
+              TimedRun& result, std::string& error) {
+    const std::string program = how.argv.empty() ? std::string() : how.argv[0];
+    how.argv.insert(how.argv.begin(), {peakLauncher, peakFile});
+    ::unlink(peakFile.c_str());
+    const double start = monotonicSeconds();
+    const pid_t pid = startChild(how, error);
+    ChildEnd end;
+    const bool reaped = pid > 0 && waitChild(pid, end);
+    const double ended = monotonicSeconds();
+    if (!reaped) {
+        if (pid > 0) error = "cannot reap " + program;
+        return false;
+    }
+    if (!WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) {
+        std::string said;
+        if (!how.err.empty()) readTextFile(how.err, said);
+        if (said.size() > 300) said.resize(300);
+        error = program + " ended with " + describeStatus(end.status) +
+                (said.empty() ? std::string() : ": " + said);
+        return false;
+    }
+    std::string kib;
+    if (!readTextFile(peakFile, kib) || std::atol(kib.c_str()) <= 0) {
+        error = "velk_peak reported no peak for " + program;
+        return false;
+    }
+    result.seconds = ended - start;
+    result.peakMiB = double(std::atol(kib.c_str())) / 1024.0;
+    return true;
+}

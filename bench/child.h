@@ -70,6 +70,21 @@ struct ChildEnd {
 // Waits for the child to end and reaps it. False when wait4 failed.
 bool waitChild(pid_t pid, ChildEnd& end);
 
+// What a timed run of a program showed: its wall time and its peak.
+struct TimedRun {
+    double seconds = 0;
+    double peakMiB = 0;
+};
+
+// Runs how.argv (the program and its arguments) through the velk_peak
+// launcher at peakLauncher, which writes the program's peak into peakFile,
+// and times it from the start to the reaping. False with error set when it
+// cannot be started or reaped, does not end with exit code 0 (error then
+// holds the start of its standard error when how.err names a file), or
+// reports no peak.
+bool runTimed(const std::string& peakLauncher, const std::string& peakFile, ChildStart how,
+              TimedRun& result, std::string& error);
+
 // Reaps the child when it has ended, without waiting. True when it had.
 bool childHasEnded(pid_t pid, ChildEnd& end);
 

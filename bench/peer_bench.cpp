@@ -25,6 +25,8 @@
 // each side's runs. Run these alone with --benchmark_filter=BM_Peer.
 
 #include "child.h"
+#include "common/text.h"
+#include "crypt/sha1.h"
 #include "generate.h"
 #include "model/datetime.h"
 
@@ -37,7 +39,6 @@
 #include <dirent.h>
 #include <functional>
 #include <map>
-#include <nettle/sha1.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -204,18 +205,9 @@ struct PeerItem {
 
 // The SHA-1 of text as 40 lower-case hex digits: a calcurse note's name.
 std::string sha1Hex(std::string_view text) {
-    sha1_ctx ctx;
-    sha1_init(&ctx);
-    sha1_update(&ctx, text.size(), reinterpret_cast<const uint8_t*>(text.data()));
-    uint8_t digest[SHA1_DIGEST_SIZE];
-    sha1_digest(&ctx, sizeof digest, digest);
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (uint8_t b : digest) {
-        out += hex[b >> 4];
-        out += hex[b & 15];
-    }
-    return out;
+    const auto digest =
+        Hash_SHA1::Of(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    return lowerHex(digest.data(), digest.size());
 }
 
 // The rule part of a recurrent item, " {2W -> 12/31/2012 w0 w2 !03/15/2011}",
@@ -411,10 +403,7 @@ bool copyCalcurseData(const std::string& from, const std::string& to) {
 // ---------------------------------------------------------------------------
 // Running one program.
 
-struct RunResult {
-    double seconds = 0;
-    double peakMiB = 0;
-};
+using RunResult = TimedRun;
 
 // The environment of every child: a home and XDG folders of its own, and a
 // fixed time zone and locale.
@@ -429,45 +418,17 @@ std::vector<std::string> childEnv(const std::string& home) {
 }
 
 // Runs argv (the program and its arguments) through velk_peak in the folder
-// dir, standard output to out and error to err. False with error set when it
-// cannot be started, or does not end with exit code 0.
+// dir, standard output to out and error to err (runTimed).
 bool runTimed(const std::vector<std::string>& argv, const std::string& dir, const std::string& home,
               const std::string& out, const std::string& err, RunResult& result,
               std::string& error) {
-    const std::string peakFile = dir + "/peak";
     ChildStart how;
-    how.argv = {VELK_PEAK, peakFile};
-    how.argv.insert(how.argv.end(), argv.begin(), argv.end());
+    how.argv = argv;
     how.dir = dir;
     how.env = childEnv(home);
     how.out = out;
     how.err = err;
-    ::unlink(peakFile.c_str());
-    const double start = monotonicSeconds();
-    const pid_t pid = startChild(how, error);
-    ChildEnd end;
-    const bool reaped = pid > 0 && waitChild(pid, end);
-    const double ended = monotonicSeconds();
-    if (!reaped) {
-        if (pid > 0) error = "cannot reap " + argv[0];
-        return false;
-    }
-    if (!WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) {
-        std::string said;
-        readTextFile(err, said);
-        if (said.size() > 300) said.resize(300);
-        error = argv[0] + " ended with " + describeStatus(end.status) +
-                (said.empty() ? std::string() : ": " + said);
-        return false;
-    }
-    std::string kib;
-    if (!readTextFile(peakFile, kib) || std::atol(kib.c_str()) <= 0) {
-        error = "velk_peak reported no peak for " + argv[0];
-        return false;
-    }
-    result.seconds = ended - start;
-    result.peakMiB = double(std::atol(kib.c_str())) / 1024.0;
-    return true;
+    return ::runTimed(VELK_PEAK, dir + "/peak", how, result, error);
 }
 
 // ---------------------------------------------------------------------------

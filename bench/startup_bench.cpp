@@ -229,38 +229,22 @@ void runProcessBench(benchmark::State& state, const std::vector<std::string>& ar
         return;
     }
     const double fileMiB = double(fileSize(path)) / (1024.0 * 1024.0);
-    const std::string peakFile = run.path() + "/peak";
     ChildStart how;
-    how.argv = {VELK_PEAK, peakFile, VELK_PROGRAM};
+    how.argv = {VELK_PROGRAM};
     how.argv.insert(how.argv.end(), args.begin(), args.end());
     how.argv.insert(how.argv.end(), {"-f", path});
     how.dir = run.path();
     how.env = {"HOME=" + home};
     for (auto _ : state) {
         std::string error;
-        const double start = monotonicSeconds();
-        const pid_t pid = startChild(how, error);
-        ChildEnd end;
-        const bool reaped = pid > 0 && waitChild(pid, end);
-        const double ended = monotonicSeconds();
-        if (!reaped) {
-            state.SkipWithError(pid > 0 ? "cannot reap velk" : error.c_str());
+        TimedRun r;
+        if (!runTimed(VELK_PEAK, run.path() + "/peak", how, r, error)) {
+            state.SkipWithError((std::string(what) + ": " + error).c_str());
             break;
         }
-        if (!WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) {
-            state.SkipWithError(
-                (std::string(what) + " ended with " + describeStatus(end.status)).c_str());
-            break;
-        }
-        std::string kib;
-        if (!readTextFile(peakFile, kib) || std::atol(kib.c_str()) <= 0) {
-            state.SkipWithError("velk_peak reported no peak");
-            break;
-        }
-        const double peak = double(std::atol(kib.c_str())) / 1024.0;
-        state.SetIterationTime(ended - start);
-        state.counters["peak_MiB"] = peak;
-        state.counters["above_file_MiB"] = peak - fileMiB;
+        state.SetIterationTime(r.seconds);
+        state.counters["peak_MiB"] = r.peakMiB;
+        state.counters["above_file_MiB"] = r.peakMiB - fileMiB;
     }
 }
 

@@ -54,6 +54,17 @@ std::string strU(std::string_view s) {
     return r;
 }
 
+std::string lowerHex(const unsigned char* data, std::size_t size) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        out += hex[data[i] >> 4];
+        out += hex[data[i] & 15];
+    }
+    return out;
+}
+
 std::string trim(const std::string& s) {
     const char* ws = " \t\n\v\f\r";
     std::size_t first = s.find_first_not_of(ws);

@@ -31,6 +31,9 @@ std::string strU(std::string_view s);
 // Copy without leading and trailing white space (space, \t, \n, \v, \f, \r).
 std::string trim(const std::string& s);
 
+// The bytes as lower-case hex digits, two per byte (a digest's usual text).
+std::string lowerHex(const unsigned char* data, std::size_t size);
+
 // Numbers read the way the file formats store them: leading white space
 // skipped, optional sign, decimal digits up to the first other character,
 // 0 when there are none. Digits are taken modulo 2^32, so every written

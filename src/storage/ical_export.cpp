@@ -5,6 +5,7 @@
 
 #include "common/description_cipher.h"
 #include "common/services.h"
+#include "common/text.h"
 #include "model/clock.h"
 #include "model/datetime.h"
 #include "model/description.h"
@@ -713,13 +714,7 @@ std::string sha256Hex(const std::string& text) {
     sha256_update(&ctx, text.size(), reinterpret_cast<const uint8_t*>(text.data()));
     uint8_t digest[SHA256_DIGEST_SIZE];
     sha256_digest(&ctx, sizeof digest, digest);
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (uint8_t b : digest) {
-        out += hex[b >> 4];
-        out += hex[b & 15];
-    }
-    return out;
+    return lowerHex(digest, sizeof digest);
 }
 
 int exportICalendar(const std::string& path, const ToDoListGroup& group, const ToDoListGroup& root,

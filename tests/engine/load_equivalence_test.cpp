@@ -4,6 +4,7 @@
 // same written file. The digests below were taken from the plain procedure;
 // the files are the generated files of the benchmarks and the golden file.
 
+#include "common/text.h"
 #include "crypt/sha1.h"
 #include "engine/plain_views.h"
 #include "generate.h"
@@ -18,13 +19,7 @@ namespace {
 
 std::string hex(const std::string& text) {
     const auto d = Hash_SHA1::Of(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-    std::string s;
-    for (unsigned char b : d) {
-        char two[3];
-        std::snprintf(two, sizeof two, "%02x", b);
-        s += two;
-    }
-    return s;
+    return lowerHex(d.data(), d.size());
 }
 
 // The sync IDs of a dated list in list order, with their keys.
