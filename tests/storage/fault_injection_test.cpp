@@ -292,6 +292,28 @@ TEST_F(FaultInjection, EveryFileCallOfAStartUpMergeFailsWithoutLoss) {
     }
 }
 
+// A search's load of only the entries that may hold its text: an open or a
+// read of the data file that fails is reported as a failed read, never taken
+// for a file without hits.
+TEST_F(FaultInjection, ASearchsLoadThatCannotReadTheFileSaysSo) {
+    writeWholeFile(path, base);
+    auto load = [this] {
+        Velk v;
+        v.createRoot();
+        v.loadOnlyEntriesHolding("W1");
+        const int r = v.readData(path.c_str());
+        return std::make_pair(r, r == 0 ? findToDo(*v.getRoot(), "w1") != nullptr : false);
+    };
+    ASSERT_EQ((PlanScope(-1, Action::None), load()), std::make_pair(0, true));
+    const long steps = plan.count;
+    ASSERT_GE(steps, 2);
+    for (long k = 0; k < steps; ++k) {
+        SCOPED_TRACE("EIO at step " + std::to_string(k));
+        const auto r = (PlanScope(k, Action::Fail), load());
+        EXPECT_EQ(r.first, -2);
+    }
+}
+
 // What a sync remembers: a write of it that fails at any step says so and
 // leaves the state of the last run; one that reports success left the new one.
 TEST_F(FaultInjection, EveryStepOfASyncStateWriteFailsWithoutLoss) {
@@ -359,7 +381,8 @@ TEST_F(FaultInjection, AnUndoKilledAtAnyFileStepIsWholeOrNotDone) {
             EXPECT_EQ(dumpTree(*TestOrganizer(path)), back) << k;
         }
         for (Action a : {Action::KillBefore, Action::KillAfter}) {
-            SCOPED_TRACE("step " + std::to_string(k) + (a == Action::KillBefore ? " before" : " after"));
+            SCOPED_TRACE("step " + std::to_string(k) +
+                         (a == Action::KillBefore ? " before" : " after"));
             std::fflush(nullptr);
             const pid_t pid = ::fork();
             if (pid == 0) {
