@@ -24,6 +24,7 @@ void ReadConfigFile() {
     velkconfig.defaultFiles.clear();
     velkconfig.remindDateOnlyMinutes = 9 * 60;
     velkconfig.syncEveryMinutes = 15;
+    velkconfig.scale = 0;
 
     std::string home = GetHomeDir();
     if (!home.empty()) {
@@ -68,6 +69,19 @@ void ReadConfigFile() {
                     std::fprintf(stderr, "user config: sync-every = %s is no number of minutes\n",
                                  value.c_str());
                 std::printf("user config: sync-every = %d\n", velkconfig.syncEveryMinutes);
+            } else if (startsWith(line, "scale")) {
+                // A number from 0.5 to 4; anything else leaves the desktop's
+                // factor, and says so.
+                double factor = 0;
+                char rest = 0;
+                if (std::sscanf(value.c_str(), "%lf%c", &factor, &rest) == 1 && factor >= 0.5 &&
+                    factor <= 4) {
+                    velkconfig.scale = factor;
+                    std::printf("user config: scale = %g\n", factor);
+                } else {
+                    std::fprintf(stderr, "user config: scale = %s is no factor from 0.5 to 4\n",
+                                 value.c_str());
+                }
             } else if (startsWith(line, "default")) {
                 velkconfig.defaultFiles.push_back(value);
                 std::printf("user config: default = %s\n", value.c_str());

@@ -16,6 +16,9 @@ struct VelkConfig {
     // Minutes between the window's syncs with the server ("sync-every = N";
     // 15); 0: none at start, at the end or between, only "sync now".
     int syncEveryMinutes = 15;
+    // The factor the window's sizes are multiplied by ("scale = 1.5"); 0: the
+    // one the desktop asks for.
+    double scale = 0;
 };
 
 extern VelkConfig velkconfig;

@@ -7,6 +7,7 @@
 #include "engine/velk.h"
 #include "gui/reminder_watch.h"
 #include "gui/sync_watch.h"
+#include "gui/ui_scale.h"
 #include "gui/velk_gui.h"
 #include "storage/external_edit.h"
 #include "storage/file_lock.h"
@@ -44,6 +45,7 @@ void tellUser(const std::string& text, bool headless) {
 int runWindow(const CommandLine& cl, std::function<int(std::string&)> saveAtEnd) {
     unsigned w = 0, h = 0;
     velk->windowSize(w, h);
+    setUiScale(velkconfig.scale > 0 ? velkconfig.scale : desktopScaleOfDisplay());
     make_windows(cl.path.c_str(), int(w), int(h));
     mainWin->init(velk, clipboardFile);
     mainWin->setSaveAtEnd(std::move(saveAtEnd));

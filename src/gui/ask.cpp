@@ -1,10 +1,12 @@
 #include "gui/ask.h"
 
 #include "gui/file_browse.h"
+#include "gui/ui_scale.h"
 #include "gui/velk_gui.h"
 
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
+#include <FL/Fl_Input_.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
@@ -100,14 +102,40 @@ std::string boxText(const char* text) {
 void centreBox(void*) {
     GuiAsk::centreOnMainWindow(fl_message_icon()->window());
 }
+
+// The toolkit lays its box out at factor 1 each time it shows one; the box is
+// shown at the factor in use, and its font sizes are set back when it is
+// answered, as the toolkit reads them again for the next box.
+std::vector<std::pair<Fl_Widget*, int>> boxFontSizes;
+void scaleAndCentreBox(void*) {
+    Fl_Window* box = fl_message_icon()->window();
+    if (box && uiScale() != 1.0 && boxFontSizes.empty()) {
+        boxFontSizes.emplace_back(box, box->labelsize());
+        for (int i = 0; i < box->children(); ++i) {
+            Fl_Widget* c = box->child(i);
+            boxFontSizes.emplace_back(c, c->labelsize());
+            if (auto* in = dynamic_cast<Fl_Input_*>(c))
+                boxFontSizes.emplace_back(c, -in->textsize());
+        }
+        scaleNewWindow(box);
+    }
+    centreBox(nullptr);
+}
 void prepareBox() {
     fl_message_title("Velk");
     fl_message_hotspot(0);
     centreBox(nullptr);
-    Fl::add_timeout(0.0, centreBox);
+    Fl::add_timeout(0.0, scaleAndCentreBox);
 }
 void boxDone() {
-    Fl::remove_timeout(centreBox);
+    Fl::remove_timeout(scaleAndCentreBox);
+    // A negative size is an input's text size.
+    for (auto [w, size] : boxFontSizes)
+        if (size < 0)
+            static_cast<Fl_Input_*>(w)->textsize(-size);
+        else
+            w->labelsize(size);
+    boxFontSizes.clear();
 }
 
 int toolkitChoice(const char* q, const char* b0, const char* b1) {

@@ -2,6 +2,7 @@
 
 #include "gui/date_grid.h"
 #include "gui/picker_window.h"
+#include "gui/ui_scale.h"
 #include "model/clock.h"
 #include "model/datetime.h"
 #include "model/typed_date_time.h"
@@ -87,7 +88,9 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
     monthView_->labeltype(FL_NO_LABEL);
     monthView_->textfont(FL_HELVETICA_BOLD);
     monthView_->textsize(20);
-    monthView_->column_widths(monthGridColumnWidths);
+    for (int c = 0; c < 9; ++c)
+        columnWidths_[c] = scaled(monthGridColumnWidths[c]);
+    monthView_->column_widths(columnWidths_);
     monthView_->column_char('\t');
     monthView_->callback(cb_MonthView);
     monthView_->when(FL_WHEN_CHANGED | FL_WHEN_RELEASE_ALWAYS);
@@ -97,6 +100,7 @@ DateSelect::DateSelect(int* year_, int* month_, int* day_)
     doneButton_ = addButton(0, 250, 70, 30, "Done", cb_Done);
     addButton(70, 250, 70, 30, "Cancel", cb_Cancel);
     window_->end();
+    scaleNewWindow(window_);
     window_->set_modal();
     window_->hotspot(window_);
 
@@ -189,7 +193,7 @@ void DateSelect::CB_MonthView() {
     if (Fl::event() != FL_RELEASE) return;
     const int line = monthView_->value();
     if (line < 1) return;
-    clickCell(line, Fl::event_x() - monthView_->x());
+    clickCell(line, unscaled(Fl::event_x() - monthView_->x()));
 }
 
 void DateSelect::clickCell(int line, int x) {

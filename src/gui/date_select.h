@@ -60,6 +60,8 @@ class DateSelect {
     Fl_Box* typedBox() const { return typedBox_; }
 
   private:
+    // The grid's column widths at the factor in use.
+    int columnWidths_[9] = {};
     // Shows month and year in the header and refills the grid.
     void dispMonYear();
     // Refills the grid of the shown month.

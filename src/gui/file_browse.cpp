@@ -3,8 +3,10 @@
 #include "common/home_path.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
+#include "gui/ui_scale.h"
 #include "gui/velk_gui.h"
 
+#include <FL/Enumerations.H>
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -14,6 +16,14 @@
 #include <FL/Fl_Window.H>
 
 bool browseIntoField(Fl_Input* field, const char* title, bool forSaving, const std::string& home) {
+    // The toolkit's own chooser (used when the desktop has none) takes the
+    // default font size when it is made: that size at the factor in use. A
+    // desktop dialog follows the desktop's own scale.
+    struct NormalSize {
+        const Fl_Fontsize kept = FL_NORMAL_SIZE;
+        NormalSize() { FL_NORMAL_SIZE = scaled(kept); }
+        ~NormalSize() { FL_NORMAL_SIZE = kept; }
+    } normalSize;
     Fl_Native_File_Chooser chooser(forSaving ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                              : Fl_Native_File_Chooser::BROWSE_FILE);
     chooser.title(title);
@@ -69,6 +79,7 @@ class FileNameDialog : public Fl_Window {
             [](Fl_Widget*, void* d) { static_cast<FileNameDialog*>(d)->finish(false); }, this);
         callback([](Fl_Widget*, void* d) { static_cast<FileNameDialog*>(d)->finish(false); }, this);
         Fl_Window::end();
+        scaleNewWindow(this);
         set_modal();
     }
     // Runs the dialog until it is answered. Result: the name, or null.

@@ -218,8 +218,7 @@ void ListScreen::makeList(int W, int H) {
     listView_->labelfont(FL_BOLD);
     listView_->labelsize(textSize_);
     listView_->textsize(textSize_);
-    static const int columns[] = {MARKER_COLUMN_WIDTH, 0};
-    listView_->column_widths(columns);
+    refreshAfterScale();
     listView_->callback(cb_listView);
     listView_->when(FL_WHEN_CHANGED | FL_WHEN_NOT_CHANGED | FL_WHEN_RELEASE_ALWAYS);
 

@@ -2,6 +2,7 @@
 // lines, and moving through the tree and the calendar with mouse and keys.
 
 #include "gui/list_screen.h"
+
 #include "engine/plain_views.h"
 #include "engine/velk.h"
 #include "gui/ask.h"
@@ -10,6 +11,7 @@
 #include "gui/item_editor.h"
 #include "gui/password_dialogs.h"
 #include "gui/screen_keys.h"
+#include "gui/ui_scale.h"
 #include "gui/velk_gui.h"
 
 #include <FL/Fl.H>
@@ -206,7 +208,7 @@ void ListScreen::listViewClicked() {
     if (line > int(engine->getViewOrder().size())) return;
     const unsigned r = rowOfLine(line);
     const T_viewDataItem& row = engine->getViewData()[r];
-    const int x = Fl::event_x();
+    const int x = unscaled(Fl::event_x()); // in the layout's own sizes
     if (row.prio == PRIO_SPECIALDAY) return;
     if (row.prio == PRIO_DAYHEADER || row.prio == PRIO_SEPARATOR) {
         const int made = engine->newItemAtRow(r, x <= win.halfWidth());
@@ -361,6 +363,8 @@ int ListScreen::handleKey(int key, int state) {
         showKeys();
         break;
     case KeyAction::ExternalEditor:
+    case KeyAction::Larger: // the window's own keys
+    case KeyAction::Smaller:
         break;
     }
     return 1;
@@ -430,8 +434,15 @@ void ListScreen::toggleCompletedLast() {
 
 void ListScreen::toggleTextSize() {
     textSize_ = textSize_ == TEXT_SIZE_LARGE ? TEXT_SIZE_SMALL : TEXT_SIZE_LARGE;
-    listView_->labelsize(textSize_);
-    listView_->textsize(textSize_);
-    win.editDescr()->textsize(textSize_);
+    ScaledLayout& scaling = win.scaledLayout();
+    scaling.setLabelSize(listView_, textSize_);
+    scaling.setTextSize(listView_, textSize_);
+    scaling.setTextSize(win.editDescr(), textSize_);
     showList(0);
+}
+
+void ListScreen::refreshAfterScale() {
+    columns_[0] = scaled(MARKER_COLUMN_WIDTH);
+    listView_->column_widths(columns_);
+    listView_->redraw();
 }

@@ -59,6 +59,8 @@ class ListScreen : public ScreenPart {
     void toggleShowCompleted();
     void toggleCompletedLast();
     void toggleTextSize();
+    // Sets what the list draws itself at the factor in use (its columns).
+    void refreshAfterScale();
     // Searches for text, keeping the list's position for the way back.
     void search(const std::string& text);
     int textSize() const { return textSize_; }
@@ -137,6 +139,8 @@ class ListScreen : public ScreenPart {
     int jobsTopLine = 0;
     std::string rowBackground[3];
     int textSize_ = 20;
+    // The list's columns at the factor in use: the marker column, the rest.
+    int columns_[2] = {};
     unsigned journalFailuresTold = 0;
 
     RowBrowser* listView_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "engine/password_keeper.h"
 #include "gui/ask.h"
+#include "gui/ui_scale.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -66,6 +67,7 @@ Fl_Input* labelledInput(int x, int y, int w, int h, const char* label, int type)
 }
 
 void runModal(Fl_Double_Window* window) {
+    scaleNewWindow(window);
     window->set_modal();
     window->show();
     while (window->shown())

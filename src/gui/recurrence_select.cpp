@@ -3,6 +3,7 @@
 #include "engine/recurrence_edit.h"
 #include "gui/date_select.h"
 #include "gui/picker_window.h"
+#include "gui/ui_scale.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -135,6 +136,7 @@ RecurrenceSelect::RecurrenceSelect(T_recData* record_, int day_, int month_, int
     cancel->labelsize(20);
     cancel->callback(cb_Cancel);
     window_->end();
+    scaleNewWindow(window_);
     window_->set_modal();
     window_->hotspot(window_);
 

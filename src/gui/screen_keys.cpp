@@ -48,6 +48,18 @@ const std::vector<T_ScreenKey>& itemEditorKeys() {
     return keys;
 }
 
+const std::vector<T_ScreenKey>& windowKeys() {
+    // "+" is a key of its own on some keyboards and Shift+= on others.
+    static const std::vector<T_ScreenKey> keys = {
+        {'+', FL_CTRL, ALL, "Ctrl++", "everything larger", KeyAction::Larger},
+        {'=', FL_CTRL, ALL, "Ctrl+=", "everything larger", KeyAction::Larger},
+        {FL_KP + '+', FL_CTRL, ALL, "Ctrl++ (keypad)", "everything larger", KeyAction::Larger},
+        {'-', FL_CTRL, ALL, "Ctrl+-", "everything smaller", KeyAction::Smaller},
+        {FL_KP + '-', FL_CTRL, ALL, "Ctrl+- (keypad)", "everything smaller", KeyAction::Smaller},
+    };
+    return keys;
+}
+
 const T_ScreenKey* findScreenKey(const std::vector<T_ScreenKey>& keys, int key, int state,
                                  bool calendar) {
     for (const T_ScreenKey& k : keys) {
@@ -61,7 +73,9 @@ const T_ScreenKey* findScreenKey(const std::vector<T_ScreenKey>& keys, int key, 
 
 std::string keysHelpText(const char* screen, const std::vector<T_ScreenKey>& keys) {
     std::string text = std::string("Keys of ") + screen + ":\n";
-    for (const T_ScreenKey& k : keys) {
+    std::vector<T_ScreenKey> all = keys;
+    all.insert(all.end(), windowKeys().begin(), windowKeys().end());
+    for (const T_ScreenKey& k : all) {
         text += std::string("\n") + k.name + ": " + k.what;
         if (k.place == KeyPlace::Calendar) text += " (calendar)";
         if (k.place == KeyPlace::NotCalendar) text += " (list)";

@@ -24,6 +24,8 @@ enum class KeyAction {
     CalendarToday,  // the calendar from today
     Help,           // this list of keys
     ExternalEditor, // the item editor: edit the description in the external editor
+    Larger,         // everything larger by a quarter
+    Smaller,        // everything smaller by a quarter
 };
 
 // Where a key works.
@@ -43,6 +45,8 @@ struct T_ScreenKey {
 // with more modifiers stands before one of the same key with fewer.
 const std::vector<T_ScreenKey>& listScreenKeys();
 const std::vector<T_ScreenKey>& itemEditorKeys();
+// The keys of every screen of the window: the size of everything.
+const std::vector<T_ScreenKey>& windowKeys();
 
 // The entry of keys that a key pressed with state (Fl::event_state) runs in
 // the calendar view or another; null when none.
@@ -50,5 +54,5 @@ const T_ScreenKey* findScreenKey(const std::vector<T_ScreenKey>& keys, int key, 
                                  bool calendar);
 
 // The help's text: a title line, then "name: what" for each key of the table,
-// with the view a key is limited to.
+// with the view a key is limited to, and then the keys of every screen.
 std::string keysHelpText(const char* screen, const std::vector<T_ScreenKey>& keys);

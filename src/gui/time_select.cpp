@@ -1,6 +1,7 @@
 #include "gui/time_select.h"
 
 #include "gui/picker_window.h"
+#include "gui/ui_scale.h"
 #include "model/typed_date_time.h"
 
 #include <FL/Fl.H>
@@ -103,6 +104,7 @@ TimeSelect::TimeSelect(int* hour, int* minute) : pHour(hour), pMinute(minute) {
     doneButton_->callback(cb_Done);
     addButton<Fl_Button>(70, 110, 70, 30, "Cancel", cb_Cancel, 0);
     window_->end();
+    scaleNewWindow(window_);
     window_->set_modal();
     window_->hotspot(window_);
     dispTime();

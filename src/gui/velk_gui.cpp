@@ -7,12 +7,15 @@
 #include "gui/input_screen.h"
 #include "gui/item_editor.h"
 #include "gui/list_screen.h"
+#include "gui/screen_keys.h"
+#include "gui/ui_scale.h"
 #include "model/clock.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Text_Editor.H>
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <sys/stat.h>
@@ -27,12 +30,12 @@ static void cb_hideKbd(Fl_Widget*, void*) {
 }
 
 VelkGUI::VelkGUI(int w, int h, const char* title)
-    : Fl_Double_Window(w, h), halfWidth_(w / 2), halfHeight_(h / 2),
+    : Fl_Double_Window(w, h), halfWidth_(unscaled(w) / 2), halfHeight_(unscaled(h) / 2),
       list_(std::make_unique<ListScreen>(*this)), about_(std::make_unique<AboutScreen>(*this)),
       input_(std::make_unique<InputScreen>(*this)), item_(std::make_unique<ItemEditor>(*this)),
       group_(std::make_unique<GroupEditor>(*this)) {
     copy_label(title);
-    size_range(320, 320, 2000, 2000);
+    setSizeRange();
     end();
 }
 
@@ -44,9 +47,9 @@ void VelkGUI::makeWindows() {
     // A small-screen program driven by mouse and keys: buttons and the list do
     // not take the keyboard focus, so that keys reach the list's key handling.
     Fl::visible_focus(0);
-    Fl::scrollbar_size(20);
     begin();
-    const int W = w(), H = h();
+    // Every screen is made and laid out at factor 1; resize scales it.
+    const int W = 2 * halfWidth_, H = 2 * halfHeight_;
     kbdHideButton_ = new Fl_Button(0, H, 15, 15, "X");
     kbdHideButton_->labelsize(10);
     kbdHideButton_->callback(cb_hideKbd);
@@ -128,10 +131,23 @@ void VelkGUI::UpdateCryptMenu() {
     if (editCrypt()) item_->updateCryptFlag();
 }
 
+void VelkGUI::setSizeRange() {
+    size_range(scaled(320), scaled(320), scaled(2000), scaled(2000));
+}
+
 void VelkGUI::resize(int X, int Y, int W, int H) {
-    halfWidth_ = W / 2;
-    halfHeight_ = H / 2;
-    Fl_Double_Window::resize(X, Y, 2 * halfWidth_, 2 * halfHeight_);
+    // The screens are laid out at factor 1 in the window's size divided by
+    // the factor, then shown at the factor. At factor 1 the window keeps an
+    // even size, as the session stores its halves.
+    halfWidth_ = unscaled(W) / 2;
+    halfHeight_ = unscaled(H) / 2;
+    if (uiScale() == 1.0) W = 2 * halfWidth_, H = 2 * halfHeight_;
+    // The widgets keep their places: the layout below sets them, and the
+    // toolkit's own stretching would give the layout scaled sizes to read.
+    Fl_Widget* stretches = resizable();
+    resizable(nullptr);
+    Fl_Double_Window::resize(X, Y, W, H);
+    resizable(stretches);
     if (engine_) {
         unsigned hw = unsigned(halfWidth_), hh = unsigned(halfHeight_);
         engine_->windowSize(hw, hh);
@@ -150,7 +166,22 @@ void VelkGUI::resize(int X, int Y, int W, int H) {
     item_->layout(w2, h2);
     group_->layout(w2, h2);
     closeButton_->resize(0, y0, 70, 30);
+    scaledLayout_.apply(this);
     redraw();
+}
+
+void VelkGUI::setScale(double s) {
+    const double before = uiScale();
+    if (setUiScale(s) == before) return;
+    // The window keeps its layout: it grows or shrinks with the factor, as
+    // far as the screen allows.
+    int sx, sy, sw, sh;
+    Fl::screen_work_area(sx, sy, sw, sh, x(), y());
+    const int W = std::min(scaled(2 * halfWidth_), sw), H = std::min(scaled(2 * halfHeight_), sh);
+    setSizeRange();
+    resize(std::max(sx, std::min(x(), sx + sw - W)), std::max(sy, std::min(y(), sy + sh - H)), W,
+           H);
+    list_->refreshAfterScale();
 }
 
 void VelkGUI::updateClock() {
@@ -217,6 +248,11 @@ int VelkGUI::handle(int event) {
     if (event != FL_KEYDOWN) return Fl_Double_Window::handle(event);
     const int key = Fl::event_key();
     const int state = Fl::event_state();
+    // The size of everything, on every screen.
+    if (const T_ScreenKey* k = findScreenKey(windowKeys(), key, state, false)) {
+        setScale(uiScale() + (k->action == KeyAction::Larger ? UI_SCALE_STEP : -UI_SCALE_STEP));
+        return 1;
+    }
     if (showsItemEditor()) {
         if (item_->handleKey(key, state)) return 1;
         return Fl_Double_Window::handle(event);
@@ -227,7 +263,12 @@ int VelkGUI::handle(int event) {
 
 void make_windows(const char* path, int halfWidth, int halfHeight) {
     std::string title = std::string("Velk: ") + path;
-    mainWin = new VelkGUI(2 * halfWidth, 2 * halfHeight, title.c_str());
+    // At a large factor the stored size may be more than the screen holds.
+    int sx, sy, sw, sh;
+    Fl::screen_work_area(sx, sy, sw, sh);
+    const int W = std::min(scaled(2 * halfWidth), std::max(sw, scaled(320)));
+    const int H = std::min(scaled(2 * halfHeight), std::max(sh, scaled(320)));
+    mainWin = new VelkGUI(W, H, title.c_str());
     mainWin->callback(cb_keypress_ESC);
     mainWin->labelsize(20);
     mainWin->resizable(mainWin);

@@ -1,6 +1,7 @@
 #pragma once
 #include "gui/menu_items.h"
 #include "gui/row_browser.h"
+#include "gui/ui_scale.h"
 
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
@@ -93,6 +94,12 @@ class VelkGUI : public Fl_Double_Window {
 
     int handle(int event) override;
     void resize(int x, int y, int w, int h) override;
+    // Shows everything at factor s (rounded to a quarter, within the limits),
+    // the window grown or shrunk with it.
+    void setScale(double s);
+    // Where the sizes of the widgets at factor 1 are kept; a font size changed
+    // while the window is shown is set through it.
+    ScaledLayout& scaledLayout() { return scaledLayout_; }
 
     // Builds every widget of every screen.
     void makeWindows();
@@ -289,7 +296,11 @@ class VelkGUI : public Fl_Double_Window {
 
   private:
     int screen_ = SCREEN_LIST;
+    void setSizeRange();
+    // The window's half sizes at factor 1: the sizes its screens are laid
+    // out in, and the ones the session keeps.
     int halfWidth_, halfHeight_;
+    ScaledLayout scaledLayout_;
     std::string clipboardFile_;
     int editTopLine_ = 0;
     Velk* engine_ = nullptr;
@@ -340,7 +351,8 @@ void kill_selection(Fl_Text_Editor* e);
 int kf_backspace_word(int key, Fl_Text_Editor* e);
 
 // Creates mainWin titled "Velk: " + data-file path, twice the stored half
-// size (halfWidth x halfHeight), with its widgets.
+// size (halfWidth x halfHeight, at factor 1) shown at the factor in use, with
+// its widgets.
 void make_windows(const char* path, int halfWidth, int halfHeight);
 
 // Callback of the main window: Escape does not close it; the close button
