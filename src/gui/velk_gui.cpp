@@ -44,8 +44,9 @@ VelkGUI::~VelkGUI() {
 }
 
 void VelkGUI::makeWindows() {
-    // A small-screen program driven by mouse and keys: buttons and the list do
-    // not take the keyboard focus, so that keys reach the list's key handling.
+    // A small-screen program driven by mouse and keys: on the list, buttons and
+    // the list do not take the keyboard focus, so that keys reach the list's
+    // key handling (showMain lets them take it on the other screens).
     Fl::visible_focus(0);
     begin();
     // Every screen is made and laid out at factor 1; resize scales it.
@@ -94,6 +95,10 @@ int VelkGUI::showMain(int n) {
     int topLine = 0;
     hideAll();
     screen_ = n;
+    // On the list every key goes to the list's own handling; on the other
+    // screens Tab takes the keyboard from widget to widget, so that every
+    // button and menu there can be used without a mouse.
+    Fl::visible_focus(n != SCREEN_LIST);
     switch (n) {
     case SCREEN_LIST:
         topLine = list_->show();
