@@ -46,6 +46,10 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
          "user config: sync-every = 0\nuser config: sync-every = 0\nuser config: sync-every = 0\n",
          "user config: sync-every = 5m is no number of minutes\n"
          "user config: sync-every = 1441 is no number of minutes\n"},
+        {"a scale factor from 0.5 to 4; anything else keeps the last",
+         "scale = 1.5\nscale = 4.5\nscale = 2x\n", "user config: scale = 1.5\n",
+         "user config: scale = 4.5 is no factor from 0.5 to 4\n"
+         "user config: scale = 2x is no factor from 0.5 to 4\n"},
         {"a FIFO is skipped without being opened", "FIFO", "",
          "The configuration file @ is skipped: it is a FIFO, not a regular file.\n"},
     };
@@ -77,6 +81,7 @@ TEST(Config, FileContentsGiveEditorCandidatesAndPrintedLines) {
                                                          ? 7 * 60 + 30
                                                          : 9 * 60);
         EXPECT_EQ(velkconfig.syncEveryMinutes, r.out.find("sync-every = 0") != std::string::npos ? 0 : 15);
+        EXPECT_EQ(velkconfig.scale, r.out.find("scale = 1.5") != std::string::npos ? 1.5 : 0);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "gui/date_grid.h"
 #include "gui/date_select.h"
 #include "gui/recurrence_select.h"
+#include "gui/ui_scale.h"
 #include "gui/velk_gui.h"
 #include "support/dates.h"
 #include "support/temp_dir.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstring>
 #include <regex>
 #include <sstream>
@@ -176,11 +178,32 @@ class GuiTest : public testing::Test {
     }
     void TearDown() override {
         delete mainWin, mainWin = nullptr;
+        setUiScale(1);
         engine.reset();
         GuiAsk::useToolkit();
         ASSERT_EQ(chdir(oldCwd), 0);
     }
 
+    // The height of the ink of the list's first line as the window shows it:
+    // the rows of the window's pixels, read back from the X server, that hold
+    // a dark pixel right of the marker column, down to the first blank row.
+    int shownInkHeight() const {
+        RowBrowser* list = mainWin->listView();
+        const int x0 = list->x() + scaled(MARKER_COLUMN_WIDTH), w = list->w() / 2, h = list->h() / 2;
+        mainWin->make_current();
+        std::unique_ptr<uchar[]> rgb(fl_read_image(nullptr, x0, list->y(), w, h));
+        if (!rgb) return -1;
+        int first = -1, last = -1;
+        for (int y = 0; y < h; ++y) {
+            bool ink = false;
+            for (int x = 0; x < w && !ink; ++x)
+                ink = rgb[3 * (y * w + x)] < 100;
+            if (ink && first < 0) first = y;
+            if (ink) last = y;
+            if (!ink && first >= 0) break;
+        }
+        return first < 0 ? 0 : last - first + 1;
+    }
     // The list's lines as shown, without their background colours.
     std::vector<std::string> lines() const {
         std::vector<std::string> out;

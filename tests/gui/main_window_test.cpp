@@ -41,7 +41,9 @@ void collect(Fl_Group* g, std::vector<Seen>& out) {
     }
 }
 
-TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindow) {
+// At factors 1, 1.5 and 2 every screen fits the narrowest window (320 x 480)
+// times the factor, and nothing overlaps.
+TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindowAtEveryFactor) {
     engine->setItem(addToDo("running"));
     engine->setDate(DATE_END, 2011, 3, 9);
     engine->setDate(DATE_BEGIN, 2011, 3, 5);
@@ -60,20 +62,56 @@ TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindow) {
         {"input", [] { mainWin->CB_Done(), mainWin->showInput(INPUT_IMPORT); }},
         {"about", [] { mainWin->showMain(SCREEN_ABOUT); }},
     };
-    for (const auto& [name, show] : screens) {
-        SCOPED_TRACE(name);
-        show();
-        std::vector<Seen> seen;
-        collect(mainWin, seen);
-        for (auto a = seen.begin(); a != seen.end(); ++a) {
-            EXPECT_TRUE(a->x >= 0 && a->y >= 0 && a->x + a->w <= 320 && a->y + a->h <= 480)
-                << a->name << " is cut";
-            for (auto b = a + 1; b != seen.end(); ++b)
-                EXPECT_FALSE(a->x < b->x + b->w && b->x < a->x + a->w && a->y < b->y + b->h &&
-                             b->y < a->y + a->h)
-                    << a->name << " overlaps " << b->name;
+    for (const double factor : {1.0, 1.5, 2.0}) {
+        setUiScale(factor);
+        openWindow();
+        ASSERT_EQ(mainWin->w(), int(320 * factor));
+        const int W = mainWin->w(), H = mainWin->h();
+        for (const auto& [name, show] : screens) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(factor));
+            show();
+            std::vector<Seen> seen;
+            collect(mainWin, seen);
+            for (auto a = seen.begin(); a != seen.end(); ++a) {
+                EXPECT_TRUE(a->x >= 0 && a->y >= 0 && a->x + a->w <= W && a->y + a->h <= H)
+                    << a->name << " is cut";
+                for (auto b = a + 1; b != seen.end(); ++b)
+                    EXPECT_FALSE(a->x < b->x + b->w && b->x < a->x + a->w && a->y < b->y + b->h &&
+                                 b->y < a->y + a->h)
+                        << a->name << " overlaps " << b->name;
+            }
         }
     }
+}
+
+// The height of the list's first line of text as the screen shows it, read
+// back from the window: at factor 2 it is about twice that at 1, and Ctrl++
+// makes it larger while the window is open.
+TEST_F(GuiTest, TextOnTheScreenGrowsWithTheFactor) {
+    addToDo("Hg");
+    auto inkHeight = [this] {
+        openWindow();
+        mainWin->showList(0);
+        while (Fl::flush(), mainWin->damage())
+            Fl::wait(0.01);
+        return shownInkHeight();
+    };
+    setUiScale(1);
+    const int at1 = inkHeight();
+    setUiScale(2);
+    const int at2 = inkHeight();
+    // The font's hinting rounds each size its own way: about twice, not exactly.
+    EXPECT_GE(at1, 8);
+    EXPECT_TRUE(at2 >= 1.8 * at1 && at2 <= 2.3 * at1) << at1 << " at 1, " << at2 << " at 2";
+    press(mainWin, '+', FL_CTRL, "+");
+    EXPECT_EQ(uiScale(), 2.25);
+    EXPECT_EQ(mainWin->w(), int(320 * 2.25));
+    while (Fl::flush(), mainWin->damage())
+        Fl::wait(0.01);
+    EXPECT_GT(shownInkHeight(), at2);
+    press(mainWin, '-', FL_CTRL, "-");
+    press(mainWin, '-', FL_CTRL, "-");
+    EXPECT_EQ(uiScale(), 1.75);
 }
 
 TEST_F(GuiTest, KeysMoveOpenCompleteAndCloseButEscapeNeverEndsTheRun) {
