@@ -66,6 +66,8 @@ class ItemEditor : public ScreenPart {
     void CB_editToDo_Menu_showGroup();
     void CB_editToDo_Menu_t2Group();
     void CB_editToDo_Menu_skipDay();
+    // The keys of the editor (F1, "keys…").
+    void showKeys();
     void CB_editToDo_clearSkipped();
     // The list row the item is opened from, the day "skip this day" refers to
     // in the calendar. The engine checks that the row still shows the item.

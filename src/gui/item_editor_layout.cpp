@@ -75,6 +75,9 @@ static void cb_editToDo_Menu_t2Group(Fl_Widget*, void*) {
 static void cb_editToDo_Menu_skipDay(Fl_Widget*, void*) {
     mainWin->CB_editToDo_Menu_skipDay();
 }
+static void cb_editToDo_Menu_keys(Fl_Widget*, void*) {
+    mainWin->CB_editToDo_Menu_keys();
+}
 static void cb_editToDo_clearSkipped(Fl_Widget*, void*) {
     mainWin->CB_editToDo_clearSkipped();
 }
@@ -207,6 +210,7 @@ void ItemEditor::make(int W, int H) {
     editDescr_->add_key_binding(FL_BackSpace, FL_CTRL, kf_backspace_word);
 
     editMenuButton_ = barMenu(menu_EditToDoMenu);
+    menu_EditToDoMenu[EM_KEYS].shortcut(shortcutOf(itemEditorKeys(), KeyAction::Help));
     editPageButton_ = barButton(136, 70, "Descr", cb_showScreen, SCREEN_ITEM_DESCRIPTION);
     editStartStop_ = barButton(206, 70, "&Start", cb_editToDo_StrtStp);
     editExtEdit_ = barButton(276, 70, "&Editor", cb_editToDo_ExtEdit);
@@ -386,6 +390,10 @@ void ItemEditor::showPage(int n) {
 
 ItemEditor::~ItemEditor() = default;
 
+void ItemEditor::showKeys() {
+    GuiAsk::message(keysHelpText("the item editor", itemEditorKeys()).c_str());
+}
+
 void ItemEditor::destroyDescriptionEditor() {
     delete editDescr_;
     editDescr_ = nullptr;
@@ -408,7 +416,7 @@ int ItemEditor::handleKey(int key, int state) {
         win.CB_Done();
         break;
     case KeyAction::Help:
-        GuiAsk::message(keysHelpText("the item editor", itemEditorKeys()).c_str());
+        showKeys();
         break;
     default:
         return 0;

@@ -4,6 +4,7 @@
 #include "engine/velk.h"
 #include "gui/list_screen.h"
 #include "gui/menu_items.h"
+#include "gui/screen_keys.h"
 #include "gui/velk_gui.h"
 
 #include <FL/Fl.H>
@@ -325,6 +326,18 @@ int ListScreen::show() {
 }
 
 void ListScreen::initMenus() {
+    // The entries that a key of the list also does show that key. The list
+    // takes every key itself, so the menus never act on them a second time.
+    const std::pair<KeyAction, std::pair<int, int>> keyed[] = {
+        {KeyAction::Close, {MM_EXIT, CM_EXIT}},
+        {KeyAction::Undo, {MM_UNDO, CM_UNDO}},
+        {KeyAction::Redo, {MM_REDO, CM_REDO}},
+        {KeyAction::Help, {MM_KEYS, CM_KEYS}},
+    };
+    for (const auto& [action, entries] : keyed) {
+        menu_Menu[entries.first].shortcut(shortcutOf(listScreenKeys(), action));
+        menu_CalMenu[entries.second].shortcut(shortcutOf(listScreenKeys(), action));
+    }
     bool tree = engine->getOptViewtype() == VIEWTYPE_TREE;
     setChecked(menu_Menu[MM_TREE], tree);
     setChecked(menu_Menu[MM_FLAT], !tree);

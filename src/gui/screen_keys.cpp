@@ -71,6 +71,12 @@ const T_ScreenKey* findScreenKey(const std::vector<T_ScreenKey>& keys, int key, 
     return nullptr;
 }
 
+int shortcutOf(const std::vector<T_ScreenKey>& keys, KeyAction action) {
+    for (const T_ScreenKey& k : keys)
+        if (k.action == action) return k.modifiers | k.key;
+    return 0;
+}
+
 std::string keysHelpText(const char* screen, const std::vector<T_ScreenKey>& keys) {
     std::string text = std::string("Keys of ") + screen + ":\n";
     std::vector<T_ScreenKey> all = keys;

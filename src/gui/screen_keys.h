@@ -53,6 +53,10 @@ const std::vector<T_ScreenKey>& windowKeys();
 const T_ScreenKey* findScreenKey(const std::vector<T_ScreenKey>& keys, int key, int state,
                                  bool calendar);
 
+// The shortcut (modifiers and key, as a menu entry holds it) of the first key
+// of the table that does action; 0 when none does. A menu entry shows it.
+int shortcutOf(const std::vector<T_ScreenKey>& keys, KeyAction action);
+
 // The help's text: a title line, then "name: what" for each key of the table,
 // with the view a key is limited to, and then the keys of every screen.
 std::string keysHelpText(const char* screen, const std::vector<T_ScreenKey>& keys);

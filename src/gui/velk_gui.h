@@ -247,6 +247,7 @@ class VelkGUI : public Fl_Double_Window {
     void CB_editToDo_Menu_t2Group();
     // "skip this day": only for a repeating entry opened from its calendar row.
     void CB_editToDo_Menu_skipDay();
+    void CB_editToDo_Menu_keys();
     void CB_editToDo_clearSkipped();
 
     // --- Group editor (screen 5, gui/group_editor.h) ---
@@ -338,7 +339,8 @@ extern Fl_Menu_Item menu_CalMenu[];
          FL_MENU_RADIO)                                                                            \
     ITEM(EM_TIMES, "times", cb_showScreen, SCREEN_ITEM_TIMES, FL_MENU_RADIO | FL_MENU_DIVIDER)     \
     ITEM(EM_KEYBOARD, "keyboard", cb_Menu_VelkView, VIEW_KEYBOARD, 0)                              \
-    ITEM(EM_SKIPDAY, "skip this day", cb_editToDo_Menu_skipDay, 0, FL_MENU_INVISIBLE)
+    ITEM(EM_SKIPDAY, "skip this day", cb_editToDo_Menu_skipDay, 0, FL_MENU_INVISIBLE)              \
+    ITEM(EM_KEYS, "keys…", cb_editToDo_Menu_keys, 0, 0)
 enum ItemMenuEntry { VELK_ITEM_MENU(VELK_MENU_ID, VELK_MENU_END_ID) };
 extern Fl_Menu_Item menu_EditToDoMenu[];
 extern Fl_Menu_Item menu_EditGroupMenu[];

@@ -208,6 +208,9 @@ void VelkGUI::CB_editToDo_Menu_t2Group() {
 void VelkGUI::CB_editToDo_Menu_skipDay() {
     item_->CB_editToDo_Menu_skipDay();
 }
+void VelkGUI::CB_editToDo_Menu_keys() {
+    item_->showKeys();
+}
 void VelkGUI::CB_editToDo_clearSkipped() {
     item_->CB_editToDo_clearSkipped();
 }

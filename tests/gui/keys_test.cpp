@@ -32,6 +32,16 @@ TEST_F(GuiTest, TheKeysTheHelpListsDoWhatItSays) {
     choose("keys…");
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], help);
+    // The entries show the keys that do the same.
+    for (auto [entry, key] : {std::pair{"keys…", "F1"},
+                              {"E&xit", "Ctrl+Q"},
+                              {"undo", "Ctrl+Z"},
+                              {"redo", "Ctrl+Shift+Z"}}) {
+        const Fl_Menu_Item* item = mainWin->menuButton()->find_item(entry);
+        ASSERT_NE(item, nullptr) << entry;
+        EXPECT_STREQ(fl_shortcut_label(item->shortcut()), key) << entry;
+        EXPECT_NE(help.find(std::string(key) + ": "), std::string::npos) << key;
+    }
 
     const int n = mainWin->listView()->size();
     ASSERT_EQ(n, 4);
@@ -88,4 +98,10 @@ TEST_F(GuiTest, ASearchRunsOnEnterAndTheEditorListsItsKeys) {
     ASSERT_EQ(asked.size(), 1u);
     for (const T_ScreenKey& k : itemEditorKeys())
         EXPECT_NE(asked[0].find(k.name), std::string::npos) << k.name;
+    const Fl_Menu_Item* keys = mainWin->editMenuButton()->find_item("keys…");
+    ASSERT_NE(keys, nullptr);
+    EXPECT_STREQ(fl_shortcut_label(keys->shortcut()), "F1");
+    pick(mainWin->editMenuButton(), int(keys - mainWin->editMenuButton()->menu()));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], asked[0]);
 }
