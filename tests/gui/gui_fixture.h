@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <unistd.h>
@@ -184,25 +184,26 @@ class GuiTest : public testing::Test {
         ASSERT_EQ(chdir(oldCwd), 0);
     }
 
-    // The height of the ink of the list's first line as the window shows it:
-    // the rows of the window's pixels, read back from the X server, that hold
-    // a dark pixel right of the marker column, down to the first blank row.
+    // The height of the ink of the list's first line as the window shows it,
+    // once drawn: the rows of the window's pixels, read back from the X
+    // server, that hold a dark pixel right of the marker column, down to the
+    // first blank row.
     int shownInkHeight() const {
+        while (Fl::flush(), mainWin->damage())
+            Fl::wait(0.01);
         RowBrowser* list = mainWin->listView();
-        const int x0 = list->x() + scaled(MARKER_COLUMN_WIDTH), w = list->w() / 2, h = list->h() / 2;
+        const int x0 = list->x() + scaled(MARKER_COLUMN_WIDTH), w = list->w() / 2,
+                  h = list->h() / 2;
         mainWin->make_current();
         std::unique_ptr<uchar[]> rgb(fl_read_image(nullptr, x0, list->y(), w, h));
-        if (!rgb) return -1;
-        int first = -1, last = -1;
-        for (int y = 0; y < h; ++y) {
-            bool ink = false;
-            for (int x = 0; x < w && !ink; ++x)
-                ink = rgb[3 * (y * w + x)] < 100;
+        int first = -1, y = 0;
+        for (; y < h; ++y) {
+            const bool ink = std::any_of(&rgb[3 * y * w], &rgb[3 * (y + 1) * w],
+                                         [](uchar c) { return c < 100; });
             if (ink && first < 0) first = y;
-            if (ink) last = y;
             if (!ink && first >= 0) break;
         }
-        return first < 0 ? 0 : last - first + 1;
+        return first < 0 ? 0 : y - first;
     }
     // The list's lines as shown, without their background colours.
     std::vector<std::string> lines() const {
