@@ -215,6 +215,9 @@ void ListScreen::makeList(int W, int H) {
         rowBackground[i] = "@B" + std::to_string(backgrounds[i]);
     listView_ = new RowBrowser(0, 0, W, H - 30);
     listView_->type(FL_MULTI_BROWSER);
+    // The window hands the list its keys itself; behind an editor the list
+    // is only made empty, and Tab must not stop at it there.
+    listView_->visible_focus(0);
     listView_->box(FL_FLAT_BOX);
     listView_->labelfont(FL_BOLD);
     listView_->labelsize(textSize_);

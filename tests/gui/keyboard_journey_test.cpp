@@ -42,6 +42,12 @@ TEST_F(GuiTest, ATodoIsGivenItsDueDateAndTimeWithKeysAlone) {
         Fl::remove_timeout(chooseInMenu, &downs);
         EXPECT_STREQ(mainWin->editEndBox()->label(), shown);
     }
+    // Tab goes round the editor's widgets, never to the list hidden behind it.
+    mainWin->editSummary()->take_focus();
+    for (int i = 0; i < 30; ++i) {
+        press(mainWin, FL_Tab);
+        EXPECT_NE(Fl::focus(), mainWin->listView());
+    }
     press(mainWin, 'c', FL_ALT, "c");
     ToDoListToDo* t = findToDo(*engine->getRoot(), "Rent");
     ASSERT_NE(t, nullptr);
