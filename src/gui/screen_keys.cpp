@@ -48,6 +48,13 @@ const std::vector<T_ScreenKey>& itemEditorKeys() {
     return keys;
 }
 
+const std::vector<T_ScreenKey>& otherScreenKeys() {
+    static const std::vector<T_ScreenKey> keys = {
+        {FL_F + 1, 0, ALL, "F1", "these keys", KeyAction::Help},
+    };
+    return keys;
+}
+
 const std::vector<T_ScreenKey>& windowKeys() {
     // "+" is a key of its own on some keyboards and Shift+= on others.
     static const std::vector<T_ScreenKey> keys = {

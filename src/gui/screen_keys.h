@@ -45,6 +45,9 @@ struct T_ScreenKey {
 // with more modifiers stands before one of the same key with fewer.
 const std::vector<T_ScreenKey>& listScreenKeys();
 const std::vector<T_ScreenKey>& itemEditorKeys();
+// The keys of the group editor, the input line and About, which the toolkit's
+// widgets take otherwise.
+const std::vector<T_ScreenKey>& otherScreenKeys();
 // The keys of every screen of the window: the size of everything.
 const std::vector<T_ScreenKey>& windowKeys();
 

@@ -262,7 +262,15 @@ int VelkGUI::handle(int event) {
         if (item_->handleKey(key, state)) return 1;
         return Fl_Double_Window::handle(event);
     }
-    if (screen_ != SCREEN_LIST) return Fl_Double_Window::handle(event);
+    if (screen_ != SCREEN_LIST) {
+        const T_ScreenKey* k = findScreenKey(otherScreenKeys(), key, state, false);
+        if (!k || k->action != KeyAction::Help) return Fl_Double_Window::handle(event);
+        const char* name = screen_ == SCREEN_GROUP   ? "the group editor"
+                           : screen_ == SCREEN_INPUT ? "this screen"
+                                                     : "About";
+        GuiAsk::message(keysHelpText(name, otherScreenKeys()).c_str());
+        return 1;
+    }
     return list_->handleKey(key, state);
 }
 

@@ -101,4 +101,8 @@ TEST_F(GuiTest, ASearchRunsOnEnterAndTheEditorListsItsKeys) {
     pick(mainWin->editMenuButton(), int(keys - mainWin->editMenuButton()->menu()));
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[1], asked[0]);
+    mainWin->CB_Done(), mainWin->showInput(INPUT_IMPORT);
+    press(mainWin, FL_F + 1);
+    EXPECT_NE(asked.back().find("Keys of this screen:\n\nF1: these keys\nCtrl++: "),
+              std::string::npos);
 }
