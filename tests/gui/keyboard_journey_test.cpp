@@ -44,10 +44,8 @@ TEST_F(GuiTest, ATodoIsGivenItsDueDateAndTimeWithKeysAlone) {
     }
     // Tab goes round the editor's widgets, never to the list hidden behind it.
     mainWin->editSummary()->take_focus();
-    for (int i = 0; i < 30; ++i) {
-        press(mainWin, FL_Tab);
-        EXPECT_NE(Fl::focus(), mainWin->listView());
-    }
+    for (int i = 0; i < 30; ++i)
+        EXPECT_NE((press(mainWin, FL_Tab), Fl::focus()), mainWin->listView());
     press(mainWin, 'c', FL_ALT, "c");
     ToDoListToDo* t = findToDo(*engine->getRoot(), "Rent");
     ASSERT_NE(t, nullptr);

@@ -81,6 +81,8 @@ TEST_F(GuiTest, EveryScreenFitsTheNarrowestWindowAtEveryFactor) {
                         << a->name << " overlaps " << b->name;
             }
         }
+        // However often the window was laid out, a menu's text is scaled once.
+        EXPECT_EQ(mainWin->menuButton()->menu()->labelsize(), int(20 * factor));
     }
 }
 
