@@ -106,16 +106,21 @@ void centreBox(void*) {
 // The toolkit lays its box out at factor 1 each time it shows one; the box is
 // shown at the factor in use, and its font sizes are set back when it is
 // answered, as the toolkit reads them again for the next box.
-std::vector<std::pair<Fl_Widget*, int>> boxFontSizes;
+struct BoxFontSize {
+    Fl_Widget* widget;
+    int label;
+    Fl_Input_* input; // its text size too, when it is an input
+    int text;
+};
+std::vector<BoxFontSize> boxFontSizes;
 void scaleAndCentreBox(void*) {
     Fl_Window* box = fl_message_icon()->window();
     if (box && uiScale() != 1.0 && boxFontSizes.empty()) {
-        boxFontSizes.emplace_back(box, box->labelsize());
+        boxFontSizes.push_back({box, box->labelsize(), nullptr, 0});
         for (int i = 0; i < box->children(); ++i) {
             Fl_Widget* c = box->child(i);
-            boxFontSizes.emplace_back(c, c->labelsize());
-            if (auto* in = dynamic_cast<Fl_Input_*>(c))
-                boxFontSizes.emplace_back(c, -in->textsize());
+            auto* in = dynamic_cast<Fl_Input_*>(c);
+            boxFontSizes.push_back({c, c->labelsize(), in, in ? in->textsize() : 0});
         }
         scaleNewWindow(box);
     }
@@ -129,12 +134,10 @@ void prepareBox() {
 }
 void boxDone() {
     Fl::remove_timeout(scaleAndCentreBox);
-    // A negative size is an input's text size.
-    for (auto [w, size] : boxFontSizes)
-        if (size < 0)
-            static_cast<Fl_Input_*>(w)->textsize(-size);
-        else
-            w->labelsize(size);
+    for (const BoxFontSize& f : boxFontSizes) {
+        f.widget->labelsize(f.label);
+        if (f.input) f.input->textsize(f.text);
+    }
     boxFontSizes.clear();
 }
 

@@ -98,8 +98,6 @@ double roundToQuarter(double s) {
 
 double setUiScale(double s) {
     factor = std::clamp(roundToQuarter(s), UI_SCALE_MIN, UI_SCALE_MAX);
-    // The scroll bars of every list and editor.
-    Fl::scrollbar_size(scaled(20));
     return factor;
 }
 

@@ -22,6 +22,16 @@
 
 VelkGUI* mainWin = nullptr;
 
+namespace {
+// The size of a window of halfWidth x halfHeight at factor 1, at the factor
+// in use, as far as the screen's work area (sw x sh) holds it, and never
+// below the narrowest window.
+void sizeOnScreen(int halfWidth, int halfHeight, int sw, int sh, int& W, int& H) {
+    W = std::min(scaled(2 * halfWidth), std::max(sw, scaled(320)));
+    H = std::min(scaled(2 * halfHeight), std::max(sh, scaled(320)));
+}
+} // namespace
+
 static void cb_Done(Fl_Widget*, void*) {
     mainWin->CB_Done();
 }
@@ -171,6 +181,8 @@ void VelkGUI::resize(int X, int Y, int W, int H) {
     item_->layout(w2, h2);
     group_->layout(w2, h2);
     closeButton_->resize(0, y0, 70, 30);
+    // The scroll bars of every list and editor, the pickers' included.
+    Fl::scrollbar_size(scaled(20));
     scaledLayout_.apply(this);
     redraw();
 }
@@ -180,9 +192,9 @@ void VelkGUI::setScale(double s) {
     if (setUiScale(s) == before) return;
     // The window keeps its layout: it grows or shrinks with the factor, as
     // far as the screen allows.
-    int sx, sy, sw, sh;
+    int sx, sy, sw, sh, W, H;
     Fl::screen_work_area(sx, sy, sw, sh, x(), y());
-    const int W = std::min(scaled(2 * halfWidth_), sw), H = std::min(scaled(2 * halfHeight_), sh);
+    sizeOnScreen(halfWidth_, halfHeight_, sw, sh, W, H);
     setSizeRange();
     resize(std::max(sx, std::min(x(), sx + sw - W)), std::max(sy, std::min(y(), sy + sh - H)), W,
            H);
@@ -277,10 +289,9 @@ int VelkGUI::handle(int event) {
 void make_windows(const char* path, int halfWidth, int halfHeight) {
     std::string title = std::string("Velk: ") + path;
     // At a large factor the stored size may be more than the screen holds.
-    int sx, sy, sw, sh;
+    int sx, sy, sw, sh, W, H;
     Fl::screen_work_area(sx, sy, sw, sh);
-    const int W = std::min(scaled(2 * halfWidth), std::max(sw, scaled(320)));
-    const int H = std::min(scaled(2 * halfHeight), std::max(sh, scaled(320)));
+    sizeOnScreen(halfWidth, halfHeight, sw, sh, W, H);
     mainWin = new VelkGUI(W, H, title.c_str());
     mainWin->callback(cb_keypress_ESC);
     mainWin->labelsize(20);
